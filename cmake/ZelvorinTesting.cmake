@@ -1,0 +1,28 @@
+include_guard(GLOBAL)
+
+# zelvorin_add_tests(<target> SOURCES ... LIBS ...)
+#
+# One GoogleTest binary per module. Every test is registered with CTest on its own so the
+# suite runs in parallel. Suites whose name ends in "IntegrationTest" (real files, the real
+# service over loopback, real OCR) get the label "integration"; all others "unit".
+function(zelvorin_add_tests target)
+  if(NOT ZELVORIN_BUILD_TESTS)
+    return()
+  endif()
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS" ${ARGN})
+  add_executable(${target} ${ARG_SOURCES})
+  target_link_libraries(${target} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main Threads::Threads)
+  include(GoogleTest)
+  gtest_discover_tests(${target}
+    TEST_FILTER "*IntegrationTest.*"
+    TEST_PREFIX "${target}:"
+    PROPERTIES LABELS integration
+    DISCOVERY_MODE PRE_TEST
+    DISCOVERY_TIMEOUT 60)
+  gtest_discover_tests(${target}
+    TEST_FILTER "-*IntegrationTest.*"
+    TEST_PREFIX "${target}:"
+    PROPERTIES LABELS unit
+    DISCOVERY_MODE PRE_TEST
+    DISCOVERY_TIMEOUT 60)
+endfunction()
