@@ -1,0 +1,59 @@
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/AppPaths.h"
+#include "app/BaseUrl.h"
+#include "app/SessionState.h"
+#include "app/SyncDisplayStatus.h"
+#include "app/UserDefaults.h"
+#include "persistence/AppDatabase.h"
+
+namespace zelvorin {
+
+// The one object that ties the application together: it owns the local database (and, as they
+// arrive, the repositories, the token store, the API client, the sync engine and the scheduler) and
+// carries the session. Created once per process by the desktop entry point or the CLI.
+//
+// Creation order matters and is fixed: sync status and session first, then the device id from the
+// user defaults, then the database (opened with its fallback chain, so start-up never fails on a
+// bad file).
+class AppEnvironment {
+public:
+    // Lines meant for a person looking at the terminal (stderr in the CLI).
+    using Diagnostic = std::function<void(const std::string&)>;
+
+    static constexpr const char* kDeviceIdKey = "nl.zelvorin.deviceId";
+
+    AppEnvironment(BaseUrl baseUrl, AppPaths paths, Diagnostic diagnostic);
+
+    const BaseUrl& baseURL() const { return baseUrl_; }
+    const std::string& deviceId() const { return deviceId_; }
+    const AppPaths& paths() const { return paths_; }
+    AppDatabase& database() { return database_; }
+    // Where the database lives; empty when start-up fell back to memory.
+    const std::filesystem::path& databasePath() const { return databasePath_; }
+    bool databaseInMemory() const { return databaseInMemory_; }
+
+    SessionState sessionState() const { return sessionState_; }
+    const SyncDisplayStatus& syncStatus() const { return syncStatus_; }
+
+private:
+    static std::string readOrCreateDeviceId(UserDefaults& defaults);
+
+    BaseUrl baseUrl_;
+    AppPaths paths_;
+    Diagnostic diagnostic_;
+    SyncDisplayStatus syncStatus_;
+    SessionState sessionState_ = SessionState::signedOut;
+    UserDefaults defaults_;
+    std::string deviceId_;
+    AppDatabase database_;
+    std::filesystem::path databasePath_;
+    bool databaseInMemory_ = false;
+};
+
+}  // namespace zelvorin

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <chrono>
+#include <optional>
+#include <string>
+#include <variant>
+
+namespace zelvorin {
+
+// What the sync chip shows. One case per engine status; the environment maps them one to one.
+struct SyncDisplayStatus {
+    struct Synced {
+        std::optional<std::chrono::system_clock::time_point> lastSyncedAt;
+        bool operator==(const Synced&) const = default;
+    };
+    struct Offline {
+        int pendingCount = 0;
+        bool operator==(const Offline&) const = default;
+    };
+    struct Failed {
+        std::string message;
+        std::chrono::system_clock::time_point at;
+        bool operator==(const Failed&) const = default;
+    };
+    struct Conflicts {
+        int count = 0;
+        bool operator==(const Conflicts&) const = default;
+    };
+    struct Syncing {
+        bool operator==(const Syncing&) const = default;
+    };
+    struct WaitingForServer {
+        bool operator==(const WaitingForServer&) const = default;
+    };
+
+    std::variant<Synced, Offline, Failed, Conflicts, Syncing, WaitingForServer> value = Synced{};
+
+    bool operator==(const SyncDisplayStatus&) const = default;
+};
+
+// A short Dutch description for terminals and logs, e.g. "gesynchroniseerd" or "offline (3 wachtend)".
+std::string describe(const SyncDisplayStatus& status);
+
+}  // namespace zelvorin

@@ -1,0 +1,12 @@
+#pragma once
+
+#include <CLI/CLI.hpp>
+
+#include "app/cli/CliContext.h"
+
+namespace zelvorin::cli {
+
+// One function per command, each in its own file; main() registers them all.
+void addStatusCommand(CLI::App& app, CliContext& context);
+
+}  // namespace zelvorin::cli
