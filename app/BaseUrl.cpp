@@ -36,7 +36,8 @@ std::optional<BaseUrl> BaseUrl::parse(std::string_view text) {
     if (auto colon = authority.rfind(':'); colon != std::string_view::npos && authority.front() != '[') {
         std::string_view port = authority.substr(colon + 1);
         if (port.empty() || port.size() > 5 ||
-            !std::all_of(port.begin(), port.end(), [](char c) { return std::isdigit(static_cast<unsigned char>(c)); }) ||
+            !std::all_of(port.begin(), port.end(),
+                         [](char c) { return std::isdigit(static_cast<unsigned char>(c)); }) ||
             std::stoi(std::string(port)) > 65535 || colon == 0) {
             return std::nullopt;
         }
@@ -54,7 +55,8 @@ std::optional<BaseUrl> BaseUrl::fromBuildOrEnvironment() {
 }
 
 std::string BaseUrl::resolve(std::string_view relativePath) const {
-    while (relativePath.starts_with('/')) relativePath.remove_prefix(1);
+    while (relativePath.starts_with('/'))
+        relativePath.remove_prefix(1);
     return text_ + std::string(relativePath);
 }
 

@@ -4,10 +4,14 @@ namespace zelvorin {
 
 std::string_view rawValue(SessionState state) {
     switch (state) {
-        case SessionState::signedOut: return "signedOut";
-        case SessionState::signedIn: return "signedIn";
-        case SessionState::signingIn: return "signingIn";
-        case SessionState::onboarding: return "onboarding";
+        case SessionState::signedOut:
+            return "signedOut";
+        case SessionState::signedIn:
+            return "signedIn";
+        case SessionState::signingIn:
+            return "signingIn";
+        case SessionState::onboarding:
+            return "onboarding";
     }
     return "signedOut";
 }

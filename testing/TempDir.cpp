@@ -26,7 +26,9 @@ TempDir::~TempDir() {
     }
 }
 
-TempDir::TempDir(TempDir&& other) noexcept : path_(std::move(other.path_)) { other.path_.clear(); }
+TempDir::TempDir(TempDir&& other) noexcept : path_(std::move(other.path_)) {
+    other.path_.clear();
+}
 
 TempDir& TempDir::operator=(TempDir&& other) noexcept {
     if (this != &other) {

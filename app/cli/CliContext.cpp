@@ -9,9 +9,11 @@ namespace zelvorin::cli {
 AppEnvironment& CliContext::environment() {
     if (!environment_) {
         auto baseUrl = BaseUrl::fromBuildOrEnvironment();
-        if (!baseUrl) throw CliError(CliError::Kind::configuration, "Het adres van de dienst (ZELVORIN_BASE_URL) is ongeldig.");
-        environment_ = std::make_unique<AppEnvironment>(*baseUrl, AppPaths::fromEnvironment(),
-                                                        [this](const std::string& line) { err_ << line << '\n'; });
+        if (!baseUrl)
+            throw CliError(CliError::Kind::configuration,
+                           "Het adres van de dienst (ZELVORIN_BASE_URL) is ongeldig.");
+        environment_ = std::make_unique<AppEnvironment>(
+            *baseUrl, AppPaths::fromEnvironment(), [this](const std::string& line) { err_ << line << '\n'; });
     }
     return *environment_;
 }

@@ -30,7 +30,8 @@ void printStatus(CliContext& context) {
         << "Dienst:       " << environment.baseURL().text() << '\n'
         << "Database:     " << databaseText << '\n'
         << "Migraties:    " << migrations.size() << " toegepast\n";
-    for (const auto& identifier : migrations) out << "  " << identifier << '\n';
+    for (const auto& identifier : migrations)
+        out << "  " << identifier << '\n';
     out << "Sessie:       " << rawValue(environment.sessionState()) << '\n'
         << "Sync:         " << describe(environment.syncStatus()) << '\n';
 }

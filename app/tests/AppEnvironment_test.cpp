@@ -9,7 +9,9 @@
 namespace zelvorin {
 namespace {
 
-BaseUrl localBaseUrl() { return *BaseUrl::parse("http://127.0.0.1:1/"); }
+BaseUrl localBaseUrl() {
+    return *BaseUrl::parse("http://127.0.0.1:1/");
+}
 
 struct Collected {
     std::vector<std::string> lines;

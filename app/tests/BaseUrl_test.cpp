@@ -14,8 +14,9 @@ TEST(BaseUrlTest, AcceptsHttpAndHttpsAndAlwaysEndsInASlash) {
 }
 
 TEST(BaseUrlTest, RejectsWhatCannotBeAServiceAddress) {
-    for (const char* bad : {"", "127.0.0.1:8080", "ftp://host/", "http://", "http:///path", "http://host:99999/",
-                            "http://host:/", "http://ho st/", "https://host/?q=1", "http://host:12a/"}) {
+    for (const char* bad :
+         {"", "127.0.0.1:8080", "ftp://host/", "http://", "http:///path", "http://host:99999/",
+          "http://host:/", "http://ho st/", "https://host/?q=1", "http://host:12a/"}) {
         EXPECT_FALSE(BaseUrl::parse(bad).has_value()) << bad;
     }
 }

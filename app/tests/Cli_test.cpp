@@ -15,15 +15,17 @@ struct Run {
 };
 
 // Runs zelvorin-cli with the given environment assignments; stderr goes to `errFile`.
-Run runCli(const std::string& environment, const std::string& arguments, const std::filesystem::path& errFile) {
-    std::string command = "env " + environment + " " + ZELVORIN_CLI_BINARY + " " + arguments + " 2>" +
-                          errFile.string();
+Run runCli(const std::string& environment, const std::string& arguments,
+           const std::filesystem::path& errFile) {
+    std::string command =
+        "env " + environment + " " + ZELVORIN_CLI_BINARY + " " + arguments + " 2>" + errFile.string();
     Run run;
     FILE* pipe = ::popen(command.c_str(), "r");
     if (pipe == nullptr) return run;
     std::array<char, 4096> buffer{};
     std::size_t n = 0;
-    while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0) run.out.append(buffer.data(), n);
+    while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
+        run.out.append(buffer.data(), n);
     int status = ::pclose(pipe);
     run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return run;
@@ -31,7 +33,8 @@ Run runCli(const std::string& environment, const std::string& arguments, const s
 
 TEST(CliIntegrationTest, StatusReportsDeviceDatabaseMigrationsAndSession) {
     zelvorin::testing::TempDir root;
-    std::string environment = "ZELVORIN_DATA_DIR=" + root.path().string() + " ZELVORIN_BASE_URL=http://127.0.0.1:9/";
+    std::string environment =
+        "ZELVORIN_DATA_DIR=" + root.path().string() + " ZELVORIN_BASE_URL=http://127.0.0.1:9/";
     Run first = runCli(environment, "status --json", root / "err.txt");
     ASSERT_EQ(first.exitCode, 0) << zelvorin::testing::readFile(root / "err.txt");
     auto body = nlohmann::json::parse(first.out);
@@ -50,8 +53,8 @@ TEST(CliIntegrationTest, StatusReportsDeviceDatabaseMigrationsAndSession) {
 
 TEST(CliIntegrationTest, AnUnusableServiceAddressStopsWithADutchMessage) {
     zelvorin::testing::TempDir root;
-    Run run = runCli("ZELVORIN_DATA_DIR=" + root.path().string() + " ZELVORIN_BASE_URL=niet-een-adres", "status",
-                     root / "err.txt");
+    Run run = runCli("ZELVORIN_DATA_DIR=" + root.path().string() + " ZELVORIN_BASE_URL=niet-een-adres",
+                     "status", root / "err.txt");
     EXPECT_EQ(run.exitCode, 3);
     EXPECT_NE(zelvorin::testing::readFile(root / "err.txt").find("ZELVORIN_BASE_URL"), std::string::npos);
 }
