@@ -1,0 +1,53 @@
+#pragma once
+
+#include <cstdint>
+#include <mutex>
+#include <optional>
+#include <string>
+
+#include <nlohmann/json.hpp>
+
+namespace zelvorin {
+
+struct TokenPair {
+    std::string accessToken;
+    std::string refreshToken;
+    std::int64_t expiresIn = 0;  // seconds; stored, never acted on: expiry shows up as a 401
+
+    bool operator==(const TokenPair&) const = default;
+
+    nlohmann::ordered_json toJson() const;
+    // Nothing when a member is missing or of another type.
+    static std::optional<TokenPair> fromJson(const nlohmann::json& json);
+};
+
+// Where the token pair lives. Signed in means a pair is stored. Implementations serialise their
+// three operations (they are actors: one caller at a time).
+class TokenStore {
+public:
+    virtual ~TokenStore() = default;
+    virtual std::optional<TokenPair> load() = 0;
+    virtual void save(const TokenPair& pair) = 0;
+    // True when nothing is stored afterwards (also when nothing was stored before).
+    virtual bool clear() = 0;
+};
+
+class InMemoryTokenStore final : public TokenStore {
+public:
+    std::optional<TokenPair> load() override;
+    void save(const TokenPair& pair) override;
+    bool clear() override;
+
+private:
+    std::mutex mutex_;
+    std::optional<TokenPair> tokens_;
+};
+
+// The device an access token was issued to: the "did" member of the token's middle part
+// (base64url JSON). Nothing when the token does not have three parts or the part does not decode.
+std::optional<std::string> deviceClaim(const std::string& accessToken);
+
+// base64url without padding requirements ("=" may be present or not). Nothing on a bad character.
+std::optional<std::string> base64UrlDecode(std::string_view text);
+
+}  // namespace zelvorin
