@@ -56,20 +56,17 @@ TEST(InvoiceDueDateTest, AddsCalendarDays) {
         std::optional<std::int64_t> organisation;
         year_month_day due;
     };
+    // clang-format off
     const std::vector<Row> rows{
-        {2026y / 1 / 31, {}, 30, 2026y / 3 / 2},
-        {2026y / 1 / 31, {}, {}, 2026y / 3 / 2},
-        {2026y / 1 / 31, 0, 14, 2026y / 1 / 31},
-        {2026y / 1 / 31, 14, 60, 2026y / 2 / 14},
-        {2024y / 2 / 28, 1, {}, 2024y / 2 / 29},
-        {2023y / 2 / 28, 1, {}, 2023y / 3 / 1},
-        {2026y / 12 / 15, {}, 30, 2027y / 1 / 14},
-        {2026y / 3 / 28, 1, {}, 2026y / 3 / 29},  // clocks go forward
-        {2026y / 10 / 24, 2, {}, 2026y / 10 / 26},
-        {2026y / 3 / 2, -30, {}, 2026y / 1 / 31},
-        {9999y / 12 / 1, 60, {}, 9999y / 12 / 1},
-        {2026y / 1 / 1, 1'000'000'000'000'000'000, {}, 2026y / 1 / 1},
-    };
+        {2026y / 1 / 31, {}, 30, 2026y / 3 / 2},   {2026y / 1 / 31, {}, {}, 2026y / 3 / 2},
+        {2026y / 1 / 31, 0, 14, 2026y / 1 / 31},   {2026y / 1 / 31, 14, 60, 2026y / 2 / 14},
+        {2024y / 2 / 28, 1, {}, 2024y / 2 / 29},   {2023y / 2 / 28, 1, {}, 2023y / 3 / 1},
+        {2026y / 12 / 15, {}, 30, 2027y / 1 / 14}, {2026y / 3 / 2, -30, {}, 2026y / 1 / 31},
+        // the nights the clocks change
+        {2026y / 3 / 28, 1, {}, 2026y / 3 / 29},   {2026y / 10 / 24, 2, {}, 2026y / 10 / 26},
+        // beyond the calendar's range: the issue date
+        {9999y / 12 / 1, 60, {}, 9999y / 12 / 1},  {2026y / 1 / 1, 1'000'000'000'000'000'000, {}, 2026y / 1 / 1}};
+    // clang-format on
     for (const Row& row : rows) {
         EXPECT_EQ(InvoiceDueDate::dueDate(row.issue, row.specific, row.organisation), row.due)
             << formatCalendarDate(row.issue);

@@ -2,7 +2,6 @@
 
 #include <vector>
 
-#include "domain/Clock.h"
 #include "domain/Timestamps.h"
 
 namespace zelvorin {
@@ -42,12 +41,14 @@ TEST(TimestampsTest, ParsesInternetDateTime) {
 }
 
 TEST(TimestampsTest, RejectsMalformedText) {
-    for (std::string_view text :
-         {"", "2026-03-01", "2026-03-01T09:30:00", "2026-03-01 09:30:00Z", "2026-02-29T00:00:00Z",
-          "2026-13-01T00:00:00Z", "2026-03-01T24:00:00Z", "2026-03-01T09:60:00Z", "2026-03-01T09:30:61Z",
-          "2026-03-01T09:30:00.Z", "2026-03-01T09:30:00+0100", "2026-03-01T09:30:00+24:00",
-          "2026-03-01T09:30:00ZZ", "2026-3-01T09:30:00Z", "+2026-03-01T09:30:00Z", "9999-12-31T23:59:59Z",
-          "0001-01-01T00:00:00Z"}) {
+    // clang-format off
+    for (std::string_view text : {
+             "", "2026-03-01", "2026-03-01T09:30:00", "2026-03-01 09:30:00Z", "2026-02-29T00:00:00Z",
+             "2026-13-01T00:00:00Z", "2026-03-01T24:00:00Z", "2026-03-01T09:60:00Z", "2026-03-01T09:30:61Z",
+             "2026-03-01T09:30:00.Z", "2026-03-01T09:30:00+0100", "2026-03-01T09:30:00+24:00",
+             "2026-03-01T09:30:00ZZ", "2026-3-01T09:30:00Z", "+2026-03-01T09:30:00Z",
+             "9999-12-31T23:59:59Z", "0001-01-01T00:00:00Z"}) {  // beyond what a time point holds
+        // clang-format on
         EXPECT_FALSE(parseTimestamp(text)) << text;
     }
     for (std::string_view text :
@@ -79,14 +80,6 @@ TEST(TimestampsTest, AmsterdamDateFollowsSummerTime) {
         EXPECT_EQ(amsterdamUtcOffset(row.at), row.offset) << formatTimestampSeconds(row.at);
         EXPECT_EQ(amsterdamDate(row.at), row.date) << formatTimestampSeconds(row.at);
     }
-}
-
-TEST(ManualClockTest, MovesOnlyWhenTold) {
-    ManualClock clock(utc(2026y / 1 / 1));
-    clock.advance(90s);
-    EXPECT_EQ(formatTimestampSeconds(clock.now()), "2026-01-01T00:01:30Z");
-    clock.set(utc(2025y / 6 / 1));
-    EXPECT_EQ(clock.now(), utc(2025y / 6 / 1));
 }
 
 }  // namespace
