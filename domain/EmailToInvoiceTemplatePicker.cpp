@@ -36,21 +36,23 @@ std::optional<Option> pick(std::string_view emailTemplateType, std::string_view 
                            std::optional<std::string_view> linkedInvoiceTemplateId,
                            std::span<const Option> options, std::string_view fallbackLanguage) {
     if (linkedInvoiceTemplateId && !linkedInvoiceTemplateId->empty()) {
-        auto linked = firstWhere(options, [&](const Option& o) { return o.id == *linkedInvoiceTemplateId; });
+        auto linked =
+            firstWhere(options, [&](const Option& option) { return option.id == *linkedInvoiceTemplateId; });
         if (linked) return linked;
     }
     const std::optional<std::string_view> role = invoiceTemplateRole(emailTemplateType);
     if (!role || options.empty()) return std::nullopt;
 
-    auto hasRole = [&](const Option& o) { return o.defaultFor == *role; };
-    if (auto o = firstWhere(options,
-                            [&](const Option& o) { return hasRole(o) && o.language == preferredLanguage; }))
-        return o;
-    if (auto o = firstWhere(options,
-                            [&](const Option& o) { return hasRole(o) && o.language == fallbackLanguage; }))
-        return o;
-    if (auto o = firstWhere(options, hasRole)) return o;
-    return firstWhere(options, [&](const Option& o) { return o.language == preferredLanguage; });
+    auto hasRoleIn = [&](std::string_view language) {
+        return [&, language](const Option& option) {
+            return option.defaultFor == *role && option.language == language;
+        };
+    };
+    if (auto match = firstWhere(options, hasRoleIn(preferredLanguage))) return match;
+    if (auto match = firstWhere(options, hasRoleIn(fallbackLanguage))) return match;
+    if (auto match = firstWhere(options, [&](const Option& option) { return option.defaultFor == *role; }))
+        return match;
+    return firstWhere(options, [&](const Option& option) { return option.language == preferredLanguage; });
 }
 
 }  // namespace zelvorin::EmailToInvoiceTemplatePicker
