@@ -1,0 +1,159 @@
+#include "api-client/HttpSession.h"
+
+#include <curl/curl.h>
+#include <strings.h>
+
+#include <algorithm>
+#include <mutex>
+
+#include "api-client/APIError.h"
+
+namespace zelvorin {
+
+bool CaseInsensitiveLess::operator()(const std::string& a, const std::string& b) const {
+    return ::strcasecmp(a.c_str(), b.c_str()) < 0;
+}
+
+std::optional<std::string> HttpResponse::header(const std::string& name) const {
+    auto it = headers.find(name);
+    if (it == headers.end()) return std::nullopt;
+    return it->second;
+}
+
+namespace {
+
+void initialiseCurlOnce() {
+    static std::once_flag once;
+    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+struct HeaderList {
+    curl_slist* list = nullptr;
+    HeaderList() = default;
+    HeaderList(const HeaderList&) = delete;
+    HeaderList& operator=(const HeaderList&) = delete;
+    ~HeaderList() { curl_slist_free_all(list); }
+    void append(const std::string& line) {
+        curl_slist* grown = curl_slist_append(list, line.c_str());
+        if (grown == nullptr) throw std::bad_alloc();
+        list = grown;
+    }
+};
+
+std::size_t appendBody(char* data, std::size_t size, std::size_t count, void* target) {
+    static_cast<std::string*>(target)->append(data, size * count);
+    return size * count;
+}
+
+std::size_t collectHeader(char* data, std::size_t size, std::size_t count, void* target) {
+    std::string_view line(data, size * count);
+    auto* headers = static_cast<HttpHeaderMap*>(target);
+    if (line.starts_with("HTTP/")) {
+        headers->clear();  // a new response starts (after a redirect or a 100 Continue)
+    } else if (auto colon = line.find(':'); colon != std::string_view::npos) {
+        std::string_view value = line.substr(colon + 1);
+        while (!value.empty() && (value.front() == ' ' || value.front() == '\t'))
+            value.remove_prefix(1);
+        while (!value.empty() && (value.back() == '\r' || value.back() == '\n' || value.back() == ' ')) {
+            value.remove_suffix(1);
+        }
+        (*headers)[std::string(line.substr(0, colon))] = std::string(value);
+    }
+    return size * count;
+}
+
+TransportError transportError(CURLcode code, const char* detail) {
+    std::string description =
+        std::string(curl_easy_strerror(code)) + (detail[0] ? std::string(": ") + detail : "");
+    switch (code) {
+        case CURLE_COULDNT_CONNECT:
+        case CURLE_COULDNT_RESOLVE_HOST:
+        case CURLE_COULDNT_RESOLVE_PROXY:
+            return TransportError(TransportError::Kind::notConnected, description);
+        case CURLE_OPERATION_TIMEDOUT:
+        case CURLE_RECV_ERROR:
+        case CURLE_SEND_ERROR:
+        case CURLE_GOT_NOTHING:
+        case CURLE_PARTIAL_FILE:
+            return TransportError(TransportError::Kind::connectionLost, description);
+        default:
+            return TransportError(TransportError::Kind::other, description);
+    }
+}
+
+}  // namespace
+
+struct HttpSession::EasyHandle {
+    CURL* curl;
+    EasyHandle() : curl(curl_easy_init()) {
+        if (curl == nullptr) throw std::bad_alloc();
+    }
+    EasyHandle(const EasyHandle&) = delete;
+    EasyHandle& operator=(const EasyHandle&) = delete;
+    ~EasyHandle() { curl_easy_cleanup(curl); }
+};
+
+HttpSession::HttpSession(std::string userAgent) : userAgent_(std::move(userAgent)) {
+    initialiseCurlOnce();
+}
+
+HttpSession::~HttpSession() = default;
+
+std::unique_ptr<HttpSession::EasyHandle> HttpSession::takeHandle() {
+    std::lock_guard lock(mutex_);
+    if (idle_.empty()) return std::make_unique<EasyHandle>();
+    auto handle = std::move(idle_.back());
+    idle_.pop_back();
+    return handle;
+}
+
+void HttpSession::returnHandle(std::unique_ptr<EasyHandle> handle) {
+    std::lock_guard lock(mutex_);
+    idle_.push_back(std::move(handle));
+}
+
+HttpResponse HttpSession::send(const HttpRequest& request) {
+    auto handle = takeHandle();
+    CURL* curl = handle->curl;
+    curl_easy_reset(curl);  // keeps the connection cache, drops the previous request's options
+
+    HttpResponse response;
+    HeaderList headers;
+    for (const auto& [name, value] : request.headers)
+        headers.append(name + ": " + value);
+    headers.append("Expect:");  // no 100-continue round trip on larger bodies
+    char errorBuffer[CURL_ERROR_SIZE] = {0};
+
+    curl_easy_setopt(curl, CURLOPT_URL, request.url.c_str());
+    curl_easy_setopt(curl, CURLOPT_USERAGENT, userAgent_.c_str());
+    curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers.list);
+    curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, static_cast<long>(request.timeout.count()));
+    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, 30'000L);
+    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(curl, CURLOPT_ACCEPT_ENCODING, "");
+    curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, errorBuffer);
+    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, appendBody);
+    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &response.body);
+    curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, collectHeader);
+    curl_easy_setopt(curl, CURLOPT_HEADERDATA, &response.headers);
+    if (request.method == "GET") {
+        curl_easy_setopt(curl, CURLOPT_HTTPGET, 1L);
+    } else {
+        curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, request.method.c_str());
+        curl_easy_setopt(curl, CURLOPT_POSTFIELDS, request.body.data());
+        curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(request.body.size()));
+    }
+
+    CURLcode code = curl_easy_perform(curl);
+    if (code != CURLE_OK) {
+        // The handle may hold a broken connection; let it go rather than pool it.
+        throw transportError(code, errorBuffer);
+    }
+    long status = 0;
+    curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
+    response.status = static_cast<int>(status);
+    returnHandle(std::move(handle));
+    return response;
+}
+
+}  // namespace zelvorin

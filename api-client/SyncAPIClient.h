@@ -1,0 +1,70 @@
+#pragma once
+
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "api-client/HttpSession.h"
+#include "api-client/TokenRefreshCoordinator.h"
+#include "api-client/TokenStore.h"
+
+namespace zelvorin {
+
+using QueryItems = std::vector<std::pair<std::string, std::string>>;
+
+// The one client of the service. Copies share the session and the refresh coordinator.
+//
+// Authorised requests carry "Bearer <access token>" when a pair is stored. A 401 leads to one
+// refresh (shared with every other request that got 401 meanwhile) and one retry with the new
+// token; whatever the retry gets is final, even another 401. A refresh the service refuses clears
+// the stored tokens.
+class SyncAPIClient {
+public:
+    SyncAPIClient(std::string baseURL, std::shared_ptr<TokenStore> tokenStore, std::string deviceId,
+                  std::shared_ptr<HttpSession> session = nullptr);
+
+    const std::string& baseURL() const { return baseURL_; }
+    const std::string& deviceId() const { return deviceId_; }
+    TokenStore& tokenStore() { return *tokenStore_; }
+
+    // GET, authorised, "fetch" mapping; the decoded JSON body.
+    nlohmann::json fetch(const std::string& path, const QueryItems& query = {});
+    // POST/PATCH/DELETE with a JSON body, authorised, "action" mapping; the decoded body, or null
+    // when `decode` is false (operations whose answer is ignored never look at it).
+    nlohmann::json action(const std::string& method, const std::string& path,
+                          const nlohmann::ordered_json& body, bool decode = true);
+
+    // The unauthenticated sign-in calls. Both save the new pair before returning it.
+    TokenPair redeem(const std::string& code);
+    TokenPair refreshTokens();
+
+    // The refresh-and-retry rule around one request (the request's own Authorization is replaced).
+    HttpResponse sendAuthorized(HttpRequest request);
+    HttpResponse sendUnauthenticated(const HttpRequest& request);
+
+    std::string url(const std::string& path, const QueryItems& query = {}) const;
+
+    static bool isAuthorizedPath(const std::string& path);
+
+private:
+    HttpRequest jsonRequest(const std::string& method, const std::string& path,
+                            const std::string& body) const;
+    void attachBearer(HttpRequest& request);
+
+    std::string baseURL_;
+    std::shared_ptr<TokenStore> tokenStore_;
+    std::string deviceId_;
+    std::shared_ptr<HttpSession> session_;
+    std::shared_ptr<TokenRefreshCoordinator> refreshCoordinator_;
+};
+
+// The two response mappings, shared by every operation.
+nlohmann::json mapFetchResponse(const HttpResponse& response);
+nlohmann::json mapActionResponse(const HttpResponse& response, bool decode);
+
+std::string percentEncodeQueryValue(const std::string& value);
+
+}  // namespace zelvorin
