@@ -1,0 +1,45 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace zelvorin {
+
+// How a document writes numbers, money and dates. Pure functions of their arguments: the C
+// library's locale is never consulted.
+struct DocumentFormat {
+    std::string locale = "nl-NL";
+    std::string currency = "EUR";
+    std::optional<std::string> dateFormat;
+
+    // Dutch when the locale, lower-cased, starts with "nl"; English otherwise.
+    bool isDutch() const;
+
+    // "€ 1.234,56" in Dutch, "€1,234.56" in English; always two decimals.
+    std::string money(std::int64_t cents) const;
+    std::string money(std::int64_t cents, std::string_view currencyCode) const;
+    // Hundredths as a decimal with at most two fraction digits; absent or 0 gives "".
+    std::string quantity(std::optional<std::int64_t> hundredths) const;
+    // An ISO date or date-time written by dateFormat; "" stays "", unreadable text stays as it is.
+    std::string date(std::string_view iso) const;
+};
+
+bool isDutchLocale(std::string_view locale);
+
+// An ISO 8601 date ("2024-03-01") or internet date-time ("2024-03-01T10:00:00Z", "+02:00") as a
+// point in UTC; a date alone counts from midnight UTC.
+std::optional<std::chrono::sys_seconds> parseIsoDateTime(std::string_view iso);
+
+// Days from issue to due: seconds / 86400 rounded to the nearest day, never below 0.
+std::optional<long long> paymentTermDays(std::string_view issueDate, std::string_view dueDate);
+
+// Whole days the due date lies before today (midnight UTC); 0 when it is not in the past.
+std::optional<long long> daysOverdue(std::string_view dueDate, std::chrono::sys_days today);
+
+// The statutory collection costs of an outstanding amount, in cents (halves away from zero).
+std::int64_t collectionCostsCents(std::int64_t outstandingCents);
+
+}  // namespace zelvorin
