@@ -207,9 +207,9 @@ std::string TemplateVariables::substitute(std::string_view text) const {
             out += it->second;
             pos = close + 2;
         } else {
-            // Not ours: keep the braces and look for a variable inside them.
-            out += "{{";
-            pos = open + 2;
+            // Not ours: keep the brace and look for a variable starting after it.
+            out += '{';
+            pos = open + 1;
         }
     }
     out.append(text.substr(pos));

@@ -1,0 +1,187 @@
+#include <gtest/gtest.h>
+
+#include <cairo.h>
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <regex>
+
+#include "domain/LineTotals.h"
+#include "layout/DocumentFormat.h"
+#include "layout/DocumentRenderer.h"
+#include "layout/LayoutEngine.h"
+#include "layout/tests/TestDocuments.h"
+#include "testing/TempDir.h"
+
+namespace zelvorin {
+namespace {
+
+using testing::sampleDescription;
+using testing::sampleInvoice;
+
+const std::chrono::sys_days kToday{std::chrono::year{2024} / 4 / 15};
+
+// Runs a shell command and returns what it printed; the exit status goes to `status`.
+std::string run(const std::string& command, int* status = nullptr) {
+    std::string out;
+    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen((command + " 2>&1").c_str(), "r"), pclose);
+    std::array<char, 4096> buffer{};
+    while (std::size_t n = std::fread(buffer.data(), 1, buffer.size(), pipe.get()))
+        out.append(buffer.data(), n);
+    int rc = pclose(pipe.release());
+    if (status) *status = rc;
+    return out;
+}
+
+std::size_t occurrences(const std::string& haystack, const std::string& needle) {
+    std::size_t count = 0;
+    for (std::size_t pos = haystack.find(needle); pos != std::string::npos;
+         pos = haystack.find(needle, pos + 1))
+        ++count;
+    return count;
+}
+
+class DocumentRendererIntegrationTest : public ::testing::Test {
+protected:
+    std::filesystem::path render(const InvoiceDocument& doc, const std::string& name) {
+        auto path = dir_ / name;
+        renderer_.writePdf(layoutDocument(doc, measurer_, kToday), path);
+        return path;
+    }
+
+    zelvorin::testing::TempDir dir_{"layout-pdf"};
+    FontSet fonts_;
+    TextMeasurer measurer_{fonts_};
+    DocumentRenderer renderer_{fonts_};
+};
+
+TEST_F(DocumentRendererIntegrationTest, MultiPageInvoiceReadsBackFromThePdf) {
+    InvoiceDocument doc = sampleInvoice(120);
+    auto pdf = render(doc, "invoice.pdf");
+    std::string text = run("pdftotext -layout " + pdf.string() + " -");
+    for (int i = 0; i < 120; ++i) {
+        ASSERT_EQ(occurrences(text, sampleDescription(i) + " "), 1u) << sampleDescription(i);
+    }
+
+    // The printed totals are the domain's: VAT per treatment summed from rounded line VAT.
+    std::vector<CalcLine> calc;
+    std::int64_t incl = 0;
+    for (const InvoiceLineItem& line : doc.content.lineItems) {
+        CalcLine c{LineMode::hoursRate, line.hoursHundredths, line.unitPriceCents, std::nullopt,
+                   line.vatTreatmentOverride ? parseVatTreatment(*line.vatTreatmentOverride) : std::nullopt};
+        calc.push_back(c);
+        incl += lineTotals(c, VatTreatment::nl21).inclCents;
+    }
+    VatGroups groups = groupTotals(calc, VatTreatment::nl21);
+    DocumentFormat nl{"nl-NL", "EUR", {}};
+    // pdftotext turns the two spaces between label and amount into one.
+    text = std::regex_replace(text, std::regex(" +"), " ");
+    EXPECT_NE(text.find("BTW 21% " + nl.money(groups[VatTreatment::nl21].vatCents)), std::string::npos);
+    EXPECT_NE(text.find("BTW 9% " + nl.money(groups[VatTreatment::nl9].vatCents)), std::string::npos);
+    EXPECT_NE(text.find("BTW verlegd € 0,00"), std::string::npos);
+    EXPECT_NE(text.find("Totaal " + nl.money(incl)), std::string::npos);
+
+    std::string pages = run("pdfinfo " + pdf.string());
+    std::smatch match;
+    ASSERT_TRUE(std::regex_search(pages, match, std::regex("Pages:\\s+(\\d+)")));
+    int count = std::stoi(match[1]);
+    ASSERT_GE(count, 3);
+    for (int p = 1; p <= count; ++p) {
+        EXPECT_EQ(occurrences(text, "Pagina " + std::to_string(p) + " van " + std::to_string(count)), 1u);
+    }
+
+    std::string fontsList = run("pdffonts " + pdf.string());
+    EXPECT_NE(fontsList.find("Roboto-Regular"), std::string::npos);
+    EXPECT_EQ(fontsList.find(" no "), std::string::npos) << "every font embedded as a subset:\n" << fontsList;
+    int status = 0;
+    std::string check = run("qpdf --check " + pdf.string(), &status);
+    EXPECT_EQ(status, 0) << check;
+}
+
+TEST_F(DocumentRendererIntegrationTest, PageSizesReachThePdf) {
+    struct Size {
+        const char* pageSize;
+        const char* orientation;
+        const char* expected;
+    };
+    for (Size s : {Size{"A4", "portrait", "595.28 x 841.89"}, Size{"A4", "landscape", "841.89 x 595.28"},
+                   Size{"Letter", "portrait", "612 x 792"}}) {
+        InvoiceDocument doc = sampleInvoice(3);
+        doc.layout.page.pageSize = s.pageSize;
+        doc.layout.page.orientation = s.orientation;
+        std::string info = run("pdfinfo " + render(doc, "size.pdf").string());
+        EXPECT_NE(info.find(std::string("Page size:       ") + s.expected), std::string::npos) << info;
+    }
+}
+
+TEST_F(DocumentRendererIntegrationTest, SameInputGivesByteIdenticalPdf) {
+    InvoiceDocument doc = sampleInvoice(40);
+    LaidOutDocument laid = layoutDocument(doc, measurer_, kToday);
+    std::string first = renderer_.pdf(laid);
+    TextWidthCache::shared().clear();  // a cold cache must not change a byte either
+    std::string second = renderer_.pdf(layoutDocument(doc, measurer_, kToday));
+    EXPECT_EQ(first, second);
+}
+
+TEST_F(DocumentRendererIntegrationTest, ImagesFromDataUrlsAndBrokenOnesAreSkipped) {
+    // A 2×1 PNG made here, so the logo path sees a real picture.
+    auto pngPath = dir_ / "logo.png";
+    {
+        cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 40, 20);
+        cairo_t* cr = cairo_create(s);
+        cairo_set_source_rgb(cr, 0.8, 0.1, 0.1);
+        cairo_paint(cr);
+        cairo_destroy(cr);
+        cairo_surface_write_to_png(s, pngPath.c_str());
+        cairo_surface_destroy(s);
+    }
+    InvoiceDocument doc = sampleInvoice(2);
+    doc.layout.blocks[1].imageUrl = pngPath.string();  // logo from a file
+    doc.layout.blocks[1].imageNaturalWidth = 40;
+    doc.layout.blocks[1].imageNaturalHeight = 20;
+    LaidOutDocument laid = layoutDocument(doc, measurer_, kToday);
+    std::string png = renderer_.png(laid, 0, 0.5);
+    EXPECT_EQ(png.substr(1, 3), "PNG");
+
+    doc.layout.blocks[1].imageUrl.reset();
+    doc.layout.blocks[1].imagePngDataUrl = "data:image/png;base64,bm90IGFuIGltYWdl";
+    int status = 0;
+    run("qpdf --check " + render(doc, "broken-logo.pdf").string(), &status);
+    EXPECT_EQ(status, 0);
+}
+
+// The first page of a fixed invoice at half size, compared pixel by pixel with the committed
+// picture. ZELVORIN_UPDATE_GOLDEN=1 writes a new one after an intended change.
+TEST_F(DocumentRendererIntegrationTest, FirstPageMatchesTheGoldenImage) {
+    InvoiceDocument doc = sampleInvoice(8);
+    std::string png = renderer_.png(layoutDocument(doc, measurer_, kToday), 0, 0.5);
+    std::filesystem::path golden =
+        std::filesystem::path(ZELVORIN_LAYOUT_GOLDEN_DIR) / "sample_invoice_page1.png";
+    if (std::getenv("ZELVORIN_UPDATE_GOLDEN")) zelvorin::testing::writeFile(golden, png);
+    ASSERT_TRUE(std::filesystem::exists(golden)) << golden;
+    auto actualPath = dir_ / "actual.png";
+    zelvorin::testing::writeFile(actualPath, png);
+    cairo_surface_t* expected = cairo_image_surface_create_from_png(golden.c_str());
+    cairo_surface_t* actual = cairo_image_surface_create_from_png(actualPath.c_str());
+    ASSERT_EQ(cairo_image_surface_get_width(expected), cairo_image_surface_get_width(actual));
+    ASSERT_EQ(cairo_image_surface_get_height(expected), cairo_image_surface_get_height(actual));
+    int w = cairo_image_surface_get_width(actual), h = cairo_image_surface_get_height(actual);
+    int stride = cairo_image_surface_get_stride(actual);
+    const unsigned char* e = cairo_image_surface_get_data(expected);
+    const unsigned char* a = cairo_image_surface_get_data(actual);
+    long differing = 0;
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w * 4; ++x) {
+            if (std::abs(e[y * stride + x] - a[y * stride + x]) > 24) ++differing;
+        }
+    }
+    cairo_surface_destroy(expected);
+    cairo_surface_destroy(actual);
+    EXPECT_LT(differing, static_cast<long>(w) * h * 4 / 500) << "pixels differ from " << golden;
+}
+
+}  // namespace
+}  // namespace zelvorin
