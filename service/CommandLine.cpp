@@ -1,0 +1,68 @@
+#include "service/CommandLine.h"
+
+#include <charconv>
+#include <optional>
+
+#include <CLI/CLI.hpp>
+
+#include "domain/Timestamps.h"
+
+namespace zelvorin::service {
+
+namespace {
+
+int parsePort(const std::string& text) {
+    int port = -1;
+    const char* end = text.data() + text.size();
+    const auto [next, error] = std::from_chars(text.data(), end, port);
+    if (text.empty() || error != std::errc{} || next != end || port < 0 || port > 65535) {
+        throw CommandLineError("Ongeldige poort '" + text + "': verwacht een getal van 0 tot en met 65535.",
+                               2);
+    }
+    return port;
+}
+
+std::chrono::year_month_day parseSeedDate(const std::string& text) {
+    const std::optional<std::chrono::year_month_day> date = parseCalendarDate(text);
+    if (!date) throw CommandLineError("Ongeldige --seed-date '" + text + "': verwacht JJJJ-MM-DD.", 2);
+    return *date;
+}
+
+}  // namespace
+
+ServiceOptions parseCommandLine(const std::vector<std::string>& arguments,
+                                std::chrono::year_month_day today) {
+    CLI::App app{"Lokale Zelvorin-webservice op 127.0.0.1", "zelvorin-service"};
+    std::string port;
+    std::string dataDir;
+    std::string seed;
+    std::string seedDate;
+    app.add_option("--port", port, "TCP-poort op 127.0.0.1; 0 kiest een vrije poort")->required();
+    app.add_option("--data", dataDir, "Map voor de opslag van de service")->required();
+    app.add_option("--seed", seed, "Vul een lege opslag met voorbeeldgegevens (alleen 'demo')");
+    app.add_option("--seed-date", seedDate,
+                   "Peildatum van de voorbeeldgegevens, JJJJ-MM-DD (standaard vandaag, UTC)");
+
+    // CLI11 takes the arguments in reverse order when given a vector.
+    std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
+    try {
+        app.parse(reversed);
+    } catch (const CLI::CallForHelp&) {
+        throw CommandLineError(app.help(), 0);
+    } catch (const CLI::ParseError& error) {
+        throw CommandLineError("Ongeldige opdrachtregel: " + std::string(error.what()), 2);
+    }
+
+    ServiceOptions options;
+    options.port = parsePort(port);
+    if (dataDir.empty()) throw CommandLineError("--data mag niet leeg zijn.", 2);
+    options.dataDir = dataDir;
+    if (!seed.empty() && seed != "demo") {
+        throw CommandLineError("Onbekende seed '" + seed + "': alleen 'demo' bestaat.", 2);
+    }
+    options.seedDemo = seed == "demo";
+    options.seedDate = seedDate.empty() ? today : parseSeedDate(seedDate);
+    return options;
+}
+
+}  // namespace zelvorin::service

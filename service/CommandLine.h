@@ -1,0 +1,33 @@
+#pragma once
+
+#include <chrono>
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace zelvorin::service {
+
+struct ServiceOptions {
+    int port = 0;  // 0: the system picks a free port
+    std::filesystem::path dataDir;
+    bool seedDemo = false;
+    // The day the demo data is laid out around; the same day always gives the same records.
+    std::chrono::year_month_day seedDate{};
+};
+
+// A command line that cannot be used, or a request for the help text. `exitCode` is what the
+// process should end with; the text is printed as it is (to stdout for help, stderr otherwise).
+class CommandLineError : public std::runtime_error {
+public:
+    CommandLineError(const std::string& text, int exitCode) : std::runtime_error(text), exitCode_(exitCode) {}
+    int exitCode() const { return exitCode_; }
+
+private:
+    int exitCode_;
+};
+
+// `arguments` excludes the program name. `today` is the default seed date (UTC).
+ServiceOptions parseCommandLine(const std::vector<std::string>& arguments, std::chrono::year_month_day today);
+
+}  // namespace zelvorin::service

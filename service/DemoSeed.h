@@ -1,0 +1,23 @@
+#pragma once
+
+#include <chrono>
+#include <string>
+
+#include "service/Storage.h"
+
+namespace zelvorin::service {
+
+// Fills an empty storage with the demo: "Studio Zelvorin" (the full set of records of every kind),
+// a second, smaller organisation, and two users, one of whom belongs to both. All dates are laid
+// out around `referenceDate`; the same reference date always gives byte-identical records. Writes
+// everything in one transaction, and nothing at all when the storage already holds an
+// organisation. Returns whether it seeded.
+bool seedDemo(Storage& storage, std::chrono::year_month_day referenceDate);
+
+// The seed's fixed ids: the same on every run and for every reference date.
+std::string demoOrganizationId();
+std::string secondOrganizationId();
+std::string demoOwnerUserId();   // owner of the demo organisation, admin of the second
+std::string demoMemberUserId();  // member of the demo organisation only
+
+}  // namespace zelvorin::service

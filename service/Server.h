@@ -1,0 +1,36 @@
+#pragma once
+
+#include <memory>
+
+namespace httplib {
+class Server;
+}
+
+namespace zelvorin::service {
+
+class Storage;
+
+// The HTTP side of the service, on 127.0.0.1 only. bind() then serve() on one thread; stop()
+// from any other thread (a signal watcher, a test) makes serve() return.
+class Server {
+public:
+    explicit Server(Storage& storage);
+    ~Server();
+    Server(const Server&) = delete;
+    Server& operator=(const Server&) = delete;
+
+    // Binds the loopback port (0: one the system picks) and returns it. Throws ServiceError
+    // when the port cannot be bound.
+    int bind(int port);
+    // Answers requests until stop(). Returns false when the listener failed.
+    bool serve();
+    void stop();
+
+private:
+    void addRoutes();
+
+    Storage& storage_;
+    std::unique_ptr<httplib::Server> http_;
+};
+
+}  // namespace zelvorin::service

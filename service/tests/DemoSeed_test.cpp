@@ -1,0 +1,223 @@
+#include "service/DemoSeed.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <set>
+
+#include "domain/InvoiceStatus.h"
+#include "domain/InvoiceTotals.h"
+#include "domain/LineTotals.h"
+#include "domain/Uuid.h"
+#include "service/DefaultTemplateConfig.h"
+#include "service/IbanText.h"
+#include "service/Storage.h"
+#include "service/tests/ShapeCheck.h"
+#include "testing/TempDir.h"
+
+namespace zelvorin::service {
+namespace {
+
+using namespace std::chrono;
+using Json = nlohmann::ordered_json;
+
+constexpr year_month_day kReferenceDate = 2025y / June / 15;
+
+class DemoSeedIntegrationTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(seedDemo(storage, kReferenceDate)); }
+
+    std::vector<Json> payloads(const std::string& entityType,
+                               const std::string& org = demoOrganizationId()) const {
+        std::vector<Json> result;
+        for (const StoredRecord& record : storage.records(org, entityType))
+            result.push_back(record.payload);
+        return result;
+    }
+
+    zelvorin::testing::TempDir dir;
+    Storage storage{dir.path() / "data"};
+};
+
+std::map<std::string, Json> byId(const std::vector<Json>& payloads) {
+    std::map<std::string, Json> result;
+    for (const Json& payload : payloads)
+        result[payload["id"].get<std::string>()] = payload;
+    return result;
+}
+
+TEST_F(DemoSeedIntegrationTest, EveryPayloadFitsTheShapeTheAppDecodes) {
+    for (const std::string& org : {demoOrganizationId(), secondOrganizationId()}) {
+        const std::vector<StoredRecord> records = storage.records(org, std::nullopt);
+        ASSERT_FALSE(records.empty());
+        for (const StoredRecord& record : records) {
+            SCOPED_TRACE(record.entityType + " " + record.id);
+            EXPECT_EQ(testing::payloadViolation(record.entityType, record.payload), std::nullopt);
+            EXPECT_EQ(record.payload["id"], record.id);
+            EXPECT_EQ(record.payload["revision"], 1);
+        }
+    }
+}
+
+TEST_F(DemoSeedIntegrationTest, DemoOrganisationHoldsEveryKindOfRecord) {
+    std::set<std::string> statuses;
+    for (const Json& invoice : payloads("draftInvoice"))
+        statuses.insert(invoice["status"].get<std::string>());
+    EXPECT_EQ(payloads("draftInvoice").size(), 25u);
+    EXPECT_EQ(statuses.size(), kAllInvoiceStatuses.size());
+
+    std::set<std::string> treatments;
+    std::set<std::string> modes;
+    const auto invoices = byId(payloads("draftInvoice"));
+    for (const Json& line : payloads("invoiceLine")) {
+        const Json& invoice = invoices.at(line["invoiceId"].get<std::string>());
+        treatments.insert(line.value("vatTreatmentOverride", invoice["vatTreatment"].get<std::string>()));
+        modes.insert(line["lineMode"].get<std::string>());
+    }
+    EXPECT_EQ(treatments, (std::set<std::string>{"nl_21", "nl_9", "nl_0", "verlegd"}));
+    EXPECT_EQ(modes, (std::set<std::string>{"hours_rate", "qty_price", "fixed"}));
+
+    EXPECT_EQ(payloads("customer").size(), 5u);
+    EXPECT_EQ(payloads("bankAccount").size(), 2u);
+    EXPECT_EQ(payloads("bankTransaction").size(), 60u);
+    EXPECT_EQ(payloads("incomingInvoice").size(), 6u);
+    EXPECT_EQ(payloads("appNotification").size(), 3u);
+    EXPECT_EQ(payloads("invoiceSchedule").size(), 2u);
+    EXPECT_EQ(payloads("proposal").size(), 2u);
+    EXPECT_FALSE(payloads("orgVariable").empty());
+    EXPECT_FALSE(payloads("kvitraRule").empty());
+    EXPECT_FALSE(payloads("invoiceReminder").empty());
+
+    std::set<std::pair<std::string, std::string>> emailKinds;
+    for (const Json& email : payloads("emailTemplate"))
+        emailKinds.insert({email["type"].get<std::string>(), email["language"].get<std::string>()});
+    for (const char* type : {"invoice", "credit_note", "reminder_1", "reminder_2", "reminder_final"}) {
+        EXPECT_TRUE(emailKinds.count({type, "nl"}) && emailKinds.count({type, "en"})) << type;
+    }
+    const std::vector<Json> templates = payloads("invoiceTemplate");
+    ASSERT_EQ(templates.size(), 1u);
+    EXPECT_EQ(templates[0]["config"], Json::parse(defaultTemplateConfigJson()));
+}
+
+TEST_F(DemoSeedIntegrationTest, InvoiceTotalsAreTheSumsOfTheirLines) {
+    std::map<std::string, std::vector<StoredInvoiceLine>> lines;
+    for (const Json& line : payloads("invoiceLine")) {
+        StoredInvoiceLine stored{line["lineMode"], std::nullopt, std::nullopt,
+                                 std::nullopt,     std::nullopt, false};
+        if (line.contains("quantityHundredths")) stored.quantityHundredths = line["quantityHundredths"];
+        if (line.contains("unitPriceCents")) stored.unitPriceCents = line["unitPriceCents"];
+        if (line.contains("amountCents")) stored.amountCents = line["amountCents"];
+        if (line.contains("vatTreatmentOverride")) stored.vatTreatmentOverride = line["vatTreatmentOverride"];
+        EXPECT_EQ(line["lineTotalCents"], lineExclCents(calcLineFromStored(stored)));
+        lines[line["invoiceId"].get<std::string>()].push_back(stored);
+    }
+    for (const Json& invoice : payloads("draftInvoice")) {
+        SCOPED_TRACE(invoice["id"].get<std::string>());
+        const auto& invoiceLines = lines[invoice["id"].get<std::string>()];
+        ASSERT_FALSE(invoiceLines.empty());
+        const InvoiceTotals totals =
+            invoiceTotalsFromStored(invoice["vatTreatment"].get<std::string>(), invoiceLines);
+        EXPECT_EQ(invoice["subtotalCents"], totals.subtotalCents);
+        EXPECT_EQ(invoice["vatCents"], totals.vatCents);
+        EXPECT_EQ(invoice["totalCents"], totals.totalCents);
+    }
+}
+
+TEST_F(DemoSeedIntegrationTest, MoneyAddsUpAcrossPaymentsCreditNotesAndTheBank) {
+    const auto invoices = byId(payloads("draftInvoice"));
+    std::map<std::string, std::int64_t> paid;
+    for (const Json& payment : payloads("invoicePayment")) {
+        paid[payment["invoiceId"].get<std::string>()] += payment["amountCents"].get<std::int64_t>();
+    }
+    std::map<std::string, std::int64_t> matched;
+    for (const Json& transaction : payloads("bankTransaction")) {
+        if (transaction.contains("matchedInvoiceId")) {
+            matched[transaction["matchedInvoiceId"].get<std::string>()] +=
+                transaction["amountCents"].get<std::int64_t>();
+        }
+    }
+    EXPECT_EQ(matched, paid);  // every payment arrived on the bank account, and nothing else was matched
+    for (const auto& [id, invoice] : invoices) {
+        const std::int64_t total = invoice["totalCents"];
+        SCOPED_TRACE(id);
+        if (invoice["status"] == "paid") {
+            EXPECT_EQ(paid[id], total);
+        } else if (invoice["status"] == "partiallyPaid") {
+            EXPECT_TRUE(paid[id] > 0 && paid[id] < total);
+        } else {
+            EXPECT_EQ(paid.count(id), 0u);
+        }
+        if (invoice["status"] == "overdue") {
+            EXPECT_LT(invoice["dueDate"].get<std::string>(), "2025-06-15");
+        }
+    }
+    std::set<std::string> credited;
+    for (const Json& credit : payloads("creditNote")) {
+        const Json& original = invoices.at(credit["creditedInvoiceId"].get<std::string>());
+        EXPECT_EQ(original["status"], "credited");
+        EXPECT_EQ(credit["totalCents"], -original["totalCents"].get<std::int64_t>());
+        credited.insert(credit["creditedInvoiceId"].get<std::string>());
+    }
+    EXPECT_EQ(credited.size(), 2u);
+
+    std::vector<std::string> ibans{payloads("orgSettings").at(0)["iban"].get<std::string>()};
+    for (const Json& account : payloads("bankAccount"))
+        ibans.push_back(account["iban"].get<std::string>());
+    for (const Json& customer : payloads("customer"))
+        ibans.push_back(customer["knownIban"].get<std::string>());
+    for (const std::string& iban : ibans)
+        EXPECT_TRUE(hasValidIbanChecksum(iban)) << iban;
+}
+
+TEST_F(DemoSeedIntegrationTest, OneUserBelongsToBothOrganisations) {
+    std::map<std::string, std::set<std::string>> organisationsOf;
+    for (const Membership& membership : storage.memberships()) {
+        organisationsOf[membership.userId].insert(membership.organizationId);
+    }
+    EXPECT_EQ(organisationsOf[demoOwnerUserId()],
+              (std::set<std::string>{demoOrganizationId(), secondOrganizationId()}));
+    EXPECT_EQ(organisationsOf[demoMemberUserId()], std::set<std::string>{demoOrganizationId()});
+    EXPECT_LT(storage.records(secondOrganizationId(), std::nullopt).size(),
+              storage.records(demoOrganizationId(), std::nullopt).size());
+}
+
+TEST_F(DemoSeedIntegrationTest, SeedsOnlyAnEmptyStorage) {
+    const auto before = storage.lastSequence();
+    EXPECT_FALSE(seedDemo(storage, kReferenceDate));
+    EXPECT_EQ(storage.lastSequence(), before);
+    EXPECT_EQ(storage.organizations().size(), 2u);
+}
+
+std::string dump(const Storage& storage) {
+    Json all = Json::array();
+    for (const Organization& org : storage.organizations()) {
+        for (const StoredRecord& record : storage.records(org.id, std::nullopt))
+            all.push_back(record.payload);
+    }
+    return all.dump();
+}
+
+TEST(DemoSeedDeterminismIntegrationTest, SameDateSameBytesAndIdsIndependentOfTheDate) {
+    zelvorin::testing::TempDir dir;
+    Storage first(dir.path() / "a");
+    Storage second(dir.path() / "b");
+    Storage later(dir.path() / "c");
+    seedDemo(first, kReferenceDate);
+    seedDemo(second, kReferenceDate);
+    seedDemo(later, 2026y / January / 2);
+    EXPECT_EQ(dump(first), dump(second));
+    EXPECT_NE(dump(first), dump(later));
+
+    const auto ids = [](const Storage& storage) {
+        std::vector<std::string> result;
+        for (const StoredRecord& record : storage.records(demoOrganizationId(), std::nullopt))
+            result.push_back(record.id);
+        return result;
+    };
+    EXPECT_EQ(ids(first), ids(later));
+    // Ids the service creates while running carry the current time, so they sort after the seed's.
+    EXPECT_GT(uuidV7(system_clock::now(), 0), ids(first).back());
+}
+
+}  // namespace
+}  // namespace zelvorin::service

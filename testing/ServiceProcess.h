@@ -1,0 +1,74 @@
+#pragma once
+
+#include <sys/types.h>
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "testing/TempDir.h"
+
+namespace zelvorin::testing {
+
+// A real zelvorin-service child process on a free loopback port with its own data directory.
+// The constructor returns once the service answers /healthz; the destructor kills and reaps it,
+// also when the test failed half-way. A child whose test process dies is killed by the kernel.
+class ServiceProcess {
+public:
+    struct Options {
+        bool seedDemo = false;
+        std::optional<std::string> seedDate;  // "yyyy-MM-dd"; the service's default (today) when absent
+    };
+
+    // What a run to completion printed and how it ended (see runToExit).
+    struct CompletedRun {
+        int exitCode = -1;  // -1: killed by a signal, or did not end within the bound
+        std::string standardOutput;
+        std::string standardError;
+    };
+
+    struct HttpAnswer {
+        int status = 0;
+        std::string body;
+    };
+
+    ServiceProcess();
+    explicit ServiceProcess(Options options);
+    ~ServiceProcess();
+    ServiceProcess(const ServiceProcess&) = delete;
+    ServiceProcess& operator=(const ServiceProcess&) = delete;
+
+    int port() const { return port_; }
+    std::string baseUrl() const;  // "http://127.0.0.1:<port>/"
+    const std::filesystem::path& dataDir() const { return dataDir_.path(); }
+    bool running() const { return pid_ > 0; }
+
+    // SIGTERM, then waits for the exit (SIGKILL if it takes unreasonably long). Returns the exit
+    // code, -1 when it had to be killed. Does nothing and returns the last code when not running.
+    int stop();
+    // Stops the service if it runs and starts it again on the same data directory with the same
+    // options; the port may change.
+    void restart();
+
+    // A GET against the running service; `path` starts with "/".
+    HttpAnswer get(const std::string& path) const;
+
+    // Runs the service binary with `arguments` until it exits by itself (bounded), for checking
+    // how it refuses bad input.
+    static CompletedRun runToExit(const std::vector<std::string>& arguments);
+    static std::string binaryPath();
+
+private:
+    void start();
+    void waitUntilHealthy() const;
+
+    Options options_;
+    TempDir dataDir_;
+    pid_t pid_ = -1;
+    int stdoutFd_ = -1;
+    int port_ = 0;
+    int lastExitCode_ = -1;
+};
+
+}  // namespace zelvorin::testing
