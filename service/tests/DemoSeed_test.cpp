@@ -8,6 +8,7 @@
 #include "domain/InvoiceStatus.h"
 #include "domain/InvoiceTotals.h"
 #include "domain/LineTotals.h"
+#include "domain/Timestamps.h"
 #include "domain/Uuid.h"
 #include "service/DefaultTemplateConfig.h"
 #include "service/IbanText.h"
@@ -167,6 +168,43 @@ TEST_F(DemoSeedIntegrationTest, MoneyAddsUpAcrossPaymentsCreditNotesAndTheBank) 
         ibans.push_back(customer["knownIban"].get<std::string>());
     for (const std::string& iban : ibans)
         EXPECT_TRUE(hasValidIbanChecksum(iban)) << iban;
+}
+
+// Every timestamp and date is well formed and, except the ones that lie ahead by nature, not
+// after the moment the seed stands for: the app would otherwise show payments from the future.
+void expectNoFuture(const Json& value, const std::string& key, const std::string& path) {
+    if (value.is_object()) {
+        for (const auto& [member, nested] : value.items())
+            expectNoFuture(nested, member, path + "." + member);
+        return;
+    }
+    if (value.is_array()) {
+        for (const Json& item : value)
+            expectNoFuture(item, key, path);
+        return;
+    }
+    if (!value.is_string()) return;
+    const std::string text = value.get<std::string>();
+    const bool ahead = key == "dueDate" || key == "expiryDate" || key == "expiresAt";
+    if (key.ends_with("At")) {
+        EXPECT_TRUE(parseTimestamp(text).has_value()) << path << " " << text;
+        if (!ahead) {
+            EXPECT_LE(text, "2025-06-15T06:00:00.000Z") << path;
+        }
+    } else if (key.ends_with("Date")) {
+        EXPECT_TRUE(parseCalendarDate(text).has_value()) << path << " " << text;
+        if (!ahead) {
+            EXPECT_LT(text, "2025-06-15") << path;
+        }
+    }
+}
+
+TEST_F(DemoSeedIntegrationTest, NothingHappensAfterTheReferenceDate) {
+    for (const std::string& org : {demoOrganizationId(), secondOrganizationId()}) {
+        for (const StoredRecord& record : storage.records(org, std::nullopt)) {
+            expectNoFuture(record.payload, "", record.entityType);
+        }
+    }
 }
 
 TEST_F(DemoSeedIntegrationTest, OneUserBelongsToBothOrganisations) {

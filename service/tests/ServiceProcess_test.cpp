@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <httplib.h>
 #include <nlohmann/json.hpp>
 
 #include "service/DemoSeed.h"
@@ -33,6 +34,16 @@ TEST(ServiceProcessIntegrationTest, AnswersHealthOnItsOwnFreePort) {
     EXPECT_EQ(health.status, 200);
     EXPECT_EQ(Json::parse(health.body), (Json{{"status", "ok"}}));
     EXPECT_EQ(first.stop(), 0);  // SIGTERM is a clean exit
+}
+
+TEST(ServiceProcessIntegrationTest, GoingOutOfScopeEndsTheService) {
+    int port = 0;
+    {
+        ServiceProcess service;
+        port = service.port();
+    }
+    httplib::Client client("127.0.0.1", port);
+    EXPECT_FALSE(client.Get("/healthz"));  // killed and reaped: nothing listens any more
 }
 
 TEST(ServiceProcessIntegrationTest, EveryErrorIsAJsonObjectWithAText) {
