@@ -1,0 +1,12 @@
+#include "sync/PullPageLimitExceededError.h"
+
+#include <string>
+
+namespace zelvorin {
+
+PullPageLimitExceededError::PullPageLimitExceededError(int pageLimit)
+    : std::runtime_error("Sync-pull overschreed de pagina-limiet (" + std::to_string(pageLimit) +
+                         ") zonder hasMore=false — mogelijk een server-bug (cursor schuift niet op)."),
+      pageLimit_(pageLimit) {}
+
+}  // namespace zelvorin
