@@ -1,0 +1,49 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "persistence/generated/Records.h"
+#include "persistence/sqlite/Connection.h"
+
+namespace zelvorin {
+
+// Writes every column of a record as a new row: "INSERT INTO <table> (<columns>) VALUES (?, …)".
+template <class Record>
+void insertRecord(Connection& connection, const Record& record) {
+    ColumnValues values = record.columnValues();
+    std::string columns, placeholders;
+    for (const auto& [name, value] : values) {
+        columns += (columns.empty() ? "" : ", ") + std::string(name);
+        placeholders += placeholders.empty() ? "?" : ", ?";
+    }
+    Statement& insert = connection.cached("INSERT INTO " + std::string(Record::tableName) + " (" + columns +
+                                          ")\nVALUES (" + placeholders + ")");
+    int index = 0;
+    for (const auto& [name, value] : values)
+        insert.bind(++index, value);
+    insert.run();
+}
+
+// The records a query returns; the query selects the record's columns (usually "SELECT *").
+template <class Record, class... Args>
+std::vector<Record> selectRecords(Connection& connection, const std::string& sql, const Args&... arguments) {
+    Statement& select = connection.cached(sql);
+    select.bindAll(arguments...);
+    std::vector<Record> records;
+    while (select.step())
+        records.push_back(Record::fromRow(select));
+    return records;
+}
+
+template <class Record>
+std::optional<Record> recordById(Connection& connection, std::string_view id) {
+    auto found = selectRecords<Record>(
+        connection, "SELECT * FROM " + std::string(Record::tableName) + " WHERE id = ?", std::string(id));
+    if (found.empty()) return std::nullopt;
+    return std::move(found.front());
+}
+
+}  // namespace zelvorin

@@ -1,0 +1,192 @@
+#include "persistence/Schema.h"
+
+#include <sstream>
+#include <stdexcept>
+
+#include "persistence/SchemaText.h"
+
+namespace zelvorin {
+
+namespace {
+
+std::vector<std::string> words(const std::string& line) {
+    std::istringstream in(line);
+    std::vector<std::string> result;
+    for (std::string word; in >> word;)
+        result.push_back(word);
+    return result;
+}
+
+std::vector<std::string> splitCommas(const std::string& text) {
+    std::vector<std::string> parts;
+    std::istringstream in(text);
+    for (std::string part; std::getline(in, part, ',');)
+        parts.push_back(part);
+    return parts;
+}
+
+FieldKind kindOf(const std::string& type, const std::string& constraints, bool boolean) {
+    bool required = constraints.find("NOT NULL") != std::string::npos;
+    if (type == "REAL") return FieldKind::optionalReal;
+    if (type == "INTEGER") {
+        if (boolean) return required ? FieldKind::boolean : FieldKind::optionalBoolean;
+        return required ? FieldKind::integer : FieldKind::optionalInteger;
+    }
+    return required ? FieldKind::text : FieldKind::optionalText;
+}
+
+ColumnDescription parseColumn(const std::vector<std::string>& tokens) {
+    ColumnDescription column;
+    column.name = tokens.at(0);
+    column.sqlType = tokens.at(1);
+    bool boolean = false;
+    bool noField = false;
+    for (std::size_t i = 2; i < tokens.size(); ++i) {
+        const std::string& token = tokens[i];
+        if (token == ":bool") {
+            boolean = true;
+        } else if (token == ":nofield") {
+            noField = true;
+        } else if (token.starts_with('@')) {
+            column.addedBy = token.substr(1);
+        } else {
+            column.constraints += (column.constraints.empty() ? "" : " ") + token;
+        }
+    }
+    column.kind = noField ? FieldKind::none : kindOf(column.sqlType, column.constraints, boolean);
+    column.fieldName = lowerCamelCase(column.name);
+    return column;
+}
+
+std::string columnDefinition(const ColumnDescription& column) {
+    std::string text = column.name + " " + column.sqlType;
+    if (!column.constraints.empty()) text += " " + column.constraints;
+    return text;
+}
+
+std::string indexStatement(const IndexDescription& index) {
+    std::string columns;
+    for (const auto& column : index.columns)
+        columns += (columns.empty() ? "" : ", ") + column;
+    return std::string(index.unique ? "CREATE UNIQUE INDEX " : "CREATE INDEX ") + index.name + " ON " +
+           index.table + " (" + columns + ")";
+}
+
+}  // namespace
+
+std::string lowerCamelCase(std::string_view snake) {
+    std::string result;
+    bool upper = false;
+    for (char c : snake) {
+        if (c == '_') {
+            upper = true;
+        } else {
+            result.push_back(upper && c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c);
+            upper = false;
+        }
+    }
+    return result;
+}
+
+const ColumnDescription* TableDescription::column(std::string_view wanted) const {
+    for (const auto& c : columns) {
+        if (c.name == wanted) return &c;
+    }
+    return nullptr;
+}
+
+const TableDescription* Schema::table(std::string_view name) const {
+    for (const auto& t : tables_) {
+        if (t.name == name) return &t;
+    }
+    return nullptr;
+}
+
+Schema Schema::parse(std::string_view text) {
+    Schema schema;
+    std::istringstream in{std::string(text)};
+    int lineNumber = 0;
+    enum class Section { none, table, migration } section = Section::none;
+    for (std::string line; std::getline(in, line);) {
+        ++lineNumber;
+        auto tokens = words(line);
+        if (tokens.empty()) continue;
+        auto fail = [&](const char* why) {
+            throw std::invalid_argument("schema line " + std::to_string(lineNumber) + ": " + why + ": " +
+                                        line);
+        };
+        if (tokens[0] == "table") {
+            if (tokens.size() != 4) fail("expected: table <name> <migration> <record>");
+            schema.tables_.push_back({tokens[1], tokens[2], tokens[3] == "-" ? "" : tokens[3], {}});
+            section = Section::table;
+        } else if (tokens[0] == "migration") {
+            if (tokens.size() != 2) fail("expected: migration <identifier>");
+            schema.migrations_.push_back({tokens[1], {}, {}});
+            section = Section::migration;
+        } else if (section == Section::migration && (tokens[0] == "index" || tokens[0] == "unique")) {
+            if (tokens.size() != 4) fail("expected: index <name> <table> <columns>");
+            schema.migrations_.back().indexes.push_back(
+                {tokens[1], tokens[2], splitCommas(tokens[3]), tokens[0] == "unique"});
+        } else if (section == Section::table) {
+            if (tokens.size() < 2) fail("expected: <column> <type> ...");
+            schema.tables_.back().columns.push_back(parseColumn(tokens));
+        } else {
+            fail("unexpected line");
+        }
+    }
+    schema.deriveStatements();
+    return schema;
+}
+
+void Schema::deriveStatements() {
+    auto known = [&](const std::string& id) {
+        for (const auto& m : migrations_) {
+            if (m.identifier == id) return true;
+        }
+        return false;
+    };
+    for (const auto& table : tables_) {
+        if (!known(table.createdBy))
+            throw std::invalid_argument("table " + table.name + ": unknown migration " + table.createdBy);
+        for (const auto& column : table.columns) {
+            if (!column.addedBy.empty() && !known(column.addedBy)) {
+                throw std::invalid_argument("column " + table.name + "." + column.name +
+                                            ": unknown migration " + column.addedBy);
+            }
+        }
+    }
+    for (auto& migration : migrations_) {
+        std::vector<bool> indexUsed(migration.indexes.size(), false);
+        for (const auto& table : tables_) {
+            if (table.createdBy != migration.identifier) continue;
+            std::string definition;
+            for (const auto& column : table.columns) {
+                if (!column.addedBy.empty()) continue;
+                definition += (definition.empty() ? "\n  " : ",\n  ") + columnDefinition(column);
+            }
+            migration.statements.push_back("CREATE TABLE " + table.name + " (" + definition + "\n)");
+            for (std::size_t i = 0; i < migration.indexes.size(); ++i) {
+                if (migration.indexes[i].table != table.name) continue;
+                migration.statements.push_back(indexStatement(migration.indexes[i]));
+                indexUsed[i] = true;
+            }
+        }
+        for (const auto& table : tables_) {
+            for (const auto& column : table.columns) {
+                if (column.addedBy != migration.identifier) continue;
+                migration.statements.push_back("ALTER TABLE " + table.name + " ADD COLUMN " +
+                                               columnDefinition(column));
+            }
+        }
+        for (std::size_t i = 0; i < migration.indexes.size(); ++i) {
+            if (!indexUsed[i]) migration.statements.push_back(indexStatement(migration.indexes[i]));
+        }
+    }
+}
+
+const Schema& Schema::shared() {
+    static const Schema schema = parse(kSchemaText);
+    return schema;
+}
+
+}  // namespace zelvorin

@@ -1,0 +1,181 @@
+#include "persistence/sqlite/Connection.h"
+
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <utility>
+
+#include "persistence/sqlite/SqliteError.h"
+
+namespace zelvorin {
+
+void TableAccess::merge(const TableAccess& other) {
+    read.insert(other.read.begin(), other.read.end());
+    written.insert(other.written.begin(), other.written.end());
+}
+
+bool TableAccess::touches(const std::set<std::string>& tables) const {
+    return std::any_of(written.begin(), written.end(),
+                       [&](const std::string& t) { return tables.count(t) > 0; });
+}
+
+Connection::Connection(sqlite3* db) : db_(db) {
+    installAuthorizer();
+}
+
+Connection Connection::open(const std::filesystem::path& path, Mode mode) {
+    sqlite3* db = nullptr;
+    int flags = SQLITE_OPEN_NOMUTEX |
+                (mode == Mode::readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+    int rc = sqlite3_open_v2(path.c_str(), &db, flags, nullptr);
+    if (rc != SQLITE_OK) {
+        std::string message = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
+        int code = db ? sqlite3_extended_errcode(db) : rc;
+        sqlite3_close_v2(db);
+        throw SqliteError(code, message);
+    }
+    sqlite3_extended_result_codes(db, 1);
+    return Connection(db);
+}
+
+Connection Connection::openInMemory() {
+    return open(":memory:");
+}
+
+Connection::~Connection() {
+    cache_.clear();  // statements first: closing waits for none, but finalising early is tidy
+    if (db_ != nullptr) sqlite3_close_v2(db_);
+}
+
+Connection::Connection(Connection&& other) noexcept
+    : db_(std::exchange(other.db_, nullptr)),
+      access_(std::move(other.access_)),
+      cache_(std::move(other.cache_)) {
+    if (db_ != nullptr) installAuthorizer();  // the callback carries `this`
+}
+
+Connection& Connection::operator=(Connection&& other) noexcept {
+    if (this != &other) {
+        cache_.clear();
+        if (db_ != nullptr) sqlite3_close_v2(db_);
+        db_ = std::exchange(other.db_, nullptr);
+        access_ = std::move(other.access_);
+        cache_ = std::move(other.cache_);
+        if (db_ != nullptr) installAuthorizer();
+    }
+    return *this;
+}
+
+void Connection::installAuthorizer() {
+    recording_ = &access_;
+    sqlite3_set_authorizer(db_, &Connection::authorize, this);
+}
+
+int Connection::authorize(void* self, int action, const char* a, const char*, const char*, const char*) {
+    auto* connection = static_cast<Connection*>(self);
+    if (a == nullptr || std::string_view(a).starts_with("sqlite_")) return SQLITE_OK;
+    switch (action) {
+        case SQLITE_READ:
+            connection->recording_->read.insert(a);
+            break;
+        case SQLITE_INSERT:
+        case SQLITE_UPDATE:
+        case SQLITE_DELETE:
+            connection->recording_->written.insert(a);
+            break;
+        default:
+            break;
+    }
+    return SQLITE_OK;
+}
+
+void Connection::exec(std::string_view sql) {
+    std::string text(sql);
+    char* error = nullptr;
+    int rc = sqlite3_exec(db_, text.c_str(), nullptr, nullptr, &error);
+    if (rc != SQLITE_OK) {
+        std::string message = error ? error : sqlite3_errmsg(db_);
+        sqlite3_free(error);
+        throw SqliteError(sqlite3_extended_errcode(db_), message);
+    }
+}
+
+Statement Connection::prepareRecording(std::string_view sql, TableAccess& into) {
+    sqlite3_stmt* stmt = nullptr;
+    recording_ = &into;
+    int rc = sqlite3_prepare_v3(db_, sql.data(), static_cast<int>(sql.size()), SQLITE_PREPARE_PERSISTENT,
+                                &stmt, nullptr);
+    recording_ = &access_;
+    if (rc != SQLITE_OK) throw SqliteError(sqlite3_extended_errcode(db_), sqlite3_errmsg(db_));
+    return Statement(db_, stmt);
+}
+
+Statement Connection::prepare(std::string_view sql) {
+    TableAccess access;
+    Statement statement = prepareRecording(sql, access);
+    access_.merge(access);
+    return statement;
+}
+
+Statement& Connection::cached(const std::string& sql) {
+    auto it = cache_.find(sql);
+    if (it == cache_.end()) {
+        auto entry = std::make_unique<CachedStatement>();
+        entry->statement = prepareRecording(sql, entry->access);
+        it = cache_.emplace(sql, std::move(entry)).first;
+    } else {
+        it->second->statement.reset();
+    }
+    access_.merge(it->second->access);
+    return it->second->statement;
+}
+
+void Connection::resetActiveStatements() {
+    for (sqlite3_stmt* stmt = sqlite3_next_stmt(db_, nullptr); stmt != nullptr;
+         stmt = sqlite3_next_stmt(db_, stmt)) {
+        if (sqlite3_stmt_busy(stmt)) sqlite3_reset(stmt);
+    }
+}
+
+std::int64_t Connection::changes() const {
+    return sqlite3_changes64(db_);
+}
+
+std::int64_t Connection::lastInsertRowid() const {
+    return sqlite3_last_insert_rowid(db_);
+}
+
+bool Connection::inTransaction() const {
+    return sqlite3_get_autocommit(db_) == 0;
+}
+
+void Connection::setBusyTimeout(int milliseconds) {
+    sqlite3_busy_timeout(db_, milliseconds);
+}
+
+TableAccess Connection::takeTableAccess() {
+    return std::exchange(access_, {});
+}
+
+Transaction::Transaction(Connection& connection, Kind kind) : connection_(connection) {
+    connection_.exec(kind == Kind::immediate ? "BEGIN IMMEDIATE" : "BEGIN");
+}
+
+Transaction::~Transaction() {
+    if (open_ && connection_.inTransaction()) {
+        connection_.resetActiveStatements();
+        try {
+            connection_.exec("ROLLBACK");
+        } catch (...) {
+            // Nothing more can be done while unwinding; SQLite rolls back on close anyway.
+        }
+    }
+}
+
+void Transaction::commit() {
+    connection_.resetActiveStatements();
+    connection_.exec("COMMIT");
+    open_ = false;
+}
+
+}  // namespace zelvorin

@@ -1,0 +1,143 @@
+#include "persistence/sqlite/Statement.h"
+
+#include <sqlite3.h>
+
+#include <utility>
+
+#include "persistence/sqlite/SqliteError.h"
+
+namespace zelvorin {
+
+Statement::~Statement() {
+    if (stmt_ != nullptr) sqlite3_finalize(stmt_);
+}
+
+Statement::Statement(Statement&& other) noexcept
+    : db_(std::exchange(other.db_, nullptr)), stmt_(std::exchange(other.stmt_, nullptr)) {}
+
+Statement& Statement::operator=(Statement&& other) noexcept {
+    if (this != &other) {
+        if (stmt_ != nullptr) sqlite3_finalize(stmt_);
+        db_ = std::exchange(other.db_, nullptr);
+        stmt_ = std::exchange(other.stmt_, nullptr);
+    }
+    return *this;
+}
+
+void Statement::check(int rc) const {
+    if (rc != SQLITE_OK) throw SqliteError(sqlite3_extended_errcode(db_), sqlite3_errmsg(db_));
+}
+
+Statement& Statement::bind(int index, std::nullptr_t) {
+    check(sqlite3_bind_null(stmt_, index));
+    return *this;
+}
+
+Statement& Statement::bind(int index, std::int64_t value) {
+    check(sqlite3_bind_int64(stmt_, index, value));
+    return *this;
+}
+
+Statement& Statement::bind(int index, double value) {
+    check(sqlite3_bind_double(stmt_, index, value));
+    return *this;
+}
+
+Statement& Statement::bind(int index, std::string_view value) {
+    check(sqlite3_bind_text64(stmt_, index, value.data(), value.size(), SQLITE_TRANSIENT, SQLITE_UTF8));
+    return *this;
+}
+
+Statement& Statement::bind(int index, const SqlValue& value) {
+    std::visit(
+        [&](const auto& v) {
+            using V = std::decay_t<decltype(v)>;
+            if constexpr (std::is_same_v<V, std::monostate>) {
+                bind(index, nullptr);
+            } else {
+                bind(index, v);
+            }
+        },
+        value);
+    return *this;
+}
+
+bool Statement::step() {
+    int rc = sqlite3_step(stmt_);
+    if (rc == SQLITE_ROW) return true;
+    if (rc == SQLITE_DONE) return false;
+    int code = sqlite3_extended_errcode(db_);
+    std::string message = sqlite3_errmsg(db_);
+    sqlite3_reset(stmt_);
+    throw SqliteError(code, message);
+}
+
+void Statement::run() {
+    while (step()) {
+    }
+}
+
+void Statement::reset() {
+    sqlite3_reset(stmt_);
+    sqlite3_clear_bindings(stmt_);
+}
+
+int Statement::columnCount() const {
+    return sqlite3_column_count(stmt_);
+}
+
+std::string_view Statement::columnName(int index) const {
+    const char* name = sqlite3_column_name(stmt_, index);
+    return name ? std::string_view(name) : std::string_view{};
+}
+
+int Statement::columnIndex(std::string_view name) const {
+    for (int i = 0, n = columnCount(); i < n; ++i) {
+        if (columnName(i) == name) return i;
+    }
+    return -1;
+}
+
+bool Statement::isNull(int index) const {
+    return sqlite3_column_type(stmt_, index) == SQLITE_NULL;
+}
+
+std::int64_t Statement::int64(int index) const {
+    return sqlite3_column_int64(stmt_, index);
+}
+
+double Statement::real(int index) const {
+    return sqlite3_column_double(stmt_, index);
+}
+
+std::string Statement::text(int index) const {
+    const unsigned char* data = sqlite3_column_text(stmt_, index);
+    int size = sqlite3_column_bytes(stmt_, index);
+    return data ? std::string(reinterpret_cast<const char*>(data), static_cast<std::size_t>(size))
+                : std::string{};
+}
+
+SqlValue Statement::value(int index) const {
+    switch (sqlite3_column_type(stmt_, index)) {
+        case SQLITE_NULL:
+            return std::monostate{};
+        case SQLITE_INTEGER:
+            return int64(index);
+        case SQLITE_FLOAT:
+            return real(index);
+        default:
+            return text(index);
+    }
+}
+
+std::optional<std::string> Statement::optionalText(int index) const {
+    if (isNull(index)) return std::nullopt;
+    return text(index);
+}
+
+std::optional<std::int64_t> Statement::optionalInt64(int index) const {
+    if (isNull(index)) return std::nullopt;
+    return int64(index);
+}
+
+}  // namespace zelvorin

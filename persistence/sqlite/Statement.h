@@ -1,0 +1,75 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "persistence/sqlite/Value.h"
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+namespace zelvorin {
+
+// Owner of one prepared statement. Binding is by 1-based index; columns are read by 0-based
+// index or by name. Reset before reuse is done by `reset()` (cached statements are reset for
+// you when handed out again).
+class Statement {
+public:
+    Statement() = default;
+    Statement(sqlite3* db, sqlite3_stmt* stmt) noexcept : db_(db), stmt_(stmt) {}
+    ~Statement();
+    Statement(Statement&& other) noexcept;
+    Statement& operator=(Statement&& other) noexcept;
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+
+    Statement& bind(int index, std::nullptr_t);
+    Statement& bind(int index, std::int64_t value);
+    Statement& bind(int index, int value) { return bind(index, static_cast<std::int64_t>(value)); }
+    Statement& bind(int index, bool value) { return bind(index, static_cast<std::int64_t>(value ? 1 : 0)); }
+    Statement& bind(int index, double value);
+    Statement& bind(int index, std::string_view value);
+    Statement& bind(int index, const std::string& value) { return bind(index, std::string_view(value)); }
+    Statement& bind(int index, const char* value) { return bind(index, std::string_view(value)); }
+    Statement& bind(int index, const SqlValue& value);
+    template <class T>
+    Statement& bind(int index, const std::optional<T>& value) {
+        return value ? bind(index, *value) : bind(index, nullptr);
+    }
+    // Binds each argument in order from index 1.
+    template <class... Args>
+    Statement& bindAll(const Args&... args) {
+        int index = 0;
+        (bind(++index, args), ...);
+        return *this;
+    }
+
+    // True while a row is available; false when done. Throws SqliteError on failure.
+    bool step();
+    // Steps to the end, for statements that return no rows.
+    void run();
+    void reset();
+
+    int columnCount() const;
+    std::string_view columnName(int index) const;
+    // -1 when the statement has no such column.
+    int columnIndex(std::string_view name) const;
+    bool isNull(int index) const;
+    std::int64_t int64(int index) const;
+    double real(int index) const;
+    std::string text(int index) const;
+    SqlValue value(int index) const;
+    std::optional<std::string> optionalText(int index) const;
+    std::optional<std::int64_t> optionalInt64(int index) const;
+
+    sqlite3_stmt* handle() const { return stmt_; }
+
+private:
+    void check(int rc) const;
+    sqlite3* db_ = nullptr;
+    sqlite3_stmt* stmt_ = nullptr;
+};
+
+}  // namespace zelvorin

@@ -1,0 +1,195 @@
+#include "persistence/AppDatabase.h"
+
+#include <gtest/gtest.h>
+#include <sqlite3.h>
+#include <sys/xattr.h>
+
+#include "persistence/DatabaseLocation.h"
+#include "persistence/RecordStatements.h"
+#include "persistence/sqlite/SqliteError.h"
+#include "testing/TempDir.h"
+
+namespace zelvorin {
+namespace {
+
+std::int64_t count(AppDatabase& database, const std::string& sql) {
+    return database.writer->read([&](Connection& c) {
+        Statement s = c.prepare(sql);
+        s.step();
+        return s.int64(0);
+    });
+}
+
+std::vector<std::string> schemaIdentifiers() {
+    std::vector<std::string> ids;
+    for (const auto& m : Schema::shared().migrations())
+        ids.push_back(m.identifier);
+    return ids;
+}
+
+TEST(AppDatabaseIntegrationTest, AFirstStartCreatesTheFolderTheFileAndEveryTable) {
+    testing::TempDir root;
+    std::vector<std::string> lines;
+    OpenedDatabase opened =
+        openDefaultDatabase(root.path(), [&](const std::string& l) { lines.push_back(l); });
+
+    EXPECT_TRUE(lines.empty());
+    EXPECT_FALSE(opened.inMemory);
+    EXPECT_EQ(opened.path, root.path() / "Zelvorin" / "zelvorin.sqlite");
+    EXPECT_TRUE(std::filesystem::exists(opened.path));
+    EXPECT_EQ(count(opened.database,
+                    "SELECT COUNT(*) FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite_%' "
+                    "AND name <> 'grdb_migrations'"),
+              24);
+    EXPECT_EQ(opened.database.appliedMigrations(), schemaIdentifiers());
+    auto mode = opened.database.writer->read([](Connection& c) {
+        Statement s = c.prepare("PRAGMA journal_mode");
+        s.step();
+        return s.text(0);
+    });
+    EXPECT_EQ(mode, "wal");
+
+    char value[16] = {0};
+    ssize_t size = ::getxattr(opened.path.c_str(), "user.xdg.robots.backup", value, sizeof value);
+    if (size >= 0 || errno != ENOTSUP) {
+        EXPECT_EQ(std::string(value, size > 0 ? static_cast<std::size_t>(size) : 0), "false");
+    }
+}
+
+TEST(AppDatabaseIntegrationTest, ADatabaseAtMigrationSeventeenGetsExactlyTheRestAndOldRowsReadTheDefaults) {
+    testing::TempDir root;
+    auto path = root.path() / "old.sqlite";
+    MigrationRunner runner = MigrationRunner::forSchema(Schema::shared());
+    {
+        Connection connection = Connection::open(path);
+        runner.apply(connection, 17);
+        connection.exec(
+            "INSERT INTO invoice_schedule (id, organization_id, customer_id, created_at, updated_at) "
+            "VALUES ('s1', 'o1', 'c1', '2026-01-01T00:00:00.000Z', '2026-01-01T00:00:00.000Z')");
+        connection.exec(
+            "UPDATE invoice_schedule SET schedule_type = 'fixed' WHERE 0");  // column exists at 17
+    }
+    Connection connection = Connection::open(path);
+    std::vector<std::string> appliedNow = runner.apply(connection);
+    std::vector<std::string> all = schemaIdentifiers();
+    std::vector<std::string> expected(all.begin() + 17, all.end());
+    EXPECT_EQ(appliedNow, expected);
+
+    Statement select = connection.prepare("SELECT * FROM invoice_schedule");
+    ASSERT_TRUE(select.step());
+    InvoiceScheduleRecord schedule = InvoiceScheduleRecord::fromRow(select);
+    EXPECT_EQ(schedule.scheduleType, "hourly");
+    EXPECT_EQ(schedule.billingMoment, "advance");
+    EXPECT_EQ(schedule.lines, "[]");
+    EXPECT_FALSE(schedule.autoSend);
+    EXPECT_EQ(schedule.reviewWindowHours, 0);
+    EXPECT_EQ(schedule.indexationMode, "none");
+    EXPECT_EQ(schedule.indexationAnchor, "jan_1");
+    EXPECT_EQ(schedule.workdays, "{}");
+    EXPECT_EQ(schedule.billingDay, 5);
+}
+
+TEST(AppDatabaseIntegrationTest, ConstraintViolationsFailWithSQLitesErrorAndChangeNothing) {
+    testing::TempDir root;
+    AppDatabase database = AppDatabase::openFile(root / "db.sqlite");
+    database.writer->write([](Connection& c) {
+        c.exec("INSERT INTO sync_cursor (id, device_id, cursor_token) VALUES (1, '', 'c-1')");
+    });
+    try {
+        database.writer->write([](Connection& c) {
+            c.exec("UPDATE sync_cursor SET cursor_token = 'c-2' WHERE id = 1");
+            c.exec("INSERT INTO sync_cursor (id, device_id) VALUES (2, '')");
+        });
+        FAIL() << "a second cursor row was accepted";
+    } catch (const SqliteError& error) {
+        EXPECT_EQ(error.code(), SQLITE_CONSTRAINT_CHECK);
+    }
+    EXPECT_EQ(count(database, "SELECT COUNT(*) FROM sync_cursor"), 1);
+    EXPECT_EQ(count(database, "SELECT COUNT(*) FROM sync_cursor WHERE cursor_token = 'c-1'"), 1);
+
+    auto upload = [](const std::string& id) {
+        PendingUploadRecord record;
+        record.id = id;
+        record.fileName = "bon.jpg";
+        record.mimeType = "image/jpeg";
+        record.source = "share";
+        record.relativePath = "PendingUploads/" + id;
+        record.idempotencyKey = "same-key";
+        record.createdAt = "2026-03-01T09:30:00.000Z";
+        return record;
+    };
+    database.writer->write([&](Connection& c) { insertRecord(c, upload("u1")); });
+    try {
+        database.writer->write([&](Connection& c) { insertRecord(c, upload("u2")); });
+        FAIL() << "a duplicate idempotency key was accepted";
+    } catch (const SqliteError& error) {
+        EXPECT_EQ(error.primaryCode(), SQLITE_CONSTRAINT);
+    }
+    EXPECT_EQ(count(database, "SELECT COUNT(*) FROM pending_upload"), 1);
+}
+
+TEST(AppDatabaseIntegrationTest, AFailedMigrationLeavesNeitherItsChangesNorItsLedgerRow) {
+    testing::TempDir root;
+    std::vector<Migration> migrations = MigrationRunner::forSchema(Schema::shared()).migrations();
+    migrations.push_back(
+        {"v24_broken", {"CREATE TABLE half_done (x INTEGER)", "INSERT INTO no_such_table VALUES (1)"}});
+    auto writer = DatabaseWriter::openPool(root / "db.sqlite");
+    EXPECT_THROW(AppDatabase::openOnWriter(writer, MigrationRunner(migrations)), SqliteError);
+
+    AppDatabase database{writer};
+    EXPECT_EQ(database.appliedMigrations().size(), 23u);
+    EXPECT_EQ(count(database, "SELECT COUNT(*) FROM sqlite_master WHERE name = 'half_done'"), 0);
+}
+
+TEST(AppDatabaseIntegrationTest, UnusableFilesAreReplacedByAFreshDatabase) {
+    testing::TempDir root;
+    auto path = defaultDatabasePath(root.path());
+    for (const std::string& content : {std::string("geen database\n"), std::string()}) {
+        std::filesystem::remove_all(path.parent_path());
+        if (!content.empty()) testing::writeFile(path, content);
+        if (content.empty()) {
+            // A database from a build that knows a later migration.
+            AppDatabase newer =
+                AppDatabase::openFile((std::filesystem::create_directories(path.parent_path()), path));
+            newer.writer->write([](Connection& c) {
+                c.exec("INSERT INTO grdb_migrations (identifier) VALUES ('v99_from_the_future')");
+            });
+        }
+        std::vector<std::string> lines;
+        OpenedDatabase opened =
+            openDefaultDatabase(root.path(), [&](const std::string& l) { lines.push_back(l); });
+        EXPECT_FALSE(opened.inMemory);
+        ASSERT_EQ(lines.size(), 1u);
+        EXPECT_NE(lines[0].find("nieuwe aangemaakt"), std::string::npos);
+        EXPECT_EQ(opened.database.appliedMigrations(), schemaIdentifiers());
+    }
+}
+
+TEST(AppDatabaseIntegrationTest, WhenNoFileCanBeMadeTheAppRunsInMemory) {
+    testing::TempDir root;
+    testing::writeFile(root / "Zelvorin", "a file where the folder should be");
+    std::vector<std::string> lines;
+    OpenedDatabase opened =
+        openDefaultDatabase(root.path(), [&](const std::string& l) { lines.push_back(l); });
+    EXPECT_TRUE(opened.inMemory);
+    EXPECT_EQ(lines.size(), 2u);
+    EXPECT_EQ(opened.database.appliedMigrations().size(), 23u);
+}
+
+TEST(AppDatabaseIntegrationTest, NewRowsTakeTheSyncBookkeepingDefaults) {
+    AppDatabase database = AppDatabase::openInMemory();
+    database.writer->write([](Connection& c) {
+        c.exec(
+            "INSERT INTO customer (id, organization_id, company_name, created_at, updated_at) "
+            "VALUES ('c1', 'o1', 'Bakkerij Zoet', 'x', 'x')");
+    });
+    auto customer = database.writer->read([](Connection& c) { return recordById<CustomerRecord>(c, "c1"); });
+    ASSERT_TRUE(customer);
+    EXPECT_EQ(customer->revision, 1);
+    EXPECT_EQ(customer->syncState, "synced");
+    EXPECT_FALSE(customer->archived);
+    EXPECT_FALSE(customer->idealEnabled.has_value());
+}
+
+}  // namespace
+}  // namespace zelvorin
