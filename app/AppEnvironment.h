@@ -10,7 +10,7 @@
 #include "app/SessionState.h"
 #include "app/SyncDisplayStatus.h"
 #include "app/UserDefaults.h"
-#include "persistence/AppDatabase.h"
+#include "persistence/DatabaseLocation.h"
 
 namespace zelvorin {
 
@@ -33,10 +33,10 @@ public:
     const BaseUrl& baseURL() const { return baseUrl_; }
     const std::string& deviceId() const { return deviceId_; }
     const AppPaths& paths() const { return paths_; }
-    AppDatabase& database() { return database_; }
+    AppDatabase& database() { return opened_.database; }
     // Where the database lives; empty when start-up fell back to memory.
-    const std::filesystem::path& databasePath() const { return databasePath_; }
-    bool databaseInMemory() const { return databaseInMemory_; }
+    const std::filesystem::path& databasePath() const { return opened_.path; }
+    bool databaseInMemory() const { return opened_.inMemory; }
 
     SessionState sessionState() const { return sessionState_; }
     const SyncDisplayStatus& syncStatus() const { return syncStatus_; }
@@ -51,9 +51,7 @@ private:
     SessionState sessionState_ = SessionState::signedOut;
     UserDefaults defaults_;
     std::string deviceId_;
-    AppDatabase database_;
-    std::filesystem::path databasePath_;
-    bool databaseInMemory_ = false;
+    OpenedDatabase opened_;
 };
 
 }  // namespace zelvorin

@@ -1,0 +1,60 @@
+#pragma once
+
+#include <optional>
+#include <stdexcept>
+#include <string>
+
+#include "api-client/SyncAPIClient.h"
+
+namespace zelvorin {
+
+class HandoffError : public std::runtime_error {
+public:
+    enum class Kind { onboarding, invalidCallback, deviceMismatch, cancelled, presentationFailed };
+    HandoffError(Kind kind, std::string callbackURL = {});
+    Kind kind() const { return kind_; }
+    // For `onboarding`: the whole callback URL (it carries the onboarding token).
+    const std::string& callbackURL() const { return callbackURL_; }
+
+private:
+    Kind kind_;
+    std::string callbackURL_;
+};
+
+// Shows the hand-off page to the user and returns the "zelvorin:" URL the browser comes back with.
+// The desktop opens the default browser and waits for the scheme handler; the CLI prints the URL
+// (or, against the local service, follows its redirect). Throws HandoffError::cancelled when the
+// user gives up, presentationFailed when no browser can be shown.
+class BrowserHandoff {
+public:
+    virtual ~BrowserHandoff() = default;
+    virtual std::string present(const std::string& handoffURL) = 0;
+};
+
+// Sign-in through the browser: the service's page signs the user in and sends the browser back
+// with a one-time code for this device, which is redeemed for the token pair.
+class HandoffAuthenticator {
+public:
+    struct Configuration {
+        std::string baseURL;
+        std::string deviceId;
+        std::string platform;
+        std::string appVersion;
+        std::optional<std::string> deviceName;
+    };
+
+    HandoffAuthenticator(Configuration configuration, SyncAPIClient client);
+
+    // <base>native/handoff?device_id=…&platform=…&app_version=…[&device_name=…]
+    std::string handoffURL() const;
+    // The token pair, already saved by the client; or HandoffError, APIError, TransportError.
+    TokenPair signIn(BrowserHandoff& browser);
+    // The second half on its own, for a callback that arrives through the scheme handler.
+    TokenPair completeWithCallback(const std::string& callbackURL);
+
+private:
+    Configuration configuration_;
+    SyncAPIClient client_;
+};
+
+}  // namespace zelvorin
