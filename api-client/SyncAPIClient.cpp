@@ -116,10 +116,12 @@ HttpRequest SyncAPIClient::jsonRequest(const std::string& method, const std::str
     return request;
 }
 
-void SyncAPIClient::attachBearer(HttpRequest& request) {
+std::optional<std::string> SyncAPIClient::attachBearer(HttpRequest& request) {
     std::erase_if(request.headers, [](const auto& header) { return header.first == "Authorization"; });
-    if (auto tokens = tokenStore_->load())
-        request.headers.emplace_back("Authorization", "Bearer " + tokens->accessToken);
+    auto tokens = tokenStore_->load();
+    if (!tokens) return std::nullopt;
+    request.headers.emplace_back("Authorization", "Bearer " + tokens->accessToken);
+    return tokens->accessToken;
 }
 
 HttpResponse SyncAPIClient::sendUnauthenticated(const HttpRequest& request) {
@@ -127,16 +129,20 @@ HttpResponse SyncAPIClient::sendUnauthenticated(const HttpRequest& request) {
 }
 
 HttpResponse SyncAPIClient::sendAuthorized(HttpRequest request) {
-    attachBearer(request);
+    std::optional<std::string> sentWith = attachBearer(request);
     HttpResponse response = session_->send(request);
     if (response.status != 401 || deviceId_.empty()) return response;
-    try {
-        refreshCoordinator_->refresh([this] { refreshTokens(); });
-    } catch (const APIError& error) {
-        if (error.is<APIError::Unauthorized>()) {
-            tokenStore_->clear();
+    // A refresh that finished while this request was under way already replaced the token the
+    // 401 is about: retry with the new one instead of refreshing a second time.
+    auto current = tokenStore_->load();
+    bool alreadyRenewed = current && sentWith && current->accessToken != *sentWith;
+    if (!alreadyRenewed) {
+        try {
+            refreshCoordinator_->refresh([this] { refreshTokens(); });
+        } catch (const APIError& error) {
+            if (error.is<APIError::Unauthorized>()) tokenStore_->clear();
+            throw;
         }
-        throw;
     }
     attachBearer(request);
     return session_->send(request);

@@ -52,7 +52,8 @@ public:
 private:
     HttpRequest jsonRequest(const std::string& method, const std::string& path,
                             const std::string& body) const;
-    void attachBearer(HttpRequest& request);
+    // The access token attached, if any.
+    std::optional<std::string> attachBearer(HttpRequest& request);
 
     std::string baseURL_;
     std::shared_ptr<TokenStore> tokenStore_;

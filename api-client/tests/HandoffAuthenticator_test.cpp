@@ -1,4 +1,5 @@
 #include "api-client/HandoffAuthenticator.h"
+#include "api-client/tests/LoopbackServer.h"
 
 #include <gtest/gtest.h>
 #include <httplib.h>
@@ -28,30 +29,23 @@ class RedeemService {
 public:
     std::atomic<int> redeemCalls{0};
     RedeemService() {
-        server_.Post("/api/auth/native/redeem",
-                     [this](const httplib::Request& request, httplib::Response& response) {
-                         ++redeemCalls;
-                         auto body = nlohmann::json::parse(request.body);
-                         if (body["code"] != "c0de" || body["deviceId"] != "dev-1") {
-                             response.status = 401;
-                             return;
-                         }
-                         response.set_content(R"({"accessToken":"a","refreshToken":"r","expiresIn":900})",
-                                              "application/json");
-                     });
-        port_ = server_.bind_to_any_port("127.0.0.1");
-        thread_ = std::thread([this] { server_.listen_after_bind(); });
+        http_.server.Post(
+            "/api/auth/native/redeem", [this](const httplib::Request& request, httplib::Response& response) {
+                ++redeemCalls;
+                auto body = nlohmann::json::parse(request.body);
+                if (body["code"] != "c0de" || body["deviceId"] != "dev-1") {
+                    response.status = 401;
+                    return;
+                }
+                response.set_content(R"({"accessToken":"a","refreshToken":"r","expiresIn":900})",
+                                     "application/json");
+            });
+        http_.start();
     }
-    ~RedeemService() {
-        server_.stop();
-        thread_.join();
-    }
-    std::string baseURL() const { return "http://127.0.0.1:" + std::to_string(port_) + "/"; }
+    std::string baseURL() const { return http_.baseURL(); }
 
 private:
-    httplib::Server server_;
-    int port_ = 0;
-    std::thread thread_;
+    testing::LoopbackServer http_;
 };
 
 struct Fixture {

@@ -12,31 +12,12 @@
 #include <thread>
 
 #include "api-client/APIError.h"
+#include "api-client/tests/LoopbackServer.h"
 
 namespace zelvorin {
 namespace {
 
-// A real HTTP server on a free loopback port, serving on its own thread for one test.
-class LoopbackServer {
-public:
-    httplib::Server server;
-
-    void start() {
-        server.set_tcp_nodelay(true);
-        port_ = server.bind_to_any_port("127.0.0.1");
-        thread_ = std::thread([this] { server.listen_after_bind(); });
-        // The socket is bound and listening already: early connections wait in its backlog.
-    }
-    ~LoopbackServer() {
-        server.stop();
-        if (thread_.joinable()) thread_.join();
-    }
-    std::string baseURL() const { return "http://127.0.0.1:" + std::to_string(port_) + "/"; }
-
-private:
-    int port_ = 0;
-    std::thread thread_;
-};
+using testing::LoopbackServer;
 
 std::string bearer(const httplib::Request& request) {
     return request.get_header_value("Authorization");
