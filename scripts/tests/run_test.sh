@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# scripts/run against a scratch folder: the status names the signed-out session and the applied
+# migrations, and no zelvorin-service outlives the script.
+set -euo pipefail
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+build=$1
+run_dir=$(mktemp -d)
+trap 'rm -rf "$run_dir"' EXIT
+output=$(ZELVORIN_BUILD_DIR="$build" ZELVORIN_RUN_DIR="$run_dir" "$here/../run" status --json)
+grep -q '"sessionState": "signedOut"' <<<"$output" || { echo "no session state in: $output"; exit 1; }
+grep -q '"v23_customer_language"' <<<"$output" || { echo "migrations missing in: $output"; exit 1; }
+grep -q '"baseURL": "http://127.0.0.1:' <<<"$output" || { echo "not pointed at the local service: $output"; exit 1; }
+if pgrep -f "zelvorin-service --port 0 --data $run_dir" >/dev/null; then
+  echo "zelvorin-service still running after scripts/run"
+  exit 1
+fi
+echo "scripts/run: ok"
