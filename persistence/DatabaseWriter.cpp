@@ -110,16 +110,22 @@ void ObservationBase::schedule() {
     database_.postObservationWork([self] { self->run(); });
 }
 
+namespace {
+
+bool intersects(const std::set<std::string>& a, const std::set<std::string>& b) {
+    return std::any_of(a.begin(), a.end(), [&](const std::string& table) { return b.count(table) > 0; });
+}
+
+}  // namespace
+
 void ObservationBase::committed(const std::set<std::string>& writtenTables) {
     {
         std::lock_guard lock(mutex_);
         if (running_) {
-            dirty_ = true;  // the running query may have started before this commit
+            writtenWhileRunning_.insert(writtenTables.begin(), writtenTables.end());
             return;
         }
-        bool touched = std::any_of(writtenTables.begin(), writtenTables.end(),
-                                   [&](const std::string& table) { return tables_.count(table) > 0; });
-        if (!touched) return;
+        if (!intersects(writtenTables, tables_)) return;
     }
     schedule();
 }
@@ -130,20 +136,24 @@ void ObservationBase::run() {
         scheduled_ = false;
         if (cancelled_) return;
         running_ = true;
-        dirty_ = false;
+        writtenWhileRunning_.clear();
     }
     std::set<std::string> tables;
+    bool succeeded = false;
     try {
         tables = runAndDeliver();
+        succeeded = true;
     } catch (...) {
-        // A failing query delivers nothing; the next commit on its tables tries again.
+        // A failing query delivers nothing and keeps the tables of its last good run, so the next
+        // commit on those tries again.
     }
     bool again;
     {
         std::lock_guard lock(mutex_);
-        if (!tables.empty()) tables_ = std::move(tables);
+        if (succeeded) tables_ = std::move(tables);
         running_ = false;
-        again = dirty_;
+        again = intersects(writtenWhileRunning_, tables_);
+        writtenWhileRunning_.clear();
     }
     if (again) schedule();
 }

@@ -1,8 +1,12 @@
 #include "persistence/MigrationRunner.h"
 
+#include <sqlite3.h>
+
 #include <algorithm>
+#include <cassert>
 #include <stdexcept>
 
+#include "persistence/FaultPoint.h"
 #include "persistence/sqlite/SqliteError.h"
 
 namespace zelvorin {
@@ -37,7 +41,8 @@ std::vector<std::string> MigrationRunner::apply(Connection& connection, std::siz
         bool known = std::any_of(migrations_.begin(), migrations_.end(),
                                  [&](const Migration& m) { return m.identifier == identifier; });
         if (!known) {
-            throw SqliteError(1 /* SQLITE_ERROR */, "database has unknown migration " + identifier);
+            throw SqliteError(SQLITE_ERROR, "de database komt van een andere versie (onbekende migratie " +
+                                                identifier + ")");
         }
     }
     std::vector<std::string> appliedNow;
@@ -45,12 +50,16 @@ std::vector<std::string> MigrationRunner::apply(Connection& connection, std::siz
     for (std::size_t i = 0; i < count; ++i) {
         const Migration& migration = migrations_[i];
         if (std::find(done.begin(), done.end(), migration.identifier) != done.end()) continue;
+        assert(!connection.inTransaction() && "each migration must be a transaction of its own");
         Transaction transaction(connection, Transaction::Kind::immediate);
         for (const auto& statement : migration.statements)
             connection.exec(statement);
+        faultPoint("migration.statementsRun");
         Statement record = connection.prepare("INSERT INTO grdb_migrations (identifier) VALUES (?)");
         record.bind(1, migration.identifier).run();
+        faultPoint("migration.ledgerRowWritten");
         transaction.commit();
+        faultPoint("migration.committed");
         appliedNow.push_back(migration.identifier);
     }
     return appliedNow;

@@ -15,13 +15,19 @@ struct Migration {
     std::vector<std::string> statements;
 };
 
-// Brings a database up to date, one migration at a time.
+// Brings a database up to date, one migration at a time, in list order.
 //
-//   empty ──► ledger holds v1..vk ──► ledger holds v1..vN (current)
+//   ledger checked ──unknown identifier──► refused (a file from another build; nothing changes)
+//        │
+//        ▼
+//   next missing migration ──► BEGIN IMMEDIATE ──► its statements ──► its ledger row ──► COMMIT ─┐
+//        ▲                                        │ any failure                                 │
+//        │                                        └──► ROLLBACK, error thrown (neither is kept)  │
+//        └───────────────────────────────────────────────────────────────────────────────────────┘
+//   no migration missing ──► current
 //
-// Each step is one IMMEDIATE transaction holding the migration's statements and its ledger row
-// in `grdb_migrations`, so a failing statement leaves neither. Steps run strictly in list order;
-// a ledger naming a migration this build does not know (a file from another build) is refused.
+// The ledger is `grdb_migrations`; a migration is applied exactly when its row is there. The runner
+// starts outside any transaction, because each step has to be one of its own.
 class MigrationRunner {
 public:
     explicit MigrationRunner(std::vector<Migration> migrations) : migrations_(std::move(migrations)) {}

@@ -11,10 +11,16 @@ namespace zelvorin {
 
 class DatabaseWriter;
 
-// One observed query. It is re-run after every committed write that changed a table it read; a
-// commit that lands while it is running makes it run once more, so no change is missed between
-// its snapshot and learning which tables it reads. Runs are coalesced: while one is queued, more
-// commits add nothing. Values reach the subscriber in the order the runs happened.
+// One observed query. It is re-run after every committed write that changed a table it read.
+//
+//   idle ──commit on its tables──► scheduled ──► running ──► idle
+//                                                   │ commits meanwhile are remembered; if one
+//                                                   └ touched the tables just read, scheduled again
+//
+// A commit during a run may or may not be in that run's snapshot, and the run is what tells which
+// tables the query reads, so those commits are checked against the tables afterwards. Runs are
+// coalesced: while one is queued, more commits add nothing. Values reach the subscriber in the
+// order the runs happened.
 class ObservationBase : public std::enable_shared_from_this<ObservationBase> {
 public:
     virtual ~ObservationBase() = default;
@@ -38,7 +44,7 @@ private:
     std::set<std::string> tables_;
     bool scheduled_ = false;
     bool running_ = false;
-    bool dirty_ = false;
+    std::set<std::string> writtenWhileRunning_;
     std::atomic<bool> cancelled_{false};
 };
 

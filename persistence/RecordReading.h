@@ -1,9 +1,13 @@
 #pragma once
 
+#include <sqlite3.h>
+
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
+#include "persistence/sqlite/SqliteError.h"
 #include "persistence/sqlite/Statement.h"
 
 namespace zelvorin {
@@ -30,6 +34,19 @@ inline void readOptionalBoolean(const Statement& row, int i, std::optional<bool>
 }
 inline void readOptionalReal(const Statement& row, int i, std::optional<double>& field) {
     field = row.isNull(i) ? std::nullopt : std::optional<double>(row.real(i));
+}
+
+// A stored raw value outside the enumeration is a row this build cannot represent; it fails like
+// any other unreadable row instead of turning into some other case.
+template <class E>
+void readEnum(const Statement& row, int i, E& field, std::optional<E> (*parse)(std::string_view)) {
+    std::string raw = row.text(i);
+    std::optional<E> value = parse(raw);
+    if (!value) {
+        throw SqliteError(SQLITE_MISMATCH,
+                          "onbekende waarde '" + raw + "' in kolom " + std::string(row.columnName(i)));
+    }
+    field = *value;
 }
 
 }  // namespace zelvorin

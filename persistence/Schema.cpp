@@ -47,6 +47,13 @@ ColumnDescription parseColumn(const std::vector<std::string>& tokens) {
             boolean = true;
         } else if (token == ":nofield") {
             noField = true;
+        } else if (token.starts_with(":enum(") && token.ends_with(")")) {
+            std::string inside = token.substr(6, token.size() - 7);
+            auto colon = inside.find(':');
+            if (colon == std::string::npos || colon == 0 || colon + 1 == inside.size())
+                throw std::invalid_argument("expected :enum(<Type>:<raw>,...)");
+            column.enumType = inside.substr(0, colon);
+            column.enumValues = splitCommas(inside.substr(colon + 1));
         } else if (token.starts_with('@')) {
             column.addedBy = token.substr(1);
         } else {
@@ -54,6 +61,8 @@ ColumnDescription parseColumn(const std::vector<std::string>& tokens) {
         }
     }
     column.kind = noField ? FieldKind::none : kindOf(column.sqlType, column.constraints, boolean);
+    if (!column.enumType.empty() && column.kind != FieldKind::text)
+        throw std::invalid_argument("an enumeration needs a TEXT NOT NULL column");
     column.fieldName = lowerCamelCase(column.name);
     return column;
 }
@@ -129,7 +138,11 @@ Schema Schema::parse(std::string_view text) {
                 {tokens[1], tokens[2], splitCommas(tokens[3]), tokens[0] == "unique"});
         } else if (section == Section::table) {
             if (tokens.size() < 2) fail("expected: <column> <type> ...");
-            schema.tables_.back().columns.push_back(parseColumn(tokens));
+            try {
+                schema.tables_.back().columns.push_back(parseColumn(tokens));
+            } catch (const std::invalid_argument& error) {
+                fail(error.what());
+            }
         } else {
             fail("unexpected line");
         }

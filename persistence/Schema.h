@@ -25,6 +25,10 @@ struct ColumnDescription {
     std::string addedBy;      // the migration that added the column; empty when created with the table
     FieldKind kind = FieldKind::optionalText;
     std::string fieldName;  // lowerCamelCase
+    // For a text field that the record holds as an enumeration: its type name inside the record
+    // and the raw values of its cases, in order. Empty otherwise.
+    std::string enumType;
+    std::vector<std::string> enumValues;
 };
 
 struct TableDescription {

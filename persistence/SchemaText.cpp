@@ -4,12 +4,13 @@
 // mappings are all derived from this text; nothing about the schema is written anywhere else.
 //
 //   table <name> <created by> <record type or ->
-//     <column> <SQLite type> [constraints] [:bool | :nofield] [@<added by>]
+//     <column> <SQLite type> [constraints] [:bool | :nofield | :enum(<Type>:<raw>,...)] [@<added by>]
 //   migration <identifier>
 //     index|unique <name> <table> <column>[,<column>...]
 //
 // Columns without NOT NULL read as optional fields; ":bool" marks an INTEGER that holds 0 or 1;
-// ":nofield" a column the record type leaves out.
+// ":nofield" a column the record type leaves out; ":enum" a TEXT column whose record field is an
+// enumeration nested in the record, stored as the case's raw text.
 #include "persistence/SchemaText.h"
 
 namespace zelvorin {
@@ -236,7 +237,7 @@ table sync_cursor v1_sync_foundation -
 
 table pending_action v2_action_queue PendingAction
   id TEXT PRIMARY KEY NOT NULL
-  kind TEXT NOT NULL
+  kind TEXT NOT NULL :enum(Kind:markPaid)
   invoice_id TEXT NOT NULL
   payload TEXT NOT NULL DEFAULT '{}'
   attempts INTEGER NOT NULL DEFAULT 0
@@ -589,7 +590,7 @@ table pending_upload v10_pending_upload PendingUploadRecord
   source TEXT NOT NULL
   relative_path TEXT NOT NULL
   idempotency_key TEXT NOT NULL UNIQUE
-  status TEXT NOT NULL DEFAULT 'wachtend'
+  status TEXT NOT NULL DEFAULT 'wachtend' :enum(Status:wachtend,bezig,klaar,fout)
   attempts INTEGER NOT NULL DEFAULT 0
   submit_done INTEGER NOT NULL DEFAULT 0 :bool
   created_at TEXT NOT NULL

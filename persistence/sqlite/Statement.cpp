@@ -98,6 +98,12 @@ int Statement::columnIndex(std::string_view name) const {
     return -1;
 }
 
+int Statement::requireColumn(std::string_view name) const {
+    int index = columnIndex(name);
+    if (index < 0) throw SqliteError(SQLITE_RANGE, "no such column: " + std::string(name));
+    return index;
+}
+
 bool Statement::isNull(int index) const {
     return sqlite3_column_type(stmt_, index) == SQLITE_NULL;
 }
@@ -138,6 +144,11 @@ std::optional<std::string> Statement::optionalText(int index) const {
 std::optional<std::int64_t> Statement::optionalInt64(int index) const {
     if (isNull(index)) return std::nullopt;
     return int64(index);
+}
+
+std::optional<double> Statement::optionalReal(int index) const {
+    if (isNull(index)) return std::nullopt;
+    return real(index);
 }
 
 }  // namespace zelvorin

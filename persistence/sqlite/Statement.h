@@ -63,11 +63,30 @@ public:
     SqlValue value(int index) const;
     std::optional<std::string> optionalText(int index) const;
     std::optional<std::int64_t> optionalInt64(int index) const;
+    std::optional<double> optionalReal(int index) const;
+
+    // The same by column name. A name the result does not have throws SqliteError (SQLITE_RANGE):
+    // that is a mistake in the query, not absent data.
+    bool isNull(std::string_view name) const { return isNull(requireColumn(name)); }
+    std::int64_t int64(std::string_view name) const { return int64(requireColumn(name)); }
+    double real(std::string_view name) const { return real(requireColumn(name)); }
+    std::string text(std::string_view name) const { return text(requireColumn(name)); }
+    SqlValue value(std::string_view name) const { return value(requireColumn(name)); }
+    std::optional<std::string> optionalText(std::string_view name) const {
+        return optionalText(requireColumn(name));
+    }
+    std::optional<std::int64_t> optionalInt64(std::string_view name) const {
+        return optionalInt64(requireColumn(name));
+    }
+    std::optional<double> optionalReal(std::string_view name) const {
+        return optionalReal(requireColumn(name));
+    }
 
     sqlite3_stmt* handle() const { return stmt_; }
 
 private:
     void check(int rc) const;
+    int requireColumn(std::string_view name) const;
     sqlite3* db_ = nullptr;
     sqlite3_stmt* stmt_ = nullptr;
 };

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <condition_variable>
 #include <future>
 #include <latch>
@@ -136,6 +137,22 @@ TEST(ObservationIntegrationTest, AReaderDuringALongWriteSeesTheStateBeforeIt) {
     readDone.count_down();
     writer.get();
     EXPECT_EQ(customers(), 1);
+}
+
+TEST(ObservationIntegrationTest, ASlowSubscriberHoldsUpNeitherWritesNorTheOrderOfItsValues) {
+    ObservedCustomers f;
+    f.deliveries.waitFor(1);
+    std::latch release(1);
+    f.delivery->post([&] { release.wait(); });  // the subscriber's thread is busy elsewhere
+
+    for (int i = 1; i <= 3; ++i)
+        f.addCustomer("c" + std::to_string(i));  // each returns although nothing can be delivered
+    release.count_down();
+    f.settle();
+
+    std::vector<std::int64_t> values = f.deliveries.now();
+    EXPECT_EQ(values.back(), 3);
+    EXPECT_TRUE(std::is_sorted(values.begin(), values.end())) << "values arrive in the order of the runs";
 }
 
 }  // namespace

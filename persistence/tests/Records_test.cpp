@@ -2,6 +2,7 @@
 
 #include "persistence/AppDatabase.h"
 #include "persistence/RecordStatements.h"
+#include "persistence/sqlite/SqliteError.h"
 #include "testing/TempDir.h"
 
 namespace zelvorin {
@@ -63,6 +64,42 @@ TEST(RecordsIntegrationTest, ColumnsTheRecordDoesNotKnowAreIgnoredAndMissingOnes
     EXPECT_EQ(line.description, "") << "not selected: keeps the record's default";
     EXPECT_EQ(line.revision, 1);
     EXPECT_EQ(line.syncState, "synced");
+}
+
+TEST(RecordsIntegrationTest, QueueStatesAreEnumerationsStoredAsTheirRawText) {
+    AppDatabase database = AppDatabase::openInMemory();
+    PendingUploadRecord upload;
+    upload.id = "u1";
+    upload.idempotencyKey = "k1";
+    upload.createdAt = "2026-03-01T09:30:00.000Z";
+    EXPECT_EQ(upload.status, PendingUploadRecord::Status::wachtend) << "the column default";
+    upload.status = PendingUploadRecord::Status::fout;
+    PendingAction action;
+    action.id = "a1";
+    action.invoiceId = "i1";
+    action.createdAt = upload.createdAt;
+    database.writer->write([&](Connection& c) {
+        insertRecord(c, upload);
+        insertRecord(c, action);
+    });
+
+    auto stored = database.writer->read([](Connection& c) {
+        Statement s =
+            c.prepare("SELECT (SELECT status FROM pending_upload), (SELECT kind FROM pending_action)");
+        s.step();
+        return std::make_pair(s.text(0), s.text(1));
+    });
+    EXPECT_EQ(stored, std::make_pair(std::string("fout"), std::string("markPaid")));
+    EXPECT_EQ(database.writer->read([](Connection& c) { return recordById<PendingUploadRecord>(c, "u1"); }),
+              upload);
+
+    database.writer->write([](Connection& c) { c.exec("UPDATE pending_upload SET status = 'verdwenen'"); });
+    try {
+        database.writer->read([](Connection& c) { return recordById<PendingUploadRecord>(c, "u1"); });
+        FAIL() << "an unknown status was read as some other case";
+    } catch (const SqliteError& error) {
+        EXPECT_NE(std::string(error.what()).find("verdwenen"), std::string::npos);
+    }
 }
 
 }  // namespace
