@@ -7,10 +7,14 @@ namespace zelvorin {
 
 namespace {
 
-std::filesystem::path absoluteEnvironmentPath(const char* name) {
+std::filesystem::path environmentPath(const char* name) {
     const char* value = std::getenv(name);
-    if (value == nullptr || *value == '\0') return {};
-    std::filesystem::path path(value);
+    return value == nullptr ? std::filesystem::path{} : std::filesystem::path(value);
+}
+
+// The XDG rules say a relative value is to be ignored.
+std::filesystem::path absoluteEnvironmentPath(const char* name) {
+    std::filesystem::path path = environmentPath(name);
     return path.is_absolute() ? path : std::filesystem::path{};
 }
 
@@ -32,7 +36,7 @@ std::string reason(const std::exception_ptr& failure) {
 }  // namespace
 
 std::filesystem::path applicationSupportDirectory() {
-    if (auto dataDir = absoluteEnvironmentPath("ZELVORIN_DATA_DIR"); !dataDir.empty()) return dataDir;
+    if (auto dataDir = environmentPath("ZELVORIN_DATA_DIR"); !dataDir.empty()) return dataDir;
     if (auto xdg = absoluteEnvironmentPath("XDG_DATA_HOME"); !xdg.empty()) return xdg;
     auto home = absoluteEnvironmentPath("HOME");
     return (home.empty() ? std::filesystem::temp_directory_path() : home) / ".local" / "share";

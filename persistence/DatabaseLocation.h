@@ -8,8 +8,8 @@
 
 namespace zelvorin {
 
-// The user's application-support folder: $ZELVORIN_DATA_DIR, else $XDG_DATA_HOME (when absolute),
-// else ~/.local/share.
+// The user's application-support folder: $ZELVORIN_DATA_DIR when set (tests, several devices on
+// one machine), else $XDG_DATA_HOME when absolute, else $HOME/.local/share.
 std::filesystem::path applicationSupportDirectory();
 // <application support>/Zelvorin/zelvorin.sqlite
 std::filesystem::path defaultDatabasePath(const std::filesystem::path& applicationSupport);

@@ -1,6 +1,7 @@
 #include "persistence/DatabaseWriter.h"
 
 #include <algorithm>
+#include <cassert>
 
 namespace zelvorin {
 
@@ -40,6 +41,28 @@ std::shared_ptr<DatabaseWriter> DatabaseWriter::openInMemory() {
     return std::shared_ptr<DatabaseWriter>(new DatabaseWriter(Connection::openInMemory(), {}, true));
 }
 
+DatabaseWriter::WriterLock::WriterLock(DatabaseWriter& owner) : owner_(owner) {
+    assert(owner_.writerThread_.load() != std::this_thread::get_id() &&
+           "the writer is already held by this thread: a read or write inside a write");
+    lock_ = std::unique_lock(owner_.writerMutex_);
+    owner_.writerThread_ = std::this_thread::get_id();
+}
+
+DatabaseWriter::WriterLock::~WriterLock() {
+    if (lock_.owns_lock()) unlock();
+}
+
+void DatabaseWriter::WriterLock::unlock() {
+    owner_.writerThread_ = std::thread::id{};
+    lock_.unlock();
+}
+
+void DatabaseWriter::finishWrite(WriterLock& lock) {
+    std::set<std::string> written = writer_.takeTableAccess().written;
+    lock.unlock();
+    committed(written);
+}
+
 DatabaseWriter::Lease::~Lease() {
     if (owner != nullptr && pooled) {
         {
@@ -54,7 +77,7 @@ DatabaseWriter::Lease DatabaseWriter::lease_() {
     Lease lease;
     lease.owner = this;
     if (inMemory_) {
-        lease.serial = std::unique_lock(writerMutex_);
+        lease.serial = std::make_unique<WriterLock>(*this);
         lease.connection = &writer_;
         return lease;
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <filesystem>
 #include <functional>
@@ -8,6 +9,7 @@
 #include <optional>
 #include <set>
 #include <string>
+#include <thread>
 #include <type_traits>
 #include <vector>
 
@@ -40,30 +42,20 @@ public:
         return readTracked(std::forward<F>(f), ignored);
     }
 
+    // f must not call read() or write() of this same writer: the in-memory variant would wait for
+    // itself, and a pooled read would not see the uncommitted write anyway.
     template <class F>
     auto write(F&& f) -> std::invoke_result_t<F, Connection&> {
         using R = std::invoke_result_t<F, Connection&>;
-        std::unique_lock lock(writerMutex_);
+        WriterLock lock(*this);
         writer_.clearTableAccess();
         if constexpr (std::is_void_v<R>) {
-            {
-                Transaction transaction(writer_, Transaction::Kind::immediate);
-                f(writer_);
-                transaction.commit();
-            }
-            auto written = writer_.takeTableAccess().written;
-            lock.unlock();
-            committed(written);
+            runInTransaction(f);
+            finishWrite(lock);
         } else {
             std::optional<R> result;
-            {
-                Transaction transaction(writer_, Transaction::Kind::immediate);
-                result.emplace(f(writer_));
-                transaction.commit();
-            }
-            auto written = writer_.takeTableAccess().written;
-            lock.unlock();
-            committed(written);
+            runInTransaction([&](Connection& c) { result.emplace(f(c)); });
+            finishWrite(lock);
             return std::move(*result);
         }
     }
@@ -97,7 +89,7 @@ public:
     // that manages its own transactions (migrations). Observers hear about nothing it does.
     template <class F>
     void withWriterConnection(F&& f) {
-        std::lock_guard lock(writerMutex_);
+        WriterLock lock(*this);
         f(writer_);
         writer_.clearTableAccess();
     }
@@ -107,10 +99,34 @@ public:
     void postObservationWork(std::function<void()> work) { observationThread_->post(std::move(work)); }
 
 private:
+    // Holds the writer connection and remembers which thread does, so a write inside a write
+    // fails an assertion instead of waiting for ever.
+    class WriterLock {
+    public:
+        explicit WriterLock(DatabaseWriter& owner);
+        ~WriterLock();
+        WriterLock(const WriterLock&) = delete;
+        WriterLock& operator=(const WriterLock&) = delete;
+        void unlock();
+
+    private:
+        DatabaseWriter& owner_;
+        std::unique_lock<std::mutex> lock_;
+    };
+
+    template <class F>
+    void runInTransaction(F&& f) {
+        Transaction transaction(writer_, Transaction::Kind::immediate);
+        f(writer_);
+        transaction.commit();
+    }
+    // After the commit: lets the next writer in, then tells the observations what changed.
+    void finishWrite(WriterLock& lock);
+
     struct Lease {
         DatabaseWriter* owner = nullptr;
-        std::unique_ptr<Connection> pooled;   // a reader of the pool
-        std::unique_lock<std::mutex> serial;  // held instead when there is one connection
+        std::unique_ptr<Connection> pooled;  // a reader of the pool
+        std::unique_ptr<WriterLock> serial;  // held instead when there is one connection
         Connection* connection = nullptr;
         Lease() = default;
         Lease(Lease&&) noexcept = default;
@@ -125,6 +141,7 @@ private:
     std::filesystem::path path_;
     bool inMemory_;
     std::mutex writerMutex_;
+    std::atomic<std::thread::id> writerThread_{};
     Connection writer_;
 
     std::mutex poolMutex_;

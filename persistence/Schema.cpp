@@ -104,6 +104,17 @@ const ColumnDescription* TableDescription::column(std::string_view wanted) const
     return nullptr;
 }
 
+std::vector<SyncColumn> TableDescription::syncColumns() const {
+    std::vector<SyncColumn> mapped;
+    for (const auto& c : columns) {
+        if (c.name == "revision" || c.name == "sync_state" || c.name == "local_modified_at" ||
+            c.name == "last_sync_error")
+            continue;
+        mapped.push_back({lowerCamelCase(c.name), c.name});
+    }
+    return mapped;
+}
+
 const TableDescription* Schema::table(std::string_view name) const {
     for (const auto& t : tables_) {
         if (t.name == name) return &t;

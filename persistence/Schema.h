@@ -31,6 +31,11 @@ struct ColumnDescription {
     std::vector<std::string> enumValues;
 };
 
+struct SyncColumn {
+    std::string json;    // payload key: the column's lowerCamelCase name
+    std::string column;  // snake_case, as stored
+};
+
 struct TableDescription {
     std::string name;
     std::string createdBy;
@@ -38,8 +43,15 @@ struct TableDescription {
     std::vector<ColumnDescription> columns;
 
     const ColumnDescription* column(std::string_view name) const;
-    // Edited on this device and pushed: the tables that keep the last push error.
+    // Carries sync bookkeeping; the others are the outbox, the cursor and the local work queues.
+    bool isSynced() const { return column("sync_state") != nullptr; }
+    // Edited on this device and pushed: the tables that keep the last push error. The other
+    // synced tables are owned by the server.
     bool isLocallyEdited() const { return column("last_sync_error") != nullptr; }
+    // What a synced table exchanges with the service: every column in order but the local
+    // bookkeeping (revision, sync_state, local_modified_at, last_sync_error), each with its
+    // payload key.
+    std::vector<SyncColumn> syncColumns() const;
 };
 
 struct IndexDescription {

@@ -4,6 +4,9 @@
 #include <sqlite3.h>
 #include <sys/xattr.h>
 
+#include <cstdlib>
+#include <optional>
+
 #include "persistence/DatabaseLocation.h"
 #include "persistence/RecordStatements.h"
 #include "persistence/sqlite/SqliteError.h"
@@ -189,6 +192,36 @@ TEST(AppDatabaseIntegrationTest, NewRowsTakeTheSyncBookkeepingDefaults) {
     EXPECT_EQ(customer->syncState, "synced");
     EXPECT_FALSE(customer->archived);
     EXPECT_FALSE(customer->idealEnabled.has_value());
+}
+
+// Sets or clears environment variables for one test and puts the old values back.
+class ScopedEnvironment {
+public:
+    void set(const char* name, const char* value) {
+        const char* old = std::getenv(name);
+        saved_.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
+        value ? ::setenv(name, value, 1) : ::unsetenv(name);
+    }
+    ~ScopedEnvironment() {
+        for (auto it = saved_.rbegin(); it != saved_.rend(); ++it)
+            it->second ? ::setenv(it->first.c_str(), it->second->c_str(), 1) : ::unsetenv(it->first.c_str());
+    }
+
+private:
+    std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
+};
+
+TEST(DatabaseLocationTest, TheDataFolderComesFromTheOverrideThenXdgThenHome) {
+    ScopedEnvironment env;
+    env.set("HOME", "/home/anna");
+    env.set("ZELVORIN_DATA_DIR", nullptr);
+    env.set("XDG_DATA_HOME", "relative/ignored");
+    EXPECT_EQ(applicationSupportDirectory(), "/home/anna/.local/share");
+    env.set("XDG_DATA_HOME", "/srv/xdg");
+    EXPECT_EQ(applicationSupportDirectory(), "/srv/xdg");
+    env.set("ZELVORIN_DATA_DIR", "/tmp/apparaat-2");
+    EXPECT_EQ(applicationSupportDirectory(), "/tmp/apparaat-2");
+    EXPECT_EQ(defaultDatabasePath("/tmp/apparaat-2"), "/tmp/apparaat-2/Zelvorin/zelvorin.sqlite");
 }
 
 }  // namespace
