@@ -34,6 +34,8 @@ int main(int argc, char** argv) {
         write(folder / (name + "-scan.pdf"), renderScannedPdf(doc));
         PhotoEffects effects;
         effects.rotationDegrees = static_cast<double>(seed % 7) - 3.0;
+        effects.noiseAmplitude = 10;
+        effects.jpegQuality = 70;
         write(folder / (name + "-photo.jpg"), renderPhotoJpeg(doc, effects, seed));
         write(folder / (name + ".json"), zelvorin::toJson(doc.truth).dump(2) + "\n");
     }
