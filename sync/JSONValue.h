@@ -67,6 +67,8 @@ public:
     template <std::integral Integer>
     requires(!std::same_as<Integer, bool>) JSONValue(Integer number) : value_(static_cast<double>(number)) {}
     JSONValue(bool flag) : value_(flag) {}
+    template <class Pointee>
+    JSONValue(Pointee*) = delete;  // would otherwise become a bool
     JSONValue(Array elements) : value_(std::move(elements)) {}
     JSONValue(Object members) : value_(std::move(members)) {}
 

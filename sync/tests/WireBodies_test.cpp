@@ -109,7 +109,23 @@ TEST(WireBodiesTest, OptionalMembersMayBeNullOrAbsent) {
                   .conflicts.at(0)
                   .message,
               std::nullopt);
+    // Present, an optional member must still have its type.
+    json = toJson(sampleChange());
+    json["baseServerRevision"] = "3";
+    EXPECT_EQ(decodingError([&] { decodePushChange(json); }), "baseServerRevision: verwacht integer");
+    json["baseServerRevision"] = 3;
+    json["changedFields"] = "description";
+    EXPECT_EQ(decodingError([&] { decodePushChange(json); }), "changedFields: verwacht array");
+    EXPECT_EQ(decodingError([] { parsePushRequest(R"({"deviceId":"d","baseCursor":7,"changes":[]})"); }),
+              "baseCursor: verwacht string");
+    EXPECT_EQ(decodingError([] {
+                  parsePushResponse(R"({"accepted":[],"errors":[],"conflicts":[{"entityType":"customer",)"
+                                    R"("entityId":"k","serverRevision":1,"message":false}]})");
+              }),
+              "conflicts[0].message: verwacht string");
+
     // A required "payload" may be null: that is a JSON value too.
+    json = toJson(sampleChange());
     json["payload"] = nullptr;
     EXPECT_TRUE(decodePushChange(json).payload.isNull());
 }
