@@ -12,15 +12,20 @@ namespace {
 using namespace scanning;
 
 // Lines of a text with their lowered copies; lines are views into the caller's text.
+// The lines of one text, well-formed UTF-8, as views into the text it owns (so it neither copies
+// nor moves).
 struct Text {
+    std::string source;
     std::vector<std::string_view> lines;
     std::vector<std::string> lowered;
 
-    explicit Text(const std::string& text) : lines(splitLines(text)) {
+    explicit Text(std::string_view text) : source(validUtf8(text)), lines(splitLines(source)) {
         lowered.reserve(lines.size());
         for (auto line : lines)
             lowered.push_back(lowerAscii(line));
     }
+    Text(const Text&) = delete;
+    Text& operator=(const Text&) = delete;
     std::size_t size() const { return lines.size(); }
 };
 

@@ -235,6 +235,45 @@ std::optional<std::string> monthNameDayDate(std::string_view line, std::size_t s
 
 }  // namespace
 
+std::string validUtf8(std::string_view text) {
+    static constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
+    std::string clean;
+    clean.reserve(text.size());
+    std::size_t i = 0;
+    while (i < text.size()) {
+        const auto byte = [&](std::size_t at) { return static_cast<unsigned char>(text[at]); };
+        const unsigned char lead = byte(i);
+        std::size_t length = 0;
+        unsigned char low = 0x80, high = 0xBF;  // the range of the second byte
+        if (lead < 0x80) {
+            length = 1;
+        } else if (lead >= 0xC2 && lead <= 0xDF) {
+            length = 2;
+        } else if (lead >= 0xE0 && lead <= 0xEF) {
+            length = 3;
+            if (lead == 0xE0) low = 0xA0;   // overlong
+            if (lead == 0xED) high = 0x9F;  // surrogates
+        } else if (lead >= 0xF0 && lead <= 0xF4) {
+            length = 4;
+            if (lead == 0xF0) low = 0x90;   // overlong
+            if (lead == 0xF4) high = 0x8F;  // beyond U+10FFFF
+        }
+        bool wellFormed = length > 0 && i + length <= text.size();
+        for (std::size_t k = 1; wellFormed && k < length; ++k) {
+            const unsigned char next = byte(i + k);
+            wellFormed = k == 1 ? (next >= low && next <= high) : (next >= 0x80 && next <= 0xBF);
+        }
+        if (wellFormed) {
+            clean.append(text.substr(i, length));
+            i += length;
+        } else {
+            clean.append(kReplacement);
+            ++i;
+        }
+    }
+    return clean;
+}
+
 std::string lowerAscii(std::string_view text) {
     std::string out(text);
     for (char& c : out) {

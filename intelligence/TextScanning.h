@@ -10,6 +10,10 @@
 // runs in time linear in its input and accepts any bytes.
 namespace zelvorin::scanning {
 
+// The text with every byte sequence that is not well-formed UTF-8 (stray continuation bytes,
+// overlong forms, surrogates, truncated sequences) replaced by U+FFFD, so what is read from it can
+// always be written as JSON.
+std::string validUtf8(std::string_view text);
 // ASCII letters lowered; other bytes (UTF-8 included) unchanged, so offsets stay the same.
 std::string lowerAscii(std::string_view text);
 std::string_view trim(std::string_view text);

@@ -26,10 +26,10 @@ public:
     JSONObject() = default;
     JSONObject(std::initializer_list<Member> members);
 
-    std::size_t size() const { return members_.size(); }
-    bool empty() const { return members_.empty(); }
-    auto begin() const { return members_.begin(); }
-    auto end() const { return members_.end(); }
+    std::size_t size() const;
+    bool empty() const;
+    std::vector<Member>::const_iterator begin() const;
+    std::vector<Member>::const_iterator end() const;
 
     const JSONValue* find(std::string_view key) const;
     bool contains(std::string_view key) const { return find(key) != nullptr; }
@@ -38,7 +38,7 @@ public:
 
     // For decoders that know their keys are unique already; skips the duplicate check.
     void appendUnique(std::string key, JSONValue value);
-    void reserve(std::size_t count) { members_.reserve(count); }
+    void reserve(std::size_t count);
 
     bool operator==(const JSONObject& other) const;
 
@@ -106,6 +106,24 @@ public:
 private:
     std::variant<std::string, double, bool, Array, Object, std::nullptr_t> value_;
 };
+
+// Defined once JSONValue is complete: clang refuses to instantiate a vector of pairs of an
+// incomplete type inside JSONObject's own definition.
+inline std::size_t JSONObject::size() const {
+    return members_.size();
+}
+inline bool JSONObject::empty() const {
+    return members_.empty();
+}
+inline std::vector<JSONObject::Member>::const_iterator JSONObject::begin() const {
+    return members_.begin();
+}
+inline std::vector<JSONObject::Member>::const_iterator JSONObject::end() const {
+    return members_.end();
+}
+inline void JSONObject::reserve(std::size_t count) {
+    members_.reserve(count);
+}
 
 // A whole number within the 64-bit range, the test every "integer" member of the wire passes.
 std::optional<std::int64_t> integralValue(double number);

@@ -113,6 +113,9 @@ nlohmann::ordered_json parseJsonText(std::string_view text) {
         return nlohmann::ordered_json::parse(text);
     } catch (const nlohmann::ordered_json::parse_error& error) {
         throw SyncDecodingError({}, "ongeldige JSON bij teken " + std::to_string(error.byte));
+    } catch (const nlohmann::ordered_json::out_of_range&) {
+        // A number beyond the range of a double (1e400) is refused by the parser this way.
+        throw SyncDecodingError({}, "getal buiten bereik");
     }
 }
 

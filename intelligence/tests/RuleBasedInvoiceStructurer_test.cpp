@@ -178,6 +178,16 @@ TEST(RuleBasedInvoiceStructurerTest, TotalOnArbitraryAndHugeInput) {
     EXPECT_LE(data.lines.size(), 50u);
     EXPECT_LE(data.vatBreakdown.size(), 5u);
     EXPECT_NO_THROW(read(std::string(200'000, '9')));
+    // Found by fuzzing: a stray Latin-1 byte in the sender's name made the reading unwritable
+    // as JSON.
+    const auto latin1 = read(
+        "FACTUUR\nStudio Noor\xE4"
+        "erlicht B.V.\nTotaal 12,10");
+    ASSERT_TRUE(latin1.senderCompany);
+    EXPECT_EQ(*latin1.senderCompany,
+              "Studio Noor\xEF\xBF\xBD"
+              "erlicht B.V.");
+    EXPECT_NO_THROW(toJson(latin1).dump());
     EXPECT_NO_THROW(read(std::string(200'000, '\n')));
 }
 

@@ -95,5 +95,18 @@ TEST(TextScanningTest, RatesNeedAPercentSign) {
     EXPECT_TRUE(findRates("BTW 21").empty());
 }
 
+TEST(TextScanningTest, IllFormedUtf8BecomesReplacementCharacters) {
+    const std::string fffd = "\xEF\xBF\xBD";
+    EXPECT_EQ(validUtf8("Caf\xC3\xA9 \xE2\x82\xAC 5 \xF0\x9F\x98\x80"),
+              "Caf\xC3\xA9 \xE2\x82\xAC 5 \xF0\x9F\x98\x80");
+    EXPECT_EQ(validUtf8("a\xE9"
+                        "b"),
+              "a" + fffd + "b");                                          // Latin-1
+    EXPECT_EQ(validUtf8("\xC0\xAF"), fffd + fffd);                        // overlong "/"
+    EXPECT_EQ(validUtf8("\xED\xA0\x80"), fffd + fffd + fffd);             // a surrogate
+    EXPECT_EQ(validUtf8("\xF4\x90\x80\x80"), fffd + fffd + fffd + fffd);  // beyond U+10FFFF
+    EXPECT_EQ(validUtf8("x\xE2\x82"), "x" + fffd + fffd);                 // cut off at the end
+}
+
 }  // namespace
 }  // namespace zelvorin::scanning

@@ -76,10 +76,8 @@ inline const std::map<std::string, std::string>& payloadShapes() {
          "serverModifiedAt:s? deletedAt:s? scheduleType:s? billingMoment:s? lines:a? "
          "autoSend:b? reviewWindowHours:i? indexationMode:s? indexationPercentBps:i? "
          "indexationAnchor:s? lastIndexedAt:s?"},
-        {"ScheduleLinePayload",
-         "id:s description:s amountCents:i vatTreatment:s sortOrder:i"},
-        {"WorkdayConfig",
-         "ma:i di:i wo:i do:i vr:i za:i zo:i"},
+        {"ScheduleLinePayload", "id:s description:s amountCents:i vatTreatment:s sortOrder:i"},
+        {"WorkdayConfig", "ma:i di:i wo:i do:i vr:i za:i zo:i"},
         {"appNotification",
          "id:s organizationId:s userId:s? kind:s title:s body:s? link:s? readAt:s? createdAt:s "
          "revision:i serverModifiedAt:s?"},

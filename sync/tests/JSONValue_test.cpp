@@ -5,6 +5,7 @@
 
 #include "sync/JSONValue.h"
 #include "sync/PullResponse.h"
+#include "sync/PushResponse.h"
 #include "sync/SyncDecodingError.h"
 
 namespace zelvorin {
@@ -96,6 +97,10 @@ TEST(JSONValueTest, RefusesWhatIsNoJsonValue) {
     EXPECT_EQ(problem([&] { decodePullResponse(page); }), "changes[0].payload.logo: Onbekend JSON-type");
 
     EXPECT_EQ(problem([] { JSONValue::parse("{\"a\":"); }), "ongeldige JSON bij teken 6");
+    // Found by fuzzing: the parser refuses a number beyond a double's range with an error of
+    // another kind, which escaped as if it were no decoding problem.
+    EXPECT_EQ(problem([] { JSONValue::parse("90007199E254747409"); }), "getal buiten bereik");
+    EXPECT_EQ(problem([] { parsePushResponse(R"({"accepted":-1e400})"); }), "getal buiten bereik");
     EXPECT_EQ(JSONValue::parse(std::string(200, '[') + std::string(200, ']')).kind(), Kind::array);
     EXPECT_TRUE(problem([] {
                     JSONValue::parse(std::string(300, '[') + std::string(300, ']'));

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "intelligence/OCRHandles.h"
+
+namespace zelvorin {
+
+// The first page of an uploaded document, ready for recognition: the text layer of a PDF that
+// has one, otherwise an image with the resolution to read it at. The format is told by the
+// leading bytes, never by a file name; images and renderings are bounded in pixels, so a small
+// file that claims a huge page cannot exhaust memory.
+struct PageImage {
+    std::optional<std::string> textLayer;
+    PixHandle image;  // empty when there is a text layer
+    int dpi = 0;
+};
+
+// Throws ExtractionError::unreadableDocument for anything that is not a readable PDF, JPEG or PNG
+// (a locked or empty PDF, a truncated photo, a page too large to render).
+PageImage loadFirstPage(std::string_view document);
+
+}  // namespace zelvorin
