@@ -1,0 +1,277 @@
+#include "persistence/sync/GRDBSyncStore.h"
+
+#include <set>
+#include <stdexcept>
+
+#include <nlohmann/json.hpp>
+
+#include "domain/Timestamps.h"
+#include "persistence/sync/EntityMapping.h"
+#include "persistence/sync/PayloadColumns.h"
+#include "sync/SyncState.h"
+
+namespace zelvorin {
+namespace {
+
+std::string joinedRawValues(std::span<const SyncEntityType> types) {
+    std::string joined;
+    for (const SyncEntityType type : types) {
+        if (!joined.empty()) joined += ',';
+        joined += rawValue(type);
+    }
+    return joined;
+}
+
+std::set<std::string> splitCovered(const std::string& covered) {
+    std::set<std::string> parts;
+    std::size_t start = 0;
+    while (start <= covered.size()) {
+        const std::size_t comma = std::min(covered.find(',', start), covered.size());
+        if (comma > start) parts.insert(covered.substr(start, comma - start));
+        start = comma + 1;
+    }
+    return parts;
+}
+
+PushChange changeFromOutboxRow(const Statement& row) {
+    PushChange change;
+    const std::string entityType = row.text("entity_type");
+    const std::string operation = row.text("operation");
+    const auto type = parseSyncEntityType(entityType);
+    const auto op = parseSyncOperation(operation);
+    // Only enqueueChange writes the outbox, with raw values it took from the enums.
+    if (!type || !op) throw std::logic_error("outbox row with entity type '" + entityType + "' / operation '" + operation + "'");
+    change.entityType = *type;
+    change.entityId = row.text("entity_id");
+    change.operation = *op;
+    change.clientRevision = row.int64("client_revision");
+    change.baseServerRevision = row.optionalInt64("base_server_revision");
+    if (const auto fields = row.optionalText("changed_fields")) {
+        try {
+            change.changedFields = nlohmann::json::parse(*fields).get<std::vector<std::string>>();
+        } catch (const nlohmann::json::exception&) {
+            change.changedFields.reset();  // an unreadable list is no list
+        }
+    }
+    change.payload = JSONValue::parse(row.text("payload"));  // a bad payload fails the whole batch
+    change.clientTimestamp = row.text("client_timestamp");
+    change.idempotencyKey = row.text("idempotency_key");
+    return change;
+}
+
+bool keepsLocalValues(const std::string& state) {
+    return state == rawValue(SyncState::pendingUpload) || state == rawValue(SyncState::localOnly) ||
+           state == rawValue(SyncState::tombstoned);
+}
+
+}  // namespace
+
+GRDBSyncStore::GRDBSyncStore(AppDatabase database, std::shared_ptr<const Clock> clock)
+    : database_(std::move(database)), clock_(std::move(clock)) {}
+
+std::vector<PushChange> GRDBSyncStore::pendingChangeBatch(std::size_t maxCount) {
+    return database_.writer->read([&](Connection& db) {
+        Statement& select =
+            db.cached("SELECT * FROM outbox_change ORDER BY created_at, idempotency_key LIMIT ?");
+        select.bind(1, static_cast<std::int64_t>(maxCount));
+        std::vector<PushChange> batch;
+        while (select.step())
+            batch.push_back(changeFromOutboxRow(select));
+        return batch;
+    });
+}
+
+void GRDBSyncStore::removeChanges(std::span<const std::string> idempotencyKeys) {
+    database_.writer->write([&](Connection& db) {
+        for (const std::string& key : idempotencyKeys)
+            db.cached("DELETE FROM outbox_change WHERE idempotency_key = ?").bind(1, key).run();
+    });
+}
+
+void GRDBSyncStore::recordPushFailure(std::span<const std::string> idempotencyKeys, const std::string& message) {
+    database_.writer->write([&](Connection& db) {
+        for (const std::string& key : idempotencyKeys) {
+            db.cached("UPDATE outbox_change\nSET attempts = attempts + 1, last_error = ?\nWHERE idempotency_key = ?")
+                .bindAll(message, key)
+                .run();
+        }
+    });
+}
+
+std::int64_t GRDBSyncStore::pendingChangeCount() {
+    return database_.writer->read([](Connection& db) {
+        Statement& count = db.cached("SELECT COUNT(*) FROM outbox_change");
+        return count.step() ? count.int64(0) : 0;
+    });
+}
+
+void GRDBSyncStore::markAccepted(std::span<const PushAcceptedItem> items) {
+    database_.writer->write([&](Connection& db) {
+        for (const PushAcceptedItem& item : items) {
+            const EntityMapping* mapping = entityMapping(item.entityType);
+            if (!mapping) continue;
+            Statement& queued =
+                db.cached("SELECT COUNT(*) FROM outbox_change\nWHERE entity_type = ? AND entity_id = ?");
+            queued.bindAll(rawValue(item.entityType), item.entityId);
+            const std::int64_t stillQueued = queued.step() ? queued.int64(0) : 0;
+            queued.reset();
+            std::string sql;
+            if (!mapping->locallyEdited) {
+                sql = "UPDATE " + mapping->table + " SET revision = ?, sync_state = 'synced' WHERE id = ?";
+            } else if (stillQueued == 0) {
+                sql = "UPDATE " + mapping->table +
+                      "\nSET revision = ?, sync_state = 'synced', last_sync_error = NULL\nWHERE id = ?";
+            } else {
+                // Later edits are still queued: the row stays as it is until the last is accepted.
+                sql = "UPDATE " + mapping->table + " SET revision = ? WHERE id = ?";
+            }
+            db.cached(sql).bindAll(item.serverRevision, item.entityId).run();
+        }
+    });
+}
+
+void GRDBSyncStore::markConflicts(std::span<const PushConflictItem> items) {
+    database_.writer->write([&](Connection& db) {
+        for (const PushConflictItem& item : items) {
+            const EntityMapping* mapping = entityMapping(item.entityType);
+            if (!mapping || !mapping->locallyEdited) continue;
+            const std::string message =
+                item.message.value_or("revision " + std::to_string(item.serverRevision) + " op server");
+            db.cached("UPDATE " + mapping->table + "\nSET sync_state = 'conflict', last_sync_error = ?\nWHERE id = ?")
+                .bindAll(message, item.entityId)
+                .run();
+        }
+    });
+}
+
+std::int64_t GRDBSyncStore::conflictCount() {
+    return database_.writer->read([](Connection& db) {
+        std::int64_t total = 0;
+        for (const EntityMapping& mapping : entityMappings()) {
+            if (!mapping.locallyEdited) continue;
+            Statement& count = db.cached("SELECT COUNT(*) FROM " + mapping.table + " WHERE sync_state = 'conflict'");
+            if (count.step()) total += count.int64(0);
+        }
+        return total;
+    });
+}
+
+const std::string& GRDBSyncStore::upsertStatement(std::size_t mappingIndex, std::uint64_t presentColumns) {
+    auto& byShape = upserts_[mappingIndex];
+    if (auto it = byShape.find(presentColumns); it != byShape.end()) return it->second;
+    const EntityMapping& mapping = entityMappings()[mappingIndex];
+    std::vector<std::string> columns;
+    for (std::size_t i = 0; i < mapping.columns.size(); ++i) {
+        if (presentColumns & (std::uint64_t{1} << i)) columns.push_back(mapping.columns[i].column);
+    }
+    columns.push_back("revision");
+    columns.push_back("sync_state");
+    std::string names, placeholders, updates;
+    for (const std::string& column : columns) {
+        if (!names.empty()) {
+            names += ", ";
+            placeholders += ", ";
+        }
+        names += column;
+        placeholders += "?";
+        if (column == "id") continue;
+        if (!updates.empty()) updates += ", ";
+        updates += column + " = excluded." + column;
+    }
+    return byShape
+        .emplace(presentColumns, "INSERT INTO " + mapping.table + " (" + names + ")\nVALUES (" + placeholders +
+                                     ")\nON CONFLICT(id) DO UPDATE SET " + updates)
+        .first->second;
+}
+
+void GRDBSyncStore::applyPulledChanges(std::span<const PullChange> changes,
+                                       const std::optional<std::string>& nextCursor) {
+    const std::string pulledAt = formatTimestampSeconds(clock_->now());
+    database_.writer->write([&](Connection& db) {
+        for (const PullChange& change : changes) {
+            const EntityMapping* mapping = entityMapping(change.entityType);
+            if (!mapping) continue;
+            if (change.operation == SyncOperation::remove) {
+                db.cached("DELETE FROM " + mapping->table + " WHERE id = ?").bind(1, change.entityId).run();
+                continue;
+            }
+            if (mapping->locallyEdited) {
+                Statement& state = db.cached("SELECT sync_state FROM " + mapping->table + " WHERE id = ?");
+                state.bind(1, change.entityId);
+                const bool localWins = state.step() && keepsLocalValues(state.text(0));
+                state.reset();
+                if (localWins) {
+                    db.cached("UPDATE " + mapping->table + " SET sync_state = 'conflict' WHERE id = ?")
+                        .bind(1, change.entityId)
+                        .run();
+                    continue;
+                }
+            }
+            const JSONObject* payload = change.payload.asObject();
+            if (!payload) continue;
+            const PayloadColumns values = payloadColumns(*mapping, *payload);
+            const std::size_t index = static_cast<std::size_t>(mapping - entityMappings().data());
+            Statement& upsert = db.cached(upsertStatement(index, values.present));
+            int position = 0;
+            for (const SqlValue& value : values.values)
+                upsert.bind(++position, value);
+            upsert.bind(++position, change.serverRevision);
+            upsert.bind(++position, rawValue(SyncState::synced));
+            upsert.run();
+        }
+        db.cached(
+              "INSERT INTO sync_cursor (id, device_id, cursor_token, last_pulled_at)\nVALUES (1, '', ?, ?)\n"
+              "ON CONFLICT(id) DO UPDATE SET\n    cursor_token = excluded.cursor_token,\n"
+              "    last_pulled_at = excluded.last_pulled_at")
+            .bindAll(nextCursor, pulledAt)
+            .run();
+    });
+}
+
+std::optional<std::string> GRDBSyncStore::currentCursor() {
+    return database_.writer->read([](Connection& db) -> std::optional<std::string> {
+        Statement& select = db.cached("SELECT cursor_token FROM sync_cursor WHERE id = 1");
+        return select.step() ? select.optionalText(0) : std::nullopt;
+    });
+}
+
+void GRDBSyncStore::prepareCoverage(std::span<const SyncEntityType> entityTypes) {
+    const std::string joined = joinedRawValues(entityTypes);
+    std::set<std::string> requested;
+    for (const SyncEntityType type : entityTypes)
+        requested.emplace(rawValue(type));
+    database_.writer->write([&](Connection& db) {
+        Statement& row = db.cached("SELECT covered_entity_types, cursor_token FROM sync_cursor WHERE id = 1");
+        const bool exists = row.step();
+        const std::set<std::string> covered =
+            exists ? splitCovered(row.optionalText(0).value_or("")) : std::set<std::string>{};
+        const bool hasCursor = exists && !row.isNull(1);
+        row.reset();
+        bool newType = false;
+        for (const std::string& type : requested)
+            newType = newType || !covered.contains(type);
+        if (newType && hasCursor) {
+            // A kind the cursor never covered: start the next pull from the beginning to fetch it.
+            db.cached("UPDATE sync_cursor\nSET cursor_token = NULL, covered_entity_types = ?\nWHERE id = 1")
+                .bind(1, joined)
+                .run();
+        } else if (covered != requested && exists) {
+            db.cached("UPDATE sync_cursor SET covered_entity_types = ? WHERE id = 1").bind(1, joined).run();
+        }
+    });
+}
+
+void GRDBSyncStore::enqueueChange(Connection& transaction, const PushChange& change, const Clock& clock) {
+    std::optional<std::string> changedFields;
+    if (change.changedFields) changedFields = nlohmann::json(*change.changedFields).dump();
+    transaction
+        .cached("INSERT OR REPLACE INTO outbox_change\n(idempotency_key, entity_type, entity_id, operation, "
+                "client_revision,\n base_server_revision, changed_fields, payload, client_timestamp, "
+                "created_at)\nVALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")
+        .bindAll(change.idempotencyKey, rawValue(change.entityType), change.entityId, rawValue(change.operation),
+                 change.clientRevision, change.baseServerRevision, changedFields, change.payload.dump(),
+                 change.clientTimestamp, formatTimestampMillis(clock.now()))
+        .run();
+}
+
+}  // namespace zelvorin
