@@ -6,6 +6,8 @@
 #include <string>
 #include <variant>
 
+#include "sync/NetworkError.h"
+
 namespace zelvorin {
 
 // The one error of every call to the service that got an HTTP answer. Connection failures are a
@@ -56,18 +58,17 @@ private:
 };
 
 // A request that never got an HTTP answer.
-class TransportError : public std::runtime_error {
+class TransportError : public NetworkError {
 public:
     enum class Kind {
         notConnected,    // refused, no route, DNS: the service cannot be reached at all
         connectionLost,  // the connection broke or timed out mid-exchange
         other,
     };
-    TransportError(Kind kind, const std::string& description)
-        : std::runtime_error(description), kind_(kind) {}
+    TransportError(Kind kind, const std::string& description) : NetworkError(description), kind_(kind) {}
     Kind kind() const { return kind_; }
     // Both connection kinds make the sync engine report "offline".
-    bool isOffline() const { return kind_ != Kind::other; }
+    bool isOffline() const override { return kind_ != Kind::other; }
 
 private:
     Kind kind_;
