@@ -28,7 +28,8 @@ std::set<EntityKey> entitiesOf(const std::vector<Item>& items) {
     return keys;
 }
 
-std::vector<std::string> keysOfChangesTo(const std::vector<PushChange>& batch, const std::set<EntityKey>& entities) {
+std::vector<std::string> keysOfChangesTo(const std::vector<PushChange>& batch,
+                                         const std::set<EntityKey>& entities) {
     std::vector<std::string> keys;
     for (const PushChange& change : batch) {
         if (entities.contains({change.entityType, change.entityId})) keys.push_back(change.idempotencyKey);
@@ -40,13 +41,15 @@ std::vector<std::string> keysOfChangesTo(const std::vector<PushChange>& batch, c
 
 std::string syncFailureMessage(const std::exception& error) {
     if (dynamic_cast<const PullPageLimitExceededError*>(&error)) {
-        return std::string("De server bleef pagina's sturen. Dit is een fout aan onze kant; probeer het later "
-                           "opnieuw.\n\n") +
+        return std::string(
+                   "De server bleef pagina's sturen. Dit is een fout aan onze kant; probeer het later "
+                   "opnieuw.\n\n") +
                error.what();
     }
     if (dynamic_cast<const SyncRateLimitedError*>(&error)) {
-        return std::string("De server vroeg herhaaldelijk om te wachten en dat hield ook na een paar pogingen "
-                           "aan. Probeer het over een paar minuten opnieuw.\n\n") +
+        return std::string(
+                   "De server vroeg herhaaldelijk om te wachten en dat hield ook na een paar pogingen "
+                   "aan. Probeer het over een paar minuten opnieuw.\n\n") +
                error.what();
     }
     return error.what();
@@ -123,7 +126,8 @@ void SyncEngine::runCycle(std::stop_token stop) {
     pushPhase(stop);
     pullPhase(stop);
     const std::int64_t conflicts = store_->conflictCount();
-    setStatus(conflicts == 0 ? SyncEngineStatus::idle(lastSyncedAt()) : SyncEngineStatus::conflictsNeedAttention(conflicts));
+    setStatus(conflicts == 0 ? SyncEngineStatus::idle(lastSyncedAt())
+                             : SyncEngineStatus::conflictsNeedAttention(conflicts));
 }
 
 void SyncEngine::pushPhase(std::stop_token stop) {
@@ -139,7 +143,8 @@ void SyncEngine::pushPhase(std::stop_token stop) {
             store_->removeChanges(accepted);
         }
         if (!response.accepted.empty()) store_->markAccepted(response.accepted);
-        if (const auto conflicting = keysOfChangesTo(batch, entitiesOf(response.conflicts)); !conflicting.empty()) {
+        if (const auto conflicting = keysOfChangesTo(batch, entitiesOf(response.conflicts));
+            !conflicting.empty()) {
             store_->removeChanges(conflicting);
         }
         if (!response.conflicts.empty()) store_->markConflicts(response.conflicts);
@@ -172,7 +177,8 @@ void SyncEngine::pullPhase(std::stop_token stop) {
             [&] { return transport_->pull(cursor, SyncTuning::kPullPageSize, entityTypes_); }, stop);
         store_->applyPulledChanges(page.changes, page.nextCursor);
         if (!page.hasMore) break;
-        if (++pages >= SyncTuning::kPullPageLimit) throw PullPageLimitExceededError(SyncTuning::kPullPageLimit);
+        if (++pages >= SyncTuning::kPullPageLimit)
+            throw PullPageLimitExceededError(SyncTuning::kPullPageLimit);
         cursor = page.nextCursor;
     }
     std::lock_guard lock(mutex_);
@@ -186,8 +192,8 @@ auto SyncEngine::sendRateLimited(Send&& send, std::stop_token stop) -> decltype(
             return send();
         } catch (const SyncRateLimitedError& error) {
             if (retries >= SyncTuning::kRateLimitRetries) {
-                syncLog().error("Rate-limit-herpogingen uitgeput ({} pogingen): {}", SyncTuning::kRateLimitRetries,
-                                error.what());
+                syncLog().error("Rate-limit-herpogingen uitgeput ({} pogingen): {}",
+                                SyncTuning::kRateLimitRetries, error.what());
                 throw SyncRateLimitedError(error.retryAfterSeconds());
             }
             const std::chrono::seconds wait = error.retryAfterSeconds()

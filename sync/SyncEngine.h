@@ -31,8 +31,9 @@ class SyncEngine {
 public:
     using StatusListener = std::function<void(const SyncEngineStatus&)>;
 
-    SyncEngine(std::string deviceId, std::shared_ptr<SyncStore> store, std::shared_ptr<SyncTransport> transport,
-               std::vector<SyncEntityType> entityTypes, std::shared_ptr<const Clock> clock,
+    SyncEngine(std::string deviceId, std::shared_ptr<SyncStore> store,
+               std::shared_ptr<SyncTransport> transport, std::vector<SyncEntityType> entityTypes,
+               std::shared_ptr<const Clock> clock,
                std::shared_ptr<SyncWaiter> waiter = std::make_shared<MonotonicSyncWaiter>());
 
     void sync(SyncTrigger trigger, std::stop_token stop = {});

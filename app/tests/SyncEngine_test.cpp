@@ -28,13 +28,16 @@ public:
         return response;
     };
     std::function<PullResponse(const std::optional<std::string>&, int)> onPull =
-        [](const std::optional<std::string>&, int) { return PullResponse{"end", "2026-03-02T10:00:00Z", false, {}}; };
+        [](const std::optional<std::string>&, int) {
+            return PullResponse{"end", "2026-03-02T10:00:00Z", false, {}};
+        };
 
     PushResponse push(const PushRequest& request) override {
         pushes.push_back(request);
         return onPush(request);
     }
-    PullResponse pull(const std::optional<std::string>& cursor, int limit, std::span<const SyncEntityType>) override {
+    PullResponse pull(const std::optional<std::string>& cursor, int limit,
+                      std::span<const SyncEntityType>) override {
         pulledCursors.push_back(cursor);
         return onPull(cursor, limit);
     }
@@ -75,8 +78,15 @@ protected:
     void queueChanges(int count) {
         store_->database().writer->write([&](Connection& db) {
             for (int i = 0; i < count; ++i) {
-                PushChange change{SyncEntityType::customer, "c" + std::to_string(queued_), SyncOperation::create, 1,
-                                  std::nullopt, std::nullopt, JSONValue::object(), "t", "k" + std::to_string(queued_)};
+                PushChange change{SyncEntityType::customer,
+                                  "c" + std::to_string(queued_),
+                                  SyncOperation::create,
+                                  1,
+                                  std::nullopt,
+                                  std::nullopt,
+                                  JSONValue::object(),
+                                  "t",
+                                  "k" + std::to_string(queued_)};
                 ++queued_;
                 GRDBSyncStore::enqueueChange(db, change, *clock_);
             }
@@ -205,8 +215,9 @@ TEST_F(SyncEngineTest, ConflictsAfterThePullNeedAttention) {
     };
     // The conflicting rows must exist for the store to mark them.
     store_->database().writer->write([](Connection& db) {
-        db.prepare("INSERT INTO customer (id, organization_id, company_name, created_at, updated_at, sync_state) "
-                   "VALUES ('c0','o','A','t','t','localOnly'), ('c1','o','B','t','t','localOnly')")
+        db.prepare(
+              "INSERT INTO customer (id, organization_id, company_name, created_at, updated_at, sync_state) "
+              "VALUES ('c0','o','A','t','t','localOnly'), ('c1','o','B','t','t','localOnly')")
             .run();
     });
     engine_.sync(SyncTrigger::manual);
