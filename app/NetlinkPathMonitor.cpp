@@ -53,7 +53,8 @@ bool dumpHasDefaultRoute(int family) {
             if (message->nlmsg_type != RTM_NEWROUTE) continue;
             const auto* route = static_cast<const rtmsg*>(NLMSG_DATA(message));
             // A route to everything (prefix length 0) in the main table, other than "unreachable".
-            if (route->rtm_dst_len == 0 && route->rtm_table == RT_TABLE_MAIN && route->rtm_type == RTN_UNICAST) {
+            if (route->rtm_dst_len == 0 && route->rtm_table == RT_TABLE_MAIN &&
+                route->rtm_type == RTN_UNICAST) {
                 found = true;
             }
         }
@@ -81,7 +82,8 @@ void NetlinkPathMonitor::start(std::function<void(bool)> onReport) {
         address.nl_family = AF_NETLINK;
         address.nl_groups = RTMGRP_LINK | RTMGRP_IPV4_ROUTE | RTMGRP_IPV6_ROUTE;
         const bool subscribed =
-            events.get() >= 0 && ::bind(events.get(), reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0;
+            events.get() >= 0 &&
+            ::bind(events.get(), reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0;
         bool last = hasDefaultRoute();
         onReport(last);
         if (!subscribed) return;  // without the event socket the first report is all there is

@@ -4,6 +4,28 @@
 
 namespace zelvorin {
 
+SyncDisplayStatus displayStatus(const SyncEngineStatus& status) {
+    using S = SyncDisplayStatus;
+    return std::visit(
+        [](const auto& s) -> S {
+            using E = std::decay_t<decltype(s)>;
+            if constexpr (std::is_same_v<E, SyncEngineStatus::Idle>) {
+                return S{S::Synced{s.lastSyncedAt}};
+            } else if constexpr (std::is_same_v<E, SyncEngineStatus::Offline>) {
+                return S{S::Offline{static_cast<int>(s.pendingChanges)}};
+            } else if constexpr (std::is_same_v<E, SyncEngineStatus::Failed>) {
+                return S{S::Failed{s.message, s.at}};
+            } else if constexpr (std::is_same_v<E, SyncEngineStatus::ConflictsNeedAttention>) {
+                return S{S::Conflicts{static_cast<int>(s.count)}};
+            } else if constexpr (std::is_same_v<E, SyncEngineStatus::Syncing>) {
+                return S{S::Syncing{}};
+            } else {
+                return S{S::WaitingForServer{}};
+            }
+        },
+        status.value());
+}
+
 std::string describe(const SyncDisplayStatus& status) {
     return std::visit(
         [](const auto& s) -> std::string {

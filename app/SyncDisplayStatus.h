@@ -5,6 +5,8 @@
 #include <string>
 #include <variant>
 
+#include "sync/SyncEngineStatus.h"
+
 namespace zelvorin {
 
 // What the sync chip shows. One case per engine status; the environment maps them one to one.
@@ -37,6 +39,10 @@ struct SyncDisplayStatus {
 
     bool operator==(const SyncDisplayStatus&) const = default;
 };
+
+// The chip for an engine status, one case to one: idle is synced, conflictsNeedAttention is
+// conflicts, the others keep their names.
+SyncDisplayStatus displayStatus(const SyncEngineStatus& status);
 
 // A short Dutch description for terminals and logs, e.g. "gesynchroniseerd" or "offline (3 wachtend)".
 std::string describe(const SyncDisplayStatus& status);

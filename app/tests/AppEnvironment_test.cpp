@@ -76,5 +76,18 @@ TEST(AppEnvironmentIntegrationTest, ATextFileAtTheDatabasePathIsReplacedByAFresh
     EXPECT_EQ(testing::readFile(databaseFile).substr(0, 15), "SQLite format 3");
 }
 
+TEST(SyncDisplayStatusTest, EveryEngineStatusHasItsChip) {
+    const auto at = std::chrono::system_clock::time_point(std::chrono::seconds(1'700'000'000));
+    using S = SyncDisplayStatus;
+    EXPECT_EQ(displayStatus(SyncEngineStatus::idle(at)), S{S::Synced{at}});
+    EXPECT_EQ(displayStatus(SyncEngineStatus::idle()), S{S::Synced{}});
+    EXPECT_EQ(displayStatus(SyncEngineStatus::offline(3)), S{S::Offline{3}});
+    EXPECT_EQ(displayStatus(SyncEngineStatus::failed("Kapot", at)), (S{S::Failed{"Kapot", at}}));
+    EXPECT_EQ(displayStatus(SyncEngineStatus::conflictsNeedAttention(2)), S{S::Conflicts{2}});
+    EXPECT_EQ(displayStatus(SyncEngineStatus::syncing()), S{S::Syncing{}});
+    EXPECT_EQ(displayStatus(SyncEngineStatus::waitingForServer(at)), S{S::WaitingForServer{}});
+    EXPECT_EQ(describe(displayStatus(SyncEngineStatus::offline(3))), "offline (3 wachtend)");
+}
+
 }  // namespace
 }  // namespace zelvorin
