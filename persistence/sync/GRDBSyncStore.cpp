@@ -40,7 +40,9 @@ PushChange changeFromOutboxRow(const Statement& row) {
     const auto type = parseSyncEntityType(entityType);
     const auto op = parseSyncOperation(operation);
     // Only enqueueChange writes the outbox, with raw values it took from the enums.
-    if (!type || !op) throw std::logic_error("outbox row with entity type '" + entityType + "' / operation '" + operation + "'");
+    if (!type || !op)
+        throw std::logic_error("outbox row with entity type '" + entityType + "' / operation '" + operation +
+                               "'");
     change.entityType = *type;
     change.entityId = row.text("entity_id");
     change.operation = *op;
@@ -88,10 +90,13 @@ void GRDBSyncStore::removeChanges(std::span<const std::string> idempotencyKeys) 
     });
 }
 
-void GRDBSyncStore::recordPushFailure(std::span<const std::string> idempotencyKeys, const std::string& message) {
+void GRDBSyncStore::recordPushFailure(std::span<const std::string> idempotencyKeys,
+                                      const std::string& message) {
     database_.writer->write([&](Connection& db) {
         for (const std::string& key : idempotencyKeys) {
-            db.cached("UPDATE outbox_change\nSET attempts = attempts + 1, last_error = ?\nWHERE idempotency_key = ?")
+            db.cached(
+                  "UPDATE outbox_change\nSET attempts = attempts + 1, last_error = ?\nWHERE idempotency_key "
+                  "= ?")
                 .bindAll(message, key)
                 .run();
         }
@@ -137,7 +142,8 @@ void GRDBSyncStore::markConflicts(std::span<const PushConflictItem> items) {
             if (!mapping || !mapping->locallyEdited) continue;
             const std::string message =
                 item.message.value_or("revision " + std::to_string(item.serverRevision) + " op server");
-            db.cached("UPDATE " + mapping->table + "\nSET sync_state = 'conflict', last_sync_error = ?\nWHERE id = ?")
+            db.cached("UPDATE " + mapping->table +
+                      "\nSET sync_state = 'conflict', last_sync_error = ?\nWHERE id = ?")
                 .bindAll(message, item.entityId)
                 .run();
         }
@@ -149,7 +155,8 @@ std::int64_t GRDBSyncStore::conflictCount() {
         std::int64_t total = 0;
         for (const EntityMapping& mapping : entityMappings()) {
             if (!mapping.locallyEdited) continue;
-            Statement& count = db.cached("SELECT COUNT(*) FROM " + mapping.table + " WHERE sync_state = 'conflict'");
+            Statement& count =
+                db.cached("SELECT COUNT(*) FROM " + mapping.table + " WHERE sync_state = 'conflict'");
             if (count.step()) total += count.int64(0);
         }
         return total;
@@ -179,8 +186,8 @@ const std::string& GRDBSyncStore::upsertStatement(std::size_t mappingIndex, std:
         updates += column + " = excluded." + column;
     }
     return byShape
-        .emplace(presentColumns, "INSERT INTO " + mapping.table + " (" + names + ")\nVALUES (" + placeholders +
-                                     ")\nON CONFLICT(id) DO UPDATE SET " + updates)
+        .emplace(presentColumns, "INSERT INTO " + mapping.table + " (" + names + ")\nVALUES (" +
+                                     placeholders + ")\nON CONFLICT(id) DO UPDATE SET " + updates)
         .first->second;
 }
 
@@ -265,12 +272,13 @@ void GRDBSyncStore::enqueueChange(Connection& transaction, const PushChange& cha
     std::optional<std::string> changedFields;
     if (change.changedFields) changedFields = nlohmann::json(*change.changedFields).dump();
     transaction
-        .cached("INSERT OR REPLACE INTO outbox_change\n(idempotency_key, entity_type, entity_id, operation, "
-                "client_revision,\n base_server_revision, changed_fields, payload, client_timestamp, "
-                "created_at)\nVALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")
-        .bindAll(change.idempotencyKey, rawValue(change.entityType), change.entityId, rawValue(change.operation),
-                 change.clientRevision, change.baseServerRevision, changedFields, change.payload.dump(),
-                 change.clientTimestamp, formatTimestampMillis(clock.now()))
+        .cached(
+            "INSERT OR REPLACE INTO outbox_change\n(idempotency_key, entity_type, entity_id, operation, "
+            "client_revision,\n base_server_revision, changed_fields, payload, client_timestamp, "
+            "created_at)\nVALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")
+        .bindAll(change.idempotencyKey, rawValue(change.entityType), change.entityId,
+                 rawValue(change.operation), change.clientRevision, change.baseServerRevision, changedFields,
+                 change.payload.dump(), change.clientTimestamp, formatTimestampMillis(clock.now()))
         .run();
 }
 

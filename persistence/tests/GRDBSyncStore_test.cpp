@@ -39,20 +39,23 @@ protected:
 
     void createCustomerOffline(const std::string& id, const std::string& name) {
         database_.writer->write([&](Connection& db) {
-            db.prepare("INSERT INTO customer (id, organization_id, company_name, created_at, updated_at, "
-                       "sync_state) VALUES (?, 'org', ?, 't', 't', 'localOnly')")
+            db.prepare(
+                  "INSERT INTO customer (id, organization_id, company_name, created_at, updated_at, "
+                  "sync_state) VALUES (?, 'org', ?, 't', 't', 'localOnly')")
                 .bindAll(id, name)
                 .run();
-            GRDBSyncStore::enqueueChange(
-                db, change(SyncEntityType::customer, id, SyncOperation::create, 1, JSONValue::object({{"companyName", name}})),
-                *clock_);
+            GRDBSyncStore::enqueueChange(db,
+                                         change(SyncEntityType::customer, id, SyncOperation::create, 1,
+                                                JSONValue::object({{"companyName", name}})),
+                                         *clock_);
         });
     }
 
     void renameCustomerOffline(const std::string& id, const std::string& name, std::int64_t clientRevision) {
         database_.writer->write([&](Connection& db) {
-            db.prepare("UPDATE customer SET company_name = ?, sync_state = CASE sync_state WHEN 'localOnly' "
-                       "THEN 'localOnly' ELSE 'pendingUpload' END WHERE id = ?")
+            db.prepare(
+                  "UPDATE customer SET company_name = ?, sync_state = CASE sync_state WHEN 'localOnly' "
+                  "THEN 'localOnly' ELSE 'pendingUpload' END WHERE id = ?")
                 .bindAll(name, id)
                 .run();
             PushChange rename = change(SyncEntityType::customer, id, SyncOperation::update, clientRevision,
@@ -152,7 +155,8 @@ TEST_F(GRDBSyncStoreIntegrationTest, FailuresCountAttemptsAndConflictsKeepTheirM
     store_.recordPushFailure(keys, "Nog steeds ongeldig");
     EXPECT_EQ(store_.pendingChangeCount(), 2);  // a failed push never leaves the queue
     database_.writer->read([&](Connection& db) {
-        Statement row = db.prepare("SELECT attempts, last_error FROM outbox_change WHERE idempotency_key = ?");
+        Statement row =
+            db.prepare("SELECT attempts, last_error FROM outbox_change WHERE idempotency_key = ?");
         row.bind(1, keys[0]);
         ASSERT_TRUE(row.step());
         EXPECT_EQ(row.int64(0), 2);
@@ -207,20 +211,19 @@ TEST_F(GRDBSyncStoreIntegrationTest, PulledChangesRespectLocalEditsAndConvertThe
     EXPECT_EQ(store_.currentCursor(), "cursor-1");
 
     // A conflicting row is overwritten by the next pull; a payload without deletedAt keeps it.
-    const PullChange second[] = {
-        pulled(SyncEntityType::customer, "mine", SyncOperation::update, 5,
-               JSONValue::object({{"id", "mine"},
-                                  {"organizationId", "org"},
-                                  {"companyName", "Van de server"},
-                                  {"createdAt", "t"},
-                                  {"updatedAt", "t2"}})),
-        pulled(SyncEntityType::invoiceLine, "l1", SyncOperation::update, 3,
-               JSONValue::object({{"id", "l1"},
-                                  {"invoiceId", "f1"},
-                                  {"description", "Ontwerp logo"},
-                                  {"lineMode", "quantity"},
-                                  {"createdAt", "t"},
-                                  {"updatedAt", "t2"}}))};
+    const PullChange second[] = {pulled(SyncEntityType::customer, "mine", SyncOperation::update, 5,
+                                        JSONValue::object({{"id", "mine"},
+                                                           {"organizationId", "org"},
+                                                           {"companyName", "Van de server"},
+                                                           {"createdAt", "t"},
+                                                           {"updatedAt", "t2"}})),
+                                 pulled(SyncEntityType::invoiceLine, "l1", SyncOperation::update, 3,
+                                        JSONValue::object({{"id", "l1"},
+                                                           {"invoiceId", "f1"},
+                                                           {"description", "Ontwerp logo"},
+                                                           {"lineMode", "quantity"},
+                                                           {"createdAt", "t"},
+                                                           {"updatedAt", "t2"}}))};
     store_.applyPulledChanges(second, std::nullopt);
     EXPECT_EQ(text("customer", "mine", "company_name"), "Van de server");
     EXPECT_EQ(text("customer", "mine", "sync_state"), "synced");
@@ -231,7 +234,8 @@ TEST_F(GRDBSyncStoreIntegrationTest, PulledChangesRespectLocalEditsAndConvertThe
 
 TEST_F(GRDBSyncStoreIntegrationTest, APulledDeleteRemovesTheRowButNotItsQueuedChanges) {
     createCustomerOffline("c1", "Weg");
-    const PullChange page[] = {pulled(SyncEntityType::customer, "c1", SyncOperation::remove, 3, JSONValue::object())};
+    const PullChange page[] = {
+        pulled(SyncEntityType::customer, "c1", SyncOperation::remove, 3, JSONValue::object())};
     store_.applyPulledChanges(page, "c");
     EXPECT_FALSE(exists("customer", "c1"));
     EXPECT_EQ(store_.pendingChangeCount(), 1);
@@ -241,10 +245,14 @@ TEST_F(GRDBSyncStoreIntegrationTest, AFailingPageLeavesNoRowAndNoCursor) {
     store_.applyPulledChanges({}, "before");
     const PullChange page[] = {
         pulled(SyncEntityType::customer, "ok", SyncOperation::create, 1,
-               JSONValue::object({{"id", "ok"}, {"organizationId", "o"}, {"companyName", "A"}, {"createdAt", "t"},
+               JSONValue::object({{"id", "ok"},
+                                  {"organizationId", "o"},
+                                  {"companyName", "A"},
+                                  {"createdAt", "t"},
                                   {"updatedAt", "t"}})),
         // No company name: the NOT NULL constraint fails the insert, and with it the page.
-        pulled(SyncEntityType::customer, "bad", SyncOperation::create, 1, JSONValue::object({{"id", "bad"}}))};
+        pulled(SyncEntityType::customer, "bad", SyncOperation::create, 1,
+               JSONValue::object({{"id", "bad"}}))};
     EXPECT_ANY_THROW(store_.applyPulledChanges(page, "after"));
     EXPECT_FALSE(exists("customer", "ok"));
     EXPECT_EQ(store_.currentCursor(), "before");
@@ -252,7 +260,8 @@ TEST_F(GRDBSyncStoreIntegrationTest, AFailingPageLeavesNoRowAndNoCursor) {
 
 TEST_F(GRDBSyncStoreIntegrationTest, CoverageDropsTheCursorOnceForANewKind) {
     const SyncEntityType two[] = {SyncEntityType::customer, SyncEntityType::contact};
-    const SyncEntityType three[] = {SyncEntityType::customer, SyncEntityType::contact, SyncEntityType::proposal};
+    const SyncEntityType three[] = {SyncEntityType::customer, SyncEntityType::contact,
+                                    SyncEntityType::proposal};
     store_.prepareCoverage(two);  // no cursor row yet: nothing to change
     store_.applyPulledChanges({}, "c-1");
     store_.prepareCoverage(two);  // nothing covered yet, a cursor exists: start over

@@ -1,0 +1,176 @@
+#include "persistence/repositories/CustomerRepository.h"
+
+#include <stdexcept>
+
+#include "domain/Uuid.h"
+#include "persistence/RecordStatements.h"
+#include "persistence/repositories/LocalEdit.h"
+#include "sync/SyncState.h"
+
+namespace zelvorin {
+namespace {
+
+constexpr const char* kContactsOrder = "ORDER BY is_primary DESC, name COLLATE NOCASE";
+
+}  // namespace
+
+CustomerRepository::CustomerRepository(AppDatabase database, std::shared_ptr<const Clock> clock)
+    : database_(std::move(database)), clock_(std::move(clock)) {}
+
+std::vector<CustomerRecord> CustomerRepository::customers(Connection& db, bool includeArchived,
+                                                          const std::string& search) {
+    std::string sql = "SELECT * FROM customer WHERE deleted_at IS NULL";
+    if (!includeArchived) sql += " AND archived = 0";
+    if (search.empty()) return selectRecords<CustomerRecord>(db, sql + " ORDER BY company_name COLLATE NOCASE");
+    sql +=
+        " AND (company_name LIKE ? OR city LIKE ? OR EXISTS (\n     SELECT 1 FROM contact_person p\n     WHERE "
+        "p.contact_id = customer.id\n       AND p.name LIKE ?))";
+    const std::string pattern = "%" + search + "%";
+    return selectRecords<CustomerRecord>(db, sql + " ORDER BY company_name COLLATE NOCASE", pattern, pattern,
+                                         pattern);
+}
+
+ObservationHandle CustomerRepository::observeCustomers(bool includeArchived, std::string search,
+                                                       std::function<void(std::vector<CustomerRecord>)> onValue,
+                                                       std::shared_ptr<Executor> deliverOn) {
+    return database_.writer->observe<std::vector<CustomerRecord>>(
+        [includeArchived, search = std::move(search)](Connection& db) {
+            return customers(db, includeArchived, search);
+        },
+        std::move(onValue), std::move(deliverOn));
+}
+
+std::optional<CustomerRecord> CustomerRepository::customer(const std::string& id) {
+    return database_.writer->read([&](Connection& db) { return recordById<CustomerRecord>(db, id); });
+}
+
+std::vector<ContactPersonRecord> CustomerRepository::contactPersons(const std::string& customerId) {
+    return database_.writer->read([&](Connection& db) {
+        return selectRecords<ContactPersonRecord>(
+            db, std::string("SELECT * FROM contact_person\nWHERE contact_id = ?\n") + kContactsOrder, customerId);
+    });
+}
+
+std::vector<ContactPersonRecord> CustomerRepository::allContactPersons() {
+    return database_.writer->read([](Connection& db) {
+        return selectRecords<ContactPersonRecord>(db, std::string("SELECT * FROM contact_person ") + kContactsOrder);
+    });
+}
+
+std::optional<ContactPersonRecord> CustomerRepository::contactPerson(const std::string& id) {
+    return database_.writer->read([&](Connection& db) { return recordById<ContactPersonRecord>(db, id); });
+}
+
+LinkedInvoices CustomerRepository::linkedInvoices(const std::string& customerId) {
+    return database_.writer->read([&](Connection& db) {
+        return LinkedInvoices{
+            selectRecords<DraftInvoiceRecord>(db,
+                                              "SELECT * FROM draft_invoice\nWHERE customer_id = ? AND deleted_at IS "
+                                              "NULL\nORDER BY issue_date DESC, created_at DESC",
+                                              customerId),
+            selectRecords<IncomingInvoiceRecord>(db,
+                                                 "SELECT * FROM incoming_invoice\nWHERE customer_id = ? AND "
+                                                 "deleted_at IS NULL\nORDER BY extracted_invoice_date DESC, "
+                                                 "created_at DESC",
+                                                 customerId)};
+    });
+}
+
+CustomerRecord CustomerRepository::createCustomer(CustomerRecord fields) {
+    return database_.writer->write([&](Connection& db) {
+        LocalEdit edit(db, *clock_);
+        CustomerRecord customer = std::move(fields);
+        customer.id = randomUuid();
+        customer.createdAt = customer.updatedAt = edit.now();
+        customer.localModifiedAt = customer.createdAt;
+        customer.syncState = rawValue(SyncState::localOnly);
+        customer.revision = 1;
+        customer.deletedAt.reset();
+        insertRecord(db, customer);
+        edit.queueCreate(SyncEntityType::customer, customer.id,
+                         LocalEdit::payload(customer, {"companyName", "vatNumber", "kvkNumber", "street", "houseNumber",
+                                                       "postcode", "city", "country", "billingEmail", "vatRateOverride",
+                                                       "idealEnabled", "paymentTermsOverride", "portalLinkEnabled"}));
+        return customer;
+    });
+}
+
+CustomerRecord CustomerRepository::updateCustomer(const CustomerRecord& changed, std::vector<std::string> changedFields) {
+    return database_.writer->write([&](Connection& db) {
+        std::optional<CustomerRecord> stored = recordById<CustomerRecord>(db, changed.id);
+        if (!stored) throw std::out_of_range("Klant " + changed.id + " bestaat niet.");
+        LocalEdit edit(db, *clock_);
+        CustomerRecord customer = *stored;
+        customer.companyName = changed.companyName;
+        customer.vatNumber = changed.vatNumber;
+        customer.kvkNumber = changed.kvkNumber;
+        customer.street = changed.street;
+        customer.houseNumber = changed.houseNumber;
+        customer.postcode = changed.postcode;
+        customer.city = changed.city;
+        customer.country = changed.country;
+        customer.billingEmail = changed.billingEmail;
+        customer.contactType = changed.contactType;
+        customer.vatRateOverride = changed.vatRateOverride;
+        customer.idealEnabled = changed.idealEnabled;
+        customer.knownIban = changed.knownIban;
+        customer.archived = changed.archived;
+        customer.paymentTermsOverride = changed.paymentTermsOverride;
+        customer.portalLinkEnabled = changed.portalLinkEnabled;
+        customer.defaultEmailBody = changed.defaultEmailBody;
+        customer.defaultHourlyRate = changed.defaultHourlyRate;
+        customer.updatedAt = edit.now();
+        customer.localModifiedAt = customer.updatedAt;
+        customer.syncState = LocalEdit::stateAfterUpdate(stored->syncState);
+        db.cached("DELETE FROM customer WHERE id = ?").bind(1, customer.id).run();
+        insertRecord(db, customer);
+        edit.queueUpdate(SyncEntityType::customer, customer.id, stored->revision,
+                         LocalEdit::payload(customer, {"companyName", "vatNumber", "kvkNumber", "street", "houseNumber",
+                                                       "postcode", "city", "country", "billingEmail", "contactType",
+                                                       "vatRateOverride", "idealEnabled", "knownIban", "archived",
+                                                       "paymentTermsOverride", "portalLinkEnabled", "defaultEmailBody",
+                                                       "defaultHourlyRate"}),
+                         std::move(changedFields));
+        return customer;
+    });
+}
+
+ContactPersonRecord CustomerRepository::saveContactPerson(ContactPersonRecord person) {
+    return database_.writer->write([&](Connection& db) {
+        LocalEdit edit(db, *clock_);
+        const std::optional<ContactPersonRecord> stored =
+            person.id.empty() ? std::nullopt : recordById<ContactPersonRecord>(db, person.id);
+        const auto payload = [](const ContactPersonRecord& p) {
+            return LocalEdit::payload(p, {"contactId", "name", "email", "phone", "isPrimary", "isInvoiceContact",
+                                          "avatarUrl"});
+        };
+        person.localModifiedAt = edit.now();
+        if (!stored) {
+            if (person.id.empty()) person.id = randomUuid();
+            person.createdAt = edit.now();
+            person.revision = 1;
+            person.syncState = rawValue(SyncState::localOnly);
+            insertRecord(db, person);
+            edit.queueCreate(SyncEntityType::contact, person.id, payload(person));
+            return person;
+        }
+        person.createdAt = stored->createdAt;
+        person.revision = stored->revision;
+        person.serverModifiedAt = stored->serverModifiedAt;
+        person.deletedAt = stored->deletedAt;
+        person.lastSyncError = stored->lastSyncError;
+        person.syncState = LocalEdit::stateAfterUpdate(stored->syncState);
+        db.cached("DELETE FROM contact_person WHERE id = ?").bind(1, person.id).run();
+        insertRecord(db, person);
+        edit.queueUpdate(SyncEntityType::contact, person.id, stored->revision, payload(person),
+                         {"contactId", "name", "email", "phone", "isPrimary", "isInvoiceContact", "avatarUrl"});
+        return person;
+    });
+}
+
+bool CustomerRepository::deleteContactPerson(const std::string& id) {
+    return database_.writer->write(
+        [&](Connection& db) { return LocalEdit(db, *clock_).tombstone(SyncEntityType::contact, "contact_person", id); });
+}
+
+}  // namespace zelvorin

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <initializer_list>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "domain/Clock.h"
+#include "persistence/generated/Records.h"
+#include "persistence/sqlite/Connection.h"
+#include "sync/PushRequest.h"
+
+namespace zelvorin {
+
+// How a repository's write becomes a queued change, in the write's own transaction:
+//   create: the row starts localOnly at revision 1; the change carries the given fields.
+//   update: the row becomes pendingUpload (a localOnly row stays localOnly); the change carries
+//           base revision = the row's revision, client revision one more, and the changed keys.
+//   delete: the row is kept, tombstoned with deleted_at; the change has an empty payload.
+// Every change gets a fresh lower-case UUID as its idempotency key and "now" as its timestamp.
+class LocalEdit {
+public:
+    LocalEdit(Connection& transaction, const Clock& clock) : db_(transaction), clock_(clock) {}
+
+    // The payload of `record` with exactly `keys` (payload keys, lowerCamelCase; absent values
+    // as JSON null, booleans as JSON booleans).
+    template <class Record>
+    static JSONValue payload(const Record& record, std::initializer_list<std::string_view> keys) {
+        return payloadOf(Record::tableName, record.columnValues(), keys);
+    }
+
+    void queueCreate(SyncEntityType type, const std::string& id, JSONValue payload);
+    void queueUpdate(SyncEntityType type, const std::string& id, std::int64_t revision, JSONValue payload,
+                     std::vector<std::string> changedFields);
+    // Tombstones the row of `table` and queues its delete. Returns false when there is no such row.
+    bool tombstone(SyncEntityType type, std::string_view table, const std::string& id);
+
+    // The stamp of this edit: ISO-8601 with milliseconds.
+    std::string now() const;
+    // "pendingUpload", or "localOnly" for a row that never reached the service.
+    static std::string stateAfterUpdate(std::string_view currentState);
+
+private:
+    static JSONValue payloadOf(std::string_view table, const ColumnValues& values,
+                               std::initializer_list<std::string_view> keys);
+    void queue(PushChange change);
+
+    Connection& db_;
+    const Clock& clock_;
+};
+
+}  // namespace zelvorin
