@@ -25,10 +25,12 @@ void RequestLog::reset() {
 void addRequestLogRoutes(httplib::Server& server, RequestLog& log) {
     server.Get("/admin/requests", guarded([&log](const httplib::Request&, httplib::Response& response) {
                    nlohmann::ordered_json counts = nlohmann::ordered_json::object();
-                   for (const auto& [path, count] : log.counts()) counts[path] = count;
+                   for (const auto& [path, count] : log.counts())
+                       counts[path] = count;
                    sendJson(response, 200, {{"requests", std::move(counts)}});
                }));
-    server.Post("/admin/requests/reset", guarded([&log](const httplib::Request&, httplib::Response& response) {
+    server.Post("/admin/requests/reset",
+                guarded([&log](const httplib::Request&, httplib::Response& response) {
                     log.reset();
                     sendJson(response, 200, {{"requests", nlohmann::ordered_json::object()}});
                 }));

@@ -17,7 +17,8 @@ std::string queryItem(const std::string& url, const std::string& key) {
         std::size_t end = url.find('&', start);
         if (end == std::string::npos) end = url.size();
         const std::string item = url.substr(start, end - start);
-        if (item.rfind(key + "=", 0) == 0) return httplib::detail::decode_url(item.substr(key.size() + 1), true);
+        if (item.rfind(key + "=", 0) == 0)
+            return httplib::detail::decode_url(item.substr(key.size() + 1), true);
         start = end + 1;
     }
     return {};
@@ -53,7 +54,8 @@ TokenPair signInDevice(const ServiceProcess& service, const std::string& deviceI
     if (answer.status != 200) {
         throw std::runtime_error("redeem gaf " + std::to_string(answer.status) + ": " + answer.body);
     }
-    const std::optional<TokenPair> pair = TokenPair::fromJson(nlohmann::json::parse(answer.body, nullptr, false));
+    const std::optional<TokenPair> pair =
+        TokenPair::fromJson(nlohmann::json::parse(answer.body, nullptr, false));
     if (!pair) throw std::runtime_error("redeem gaf geen geldig tokenpaar: " + answer.body);
     return *pair;
 }

@@ -23,7 +23,8 @@ std::vector<std::string_view> splitParts(std::string_view token) {
     std::size_t start = 0;
     while (true) {
         const std::size_t dot = token.find('.', start);
-        parts.push_back(token.substr(start, dot == std::string_view::npos ? std::string_view::npos : dot - start));
+        parts.push_back(
+            token.substr(start, dot == std::string_view::npos ? std::string_view::npos : dot - start));
         if (dot == std::string_view::npos) break;
         start = dot + 1;
     }
@@ -72,7 +73,8 @@ AccessTokenContent verifyAccessToken(std::string_view token, std::string_view se
     if (!header || !payloadText) refuse("Het toegangstoken is ongeldig.");
     const nlohmann::json headerJson = nlohmann::json::parse(*header, nullptr, false);
     const auto alg = headerJson.is_object() ? headerJson.find("alg") : headerJson.end();
-    if (!headerJson.is_object() || alg == headerJson.end() || *alg != "HS256") refuse("Het toegangstoken is ongeldig.");
+    if (!headerJson.is_object() || alg == headerJson.end() || *alg != "HS256")
+        refuse("Het toegangstoken is ongeldig.");
     const nlohmann::json payload = nlohmann::json::parse(*payloadText, nullptr, false);
     if (!payload.is_object()) refuse("Het toegangstoken is ongeldig.");
 

@@ -9,6 +9,7 @@
 #include "service/JsonResponses.h"
 #include "service/ServiceError.h"
 #include "service/Storage.h"
+#include "service/auth/AccountRoutes.h"
 #include "service/auth/Authenticator.h"
 
 namespace zelvorin::service {
@@ -43,11 +44,20 @@ std::string htmlEscape(const std::string& text) {
     std::string escaped;
     for (const char character : text) {
         switch (character) {
-            case '&': escaped += "&amp;"; break;
-            case '<': escaped += "&lt;"; break;
-            case '>': escaped += "&gt;"; break;
-            case '"': escaped += "&quot;"; break;
-            default: escaped.push_back(character);
+            case '&':
+                escaped += "&amp;";
+                break;
+            case '<':
+                escaped += "&lt;";
+                break;
+            case '>':
+                escaped += "&gt;";
+                break;
+            case '"':
+                escaped += "&quot;";
+                break;
+            default:
+                escaped.push_back(character);
         }
     }
     return escaped;
@@ -76,7 +86,8 @@ std::string deviceQuery(const httplib::Request& request) {
     std::string query;
     for (const char* key : {"device_id", "platform", "app_version", "device_name"}) {
         if (!request.has_param(key)) continue;
-        query += std::string("&") + key + "=" + httplib::detail::encode_query_param(request.get_param_value(key));
+        query +=
+            std::string("&") + key + "=" + httplib::detail::encode_query_param(request.get_param_value(key));
     }
     return query;
 }
@@ -87,8 +98,8 @@ std::string signInPage(const Storage& storage, const httplib::Request& request) 
         "</head><body><h1>Aanmelden bij Zelvorin</h1><p>Kies een account:</p><ul>";
     for (const UserAccount& user : storage.users()) {
         page += "<li><a href=\"/native/handoff?user=" + httplib::detail::encode_query_param(user.id) +
-                htmlEscape(deviceQuery(request)) + "\">" + htmlEscape(user.name) + " (" + htmlEscape(user.email) +
-                ")</a></li>";
+                htmlEscape(deviceQuery(request)) + "\">" + htmlEscape(user.name) + " (" +
+                htmlEscape(user.email) + ")</a></li>";
     }
     return page + "</ul></body></html>";
 }
@@ -135,6 +146,7 @@ void handoff(Authenticator& authenticator, const httplib::Request& request, http
 }  // namespace
 
 void addAuthRoutes(httplib::Server& server, Authenticator& authenticator) {
+    addAccountRoutes(server, authenticator);
     server.Get("/native/handoff",
                guarded([&authenticator](const httplib::Request& request, httplib::Response& response) {
                    handoff(authenticator, request, response);

@@ -55,14 +55,15 @@ SqliteConnection openConnection(const std::filesystem::path& dataDirectory) {
         connection.exec(kSchema);
         return connection;
     } catch (const SqliteError& failure) {
-        throw ServiceError(500, "De aanmeldgegevens van de service zijn niet te openen: " +
-                                    std::string(failure.what()));
+        throw ServiceError(
+            500, "De aanmeldgegevens van de service zijn niet te openen: " + std::string(failure.what()));
     }
 }
 
 }  // namespace
 
-AuthStore::AuthStore(const std::filesystem::path& dataDirectory) : connection_(openConnection(dataDirectory)) {
+AuthStore::AuthStore(const std::filesystem::path& dataDirectory)
+    : connection_(openConnection(dataDirectory)) {
     SqliteStatement existing = connection_.prepare("SELECT secret FROM signing_secret WHERE id = 1");
     if (existing.step()) {
         secret_ = existing.text(0);
@@ -75,8 +76,9 @@ AuthStore::AuthStore(const std::filesystem::path& dataDirectory) : connection_(o
 void AuthStore::addCode(const std::string& codeHash, const HandoffGrant& grant) {
     std::lock_guard lock(mutex_);
     connection_
-        .prepare("INSERT INTO handoff_code (code_hash, user_id, organization_id, device_id, platform, "
-                 "app_version, device_name, expires_at) VALUES (?, ?, ?, ?, ?, ?, ?, ?)")
+        .prepare(
+            "INSERT INTO handoff_code (code_hash, user_id, organization_id, device_id, platform, "
+            "app_version, device_name, expires_at) VALUES (?, ?, ?, ?, ?, ?, ?, ?)")
         .bind(1, codeHash)
         .bind(2, grant.userId)
         .bind(3, grant.organizationId)
@@ -95,7 +97,7 @@ std::optional<HandoffGrant> AuthStore::takeCode(const std::string& codeHash) {
         "FROM handoff_code WHERE code_hash = ? AND used = 0");
     row.bind(1, codeHash);
     if (!row.step()) return std::nullopt;
-    HandoffGrant grant{row.text(0), row.text(1), row.text(2), row.text(3),
+    HandoffGrant grant{row.text(0), row.text(1), row.text(2),   row.text(3),
                        row.text(4), row.text(5), row.integer(6)};
     connection_.prepare("UPDATE handoff_code SET used = 1 WHERE code_hash = ?").bind(1, codeHash).step();
     return grant;
@@ -136,12 +138,13 @@ std::vector<DeviceSession> AuthStore::sessions(const std::string& organizationId
                                                "ORDER BY created_at, id");
     rows.bind(1, organizationId);
     std::vector<DeviceSession> sessions;
-    while (rows.step()) sessions.push_back(readSession(rows));
+    while (rows.step())
+        sessions.push_back(readSession(rows));
     return sessions;
 }
 
-void AuthStore::touchSession(const std::string& id, const std::string& lastSeenAt, const std::string& userAgent,
-                             const std::string& ip) {
+void AuthStore::touchSession(const std::string& id, const std::string& lastSeenAt,
+                             const std::string& userAgent, const std::string& ip) {
     std::lock_guard lock(mutex_);
     connection_.prepare("UPDATE device_session SET last_seen_at = ?, user_agent = ?, ip = ? WHERE id = ?")
         .bind(1, lastSeenAt)
@@ -153,7 +156,8 @@ void AuthStore::touchSession(const std::string& id, const std::string& lastSeenA
 
 int AuthStore::revokeSession(const std::string& id) {
     std::lock_guard lock(mutex_);
-    SqliteStatement count = connection_.prepare("SELECT COUNT(*) FROM device_session WHERE id = ? AND revoked = 0");
+    SqliteStatement count =
+        connection_.prepare("SELECT COUNT(*) FROM device_session WHERE id = ? AND revoked = 0");
     count.bind(1, id).step();
     const auto revoked = static_cast<int>(count.integer(0));
     connection_.prepare("UPDATE device_session SET revoked = 1 WHERE id = ?").bind(1, id).step();

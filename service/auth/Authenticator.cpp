@@ -11,7 +11,8 @@ namespace zelvorin::service {
 namespace {
 
 std::int64_t systemNow() {
-    return std::chrono::duration_cast<std::chrono::seconds>(std::chrono::system_clock::now().time_since_epoch())
+    return std::chrono::duration_cast<std::chrono::seconds>(
+               std::chrono::system_clock::now().time_since_epoch())
         .count();
 }
 
@@ -31,15 +32,17 @@ Authenticator::Authenticator(const std::filesystem::path& dataDirectory, Storage
 std::string Authenticator::issueCode(const std::string& userId, const std::string& organizationId,
                                      const DeviceDescription& device) {
     const std::string code = randomToken(24);
-    store_.addCode(sha256Hex(code), HandoffGrant{userId, organizationId, device.deviceId, device.platform,
-                                                 device.appVersion, device.deviceName, now() + kCodeLifetime});
+    store_.addCode(sha256Hex(code),
+                   HandoffGrant{userId, organizationId, device.deviceId, device.platform, device.appVersion,
+                                device.deviceName, now() + kCodeLifetime});
     return code;
 }
 
 IssuedTokens Authenticator::redeem(const std::string& code, const DeviceDescription& device) {
     const std::optional<HandoffGrant> grant = store_.takeCode(sha256Hex(code));
     if (!grant) throw ServiceError(401, "Deze aanmeldcode is onbekend of al gebruikt.");
-    if (now() >= grant->expiresAt) throw ServiceError(401, "Deze aanmeldcode is verlopen; meld je opnieuw aan.");
+    if (now() >= grant->expiresAt)
+        throw ServiceError(401, "Deze aanmeldcode is verlopen; meld je opnieuw aan.");
     if (grant->deviceId != device.deviceId) {
         throw ServiceError(401, "Deze aanmeldcode hoort bij een ander apparaat.");
     }
@@ -54,8 +57,10 @@ IssuedTokens Authenticator::refresh(const std::string& refreshToken, const std::
     const std::optional<std::string> sessionId = store_.takeRefreshToken(sha256Hex(refreshToken));
     if (!sessionId) throw ServiceError(401, "Dit verversingstoken is onbekend of al gebruikt.");
     const std::optional<DeviceSession> session = store_.session(*sessionId);
-    if (!session || session->revoked) throw ServiceError(401, "Deze sessie is ingetrokken; meld je opnieuw aan.");
-    if (session->deviceId != deviceId) throw ServiceError(401, "Dit verversingstoken hoort bij een ander apparaat.");
+    if (!session || session->revoked)
+        throw ServiceError(401, "Deze sessie is ingetrokken; meld je opnieuw aan.");
+    if (session->deviceId != deviceId)
+        throw ServiceError(401, "Dit verversingstoken hoort bij een ander apparaat.");
     return issueFor(*session);
 }
 
@@ -79,8 +84,8 @@ IssuedTokens Authenticator::startSession(const std::string& userId, const std::s
 
 IssuedTokens Authenticator::issueFor(const DeviceSession& session) {
     const std::int64_t issuedAt = now();
-    AccessTokenContent content{session.deviceId, session.userId, session.organizationId, session.id,
-                               issuedAt,         issuedAt + accessTokenLifetime_};
+    AccessTokenContent content{session.deviceId, session.userId, session.organizationId,
+                               session.id,       issuedAt,       issuedAt + accessTokenLifetime_};
     IssuedTokens tokens;
     tokens.accessToken = signAccessToken(content, store_.signingSecret());
     tokens.refreshToken = randomToken(32);
@@ -93,8 +98,16 @@ IssuedTokens Authenticator::issueFor(const DeviceSession& session) {
 AccessTokenContent Authenticator::verify(const std::string& accessToken) const {
     AccessTokenContent content = verifyAccessToken(accessToken, store_.signingSecret(), now());
     const std::optional<DeviceSession> session = store_.session(content.sessionId);
-    if (!session || session->revoked) throw ServiceError(401, "Deze sessie is ingetrokken; meld je opnieuw aan.");
+    if (!session || session->revoked)
+        throw ServiceError(401, "Deze sessie is ingetrokken; meld je opnieuw aan.");
     return content;
+}
+
+std::optional<std::string> Authenticator::sessionOf(const httplib::Request& request) const {
+    static constexpr std::string_view kBearer = "Bearer ";
+    const std::string header = request.get_header_value("Authorization");
+    if (header.compare(0, kBearer.size(), kBearer) != 0) return std::nullopt;
+    return verify(header.substr(kBearer.size())).sessionId;
 }
 
 }  // namespace zelvorin::service

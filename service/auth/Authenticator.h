@@ -3,6 +3,9 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <optional>
+
+#include <httplib.h>
 #include <string>
 
 #include "service/auth/AccessToken.h"
@@ -58,6 +61,8 @@ public:
                               const DeviceDescription& device);
     // Checks the token and that its session still stands; 401 otherwise.
     AccessTokenContent verify(const std::string& accessToken) const;
+    // The session of the request's (already verified) bearer token; nothing without one.
+    std::optional<std::string> sessionOf(const httplib::Request& request) const;
 
 private:
     IssuedTokens issueFor(const DeviceSession& session);
