@@ -85,7 +85,8 @@ Json sessionsBody(const AccessClaims& claims, Authenticator& authenticator) {
 DeviceSession sessionInOrganization(Authenticator& authenticator, const AccessClaims& claims,
                                     const std::string& sessionId, const std::optional<std::string>& userId) {
     const std::optional<DeviceSession> session = authenticator.store().session(sessionId);
-    if (!session || session->organizationId != claims.organizationId || (userId && session->userId != *userId)) {
+    if (!session || session->organizationId != claims.organizationId ||
+        (userId && session->userId != *userId)) {
         throw ServiceError(404, "Deze sessie bestaat niet.");
     }
     return *session;
@@ -103,7 +104,8 @@ void switchOrganization(Authenticator& authenticator, const httplib::Request& re
     requireMembership(target, authenticator.storage());
     // The current session gives way to one in the new organisation, on the same device.
     const std::optional<std::string> sessionId = authenticator.sessionOf(request);
-    std::optional<DeviceSession> current = sessionId ? authenticator.store().session(*sessionId) : std::nullopt;
+    std::optional<DeviceSession> current =
+        sessionId ? authenticator.store().session(*sessionId) : std::nullopt;
     DeviceDescription device;
     device.deviceId = claims.deviceId;
     if (current) {
@@ -157,7 +159,8 @@ void addAccountRoutes(httplib::Server& server, Authenticator& authenticator) {
                     const AccessClaims claims = authenticateRequest(request, authenticator);
                     requireAdministrator(claims, authenticator.storage());
                     const std::string userId = request.matches[1];
-                    const int revoked = authenticator.store().revokeUserSessions(userId, claims.organizationId);
+                    const int revoked =
+                        authenticator.store().revokeUserSessions(userId, claims.organizationId);
                     sendJson(response, 200, {{"revoked", revoked}});
                 }));
     server.Post(R"(/api/native/v1/members/([^/]+)/sessions/([^/]+)/revoke)",

@@ -28,7 +28,7 @@ int refusalStatus(const std::string& token, std::int64_t now = kNow) {
 
 TEST(Base64UrlTest, RoundTripsEveryTailLengthAndRefusesForeignText) {
     for (const std::string& bytes : {std::string(""), std::string("a"), std::string("ab"), std::string("abc"),
-                                    std::string("\xff\xfe\x00\x01", 4)}) {
+                                     std::string("\xff\xfe\x00\x01", 4)}) {
         const std::string text = base64UrlEncode(bytes);
         EXPECT_EQ(text.find_first_of("+/="), std::string::npos);
         EXPECT_EQ(base64UrlDecode(text), bytes);
@@ -79,9 +79,10 @@ TEST(AccessTokenTest, RefusesTamperedForeignAndMalformedTokens) {
 
     // Correctly signed, but a claim is missing or of the wrong type.
     const std::string header = base64UrlEncode(R"({"alg":"HS256","typ":"JWT"})");
-    for (const std::string& payload : {std::string(R"({"did":"a","sub":"b","org":"c","sid":"d","iat":1})"),
-                                      std::string(R"({"did":1,"sub":"b","org":"c","sid":"d","iat":1,"exp":9e9})"),
-                                      std::string("[]"), std::string("geen json")}) {
+    for (const std::string& payload :
+         {std::string(R"({"did":"a","sub":"b","org":"c","sid":"d","iat":1})"),
+          std::string(R"({"did":1,"sub":"b","org":"c","sid":"d","iat":1,"exp":9e9})"), std::string("[]"),
+          std::string("geen json")}) {
         const std::string input = header + "." + base64UrlEncode(payload);
         EXPECT_EQ(refusalStatus(input + "." + base64UrlEncode(hmacSha256(kSecret, input))), 401) << payload;
     }

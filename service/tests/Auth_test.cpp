@@ -13,8 +13,9 @@ namespace {
 using testing::ServiceProcess;
 using Json = nlohmann::json;
 
-constexpr const char* kSanne = "sanne@studiozelvorin.nl";  // owner of the demo organisation, admin of the second
-constexpr const char* kDaan = "daan@studiozelvorin.nl";    // member of the demo organisation only
+constexpr const char* kSanne =
+    "sanne@studiozelvorin.nl";  // owner of the demo organisation, admin of the second
+constexpr const char* kDaan = "daan@studiozelvorin.nl";  // member of the demo organisation only
 
 ServiceProcess::Options demoOptions() {
     ServiceProcess::Options options;
@@ -36,7 +37,8 @@ void expectDutchError(const ServiceProcess::HttpAnswer& answer, int status) {
 }
 
 Json memberships(const ServiceProcess& service, const std::string& accessToken) {
-    const ServiceProcess::HttpAnswer answer = service.getAuthorized("/api/native/v1/org/memberships", accessToken);
+    const ServiceProcess::HttpAnswer answer =
+        service.getAuthorized("/api/native/v1/org/memberships", accessToken);
     EXPECT_EQ(answer.status, 200) << answer.body;
     return bodyOf(answer);
 }
@@ -54,7 +56,8 @@ protected:
 };
 
 TEST_F(AuthIntegrationTest, HandoffCodeIsRedeemedOnceAndOnlyByItsDevice) {
-    const testing::HandoffRedirect redirect = testing::requestHandoff(service, "apparaat-a", std::string(kSanne));
+    const testing::HandoffRedirect redirect =
+        testing::requestHandoff(service, "apparaat-a", std::string(kSanne));
     ASSERT_EQ(redirect.status, 302);
     EXPECT_EQ(redirect.location.rfind("zelvorin://auth?code=", 0), 0U) << redirect.location;
     EXPECT_NE(redirect.location.find("&device_id=apparaat-a"), std::string::npos);
@@ -75,18 +78,20 @@ TEST_F(AuthIntegrationTest, HandoffCodeIsRedeemedOnceAndOnlyByItsDevice) {
 }
 
 TEST_F(AuthIntegrationTest, BadBodiesAndHandoffRequestsAreRefusedInDutch) {
-    for (const std::string& body : {std::string("geen json"), std::string("[]"), std::string(R"({"code":"x"})"),
-                                   std::string(R"({"deviceId":"a","code":7})"),
-                                   std::string(R"({"deviceId":"","code":"x"})")}) {
+    for (const std::string& body :
+         {std::string("geen json"), std::string("[]"), std::string(R"({"code":"x"})"),
+          std::string(R"({"deviceId":"a","code":7})"), std::string(R"({"deviceId":"","code":"x"})")}) {
         expectDutchError(service.post("/api/auth/native/redeem", body), 400);
     }
     expectDutchError(service.post("/api/auth/native/refresh", R"({"deviceId":"a"})"), 400);
-    expectDutchError(service.post("/api/auth/native/refresh", R"({"deviceId":"a","refreshToken":"onbekend"})"), 401);
+    expectDutchError(
+        service.post("/api/auth/native/refresh", R"({"deviceId":"a","refreshToken":"onbekend"})"), 401);
     expectDutchError(service.get("/native/handoff?auto=1&platform=linux&app_version=1"), 400);
-    expectDutchError(service.get("/native/handoff?auto=1&device_id=a&platform=linux&app_version=1&email=x@y.nl"),
-                     404);
+    expectDutchError(
+        service.get("/native/handoff?auto=1&device_id=a&platform=linux&app_version=1&email=x@y.nl"), 404);
 
-    const ServiceProcess::HttpAnswer page = service.get("/native/handoff?device_id=a&platform=linux&app_version=1");
+    const ServiceProcess::HttpAnswer page =
+        service.get("/native/handoff?device_id=a&platform=linux&app_version=1");
     EXPECT_EQ(page.status, 200);
     EXPECT_NE(page.body.find("Sanne de Boer"), std::string::npos);
     EXPECT_NE(page.body.find("Daan Visser"), std::string::npos);
@@ -106,29 +111,34 @@ TEST_F(AuthIntegrationTest, MissingTamperedAndForeignTokensAnswer401) {
 
 TEST_F(AuthIntegrationTest, RefreshRotatesAndTokensSurviveARestart) {
     const TokenPair first = testing::signInDevice(service, "apparaat-a");
-    expectDutchError(service.post("/api/auth/native/refresh",
-                                  Json{{"deviceId", "apparaat-b"}, {"refreshToken", first.refreshToken}}.dump()),
-                     401);
+    expectDutchError(
+        service.post("/api/auth/native/refresh",
+                     Json{{"deviceId", "apparaat-b"}, {"refreshToken", first.refreshToken}}.dump()),
+        401);
     // A refresh token of another device is spent by the attempt as well.
-    expectDutchError(service.post("/api/auth/native/refresh",
-                                  Json{{"deviceId", "apparaat-a"}, {"refreshToken", first.refreshToken}}.dump()),
-                     401);
+    expectDutchError(
+        service.post("/api/auth/native/refresh",
+                     Json{{"deviceId", "apparaat-a"}, {"refreshToken", first.refreshToken}}.dump()),
+        401);
 
     const TokenPair second = testing::signInDevice(service, "apparaat-a");
-    const ServiceProcess::HttpAnswer refreshed = service.post(
-        "/api/auth/native/refresh", Json{{"deviceId", "apparaat-a"}, {"refreshToken", second.refreshToken}}.dump());
+    const ServiceProcess::HttpAnswer refreshed =
+        service.post("/api/auth/native/refresh",
+                     Json{{"deviceId", "apparaat-a"}, {"refreshToken", second.refreshToken}}.dump());
     ASSERT_EQ(refreshed.status, 200) << refreshed.body;
     const std::optional<TokenPair> third = TokenPair::fromJson(bodyOf(refreshed));
     ASSERT_TRUE(third);
     EXPECT_NE(third->refreshToken, second.refreshToken);
-    expectDutchError(service.post("/api/auth/native/refresh",
-                                  Json{{"deviceId", "apparaat-a"}, {"refreshToken", second.refreshToken}}.dump()),
-                     401);
+    expectDutchError(
+        service.post("/api/auth/native/refresh",
+                     Json{{"deviceId", "apparaat-a"}, {"refreshToken", second.refreshToken}}.dump()),
+        401);
 
     service.restart();
     memberships(service, third->accessToken);
-    EXPECT_EQ(service.post("/api/auth/native/refresh",
-                           Json{{"deviceId", "apparaat-a"}, {"refreshToken", third->refreshToken}}.dump())
+    EXPECT_EQ(service
+                  .post("/api/auth/native/refresh",
+                        Json{{"deviceId", "apparaat-a"}, {"refreshToken", third->refreshToken}}.dump())
                   .status,
               200);
 }
@@ -143,7 +153,8 @@ TEST_F(AuthIntegrationTest, SwitchOrgMovesTheDeviceAndRefusesNonMembers) {
     }
     ASSERT_FALSE(other.empty());
 
-    expectDutchError(service.post("/api/auth/native/switch-org", R"({"organizationId":5})", sanne.accessToken), 400);
+    expectDutchError(
+        service.post("/api/auth/native/switch-org", R"({"organizationId":5})", sanne.accessToken), 400);
     const ServiceProcess::HttpAnswer switched = service.post(
         "/api/auth/native/switch-org", Json{{"organizationId", other}}.dump(), sanne.accessToken);
     ASSERT_EQ(switched.status, 200) << switched.body;
@@ -161,11 +172,11 @@ TEST_F(AuthIntegrationTest, SwitchOrgMovesTheDeviceAndRefusesNonMembers) {
     EXPECT_FALSE(bodyOf(same)["requiresLocalWipe"].get<bool>());
 
     const TokenPair daan = testing::signInDevice(service, "apparaat-d", std::string(kDaan));
-    expectDutchError(service.post("/api/auth/native/switch-org", Json{{"organizationId", other}}.dump(),
-                                  daan.accessToken),
-                     403);
-    expectDutchError(service.post("/api/auth/native/switch-org", Json{{"organizationId", "bestaat-niet"}}.dump(),
-                                  daan.accessToken),
+    expectDutchError(
+        service.post("/api/auth/native/switch-org", Json{{"organizationId", other}}.dump(), daan.accessToken),
+        403);
+    expectDutchError(service.post("/api/auth/native/switch-org",
+                                  Json{{"organizationId", "bestaat-niet"}}.dump(), daan.accessToken),
                      404);
     memberships(service, daan.accessToken);  // a refused switch leaves the session as it was
 }
@@ -184,7 +195,8 @@ TEST_F(AuthIntegrationTest, AdminsSeeAndRevokeSessionsAndRevokedTokensStopWorkin
     }
 
     expectDutchError(service.getAuthorized("/api/native/v1/admin/sessions", daan.accessToken), 403);
-    const ServiceProcess::HttpAnswer listed = service.getAuthorized("/api/native/v1/admin/sessions", sanneAccess);
+    const ServiceProcess::HttpAnswer listed =
+        service.getAuthorized("/api/native/v1/admin/sessions", sanneAccess);
     ASSERT_EQ(listed.status, 200) << listed.body;
     const Json sessions = bodyOf(listed);
     EXPECT_TRUE(sessions["isAdmin"].get<bool>());
@@ -201,22 +213,27 @@ TEST_F(AuthIntegrationTest, AdminsSeeAndRevokeSessionsAndRevokedTokensStopWorkin
     }
     ASSERT_FALSE(daanSession.empty()) << listed.body;
 
-    expectDutchError(service.post("/api/native/v1/admin/sessions/revoke", R"({"kind":"device"})", sanneAccess), 400);
-    expectDutchError(service.post("/api/native/v1/members/" + daanUser + "/sessions/onbekend/revoke", "", sanneAccess),
-                     404);
-    const ServiceProcess::HttpAnswer revoked = service.post(
-        "/api/native/v1/admin/sessions/revoke", Json{{"kind", "device"}, {"id", daanSession}}.dump(), sanneAccess);
+    expectDutchError(
+        service.post("/api/native/v1/admin/sessions/revoke", R"({"kind":"device"})", sanneAccess), 400);
+    expectDutchError(
+        service.post("/api/native/v1/members/" + daanUser + "/sessions/onbekend/revoke", "", sanneAccess),
+        404);
+    const ServiceProcess::HttpAnswer revoked =
+        service.post("/api/native/v1/admin/sessions/revoke",
+                     Json{{"kind", "device"}, {"id", daanSession}}.dump(), sanneAccess);
     ASSERT_EQ(revoked.status, 200) << revoked.body;
     EXPECT_TRUE(bodyOf(revoked)["revoked"].get<bool>());
 
     expectDutchError(service.getAuthorized("/api/native/v1/org/memberships", daan.accessToken), 401);
-    expectDutchError(service.post("/api/auth/native/refresh",
-                                  Json{{"deviceId", "apparaat-d"}, {"refreshToken", daan.refreshToken}}.dump()),
-                     401);
+    expectDutchError(
+        service.post("/api/auth/native/refresh",
+                     Json{{"deviceId", "apparaat-d"}, {"refreshToken", daan.refreshToken}}.dump()),
+        401);
 
     // All of a member's sessions at once.
     const TokenPair daanAgain = testing::signInDevice(service, "apparaat-d2", std::string(kDaan));
-    EXPECT_EQ(service.post("/api/native/v1/members/" + daanUser + "/revoke-sessions", "", sanneAccess).status, 200);
+    EXPECT_EQ(service.post("/api/native/v1/members/" + daanUser + "/revoke-sessions", "", sanneAccess).status,
+              200);
     expectDutchError(service.getAuthorized("/api/native/v1/org/memberships", daanAgain.accessToken), 401);
     memberships(service, sanneAccess);
 }
@@ -241,8 +258,9 @@ TEST(AuthExpiryIntegrationTest, ExpiredAccessTokenAnswers401ButRefreshes) {
     const TokenPair pair = testing::signInDevice(service, "apparaat-a");
     EXPECT_EQ(pair.expiresIn, 0);
     expectDutchError(service.getAuthorized("/api/native/v1/org/memberships", pair.accessToken), 401);
-    EXPECT_EQ(service.post("/api/auth/native/refresh",
-                           Json{{"deviceId", "apparaat-a"}, {"refreshToken", pair.refreshToken}}.dump())
+    EXPECT_EQ(service
+                  .post("/api/auth/native/refresh",
+                        Json{{"deviceId", "apparaat-a"}, {"refreshToken", pair.refreshToken}}.dump())
                   .status,
               200);
 }
