@@ -47,7 +47,8 @@ TokenPair tokensIn(const Json& body) {
 }  // namespace
 
 void AccountAPI::requestMagicLink(const std::string& email, const std::string& callbackURL) {
-    nlohmann::ordered_json body{{"email", email}, {"callbackURL", callbackURL}, {"newUserCallbackURL", callbackURL}};
+    nlohmann::ordered_json body{
+        {"email", email}, {"callbackURL", callbackURL}, {"newUserCallbackURL", callbackURL}};
     client_.action("POST", "api/auth/sign-in/magic-link", body);
 }
 
@@ -70,9 +71,10 @@ void AccountAPI::recordOnboardingStep(std::int64_t step) {
 
 void AccountAPI::addFirstCustomer(const std::string& companyName, const std::string& contactPersonName,
                                   const std::string& email) {
-    client_.action("POST", "api/native/onboarding/first-customer",
-                   nlohmann::ordered_json{
-                       {"companyName", companyName}, {"contactPersonName", contactPersonName}, {"email", email}});
+    client_.action(
+        "POST", "api/native/onboarding/first-customer",
+        nlohmann::ordered_json{
+            {"companyName", companyName}, {"contactPersonName", contactPersonName}, {"email", email}});
 }
 
 std::string AccountAPI::webSessionURL(const std::string& next) {
@@ -89,8 +91,9 @@ std::vector<OrgMembership> AccountAPI::memberships() {
     if (!list.is_array()) invalid();
     std::vector<OrgMembership> memberships;
     for (const Json& entry : list) {
-        memberships.push_back(OrgMembership{text(entry, "organizationId"), text(entry, "name"), text(entry, "role"),
-                                            optionalText(entry, "logo"), flag(entry, "isCurrent")});
+        memberships.push_back(OrgMembership{text(entry, "organizationId"), text(entry, "name"),
+                                            text(entry, "role"), optionalText(entry, "logo"),
+                                            flag(entry, "isCurrent")});
     }
     return memberships;
 }

@@ -56,7 +56,8 @@ public:
 
     void requestMagicLink(const std::string& email, const std::string& callbackURL);
     // `answers` are the onboarding answers as the caller collected them; sent as given.
-    OnboardingOrgResponse createOrganization(const std::string& onboardingToken, const nlohmann::ordered_json& answers);
+    OnboardingOrgResponse createOrganization(const std::string& onboardingToken,
+                                             const nlohmann::ordered_json& answers);
     void recordOnboardingStep(std::int64_t step);
     void addFirstCustomer(const std::string& companyName, const std::string& contactPersonName,
                           const std::string& email);

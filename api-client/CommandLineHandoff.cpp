@@ -12,7 +12,8 @@ std::string PrintingBrowserHandoff::present(const std::string& handoffURL) {
          << "Plak daarna de zelvorin://-link waar de browser op uitkomt:" << std::endl;
     std::string line;
     if (!std::getline(in_, line) || line.empty()) throw HandoffError(HandoffError::Kind::cancelled);
-    while (!line.empty() && (line.back() == '\r' || line.back() == ' ')) line.pop_back();
+    while (!line.empty() && (line.back() == '\r' || line.back() == ' '))
+        line.pop_back();
     return line;
 }
 
