@@ -105,7 +105,8 @@ TEST_F(AccountAPIIntegrationTest, MembersMayNotListSessionsOrJoinOtherOrganisati
         FAIL() << "a non-member switched";
     } catch (const APIError& error) {
         ASSERT_TRUE(error.is<APIError::Conflict>());
-        EXPECT_EQ(std::get<APIError::Conflict>(error.value()).message, "Je bent geen lid (meer) van deze organisatie.");
+        EXPECT_EQ(std::get<APIError::Conflict>(error.value()).message,
+                  "Je bent geen lid (meer) van deze organisatie.");
     }
 }
 
@@ -145,14 +146,14 @@ TEST_F(AccountAPIIntegrationTest, HandoffCallbacksThatAreNotASignInAreRefused) {
     HandoffAuthenticator authenticator({service.baseUrl(), "apparaat-a", "linux", "1.0", std::nullopt},
                                        client("apparaat-a"));
     const testing::HandoffRedirect other = testing::requestHandoff(service, "apparaat-b");
-    for (const std::string& callback :
-         {std::string("zelvorin://auth?code=&device_id=apparaat-a"), other.location,
-          std::string("zelvorin://onboarding?token=abc")}) {
+    for (const std::string& callback : {std::string("zelvorin://auth?code=&device_id=apparaat-a"),
+                                        other.location, std::string("zelvorin://onboarding?token=abc")}) {
         EXPECT_THROW(authenticator.completeWithCallback(callback), HandoffError) << callback;
     }
     EXPECT_FALSE(store->load());
     // A code the service never issued comes back as the service's refusal.
-    EXPECT_THROW(authenticator.completeWithCallback("zelvorin://auth?code=verzonnen&device_id=apparaat-a"), APIError);
+    EXPECT_THROW(authenticator.completeWithCallback("zelvorin://auth?code=verzonnen&device_id=apparaat-a"),
+                 APIError);
     EXPECT_FALSE(store->load());
 }
 
