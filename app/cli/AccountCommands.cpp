@@ -19,7 +19,9 @@ using Json = nlohmann::ordered_json;
 
 TokenPair requireSignedIn(CliContext& context) {
     const std::optional<TokenPair> pair = context.tokenStore()->load();
-    if (!pair) throw CliError(CliError::Kind::configuration, "Niet aangemeld. Meld je aan met 'zelvorin-cli login'.");
+    if (!pair)
+        throw CliError(CliError::Kind::configuration,
+                       "Niet aangemeld. Meld je aan met 'zelvorin-cli login'.");
     return *pair;
 }
 
@@ -28,7 +30,8 @@ nlohmann::json tokenClaims(const std::string& accessToken) {
     const std::size_t first = accessToken.find('.');
     const std::size_t second = accessToken.find('.', first + 1);
     if (first == std::string::npos || second == std::string::npos) return nlohmann::json::object();
-    const std::optional<std::string> payload = base64UrlDecode(accessToken.substr(first + 1, second - first - 1));
+    const std::optional<std::string> payload =
+        base64UrlDecode(accessToken.substr(first + 1, second - first - 1));
     if (!payload) return nlohmann::json::object();
     const nlohmann::json claims = nlohmann::json::parse(*payload, nullptr, false);
     return claims.is_object() ? claims : nlohmann::json::object();
@@ -54,8 +57,10 @@ void login(CliContext& context, bool automatic, const std::string& email) {
     }
     const nlohmann::json claims = tokenClaims(pair->accessToken);
     if (context.json) {
-        context.out() << Json{{"signedIn", true}, {"userId", claim(claims, "sub")},
-                              {"organizationId", claim(claims, "org")}, {"deviceId", environment.deviceId()}}
+        context.out() << Json{{"signedIn", true},
+                              {"userId", claim(claims, "sub")},
+                              {"organizationId", claim(claims, "org")},
+                              {"deviceId", environment.deviceId()}}
                              .dump(2)
                       << '\n';
         return;
@@ -92,7 +97,8 @@ void whoami(CliContext& context) {
         return;
     }
     context.out() << "Gebruiker:    " << claim(claims, "sub") << '\n'
-                  << "Organisatie:  " << (current ? current->name + " (" + current->organizationId + ")" : claim(claims, "org"))
+                  << "Organisatie:  "
+                  << (current ? current->name + " (" + current->organizationId + ")" : claim(claims, "org"))
                   << '\n'
                   << "Rol:          " << (current ? current->role : std::string("?")) << '\n'
                   << "Apparaat:     " << claim(claims, "did") << '\n';
@@ -104,15 +110,17 @@ void organisations(CliContext& context) {
     if (context.json) {
         Json list = Json::array();
         for (const OrgMembership& membership : memberships) {
-            list.push_back({{"organizationId", membership.organizationId}, {"name", membership.name},
-                            {"role", membership.role}, {"isCurrent", membership.isCurrent}});
+            list.push_back({{"organizationId", membership.organizationId},
+                            {"name", membership.name},
+                            {"role", membership.role},
+                            {"isCurrent", membership.isCurrent}});
         }
         context.out() << Json{{"organizations", std::move(list)}}.dump(2) << '\n';
         return;
     }
     for (const OrgMembership& membership : memberships) {
-        context.out() << (membership.isCurrent ? "* " : "  ") << membership.organizationId << "  " << membership.name
-                      << " (" << membership.role << ")\n";
+        context.out() << (membership.isCurrent ? "* " : "  ") << membership.organizationId << "  "
+                      << membership.name << " (" << membership.role << ")\n";
     }
 }
 
@@ -120,10 +128,12 @@ void switchOrganisation(CliContext& context, const std::string& organizationId) 
     requireSignedIn(context);
     AccountAPI account(context.apiClient());
     bool known = false;
-    for (const OrgMembership& membership : account.memberships()) known = known || membership.organizationId == organizationId;
+    for (const OrgMembership& membership : account.memberships())
+        known = known || membership.organizationId == organizationId;
     if (!known) {
         throw CliError(CliError::Kind::notFound,
-                       "Onbekende organisatie '" + organizationId + "': je bent er geen lid van ('zelvorin-cli orgs' toont ze).");
+                       "Onbekende organisatie '" + organizationId +
+                           "': je bent er geen lid van ('zelvorin-cli orgs' toont ze).");
     }
     const SwitchOrgResponse switched = account.switchOrganization(organizationId);
     if (context.json) {
@@ -134,7 +144,8 @@ void switchOrganisation(CliContext& context, const std::string& organizationId) 
         return;
     }
     context.out() << "Overgestapt naar organisatie " << switched.organizationId << ".\n";
-    if (switched.requiresLocalWipe) context.out() << "De lokale gegevens van de vorige organisatie horen gewist te worden.\n";
+    if (switched.requiresLocalWipe)
+        context.out() << "De lokale gegevens van de vorige organisatie horen gewist te worden.\n";
 }
 
 }  // namespace
@@ -143,12 +154,15 @@ void addAccountCommands(CLI::App& app, CliContext& context) {
     auto* loginCommand = app.add_subcommand("login", "Meld dit apparaat aan via de browser");
     auto automatic = std::make_shared<bool>(false);
     auto email = std::make_shared<std::string>();
-    loginCommand->add_flag("--auto", *automatic, "Meld zonder browser aan bij de lokale dienst (ontwikkeling)");
+    loginCommand->add_flag("--auto", *automatic,
+                           "Meld zonder browser aan bij de lokale dienst (ontwikkeling)");
     loginCommand->add_option("--email", *email, "Account voor --auto (standaard het eerste)");
     loginCommand->callback([&context, automatic, email] { login(context, *automatic, *email); });
 
     app.add_subcommand("logout", "Meld dit apparaat af")->callback([&context] { logout(context); });
-    app.add_subcommand("whoami", "Toon gebruiker, organisatie en apparaat")->callback([&context] { whoami(context); });
+    app.add_subcommand("whoami", "Toon gebruiker, organisatie en apparaat")->callback([&context] {
+        whoami(context);
+    });
     app.add_subcommand("orgs", "Toon je organisaties")->callback([&context] { organisations(context); });
 
     auto* switchCommand = app.add_subcommand("switch-org", "Stap over naar een andere organisatie");
