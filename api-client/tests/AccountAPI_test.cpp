@@ -157,5 +157,43 @@ TEST_F(AccountAPIIntegrationTest, HandoffCallbacksThatAreNotASignInAreRefused) {
     EXPECT_FALSE(store->load());
 }
 
+TEST_F(AccountAPIIntegrationTest, ANewAddressIsOnboardedIntoItsOwnOrganisation) {
+    AccountAPI account(client("apparaat-n"));
+    account.requestMagicLink("nieuw@voorbeeld.nl", "zelvorin://auth");
+
+    std::string callback;
+    try {
+        signIn("apparaat-n", "nieuw@voorbeeld.nl");
+        FAIL() << "an account without organisation was signed in";
+    } catch (const HandoffError& error) {
+        ASSERT_EQ(error.kind(), HandoffError::Kind::onboarding);
+        callback = error.callbackURL();
+    }
+    const std::string prefix = "zelvorin://onboarding?token=";
+    ASSERT_EQ(callback.rfind(prefix, 0), 0U) << callback;
+    const std::string token = callback.substr(prefix.size());
+
+    EXPECT_THROW(account.createOrganization(token, nlohmann::ordered_json{{"sector", "bouw"}}), APIError);
+    const OnboardingOrgResponse created =
+        account.createOrganization(token, nlohmann::ordered_json{{"name", "Nieuw & Co"}, {"sector", "bouw"}});
+    EXPECT_EQ(store->load(), created.tokens);
+    EXPECT_THROW(account.createOrganization(token, nlohmann::ordered_json{{"name", "Nog een"}}), APIError);
+
+    const std::vector<OrgMembership> organizations = account.memberships();
+    ASSERT_EQ(organizations.size(), 1U);
+    EXPECT_EQ(organizations[0].organizationId, created.organizationId);
+    EXPECT_EQ(organizations[0].name, "Nieuw & Co");
+    EXPECT_EQ(organizations[0].role, "owner");
+
+    account.recordOnboardingStep(2);
+    account.addFirstCustomer("Bakkerij Test", "Ans Test", "ans@bakkerijtest.nl");
+    const nlohmann::json records = nlohmann::json::parse(
+        service.get("/admin/records?org=" + created.organizationId + "&entityType=customer").body)["records"];
+    ASSERT_EQ(records.size(), 1U);
+    EXPECT_EQ(records[0]["payload"]["name"], "Bakkerij Test");
+    EXPECT_NE(account.webSessionURL("/org/settings/profiel").find("/org/settings/profiel?session="),
+              std::string::npos);
+}
+
 }  // namespace
 }  // namespace zelvorin

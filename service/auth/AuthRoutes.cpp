@@ -11,6 +11,7 @@
 #include "service/Storage.h"
 #include "service/auth/AccountRoutes.h"
 #include "service/auth/Authenticator.h"
+#include "service/auth/OnboardingRoutes.h"
 
 namespace zelvorin::service {
 
@@ -134,7 +135,12 @@ void handoff(Authenticator& authenticator, const httplib::Request& request, http
     }
     const std::optional<std::string> organizationId = firstOrganizationOf(authenticator.storage(), user->id);
     if (!organizationId) {
-        throw ServiceError(409, "Dit account hoort nog bij geen organisatie; maak er eerst een aan.");
+        const std::string token = authenticator.issueOnboardingToken(user->id, device);
+        response.status = 302;
+        response.set_header("Location",
+                            "zelvorin://onboarding?token=" + httplib::detail::encode_query_param(token));
+        response.set_content("", "text/plain");
+        return;
     }
     const std::string code = authenticator.issueCode(user->id, *organizationId, device);
     response.status = 302;
@@ -147,6 +153,7 @@ void handoff(Authenticator& authenticator, const httplib::Request& request, http
 
 void addAuthRoutes(httplib::Server& server, Authenticator& authenticator) {
     addAccountRoutes(server, authenticator);
+    addOnboardingRoutes(server, authenticator);
     server.Get("/native/handoff",
                guarded([&authenticator](const httplib::Request& request, httplib::Response& response) {
                    handoff(authenticator, request, response);

@@ -20,6 +20,9 @@ CREATE TABLE IF NOT EXISTS device_session (
   platform TEXT NOT NULL, app_version TEXT NOT NULL, label TEXT NOT NULL, user_agent TEXT NOT NULL,
   ip TEXT NOT NULL, created_at TEXT NOT NULL, last_seen_at TEXT NOT NULL,
   revoked INTEGER NOT NULL DEFAULT 0);
+CREATE TABLE IF NOT EXISTS onboarding_step (
+  user_id TEXT NOT NULL, organization_id TEXT NOT NULL, step INTEGER NOT NULL,
+  PRIMARY KEY (user_id, organization_id));
 CREATE TABLE IF NOT EXISTS refresh_token (
   token_hash TEXT PRIMARY KEY, session_id TEXT NOT NULL REFERENCES device_session (id),
   used INTEGER NOT NULL DEFAULT 0);
@@ -175,6 +178,29 @@ int AuthStore::revokeUserSessions(const std::string& userId, const std::string& 
         .bind(2, organizationId)
         .step();
     return revoked;
+}
+
+void AuthStore::recordOnboardingStep(const std::string& userId, const std::string& organizationId,
+                                     std::int64_t step) {
+    std::lock_guard lock(mutex_);
+    connection_
+        .prepare(
+            "INSERT INTO onboarding_step (user_id, organization_id, step) VALUES (?, ?, ?) "
+            "ON CONFLICT (user_id, organization_id) DO UPDATE SET step = MAX(step, excluded.step)")
+        .bind(1, userId)
+        .bind(2, organizationId)
+        .bind(3, step)
+        .step();
+}
+
+std::optional<std::int64_t> AuthStore::onboardingStep(const std::string& userId,
+                                                      const std::string& organizationId) const {
+    std::lock_guard lock(mutex_);
+    SqliteStatement row =
+        connection_.prepare("SELECT step FROM onboarding_step WHERE user_id = ? AND organization_id = ?");
+    row.bind(1, userId).bind(2, organizationId);
+    if (!row.step()) return std::nullopt;
+    return row.integer(0);
 }
 
 void AuthStore::addRefreshToken(const std::string& tokenHash, const std::string& sessionId) {

@@ -62,6 +62,12 @@ public:
     int revokeSession(const std::string& id);
     int revokeUserSessions(const std::string& userId, const std::string& organizationId);
 
+    // The furthest onboarding step the user reached in the organisation.
+    void recordOnboardingStep(const std::string& userId, const std::string& organizationId,
+                              std::int64_t step);
+    std::optional<std::int64_t> onboardingStep(const std::string& userId,
+                                               const std::string& organizationId) const;
+
     void addRefreshToken(const std::string& tokenHash, const std::string& sessionId);
     // The session of an unused refresh token, marking it used; nothing for unknown or used ones.
     std::optional<std::string> takeRefreshToken(const std::string& tokenHash);

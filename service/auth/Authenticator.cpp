@@ -40,7 +40,8 @@ std::string Authenticator::issueCode(const std::string& userId, const std::strin
 
 IssuedTokens Authenticator::redeem(const std::string& code, const DeviceDescription& device) {
     const std::optional<HandoffGrant> grant = store_.takeCode(sha256Hex(code));
-    if (!grant) throw ServiceError(401, "Deze aanmeldcode is onbekend of al gebruikt.");
+    if (!grant || grant->organizationId.empty())
+        throw ServiceError(401, "Deze aanmeldcode is onbekend of al gebruikt.");
     if (now() >= grant->expiresAt)
         throw ServiceError(401, "Deze aanmeldcode is verlopen; meld je opnieuw aan.");
     if (grant->deviceId != device.deviceId) {
@@ -93,6 +94,23 @@ IssuedTokens Authenticator::issueFor(const DeviceSession& session) {
     tokens.sessionId = session.id;
     store_.addRefreshToken(sha256Hex(tokens.refreshToken), session.id);
     return tokens;
+}
+
+std::string Authenticator::issueOnboardingToken(const std::string& userId, const DeviceDescription& device) {
+    const std::string token = randomToken(24);
+    store_.addCode(sha256Hex(token),
+                   HandoffGrant{userId, "", device.deviceId, device.platform, device.appVersion,
+                                device.deviceName, now() + kOnboardingLifetime});
+    return token;
+}
+
+HandoffGrant Authenticator::takeOnboardingToken(const std::string& token) {
+    const std::optional<HandoffGrant> grant = store_.takeCode(sha256Hex(token));
+    if (!grant || !grant->organizationId.empty())
+        throw ServiceError(401, "Dit onboardingtoken is onbekend of al gebruikt.");
+    if (now() >= grant->expiresAt)
+        throw ServiceError(401, "Dit onboardingtoken is verlopen; meld je opnieuw aan.");
+    return *grant;
 }
 
 AccessTokenContent Authenticator::verify(const std::string& accessToken) const {

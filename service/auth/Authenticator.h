@@ -39,6 +39,7 @@ class Authenticator {
 public:
     static constexpr std::int64_t kDefaultAccessTokenLifetime = 900;  // seconds, the app's expiresIn
     static constexpr std::int64_t kCodeLifetime = 120;                // seconds a hand-off code waits
+    static constexpr std::int64_t kOnboardingLifetime = 3600;         // seconds to fill in the onboarding
 
     using Clock = std::function<std::int64_t()>;  // unix seconds
 
@@ -59,6 +60,10 @@ public:
     // A new session of the same device and user in another organisation; the old one is revoked.
     IssuedTokens startSession(const std::string& userId, const std::string& organizationId,
                               const DeviceDescription& device);
+    // A token for creating the first organisation of `userId` (a hand-off grant without organisation).
+    std::string issueOnboardingToken(const std::string& userId, const DeviceDescription& device);
+    // Spends the onboarding token; 401 when unknown, used or expired.
+    HandoffGrant takeOnboardingToken(const std::string& token);
     // Checks the token and that its session still stands; 401 otherwise.
     AccessTokenContent verify(const std::string& accessToken) const;
     // The session of the request's (already verified) bearer token; nothing without one.
