@@ -28,6 +28,17 @@ std::chrono::year_month_day parseSeedDate(const std::string& text) {
     return *date;
 }
 
+std::int64_t parseLifetime(const std::string& text) {
+    std::int64_t seconds = -1;
+    const char* end = text.data() + text.size();
+    const auto [next, error] = std::from_chars(text.data(), end, seconds);
+    if (error != std::errc{} || next != end || seconds < 0 || seconds > 86400) {
+        throw CommandLineError(
+            "Ongeldige --access-token-lifetime '" + text + "': verwacht seconden van 0 tot en met 86400.", 2);
+    }
+    return seconds;
+}
+
 }  // namespace
 
 ServiceOptions parseCommandLine(const std::vector<std::string>& arguments,
@@ -42,6 +53,10 @@ ServiceOptions parseCommandLine(const std::vector<std::string>& arguments,
     app.add_option("--seed", seed, "Vul een lege opslag met voorbeeldgegevens (alleen 'demo')");
     app.add_option("--seed-date", seedDate,
                    "Peildatum van de voorbeeldgegevens, JJJJ-MM-DD (standaard vandaag, UTC)");
+
+    std::string lifetime;
+    app.add_option("--access-token-lifetime", lifetime,
+                   "Geldigheid van een toegangstoken in seconden (standaard 900)");
 
     // CLI11 takes the arguments in reverse order when given a vector.
     std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
@@ -62,6 +77,7 @@ ServiceOptions parseCommandLine(const std::vector<std::string>& arguments,
     }
     options.seedDemo = seed == "demo";
     options.seedDate = seedDate.empty() ? today : parseSeedDate(seedDate);
+    if (!lifetime.empty()) options.accessTokenLifetime = parseLifetime(lifetime);
     return options;
 }
 

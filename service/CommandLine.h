@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <stdexcept>
 #include <string>
@@ -14,6 +15,8 @@ struct ServiceOptions {
     bool seedDemo = false;
     // The day the demo data is laid out around; the same day always gives the same records.
     std::chrono::year_month_day seedDate{};
+    // Seconds an access token is valid; tests shorten it to see expiry.
+    std::int64_t accessTokenLifetime = 900;
 };
 
 // A command line that cannot be used, or a request for the help text. `exitCode` is what the

@@ -5,6 +5,9 @@
 #include "service/AdminRoutes.h"
 #include "service/JsonResponses.h"
 #include "service/ServiceError.h"
+#include "service/Storage.h"
+#include "service/auth/AuthRoutes.h"
+#include "service/auth/Authenticator.h"
 
 namespace zelvorin::service {
 
@@ -14,7 +17,11 @@ constexpr const char* kLoopback = "127.0.0.1";
 
 }  // namespace
 
-Server::Server(Storage& storage) : storage_(storage), http_(std::make_unique<httplib::Server>()) {
+Server::Server(Storage& storage, std::int64_t accessTokenLifetime)
+    : storage_(storage),
+      authenticator_(std::make_unique<Authenticator>(storage.databasePath().parent_path(), storage,
+                                                     accessTokenLifetime)),
+      http_(std::make_unique<httplib::Server>()) {
     // Responses go out in two writes (head, body); with Nagle on, the second waits for the
     // client's delayed ACK, about 40 ms a request.
     http_->set_tcp_nodelay(true);
@@ -27,6 +34,10 @@ Server::Server(Storage& storage) : storage_(storage), http_(std::make_unique<htt
         return httplib::Server::HandlerResponse::Handled;
     };
     http_->set_error_handler(fillErrorBody);
+    http_->set_pre_routing_handler([this](const httplib::Request& request, httplib::Response&) {
+        requestLog_.record(request.path);
+        return httplib::Server::HandlerResponse::Unhandled;
+    });
     addRoutes();
 }
 
@@ -37,6 +48,8 @@ void Server::addRoutes() {
                    sendJson(response, 200, {{"status", "ok"}});
                }));
     addAdminRoutes(*http_, storage_);
+    addRequestLogRoutes(*http_, requestLog_);
+    addAuthRoutes(*http_, *authenticator_);
 }
 
 int Server::bind(int port) {

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <cstdint>
 #include <memory>
+
+#include "service/RequestLog.h"
 
 namespace httplib {
 class Server;
@@ -9,12 +12,14 @@ class Server;
 namespace zelvorin::service {
 
 class Storage;
+class Authenticator;
 
 // The HTTP side of the service, on 127.0.0.1 only. bind() then serve() on one thread; stop()
 // from any other thread (a signal watcher, a test) makes serve() return.
 class Server {
 public:
-    explicit Server(Storage& storage);
+    // `accessTokenLifetime`: seconds an access token is valid (tests shorten it).
+    explicit Server(Storage& storage, std::int64_t accessTokenLifetime = 900);
     ~Server();
     Server(const Server&) = delete;
     Server& operator=(const Server&) = delete;
@@ -26,10 +31,16 @@ public:
     bool serve();
     void stop();
 
+    // Checks the access tokens of authorised routes (see service/auth/RequestAuthentication.h).
+    Authenticator& authenticator() { return *authenticator_; }
+    RequestLog& requestLog() { return requestLog_; }
+
 private:
     void addRoutes();
 
     Storage& storage_;
+    std::unique_ptr<Authenticator> authenticator_;
+    RequestLog requestLog_;
     std::unique_ptr<httplib::Server> http_;
 };
 

@@ -1,4 +1,5 @@
 // zelvorin-service --port N --data DIR [--seed demo] [--seed-date YYYY-MM-DD]
+//                  [--access-token-lifetime SECONDS]
 //
 // Prints "zelvorin-service listening on 127.0.0.1:<port>" once it accepts connections, so that
 // a parent that started it with --port 0 can read the port. SIGTERM and SIGINT stop it cleanly.
@@ -65,7 +66,7 @@ int run(const ServiceOptions& options) {
     if (options.seedDemo && !seedDemo(storage, options.seedDate)) {
         std::cerr << "zelvorin-service: de opslag bevat al gegevens; de demo wordt niet opnieuw ingelezen.\n";
     }
-    Server server(storage);
+    Server server(storage, options.accessTokenLifetime);
     const int port = server.bind(options.port);
 
     std::atomic<bool> served{false};

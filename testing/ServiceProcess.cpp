@@ -132,6 +132,10 @@ void ServiceProcess::start() {
         arguments.insert(arguments.end(), {"--seed", "demo"});
         if (options_.seedDate) arguments.insert(arguments.end(), {"--seed-date", *options_.seedDate});
     }
+    if (options_.accessTokenLifetime) {
+        arguments.insert(arguments.end(),
+                         {"--access-token-lifetime", std::to_string(*options_.accessTokenLifetime)});
+    }
     const Child child = spawn(arguments, false);
     pid_ = child.pid;
     stdoutFd_ = child.stdoutFd;
@@ -183,6 +187,26 @@ ServiceProcess::HttpAnswer ServiceProcess::get(const std::string& path) const {
     httplib::Client client("127.0.0.1", port_);
     client.set_read_timeout(30, 0);
     const auto answer = client.Get(path.c_str());
+    if (!answer) throw std::runtime_error("GET " + path + " kreeg geen antwoord van zelvorin-service");
+    return HttpAnswer{answer->status, answer->body};
+}
+
+ServiceProcess::HttpAnswer ServiceProcess::post(const std::string& path, const std::string& jsonBody,
+                                                const std::string& bearer) const {
+    httplib::Client client("127.0.0.1", port_);
+    client.set_read_timeout(30, 0);
+    httplib::Headers headers;
+    if (!bearer.empty()) headers.emplace("Authorization", "Bearer " + bearer);
+    const auto answer = client.Post(path.c_str(), headers, jsonBody, "application/json");
+    if (!answer) throw std::runtime_error("POST " + path + " kreeg geen antwoord van zelvorin-service");
+    return HttpAnswer{answer->status, answer->body};
+}
+
+ServiceProcess::HttpAnswer ServiceProcess::getAuthorized(const std::string& path,
+                                                         const std::string& bearer) const {
+    httplib::Client client("127.0.0.1", port_);
+    client.set_read_timeout(30, 0);
+    const auto answer = client.Get(path.c_str(), httplib::Headers{{"Authorization", "Bearer " + bearer}});
     if (!answer) throw std::runtime_error("GET " + path + " kreeg geen antwoord van zelvorin-service");
     return HttpAnswer{answer->status, answer->body};
 }

@@ -18,7 +18,8 @@ class ServiceProcess {
 public:
     struct Options {
         bool seedDemo = false;
-        std::optional<std::string> seedDate;  // "yyyy-MM-dd"; the service's default (today) when absent
+        std::optional<std::string> seedDate;     // "yyyy-MM-dd"; the service's default (today) when absent
+        std::optional<int> accessTokenLifetime;  // seconds; the service's default (900) when absent
     };
 
     // What a run to completion printed and how it ended (see runToExit).
@@ -53,6 +54,11 @@ public:
 
     // A GET against the running service; `path` starts with "/".
     HttpAnswer get(const std::string& path) const;
+    // A request with a JSON body (POST) or none (GET), with "Authorization: Bearer <token>" when
+    // `bearer` is not empty.
+    HttpAnswer post(const std::string& path, const std::string& jsonBody,
+                    const std::string& bearer = {}) const;
+    HttpAnswer getAuthorized(const std::string& path, const std::string& bearer) const;
 
     // Runs the service binary with `arguments` until it exits by itself (bounded), for checking
     // how it refuses bad input.

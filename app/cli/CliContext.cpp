@@ -1,6 +1,11 @@
 #include "app/cli/CliContext.h"
 
+#include <cstdlib>
 #include <ostream>
+
+#include "api-client/FileTokenStore.h"
+#include "api-client/KeychainTokenStore.h"
+#include "api-client/UserAgent.h"
 
 #include "app/cli/CliError.h"
 
@@ -16,6 +21,31 @@ AppEnvironment& CliContext::environment() {
             *baseUrl, AppPaths::fromEnvironment(), [this](const std::string& line) { err_ << line << '\n'; });
     }
     return *environment_;
+}
+
+std::shared_ptr<TokenStore> CliContext::tokenStore() {
+    if (!tokenStore_) {
+        const char* dataDir = std::getenv("ZELVORIN_DATA_DIR");
+        if (dataDir != nullptr && *dataDir != '\0') {
+            tokenStore_ =
+                std::make_shared<FileTokenStore>(environment().paths().applicationSupport / "tokens.json");
+        } else {
+            tokenStore_ = std::make_shared<KeychainTokenStore>(
+                KeychainTokenStore::kDefaultService,
+                [this](const std::string& line) { out_ << line << '\n'; });
+        }
+    }
+    return tokenStore_;
+}
+
+std::shared_ptr<HttpSession> CliContext::httpSession() {
+    if (!httpSession_) httpSession_ = std::make_shared<HttpSession>(userAgentString(kAppVersion));
+    return httpSession_;
+}
+
+SyncAPIClient CliContext::apiClient() {
+    return SyncAPIClient(environment().baseURL().text(), tokenStore(), environment().deviceId(),
+                         httpSession());
 }
 
 }  // namespace zelvorin::cli

@@ -5,6 +5,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "api-client/APIError.h"
+#include "api-client/HandoffAuthenticator.h"
 #include "persistence/sqlite/SqliteError.h"
 
 namespace zelvorin::cli {
@@ -21,6 +23,23 @@ Failure classify() {
         throw;
     } catch (const CliError& error) {
         return {error.kind(), error.what()};
+    } catch (const TransportError& error) {
+        return {CliError::Kind::network, std::string("De dienst is niet bereikbaar: ") + error.what()};
+    } catch (const APIError& error) {
+        if (error.is<APIError::Unauthorized>()) {
+            return {
+                CliError::Kind::configuration,
+                "Je aanmelding is verlopen of ingetrokken. Meld je opnieuw aan met 'zelvorin-cli login'."};
+        }
+        return {CliError::Kind::failed, error.userMessage("De dienst weigerde het verzoek.")};
+    } catch (const HandoffError& error) {
+        if (error.kind() == HandoffError::Kind::onboarding) {
+            return {CliError::Kind::failed,
+                    "Dit account hoort nog bij geen organisatie; rond eerst de onboarding af."};
+        }
+        if (error.kind() == HandoffError::Kind::cancelled)
+            return {CliError::Kind::failed, "Aanmelden afgebroken."};
+        return {CliError::Kind::failed, "Aanmelden mislukt: de terugkoppeling van de browser klopt niet."};
     } catch (const SqliteError& error) {
         return {CliError::Kind::storage, std::string("Fout in de lokale database: ") + error.what()};
     } catch (const std::exception& error) {

@@ -8,5 +8,7 @@ namespace zelvorin::cli {
 
 // One function per command, each in its own file; main() registers them all.
 void addStatusCommand(CLI::App& app, CliContext& context);
+// login, logout, whoami, orgs, switch-org
+void addAccountCommands(CLI::App& app, CliContext& context);
 
 }  // namespace zelvorin::cli

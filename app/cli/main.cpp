@@ -11,6 +11,7 @@ int main(int argc, char** argv) {
     app.fallthrough();  // --json may follow the command: "zelvorin-cli status --json"
     app.add_flag("--json", context.json, "Machineleesbare uitvoer (JSON)");
     addStatusCommand(app, context);
+    addAccountCommands(app, context);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {

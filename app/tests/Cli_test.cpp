@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <nlohmann/json.hpp>
 
+#include "testing/ServiceProcess.h"
 #include "testing/TempDir.h"
 
 namespace {
@@ -57,6 +58,68 @@ TEST(CliIntegrationTest, AnUnusableServiceAddressStopsWithADutchMessage) {
                         "status", root / "err.txt");
     EXPECT_EQ(run.exitCode, 3);
     EXPECT_NE(zelvorin::testing::readFile(root / "err.txt").find("ZELVORIN_BASE_URL"), std::string::npos);
+}
+
+TEST(CliIntegrationTest, LoginWhoamiSwitchOrgAndLogoutAgainstTheService) {
+    zelvorin::testing::ServiceProcess::Options options;
+    options.seedDemo = true;
+    options.seedDate = "2026-03-16";
+    zelvorin::testing::ServiceProcess service(options);
+    zelvorin::testing::TempDir root;
+    const std::string environment =
+        "ZELVORIN_DATA_DIR=" + root.path().string() + " ZELVORIN_BASE_URL=" + service.baseUrl();
+    const std::filesystem::path err = root / "err.txt";
+
+    const CliRun before = runCli(environment, "whoami", err);
+    EXPECT_EQ(before.exitCode, 3);
+    EXPECT_NE(zelvorin::testing::readFile(err).find("Niet aangemeld"), std::string::npos);
+
+    const CliRun login = runCli(environment, "login --auto --email daan@studiozelvorin.nl --json", err);
+    ASSERT_EQ(login.exitCode, 0) << zelvorin::testing::readFile(err);
+    const auto signedIn = nlohmann::json::parse(login.out);
+    EXPECT_TRUE(signedIn["signedIn"].get<bool>());
+
+    // Another process, the same device: the stored pair is used.
+    const CliRun who = runCli(environment, "whoami --json", err);
+    ASSERT_EQ(who.exitCode, 0) << zelvorin::testing::readFile(err);
+    const auto identity = nlohmann::json::parse(who.out);
+    EXPECT_EQ(identity["userId"], signedIn["userId"]);
+    EXPECT_EQ(identity["deviceId"], signedIn["deviceId"]);
+    EXPECT_EQ(identity["organizationName"], "Studio Zelvorin");
+    EXPECT_EQ(identity["role"], "member");
+
+    const CliRun unknown = runCli(environment, "switch-org bestaat-niet", err);
+    EXPECT_EQ(unknown.exitCode, 4);
+    EXPECT_NE(zelvorin::testing::readFile(err).find("Onbekende organisatie"), std::string::npos);
+
+    EXPECT_EQ(runCli(environment, "logout", err).exitCode, 0);
+    EXPECT_EQ(runCli(environment, "orgs", err).exitCode, 3);
+
+    service.stop();
+    const CliRun offline = runCli(environment, "login --auto", err);
+    EXPECT_EQ(offline.exitCode, 6);
+    EXPECT_NE(zelvorin::testing::readFile(err).find("niet bereikbaar"), std::string::npos);
+}
+
+TEST(CliIntegrationTest, SwitchOrgMovesToTheSecondOrganisation) {
+    zelvorin::testing::ServiceProcess::Options options;
+    options.seedDemo = true;
+    options.seedDate = "2026-03-16";
+    zelvorin::testing::ServiceProcess service(options);
+    zelvorin::testing::TempDir root;
+    const std::string environment =
+        "ZELVORIN_DATA_DIR=" + root.path().string() + " ZELVORIN_BASE_URL=" + service.baseUrl();
+    const std::filesystem::path err = root / "err.txt";
+    ASSERT_EQ(runCli(environment, "login --auto --email sanne@studiozelvorin.nl", err).exitCode, 0);
+    const auto organizations =
+        nlohmann::json::parse(runCli(environment, "orgs --json", err).out)["organizations"];
+    ASSERT_EQ(organizations.size(), 2U);
+    const std::string other = organizations[0]["isCurrent"].get<bool>() ? organizations[1]["organizationId"]
+                                                                        : organizations[0]["organizationId"];
+    const CliRun switched = runCli(environment, "switch-org " + other + " --json", err);
+    ASSERT_EQ(switched.exitCode, 0) << zelvorin::testing::readFile(err);
+    EXPECT_TRUE(nlohmann::json::parse(switched.out)["requiresLocalWipe"].get<bool>());
+    EXPECT_EQ(nlohmann::json::parse(runCli(environment, "whoami --json", err).out)["organizationId"], other);
 }
 
 }  // namespace

@@ -33,6 +33,8 @@ TEST(CommandLineTest, ReadsEveryOption) {
     const ServiceOptions plain = parse({"--data", "d", "--port", "0"});
     EXPECT_FALSE(plain.seedDemo);
     EXPECT_EQ(plain.seedDate, kToday);
+    EXPECT_EQ(plain.accessTokenLifetime, 900);
+    EXPECT_EQ(parse({"--data", "d", "--port", "0", "--access-token-lifetime", "0"}).accessTokenLifetime, 0);
 }
 
 TEST(CommandLineTest, RefusesWhatItCannotUse) {
@@ -45,6 +47,9 @@ TEST(CommandLineTest, RefusesWhatItCannotUse) {
              {"--port", "0", "--data", "d", "--seed", "full"},
              {"--port", "0", "--data", "d", "--seed-date", "2025-02-29"},
              {"--port", "0", "--data", "d", "--verbose"},
+             {"--port", "0", "--data", "d", "--access-token-lifetime", "-5"},
+             {"--port", "0", "--data", "d", "--access-token-lifetime", "86401"},
+             {"--port", "0", "--data", "d", "--access-token-lifetime", "15m"},
          }) {
         EXPECT_EQ(exitCodeOf(arguments), 2) << arguments[1] << " " << arguments.back();
     }

@@ -14,7 +14,7 @@ using zelvorin::testing::ServiceProcess;
 using Json = nlohmann::json;
 
 ServiceProcess::Options demoSeed(const char* date) {
-    return {true, std::string(date)};
+    return {true, std::string(date), std::nullopt};
 }
 
 std::string demoRecords(const ServiceProcess& service, const std::string& entityType = "") {

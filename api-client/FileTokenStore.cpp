@@ -1,0 +1,47 @@
+#include "api-client/FileTokenStore.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <system_error>
+
+namespace zelvorin {
+
+std::optional<TokenPair> FileTokenStore::load() {
+    std::lock_guard lock(mutex_);
+    std::ifstream in(file_);
+    if (!in) return std::nullopt;
+    std::stringstream text;
+    text << in.rdbuf();
+    return TokenPair::fromJson(nlohmann::json::parse(text.str(), nullptr, false));
+}
+
+void FileTokenStore::save(const TokenPair& pair) {
+    std::lock_guard lock(mutex_);
+    std::error_code ignored;
+    std::filesystem::create_directories(file_.parent_path(), ignored);
+    const std::filesystem::path temporary = file_.string() + ".tmp";
+    const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (fd < 0) throw std::runtime_error("Kan de aanmeldgegevens niet opslaan in " + file_.string() + ".");
+    const std::string text = pair.toJson().dump();
+    const bool written = ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
+    const bool synced = ::fsync(fd) == 0;
+    ::close(fd);
+    if (!written || !synced || std::rename(temporary.c_str(), file_.c_str()) != 0) {
+        std::filesystem::remove(temporary, ignored);
+        throw std::runtime_error("Kan de aanmeldgegevens niet opslaan in " + file_.string() + ".");
+    }
+}
+
+bool FileTokenStore::clear() {
+    std::lock_guard lock(mutex_);
+    std::error_code error;
+    std::filesystem::remove(file_, error);
+    return !std::filesystem::exists(file_, error);
+}
+
+}  // namespace zelvorin
