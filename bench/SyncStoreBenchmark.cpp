@@ -22,7 +22,8 @@ std::vector<PullChange> customerPage(int page) {
     std::vector<PullChange> changes;
     changes.reserve(kPageSize);
     for (int i = 0; i < kPageSize; ++i) {
-        const std::string id = uuidV7(*parseTimestamp("2026-03-02T10:00:00Z"), static_cast<std::uint64_t>(page * kPageSize + i));
+        const std::string id =
+            uuidV7(*parseTimestamp("2026-03-02T10:00:00Z"), static_cast<std::uint64_t>(page * kPageSize + i));
         const std::string n = std::to_string(page * kPageSize + i);
         changes.push_back({SyncEntityType::customer, id, SyncOperation::update, 1, "2026-03-02T10:00:00Z",
                            JSONValue::object({{"id", id},
@@ -68,8 +69,10 @@ void BM_HandWrittenInsertPage(benchmark::State& state) {
         state.ResumeTiming();
         database.writer->write([&](Connection& db) {
             Statement& insert = db.cached(
-                "INSERT INTO customer (id, organization_id, company_name, billing_email, street, house_number, postcode, "
-                "city, country, payment_terms_override, archived, created_at, updated_at, server_modified_at, "
+                "INSERT INTO customer (id, organization_id, company_name, billing_email, street, "
+                "house_number, postcode, "
+                "city, country, payment_terms_override, archived, created_at, updated_at, "
+                "server_modified_at, "
                 "revision, sync_state) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, 'synced')");
             for (const PullChange& change : changes) {
                 const JSONObject& p = *change.payload.asObject();

@@ -54,7 +54,8 @@ bool SyncScheduler::isRunning() const {
     return host_ != nullptr;
 }
 
-void SyncScheduler::repeatEvery(std::chrono::seconds period, void (SyncScheduler::*tick)(), std::stop_token stop) {
+void SyncScheduler::repeatEvery(std::chrono::seconds period, void (SyncScheduler::*tick)(),
+                                std::stop_token stop) {
     while (waiter_->waitFor(std::chrono::duration_cast<std::chrono::milliseconds>(period), stop))
         (this->*tick)();
 }

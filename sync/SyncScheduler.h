@@ -1,8 +1,8 @@
 #pragma once
 
-#include <list>
 #include <atomic>
 #include <functional>
+#include <list>
 #include <memory>
 #include <mutex>
 #include <optional>

@@ -59,7 +59,9 @@ public:
     void replayQueuedActions() override { note("replay"); }
     void drainPendingUploads() override { note("drain"); }
     void importSharedFiles() override { note("import"); }
-    void runSync(SyncTrigger trigger, std::stop_token) override { note("sync:" + std::string(caseName(trigger))); }
+    void runSync(SyncTrigger trigger, std::stop_token) override {
+        note("sync:" + std::string(caseName(trigger)));
+    }
 
     std::vector<std::string> events() {
         std::lock_guard lock(mutex);
@@ -81,7 +83,8 @@ protected:
     SyncSchedulerTest() {
         auto monitor = std::make_unique<ScriptedMonitor>();
         monitor_ = monitor.get();
-        scheduler_ = std::make_unique<SyncScheduler>(std::move(monitor), std::make_shared<StoppedClockWaiter>());
+        scheduler_ =
+            std::make_unique<SyncScheduler>(std::move(monitor), std::make_shared<StoppedClockWaiter>());
     }
     // Work runs on the scheduler's threads; stop() joins them, after which events are final.
     std::vector<std::string> eventsAfterStop() {
@@ -121,8 +124,8 @@ TEST_F(SyncSchedulerTest, TimerActivityAndForegroundRaiseTheirTriggers) {
     scheduler_->stop();
     scheduler_->start(host_);
     scheduler_->sceneBecameActive();
-    EXPECT_EQ(eventsAfterStop(),
-              (std::vector<std::string>{"sync:background", "replay", "sync:background", "import", "sync:foregroundReturn"}));
+    EXPECT_EQ(eventsAfterStop(), (std::vector<std::string>{"sync:background", "replay", "sync:background",
+                                                           "import", "sync:foregroundReturn"}));
 }
 
 TEST_F(SyncSchedulerTest, StopLeavesNothingRunningAndARestartForgetsThePath) {
