@@ -21,18 +21,20 @@ std::vector<CustomerRecord> CustomerRepository::customers(Connection& db, bool i
                                                           const std::string& search) {
     std::string sql = "SELECT * FROM customer WHERE deleted_at IS NULL";
     if (!includeArchived) sql += " AND archived = 0";
-    if (search.empty()) return selectRecords<CustomerRecord>(db, sql + " ORDER BY company_name COLLATE NOCASE");
+    if (search.empty())
+        return selectRecords<CustomerRecord>(db, sql + " ORDER BY company_name COLLATE NOCASE");
     sql +=
-        " AND (company_name LIKE ? OR city LIKE ? OR EXISTS (\n     SELECT 1 FROM contact_person p\n     WHERE "
+        " AND (company_name LIKE ? OR city LIKE ? OR EXISTS (\n     SELECT 1 FROM contact_person p\n     "
+        "WHERE "
         "p.contact_id = customer.id\n       AND p.name LIKE ?))";
     const std::string pattern = "%" + search + "%";
     return selectRecords<CustomerRecord>(db, sql + " ORDER BY company_name COLLATE NOCASE", pattern, pattern,
                                          pattern);
 }
 
-ObservationHandle CustomerRepository::observeCustomers(bool includeArchived, std::string search,
-                                                       std::function<void(std::vector<CustomerRecord>)> onValue,
-                                                       std::shared_ptr<Executor> deliverOn) {
+ObservationHandle CustomerRepository::observeCustomers(
+    bool includeArchived, std::string search, std::function<void(std::vector<CustomerRecord>)> onValue,
+    std::shared_ptr<Executor> deliverOn) {
     return database_.writer->observe<std::vector<CustomerRecord>>(
         [includeArchived, search = std::move(search)](Connection& db) {
             return customers(db, includeArchived, search);
@@ -47,13 +49,15 @@ std::optional<CustomerRecord> CustomerRepository::customer(const std::string& id
 std::vector<ContactPersonRecord> CustomerRepository::contactPersons(const std::string& customerId) {
     return database_.writer->read([&](Connection& db) {
         return selectRecords<ContactPersonRecord>(
-            db, std::string("SELECT * FROM contact_person\nWHERE contact_id = ?\n") + kContactsOrder, customerId);
+            db, std::string("SELECT * FROM contact_person\nWHERE contact_id = ?\n") + kContactsOrder,
+            customerId);
     });
 }
 
 std::vector<ContactPersonRecord> CustomerRepository::allContactPersons() {
     return database_.writer->read([](Connection& db) {
-        return selectRecords<ContactPersonRecord>(db, std::string("SELECT * FROM contact_person ") + kContactsOrder);
+        return selectRecords<ContactPersonRecord>(
+            db, std::string("SELECT * FROM contact_person ") + kContactsOrder);
     });
 }
 
@@ -64,10 +68,11 @@ std::optional<ContactPersonRecord> CustomerRepository::contactPerson(const std::
 LinkedInvoices CustomerRepository::linkedInvoices(const std::string& customerId) {
     return database_.writer->read([&](Connection& db) {
         return LinkedInvoices{
-            selectRecords<DraftInvoiceRecord>(db,
-                                              "SELECT * FROM draft_invoice\nWHERE customer_id = ? AND deleted_at IS "
-                                              "NULL\nORDER BY issue_date DESC, created_at DESC",
-                                              customerId),
+            selectRecords<DraftInvoiceRecord>(
+                db,
+                "SELECT * FROM draft_invoice\nWHERE customer_id = ? AND deleted_at IS "
+                "NULL\nORDER BY issue_date DESC, created_at DESC",
+                customerId),
             selectRecords<IncomingInvoiceRecord>(db,
                                                  "SELECT * FROM incoming_invoice\nWHERE customer_id = ? AND "
                                                  "deleted_at IS NULL\nORDER BY extracted_invoice_date DESC, "
@@ -87,15 +92,17 @@ CustomerRecord CustomerRepository::createCustomer(CustomerRecord fields) {
         customer.revision = 1;
         customer.deletedAt.reset();
         insertRecord(db, customer);
-        edit.queueCreate(SyncEntityType::customer, customer.id,
-                         LocalEdit::payload(customer, {"companyName", "vatNumber", "kvkNumber", "street", "houseNumber",
-                                                       "postcode", "city", "country", "billingEmail", "vatRateOverride",
-                                                       "idealEnabled", "paymentTermsOverride", "portalLinkEnabled"}));
+        edit.queueCreate(
+            SyncEntityType::customer, customer.id,
+            LocalEdit::payload(customer, {"companyName", "vatNumber", "kvkNumber", "street", "houseNumber",
+                                          "postcode", "city", "country", "billingEmail", "vatRateOverride",
+                                          "idealEnabled", "paymentTermsOverride", "portalLinkEnabled"}));
         return customer;
     });
 }
 
-CustomerRecord CustomerRepository::updateCustomer(const CustomerRecord& changed, std::vector<std::string> changedFields) {
+CustomerRecord CustomerRepository::updateCustomer(const CustomerRecord& changed,
+                                                  std::vector<std::string> changedFields) {
     return database_.writer->write([&](Connection& db) {
         std::optional<CustomerRecord> stored = recordById<CustomerRecord>(db, changed.id);
         if (!stored) throw std::out_of_range("Klant " + changed.id + " bestaat niet.");
@@ -124,13 +131,14 @@ CustomerRecord CustomerRepository::updateCustomer(const CustomerRecord& changed,
         customer.syncState = LocalEdit::stateAfterUpdate(stored->syncState);
         db.cached("DELETE FROM customer WHERE id = ?").bind(1, customer.id).run();
         insertRecord(db, customer);
-        edit.queueUpdate(SyncEntityType::customer, customer.id, stored->revision,
-                         LocalEdit::payload(customer, {"companyName", "vatNumber", "kvkNumber", "street", "houseNumber",
-                                                       "postcode", "city", "country", "billingEmail", "contactType",
-                                                       "vatRateOverride", "idealEnabled", "knownIban", "archived",
-                                                       "paymentTermsOverride", "portalLinkEnabled", "defaultEmailBody",
-                                                       "defaultHourlyRate"}),
-                         std::move(changedFields));
+        edit.queueUpdate(
+            SyncEntityType::customer, customer.id, stored->revision,
+            LocalEdit::payload(customer,
+                               {"companyName", "vatNumber", "kvkNumber", "street", "houseNumber", "postcode",
+                                "city", "country", "billingEmail", "contactType", "vatRateOverride",
+                                "idealEnabled", "knownIban", "archived", "paymentTermsOverride",
+                                "portalLinkEnabled", "defaultEmailBody", "defaultHourlyRate"}),
+            std::move(changedFields));
         return customer;
     });
 }
@@ -141,8 +149,8 @@ ContactPersonRecord CustomerRepository::saveContactPerson(ContactPersonRecord pe
         const std::optional<ContactPersonRecord> stored =
             person.id.empty() ? std::nullopt : recordById<ContactPersonRecord>(db, person.id);
         const auto payload = [](const ContactPersonRecord& p) {
-            return LocalEdit::payload(p, {"contactId", "name", "email", "phone", "isPrimary", "isInvoiceContact",
-                                          "avatarUrl"});
+            return LocalEdit::payload(
+                p, {"contactId", "name", "email", "phone", "isPrimary", "isInvoiceContact", "avatarUrl"});
         };
         person.localModifiedAt = edit.now();
         if (!stored) {
@@ -162,15 +170,17 @@ ContactPersonRecord CustomerRepository::saveContactPerson(ContactPersonRecord pe
         person.syncState = LocalEdit::stateAfterUpdate(stored->syncState);
         db.cached("DELETE FROM contact_person WHERE id = ?").bind(1, person.id).run();
         insertRecord(db, person);
-        edit.queueUpdate(SyncEntityType::contact, person.id, stored->revision, payload(person),
-                         {"contactId", "name", "email", "phone", "isPrimary", "isInvoiceContact", "avatarUrl"});
+        edit.queueUpdate(
+            SyncEntityType::contact, person.id, stored->revision, payload(person),
+            {"contactId", "name", "email", "phone", "isPrimary", "isInvoiceContact", "avatarUrl"});
         return person;
     });
 }
 
 bool CustomerRepository::deleteContactPerson(const std::string& id) {
-    return database_.writer->write(
-        [&](Connection& db) { return LocalEdit(db, *clock_).tombstone(SyncEntityType::contact, "contact_person", id); });
+    return database_.writer->write([&](Connection& db) {
+        return LocalEdit(db, *clock_).tombstone(SyncEntityType::contact, "contact_person", id);
+    });
 }
 
 }  // namespace zelvorin

@@ -29,12 +29,13 @@ public:
 
     // Customers that are not deleted, archived ones only when asked; a non-empty search matches
     // company name, city or a contact person's name. By company name, ignoring case.
-    static std::vector<CustomerRecord> customers(Connection& db, bool includeArchived, const std::string& search);
+    static std::vector<CustomerRecord> customers(Connection& db, bool includeArchived,
+                                                 const std::string& search);
     ObservationHandle observeCustomers(bool includeArchived, std::string search,
                                        std::function<void(std::vector<CustomerRecord>)> onValue,
                                        std::shared_ptr<Executor> deliverOn);
 
-    std::optional<CustomerRecord> customer(const std::string& id);  // tombstoned rows too
+    std::optional<CustomerRecord> customer(const std::string& id);                   // tombstoned rows too
     std::vector<ContactPersonRecord> contactPersons(const std::string& customerId);  // primary first
     std::vector<ContactPersonRecord> allContactPersons();
     std::optional<ContactPersonRecord> contactPerson(const std::string& id);

@@ -49,7 +49,7 @@ std::string LocalEdit::now() const {
 
 std::string LocalEdit::stateAfterUpdate(std::string_view currentState) {
     return std::string(rawValue(currentState == rawValue(SyncState::localOnly) ? SyncState::localOnly
-                                                                                 : SyncState::pendingUpload));
+                                                                               : SyncState::pendingUpload));
 }
 
 void LocalEdit::queue(PushChange change) {
@@ -62,9 +62,16 @@ void LocalEdit::queueCreate(SyncEntityType type, const std::string& id, JSONValu
     queue({type, id, SyncOperation::create, 1, std::nullopt, std::nullopt, std::move(payload), {}, {}});
 }
 
-void LocalEdit::queueUpdate(SyncEntityType type, const std::string& id, std::int64_t revision, JSONValue payload,
-                            std::vector<std::string> changedFields) {
-    queue({type, id, SyncOperation::update, revision + 1, revision, std::move(changedFields), std::move(payload), {},
+void LocalEdit::queueUpdate(SyncEntityType type, const std::string& id, std::int64_t revision,
+                            JSONValue payload, std::vector<std::string> changedFields) {
+    queue({type,
+           id,
+           SyncOperation::update,
+           revision + 1,
+           revision,
+           std::move(changedFields),
+           std::move(payload),
+           {},
            {}});
 }
 

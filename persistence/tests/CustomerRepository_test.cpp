@@ -27,7 +27,8 @@ protected:
         fields.archived = archived;
         return customers_.createCustomer(fields);
     }
-    ContactPersonRecord addContact(const std::string& customerId, const std::string& name, bool primary = false) {
+    ContactPersonRecord addContact(const std::string& customerId, const std::string& name,
+                                   bool primary = false) {
         ContactPersonRecord person;
         person.contactId = customerId;
         person.name = name;
@@ -60,7 +61,8 @@ TEST_F(CustomerRepositoryIntegrationTest, SearchListsEachMatchOnceSortedIgnoring
     add("Oud Jan", "Jutphaas", /*archived=*/true);
     add("Bakker");
 
-    EXPECT_EQ(names(false, "jan"), (std::vector<std::string>{"acme", "Bakkerij Jansen", "Jansen & Jan", "Zuivel BV"}));
+    EXPECT_EQ(names(false, "jan"),
+              (std::vector<std::string>{"acme", "Bakkerij Jansen", "Jansen & Jan", "Zuivel BV"}));
     EXPECT_EQ(names(true, "jan"),
               (std::vector<std::string>{"acme", "Bakkerij Jansen", "Jansen & Jan", "Oud Jan", "Zuivel BV"}));
     EXPECT_EQ(names(false, "").front(), "acme");  // acme before Bakker
@@ -129,8 +131,9 @@ TEST_F(CustomerRepositoryIntegrationTest, ContactPersonsPrimaryFirstAndDeletedBy
     EXPECT_TRUE(gone.deletedAt);
     // Changes stamped within one millisecond queue by key, so look the delete up.
     const std::vector<PushChange> queued = store_.pendingChangeBatch(10);
-    const auto deleted = std::find_if(queued.begin(), queued.end(),
-                                      [&](const PushChange& c) { return c.operation == SyncOperation::remove; });
+    const auto deleted = std::find_if(queued.begin(), queued.end(), [&](const PushChange& c) {
+        return c.operation == SyncOperation::remove;
+    });
     ASSERT_NE(deleted, queued.end());
     const PushChange& last = *deleted;
     EXPECT_EQ(last.operation, SyncOperation::remove);

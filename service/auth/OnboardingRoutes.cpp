@@ -59,14 +59,17 @@ void magicLink(Authenticator& authenticator, const httplib::Request& request, ht
     }
     Storage& storage = authenticator.storage();
     bool known = false;
-    for (const UserAccount& user : storage.users()) known = known || user.email == email;
+    for (const UserAccount& user : storage.users())
+        known = known || user.email == email;
     // The local service sends no mail: a new address becomes an account straight away and signs in
     // through the hand-off page like the others.
-    if (!known) storage.addUser({randomUuid(), email, email.substr(0, email.find('@')), nowText(authenticator)});
+    if (!known)
+        storage.addUser({randomUuid(), email, email.substr(0, email.find('@')), nowText(authenticator)});
     sendJson(response, 200, Json{{"sent", true}});
 }
 
-void createOrganization(Authenticator& authenticator, const httplib::Request& request, httplib::Response& response) {
+void createOrganization(Authenticator& authenticator, const httplib::Request& request,
+                        httplib::Response& response) {
     const std::string token = bearerOf(request);
     const nlohmann::json answers = objectBody(request);
     const std::string name = requiredString(answers, "name");
@@ -78,8 +81,12 @@ void createOrganization(Authenticator& authenticator, const httplib::Request& re
         storage.addOrganization({organizationId, name, created});
         storage.addMembership({organizationId, grant.userId, "owner", created});
     });
-    DeviceDescription device{grant.deviceId, grant.platform, grant.appVersion, grant.deviceName,
-                             request.get_header_value("User-Agent"), request.remote_addr};
+    DeviceDescription device{grant.deviceId,
+                             grant.platform,
+                             grant.appVersion,
+                             grant.deviceName,
+                             request.get_header_value("User-Agent"),
+                             request.remote_addr};
     const IssuedTokens tokens = authenticator.startSession(grant.userId, organizationId, device);
     sendJson(response, 200,
              Json{{"organizationId", organizationId},
@@ -88,7 +95,8 @@ void createOrganization(Authenticator& authenticator, const httplib::Request& re
                   {"expiresIn", tokens.expiresIn}});
 }
 
-void onboardingStep(Authenticator& authenticator, const httplib::Request& request, httplib::Response& response) {
+void onboardingStep(Authenticator& authenticator, const httplib::Request& request,
+                    httplib::Response& response) {
     const AccessClaims claims = authenticateRequest(request, authenticator);
     const nlohmann::json body = objectBody(request);
     const auto step = body.find("step");
@@ -97,12 +105,14 @@ void onboardingStep(Authenticator& authenticator, const httplib::Request& reques
         throw ServiceError(400, "Het veld 'step' moet een niet-negatief geheel getal zijn.");
     }
     requireMembership(claims, authenticator.storage());
-    authenticator.store().recordOnboardingStep(claims.userId, claims.organizationId, step->get<std::int64_t>());
+    authenticator.store().recordOnboardingStep(claims.userId, claims.organizationId,
+                                               step->get<std::int64_t>());
     sendJson(response, 200,
              Json{{"step", *authenticator.store().onboardingStep(claims.userId, claims.organizationId)}});
 }
 
-void firstCustomer(Authenticator& authenticator, const httplib::Request& request, httplib::Response& response) {
+void firstCustomer(Authenticator& authenticator, const httplib::Request& request,
+                   httplib::Response& response) {
     const AccessClaims claims = authenticateRequest(request, authenticator);
     const nlohmann::json body = objectBody(request);
     const std::string companyName = requiredString(body, "companyName");
@@ -114,8 +124,8 @@ void firstCustomer(Authenticator& authenticator, const httplib::Request& request
     write.organizationId = claims.organizationId;
     write.entityType = "customer";
     write.id = randomUuid();
-    write.payload = Json{{"id", write.id}, {"name", companyName}, {"contactPersonName", contactPersonName},
-                         {"email", email}};
+    write.payload = Json{
+        {"id", write.id}, {"name", companyName}, {"contactPersonName", contactPersonName}, {"email", email}};
     write.changedAt = now;
     const StoredRecord stored = authenticator.storage().putRecord(write);
     sendJson(response, 200, Json{{"customerId", stored.id}});
@@ -128,19 +138,20 @@ void webSession(Authenticator& authenticator, const httplib::Request& request, h
     requireMembership(claims, authenticator.storage());
     const std::string host = request.get_header_value("Host");
     const std::string url = "http://" + (host.empty() ? std::string("127.0.0.1") : host) + next +
-                            (next.find('?') == std::string::npos ? "?" : "&") +
-                            "session=" + randomToken(24);
+                            (next.find('?') == std::string::npos ? "?" : "&") + "session=" + randomToken(24);
     sendJson(response, 200, Json{{"url", url}});
 }
 
 }  // namespace
 
 void addOnboardingRoutes(httplib::Server& server, Authenticator& authenticator) {
-    const auto route = [&authenticator](void (*handler)(Authenticator&, const httplib::Request&, httplib::Response&)) {
-        return guarded([&authenticator, handler](const httplib::Request& request, httplib::Response& response) {
-            handler(authenticator, request, response);
-        });
-    };
+    const auto route =
+        [&authenticator](void (*handler)(Authenticator&, const httplib::Request&, httplib::Response&)) {
+            return guarded(
+                [&authenticator, handler](const httplib::Request& request, httplib::Response& response) {
+                    handler(authenticator, request, response);
+                });
+        };
     server.Post("/api/auth/sign-in/magic-link", route(magicLink));
     server.Post("/api/native/onboarding/create-org", route(createOrganization));
     server.Post("/api/native/onboarding/step", route(onboardingStep));
