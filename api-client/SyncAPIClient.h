@@ -10,6 +10,7 @@
 #include "api-client/HttpSession.h"
 #include "api-client/TokenRefreshCoordinator.h"
 #include "api-client/TokenStore.h"
+#include "sync/SyncTransport.h"
 
 namespace zelvorin {
 
@@ -21,7 +22,11 @@ using QueryItems = std::vector<std::pair<std::string, std::string>>;
 // refresh (shared with every other request that got 401 meanwhile) and one retry with the new
 // token; whatever the retry gets is final, even another 401. A refresh the service refuses clears
 // the stored tokens.
-class SyncAPIClient {
+//
+// As the sync engine's transport, a 429 from push or pull becomes SyncRateLimitedError, and a pull
+// refused with 403 on a cursor is repeated once without it (the cursor belongs to another
+// organisation, so the device syncs again from the start).
+class SyncAPIClient : public SyncTransport {
 public:
     SyncAPIClient(std::string baseURL, std::shared_ptr<TokenStore> tokenStore, std::string deviceId,
                   std::shared_ptr<HttpSession> session = nullptr);
@@ -37,6 +42,10 @@ public:
     nlohmann::json action(const std::string& method, const std::string& path,
                           const nlohmann::ordered_json& body, bool decode = true);
 
+    PushResponse push(const PushRequest& request) override;
+    PullResponse pull(const std::optional<std::string>& cursor, int limit,
+                      std::span<const SyncEntityType> entityTypes) override;
+
     // The unauthenticated sign-in calls. Both save the new pair before returning it.
     TokenPair redeem(const std::string& code);
     TokenPair refreshTokens();
@@ -50,6 +59,9 @@ public:
     static bool isAuthorizedPath(const std::string& path);
 
 private:
+    PullResponse pullOnce(const std::optional<std::string>& cursor, int limit,
+                          std::span<const SyncEntityType> entityTypes);
+
     HttpRequest jsonRequest(const std::string& method, const std::string& path,
                             const std::string& body) const;
     // The access token attached, if any.

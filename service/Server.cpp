@@ -8,6 +8,7 @@
 #include "service/Storage.h"
 #include "service/auth/AuthRoutes.h"
 #include "service/auth/Authenticator.h"
+#include "service/sync/SyncRoutes.h"
 
 namespace zelvorin::service {
 
@@ -34,9 +35,10 @@ Server::Server(Storage& storage, std::int64_t accessTokenLifetime)
         return httplib::Server::HandlerResponse::Handled;
     };
     http_->set_error_handler(fillErrorBody);
-    http_->set_pre_routing_handler([this](const httplib::Request& request, httplib::Response&) {
+    http_->set_pre_routing_handler([this](const httplib::Request& request, httplib::Response& response) {
         requestLog_.record(request.path);
-        return httplib::Server::HandlerResponse::Unhandled;
+        return faults_.intercept(request, response) ? httplib::Server::HandlerResponse::Handled
+                                                    : httplib::Server::HandlerResponse::Unhandled;
     });
     addRoutes();
 }
@@ -50,6 +52,8 @@ void Server::addRoutes() {
     addAdminRoutes(*http_, storage_);
     addRequestLogRoutes(*http_, requestLog_);
     addAuthRoutes(*http_, *authenticator_);
+    addFaultRoutes(*http_, faults_);
+    addSyncRoutes(*http_, *authenticator_);
 }
 
 int Server::bind(int port) {

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "service/FaultSwitches.h"
 #include "service/RequestLog.h"
 
 namespace httplib {
@@ -34,6 +35,7 @@ public:
     // Checks the access tokens of authorised routes (see service/auth/RequestAuthentication.h).
     Authenticator& authenticator() { return *authenticator_; }
     RequestLog& requestLog() { return requestLog_; }
+    FaultSwitches& faults() { return faults_; }
 
 private:
     void addRoutes();
@@ -41,6 +43,7 @@ private:
     Storage& storage_;
     std::unique_ptr<Authenticator> authenticator_;
     RequestLog requestLog_;
+    FaultSwitches faults_;
     std::unique_ptr<httplib::Server> http_;
 };
 

@@ -1,5 +1,6 @@
 #include "service/Storage.h"
 
+#include <algorithm>
 #include <system_error>
 
 #include "domain/Timestamps.h"
@@ -255,6 +256,53 @@ std::vector<StoredRecord> Storage::records(const std::string& organizationId,
     while (rows.step())
         result.push_back(readRecord(rows));
     return result;
+}
+
+std::vector<PulledRecord> Storage::changesAfter(const std::string& organizationId, std::int64_t afterSequence,
+                                                int limit,
+                                                const std::vector<std::string>& entityTypes) const {
+    std::lock_guard lock(mutex_);
+    nlohmann::json types = entityTypes;
+    SqliteStatement rows = database_->connection.prepare(
+        "SELECT r.entity_type, r.id, c.operation, r.revision, r.last_sequence, r.changed_at, r.payload "
+        "FROM record r JOIN change_log c ON c.sequence = r.last_sequence "
+        "WHERE r.organization_id = ?1 AND r.last_sequence > ?2 "
+        "AND (?3 IS NULL OR r.entity_type IN (SELECT value FROM json_each(?3))) "
+        "ORDER BY r.last_sequence LIMIT ?4");
+    rows.bind(1, organizationId)
+        .bind(2, afterSequence)
+        .bind(3, entityTypes.empty() ? std::optional<std::string>() : std::optional(types.dump()))
+        .bind(4, std::int64_t{limit});
+    std::vector<PulledRecord> result;
+    result.reserve(static_cast<std::size_t>(std::max(limit, 0)));
+    while (rows.step()) {
+        result.push_back({rows.text(0), rows.text(1), rows.text(2), rows.integer(3), rows.integer(4),
+                          rows.text(5), rows.text(6)});
+    }
+    return result;
+}
+
+std::optional<PushReceipt> Storage::pushReceipt(const std::string& organizationId,
+                                                const std::string& idempotencyKey) const {
+    std::lock_guard lock(mutex_);
+    SqliteStatement row = database_->connection.prepare(
+        "SELECT list, item FROM push_receipt WHERE organization_id = ? AND idempotency_key = ?");
+    row.bind(1, organizationId).bind(2, idempotencyKey);
+    if (!row.step()) return std::nullopt;
+    return PushReceipt{row.text(0), nlohmann::ordered_json::parse(row.text(1))};
+}
+
+void Storage::savePushReceipt(const std::string& organizationId, const std::string& idempotencyKey,
+                              const PushReceipt& receipt) {
+    std::lock_guard lock(mutex_);
+    database_->connection
+        .prepare(
+            "INSERT INTO push_receipt (organization_id, idempotency_key, list, item) VALUES (?, ?, ?, ?)")
+        .bind(1, organizationId)
+        .bind(2, idempotencyKey)
+        .bind(3, receipt.list)
+        .bind(4, receipt.item.dump())
+        .step();
 }
 
 std::int64_t Storage::lastSequence() const {

@@ -59,6 +59,25 @@ struct StoredRecord {
     nlohmann::ordered_json payload;
 };
 
+// A record as a pull sends it: the operation of its last change and its payload as stored text.
+struct PulledRecord {
+    std::string entityType;
+    std::string id;
+    std::string operation;
+    std::int64_t revision = 0;
+    std::int64_t sequence = 0;
+    std::string changedAt;
+    std::string payloadText;
+};
+
+// The answer once given to a pushed change, kept under its idempotency key so that a change pushed
+// again gets the same answer without being applied twice. `list` is "accepted", "conflicts" or
+// "errors"; `item` is the list's item as it was sent.
+struct PushReceipt {
+    std::string list;
+    nlohmann::ordered_json item;
+};
+
 // The service's own database, `service.sqlite` in the data directory (WAL).
 //
 // Every organisation has a generic record store keyed by (organisation, entity type, id) and an
@@ -109,6 +128,16 @@ public:
     // In change order; all entity types when `entityType` is absent. Tombstones are included.
     std::vector<StoredRecord> records(const std::string& organizationId,
                                       const std::optional<std::string>& entityType) const;
+    // Up to `limit` records of the organisation whose last change is past `afterSequence`, in
+    // sequence order, of the given entity types only when `entityTypes` is not empty.
+    std::vector<PulledRecord> changesAfter(const std::string& organizationId, std::int64_t afterSequence,
+                                           int limit, const std::vector<std::string>& entityTypes) const;
+
+    std::optional<PushReceipt> pushReceipt(const std::string& organizationId,
+                                           const std::string& idempotencyKey) const;
+    void savePushReceipt(const std::string& organizationId, const std::string& idempotencyKey,
+                         const PushReceipt& receipt);
+
     // The sequence of the newest change of any organisation; 0 before the first write.
     std::int64_t lastSequence() const;
 

@@ -62,7 +62,19 @@ CREATE TABLE record (
 CREATE INDEX idx_record_org_sequence ON record(organization_id, last_sequence);
 )sql";
 
-constexpr std::array<Migration, 1> kMigrations{{{"v1_service_foundation", kFoundation}}};
+// The first answer to each pushed change, so that a retried push is answered without applying twice.
+constexpr std::string_view kPushReceipts = R"sql(
+CREATE TABLE push_receipt (
+  organization_id TEXT NOT NULL REFERENCES organization(id),
+  idempotency_key TEXT NOT NULL,
+  list TEXT NOT NULL CHECK (list IN ('accepted', 'conflicts', 'errors')),
+  item TEXT NOT NULL,
+  PRIMARY KEY (organization_id, idempotency_key)
+);
+)sql";
+
+constexpr std::array<Migration, 2> kMigrations{
+    {{"v1_service_foundation", kFoundation}, {"v2_push_receipts", kPushReceipts}}};
 
 bool isApplied(const SqliteConnection& connection, std::string_view identifier) {
     SqliteStatement query = connection.prepare("SELECT 1 FROM service_migrations WHERE identifier = ?");

@@ -1,0 +1,109 @@
+#include "service/FaultSwitches.h"
+
+#include <thread>
+
+#include <httplib.h>
+#include <nlohmann/json.hpp>
+
+#include "service/JsonResponses.h"
+#include "service/ServiceError.h"
+
+namespace zelvorin::service {
+
+namespace {
+
+constexpr std::size_t kDroppedBodyLength = 4096;
+
+Fault parseFault(const std::string& text) {
+    const nlohmann::json body = nlohmann::json::parse(text, nullptr, false);
+    if (!body.is_object() || !body.contains("path") || !body["path"].is_string()) {
+        throw ServiceError(400, "Een storing heeft een \"path\" nodig.");
+    }
+    Fault fault;
+    fault.path = body["path"].get<std::string>();
+    if (body.contains("count")) {
+        if (!body["count"].is_number_integer() || body["count"].get<int>() < 1) {
+            throw ServiceError(400, "\"count\" moet een positief geheel getal zijn.");
+        }
+        fault.count = body["count"].get<int>();
+    }
+    if (body.value("drop", false)) {
+        fault.kind = Fault::Kind::drop;
+    } else if (body.contains("delayMs")) {
+        if (!body["delayMs"].is_number_integer()) throw ServiceError(400, "\"delayMs\" moet een geheel getal zijn.");
+        fault.kind = Fault::Kind::delay;
+        fault.delay = std::chrono::milliseconds(body["delayMs"].get<int>());
+    } else if (body.contains("status") && body["status"].is_number_integer()) {
+        fault.status = body["status"].get<int>();
+        if (fault.status < 400 || fault.status > 599) throw ServiceError(400, "\"status\" moet 400 tot 599 zijn.");
+    } else {
+        throw ServiceError(400, "Een storing heeft \"status\", \"delayMs\" of \"drop\" nodig.");
+    }
+    if (body.contains("retryAfter")) {
+        const nlohmann::json& value = body["retryAfter"];
+        fault.retryAfter = value.is_string() ? value.get<std::string>() : value.dump();
+    }
+    return fault;
+}
+
+}  // namespace
+
+void FaultSwitches::add(Fault fault) {
+    std::lock_guard lock(mutex_);
+    faults_.push_back(std::move(fault));
+}
+
+void FaultSwitches::clear() {
+    std::lock_guard lock(mutex_);
+    faults_.clear();
+}
+
+std::optional<Fault> FaultSwitches::take(const std::string& path) {
+    std::lock_guard lock(mutex_);
+    for (auto it = faults_.begin(); it != faults_.end(); ++it) {
+        if (it->path != path) continue;
+        Fault fault = *it;
+        if (--it->count == 0) faults_.erase(it);
+        return fault;
+    }
+    return std::nullopt;
+}
+
+bool FaultSwitches::intercept(const httplib::Request& request, httplib::Response& response) {
+    const std::optional<Fault> fault = take(request.path);
+    if (!fault) return false;
+    switch (fault->kind) {
+    case Fault::Kind::delay:
+        std::this_thread::sleep_for(fault->delay);
+        return false;
+    case Fault::Kind::drop:
+        // Promise a body and stop after a few bytes: the client sees the connection break mid-body.
+        response.status = 200;
+        response.set_content_provider(
+            kDroppedBodyLength, "application/json",
+            [](std::size_t offset, std::size_t, httplib::DataSink& sink) {
+                if (offset > 0) return false;
+                sink.write("{\"changes\":[", 12);
+                return true;
+            });
+        return true;
+    case Fault::Kind::status:
+        if (fault->retryAfter) response.set_header("Retry-After", *fault->retryAfter);
+        sendError(response, fault->status, defaultErrorMessage(fault->status));
+        return true;
+    }
+    return false;
+}
+
+void addFaultRoutes(httplib::Server& server, FaultSwitches& faults) {
+    server.Post("/admin/faults", guarded([&faults](const httplib::Request& request, httplib::Response& response) {
+                    faults.add(parseFault(request.body));
+                    sendJson(response, 201, {{"status", "ok"}});
+                }));
+    server.Delete("/admin/faults", guarded([&faults](const httplib::Request&, httplib::Response& response) {
+                      faults.clear();
+                      sendJson(response, 200, {{"status", "ok"}});
+                  }));
+}
+
+}  // namespace zelvorin::service

@@ -1,0 +1,52 @@
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace httplib {
+class Server;
+struct Request;
+struct Response;
+}  // namespace httplib
+
+namespace zelvorin::service {
+
+// Faults that tests switch on through the admin routes, so a client meets the service's bad days
+// for real: the next `count` requests of a path answered with a status (429 with or without
+// Retry-After, 500, ...), answered only after a delay, or cut off in the middle of the body.
+struct Fault {
+    enum class Kind { status, delay, drop };
+
+    std::string path;  // exact request path, e.g. "/api/sync/pull"
+    int count = 1;
+    Kind kind = Kind::status;
+    int status = 500;
+    std::optional<std::string> retryAfter;  // sent as given, so tests can send nonsense too
+    std::chrono::milliseconds delay{0};
+};
+
+class FaultSwitches {
+public:
+    void add(Fault fault);
+    void clear();
+
+    // Called before routing. True when the fault answered the request itself (status, drop);
+    // a delay sleeps here and lets routing go on.
+    bool intercept(const httplib::Request& request, httplib::Response& response);
+
+private:
+    std::optional<Fault> take(const std::string& path);
+
+    std::mutex mutex_;
+    std::vector<Fault> faults_;
+};
+
+// POST /admin/faults {"path", "count", "status" | "delayMs" | "drop": true, "retryAfter"} adds one;
+// DELETE /admin/faults clears them all.
+void addFaultRoutes(httplib::Server& server, FaultSwitches& faults);
+
+}  // namespace zelvorin::service

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "domain/TimePoint.h"
+
+namespace zelvorin::service {
+
+class Storage;
+
+struct PullQuery {
+    std::string organizationId;
+    std::optional<std::string> cursor;     // as the device sent it
+    int limit = 500;
+    std::vector<std::string> entityTypes;  // all when empty
+};
+
+// The PullResponse body for one page, as text: payloads go out as the service stored them, so a
+// page of 500 records is one string assembly instead of 500 parse-and-print round trips.
+// Throws ServiceError 400 for a cursor that is no cursor of this service and 403 for a cursor of
+// another organisation.
+std::string pullPage(const Storage& storage, const PullQuery& query, TimePoint now);
+
+}  // namespace zelvorin::service

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <string>
+
+#include <nlohmann/json.hpp>
+
+#include "domain/TimePoint.h"
+#include "sync/PushRequest.h"
+
+namespace zelvorin::service {
+
+class Storage;
+
+// Applies one pushed batch to the organisation's records in one transaction and returns the
+// PushResponse body: every change lands in exactly one of "accepted", "conflicts" or "errors".
+//
+//   create  a new record (or one that was deleted); the complete payload must fit its entity.
+//           An id that exists already is a conflict.
+//   update  the pushed members are laid over the stored payload and the result must fit.
+//   delete  tombstones the record; deleting a tombstone again is accepted as it stands.
+// An update or delete whose baseServerRevision is not the record's revision is a conflict: the
+// record moved on since the device last saw it. An update or delete of an unknown record is an
+// error. A change whose idempotency key was answered before gets that answer again, unapplied.
+nlohmann::ordered_json applyPush(Storage& storage, const std::string& organizationId, const PushRequest& request,
+                                 TimePoint now);
+
+}  // namespace zelvorin::service
