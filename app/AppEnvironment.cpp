@@ -1,6 +1,8 @@
 #include "app/AppEnvironment.h"
 
+#include "domain/Clock.h"
 #include "domain/Uuid.h"
+#include "persistence/sync/GRDBSyncStore.h"
 
 namespace zelvorin {
 
@@ -13,6 +15,34 @@ AppEnvironment::AppEnvironment(BaseUrl baseUrl, AppPaths paths, Diagnostic diagn
       defaults_(paths_.defaultsFile, diagnostic_),
       deviceId_(readOrCreateDeviceId(defaults_)),
       opened_(openDefaultDatabase(paths_.applicationSupport, diagnostic_)) {}
+
+SyncDisplayStatus AppEnvironment::syncStatus() const {
+    std::lock_guard lock(syncStatusMutex_);
+    return syncStatus_;
+}
+
+SyncEngine& AppEnvironment::syncEngine(std::shared_ptr<SyncTransport> transport) {
+    if (syncEngine_) return *syncEngine_;
+    auto clock = std::make_shared<SystemClock>();
+    syncEngine_ = std::make_unique<SyncEngine>(
+        deviceId_, std::make_shared<GRDBSyncStore>(opened_.database, clock), std::move(transport),
+        std::vector<SyncEntityType>(kAllSyncEntityTypes.begin(), kAllSyncEntityTypes.end()), clock);
+    syncEngine_->setStatusListener([this](const SyncEngineStatus& status) {
+        std::function<void(const SyncEngineStatus&)> observer;
+        {
+            std::lock_guard lock(syncStatusMutex_);
+            syncStatus_ = displayStatus(status);
+            observer = syncStatusObserver_;
+        }
+        if (observer) observer(status);
+    });
+    return *syncEngine_;
+}
+
+void AppEnvironment::setSyncStatusObserver(std::function<void(const SyncEngineStatus&)> observer) {
+    std::lock_guard lock(syncStatusMutex_);
+    syncStatusObserver_ = std::move(observer);
+}
 
 std::string AppEnvironment::readOrCreateDeviceId(UserDefaults& defaults) {
     if (auto stored = defaults.string(kDeviceIdKey); stored && !stored->empty()) return *stored;

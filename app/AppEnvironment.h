@@ -2,6 +2,7 @@
 
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,8 @@
 #include "app/SyncDisplayStatus.h"
 #include "app/UserDefaults.h"
 #include "persistence/DatabaseLocation.h"
+#include "sync/SyncEngine.h"
+#include "sync/SyncTransport.h"
 
 namespace zelvorin {
 
@@ -39,7 +42,15 @@ public:
     bool databaseInMemory() const { return opened_.inMemory; }
 
     SessionState sessionState() const { return sessionState_; }
-    const SyncDisplayStatus& syncStatus() const { return syncStatus_; }
+    // The sync chip: follows the engine's status once the engine exists.
+    SyncDisplayStatus syncStatus() const;
+
+    // The sync engine of this device: its database as the store, `transport` (the API client) as
+    // the other end, every kind of record. Built on the first call; later calls return the same
+    // engine and ignore their argument.
+    SyncEngine& syncEngine(std::shared_ptr<SyncTransport> transport);
+    // Called after the chip changed, on the engine's thread (the CLI prints it, the window redraws).
+    void setSyncStatusObserver(std::function<void(const SyncEngineStatus&)> observer);
 
 private:
     static std::string readOrCreateDeviceId(UserDefaults& defaults);
@@ -47,11 +58,14 @@ private:
     BaseUrl baseUrl_;
     AppPaths paths_;
     Diagnostic diagnostic_;
+    mutable std::mutex syncStatusMutex_;  // the engine reports from its cycle's thread
     SyncDisplayStatus syncStatus_;
+    std::function<void(const SyncEngineStatus&)> syncStatusObserver_;
     SessionState sessionState_ = SessionState::signedOut;
     UserDefaults defaults_;
     std::string deviceId_;
     OpenedDatabase opened_;
+    std::unique_ptr<SyncEngine> syncEngine_;
 };
 
 }  // namespace zelvorin

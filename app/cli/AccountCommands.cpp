@@ -17,14 +17,6 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-TokenPair requireSignedIn(CliContext& context) {
-    const std::optional<TokenPair> pair = context.tokenStore()->load();
-    if (!pair)
-        throw CliError(CliError::Kind::configuration,
-                       "Niet aangemeld. Meld je aan met 'zelvorin-cli login'.");
-    return *pair;
-}
-
 // The claims of the stored access token, read without checking: the service checks them.
 nlohmann::json tokenClaims(const std::string& accessToken) {
     const std::size_t first = accessToken.find('.');
@@ -79,11 +71,11 @@ void logout(CliContext& context) {
 }
 
 void whoami(CliContext& context) {
-    requireSignedIn(context);
+    context.requireSignedIn();
     AccountAPI account(context.apiClient());
     const std::vector<OrgMembership> memberships = account.memberships();
     // Read after the call: a refresh on the way may have replaced the pair.
-    const nlohmann::json claims = tokenClaims(requireSignedIn(context).accessToken);
+    const nlohmann::json claims = tokenClaims(context.requireSignedIn().accessToken);
     std::optional<OrgMembership> current;
     for (const OrgMembership& membership : memberships) {
         if (membership.isCurrent) current = membership;
@@ -105,7 +97,7 @@ void whoami(CliContext& context) {
 }
 
 void organisations(CliContext& context) {
-    requireSignedIn(context);
+    context.requireSignedIn();
     const std::vector<OrgMembership> memberships = AccountAPI(context.apiClient()).memberships();
     if (context.json) {
         Json list = Json::array();
@@ -125,7 +117,7 @@ void organisations(CliContext& context) {
 }
 
 void switchOrganisation(CliContext& context, const std::string& organizationId) {
-    requireSignedIn(context);
+    context.requireSignedIn();
     AccountAPI account(context.apiClient());
     bool known = false;
     for (const OrgMembership& membership : account.memberships())

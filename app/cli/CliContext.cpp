@@ -48,4 +48,12 @@ SyncAPIClient CliContext::apiClient() {
                          httpSession());
 }
 
+TokenPair CliContext::requireSignedIn() {
+    const std::optional<TokenPair> pair = tokenStore()->load();
+    if (!pair)
+        throw CliError(CliError::Kind::configuration,
+                       "Niet aangemeld. Meld je aan met 'zelvorin-cli login'.");
+    return *pair;
+}
+
 }  // namespace zelvorin::cli

@@ -25,6 +25,8 @@ public:
     std::shared_ptr<TokenStore> tokenStore();
     std::shared_ptr<HttpSession> httpSession();
     SyncAPIClient apiClient();
+    // The stored pair; a configuration error telling how to sign in when there is none.
+    TokenPair requireSignedIn();
 
     bool json = false;  // --json: machine-readable output
 

@@ -10,5 +10,7 @@ namespace zelvorin::cli {
 void addStatusCommand(CLI::App& app, CliContext& context);
 // login, logout, whoami, orgs, switch-org
 void addAccountCommands(CLI::App& app, CliContext& context);
+// sync [--watch]
+void addSyncCommand(CLI::App& app, CliContext& context);
 
 }  // namespace zelvorin::cli

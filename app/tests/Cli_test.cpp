@@ -122,4 +122,29 @@ TEST(CliIntegrationTest, SwitchOrgMovesToTheSecondOrganisation) {
     EXPECT_EQ(nlohmann::json::parse(runCli(environment, "whoami --json", err).out)["organizationId"], other);
 }
 
+TEST(CliIntegrationTest, SyncRunsOneCycleAndSaysHowItEnded) {
+    zelvorin::testing::ServiceProcess::Options options;
+    options.seedDemo = true;
+    options.seedDate = "2026-03-16";
+    zelvorin::testing::ServiceProcess service(options);
+    zelvorin::testing::TempDir root;
+    const std::string environment =
+        "ZELVORIN_DATA_DIR=" + root.path().string() + " ZELVORIN_BASE_URL=" + service.baseUrl();
+    const std::filesystem::path err = root / "err.txt";
+
+    EXPECT_EQ(runCli(environment, "sync", err).exitCode, 3);  // not signed in
+    ASSERT_EQ(runCli(environment, "login --auto", err).exitCode, 0);
+    const CliRun first = runCli(environment, "sync --json", err);
+    ASSERT_EQ(first.exitCode, 0) << zelvorin::testing::readFile(err);
+    const nlohmann::json status = nlohmann::json::parse(first.out);
+    EXPECT_EQ(status["status"], "idle");
+    EXPECT_EQ(status["pendingChanges"], 0);
+    EXPECT_EQ(status["conflicts"], 0);
+
+    service.stop();
+    const CliRun offline = runCli(environment, "sync --json", err);
+    EXPECT_EQ(offline.exitCode, 6);
+    EXPECT_EQ(nlohmann::json::parse(offline.out)["status"], "offline");
+}
+
 }  // namespace

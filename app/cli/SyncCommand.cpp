@@ -1,0 +1,113 @@
+#include <pthread.h>
+
+#include <csignal>
+#include <memory>
+#include <ostream>
+
+#include <nlohmann/json.hpp>
+
+#include "app/NetlinkPathMonitor.h"
+#include "app/cli/CliError.h"
+#include "app/cli/Commands.h"
+#include "domain/Clock.h"
+#include "persistence/sync/GRDBSyncStore.h"
+#include "sync/SyncScheduler.h"
+
+namespace zelvorin::cli {
+
+namespace {
+
+// Exit codes of a cycle that ended without syncing: the same as the CLI's other failures.
+int exitCode(const SyncEngineStatus& status) {
+    switch (status.statusCase()) {
+        case SyncEngineStatus::Case::offline:
+            return static_cast<int>(CliError::Kind::network);
+        case SyncEngineStatus::Case::failed:
+            return static_cast<int>(CliError::Kind::failed);
+        default:
+            return 0;
+    }
+}
+
+void printStatus(CliContext& context, const SyncEngineStatus& status) {
+    AppEnvironment& environment = context.environment();
+    GRDBSyncStore counts(environment.database(), std::make_shared<SystemClock>());
+    const std::int64_t pending = counts.pendingChangeCount();
+    const std::int64_t conflicts = counts.conflictCount();
+    const std::string text = describe(displayStatus(status));
+    if (context.json) {
+        nlohmann::ordered_json body{{"status", std::string(caseName(status.statusCase()))},
+                                    {"description", text},
+                                    {"pendingChanges", pending},
+                                    {"conflicts", conflicts}};
+        context.out() << body.dump() << std::endl;
+        return;
+    }
+    context.out() << "Sync: " << text << " — " << pending << " wachtende wijziging(en), " << conflicts
+                  << " conflict(en)" << std::endl;
+}
+
+// What the scheduler may ask of the command line: a cycle, and whether the device is signed in.
+// The CLI has no queued server actions, uploads or shared files of its own to hand over.
+class CommandLineSyncHost final : public SyncSchedulerHost {
+public:
+    CommandLineSyncHost(CliContext& context, SyncEngine& engine) : context_(context), engine_(engine) {}
+
+    bool isSignedIn() override { return context_.tokenStore()->load().has_value(); }
+    void replayQueuedActions() override {}
+    void drainPendingUploads() override {}
+    void importSharedFiles() override {}
+    void runSync(SyncTrigger trigger, std::stop_token stop) override { engine_.sync(trigger, stop); }
+
+private:
+    CliContext& context_;
+    SyncEngine& engine_;
+};
+
+// Runs the scheduler, printing every status change, until SIGINT or SIGTERM.
+void watch(CliContext& context, SyncEngine& engine) {
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGINT);
+    sigaddset(&signals, SIGTERM);
+    // Blocked before any thread starts, so every thread inherits the mask and the signal waits
+    // for sigwait below instead of killing the process mid-transaction.
+    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+    context.environment().setSyncStatusObserver(
+        [&context](const SyncEngineStatus& status) { printStatus(context, status); });
+
+    CommandLineSyncHost host(context, engine);
+    SyncScheduler scheduler(std::make_unique<NetlinkPathMonitor>());
+    std::jthread launch([&engine](std::stop_token stop) { engine.sync(SyncTrigger::appLaunch, stop); });
+    scheduler.start(host);
+    int received = 0;
+    sigwait(&signals, &received);
+    launch.request_stop();
+    scheduler.stop();
+    launch.join();
+    context.environment().setSyncStatusObserver({});
+}
+
+void runSync(CliContext& context, bool keepWatching) {
+    context.requireSignedIn();
+    SyncEngine& engine = context.environment().syncEngine(std::make_shared<SyncAPIClient>(context.apiClient()));
+    if (keepWatching) {
+        watch(context, engine);
+        return;
+    }
+    engine.sync(SyncTrigger::manual);
+    const SyncEngineStatus status = engine.status();
+    printStatus(context, status);
+    if (const int code = exitCode(status); code != 0) throw CLI::RuntimeError(code);
+}
+
+}  // namespace
+
+void addSyncCommand(CLI::App& app, CliContext& context) {
+    auto* command = app.add_subcommand("sync", "Synchroniseer met de dienst: wijzigingen versturen en ophalen");
+    auto keepWatching = std::make_shared<bool>(false);
+    command->add_flag("--watch", *keepWatching, "Blijf synchroniseren en toon elke statuswijziging (Ctrl-C stopt)");
+    command->callback([&context, keepWatching] { runSync(context, *keepWatching); });
+}
+
+}  // namespace zelvorin::cli
