@@ -23,7 +23,8 @@ auto decodeFetched(const HttpResponse& response, Decode decode) {
         if (const auto* limited = std::get_if<APIError::RateLimited>(&error.value())) {
             std::optional<int> seconds;
             if (limited->retryAfterSeconds) {
-                seconds = static_cast<int>(std::clamp<std::int64_t>(*limited->retryAfterSeconds, 0, INT32_MAX));
+                seconds =
+                    static_cast<int>(std::clamp<std::int64_t>(*limited->retryAfterSeconds, 0, INT32_MAX));
             }
             throw SyncRateLimitedError(seconds);
         }
@@ -35,7 +36,8 @@ auto decodeFetched(const HttpResponse& response, Decode decode) {
 
 PushResponse SyncAPIClient::push(const PushRequest& request) {
     HttpRequest http = jsonRequest("POST", std::string(kSyncPushPath), toJson(request).dump());
-    return decodeFetched(sendAuthorized(std::move(http)), [](const std::string& body) { return parsePushResponse(body); });
+    return decodeFetched(sendAuthorized(std::move(http)),
+                         [](const std::string& body) { return parsePushResponse(body); });
 }
 
 PullResponse SyncAPIClient::pull(const std::optional<std::string>& cursor, int limit,
@@ -46,7 +48,8 @@ PullResponse SyncAPIClient::pull(const std::optional<std::string>& cursor, int l
     } catch (const APIError& error) {
         if (!error.is<APIError::Forbidden>()) throw;
         syncLog().error(
-            "Pull 403 op een niet-lege cursor — cursor hoort bij een andere organisatie. Val terug op cursor=nil "
+            "Pull 403 op een niet-lege cursor — cursor hoort bij een andere organisatie. Val terug op "
+            "cursor=nil "
             "(volledige hersync) en probeer één keer opnieuw.");
         return pullOnce(std::nullopt, limit, entityTypes);
     }
@@ -56,7 +59,8 @@ PullResponse SyncAPIClient::pullOnce(const std::optional<std::string>& cursor, i
                                      std::span<const SyncEntityType> entityTypes) {
     HttpRequest http;
     http.url = url(std::string(kSyncPullPath), pullQueryItems(cursor, limit, entityTypes));
-    return decodeFetched(sendAuthorized(std::move(http)), [](const std::string& body) { return parsePullResponse(body); });
+    return decodeFetched(sendAuthorized(std::move(http)),
+                         [](const std::string& body) { return parsePullResponse(body); });
 }
 
 }  // namespace zelvorin

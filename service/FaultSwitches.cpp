@@ -30,12 +30,14 @@ Fault parseFault(const std::string& text) {
     if (body.value("drop", false)) {
         fault.kind = Fault::Kind::drop;
     } else if (body.contains("delayMs")) {
-        if (!body["delayMs"].is_number_integer()) throw ServiceError(400, "\"delayMs\" moet een geheel getal zijn.");
+        if (!body["delayMs"].is_number_integer())
+            throw ServiceError(400, "\"delayMs\" moet een geheel getal zijn.");
         fault.kind = Fault::Kind::delay;
         fault.delay = std::chrono::milliseconds(body["delayMs"].get<int>());
     } else if (body.contains("status") && body["status"].is_number_integer()) {
         fault.status = body["status"].get<int>();
-        if (fault.status < 400 || fault.status > 599) throw ServiceError(400, "\"status\" moet 400 tot 599 zijn.");
+        if (fault.status < 400 || fault.status > 599)
+            throw ServiceError(400, "\"status\" moet 400 tot 599 zijn.");
     } else {
         throw ServiceError(400, "Een storing heeft \"status\", \"delayMs\" of \"drop\" nodig.");
     }
@@ -73,30 +75,30 @@ bool FaultSwitches::intercept(const httplib::Request& request, httplib::Response
     const std::optional<Fault> fault = take(request.path);
     if (!fault) return false;
     switch (fault->kind) {
-    case Fault::Kind::delay:
-        std::this_thread::sleep_for(fault->delay);
-        return false;
-    case Fault::Kind::drop:
-        // Promise a body and stop after a few bytes: the client sees the connection break mid-body.
-        response.status = 200;
-        response.set_content_provider(
-            kDroppedBodyLength, "application/json",
-            [](std::size_t offset, std::size_t, httplib::DataSink& sink) {
-                if (offset > 0) return false;
-                sink.write("{\"changes\":[", 12);
-                return true;
-            });
-        return true;
-    case Fault::Kind::status:
-        if (fault->retryAfter) response.set_header("Retry-After", *fault->retryAfter);
-        sendError(response, fault->status, defaultErrorMessage(fault->status));
-        return true;
+        case Fault::Kind::delay:
+            std::this_thread::sleep_for(fault->delay);
+            return false;
+        case Fault::Kind::drop:
+            // Promise a body and stop after a few bytes: the client sees the connection break mid-body.
+            response.status = 200;
+            response.set_content_provider(kDroppedBodyLength, "application/json",
+                                          [](std::size_t offset, std::size_t, httplib::DataSink& sink) {
+                                              if (offset > 0) return false;
+                                              sink.write("{\"changes\":[", 12);
+                                              return true;
+                                          });
+            return true;
+        case Fault::Kind::status:
+            if (fault->retryAfter) response.set_header("Retry-After", *fault->retryAfter);
+            sendError(response, fault->status, defaultErrorMessage(fault->status));
+            return true;
     }
     return false;
 }
 
 void addFaultRoutes(httplib::Server& server, FaultSwitches& faults) {
-    server.Post("/admin/faults", guarded([&faults](const httplib::Request& request, httplib::Response& response) {
+    server.Post("/admin/faults",
+                guarded([&faults](const httplib::Request& request, httplib::Response& response) {
                     faults.add(parseFault(request.body));
                     sendJson(response, 201, {{"status", "ok"}});
                 }));

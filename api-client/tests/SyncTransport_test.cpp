@@ -52,15 +52,15 @@ protected:
                                   {"revision", 0}});
     }
 
-    PushChange change(SyncOperation operation, const std::string& id, JSONValue payload, const std::string& key,
-                      std::optional<std::int64_t> base = std::nullopt) const {
-        return {SyncEntityType::customer, id, operation, 1, base, std::nullopt, std::move(payload),
+    PushChange change(SyncOperation operation, const std::string& id, JSONValue payload,
+                      const std::string& key, std::optional<std::int64_t> base = std::nullopt) const {
+        return {SyncEntityType::customer,   id, operation, 1, base, std::nullopt, std::move(payload),
                 "2026-03-16T09:00:00.000Z", key};
     }
 
     Json serviceRecord(const std::string& type, const std::string& id) const {
-        const Json records =
-            Json::parse(service.get("/admin/records?org=" + organizationId + "&entityType=" + type).body)["records"];
+        const Json records = Json::parse(
+            service.get("/admin/records?org=" + organizationId + "&entityType=" + type).body)["records"];
         for (const Json& record : records) {
             if (record["id"] == id) return record;
         }
@@ -96,11 +96,12 @@ protected:
 TEST_F(SyncTransportIntegrationTest, EveryPushedChangeLandsInOneListAndARetriedPushIsNotAppliedTwice) {
     JSONValue wrongType = customer("klant-fout", "Fout BV");
     wrongType.asObject()->set("companyName", 42);
-    const PushRequest batch{kDevice,
-                            std::nullopt,
-                            {change(SyncOperation::create, "klant-nieuw", customer("klant-nieuw", "Nieuw BV"), "k1"),
-                             change(SyncOperation::create, "klant-fout", wrongType, "k2"),
-                             change(SyncOperation::update, "bestaat-niet", JSONValue::object({{"city", "Ede"}}), "k3")}};
+    const PushRequest batch{
+        kDevice,
+        std::nullopt,
+        {change(SyncOperation::create, "klant-nieuw", customer("klant-nieuw", "Nieuw BV"), "k1"),
+         change(SyncOperation::create, "klant-fout", wrongType, "k2"),
+         change(SyncOperation::update, "bestaat-niet", JSONValue::object({{"city", "Ede"}}), "k3")}};
     const PushResponse first = client.push(batch);
     ASSERT_EQ(first.accepted.size(), 1U);
     EXPECT_EQ(first.accepted[0], (PushAcceptedItem{SyncEntityType::customer, "klant-nieuw", 1}));
@@ -130,7 +131,9 @@ TEST_F(SyncTransportIntegrationTest, EveryPushedChangeLandsInOneListAndARetriedP
     EXPECT_EQ(serviceRecord("customer", "klant-nieuw")["revision"], 2);
 
     const PushResponse removed =
-        client.push({kDevice, std::nullopt, {change(SyncOperation::remove, "klant-nieuw", JSONValue::object(), "k6", 2)}});
+        client.push({kDevice,
+                     std::nullopt,
+                     {change(SyncOperation::remove, "klant-nieuw", JSONValue::object(), "k6", 2)}});
     ASSERT_EQ(removed.accepted.size(), 1U);
     EXPECT_TRUE(serviceRecord("customer", "klant-nieuw")["deleted"].get<bool>());
 }
@@ -254,8 +257,9 @@ TEST_F(SyncTransportIntegrationTest, OversizedAndMalformedPushesAreRefusedAndNot
     EXPECT_EQ(answer.status, 413);
     EXPECT_TRUE(Json::parse(answer.body).contains("error"));
 
-    for (const char* body : {R"({"changes":[]})", R"({"deviceId":"apparaat-sync","changes":[{"entityType":"factuur"}]})",
-                             R"({"deviceId":"apparaat-sync","changes":{}})", "geen json"}) {
+    for (const char* body :
+         {R"({"changes":[]})", R"({"deviceId":"apparaat-sync","changes":[{"entityType":"factuur"}]})",
+          R"({"deviceId":"apparaat-sync","changes":{}})", "geen json"}) {
         answer = service.post("/api/sync/push", body, bearer);
         EXPECT_EQ(answer.status, 400) << body;
         EXPECT_TRUE(Json::parse(answer.body)["error"].is_string()) << body;

@@ -12,7 +12,7 @@ class Storage;
 
 struct PullQuery {
     std::string organizationId;
-    std::optional<std::string> cursor;     // as the device sent it
+    std::optional<std::string> cursor;  // as the device sent it
     int limit = 500;
     std::vector<std::string> entityTypes;  // all when empty
 };

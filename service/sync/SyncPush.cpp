@@ -20,7 +20,8 @@ Outcome accepted(const PushChange& change, std::int64_t revision) {
 }
 
 Outcome conflict(const PushChange& change, std::int64_t revision, std::string message) {
-    return {{"conflicts", toJson(PushConflictItem{change.entityType, change.entityId, revision, std::move(message)})}};
+    return {{"conflicts",
+             toJson(PushConflictItem{change.entityType, change.entityId, revision, std::move(message)})}};
 }
 
 Outcome error(const PushChange& change, std::string message) {
@@ -42,13 +43,15 @@ public:
         if (!existing) return error(change, "Onbekend record: de server kent dit record niet.");
         if (change.baseServerRevision && *change.baseServerRevision != existing->revision) {
             return conflict(change, existing->revision,
-                            "Het record is op de server gewijzigd (revisie " + std::to_string(existing->revision) +
+                            "Het record is op de server gewijzigd (revisie " +
+                                std::to_string(existing->revision) +
                                 "); deze wijziging gaat uit van revisie " +
                                 std::to_string(*change.baseServerRevision) + ".");
         }
         if (change.operation == SyncOperation::remove) {
             if (existing->deleted) return accepted(change, existing->revision);
-            return accepted(change, storage_.deleteRecord(organizationId_, type, change.entityId, now_).revision);
+            return accepted(change,
+                            storage_.deleteRecord(organizationId_, type, change.entityId, now_).revision);
         }
         if (existing->deleted) {
             return conflict(change, existing->revision, "Het record is op de server verwijderd.");
@@ -62,7 +65,8 @@ public:
     }
 
 private:
-    Outcome create(const PushChange& change, const std::string& type, const std::optional<StoredRecord>& existing) {
+    Outcome create(const PushChange& change, const std::string& type,
+                   const std::optional<StoredRecord>& existing) {
         if (existing && !existing->deleted) {
             return conflict(change, existing->revision,
                             "Er bestaat op de server al een record met dit id (revisie " +
@@ -95,8 +99,8 @@ private:
         if (const auto violation = validatePayload(change.entityType, payload)) {
             return error(change, "De payload past niet bij " + type + ": " + violation->message() + ".");
         }
-        RecordWrite record{organizationId_, type, change.entityId, std::move(payload),
-                           now_,            deviceId_, change.idempotencyKey};
+        RecordWrite record{organizationId_,      type, change.entityId, std::move(payload), now_, deviceId_,
+                           change.idempotencyKey};
         return accepted(change, storage_.putRecord(record).revision);
     }
 
@@ -109,8 +113,8 @@ private:
 
 }  // namespace
 
-nlohmann::ordered_json applyPush(Storage& storage, const std::string& organizationId, const PushRequest& request,
-                                 TimePoint now) {
+nlohmann::ordered_json applyPush(Storage& storage, const std::string& organizationId,
+                                 const PushRequest& request, TimePoint now) {
     Json body{{"accepted", Json::array()}, {"conflicts", Json::array()}, {"errors", Json::array()}};
     BatchApplier applier(storage, organizationId, request.deviceId, now);
     storage.transaction([&] {

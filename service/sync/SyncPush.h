@@ -21,7 +21,7 @@ class Storage;
 // An update or delete whose baseServerRevision is not the record's revision is a conflict: the
 // record moved on since the device last saw it. An update or delete of an unknown record is an
 // error. A change whose idempotency key was answered before gets that answer again, unapplied.
-nlohmann::ordered_json applyPush(Storage& storage, const std::string& organizationId, const PushRequest& request,
-                                 TimePoint now);
+nlohmann::ordered_json applyPush(Storage& storage, const std::string& organizationId,
+                                 const PushRequest& request, TimePoint now);
 
 }  // namespace zelvorin::service

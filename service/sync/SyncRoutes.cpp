@@ -27,8 +27,8 @@ int pullLimit(const httplib::Request& request) {
     int limit = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), limit);
     if (error != std::errc() || end != text.data() + text.size() || limit < 1 || limit > kMaxPullLimit) {
-        throw ServiceError(400, "limit moet een geheel getal van 1 tot en met " + std::to_string(kMaxPullLimit) +
-                                    " zijn.");
+        throw ServiceError(
+            400, "limit moet een geheel getal van 1 tot en met " + std::to_string(kMaxPullLimit) + " zijn.");
     }
     return limit;
 }
@@ -58,13 +58,15 @@ void push(Authenticator& authenticator, const httplib::Request& request, httplib
         throw ServiceError(400, std::string("De push kon niet gelezen worden: ") + error.what());
     }
     if (body.changes.size() > kMaxPushChanges) {
-        throw ServiceError(413, "Een push mag hoogstens " + std::to_string(kMaxPushChanges) + " wijzigingen bevatten.");
+        throw ServiceError(
+            413, "Een push mag hoogstens " + std::to_string(kMaxPushChanges) + " wijzigingen bevatten.");
     }
     if (body.deviceId != claims.deviceId) {
         throw ServiceError(403, "Het deviceId van de push hoort niet bij deze sessie.");
     }
-    sendJson(response, 200,
-             applyPush(authenticator.storage(), claims.organizationId, body, std::chrono::system_clock::now()));
+    sendJson(
+        response, 200,
+        applyPush(authenticator.storage(), claims.organizationId, body, std::chrono::system_clock::now()));
 }
 
 void pull(Authenticator& authenticator, const httplib::Request& request, httplib::Response& response) {
