@@ -90,7 +90,8 @@ void watch(CliContext& context, SyncEngine& engine) {
 
 void runSync(CliContext& context, bool keepWatching) {
     context.requireSignedIn();
-    SyncEngine& engine = context.environment().syncEngine(std::make_shared<SyncAPIClient>(context.apiClient()));
+    SyncEngine& engine =
+        context.environment().syncEngine(std::make_shared<SyncAPIClient>(context.apiClient()));
     if (keepWatching) {
         watch(context, engine);
         return;
@@ -104,9 +105,11 @@ void runSync(CliContext& context, bool keepWatching) {
 }  // namespace
 
 void addSyncCommand(CLI::App& app, CliContext& context) {
-    auto* command = app.add_subcommand("sync", "Synchroniseer met de dienst: wijzigingen versturen en ophalen");
+    auto* command =
+        app.add_subcommand("sync", "Synchroniseer met de dienst: wijzigingen versturen en ophalen");
     auto keepWatching = std::make_shared<bool>(false);
-    command->add_flag("--watch", *keepWatching, "Blijf synchroniseren en toon elke statuswijziging (Ctrl-C stopt)");
+    command->add_flag("--watch", *keepWatching,
+                      "Blijf synchroniseren en toon elke statuswijziging (Ctrl-C stopt)");
     command->callback([&context, keepWatching] { runSync(context, *keepWatching); });
 }
 
