@@ -10,5 +10,7 @@ namespace zelvorin::cli {
 void addStatusCommand(CLI::App& app, CliContext& context);
 // login, logout, whoami, orgs, switch-org
 void addAccountCommands(CLI::App& app, CliContext& context);
+// render INVOICE_ID --pdf out.pdf [--png out.png]
+void addRenderCommand(CLI::App& app, CliContext& context);
 
 }  // namespace zelvorin::cli

@@ -12,6 +12,7 @@ int main(int argc, char** argv) {
     app.add_flag("--json", context.json, "Machineleesbare uitvoer (JSON)");
     addStatusCommand(app, context);
     addAccountCommands(app, context);
+    addRenderCommand(app, context);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {

@@ -13,11 +13,20 @@ std::string escaped(const std::string& text) {
     out.reserve(text.size());
     for (const char c : text) {
         switch (c) {
-            case '&': out += "&amp;"; break;
-            case '<': out += "&lt;"; break;
-            case '>': out += "&gt;"; break;
-            case '"': out += "&quot;"; break;
-            default: out += c;
+            case '&':
+                out += "&amp;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            case '"':
+                out += "&quot;";
+                break;
+            default:
+                out += c;
         }
     }
     return out;
@@ -67,9 +76,10 @@ std::string invoiceHtml(const InvoiceContent& content) {
     html += "<br>Factuurdatum " + orEmpty(content.issueDate) + "<br>Vervaldatum " + orEmpty(content.dueDate);
     html += "</div></div>";
 
-    html += "<table class=\"lines\"><thead><tr><th>Omschrijving</th><th class=\"amount\">Aantal</th>"
-            "<th class=\"amount\">Prijs</th><th class=\"amount\">BTW</th><th class=\"amount\">Bedrag</th>"
-            "</tr></thead><tbody>";
+    html +=
+        "<table class=\"lines\"><thead><tr><th>Omschrijving</th><th class=\"amount\">Aantal</th>"
+        "<th class=\"amount\">Prijs</th><th class=\"amount\">BTW</th><th class=\"amount\">Bedrag</th>"
+        "</tr></thead><tbody>";
     std::int64_t subtotal = 0;
     std::map<double, std::int64_t> vatByRate;
     for (const InvoiceLineItem& line : content.lineItems) {
