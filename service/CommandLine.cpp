@@ -39,6 +39,17 @@ std::int64_t parseLifetime(const std::string& text) {
     return seconds;
 }
 
+int parseVolume(const std::string& text) {
+    int records = -1;
+    const char* end = text.data() + text.size();
+    const auto [next, error] = std::from_chars(text.data(), end, records);
+    if (error != std::errc{} || next != end || records < 0 || records > 1'000'000) {
+        throw CommandLineError(
+            "Ongeldige --seed-volume '" + text + "': verwacht 0 tot en met 1000000 records.", 2);
+    }
+    return records;
+}
+
 }  // namespace
 
 ServiceOptions parseCommandLine(const std::vector<std::string>& arguments,
@@ -53,6 +64,10 @@ ServiceOptions parseCommandLine(const std::vector<std::string>& arguments,
     app.add_option("--seed", seed, "Vul een lege opslag met voorbeeldgegevens (alleen 'demo')");
     app.add_option("--seed-date", seedDate,
                    "Peildatum van de voorbeeldgegevens, JJJJ-MM-DD (standaard vandaag, UTC)");
+
+    std::string volume;
+    app.add_option("--seed-volume", volume,
+                   "Zoveel extra records (klanten, contactpersonen, conceptfacturen en regels) in de demo");
 
     std::string lifetime;
     app.add_option("--access-token-lifetime", lifetime,
@@ -77,6 +92,10 @@ ServiceOptions parseCommandLine(const std::vector<std::string>& arguments,
     }
     options.seedDemo = seed == "demo";
     options.seedDate = seedDate.empty() ? today : parseSeedDate(seedDate);
+    if (!volume.empty()) {
+        if (!options.seedDemo) throw CommandLineError("--seed-volume werkt alleen samen met --seed demo.", 2);
+        options.seedVolume = parseVolume(volume);
+    }
     if (!lifetime.empty()) options.accessTokenLifetime = parseLifetime(lifetime);
     return options;
 }

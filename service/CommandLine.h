@@ -15,6 +15,8 @@ struct ServiceOptions {
     bool seedDemo = false;
     // The day the demo data is laid out around; the same day always gives the same records.
     std::chrono::year_month_day seedDate{};
+    // Records added to the demo organisation on top of the demo, for sync at volume.
+    int seedVolume = 0;
     // Seconds an access token is valid; tests shorten it to see expiry.
     std::int64_t accessTokenLifetime = 900;
 };

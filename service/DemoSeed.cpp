@@ -3,6 +3,7 @@
 #include "service/DemoSeedData.h"
 #include "service/SeedContext.h"
 #include "service/SeedParts.h"
+#include "service/SeedVolume.h"
 
 namespace zelvorin::service {
 
@@ -41,14 +42,21 @@ void seedOrganisationContent(SeedContext& context, const std::string& organizati
 
 }  // namespace
 
-bool seedDemo(Storage& storage, std::chrono::year_month_day referenceDate) {
+bool seedDemo(Storage& storage, std::chrono::year_month_day referenceDate, int volume) {
     bool seeded = false;
     storage.transaction([&] {
         if (!storage.isEmpty()) return;
         SeedContext context(storage, referenceDate);
         seedAccounts(storage, context);
-        seedOrganisationContent(context, demoOrganizationId(), seed::demoProfile(), seed::demoCustomers(),
-                                seed::demoInvoices(), true);
+        std::vector<seed::CustomerPlan> customers = seed::demoCustomers();
+        std::vector<seed::InvoicePlan> invoices = seed::demoInvoices();
+        if (volume > 0) {
+            seed::VolumePlans extra = seed::volumePlans(volume, static_cast<int>(customers.size()));
+            customers.insert(customers.end(), extra.customers.begin(), extra.customers.end());
+            invoices.insert(invoices.end(), extra.invoices.begin(), extra.invoices.end());
+        }
+        seedOrganisationContent(context, demoOrganizationId(), seed::demoProfile(), customers, invoices,
+                                true);
         seedOrganisationContent(context, secondOrganizationId(), seed::secondProfile(),
                                 seed::secondCustomers(), seed::secondInvoices(), false);
         seeded = true;

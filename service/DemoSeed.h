@@ -11,8 +11,9 @@ namespace zelvorin::service {
 // a second, smaller organisation, and two users, one of whom belongs to both. All dates are laid
 // out around `referenceDate`; the same reference date always gives byte-identical records. Writes
 // everything in one transaction, and nothing at all when the storage already holds an
-// organisation. Returns whether it seeded.
-bool seedDemo(Storage& storage, std::chrono::year_month_day referenceDate);
+// organisation. `volume` more records (customers, contacts, draft invoices and their lines) are
+// added to the demo organisation for sync at volume. Returns whether it seeded.
+bool seedDemo(Storage& storage, std::chrono::year_month_day referenceDate, int volume = 0);
 
 // The seed's fixed ids: the same on every run and for every reference date.
 std::string demoOrganizationId();

@@ -29,6 +29,8 @@ Fault parseFault(const std::string& text) {
     }
     if (body.value("drop", false)) {
         fault.kind = Fault::Kind::drop;
+    } else if (body.value("hasMore", false)) {
+        fault.kind = Fault::Kind::claimMore;
     } else if (body.contains("delayMs")) {
         if (!body["delayMs"].is_number_integer())
             throw ServiceError(400, "\"delayMs\" moet een geheel getal zijn.");
@@ -39,7 +41,7 @@ Fault parseFault(const std::string& text) {
         if (fault.status < 400 || fault.status > 599)
             throw ServiceError(400, "\"status\" moet 400 tot 599 zijn.");
     } else {
-        throw ServiceError(400, "Een storing heeft \"status\", \"delayMs\" of \"drop\" nodig.");
+        throw ServiceError(400, "Een storing heeft \"status\", \"delayMs\", \"drop\" of \"hasMore\" nodig.");
     }
     if (body.contains("retryAfter")) {
         const nlohmann::json& value = body["retryAfter"];
@@ -60,10 +62,11 @@ void FaultSwitches::clear() {
     faults_.clear();
 }
 
-std::optional<Fault> FaultSwitches::take(const std::string& path) {
+template <class Predicate>
+std::optional<Fault> FaultSwitches::take(const std::string& path, Predicate wanted) {
     std::lock_guard lock(mutex_);
     for (auto it = faults_.begin(); it != faults_.end(); ++it) {
-        if (it->path != path) continue;
+        if (it->path != path || !wanted(it->kind)) continue;
         Fault fault = *it;
         if (--it->count == 0) faults_.erase(it);
         return fault;
@@ -72,9 +75,12 @@ std::optional<Fault> FaultSwitches::take(const std::string& path) {
 }
 
 bool FaultSwitches::intercept(const httplib::Request& request, httplib::Response& response) {
-    const std::optional<Fault> fault = take(request.path);
+    const std::optional<Fault> fault =
+        take(request.path, [](Fault::Kind kind) { return kind != Fault::Kind::claimMore; });
     if (!fault) return false;
     switch (fault->kind) {
+        case Fault::Kind::claimMore:
+            return false;
         case Fault::Kind::delay:
             std::this_thread::sleep_for(fault->delay);
             return false;
@@ -94,6 +100,17 @@ bool FaultSwitches::intercept(const httplib::Request& request, httplib::Response
             return true;
     }
     return false;
+}
+
+void FaultSwitches::rewrite(const httplib::Request& request, httplib::Response& response) {
+    if (response.status != 200) return;
+    const auto claimsMore = [](Fault::Kind kind) { return kind == Fault::Kind::claimMore; };
+    if (!take(request.path, claimsMore)) return;
+    nlohmann::ordered_json body = nlohmann::ordered_json::parse(response.body, nullptr, false);
+    if (!body.is_object()) return;
+    body["hasMore"] = true;
+    response.headers.erase("Content-Type");
+    response.set_content(body.dump(), "application/json");
 }
 
 void addFaultRoutes(httplib::Server& server, FaultSwitches& faults) {

@@ -53,7 +53,7 @@ void Server::addRoutes() {
     addRequestLogRoutes(*http_, requestLog_);
     addAuthRoutes(*http_, *authenticator_);
     addFaultRoutes(*http_, faults_);
-    addSyncRoutes(*http_, *authenticator_);
+    addSyncRoutes(*http_, *authenticator_, faults_);
 }
 
 int Server::bind(int port) {

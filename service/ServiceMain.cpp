@@ -1,4 +1,4 @@
-// zelvorin-service --port N --data DIR [--seed demo] [--seed-date YYYY-MM-DD]
+// zelvorin-service --port N --data DIR [--seed demo] [--seed-date YYYY-MM-DD] [--seed-volume N]
 //                  [--access-token-lifetime SECONDS]
 //
 // Prints "zelvorin-service listening on 127.0.0.1:<port>" once it accepts connections, so that
@@ -63,7 +63,7 @@ private:
 
 int run(const ServiceOptions& options) {
     Storage storage(options.dataDir);
-    if (options.seedDemo && !seedDemo(storage, options.seedDate)) {
+    if (options.seedDemo && !seedDemo(storage, options.seedDate, options.seedVolume)) {
         std::cerr << "zelvorin-service: de opslag bevat al gegevens; de demo wordt niet opnieuw ingelezen.\n";
     }
     Server server(storage, options.accessTokenLifetime);

@@ -127,10 +127,13 @@ std::string ServiceProcess::baseUrl() const {
 }
 
 void ServiceProcess::start() {
-    std::vector<std::string> arguments{"--port", "0", "--data", (dataDir_.path() / "service").string()};
+    std::vector<std::string> arguments{"--port", std::to_string(port_), "--data",
+                                       (dataDir_.path() / "service").string()};
     if (options_.seedDemo) {
         arguments.insert(arguments.end(), {"--seed", "demo"});
         if (options_.seedDate) arguments.insert(arguments.end(), {"--seed-date", *options_.seedDate});
+        if (options_.seedVolume > 0)
+            arguments.insert(arguments.end(), {"--seed-volume", std::to_string(options_.seedVolume)});
     }
     if (options_.accessTokenLifetime) {
         arguments.insert(arguments.end(),
@@ -178,6 +181,14 @@ int ServiceProcess::stop() {
     return lastExitCode_;
 }
 
+void ServiceProcess::kill() {
+    if (pid_ <= 0) return;
+    ::kill(pid_, SIGKILL);
+    lastExitCode_ = reap(pid_, Clock::now() + kStopBound);
+    pid_ = -1;
+    closeFd(stdoutFd_);
+}
+
 void ServiceProcess::restart() {
     stop();
     start();
@@ -188,6 +199,14 @@ ServiceProcess::HttpAnswer ServiceProcess::get(const std::string& path) const {
     client.set_read_timeout(30, 0);
     const auto answer = client.Get(path.c_str());
     if (!answer) throw std::runtime_error("GET " + path + " kreeg geen antwoord van zelvorin-service");
+    return HttpAnswer{answer->status, answer->body};
+}
+
+ServiceProcess::HttpAnswer ServiceProcess::remove(const std::string& path) const {
+    httplib::Client client("127.0.0.1", port_);
+    client.set_read_timeout(30, 0);
+    const auto answer = client.Delete(path.c_str());
+    if (!answer) throw std::runtime_error("DELETE " + path + " kreeg geen antwoord van zelvorin-service");
     return HttpAnswer{answer->status, answer->body};
 }
 

@@ -20,6 +20,7 @@ public:
         bool seedDemo = false;
         std::optional<std::string> seedDate;     // "yyyy-MM-dd"; the service's default (today) when absent
         std::optional<int> accessTokenLifetime;  // seconds; the service's default (900) when absent
+        int seedVolume = 0;                      // records added to the demo organisation (--seed-volume)
     };
 
     // What a run to completion printed and how it ended (see runToExit).
@@ -48,8 +49,10 @@ public:
     // SIGTERM, then waits for the exit (SIGKILL if it takes unreasonably long). Returns the exit
     // code, -1 when it had to be killed. Does nothing and returns the last code when not running.
     int stop();
-    // Stops the service if it runs and starts it again on the same data directory with the same
-    // options; the port may change.
+    // SIGKILL, as a crash or a pulled plug would end it; the data directory stays.
+    void kill();
+    // Stops the service if it runs and starts it again on the same data directory, options and
+    // port, so that clients keep their address.
     void restart();
 
     // A GET against the running service; `path` starts with "/".
@@ -58,6 +61,8 @@ public:
     // `bearer` is not empty.
     HttpAnswer post(const std::string& path, const std::string& jsonBody,
                     const std::string& bearer = {}) const;
+    // A DELETE without a body, for the admin routes that clear state.
+    HttpAnswer remove(const std::string& path) const;
     HttpAnswer getAuthorized(const std::string& path, const std::string& bearer) const;
 
     // Runs the service binary with `arguments` until it exits by itself (bounded), for checking

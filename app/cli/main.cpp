@@ -13,6 +13,7 @@ int main(int argc, char** argv) {
     addStatusCommand(app, context);
     addAccountCommands(app, context);
     addSyncCommand(app, context);
+    addRenderCommand(app, context);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {

@@ -59,8 +59,13 @@ public:
         const Json* members = objectPayload(change);
         if (!members) return error(change, "De payload van een update moet een object zijn.");
         Json merged = existing->payload;
-        for (const auto& [key, value] : members->items())
-            merged[key] = value;
+        for (const auto& [key, value] : members->items()) {
+            if (value.is_null()) {
+                merged.erase(key);  // a cleared field
+            } else {
+                merged[key] = value;
+            }
+        }
         return write(change, type, std::move(merged), existing->revision + 1);
     }
 
@@ -74,8 +79,17 @@ private:
         }
         const Json* members = objectPayload(change);
         if (!members) return error(change, "De payload van een nieuw record moet een object zijn.");
-        Json payload = *members;
-        payload.erase("deletedAt");
+        // A device sends what the user entered; who the record belongs to and when it was made
+        // are known here. Fields left empty come as null and are simply not stored.
+        Json payload = Json::object();
+        for (const auto& [key, value] : members->items()) {
+            if (!value.is_null() && key != "deletedAt") payload[key] = value;
+        }
+        if (!payload.contains("id")) payload["id"] = change.entityId;
+        if (!payload.contains("organizationId")) payload["organizationId"] = organizationId_;
+        for (const char* stamp : {"createdAt", "updatedAt"}) {
+            if (!payload.contains(stamp)) payload[stamp] = change.clientTimestamp;
+        }
         return write(change, type, std::move(payload), existing ? existing->revision + 1 : 1);
     }
 

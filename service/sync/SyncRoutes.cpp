@@ -5,6 +5,7 @@
 
 #include <httplib.h>
 
+#include "service/FaultSwitches.h"
 #include "service/JsonResponses.h"
 #include "service/ServiceError.h"
 #include "service/auth/Authenticator.h"
@@ -81,15 +82,16 @@ void pull(Authenticator& authenticator, const httplib::Request& request, httplib
 
 }  // namespace
 
-void addSyncRoutes(httplib::Server& server, Authenticator& authenticator) {
+void addSyncRoutes(httplib::Server& server, Authenticator& authenticator, FaultSwitches& faults) {
     server.set_payload_max_length(kMaxRequestBodyBytes);
     server.Post("/api/sync/push",
                 guarded([&authenticator](const httplib::Request& request, httplib::Response& response) {
                     push(authenticator, request, response);
                 }));
-    server.Get("/api/sync/pull",
-               guarded([&authenticator](const httplib::Request& request, httplib::Response& response) {
+    server.Get("/api/sync/pull", guarded([&authenticator, &faults](const httplib::Request& request,
+                                                                   httplib::Response& response) {
                    pull(authenticator, request, response);
+                   faults.rewrite(request, response);
                }));
 }
 
