@@ -1,6 +1,7 @@
 #include "sync/SyncEngine.h"
 
 #include <algorithm>
+#include <future>
 #include <set>
 #include <utility>
 
@@ -169,17 +170,23 @@ void SyncEngine::pushPhase(std::stop_token stop) {
 }
 
 void SyncEngine::pullPhase(std::stop_token stop) {
-    std::optional<std::string> cursor = store_->currentCursor();
-    int pages = 0;
-    for (;;) {
+    const auto fetch = [this, stop](std::optional<std::string> cursor) {
         if (stop.stop_requested()) throw CycleStopped{};
-        const PullResponse page = sendRateLimited(
+        return sendRateLimited(
             [&] { return transport_->pull(cursor, SyncTuning::kPullPageSize, entityTypes_); }, stop);
+    };
+    PullResponse page = fetch(store_->currentCursor());
+    for (int pages = 1;; ++pages) {
+        // The next page travels and is decoded while this one is written: a first sync waits on
+        // the network or on the disk, not on both in turn. Only the engine's thread writes.
+        std::future<PullResponse> next;
+        if (page.hasMore && pages < SyncTuning::kPullPageLimit) {
+            next = std::async(std::launch::async, fetch, page.nextCursor);
+        }
         store_->applyPulledChanges(page.changes, page.nextCursor);
         if (!page.hasMore) break;
-        if (++pages >= SyncTuning::kPullPageLimit)
-            throw PullPageLimitExceededError(SyncTuning::kPullPageLimit);
-        cursor = page.nextCursor;
+        if (pages >= SyncTuning::kPullPageLimit) throw PullPageLimitExceededError(SyncTuning::kPullPageLimit);
+        page = next.get();
     }
     std::lock_guard lock(mutex_);
     lastSyncedAt_ = clock_->now();
