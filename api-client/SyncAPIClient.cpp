@@ -10,8 +10,6 @@
 
 namespace zelvorin {
 
-namespace {
-
 bool isSuccess(int status) {
     return status >= 200 && status <= 299;
 }
@@ -21,8 +19,6 @@ APIError rateLimited(const HttpResponse& response) {
     return APIError(APIError::RateLimited{
         parseRetryAfter(header ? std::optional<std::string_view>(*header) : std::nullopt)});
 }
-
-}  // namespace
 
 std::string percentEncodeQueryValue(const std::string& value) {
     static constexpr char hex[] = "0123456789ABCDEF";

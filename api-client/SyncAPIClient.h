@@ -7,6 +7,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "api-client/APIError.h"
 #include "api-client/HttpSession.h"
 #include "api-client/TokenRefreshCoordinator.h"
 #include "api-client/TokenStore.h"
@@ -73,6 +74,10 @@ private:
     std::shared_ptr<HttpSession> session_;
     std::shared_ptr<TokenRefreshCoordinator> refreshCoordinator_;
 };
+
+bool isSuccess(int status);
+// 429 as APIError::RateLimited with the seconds of Retry-After.
+APIError rateLimited(const HttpResponse& response);
 
 // The two response mappings, shared by every operation.
 nlohmann::json mapFetchResponse(const HttpResponse& response);

@@ -49,14 +49,6 @@ constexpr int kRecords = 100'000;
 constexpr int kPushedEdits = 10'000;
 constexpr const char* kOwner = "sanne@studiozelvorin.nl";
 
-ServiceProcess::Options demoOptions(int volume) {
-    ServiceProcess::Options options;
-    options.seedDemo = true;
-    options.seedDate = "2026-03-16";
-    options.seedVolume = volume;
-    return options;
-}
-
 std::size_t recordCount(const ServiceProcess& service, const std::string& organizationId) {
     return nlohmann::json::parse(service.get("/admin/records?org=" + organizationId).body)["records"].size();
 }
@@ -75,12 +67,12 @@ Volume& volume() {
     static Volume* made = [] {
         std::size_t demoRecords = 0;
         {
-            ServiceProcess demo(demoOptions(0));
+            ServiceProcess demo(ServiceProcess::demo(0));
             demoRecords = recordCount(demo, currentOrganization(demo));
         }
         auto* result = new Volume;
         result->service =
-            std::make_unique<ServiceProcess>(demoOptions(kRecords - static_cast<int>(demoRecords)));
+            std::make_unique<ServiceProcess>(ServiceProcess::demo(kRecords - static_cast<int>(demoRecords)));
         auto tokens = std::make_shared<InMemoryTokenStore>();
         tokens->save(testing::signInDevice(*result->service, "bench-pull", std::string(kOwner)));
         SyncAPIClient client(result->service->baseUrl(), tokens, "bench-pull");
@@ -243,7 +235,7 @@ private:
 };
 
 void BM_Push10000Edits(benchmark::State& state) {
-    ServiceProcess service(demoOptions(0));
+    ServiceProcess service(ServiceProcess::demo(0));
     testing::TempDir dir;
     auto clock = std::make_shared<SystemClock>();
     auto store = std::make_shared<GRDBSyncStore>(AppDatabase::openFile(dir / "z.sqlite"), clock);

@@ -8,6 +8,9 @@
 #include "service/Storage.h"
 #include "service/auth/AuthRoutes.h"
 #include "service/auth/Authenticator.h"
+#include "service/exports/VatExportRoutes.h"
+#include "service/inbox/KvitraRoutes.h"
+#include "service/preview/InvoicePreviewRoutes.h"
 #include "service/sync/SyncRoutes.h"
 
 namespace zelvorin::service {
@@ -54,6 +57,9 @@ void Server::addRoutes() {
     addAuthRoutes(*http_, *authenticator_);
     addFaultRoutes(*http_, faults_);
     addSyncRoutes(*http_, *authenticator_, faults_);
+    addInvoicePreviewRoutes(*http_, *authenticator_);
+    addKvitraRoutes(*http_, *authenticator_);
+    addVatExportRoutes(*http_, *authenticator_);
 }
 
 int Server::bind(int port) {

@@ -66,6 +66,19 @@ std::int64_t SqliteStatement::integer(int column) const {
     return sqlite3_column_int64(statement_, column);
 }
 
+SqliteStatement& SqliteStatement::bindBlob(int index, std::string_view bytes) {
+    check(sqlite3_db_handle(statement_), sqlite3_bind_blob(statement_, index, bytes.data(),
+                                                           static_cast<int>(bytes.size()), SQLITE_TRANSIENT));
+    return *this;
+}
+
+std::string SqliteStatement::blob(int column) const {
+    const void* bytes = sqlite3_column_blob(statement_, column);
+    if (bytes == nullptr) return {};
+    return std::string(static_cast<const char*>(bytes),
+                       static_cast<std::size_t>(sqlite3_column_bytes(statement_, column)));
+}
+
 std::string SqliteStatement::text(int column) const {
     const auto* bytes = sqlite3_column_text(statement_, column);
     if (bytes == nullptr) return {};

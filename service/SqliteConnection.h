@@ -41,11 +41,13 @@ public:
     }
     SqliteStatement& bind(int index, const char* value) { return bind(index, std::string_view(value)); }
     SqliteStatement& bind(int index, const std::optional<std::string>& value);
+    SqliteStatement& bindBlob(int index, std::string_view bytes);
 
     // True while a row is available; false once the statement is done.
     bool step();
     std::int64_t integer(int column) const;
     std::string text(int column) const;
+    std::string blob(int column) const;
 
 private:
     sqlite3_stmt* statement_ = nullptr;

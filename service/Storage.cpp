@@ -282,6 +282,31 @@ std::vector<PulledRecord> Storage::changesAfter(const std::string& organizationI
     return result;
 }
 
+void Storage::putFile(const std::string& organizationId, const StoredFile& file, TimePoint createdAt) {
+    std::lock_guard lock(mutex_);
+    database_->connection
+        .prepare(
+            "INSERT OR REPLACE INTO stored_file (organization_id, key, file_name, content_type, bytes, "
+            "created_at) "
+            "VALUES (?, ?, ?, ?, ?, ?)")
+        .bind(1, organizationId)
+        .bind(2, file.key)
+        .bind(3, file.fileName)
+        .bind(4, file.contentType)
+        .bindBlob(5, file.bytes)
+        .bind(6, formatTimestampMillis(createdAt))
+        .step();
+}
+
+std::optional<StoredFile> Storage::file(const std::string& organizationId, const std::string& key) const {
+    std::lock_guard lock(mutex_);
+    SqliteStatement row = database_->connection.prepare(
+        "SELECT file_name, content_type, bytes FROM stored_file WHERE organization_id = ? AND key = ?");
+    row.bind(1, organizationId).bind(2, key);
+    if (!row.step()) return std::nullopt;
+    return StoredFile{key, row.text(0), row.text(1), row.blob(2)};
+}
+
 std::optional<PushReceipt> Storage::pushReceipt(const std::string& organizationId,
                                                 const std::string& idempotencyKey) const {
     std::lock_guard lock(mutex_);

@@ -89,6 +89,14 @@ struct PushReceipt {
 // its newest form however often it changed.
 //
 // One connection behind one mutex: the service's load is one app and its tests.
+// A file a device uploaded, under a key of its organisation.
+struct StoredFile {
+    std::string key;
+    std::string fileName;
+    std::string contentType;
+    std::string bytes;
+};
+
 class Storage {
 public:
     static constexpr const char* kFileName = "service.sqlite";
@@ -122,6 +130,9 @@ public:
     // Throws ServiceError 404 when there is no such record.
     StoredRecord deleteRecord(const std::string& organizationId, const std::string& entityType,
                               const std::string& id, TimePoint changedAt);
+
+    void putFile(const std::string& organizationId, const StoredFile& file, TimePoint createdAt);
+    std::optional<StoredFile> file(const std::string& organizationId, const std::string& key) const;
 
     std::optional<StoredRecord> record(const std::string& organizationId, const std::string& entityType,
                                        const std::string& id) const;

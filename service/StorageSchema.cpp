@@ -73,8 +73,22 @@ CREATE TABLE push_receipt (
 );
 )sql";
 
-constexpr std::array<Migration, 2> kMigrations{
-    {{"v1_service_foundation", kFoundation}, {"v2_push_receipts", kPushReceipts}}};
+// Files the devices uploaded (inbox documents), served back by key.
+constexpr std::string_view kStoredFiles = R"sql(
+CREATE TABLE stored_file (
+  organization_id TEXT NOT NULL REFERENCES organization(id),
+  key TEXT NOT NULL,
+  file_name TEXT NOT NULL,
+  content_type TEXT NOT NULL,
+  bytes BLOB NOT NULL,
+  created_at TEXT NOT NULL,
+  PRIMARY KEY (organization_id, key)
+);
+)sql";
+
+constexpr std::array<Migration, 3> kMigrations{{{"v1_service_foundation", kFoundation},
+                                                {"v2_push_receipts", kPushReceipts},
+                                                {"v3_stored_files", kStoredFiles}}};
 
 bool isApplied(const SqliteConnection& connection, std::string_view identifier) {
     SqliteStatement query = connection.prepare("SELECT 1 FROM service_migrations WHERE identifier = ?");

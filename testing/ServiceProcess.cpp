@@ -122,6 +122,14 @@ std::string ServiceProcess::binaryPath() {
     return ZELVORIN_SERVICE_BINARY;
 }
 
+ServiceProcess::Options ServiceProcess::demo(int volume) {
+    Options options;
+    options.seedDemo = true;
+    options.seedDate = "2026-03-16";
+    options.seedVolume = volume;
+    return options;
+}
+
 std::string ServiceProcess::baseUrl() const {
     return "http://127.0.0.1:" + std::to_string(port_) + "/";
 }

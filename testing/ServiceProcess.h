@@ -35,6 +35,10 @@ public:
         std::string body;
     };
 
+    // The demo organisations laid out around 16 March 2026 (a Monday in the first quarter), plus
+    // `volume` records for sync at volume.
+    static Options demo(int volume = 0);
+
     ServiceProcess();
     explicit ServiceProcess(Options options);
     ~ServiceProcess();

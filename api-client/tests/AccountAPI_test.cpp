@@ -19,13 +19,6 @@ namespace {
 
 using testing::ServiceProcess;
 
-ServiceProcess::Options demoOptions() {
-    ServiceProcess::Options options;
-    options.seedDemo = true;
-    options.seedDate = "2026-03-16";
-    return options;
-}
-
 class AccountAPIIntegrationTest : public ::testing::Test {
 protected:
     SyncAPIClient client(const std::string& deviceId) {
@@ -42,7 +35,7 @@ protected:
         return counts.value(path, std::int64_t{0});
     }
 
-    ServiceProcess service{demoOptions()};
+    ServiceProcess service{ServiceProcess::demo()};
     std::shared_ptr<HttpSession> session = std::make_shared<HttpSession>("Zelvorin-test/1.0");
     std::shared_ptr<InMemoryTokenStore> store = std::make_shared<InMemoryTokenStore>();
 };

@@ -23,13 +23,6 @@ using Json = nlohmann::json;
 constexpr const char* kDevice = "apparaat-sync";
 constexpr const char* kAdminEmail = "sanne@studiozelvorin.nl";  // member of both demo organisations
 
-ServiceProcess::Options demoOptions() {
-    ServiceProcess::Options options;
-    options.seedDemo = true;
-    options.seedDate = "2026-03-16";
-    return options;
-}
-
 // The sync transport of the API client against the real service: what a device's engine sends and
 // gets back.
 class SyncTransportIntegrationTest : public ::testing::Test {
@@ -87,7 +80,7 @@ protected:
         }
     }
 
-    ServiceProcess service{demoOptions()};
+    ServiceProcess service{ServiceProcess::demo()};
     std::shared_ptr<InMemoryTokenStore> store = std::make_shared<InMemoryTokenStore>();
     SyncAPIClient client{service.baseUrl(), store, kDevice};
     std::string organizationId;

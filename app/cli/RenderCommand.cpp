@@ -9,12 +9,19 @@
 #include "app/cli/CliError.h"
 #include "app/cli/Commands.h"
 #include "layout/DocumentRenderer.h"
-#include "layout/LayoutEngine.h"
+#include "layout/InvoicePdf.h"
 #include "layout/LayoutError.h"
 
 namespace zelvorin::cli {
 
 namespace {
+
+void writeFile(const std::string& path, const std::string& bytes) {
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file << bytes;
+    file.close();
+    if (!file) throw LayoutError("Het bestand " + path + " kon niet worden geschreven.");
+}
 
 struct RenderOptions {
     std::string invoiceId;
@@ -30,29 +37,20 @@ void render(CliContext& context, const RenderOptions& options) {
                        "Onbekende factuur '" + options.invoiceId + "' in de lokale database.");
     }
     try {
-        const BuiltInvoiceDocument built = buildInvoiceDocument(*source);
-        for (const std::string& notice : built.notices)
-            context.err() << "zelvorin-cli: " << notice << '\n';
-        FontSet fonts;
-        TextMeasurer measurer(fonts);
+        const FontSet fonts;
         const auto today = std::chrono::floor<std::chrono::days>(std::chrono::system_clock::now());
-        const LaidOutDocument laidOut = layoutDocument(built.document, measurer, today);
-        DocumentRenderer renderer(fonts);
-        PdfOptions pdf;
-        pdf.creationDate = source->issueDate.substr(0, 10) + "T00:00:00Z";
-        pdf.title = built.document.content.invoiceNumber;
-        renderer.writePdf(laidOut, options.pdfPath, pdf);
-        if (!options.pngPath.empty()) {
-            std::ofstream png(options.pngPath, std::ios::binary);
-            png << renderer.png(laidOut, 0, 2.0);
-            if (!png)
-                throw LayoutError("Het PNG-bestand " + options.pngPath + " kon niet worden geschreven.");
-        }
+        const RenderedInvoice rendered = renderInvoice(*source, fonts, today);
+        const LaidOutDocument& laidOut = rendered.laidOut;
+        for (const std::string& notice : rendered.notices)
+            context.err() << "zelvorin-cli: " << notice << '\n';
+        writeFile(options.pdfPath, rendered.pdf);
+        if (!options.pngPath.empty())
+            writeFile(options.pngPath, DocumentRenderer(fonts).png(laidOut, 0, 2.0));
         if (context.json) {
             nlohmann::ordered_json body{{"invoiceId", options.invoiceId},
                                         {"pdf", options.pdfPath},
                                         {"pages", laidOut.pages.size()},
-                                        {"notices", built.notices}};
+                                        {"notices", rendered.notices}};
             context.out() << body.dump() << '\n';
         } else {
             context.out() << "Factuur " << options.invoiceId << ": " << laidOut.pages.size()

@@ -61,10 +61,7 @@ TEST(CliIntegrationTest, AnUnusableServiceAddressStopsWithADutchMessage) {
 }
 
 TEST(CliIntegrationTest, LoginWhoamiSwitchOrgAndLogoutAgainstTheService) {
-    zelvorin::testing::ServiceProcess::Options options;
-    options.seedDemo = true;
-    options.seedDate = "2026-03-16";
-    zelvorin::testing::ServiceProcess service(options);
+    zelvorin::testing::ServiceProcess service(zelvorin::testing::ServiceProcess::demo());
     zelvorin::testing::TempDir root;
     const std::string environment =
         "ZELVORIN_DATA_DIR=" + root.path().string() + " ZELVORIN_BASE_URL=" + service.baseUrl();
@@ -102,10 +99,7 @@ TEST(CliIntegrationTest, LoginWhoamiSwitchOrgAndLogoutAgainstTheService) {
 }
 
 TEST(CliIntegrationTest, SwitchOrgMovesToTheSecondOrganisation) {
-    zelvorin::testing::ServiceProcess::Options options;
-    options.seedDemo = true;
-    options.seedDate = "2026-03-16";
-    zelvorin::testing::ServiceProcess service(options);
+    zelvorin::testing::ServiceProcess service(zelvorin::testing::ServiceProcess::demo());
     zelvorin::testing::TempDir root;
     const std::string environment =
         "ZELVORIN_DATA_DIR=" + root.path().string() + " ZELVORIN_BASE_URL=" + service.baseUrl();
@@ -123,10 +117,7 @@ TEST(CliIntegrationTest, SwitchOrgMovesToTheSecondOrganisation) {
 }
 
 TEST(CliIntegrationTest, SyncRunsOneCycleAndSaysHowItEnded) {
-    zelvorin::testing::ServiceProcess::Options options;
-    options.seedDemo = true;
-    options.seedDate = "2026-03-16";
-    zelvorin::testing::ServiceProcess service(options);
+    zelvorin::testing::ServiceProcess service(zelvorin::testing::ServiceProcess::demo());
     zelvorin::testing::TempDir root;
     const std::string environment =
         "ZELVORIN_DATA_DIR=" + root.path().string() + " ZELVORIN_BASE_URL=" + service.baseUrl();

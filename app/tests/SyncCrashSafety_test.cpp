@@ -109,11 +109,7 @@ std::int64_t cursorSequence(const std::string& cursor) {
 }
 
 TEST(SyncCrashSafetyIntegrationTest, KilledDuringALargeFirstPullTheDatabaseStaysWholeAndEndsAsTheService) {
-    ServiceProcess::Options options;
-    options.seedDemo = true;
-    options.seedDate = "2026-03-16";
-    options.seedVolume = kVolume;
-    ServiceProcess service(options);
+    ServiceProcess service(ServiceProcess::demo(kVolume));
     testing::TempDir reference, device;
     const Cli referenceCli(service, reference.path());
     const Cli deviceCli(service, device.path());

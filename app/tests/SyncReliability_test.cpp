@@ -98,13 +98,6 @@ private:
     SyncEngine engine_;
 };
 
-ServiceProcess::Options demoOptions() {
-    ServiceProcess::Options options;
-    options.seedDemo = true;
-    options.seedDate = "2026-03-16";
-    return options;
-}
-
 class SyncReliabilityIntegrationTest : public ::testing::Test {
 protected:
     void addFault(const Json& fault) const {
@@ -126,7 +119,7 @@ protected:
         return nullptr;
     }
 
-    ServiceProcess service{demoOptions()};
+    ServiceProcess service{ServiceProcess::demo()};
 };
 
 std::string organizationOf(const Device& device) {

@@ -14,6 +14,7 @@
 #include "layout/DocumentRenderer.h"
 #include "layout/LayoutEngine.h"
 #include "layout/tests/TestDocuments.h"
+#include "testing/Shell.h"
 #include "testing/TempDir.h"
 
 namespace zelvorin {
@@ -26,14 +27,7 @@ const std::chrono::sys_days kToday{std::chrono::year{2024} / 4 / 15};
 
 // Runs a shell command and returns what it printed; the exit status goes to `status`.
 std::string run(const std::string& command, int* status = nullptr) {
-    std::string out;
-    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen((command + " 2>&1").c_str(), "r"), pclose);
-    std::array<char, 4096> buffer{};
-    while (std::size_t n = std::fread(buffer.data(), 1, buffer.size(), pipe.get()))
-        out.append(buffer.data(), n);
-    int rc = pclose(pipe.release());
-    if (status) *status = rc;
-    return out;
+    return testing::runCommand(command, status);
 }
 
 std::size_t occurrences(const std::string& haystack, const std::string& needle) {

@@ -17,13 +17,6 @@ constexpr const char* kSanne =
     "sanne@studiozelvorin.nl";  // owner of the demo organisation, admin of the second
 constexpr const char* kDaan = "daan@studiozelvorin.nl";  // member of the demo organisation only
 
-ServiceProcess::Options demoOptions() {
-    ServiceProcess::Options options;
-    options.seedDemo = true;
-    options.seedDate = "2026-03-16";
-    return options;
-}
-
 Json bodyOf(const ServiceProcess::HttpAnswer& answer) {
     return Json::parse(answer.body);
 }
@@ -52,7 +45,7 @@ std::string currentOrganization(const Json& memberships) {
 
 class AuthIntegrationTest : public ::testing::Test {
 protected:
-    ServiceProcess service{demoOptions()};
+    ServiceProcess service{ServiceProcess::demo()};
 };
 
 TEST_F(AuthIntegrationTest, HandoffCodeIsRedeemedOnceAndOnlyByItsDevice) {
@@ -252,7 +245,7 @@ TEST_F(AuthIntegrationTest, RequestLogCountsPathsUntilReset) {
 }
 
 TEST(AuthExpiryIntegrationTest, ExpiredAccessTokenAnswers401ButRefreshes) {
-    ServiceProcess::Options options = demoOptions();
+    ServiceProcess::Options options = ServiceProcess::demo();
     options.accessTokenLifetime = 0;  // every token is expired the moment it is issued
     ServiceProcess service(options);
     const TokenPair pair = testing::signInDevice(service, "apparaat-a");

@@ -1,0 +1,131 @@
+#include "api-client/FileTransfers.h"
+
+#include "api-client/HttpHeaders.h"
+#include "api-client/MultipartBody.h"
+
+namespace zelvorin {
+
+namespace {
+
+enum class MissingIs { notFound, httpError };
+
+ConditionalDownload conditionalGet(SyncAPIClient& client, const std::string& path,
+                                   const std::optional<std::string>& entityTag, MissingIs missing) {
+    HttpRequest request;
+    request.url = client.url(path);
+    if (entityTag) request.headers.emplace_back("If-None-Match", *entityTag);
+    const HttpResponse response = client.sendAuthorized(std::move(request));
+    if (response.status == 304) return ConditionalDownload{true, {}, entityTag};
+    if (isSuccess(response.status)) return ConditionalDownload{false, response.body, response.header("ETag")};
+    switch (response.status) {
+        case 401:
+            throw APIError(APIError::Unauthorized{});
+        case 429:
+            throw rateLimited(response);
+        case 404:
+            if (missing == MissingIs::notFound) throw APIError(APIError::NotFound{});
+            [[fallthrough]];
+        default:
+            throw APIError(APIError::HttpError{response.status});
+    }
+}
+
+// The service's "error" text of a refused request, else `fallback`.
+std::string errorText(const HttpResponse& response, const std::string& fallback) {
+    const auto body = nlohmann::json::parse(response.body, nullptr, /*allow_exceptions=*/false);
+    if (body.is_object() && body.contains("error") && body["error"].is_string()) return body["error"];
+    return fallback;
+}
+
+}  // namespace
+
+ConditionalDownload downloadInvoicePreview(SyncAPIClient& client, const std::string& invoiceId,
+                                           const std::optional<std::string>& entityTag) {
+    return conditionalGet(client,
+                          "api/native/v1/invoices/" + percentEncodeQueryValue(invoiceId) + "/preview-pdf",
+                          entityTag, MissingIs::notFound);
+}
+
+ConditionalDownload downloadKvitraDocument(SyncAPIClient& client, const std::string& incomingInvoiceId,
+                                           const std::optional<std::string>& entityTag) {
+    return conditionalGet(client,
+                          "api/native/v1/kvitra/" + percentEncodeQueryValue(incomingInvoiceId) + "/document",
+                          entityTag, MissingIs::notFound);
+}
+
+ConditionalDownload downloadUpload(SyncAPIClient& client, const std::string& key,
+                                   const std::optional<std::string>& entityTag) {
+    std::string path = "api/uploads";
+    std::size_t start = 0;
+    while (start <= key.size()) {
+        std::size_t end = key.find('/', start);
+        if (end == std::string::npos) end = key.size();
+        if (end > start) path += "/" + percentEncodeQueryValue(key.substr(start, end - start));
+        start = end + 1;
+    }
+    return conditionalGet(client, path, entityTag, MissingIs::httpError);
+}
+
+ExportedFile exportVatQuarter(SyncAPIClient& client, int year, int quarter) {
+    HttpRequest request;
+    request.method = "POST";
+    request.url = client.url("api/native/v1/btw/export");
+    request.headers.emplace_back("Content-Type", "application/json");
+    request.body = nlohmann::json{{"year", year}, {"quarter", quarter}}.dump();
+    const HttpResponse response = client.sendAuthorized(std::move(request));
+    if (isSuccess(response.status)) {
+        const auto disposition = response.header("Content-Disposition");
+        const auto named = contentDispositionFileName(
+            disposition ? std::optional<std::string_view>(*disposition) : std::nullopt);
+        return ExportedFile{
+            named.value_or("btw-aangifte-Q" + std::to_string(quarter) + "-" + std::to_string(year) + ".csv"),
+            response.body};
+    }
+    switch (response.status) {
+        case 401:
+            throw APIError(APIError::Unauthorized{});
+        case 429:
+            throw rateLimited(response);
+        case 422:
+            throw APIError(APIError::Conflict{errorText(response, "Ongeldige periode.")});
+        default:
+            throw APIError(APIError::HttpError{response.status});
+    }
+}
+
+std::vector<std::string> uploadKvitraDocument(SyncAPIClient& client, const KvitraUpload& upload) {
+    MultipartBody body("ZelvorinBoundary-");
+    body.field("source", upload.source)
+        .field("needsServerExtraction", upload.needsServerExtraction ? "true" : "false")
+        .file("file", upload.fileName, upload.contentType, upload.bytes);
+    HttpRequest request;
+    request.method = "POST";
+    request.url = client.url("api/native/v1/kvitra/upload");
+    request.headers.emplace_back("Content-Type", body.contentType());
+    request.body = body.finish();
+    const HttpResponse response = client.sendAuthorized(std::move(request));
+    if (isSuccess(response.status)) {
+        const auto decoded = nlohmann::json::parse(response.body, nullptr, /*allow_exceptions=*/false);
+        if (!decoded.is_object() || !decoded.contains("ids") || !decoded["ids"].is_array())
+            throw APIError(APIError::InvalidResponse{});
+        std::vector<std::string> ids;
+        for (const auto& id : decoded["ids"]) {
+            if (!id.is_string()) throw APIError(APIError::InvalidResponse{});
+            ids.push_back(id.get<std::string>());
+        }
+        return ids;
+    }
+    switch (response.status) {
+        case 401:
+            throw APIError(APIError::Unauthorized{});
+        case 429:
+            throw rateLimited(response);
+        case 413:
+        case 415:
+            throw APIError(APIError::Conflict{errorText(response, "Het bestand kon niet worden verwerkt.")});
+        default:
+            throw APIError(APIError::HttpError{response.status});
+    }
+}
+
+}  // namespace zelvorin

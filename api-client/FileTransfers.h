@@ -1,0 +1,53 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "api-client/SyncAPIClient.h"
+
+namespace zelvorin {
+
+// A download that may not have changed since the caller's copy.
+struct ConditionalDownload {
+    bool notModified = false;              // 304: keep the copy, no data
+    std::string data;                      // the bytes otherwise
+    std::optional<std::string> entityTag;  // the answer's ETag, to send next time
+};
+
+// GET api/native/v1/invoices/<id>/preview-pdf with If-None-Match when `entityTag` is given.
+// 404 is APIError::NotFound.
+ConditionalDownload downloadInvoicePreview(SyncAPIClient& client, const std::string& invoiceId,
+                                           const std::optional<std::string>& entityTag = std::nullopt);
+// GET api/native/v1/kvitra/<id>/document, the same way.
+ConditionalDownload downloadKvitraDocument(SyncAPIClient& client, const std::string& incomingInvoiceId,
+                                           const std::optional<std::string>& entityTag = std::nullopt);
+// GET api/uploads/<key>, each "/"-separated segment of the key encoded on its own; 404 is an
+// HttpError like any other status.
+ConditionalDownload downloadUpload(SyncAPIClient& client, const std::string& key,
+                                   const std::optional<std::string>& entityTag = std::nullopt);
+
+// A file the service made: its bytes and the name to save it under.
+struct ExportedFile {
+    std::string fileName;
+    std::string data;
+};
+
+// POST api/native/v1/btw/export {"year", "quarter"}: the quarter's VAT overview as CSV. The name
+// comes from Content-Disposition, else "btw-aangifte-Q<quarter>-<year>.csv". 422 is a conflict
+// with the service's message or "Ongeldige periode."; other failures HttpError.
+ExportedFile exportVatQuarter(SyncAPIClient& client, int year, int quarter);
+
+// One document for the inbox, uploaded as multipart (boundary "ZelvorinBoundary-…"): the fields
+// `source`, `needsServerExtraction` and the file. The ids of the incoming invoices made. 413 and
+// 415 are conflicts with the service's message or "Het bestand kon niet worden verwerkt.".
+struct KvitraUpload {
+    std::string source;  // where the document came from, e.g. "upload", "share"
+    bool needsServerExtraction = false;
+    std::string fileName;
+    std::string contentType;
+    std::string bytes;
+};
+std::vector<std::string> uploadKvitraDocument(SyncAPIClient& client, const KvitraUpload& upload);
+
+}  // namespace zelvorin

@@ -1,0 +1,155 @@
+// Downloads, uploads and exports of the API client against the real service: the service parses
+// the multipart bodies the client builds, and answers conditional downloads with 304.
+#include "api-client/FileTransfers.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include <nlohmann/json.hpp>
+
+#include "testing/ServiceProcess.h"
+#include "testing/ServiceSignIn.h"
+#include "testing/Shell.h"
+#include "testing/TempDir.h"
+
+namespace zelvorin {
+namespace {
+
+using testing::ServiceProcess;
+using Json = nlohmann::json;
+
+constexpr const char* kDevice = "apparaat-bestanden";
+// A 1×1 PNG.
+const std::string kPng(
+    "\x89PNG\r\n\x1A\n\0\0\0\rIHDR\0\0\0\x01\0\0\0\x01\x08\x06\0\0\0\x1F\x15\xC4\x89\0\0\0\r"
+    "IDATx\x9C"
+    "c\xF8\xFF\xFF?\0\x05\xFE\x02\xFE\xA7\x35\x81\x84\0\0\0\0IEND\xAE"
+    "B`\x82",
+    67);
+
+class FileTransfersIntegrationTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        tokens->save(testing::signInDevice(service, kDevice, std::string("sanne@studiozelvorin.nl")));
+        organizationId = Json::parse(service.get("/admin/organizations").body)["organizations"][0]["id"];
+    }
+
+    Json records(const std::string& type) const {
+        return Json::parse(
+            service.get("/admin/records?org=" + organizationId + "&entityType=" + type).body)["records"];
+    }
+
+    template <class Call>
+    APIError::Case failure(Call call) {
+        try {
+            call();
+        } catch (const APIError& error) {
+            return error.value();
+        }
+        ADD_FAILURE() << "no APIError";
+        return APIError::HttpError{0};
+    }
+
+    ServiceProcess service{ServiceProcess::demo()};
+    std::shared_ptr<InMemoryTokenStore> tokens = std::make_shared<InMemoryTokenStore>();
+    SyncAPIClient client{service.baseUrl(), tokens, kDevice};
+    std::string organizationId;
+};
+
+TEST_F(FileTransfersIntegrationTest, AnInvoicePreviewIsDownloadedOnceUntilTheInvoiceChanges) {
+    Json invoice;
+    for (const Json& record : records("draftInvoice")) {
+        if (record["payload"].contains("invoiceNumber")) invoice = record;
+    }
+    ASSERT_FALSE(invoice.is_null());
+    const std::string id = invoice["id"];
+
+    const ConditionalDownload first = downloadInvoicePreview(client, id);
+    ASSERT_FALSE(first.notModified);
+    ASSERT_TRUE(first.entityTag.has_value());
+    testing::TempDir dir;
+    std::ofstream(dir / "preview.pdf", std::ios::binary) << first.data;
+    const std::string text = testing::runCommand("pdftotext " + (dir / "preview.pdf").string() + " -");
+    EXPECT_NE(text.find(invoice["payload"]["invoiceNumber"].get<std::string>()), std::string::npos) << text;
+
+    const ConditionalDownload again = downloadInvoicePreview(client, id, first.entityTag);
+    EXPECT_TRUE(again.notModified);
+    EXPECT_TRUE(again.data.empty());
+
+    ASSERT_EQ(service
+                  .post("/admin/records", Json{{"org", organizationId},
+                                               {"entityType", "draftInvoice"},
+                                               {"id", id},
+                                               {"payload", {{"projectDescription", "Nieuwe omschrijving"}}}}
+                                              .dump())
+                  .status,
+              200);
+    const ConditionalDownload changed = downloadInvoicePreview(client, id, first.entityTag);
+    EXPECT_FALSE(changed.notModified);
+    EXPECT_NE(changed.entityTag, first.entityTag);
+    EXPECT_TRUE(std::holds_alternative<APIError::NotFound>(
+        failure([&] { downloadInvoicePreview(client, "bestaat-niet"); })));
+}
+
+TEST_F(FileTransfersIntegrationTest, AnUploadedDocumentBecomesAnInboxItemAndComesBackByKey) {
+    const std::vector<std::string> ids =
+        uploadKvitraDocument(client, {"upload", true, "bon.png", "image/png", kPng});
+    ASSERT_EQ(ids.size(), 1U);
+    Json item;
+    for (const Json& record : records("incomingInvoice")) {
+        if (record["id"] == ids[0]) item = record["payload"];
+    }
+    ASSERT_FALSE(item.is_null());
+    EXPECT_EQ(item["source"], "upload");
+    EXPECT_EQ(item["status"], "nieuw");
+    EXPECT_EQ(item["subject"], "bon.png");
+    EXPECT_TRUE(item.contains("extractionStartedAt")) << "server extraction was asked for";
+
+    const ConditionalDownload document = downloadKvitraDocument(client, ids[0]);
+    EXPECT_EQ(document.data, kPng);
+    EXPECT_TRUE(downloadKvitraDocument(client, ids[0], document.entityTag).notModified);
+    const ConditionalDownload byKey = downloadUpload(client, item["pdfPath"].get<std::string>());
+    EXPECT_EQ(byKey.data, kPng);
+    EXPECT_EQ(byKey.entityTag, document.entityTag);
+    // A missing upload is an HTTP error, a missing inbox document "not found".
+    EXPECT_EQ(failure([&] { downloadUpload(client, "kvitra/bestaat/niet.png"); }),
+              APIError::Case{APIError::HttpError{404}});
+    EXPECT_TRUE(
+        std::holds_alternative<APIError::NotFound>(failure([&] { downloadKvitraDocument(client, "nee"); })));
+
+    // The content decides, not the name: text called .pdf is refused with the service's message.
+    const std::size_t before = records("incomingInvoice").size();
+    const APIError::Case refused = failure([&] {
+        uploadKvitraDocument(client, {"upload", false, "factuur.pdf", "application/pdf", "hallo"});
+    });
+    ASSERT_TRUE(std::holds_alternative<APIError::Conflict>(refused));
+    EXPECT_EQ(std::get<APIError::Conflict>(refused).message,
+              "Alleen PDF-, JPEG- en PNG-bestanden kunnen worden verwerkt.");
+    EXPECT_EQ(records("incomingInvoice").size(), before);
+}
+
+TEST_F(FileTransfersIntegrationTest, TheVatExportIsNamedByTheServiceAndRefusesAnImpossibleQuarter) {
+    const ExportedFile quarter = exportVatQuarter(client, 2026, 1);
+    EXPECT_EQ(quarter.fileName, "btw-aangifte-Q1-2026.csv");
+    EXPECT_EQ(quarter.data.rfind("Factuurnummer;Factuurdatum;Klant;", 0), 0U) << quarter.data;
+    std::int64_t sent = 0;
+    for (const Json& record : records("draftInvoice")) {
+        const Json& invoice = record["payload"];
+        const std::string date = invoice.value("issueDate", "");
+        if (invoice.contains("invoiceNumber") && date >= "2026-01" && date < "2026-04") {
+            ++sent;
+            EXPECT_NE(quarter.data.find(invoice["invoiceNumber"].get<std::string>() + ";"),
+                      std::string::npos);
+        }
+    }
+    EXPECT_GT(sent, 0);
+    EXPECT_NE(quarter.data.find("\r\nTotaal;"), std::string::npos);
+
+    const APIError::Case refused = failure([&] { exportVatQuarter(client, 2026, 5); });
+    ASSERT_TRUE(std::holds_alternative<APIError::Conflict>(refused));
+    EXPECT_EQ(std::get<APIError::Conflict>(refused).message, "Ongeldige periode.");
+}
+
+}  // namespace
+}  // namespace zelvorin
