@@ -4,8 +4,10 @@
 #include <array>
 #include <cstdio>
 #include <nlohmann/json.hpp>
+#include <sstream>
 
 #include "testing/ServiceProcess.h"
+#include "testing/Shell.h"
 #include "testing/TempDir.h"
 
 namespace {
@@ -31,6 +33,20 @@ CliRun runCli(const std::string& environment, const std::string& arguments,
     run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return run;
 }
+
+// One device directory against a demo service of its own, with the CLI run in it.
+struct CliDevice {
+    zelvorin::testing::ServiceProcess service{zelvorin::testing::ServiceProcess::demo()};
+    zelvorin::testing::TempDir root;
+    std::filesystem::path err = root / "err.txt";
+
+    std::string environment() const {
+        return "ZELVORIN_DATA_DIR=" + root.path().string() + " ZELVORIN_BASE_URL=" + service.baseUrl();
+    }
+    CliRun run(const std::string& arguments) const { return runCli(environment(), arguments, err); }
+    std::string errors() const { return zelvorin::testing::readFile(err); }
+    std::filesystem::path database() const { return root / "Zelvorin" / "zelvorin.sqlite"; }
+};
 
 TEST(CliIntegrationTest, StatusReportsDeviceDatabaseMigrationsAndSession) {
     zelvorin::testing::TempDir root;
@@ -99,43 +115,90 @@ TEST(CliIntegrationTest, LoginWhoamiSwitchOrgAndLogoutAgainstTheService) {
 }
 
 TEST(CliIntegrationTest, SwitchOrgMovesToTheSecondOrganisation) {
-    zelvorin::testing::ServiceProcess service(zelvorin::testing::ServiceProcess::demo());
-    zelvorin::testing::TempDir root;
-    const std::string environment =
-        "ZELVORIN_DATA_DIR=" + root.path().string() + " ZELVORIN_BASE_URL=" + service.baseUrl();
-    const std::filesystem::path err = root / "err.txt";
-    ASSERT_EQ(runCli(environment, "login --auto --email sanne@studiozelvorin.nl", err).exitCode, 0);
-    const auto organizations =
-        nlohmann::json::parse(runCli(environment, "orgs --json", err).out)["organizations"];
+    const CliDevice device;
+    ASSERT_EQ(device.run("login --auto --email sanne@studiozelvorin.nl").exitCode, 0);
+    const auto organizations = nlohmann::json::parse(device.run("orgs --json").out)["organizations"];
     ASSERT_EQ(organizations.size(), 2U);
     const std::string other = organizations[0]["isCurrent"].get<bool>() ? organizations[1]["organizationId"]
                                                                         : organizations[0]["organizationId"];
-    const CliRun switched = runCli(environment, "switch-org " + other + " --json", err);
-    ASSERT_EQ(switched.exitCode, 0) << zelvorin::testing::readFile(err);
+    const CliRun switched = device.run("switch-org " + other + " --json");
+    ASSERT_EQ(switched.exitCode, 0) << device.errors();
     EXPECT_TRUE(nlohmann::json::parse(switched.out)["requiresLocalWipe"].get<bool>());
-    EXPECT_EQ(nlohmann::json::parse(runCli(environment, "whoami --json", err).out)["organizationId"], other);
+    EXPECT_EQ(nlohmann::json::parse(device.run("whoami --json").out)["organizationId"], other);
 }
 
 TEST(CliIntegrationTest, SyncRunsOneCycleAndSaysHowItEnded) {
-    zelvorin::testing::ServiceProcess service(zelvorin::testing::ServiceProcess::demo());
-    zelvorin::testing::TempDir root;
-    const std::string environment =
-        "ZELVORIN_DATA_DIR=" + root.path().string() + " ZELVORIN_BASE_URL=" + service.baseUrl();
-    const std::filesystem::path err = root / "err.txt";
-
-    EXPECT_EQ(runCli(environment, "sync", err).exitCode, 3);  // not signed in
-    ASSERT_EQ(runCli(environment, "login --auto", err).exitCode, 0);
-    const CliRun first = runCli(environment, "sync --json", err);
-    ASSERT_EQ(first.exitCode, 0) << zelvorin::testing::readFile(err);
+    CliDevice device;
+    EXPECT_EQ(device.run("sync").exitCode, 3);  // not signed in
+    ASSERT_EQ(device.run("login --auto").exitCode, 0);
+    const CliRun first = device.run("sync --json");
+    ASSERT_EQ(first.exitCode, 0) << device.errors();
     const nlohmann::json status = nlohmann::json::parse(first.out);
     EXPECT_EQ(status["status"], "idle");
     EXPECT_EQ(status["pendingChanges"], 0);
     EXPECT_EQ(status["conflicts"], 0);
 
-    service.stop();
-    const CliRun offline = runCli(environment, "sync --json", err);
+    device.service.stop();
+    const CliRun offline = device.run("sync --json");
     EXPECT_EQ(offline.exitCode, 6);
     EXPECT_EQ(nlohmann::json::parse(offline.out)["status"], "offline");
+}
+
+// What a query on the device's database answers, one value per line.
+std::string query(const CliDevice& device, const std::string& sql) {
+    return zelvorin::testing::runCommand("sqlite3 " + device.database().string() + " \"" + sql + "\"");
+}
+
+TEST(CliIntegrationTest, RenderPrintsAStoredInvoiceWithEveryLineOnce) {
+    const CliDevice device;
+    ASSERT_EQ(device.run("login --auto").exitCode, 0);
+    ASSERT_EQ(device.run("sync").exitCode, 0) << device.errors();
+    // The numbered invoice with the most lines.
+    std::string id =
+        query(device,
+              "SELECT i.id FROM draft_invoice i JOIN invoice_line l ON l.invoice_id = i.id "
+              "WHERE i.invoice_number IS NOT NULL GROUP BY i.id ORDER BY COUNT(*) DESC, i.id LIMIT 1");
+    id.erase(id.find_last_not_of("\n") + 1);
+    ASSERT_FALSE(id.empty());
+
+    const std::filesystem::path pdf = device.root / "factuur.pdf";
+    const std::filesystem::path png = device.root / "factuur.png";
+    const CliRun rendered =
+        device.run("render " + id + " --pdf " + pdf.string() + " --png " + png.string() + " --json");
+    ASSERT_EQ(rendered.exitCode, 0) << device.errors();
+    EXPECT_GE(nlohmann::json::parse(rendered.out)["pages"].get<int>(), 1);
+    const std::string text = zelvorin::testing::runCommand("pdftotext " + pdf.string() + " -");
+    std::string number = query(device, "SELECT invoice_number FROM draft_invoice WHERE id = '" + id + "'");
+    number.erase(number.find_last_not_of("\n") + 1);
+    EXPECT_NE(text.find(number), std::string::npos) << text;
+    std::string descriptions =
+        query(device, "SELECT description FROM invoice_line WHERE invoice_id = '" + id + "'");
+    std::istringstream lines(descriptions);
+    const std::string table =
+        text.substr(std::min(text.find("Omschrijving"), text.size()));  // the subject may repeat a line
+    int count = 0;
+    for (std::string description; std::getline(lines, description); ++count) {
+        const std::size_t first = table.find(description);
+        EXPECT_NE(first, std::string::npos) << description;
+        EXPECT_EQ(table.find(description, first + 1), std::string::npos) << "twice: " << description;
+    }
+    EXPECT_GT(count, 0);
+    EXPECT_NE(zelvorin::testing::runCommand("pdfinfo " + pdf.string()).find("595.28 x 841.89 pts (A4)"),
+              std::string::npos);
+    EXPECT_EQ(zelvorin::testing::readFile(png).rfind("\x89PNG", 0), 0U);
+
+    // A template config that cannot be read prints with the built-in layout and says so.
+    query(device, "UPDATE invoice_template SET config = '{niet json'");
+    const CliRun fallback = device.run("render " + id + " --pdf " + pdf.string());
+    EXPECT_EQ(fallback.exitCode, 0) << device.errors();
+    EXPECT_NE(device.errors().find("De template-config kon niet gelezen worden."), std::string::npos)
+        << device.errors();
+    EXPECT_NE(zelvorin::testing::runCommand("pdftotext " + pdf.string() + " -").find(number),
+              std::string::npos);
+
+    const CliRun unknown = device.run("render bestaat-niet --pdf " + pdf.string());
+    EXPECT_EQ(unknown.exitCode, 4);
+    EXPECT_NE(device.errors().find("Onbekende factuur 'bestaat-niet'"), std::string::npos);
 }
 
 }  // namespace
