@@ -12,6 +12,8 @@ void addStatusCommand(CLI::App& app, CliContext& context);
 void addAccountCommands(CLI::App& app, CliContext& context);
 // sync [--watch]
 void addSyncCommand(CLI::App& app, CliContext& context);
+// read-receipt FILE
+void addReadReceiptCommand(CLI::App& app, CliContext& context);
 // render INVOICE_ID --pdf out.pdf [--png out.png]
 void addRenderCommand(CLI::App& app, CliContext& context);
 

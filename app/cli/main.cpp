@@ -14,6 +14,7 @@ int main(int argc, char** argv) {
     addAccountCommands(app, context);
     addSyncCommand(app, context);
     addRenderCommand(app, context);
+    addReadReceiptCommand(app, context);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {

@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstdio>
+#include <fstream>
 #include <nlohmann/json.hpp>
 #include <sstream>
 
@@ -199,6 +200,43 @@ TEST(CliIntegrationTest, RenderPrintsAStoredInvoiceWithEveryLineOnce) {
     const CliRun unknown = device.run("render bestaat-niet --pdf " + pdf.string());
     EXPECT_EQ(unknown.exitCode, 4);
     EXPECT_NE(device.errors().find("Onbekende factuur 'bestaat-niet'"), std::string::npos);
+}
+
+TEST(CliIntegrationTest, ReadReceiptReadsTheCommittedSamplesAndRefusesWhatIsNoDocument) {
+    zelvorin::testing::TempDir root;
+    const std::filesystem::path err = root / "err.txt";
+    const std::string environment = "ZELVORIN_DATA_DIR=" + root.path().string();
+    const std::filesystem::path samples = ZELVORIN_INTELLIGENCE_SAMPLES;
+    for (const auto& [name, extension] :
+         {std::pair{"receipt-photo", ".jpg"}, std::pair{"invoice-photo", ".jpg"},
+          std::pair{"receipt-scan", ".pdf"}}) {
+        const std::string file = (samples / (std::string(name) + extension)).string();
+        const CliRun run = runCli(environment, "read-receipt " + file + " --json", err);
+        ASSERT_EQ(run.exitCode, 0) << name << ": " << zelvorin::testing::readFile(err);
+        const nlohmann::json reading = nlohmann::json::parse(run.out);
+        const nlohmann::json truth =
+            nlohmann::json::parse(zelvorin::testing::readFile(samples / (std::string(name) + ".json")));
+        EXPECT_TRUE(reading["accepted"].get<bool>()) << name;
+        EXPECT_GE(reading["confidence"].get<double>(), 0.45) << name;
+        EXPECT_EQ(reading["scores"].size(), 7U);
+        EXPECT_EQ(reading["result"]["totalAmountCents"], truth["totalAmountCents"]) << name;
+        EXPECT_EQ(reading["result"]["invoiceDate"], truth["invoiceDate"]) << name;
+        EXPECT_EQ(reading["result"]["senderCompany"], truth["senderCompany"]) << name;
+    }
+
+    // A model server that does not answer: the rules read the receipt, and the user is told.
+    const CliRun fallback = runCli(environment + " ZELVORIN_LLM_URL=http://127.0.0.1:9",
+                                   "read-receipt " + (samples / "receipt-photo.jpg").string(), err);
+    EXPECT_EQ(fallback.exitCode, 0);
+    EXPECT_NE(fallback.out.find("Model: zelvorin-rules/1"), std::string::npos) << fallback.out;
+    EXPECT_NE(zelvorin::testing::readFile(err).find("antwoordt niet"), std::string::npos);
+
+    // Named like a PDF, but it is a GIF; and a file that is not there.
+    std::ofstream(root / "bon.pdf") << "GIF89a\x01\0\x01\0";
+    const CliRun gif = runCli(environment, "read-receipt " + (root / "bon.pdf").string(), err);
+    EXPECT_EQ(gif.exitCode, 1);
+    EXPECT_NE(zelvorin::testing::readFile(err).find("geen leesbare PDF, JPEG of PNG"), std::string::npos);
+    EXPECT_EQ(runCli(environment, "read-receipt " + (root / "weg.png").string(), err).exitCode, 4);
 }
 
 }  // namespace
