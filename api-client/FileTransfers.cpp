@@ -9,6 +9,12 @@ namespace {
 
 enum class MissingIs { notFound, httpError };
 
+// What every file call does with 401 and 429.
+void throwIfUnauthorizedOrRateLimited(const HttpResponse& response) {
+    if (response.status == 401) throw APIError(APIError::Unauthorized{});
+    if (response.status == 429) throw rateLimited(response);
+}
+
 ConditionalDownload conditionalGet(SyncAPIClient& client, const std::string& path,
                                    const std::optional<std::string>& entityTag, MissingIs missing) {
     HttpRequest request;
@@ -17,17 +23,9 @@ ConditionalDownload conditionalGet(SyncAPIClient& client, const std::string& pat
     const HttpResponse response = client.sendAuthorized(std::move(request));
     if (response.status == 304) return ConditionalDownload{true, {}, entityTag};
     if (isSuccess(response.status)) return ConditionalDownload{false, response.body, response.header("ETag")};
-    switch (response.status) {
-        case 401:
-            throw APIError(APIError::Unauthorized{});
-        case 429:
-            throw rateLimited(response);
-        case 404:
-            if (missing == MissingIs::notFound) throw APIError(APIError::NotFound{});
-            [[fallthrough]];
-        default:
-            throw APIError(APIError::HttpError{response.status});
-    }
+    throwIfUnauthorizedOrRateLimited(response);
+    if (response.status == 404 && missing == MissingIs::notFound) throw APIError(APIError::NotFound{});
+    throw APIError(APIError::HttpError{response.status});
 }
 
 // The service's "error" text of a refused request, else `fallback`.
@@ -81,16 +79,9 @@ ExportedFile exportVatQuarter(SyncAPIClient& client, int year, int quarter) {
             named.value_or("btw-aangifte-Q" + std::to_string(quarter) + "-" + std::to_string(year) + ".csv"),
             response.body};
     }
-    switch (response.status) {
-        case 401:
-            throw APIError(APIError::Unauthorized{});
-        case 429:
-            throw rateLimited(response);
-        case 422:
-            throw APIError(APIError::Conflict{errorText(response, "Ongeldige periode.")});
-        default:
-            throw APIError(APIError::HttpError{response.status});
-    }
+    throwIfUnauthorizedOrRateLimited(response);
+    if (response.status == 422) throw APIError(APIError::Conflict{errorText(response, "Ongeldige periode.")});
+    throw APIError(APIError::HttpError{response.status});
 }
 
 std::vector<std::string> uploadKvitraDocument(SyncAPIClient& client, const KvitraUpload& upload) {
@@ -115,17 +106,10 @@ std::vector<std::string> uploadKvitraDocument(SyncAPIClient& client, const Kvitr
         }
         return ids;
     }
-    switch (response.status) {
-        case 401:
-            throw APIError(APIError::Unauthorized{});
-        case 429:
-            throw rateLimited(response);
-        case 413:
-        case 415:
-            throw APIError(APIError::Conflict{errorText(response, "Het bestand kon niet worden verwerkt.")});
-        default:
-            throw APIError(APIError::HttpError{response.status});
-    }
+    throwIfUnauthorizedOrRateLimited(response);
+    if (response.status == 413 || response.status == 415)
+        throw APIError(APIError::Conflict{errorText(response, "Het bestand kon niet worden verwerkt.")});
+    throw APIError(APIError::HttpError{response.status});
 }
 
 }  // namespace zelvorin

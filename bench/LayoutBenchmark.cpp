@@ -22,6 +22,7 @@
 
 #include "app/InvoiceSourceReader.h"
 #include "bench/support/InvoiceHtml.h"
+#include "bench/support/RatioReporter.h"
 #include "layout/DocumentRenderer.h"
 #include "layout/InvoicePdf.h"
 #include "layout/LayoutEngine.h"
@@ -119,17 +120,11 @@ const FontSet& fonts() {
     return *set;
 }
 
-void timeIteration(benchmark::State& state, const std::function<void()>& work) {
-    const auto began = std::chrono::steady_clock::now();
-    work();
-    state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count());
-}
-
 void BM_StoredInvoiceToPdf(benchmark::State& state) {
     const std::filesystem::path out = stored().dir / "ours.pdf";
     std::size_t pages = 0;
     for (auto _ : state) {
-        timeIteration(state, [&] {
+        bench::timeIteration(state, [&] {
             const RenderedInvoice rendered = renderInvoice(stored().source(), fonts(), kToday);
             std::ofstream(out, std::ios::binary | std::ios::trunc) << rendered.pdf;
             pages = rendered.laidOut.pages.size();
@@ -145,7 +140,7 @@ void BM_WeasyPrint(benchmark::State& state) {
     std::string input = html.string(), output = (stored().dir / "weasyprint.pdf").string();
     std::string program = "/usr/bin/weasyprint";
     for (auto _ : state) {
-        timeIteration(state, [&] {
+        bench::timeIteration(state, [&] {
             char* argv[] = {program.data(), input.data(), output.data(), nullptr};
             posix_spawn_file_actions_t actions;
             posix_spawn_file_actions_init(&actions);
@@ -170,7 +165,8 @@ void layoutRun(benchmark::State& state, bool coldCache) {
     std::size_t pages = 0;
     for (auto _ : state) {
         if (coldCache) TextWidthCache::shared().clear();
-        timeIteration(state, [&] { pages = layoutDocument(built.document, measurer, kToday).pages.size(); });
+        bench::timeIteration(state,
+                             [&] { pages = layoutDocument(built.document, measurer, kToday).pages.size(); });
     }
     state.counters["pages"] = static_cast<double>(pages);
     state.counters["per_page"] =
@@ -190,7 +186,7 @@ void BM_DrawPdf(benchmark::State& state) {
     const LaidOutDocument laidOut = layoutDocument(built.document, TextMeasurer(fonts()), kToday);
     const DocumentRenderer renderer(fonts());
     for (auto _ : state) {
-        timeIteration(state, [&] { benchmark::DoNotOptimize(renderer.pdf(laidOut)); });
+        bench::timeIteration(state, [&] { benchmark::DoNotOptimize(renderer.pdf(laidOut)); });
     }
     state.counters["per_page"] =
         benchmark::Counter(static_cast<double>(laidOut.pages.size()) * state.iterations(),
@@ -203,33 +199,16 @@ BENCHMARK(BM_LayoutRun)->Unit(benchmark::kMillisecond)->UseManualTime()->MinTime
 BENCHMARK(BM_LayoutRunColdCache)->Unit(benchmark::kMillisecond)->UseManualTime()->MinTime(1.0);
 BENCHMARK(BM_DrawPdf)->Unit(benchmark::kMillisecond)->UseManualTime()->MinTime(1.0);
 
-class RatioReporter final : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs) {
-            std::string name = run.benchmark_name();
-            milliseconds[name.substr(0, name.find('/'))] = run.GetAdjustedRealTime();
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> milliseconds;
-};
-
 }  // namespace
 }  // namespace zelvorin
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
-    zelvorin::RatioReporter reporter;
+    zelvorin::bench::RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    auto& time = reporter.milliseconds;
     std::printf("\nRatios (same run):\n");
-    const auto ratio = [&](const char* ours, const char* base) {
-        if (time.count(ours) && time.count(base))
-            std::printf("%-44s %.3f\n", (std::string(ours) + " / " + base).c_str(), time[ours] / time[base]);
-    };
-    ratio("BM_StoredInvoiceToPdf", "BM_WeasyPrint");
-    ratio("BM_LayoutRunColdCache", "BM_LayoutRun");
+    reporter.printRatio("BM_StoredInvoiceToPdf", "BM_WeasyPrint");
+    reporter.printRatio("BM_LayoutRunColdCache", "BM_LayoutRun");
     benchmark::Shutdown();
     return 0;
 }

@@ -31,6 +31,7 @@
 #include <nlohmann/json.hpp>
 
 #include "api-client/SyncAPIClient.h"
+#include "bench/support/RatioReporter.h"
 #include "persistence/repositories/CustomerRepository.h"
 #include "persistence/sync/GRDBSyncStore.h"
 #include "persistence/sync/PayloadColumns.h"
@@ -87,13 +88,6 @@ Volume& volume() {
     return *made;
 }
 
-// Times `work` alone: each benchmark sets up and tears down outside of it (manual time).
-void timeIteration(benchmark::State& state, const std::function<void()>& work) {
-    const auto began = std::chrono::steady_clock::now();
-    work();
-    state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - began).count());
-}
-
 std::int64_t changeCount(const std::vector<PullResponse>& pages) {
     std::int64_t changes = 0;
     for (const PullResponse& page : pages)
@@ -107,7 +101,7 @@ void BM_PlainInsert(benchmark::State& state) {
         testing::TempDir dir;
         AppDatabase database = AppDatabase::openFile(dir / "z.sqlite");
         std::map<std::pair<const EntityMapping*, std::uint64_t>, std::string> inserts;
-        timeIteration(state, [&] {
+        bench::timeIteration(state, [&] {
             for (const PullResponse& page : pages) {
                 database.writer->write([&](Connection& db) {
                     for (const PullChange& change : page.changes) {
@@ -143,7 +137,7 @@ void BM_ApplyPulledPages(benchmark::State& state) {
     for (auto _ : state) {
         testing::TempDir dir;
         GRDBSyncStore store(AppDatabase::openFile(dir / "z.sqlite"), std::make_shared<SystemClock>());
-        timeIteration(state, [&] {
+        bench::timeIteration(state, [&] {
             for (const PullResponse& page : pages)
                 store.applyPulledChanges(page.changes, page.nextCursor);
         });
@@ -207,7 +201,7 @@ void BM_InitialSync(benchmark::State& state) {
     for (auto _ : state) {
         testing::TempDir device;
         if (runCli(service, device.path(), "login") != 0) state.SkipWithError("login mislukt");
-        timeIteration(state, [&] {
+        bench::timeIteration(state, [&] {
             if (runCli(service, device.path(), "sync", &peak) != 0) state.SkipWithError("sync mislukt");
         });
     }
@@ -277,36 +271,16 @@ BENCHMARK(BM_ApplyPulledPages)->Unit(benchmark::kMillisecond)->Iterations(3)->Us
 BENCHMARK(BM_InitialSync)->Unit(benchmark::kMillisecond)->Iterations(3)->UseManualTime();
 BENCHMARK(BM_Push10000Edits)->Unit(benchmark::kMillisecond)->Iterations(2)->UseManualTime();
 
-// Keeps each benchmark's time and counters for the ratios printed at the end.
-class RatioReporter final : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs) {
-            milliseconds[run.benchmark_name()] = run.GetAdjustedRealTime();
-            for (const auto& [name, counter] : run.counters)
-                counters[run.benchmark_name() + "." + name] = counter.value;
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> milliseconds;
-    std::map<std::string, double> counters;
-};
-
 }  // namespace
 }  // namespace zelvorin
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
-    zelvorin::RatioReporter reporter;
+    zelvorin::bench::RatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
-    auto& time = reporter.milliseconds;
-    const auto ratio = [&](const char* ours, const char* base) {
-        if (!time.count(ours) || !time.count(base)) return;
-        std::printf("%-42s %.2f\n", (std::string(ours) + " / " + base).c_str(), time[ours] / time[base]);
-    };
     std::printf("\nRatios (same run):\n");
-    ratio("BM_ApplyPulledPages/iterations:3/manual_time", "BM_PlainInsert/iterations:3/manual_time");
-    ratio("BM_InitialSync/iterations:3/manual_time", "BM_ApplyPulledPages/iterations:3/manual_time");
+    reporter.printRatio("BM_ApplyPulledPages", "BM_PlainInsert");
+    reporter.printRatio("BM_InitialSync", "BM_ApplyPulledPages");
     for (const auto& [name, value] : reporter.counters) {
         if (name.find("peak_MB") != std::string::npos || name.find("round_trips") != std::string::npos ||
             name.find("changes/s") != std::string::npos) {
