@@ -27,6 +27,24 @@ void insertRecord(Connection& connection, const Record& record) {
     insert.run();
 }
 
+// Writes every column of a record over the row with its id: "UPDATE <table> SET <column> = ?, …
+// WHERE id = ?". Returns false when there is no such row.
+template <class Record>
+bool updateRecord(Connection& connection, const Record& record) {
+    ColumnValues values = record.columnValues();
+    std::string assignments;
+    for (const auto& [name, value] : values)
+        assignments += (assignments.empty() ? "" : ", ") + std::string(name) + " = ?";
+    Statement& update =
+        connection.cached("UPDATE " + std::string(Record::tableName) + " SET " + assignments + " WHERE id = ?");
+    int index = 0;
+    for (const auto& [name, value] : values)
+        update.bind(++index, value);
+    update.bind(++index, SqlValue(record.id));
+    update.run();
+    return connection.changes() > 0;
+}
+
 // The records a query returns; the query selects the record's columns (usually "SELECT *").
 template <class Record, class... Args>
 std::vector<Record> selectRecords(Connection& connection, const std::string& sql, const Args&... arguments) {

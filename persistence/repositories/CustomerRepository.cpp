@@ -129,8 +129,7 @@ CustomerRecord CustomerRepository::updateCustomer(const CustomerRecord& changed,
         customer.updatedAt = edit.now();
         customer.localModifiedAt = customer.updatedAt;
         customer.syncState = LocalEdit::stateAfterUpdate(stored->syncState);
-        db.cached("DELETE FROM customer WHERE id = ?").bind(1, customer.id).run();
-        insertRecord(db, customer);
+        updateRecord(db, customer);
         edit.queueUpdate(
             SyncEntityType::customer, customer.id, stored->revision,
             LocalEdit::payload(customer,
@@ -168,8 +167,7 @@ ContactPersonRecord CustomerRepository::saveContactPerson(ContactPersonRecord pe
         person.deletedAt = stored->deletedAt;
         person.lastSyncError = stored->lastSyncError;
         person.syncState = LocalEdit::stateAfterUpdate(stored->syncState);
-        db.cached("DELETE FROM contact_person WHERE id = ?").bind(1, person.id).run();
-        insertRecord(db, person);
+        updateRecord(db, person);
         edit.queueUpdate(
             SyncEntityType::contact, person.id, stored->revision, payload(person),
             {"contactId", "name", "email", "phone", "isPrimary", "isInvoiceContact", "avatarUrl"});

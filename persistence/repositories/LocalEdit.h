@@ -32,6 +32,9 @@ public:
     void queueCreate(SyncEntityType type, const std::string& id, JSONValue payload);
     void queueUpdate(SyncEntityType type, const std::string& id, std::int64_t revision, JSONValue payload,
                      std::vector<std::string> changedFields);
+    // An update without a base revision: the service takes these values over its own (settling a
+    // conflict in favour of the device).
+    void queueOverwrite(SyncEntityType type, const std::string& id, std::int64_t revision, JSONValue payload);
     // Tombstones the row of `table` and queues its delete. Returns false when there is no such row.
     bool tombstone(SyncEntityType type, std::string_view table, const std::string& id);
 

@@ -1,0 +1,343 @@
+#include "persistence/repositories/InvoiceRepository.h"
+
+#include <array>
+#include <cstdio>
+#include <stdexcept>
+
+#include "domain/InvoiceDueDate.h"
+#include "domain/InvoiceStatus.h"
+#include "domain/InvoiceTotals.h"
+#include "domain/LineTotals.h"
+#include "domain/Timestamps.h"
+#include "domain/Uuid.h"
+#include "persistence/RecordStatements.h"
+#include "persistence/repositories/LocalEdit.h"
+#include "sync/SyncState.h"
+
+namespace zelvorin {
+namespace {
+
+constexpr std::array<std::string_view, 5> kSegmentNames{"alle", "concept", "verzonden", "betaald",
+                                                        "achterstallig"};
+constexpr const char* kListOrder = " ORDER BY i.issue_date DESC, i.created_at DESC";
+constexpr const char* kAwaitingPayment = "'sent', 'delivered', 'viewed', 'partiallyPaid'";
+
+std::string quotedStatuses(InvoiceWorkflowStage stage) {
+    std::string list;
+    for (InvoiceStatus status : statusesInStage(stage))
+        list += (list.empty() ? "'" : ", '") + std::string(rawValue(status)) + "'";
+    return list;
+}
+
+// The segment's condition; true when it binds today once.
+bool appendSegment(std::string& sql, InvoiceSegment segment) {
+    switch (segment) {
+    case InvoiceSegment::alle:
+        return false;
+    case InvoiceSegment::concept_:
+        sql += " AND i.status IN (" + quotedStatuses(InvoiceWorkflowStage::concept_) + ")";
+        return false;
+    case InvoiceSegment::betaald:
+        sql += " AND i.status IN (" + quotedStatuses(InvoiceWorkflowStage::betaald) + ")";
+        return false;
+    case InvoiceSegment::verzonden:
+        sql += " AND i.status IN (" + quotedStatuses(InvoiceWorkflowStage::verzonden) +
+               ")\n AND NOT (\n     i.status IN (" + kAwaitingPayment +
+               ")\n     AND i.due_date IS NOT NULL AND i.due_date < ?\n )";
+        return true;
+    case InvoiceSegment::achterstallig:
+        sql += " AND (\n     i.status IN (" + quotedStatuses(InvoiceWorkflowStage::achterstallig) +
+               ")\n     OR (\n         i.status IN (" + kAwaitingPayment +
+               ")\n         AND i.due_date IS NOT NULL AND i.due_date < ?\n     )\n )";
+        return true;
+    }
+    return false;
+}
+
+std::string yearBound(int year, const char* format) {
+    char text[16];
+    std::snprintf(text, sizeof text, format, year);
+    return text;
+}
+
+std::out_of_range missingInvoice(const std::string& id) {
+    return std::out_of_range("Factuur " + id + " bestaat niet.");
+}
+
+DraftInvoiceRecord requireInvoice(Connection& db, const std::string& id) {
+    std::optional<DraftInvoiceRecord> invoice = recordById<DraftInvoiceRecord>(db, id);
+    if (!invoice || invoice->deletedAt) throw missingInvoice(id);
+    return *invoice;
+}
+
+std::int64_t lineTotalCents(const InvoiceLineRecord& line, const std::string& invoiceVatTreatment) {
+    const CalcLine calc = calcLineFromStored(
+        {line.lineMode, line.quantityHundredths, line.unitPriceCents, line.amountCents, line.vatTreatmentOverride});
+    return lineTotals(calc, invoiceTreatmentFromStored(invoiceVatTreatment)).exclCents;
+}
+
+std::string upperCased(std::string text) {
+    for (char& c : text)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    return text;
+}
+
+}  // namespace
+
+std::string_view rawValue(InvoiceSegment segment) {
+    return kSegmentNames[static_cast<std::size_t>(segment)];
+}
+
+std::optional<InvoiceSegment> parseInvoiceSegment(std::string_view raw) {
+    for (std::size_t i = 0; i < kSegmentNames.size(); ++i)
+        if (kSegmentNames[i] == raw) return static_cast<InvoiceSegment>(i);
+    return std::nullopt;
+}
+
+InvoiceRepository::InvoiceRepository(AppDatabase database, std::shared_ptr<const Clock> clock)
+    : database_(std::move(database)), clock_(std::move(clock)) {}
+
+std::vector<InvoiceListItem> InvoiceRepository::list(Connection& db, const InvoiceListQuery& query,
+                                                     const std::string& today) {
+    std::string sql = std::string(kInvoiceListSelect) + "WHERE i.deleted_at IS NULL";
+    std::vector<SqlValue> arguments;
+    if (appendSegment(sql, query.segment)) arguments.emplace_back(today);
+    if (!query.search.empty()) {
+        sql +=
+            " AND (i.invoice_number LIKE ? OR c.company_name LIKE ?\n      OR i.project_description LIKE ? OR "
+            "i.reference_number LIKE ?)";
+        const std::string pattern = "%" + query.search + "%";
+        arguments.insert(arguments.end(), 4, SqlValue(pattern));
+    }
+    if (query.year) {
+        sql += " AND i.issue_date >= ? AND i.issue_date <= ?";
+        arguments.emplace_back(yearBound(*query.year, "%04d-01-01"));
+        arguments.emplace_back(yearBound(*query.year, "%04d-12-31"));
+    }
+    Statement& select = db.cached(sql + kListOrder);
+    for (std::size_t i = 0; i < arguments.size(); ++i)
+        select.bind(static_cast<int>(i + 1), arguments[i]);
+    std::vector<InvoiceListItem> items;
+    while (select.step())
+        items.push_back(InvoiceListItem::fromRow(select));
+    return items;
+}
+
+ObservationHandle InvoiceRepository::observeList(InvoiceListQuery query,
+                                                 std::function<void(std::vector<InvoiceListItem>)> onValue,
+                                                 std::shared_ptr<Executor> deliverOn) {
+    const std::string today = formatTimestampMillis(clock_->now()).substr(0, 10);
+    return database_.writer->observe<std::vector<InvoiceListItem>>(
+        [query = std::move(query), today](Connection& db) { return list(db, query, today); }, std::move(onValue),
+        std::move(deliverOn));
+}
+
+std::vector<InvoiceListItem> InvoiceRepository::invoicesOfCustomer(const std::string& customerId) {
+    return database_.writer->read([&](Connection& db) {
+        Statement& select = db.cached(std::string(kInvoiceListSelect) +
+                                      "WHERE i.deleted_at IS NULL AND i.customer_id = ?\nORDER BY i.issue_date "
+                                      "DESC, i.created_at DESC");
+        select.bind(1, customerId);
+        std::vector<InvoiceListItem> items;
+        while (select.step())
+            items.push_back(InvoiceListItem::fromRow(select));
+        return items;
+    });
+}
+
+std::optional<InvoiceDetail> InvoiceRepository::detail(Connection& db, const std::string& id) {
+    std::optional<DraftInvoiceRecord> invoice = recordById<DraftInvoiceRecord>(db, id);
+    if (!invoice) return std::nullopt;
+    InvoiceDetail detail{*invoice, {}, std::nullopt, {}, {}};
+    detail.lines = selectRecords<InvoiceLineRecord>(
+        db, "SELECT * FROM invoice_line\nWHERE invoice_id = ? AND deleted_at IS NULL\nORDER BY sort_order, created_at",
+        id);
+    if (invoice->customerId) detail.customer = recordById<CustomerRecord>(db, *invoice->customerId);
+    detail.payments = selectRecords<InvoicePaymentRecord>(
+        db, "SELECT * FROM invoice_payment WHERE invoice_id = ? ORDER BY payment_date, created_at", id);
+    detail.reminders = selectRecords<InvoiceReminderRecord>(
+        db, "SELECT * FROM invoice_reminder WHERE invoice_id = ? ORDER BY sent_at", id);
+    return detail;
+}
+
+ObservationHandle InvoiceRepository::observeDetail(std::string id,
+                                                   std::function<void(std::optional<InvoiceDetail>)> onValue,
+                                                   std::shared_ptr<Executor> deliverOn) {
+    return database_.writer->observe<std::optional<InvoiceDetail>>(
+        [id = std::move(id)](Connection& db) { return detail(db, id); }, std::move(onValue), std::move(deliverOn));
+}
+
+std::optional<DraftInvoiceRecord> InvoiceRepository::invoice(const std::string& id) {
+    return database_.writer->read([&](Connection& db) {
+        auto found = selectRecords<DraftInvoiceRecord>(
+            db, "SELECT * FROM draft_invoice WHERE id = ? AND deleted_at IS NULL", id);
+        return found.empty() ? std::nullopt : std::optional(std::move(found.front()));
+    });
+}
+
+DraftInvoiceRecord InvoiceRepository::createDraft(std::optional<std::string> customerId,
+                                                  const std::string& issueDate) {
+    return database_.writer->write([&](Connection& db) {
+        const auto settings = selectRecords<OrgSettingsRecord>(db, "SELECT * FROM org_settings LIMIT 1");
+        const std::optional<std::int64_t> term =
+            settings.empty() ? std::nullopt : settings.front().paymentTermsDays;
+        LocalEdit edit(db, *clock_);
+        DraftInvoiceRecord invoice;
+        invoice.id = randomUuid();
+        invoice.localDraftNumber = "D-" + upperCased(randomUuid().substr(0, 4));
+        invoice.status = std::string(rawValue(InvoiceStatus::draft));
+        invoice.vatTreatment = "nl_21";
+        invoice.issueDate = issueDate;
+        invoice.dueDate = InvoiceDueDate::dueDateText(issueDate, term);
+        invoice.customerId = std::move(customerId);
+        invoice.createdAt = invoice.updatedAt = edit.now();
+        invoice.localModifiedAt = invoice.createdAt;
+        invoice.revision = 1;
+        invoice.syncState = rawValue(SyncState::localOnly);
+        insertRecord(db, invoice);
+        edit.queueCreate(SyncEntityType::draftInvoice, invoice.id,
+                         LocalEdit::payload(invoice,
+                                            {"issueDate", "dueDate", "vatTreatment", "localDraftNumber", "customerId"}));
+        return invoice;
+    });
+}
+
+DraftInvoiceRecord InvoiceRepository::updateHeader(const DraftInvoiceRecord& header,
+                                                   std::vector<std::string> changedFields) {
+    return database_.writer->write([&](Connection& db) {
+        const DraftInvoiceRecord stored = requireInvoice(db, header.id);
+        LocalEdit edit(db, *clock_);
+        DraftInvoiceRecord invoice = stored;
+        invoice.customerId = header.customerId;
+        invoice.issueDate = header.issueDate;
+        invoice.dueDate = header.dueDate;
+        invoice.referenceNumber = header.referenceNumber;
+        invoice.projectDescription = header.projectDescription;
+        invoice.vatTreatment = header.vatTreatment;
+        invoice.invoiceEmail = header.invoiceEmail;
+        invoice.idealEnabled = header.idealEnabled;
+        invoice.portalLinkEnabled = header.portalLinkEnabled;
+        invoice.internalNote = header.internalNote;
+        invoice.paymentTermsOverride = header.paymentTermsOverride;
+        invoice.freeText = header.freeText;
+        invoice.updatedAt = edit.now();
+        invoice.localModifiedAt = invoice.updatedAt;
+        invoice.syncState = LocalEdit::stateAfterUpdate(stored.syncState);
+        updateRecord(db, invoice);
+        edit.queueUpdate(SyncEntityType::draftInvoice, invoice.id, stored.revision,
+                         LocalEdit::payload(invoice, {"customerId", "issueDate", "dueDate", "referenceNumber",
+                                                      "projectDescription", "vatTreatment", "invoiceEmail",
+                                                      "idealEnabled", "portalLinkEnabled", "internalNote",
+                                                      "paymentTermsOverride", "freeText"}),
+                         std::move(changedFields));
+        recalculateTotals(db, invoice.id);
+        return *recordById<DraftInvoiceRecord>(db, invoice.id);
+    });
+}
+
+void InvoiceRepository::deleteInvoice(const std::string& id) {
+    database_.writer->write([&](Connection& db) {
+        requireInvoice(db, id);
+        LocalEdit(db, *clock_).tombstone(SyncEntityType::draftInvoice, "draft_invoice", id);
+    });
+}
+
+InvoiceLineRecord InvoiceRepository::addLine(InvoiceLineRecord line, const std::string& invoiceVatTreatment) {
+    return database_.writer->write([&](Connection& db) {
+        requireInvoice(db, line.invoiceId);
+        LocalEdit edit(db, *clock_);
+        line.id = randomUuid();
+        line.lineTotalCents = lineTotalCents(line, invoiceVatTreatment);
+        line.createdAt = line.updatedAt = edit.now();
+        line.localModifiedAt = line.createdAt;
+        line.deletedAt.reset();
+        line.revision = 1;
+        line.syncState = rawValue(SyncState::localOnly);
+        insertRecord(db, line);
+        edit.queueCreate(SyncEntityType::invoiceLine, line.id,
+                         LocalEdit::payload(line, {"invoiceId", "description", "lineMode", "quantityHundredths",
+                                                   "unitPriceCents", "amountCents", "vatTreatmentOverride",
+                                                   "sortOrder"}));
+        recalculateTotals(db, line.invoiceId);
+        return line;
+    });
+}
+
+InvoiceLineRecord InvoiceRepository::updateLine(const InvoiceLineRecord& changed,
+                                                const std::string& invoiceVatTreatment) {
+    return database_.writer->write([&](Connection& db) {
+        std::optional<InvoiceLineRecord> stored = recordById<InvoiceLineRecord>(db, changed.id);
+        if (!stored || stored->deletedAt) throw std::out_of_range("Factuurregel " + changed.id + " bestaat niet.");
+        LocalEdit edit(db, *clock_);
+        InvoiceLineRecord line = *stored;
+        line.description = changed.description;
+        line.lineMode = changed.lineMode;
+        line.quantityHundredths = changed.quantityHundredths;
+        line.unitPriceCents = changed.unitPriceCents;
+        line.amountCents = changed.amountCents;
+        line.vatTreatmentOverride = changed.vatTreatmentOverride;
+        line.sortOrder = changed.sortOrder;
+        line.lineTotalCents = lineTotalCents(line, invoiceVatTreatment);
+        line.updatedAt = edit.now();
+        line.localModifiedAt = line.updatedAt;
+        line.syncState = LocalEdit::stateAfterUpdate(stored->syncState);
+        updateRecord(db, line);
+        edit.queueUpdate(SyncEntityType::invoiceLine, line.id, stored->revision,
+                         LocalEdit::payload(line, {"description", "lineMode", "quantityHundredths", "unitPriceCents",
+                                                   "amountCents", "vatTreatmentOverride", "sortOrder"}),
+                         {"description", "lineMode", "quantityHundredths", "unitPriceCents", "amountCents",
+                          "vatTreatmentOverride", "sortOrder"});
+        recalculateTotals(db, line.invoiceId);
+        return line;
+    });
+}
+
+void InvoiceRepository::deleteLine(const InvoiceLineRecord& line) {
+    database_.writer->write([&](Connection& db) {
+        std::optional<InvoiceLineRecord> stored = recordById<InvoiceLineRecord>(db, line.id);
+        if (!stored || stored->deletedAt) throw std::out_of_range("Factuurregel " + line.id + " bestaat niet.");
+        LocalEdit(db, *clock_).tombstone(SyncEntityType::invoiceLine, "invoice_line", line.id);
+        recalculateTotals(db, stored->invoiceId);
+    });
+}
+
+void InvoiceRepository::keepLocalVersion(const std::string& id) {
+    database_.writer->write([&](Connection& db) {
+        DraftInvoiceRecord invoice = requireInvoice(db, id);
+        LocalEdit edit(db, *clock_);
+        invoice.syncState = rawValue(SyncState::pendingUpload);
+        invoice.lastSyncError.reset();
+        invoice.localModifiedAt = edit.now();
+        updateRecord(db, invoice);
+        edit.queueOverwrite(SyncEntityType::draftInvoice, id, invoice.revision,
+                            LocalEdit::payload(invoice, {"customerId", "issueDate", "dueDate", "referenceNumber",
+                                                         "projectDescription", "vatTreatment"}));
+    });
+}
+
+void InvoiceRepository::discardLocalChanges(const std::string& id) {
+    database_.writer->write([&](Connection& db) {
+        requireInvoice(db, id);
+        db.cached("UPDATE draft_invoice\nSET sync_state = 'synced', last_sync_error = NULL\nWHERE id = ?")
+            .bind(1, id)
+            .run();
+        db.cached("DELETE FROM outbox_change WHERE entity_type = 'draftInvoice' AND entity_id = ?").bind(1, id).run();
+        db.cached("UPDATE sync_cursor SET cursor_token = NULL WHERE id = 1").run();
+    });
+}
+
+void InvoiceRepository::recalculateTotals(Connection& db, const std::string& id) {
+    const auto invoice = selectRecords<DraftInvoiceRecord>(db, "SELECT * FROM draft_invoice WHERE id = ?", id);
+    if (invoice.empty()) return;
+    std::vector<StoredInvoiceLine> lines;
+    for (const InvoiceLineRecord& line : selectRecords<InvoiceLineRecord>(
+             db, "SELECT * FROM invoice_line WHERE invoice_id = ? AND deleted_at IS NULL", id))
+        lines.push_back({line.lineMode, line.quantityHundredths, line.unitPriceCents, line.amountCents,
+                         line.vatTreatmentOverride});
+    const InvoiceTotals totals = invoiceTotalsFromStored(invoice.front().vatTreatment, lines);
+    db.cached("UPDATE draft_invoice\nSET subtotal_cents = ?, vat_cents = ?, total_cents = ?\nWHERE id = ?")
+        .bindAll(totals.subtotalCents, totals.vatCents, totals.totalCents, id)
+        .run();
+}
+
+}  // namespace zelvorin
