@@ -14,7 +14,9 @@ AppEnvironment::AppEnvironment(BaseUrl baseUrl, AppPaths paths, Diagnostic diagn
       sessionState_(SessionState::signedOut),
       defaults_(paths_.defaultsFile, diagnostic_),
       deviceId_(readOrCreateDeviceId(defaults_)),
-      opened_(openDefaultDatabase(paths_.applicationSupport, diagnostic_)) {}
+      opened_(openDefaultDatabase(paths_.applicationSupport, diagnostic_)),
+      clock_(std::make_shared<SystemClock>()),
+      repositories_(opened_.database, clock_) {}
 
 SyncDisplayStatus AppEnvironment::syncStatus() const {
     std::lock_guard lock(syncStatusMutex_);
@@ -23,10 +25,9 @@ SyncDisplayStatus AppEnvironment::syncStatus() const {
 
 SyncEngine& AppEnvironment::syncEngine(std::shared_ptr<SyncTransport> transport) {
     if (syncEngine_) return *syncEngine_;
-    auto clock = std::make_shared<SystemClock>();
     syncEngine_ = std::make_unique<SyncEngine>(
-        deviceId_, std::make_shared<GRDBSyncStore>(opened_.database, clock), std::move(transport),
-        std::vector<SyncEntityType>(kAllSyncEntityTypes.begin(), kAllSyncEntityTypes.end()), clock);
+        deviceId_, std::make_shared<GRDBSyncStore>(opened_.database, clock_), std::move(transport),
+        std::vector<SyncEntityType>(kAllSyncEntityTypes.begin(), kAllSyncEntityTypes.end()), clock_);
     syncEngine_->setStatusListener([this](const SyncEngineStatus& status) {
         std::function<void(const SyncEngineStatus&)> observer;
         {

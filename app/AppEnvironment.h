@@ -8,6 +8,7 @@
 
 #include "app/AppPaths.h"
 #include "app/BaseUrl.h"
+#include "app/Repositories.h"
 #include "app/SessionState.h"
 #include "app/SyncDisplayStatus.h"
 #include "app/UserDefaults.h"
@@ -17,9 +18,9 @@
 
 namespace zelvorin {
 
-// The one object that ties the application together: it owns the local database (and, as they
-// arrive, the repositories, the token store, the API client, the sync engine and the scheduler) and
-// carries the session. Created once per process by the desktop entry point or the CLI.
+// The one object that ties the application together: it owns the local database with every
+// repository over it (and, as they arrive, the token store, the API client, the sync engine and the
+// scheduler) and carries the session. Created once per process by the desktop entry point or the CLI.
 //
 // Creation order matters and is fixed: sync status and session first, then the device id from the
 // user defaults, then the database (opened with its fallback chain, so start-up never fails on a
@@ -40,6 +41,9 @@ public:
     // Where the database lives; empty when start-up fell back to memory.
     const std::filesystem::path& databasePath() const { return opened_.path; }
     bool databaseInMemory() const { return opened_.inMemory; }
+
+    const std::shared_ptr<const Clock>& clock() const { return clock_; }
+    Repositories& repositories() { return repositories_; }
 
     SessionState sessionState() const { return sessionState_; }
     // The sync chip: follows the engine's status once the engine exists.
@@ -65,6 +69,8 @@ private:
     UserDefaults defaults_;
     std::string deviceId_;
     OpenedDatabase opened_;
+    std::shared_ptr<const Clock> clock_;
+    Repositories repositories_;
     std::unique_ptr<SyncEngine> syncEngine_;
 };
 

@@ -35,8 +35,8 @@ bool updateRecord(Connection& connection, const Record& record) {
     std::string assignments;
     for (const auto& [name, value] : values)
         assignments += (assignments.empty() ? "" : ", ") + std::string(name) + " = ?";
-    Statement& update =
-        connection.cached("UPDATE " + std::string(Record::tableName) + " SET " + assignments + " WHERE id = ?");
+    Statement& update = connection.cached("UPDATE " + std::string(Record::tableName) + " SET " + assignments +
+                                          " WHERE id = ?");
     int index = 0;
     for (const auto& [name, value] : values)
         update.bind(++index, value);

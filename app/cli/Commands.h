@@ -16,5 +16,11 @@ void addSyncCommand(CLI::App& app, CliContext& context);
 void addReadReceiptCommand(CLI::App& app, CliContext& context);
 // render INVOICE_ID --pdf out.pdf [--png out.png]
 void addRenderCommand(CLI::App& app, CliContext& context);
+// invoices, invoice show|new|set|rm
+void addInvoiceCommands(CLI::App& app, CliContext& context);
+// line add|set|rm
+void addLineCommands(CLI::App& app, CliContext& context);
+// customers, customer add|set
+void addCustomerCommands(CLI::App& app, CliContext& context);
 
 }  // namespace zelvorin::cli

@@ -15,6 +15,9 @@ int main(int argc, char** argv) {
     addSyncCommand(app, context);
     addRenderCommand(app, context);
     addReadReceiptCommand(app, context);
+    addInvoiceCommands(app, context);
+    addLineCommands(app, context);
+    addCustomerCommands(app, context);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {

@@ -32,24 +32,24 @@ std::string quotedStatuses(InvoiceWorkflowStage stage) {
 // The segment's condition; true when it binds today once.
 bool appendSegment(std::string& sql, InvoiceSegment segment) {
     switch (segment) {
-    case InvoiceSegment::alle:
-        return false;
-    case InvoiceSegment::concept_:
-        sql += " AND i.status IN (" + quotedStatuses(InvoiceWorkflowStage::concept_) + ")";
-        return false;
-    case InvoiceSegment::betaald:
-        sql += " AND i.status IN (" + quotedStatuses(InvoiceWorkflowStage::betaald) + ")";
-        return false;
-    case InvoiceSegment::verzonden:
-        sql += " AND i.status IN (" + quotedStatuses(InvoiceWorkflowStage::verzonden) +
-               ")\n AND NOT (\n     i.status IN (" + kAwaitingPayment +
-               ")\n     AND i.due_date IS NOT NULL AND i.due_date < ?\n )";
-        return true;
-    case InvoiceSegment::achterstallig:
-        sql += " AND (\n     i.status IN (" + quotedStatuses(InvoiceWorkflowStage::achterstallig) +
-               ")\n     OR (\n         i.status IN (" + kAwaitingPayment +
-               ")\n         AND i.due_date IS NOT NULL AND i.due_date < ?\n     )\n )";
-        return true;
+        case InvoiceSegment::alle:
+            return false;
+        case InvoiceSegment::concept_:
+            sql += " AND i.status IN (" + quotedStatuses(InvoiceWorkflowStage::concept_) + ")";
+            return false;
+        case InvoiceSegment::betaald:
+            sql += " AND i.status IN (" + quotedStatuses(InvoiceWorkflowStage::betaald) + ")";
+            return false;
+        case InvoiceSegment::verzonden:
+            sql += " AND i.status IN (" + quotedStatuses(InvoiceWorkflowStage::verzonden) +
+                   ")\n AND NOT (\n     i.status IN (" + kAwaitingPayment +
+                   ")\n     AND i.due_date IS NOT NULL AND i.due_date < ?\n )";
+            return true;
+        case InvoiceSegment::achterstallig:
+            sql += " AND (\n     i.status IN (" + quotedStatuses(InvoiceWorkflowStage::achterstallig) +
+                   ")\n     OR (\n         i.status IN (" + kAwaitingPayment +
+                   ")\n         AND i.due_date IS NOT NULL AND i.due_date < ?\n     )\n )";
+            return true;
     }
     return false;
 }
@@ -71,9 +71,14 @@ DraftInvoiceRecord requireInvoice(Connection& db, const std::string& id) {
 }
 
 std::int64_t lineTotalCents(const InvoiceLineRecord& line, const std::string& invoiceVatTreatment) {
-    const CalcLine calc = calcLineFromStored(
-        {line.lineMode, line.quantityHundredths, line.unitPriceCents, line.amountCents, line.vatTreatmentOverride});
+    const CalcLine calc = calcLineFromStored({line.lineMode, line.quantityHundredths, line.unitPriceCents,
+                                              line.amountCents, line.vatTreatmentOverride});
     return lineTotals(calc, invoiceTreatmentFromStored(invoiceVatTreatment)).exclCents;
+}
+
+// The first ten characters of now as ISO-8601 text in UTC.
+std::string todayText(const Clock& clock) {
+    return formatTimestampMillis(clock.now()).substr(0, 10);
 }
 
 std::string upperCased(std::string text) {
@@ -104,7 +109,8 @@ std::vector<InvoiceListItem> InvoiceRepository::list(Connection& db, const Invoi
     if (appendSegment(sql, query.segment)) arguments.emplace_back(today);
     if (!query.search.empty()) {
         sql +=
-            " AND (i.invoice_number LIKE ? OR c.company_name LIKE ?\n      OR i.project_description LIKE ? OR "
+            " AND (i.invoice_number LIKE ? OR c.company_name LIKE ?\n      OR i.project_description LIKE ? "
+            "OR "
             "i.reference_number LIKE ?)";
         const std::string pattern = "%" + query.search + "%";
         arguments.insert(arguments.end(), 4, SqlValue(pattern));
@@ -123,20 +129,26 @@ std::vector<InvoiceListItem> InvoiceRepository::list(Connection& db, const Invoi
     return items;
 }
 
+std::vector<InvoiceListItem> InvoiceRepository::list(const InvoiceListQuery& query) {
+    const std::string today = todayText(*clock_);
+    return database_.writer->read([&](Connection& db) { return list(db, query, today); });
+}
+
 ObservationHandle InvoiceRepository::observeList(InvoiceListQuery query,
                                                  std::function<void(std::vector<InvoiceListItem>)> onValue,
                                                  std::shared_ptr<Executor> deliverOn) {
-    const std::string today = formatTimestampMillis(clock_->now()).substr(0, 10);
+    const std::string today = todayText(*clock_);
     return database_.writer->observe<std::vector<InvoiceListItem>>(
-        [query = std::move(query), today](Connection& db) { return list(db, query, today); }, std::move(onValue),
-        std::move(deliverOn));
+        [query = std::move(query), today](Connection& db) { return list(db, query, today); },
+        std::move(onValue), std::move(deliverOn));
 }
 
 std::vector<InvoiceListItem> InvoiceRepository::invoicesOfCustomer(const std::string& customerId) {
     return database_.writer->read([&](Connection& db) {
-        Statement& select = db.cached(std::string(kInvoiceListSelect) +
-                                      "WHERE i.deleted_at IS NULL AND i.customer_id = ?\nORDER BY i.issue_date "
-                                      "DESC, i.created_at DESC");
+        Statement& select =
+            db.cached(std::string(kInvoiceListSelect) +
+                      "WHERE i.deleted_at IS NULL AND i.customer_id = ?\nORDER BY i.issue_date "
+                      "DESC, i.created_at DESC");
         select.bind(1, customerId);
         std::vector<InvoiceListItem> items;
         while (select.step())
@@ -149,9 +161,10 @@ std::optional<InvoiceDetail> InvoiceRepository::detail(Connection& db, const std
     std::optional<DraftInvoiceRecord> invoice = recordById<DraftInvoiceRecord>(db, id);
     if (!invoice) return std::nullopt;
     InvoiceDetail detail{*invoice, {}, std::nullopt, {}, {}};
-    detail.lines = selectRecords<InvoiceLineRecord>(
-        db, "SELECT * FROM invoice_line\nWHERE invoice_id = ? AND deleted_at IS NULL\nORDER BY sort_order, created_at",
-        id);
+    detail.lines = selectRecords<InvoiceLineRecord>(db,
+                                                    "SELECT * FROM invoice_line\nWHERE invoice_id = ? AND "
+                                                    "deleted_at IS NULL\nORDER BY sort_order, created_at",
+                                                    id);
     if (invoice->customerId) detail.customer = recordById<CustomerRecord>(db, *invoice->customerId);
     detail.payments = selectRecords<InvoicePaymentRecord>(
         db, "SELECT * FROM invoice_payment WHERE invoice_id = ? ORDER BY payment_date, created_at", id);
@@ -160,11 +173,16 @@ std::optional<InvoiceDetail> InvoiceRepository::detail(Connection& db, const std
     return detail;
 }
 
+std::optional<InvoiceDetail> InvoiceRepository::detail(const std::string& id) {
+    return database_.writer->read([&](Connection& db) { return detail(db, id); });
+}
+
 ObservationHandle InvoiceRepository::observeDetail(std::string id,
                                                    std::function<void(std::optional<InvoiceDetail>)> onValue,
                                                    std::shared_ptr<Executor> deliverOn) {
     return database_.writer->observe<std::optional<InvoiceDetail>>(
-        [id = std::move(id)](Connection& db) { return detail(db, id); }, std::move(onValue), std::move(deliverOn));
+        [id = std::move(id)](Connection& db) { return detail(db, id); }, std::move(onValue),
+        std::move(deliverOn));
 }
 
 std::optional<DraftInvoiceRecord> InvoiceRepository::invoice(const std::string& id) {
@@ -172,6 +190,14 @@ std::optional<DraftInvoiceRecord> InvoiceRepository::invoice(const std::string& 
         auto found = selectRecords<DraftInvoiceRecord>(
             db, "SELECT * FROM draft_invoice WHERE id = ? AND deleted_at IS NULL", id);
         return found.empty() ? std::nullopt : std::optional(std::move(found.front()));
+    });
+}
+
+std::optional<InvoiceLineRecord> InvoiceRepository::line(const std::string& id) {
+    return database_.writer->read([&](Connection& db) -> std::optional<InvoiceLineRecord> {
+        std::optional<InvoiceLineRecord> line = recordById<InvoiceLineRecord>(db, id);
+        if (!line || line->deletedAt) return std::nullopt;
+        return line;
     });
 }
 
@@ -196,8 +222,8 @@ DraftInvoiceRecord InvoiceRepository::createDraft(std::optional<std::string> cus
         invoice.syncState = rawValue(SyncState::localOnly);
         insertRecord(db, invoice);
         edit.queueCreate(SyncEntityType::draftInvoice, invoice.id,
-                         LocalEdit::payload(invoice,
-                                            {"issueDate", "dueDate", "vatTreatment", "localDraftNumber", "customerId"}));
+                         LocalEdit::payload(invoice, {"issueDate", "dueDate", "vatTreatment",
+                                                      "localDraftNumber", "customerId"}));
         return invoice;
     });
 }
@@ -254,10 +280,10 @@ InvoiceLineRecord InvoiceRepository::addLine(InvoiceLineRecord line, const std::
         line.revision = 1;
         line.syncState = rawValue(SyncState::localOnly);
         insertRecord(db, line);
-        edit.queueCreate(SyncEntityType::invoiceLine, line.id,
-                         LocalEdit::payload(line, {"invoiceId", "description", "lineMode", "quantityHundredths",
-                                                   "unitPriceCents", "amountCents", "vatTreatmentOverride",
-                                                   "sortOrder"}));
+        edit.queueCreate(
+            SyncEntityType::invoiceLine, line.id,
+            LocalEdit::payload(line, {"invoiceId", "description", "lineMode", "quantityHundredths",
+                                      "unitPriceCents", "amountCents", "vatTreatmentOverride", "sortOrder"}));
         recalculateTotals(db, line.invoiceId);
         return line;
     });
@@ -267,7 +293,8 @@ InvoiceLineRecord InvoiceRepository::updateLine(const InvoiceLineRecord& changed
                                                 const std::string& invoiceVatTreatment) {
     return database_.writer->write([&](Connection& db) {
         std::optional<InvoiceLineRecord> stored = recordById<InvoiceLineRecord>(db, changed.id);
-        if (!stored || stored->deletedAt) throw std::out_of_range("Factuurregel " + changed.id + " bestaat niet.");
+        if (!stored || stored->deletedAt)
+            throw std::out_of_range("Factuurregel " + changed.id + " bestaat niet.");
         LocalEdit edit(db, *clock_);
         InvoiceLineRecord line = *stored;
         line.description = changed.description;
@@ -282,11 +309,12 @@ InvoiceLineRecord InvoiceRepository::updateLine(const InvoiceLineRecord& changed
         line.localModifiedAt = line.updatedAt;
         line.syncState = LocalEdit::stateAfterUpdate(stored->syncState);
         updateRecord(db, line);
-        edit.queueUpdate(SyncEntityType::invoiceLine, line.id, stored->revision,
-                         LocalEdit::payload(line, {"description", "lineMode", "quantityHundredths", "unitPriceCents",
-                                                   "amountCents", "vatTreatmentOverride", "sortOrder"}),
-                         {"description", "lineMode", "quantityHundredths", "unitPriceCents", "amountCents",
-                          "vatTreatmentOverride", "sortOrder"});
+        edit.queueUpdate(
+            SyncEntityType::invoiceLine, line.id, stored->revision,
+            LocalEdit::payload(line, {"description", "lineMode", "quantityHundredths", "unitPriceCents",
+                                      "amountCents", "vatTreatmentOverride", "sortOrder"}),
+            {"description", "lineMode", "quantityHundredths", "unitPriceCents", "amountCents",
+             "vatTreatmentOverride", "sortOrder"});
         recalculateTotals(db, line.invoiceId);
         return line;
     });
@@ -295,7 +323,8 @@ InvoiceLineRecord InvoiceRepository::updateLine(const InvoiceLineRecord& changed
 void InvoiceRepository::deleteLine(const InvoiceLineRecord& line) {
     database_.writer->write([&](Connection& db) {
         std::optional<InvoiceLineRecord> stored = recordById<InvoiceLineRecord>(db, line.id);
-        if (!stored || stored->deletedAt) throw std::out_of_range("Factuurregel " + line.id + " bestaat niet.");
+        if (!stored || stored->deletedAt)
+            throw std::out_of_range("Factuurregel " + line.id + " bestaat niet.");
         LocalEdit(db, *clock_).tombstone(SyncEntityType::invoiceLine, "invoice_line", line.id);
         recalculateTotals(db, stored->invoiceId);
     });
@@ -309,9 +338,10 @@ void InvoiceRepository::keepLocalVersion(const std::string& id) {
         invoice.lastSyncError.reset();
         invoice.localModifiedAt = edit.now();
         updateRecord(db, invoice);
-        edit.queueOverwrite(SyncEntityType::draftInvoice, id, invoice.revision,
-                            LocalEdit::payload(invoice, {"customerId", "issueDate", "dueDate", "referenceNumber",
-                                                         "projectDescription", "vatTreatment"}));
+        edit.queueOverwrite(
+            SyncEntityType::draftInvoice, id, invoice.revision,
+            LocalEdit::payload(invoice, {"customerId", "issueDate", "dueDate", "referenceNumber",
+                                         "projectDescription", "vatTreatment"}));
     });
 }
 
@@ -321,13 +351,16 @@ void InvoiceRepository::discardLocalChanges(const std::string& id) {
         db.cached("UPDATE draft_invoice\nSET sync_state = 'synced', last_sync_error = NULL\nWHERE id = ?")
             .bind(1, id)
             .run();
-        db.cached("DELETE FROM outbox_change WHERE entity_type = 'draftInvoice' AND entity_id = ?").bind(1, id).run();
+        db.cached("DELETE FROM outbox_change WHERE entity_type = 'draftInvoice' AND entity_id = ?")
+            .bind(1, id)
+            .run();
         db.cached("UPDATE sync_cursor SET cursor_token = NULL WHERE id = 1").run();
     });
 }
 
 void InvoiceRepository::recalculateTotals(Connection& db, const std::string& id) {
-    const auto invoice = selectRecords<DraftInvoiceRecord>(db, "SELECT * FROM draft_invoice WHERE id = ?", id);
+    const auto invoice =
+        selectRecords<DraftInvoiceRecord>(db, "SELECT * FROM draft_invoice WHERE id = ?", id);
     if (invoice.empty()) return;
     std::vector<StoredInvoiceLine> lines;
     for (const InvoiceLineRecord& line : selectRecords<InvoiceLineRecord>(

@@ -50,15 +50,20 @@ public:
     static std::vector<InvoiceListItem> list(Connection& db, const InvoiceListQuery& query,
                                              const std::string& today);
     // Today is taken once, when the observation starts.
-    ObservationHandle observeList(InvoiceListQuery query, std::function<void(std::vector<InvoiceListItem>)> onValue,
+    ObservationHandle observeList(InvoiceListQuery query,
+                                  std::function<void(std::vector<InvoiceListItem>)> onValue,
                                   std::shared_ptr<Executor> deliverOn);
+    // The list once, with today from the clock.
+    std::vector<InvoiceListItem> list(const InvoiceListQuery& query);
     std::vector<InvoiceListItem> invoicesOfCustomer(const std::string& customerId);
 
     // Also finds a tombstoned invoice.
     static std::optional<InvoiceDetail> detail(Connection& db, const std::string& id);
+    std::optional<InvoiceDetail> detail(const std::string& id);
     ObservationHandle observeDetail(std::string id, std::function<void(std::optional<InvoiceDetail>)> onValue,
                                     std::shared_ptr<Executor> deliverOn);
     std::optional<DraftInvoiceRecord> invoice(const std::string& id);  // not deleted
+    std::optional<InvoiceLineRecord> line(const std::string& id);      // not deleted
 
     // A new local draft: due date from the organisation's payment term, a "D-" draft number.
     DraftInvoiceRecord createDraft(std::optional<std::string> customerId, const std::string& issueDate);

@@ -77,7 +77,15 @@ void LocalEdit::queueUpdate(SyncEntityType type, const std::string& id, std::int
 
 void LocalEdit::queueOverwrite(SyncEntityType type, const std::string& id, std::int64_t revision,
                                JSONValue payload) {
-    queue({type, id, SyncOperation::update, revision + 1, std::nullopt, std::nullopt, std::move(payload), {}, {}});
+    queue({type,
+           id,
+           SyncOperation::update,
+           revision + 1,
+           std::nullopt,
+           std::nullopt,
+           std::move(payload),
+           {},
+           {}});
 }
 
 bool LocalEdit::tombstone(SyncEntityType type, std::string_view table, const std::string& id) {

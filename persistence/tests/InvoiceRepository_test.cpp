@@ -45,7 +45,8 @@ protected:
                                  std::optional<int> year = std::nullopt) {
         std::vector<std::string> found;
         database_.writer->read([&](Connection& db) {
-            for (const InvoiceListItem& item : InvoiceRepository::list(db, {segment, search, year}, "2026-03-10"))
+            for (const InvoiceListItem& item :
+                 InvoiceRepository::list(db, {segment, search, year}, "2026-03-10"))
                 found.push_back(item.id);
         });
         std::sort(found.begin(), found.end());
@@ -93,13 +94,14 @@ TEST_F(InvoiceRepositoryIntegrationTest, SegmentsSplitSentInvoicesOnTheDueDate) 
     stored("draft", "draft", std::nullopt);
     stored("paid", "paid", "2026-01-01");
 
-    EXPECT_EQ(ids(InvoiceSegment::achterstallig), (Ids{"due-yesterday", "partly-paid-late", "stored-overdue"}));
+    EXPECT_EQ(ids(InvoiceSegment::achterstallig),
+              (Ids{"due-yesterday", "partly-paid-late", "stored-overdue"}));
     EXPECT_EQ(ids(InvoiceSegment::verzonden), (Ids{"credited", "due-today", "no-due-date"}));
     EXPECT_EQ(ids(InvoiceSegment::concept_), (Ids{"draft"}));
     EXPECT_EQ(ids(InvoiceSegment::betaald), (Ids{"paid"}));
     EXPECT_EQ(ids(InvoiceSegment::alle).size(), 9u);
-    for (InvoiceSegment segment : {InvoiceSegment::concept_, InvoiceSegment::verzonden, InvoiceSegment::betaald,
-                                   InvoiceSegment::achterstallig}) {
+    for (InvoiceSegment segment : {InvoiceSegment::concept_, InvoiceSegment::verzonden,
+                                   InvoiceSegment::betaald, InvoiceSegment::achterstallig}) {
         const Ids listed = ids(segment);
         EXPECT_EQ(std::count(listed.begin(), listed.end(), "cancelled"), 0);
     }
@@ -163,15 +165,16 @@ TEST_F(InvoiceRepositoryIntegrationTest, LineWritesKeepTheTotalsInStepAndFallBac
     const InvoiceLineRecord hours = invoices_.addLine(line(draft.id, "hours_rate", 150, 8500), "nl_21");
     EXPECT_EQ(hours.lineTotalCents, 12750);
     DraftInvoiceRecord now = *invoices_.invoice(draft.id);
-    EXPECT_EQ((std::array{now.subtotalCents, now.vatCents, now.totalCents}), (std::array<std::int64_t, 3>{
-                                                                                 12750, 2678, 15428}));
+    EXPECT_EQ((std::array{now.subtotalCents, now.vatCents, now.totalCents}),
+              (std::array<std::int64_t, 3>{12750, 2678, 15428}));
 
     // Stored as given, counted as hours at the invoice's treatment.
     const InvoiceLineRecord odd = invoices_.addLine(line(draft.id, "per_kilo", 100, 1000, "nl_99"), "nl_21");
     EXPECT_EQ(invoices_.invoice(draft.id)->subtotalCents, 13750);
-    EXPECT_EQ(database_.writer->read([&](Connection& db) { return recordById<InvoiceLineRecord>(db, odd.id); })
-                  ->lineMode,
-              "per_kilo");
+    EXPECT_EQ(
+        database_.writer->read([&](Connection& db) { return recordById<InvoiceLineRecord>(db, odd.id); })
+            ->lineMode,
+        "per_kilo");
 
     InvoiceLineRecord cheaper = hours;
     cheaper.vatTreatmentOverride = "nl_9";
@@ -182,7 +185,8 @@ TEST_F(InvoiceRepositoryIntegrationTest, LineWritesKeepTheTotalsInStepAndFallBac
     invoices_.deleteLine(odd);
     invoices_.deleteLine(hours);
     now = *invoices_.invoice(draft.id);
-    EXPECT_EQ((std::array{now.subtotalCents, now.vatCents, now.totalCents}), (std::array<std::int64_t, 3>{0, 0, 0}));
+    EXPECT_EQ((std::array{now.subtotalCents, now.vatCents, now.totalCents}),
+              (std::array<std::int64_t, 3>{0, 0, 0}));
     EXPECT_TRUE(detail(draft.id)->lines.empty());
 }
 
@@ -219,7 +223,8 @@ TEST_F(InvoiceRepositoryIntegrationTest, MissingIdsAndAFailedOutboxInsertChangeN
 TEST_F(InvoiceRepositoryIntegrationTest, SettlingAConflictEitherOverwritesTheServiceOrRefetches) {
     stored("inv", "draft", std::nullopt);
     database_.writer->write([](Connection& db) {
-        db.exec("UPDATE draft_invoice SET sync_state = 'conflict', last_sync_error = 'botsing', revision = 4");
+        db.exec(
+            "UPDATE draft_invoice SET sync_state = 'conflict', last_sync_error = 'botsing', revision = 4");
         db.exec("INSERT INTO sync_cursor (id, device_id, cursor_token) VALUES (1, 'd', 'tok')");
     });
 
