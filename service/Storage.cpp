@@ -174,6 +174,10 @@ StoredRecord Storage::putRecord(const RecordWrite& write) {
     return writeRecord(write, exists ? "update" : "create", false);
 }
 
+StoredRecord Storage::restateRecord(const RecordWrite& write) {
+    return writeRecord(write, "update", false, /*keepRevision=*/true);
+}
+
 StoredRecord Storage::deleteRecord(const std::string& organizationId, const std::string& entityType,
                                    const std::string& id, TimePoint changedAt) {
     std::lock_guard lock(mutex_);
@@ -185,14 +189,15 @@ StoredRecord Storage::deleteRecord(const std::string& organizationId, const std:
     return writeRecord(write, "delete", true);
 }
 
-StoredRecord Storage::writeRecord(const RecordWrite& write, const std::string& operation, bool deleted) {
+StoredRecord Storage::writeRecord(const RecordWrite& write, const std::string& operation, bool deleted,
+                                  bool keepRevision) {
     StoredRecord stored;
     transaction([&] {
         const std::optional<StoredRecord> existing = record(write.organizationId, write.entityType, write.id);
         stored.organizationId = write.organizationId;
         stored.entityType = write.entityType;
         stored.id = write.id;
-        stored.revision = existing ? existing->revision + 1 : 1;
+        stored.revision = existing ? existing->revision + (keepRevision ? 0 : 1) : 1;
         stored.deleted = deleted;
         stored.changedAt = formatTimestampMillis(write.changedAt);
         stored.payload = write.payload;
@@ -243,6 +248,22 @@ std::optional<StoredRecord> Storage::record(const std::string& organizationId, c
     row.bind(1, organizationId).bind(2, entityType).bind(3, id);
     if (!row.step()) return std::nullopt;
     return readRecord(row);
+}
+
+std::vector<StoredRecord> Storage::recordsWith(const std::string& organizationId,
+                                               const std::string& entityType, const std::string& key,
+                                               const std::string& value) const {
+    std::lock_guard lock(mutex_);
+    SqliteStatement rows =
+        database_->connection.prepare(std::string("SELECT ") + kRecordColumns +
+                                      " FROM record WHERE organization_id = ? AND entity_type = ? AND "
+                                      "deleted = 0 AND json_extract(payload, ?) = ? "
+                                      "ORDER BY last_sequence");
+    rows.bind(1, organizationId).bind(2, entityType).bind(3, "$." + key).bind(4, value);
+    std::vector<StoredRecord> result;
+    while (rows.step())
+        result.push_back(readRecord(rows));
+    return result;
 }
 
 std::vector<StoredRecord> Storage::records(const std::string& organizationId,

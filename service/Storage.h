@@ -126,6 +126,10 @@ public:
 
     // Creates or updates the record and logs the change ("create" for a new id, else "update").
     StoredRecord putRecord(const RecordWrite& write);
+    // Rewrites a record's payload with figures the service derives itself (an invoice's totals from
+    // its lines): a new change for pulls, but the same revision, so a device's edit based on that
+    // revision is not turned into a conflict by the service's own bookkeeping.
+    StoredRecord restateRecord(const RecordWrite& write);
     // Tombstones the record: it keeps its last payload plus "deletedAt" and is logged as "delete".
     // Throws ServiceError 404 when there is no such record.
     StoredRecord deleteRecord(const std::string& organizationId, const std::string& entityType,
@@ -136,6 +140,9 @@ public:
 
     std::optional<StoredRecord> record(const std::string& organizationId, const std::string& entityType,
                                        const std::string& id) const;
+    // The live records of one type whose payload member `key` holds the text `value`.
+    std::vector<StoredRecord> recordsWith(const std::string& organizationId, const std::string& entityType,
+                                          const std::string& key, const std::string& value) const;
     // In change order; all entity types when `entityType` is absent. Tombstones are included.
     std::vector<StoredRecord> records(const std::string& organizationId,
                                       const std::optional<std::string>& entityType) const;
@@ -155,7 +162,8 @@ public:
 private:
     struct Database;
 
-    StoredRecord writeRecord(const RecordWrite& write, const std::string& operation, bool deleted);
+    StoredRecord writeRecord(const RecordWrite& write, const std::string& operation, bool deleted,
+                             bool keepRevision = false);
 
     std::filesystem::path databasePath_;
     mutable std::recursive_mutex mutex_;  // transaction() calls the writers while holding it

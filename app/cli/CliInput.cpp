@@ -11,8 +11,8 @@ namespace zelvorin::cli {
 namespace {
 
 CliError refused(const std::string& what, const std::string& typed, const std::string& example) {
-    return CliError(CliError::Kind::usage, "Ongeldige waarde voor " + what + ": '" + typed + "' (bijvoorbeeld " +
-                                               example + ").");
+    return CliError(CliError::Kind::usage,
+                    "Ongeldige waarde voor " + what + ": '" + typed + "' (bijvoorbeeld " + example + ").");
 }
 
 }  // namespace

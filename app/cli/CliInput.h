@@ -37,7 +37,8 @@ void applyField(const FieldSetters<Record>& setters, Record& record, const std::
         std::vector<std::string> names;
         for (const auto& [name, unused] : setters)
             names.push_back(name);
-        throw CliError(CliError::Kind::usage, "Onbekend veld '" + field + "'. Bekende velden: " + knownFields(names));
+        throw CliError(CliError::Kind::usage,
+                       "Onbekend veld '" + field + "'. Bekende velden: " + knownFields(names));
     }
     setter->second(record, value);
 }

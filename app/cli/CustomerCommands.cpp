@@ -35,8 +35,8 @@ void listCustomers(CliContext& context, const ListOptions& options) {
     }
     for (const CustomerRecord& customer : customers) {
         context.out() << column(customer.companyName, 32) << column(customer.city.value_or(""), 18)
-                      << column(customer.country.value_or(""), 4) << column(customer.archived ? "gearchiveerd" : "", 14)
-                      << customer.id << '\n';
+                      << column(customer.country.value_or(""), 4)
+                      << column(customer.archived ? "gearchiveerd" : "", 14) << customer.id << '\n';
     }
     context.out() << customers.size() << (customers.size() == 1 ? " klant" : " klanten") << '\n';
 }
@@ -51,7 +51,8 @@ std::string organisationId(CliContext& context) {
 }
 
 void addCustomer(CliContext& context, const NewCustomer& options) {
-    if (options.name.empty()) throw CliError(CliError::Kind::usage, "Een klant heeft een naam nodig (--name).");
+    if (options.name.empty())
+        throw CliError(CliError::Kind::usage, "Een klant heeft een naam nodig (--name).");
     CustomerRecord fields;
     fields.organizationId = organisationId(context);
     fields.companyName = options.name;
@@ -70,7 +71,8 @@ const FieldSetters<CustomerRecord>& customerFields() {
     static const FieldSetters<CustomerRecord> setters{
         {"companyName",
          [](R& r, V v) {
-             if (v.empty()) throw CliError(CliError::Kind::usage, "De naam van een klant kan niet leeg zijn.");
+             if (v.empty())
+                 throw CliError(CliError::Kind::usage, "De naam van een klant kan niet leeg zijn.");
              r.companyName = v;
          }},
         {"vatNumber", [](R& r, V v) { r.vatNumber = optionalText(v); }},
@@ -84,7 +86,8 @@ const FieldSetters<CustomerRecord>& customerFields() {
         {"knownIban", [](R& r, V v) { r.knownIban = optionalText(v); }},
         {"archived", [](R& r, V v) { r.archived = requireBoolean(v, "archived"); }},
         {"idealEnabled", [](R& r, V v) { r.idealEnabled = requireBoolean(v, "idealEnabled"); }},
-        {"portalLinkEnabled", [](R& r, V v) { r.portalLinkEnabled = requireBoolean(v, "portalLinkEnabled"); }},
+        {"portalLinkEnabled",
+         [](R& r, V v) { r.portalLinkEnabled = requireBoolean(v, "portalLinkEnabled"); }},
         {"paymentTermsOverride",
          [](R& r, V v) {
              r.paymentTermsOverride =
@@ -92,16 +95,19 @@ const FieldSetters<CustomerRecord>& customerFields() {
          }},
         {"defaultHourlyRate",
          [](R& r, V v) {
-             r.defaultHourlyRate = v.empty() ? std::nullopt : std::optional(requireAmountCents(v, "defaultHourlyRate"));
+             r.defaultHourlyRate =
+                 v.empty() ? std::nullopt : std::optional(requireAmountCents(v, "defaultHourlyRate"));
          }},
     };
     return setters;
 }
 
-void setCustomerField(CliContext& context, const std::string& id, const std::string& field, const std::string& value) {
+void setCustomerField(CliContext& context, const std::string& id, const std::string& field,
+                      const std::string& value) {
     CustomerRecord customer = requireCustomer(context, id);
     applyField(customerFields(), customer, field, value);
-    const CustomerRecord saved = context.environment().repositories().customers.updateCustomer(customer, {field});
+    const CustomerRecord saved =
+        context.environment().repositories().customers.updateCustomer(customer, {field});
     if (context.json) return printJson(context, recordJson(saved));
     context.out() << "Klant " << id << ": " << field << " bijgewerkt.\n";
 }

@@ -61,7 +61,8 @@ std::optional<NextAction> adviceFor(CliContext& context, const InvoiceDetail& de
     input.status = detail.invoice.status;
     input.dueDate = startOfDay(detail.invoice.dueDate);
     for (const InvoiceReminderRecord& reminder : detail.reminders) {
-        if (auto sent = parseTimestamp(reminder.sentAt)) input.reminders.push_back({reminder.level.value_or(""), *sent});
+        if (auto sent = parseTimestamp(reminder.sentAt))
+            input.reminders.push_back({reminder.level.value_or(""), *sent});
     }
     input.hasCreditNote = context.environment().database().writer->read([&](Connection& db) {
         Statement& credit = db.cached(
@@ -81,7 +82,8 @@ std::string vatLabel(VatTreatment treatment) {
 
 std::string lineQuantity(const InvoiceLineRecord& line) {
     if (line.lineMode == "fixed") return "vast bedrag";
-    return formatHundredths(line.quantityHundredths.value_or(0)) + " × " + formatEuro(line.unitPriceCents.value_or(0));
+    return formatHundredths(line.quantityHundredths.value_or(0)) + " × " +
+           formatEuro(line.unitPriceCents.value_or(0));
 }
 
 std::vector<CalcLine> calcLines(const std::vector<InvoiceLineRecord>& lines) {
@@ -94,24 +96,27 @@ std::vector<CalcLine> calcLines(const std::vector<InvoiceLineRecord>& lines) {
 
 void showInvoice(CliContext& context, const std::string& id) {
     const std::optional<InvoiceDetail> detail = context.environment().repositories().invoices.detail(id);
-    if (!detail) throw CliError(CliError::Kind::notFound, "Onbekende factuur '" + id + "' in de lokale database.");
+    if (!detail)
+        throw CliError(CliError::Kind::notFound, "Onbekende factuur '" + id + "' in de lokale database.");
     const DraftInvoiceRecord& invoice = detail->invoice;
     const std::vector<CalcLine> calc = calcLines(detail->lines);
     const VatGroups groups = groupTotals(calc, invoiceTreatmentFromStored(invoice.vatTreatment));
     const std::optional<NextAction> next = adviceFor(context, *detail);
     if (context.json) {
-        Json body{{"invoice", recordJson(invoice)},
-                  {"customer", detail->customer ? recordJson(*detail->customer) : Json()},
-                  {"lines", Json::array()},
-                  {"vatGroups", Json::array()},
-                  {"payments", Json::array()},
-                  {"reminders", Json::array()},
-                  {"nextAction", next ? Json{{"kind", rawValue(next->kind)}, {"label", next->label}} : Json()}};
+        Json body{
+            {"invoice", recordJson(invoice)},
+            {"customer", detail->customer ? recordJson(*detail->customer) : Json()},
+            {"lines", Json::array()},
+            {"vatGroups", Json::array()},
+            {"payments", Json::array()},
+            {"reminders", Json::array()},
+            {"nextAction", next ? Json{{"kind", rawValue(next->kind)}, {"label", next->label}} : Json()}};
         for (const InvoiceLineRecord& line : detail->lines)
             body["lines"].push_back(recordJson(line));
         for (const auto& [treatment, totals] : groups)
-            body["vatGroups"].push_back(
-                {{"treatment", rawValue(treatment)}, {"exclCents", totals.exclCents}, {"vatCents", totals.vatCents}});
+            body["vatGroups"].push_back({{"treatment", rawValue(treatment)},
+                                         {"exclCents", totals.exclCents},
+                                         {"vatCents", totals.vatCents}});
         for (const InvoicePaymentRecord& payment : detail->payments)
             body["payments"].push_back(recordJson(payment));
         for (const InvoiceReminderRecord& reminder : detail->reminders)
@@ -123,7 +128,8 @@ void showInvoice(CliContext& context, const std::string& id) {
         << (invoice.deletedAt ? " (verwijderd)" : "") << '\n'
         << "Klant:        " << (detail->customer ? detail->customer->companyName : "—") << '\n'
         << "Status:       " << invoice.status << "  (synchronisatie: " << invoice.syncState << ")\n"
-        << "Factuurdatum: " << invoice.issueDate << "   vervaldatum: " << invoice.dueDate.value_or("—") << '\n';
+        << "Factuurdatum: " << invoice.issueDate << "   vervaldatum: " << invoice.dueDate.value_or("—")
+        << '\n';
     if (invoice.referenceNumber) out << "Referentie:   " << *invoice.referenceNumber << '\n';
     if (invoice.projectDescription) out << "Project:      " << *invoice.projectDescription << '\n';
     out << "\nRegels:\n";
@@ -142,7 +148,8 @@ void showInvoice(CliContext& context, const std::string& id) {
     for (const InvoicePaymentRecord& payment : detail->payments)
         out << "Betaling:     " << payment.paymentDate << "  " << formatEuro(payment.amountCents) << '\n';
     for (const InvoiceReminderRecord& reminder : detail->reminders)
-        out << "Herinnering:  " << reminder.sentAt.substr(0, 10) << "  " << reminder.level.value_or("—") << '\n';
+        out << "Herinnering:  " << reminder.sentAt.substr(0, 10) << "  " << reminder.level.value_or("—")
+            << '\n';
     out << "Volgende stap: " << (next ? next->label : "—") << '\n';
 }
 
@@ -151,7 +158,8 @@ void newInvoice(CliContext& context, const std::string& customerId, const std::s
         date.empty() ? formatTimestampMillis(context.environment().clock()->now()).substr(0, 10)
                      : requireDate(date, "--date");
     requireCustomer(context, customerId);
-    const DraftInvoiceRecord draft = context.environment().repositories().invoices.createDraft(customerId, issueDate);
+    const DraftInvoiceRecord draft =
+        context.environment().repositories().invoices.createDraft(customerId, issueDate);
     if (context.json) return printJson(context, recordJson(draft));
     context.out() << draft.id << '\n';
 }
@@ -159,23 +167,28 @@ void newInvoice(CliContext& context, const std::string& customerId, const std::s
 const FieldSetters<DraftInvoiceRecord>& headerFields() {
     static const FieldSetters<DraftInvoiceRecord> setters{
         {"customerId", [](DraftInvoiceRecord& r, const std::string& v) { r.customerId = optionalText(v); }},
-        {"issueDate", [](DraftInvoiceRecord& r, const std::string& v) { r.issueDate = requireDate(v, "issueDate"); }},
+        {"issueDate",
+         [](DraftInvoiceRecord& r, const std::string& v) { r.issueDate = requireDate(v, "issueDate"); }},
         {"dueDate",
          [](DraftInvoiceRecord& r, const std::string& v) {
              r.dueDate = v.empty() ? std::nullopt : std::optional(requireDate(v, "dueDate"));
          }},
-        {"referenceNumber", [](DraftInvoiceRecord& r, const std::string& v) { r.referenceNumber = optionalText(v); }},
+        {"referenceNumber",
+         [](DraftInvoiceRecord& r, const std::string& v) { r.referenceNumber = optionalText(v); }},
         {"projectDescription",
          [](DraftInvoiceRecord& r, const std::string& v) { r.projectDescription = optionalText(v); }},
-        {"vatTreatment", [](DraftInvoiceRecord& r, const std::string& v) { r.vatTreatment = requireVatTreatment(v); }},
-        {"invoiceEmail", [](DraftInvoiceRecord& r, const std::string& v) { r.invoiceEmail = optionalText(v); }},
-        {"idealEnabled",
-         [](DraftInvoiceRecord& r, const std::string& v) { r.idealEnabled = requireBoolean(v, "idealEnabled"); }},
+        {"vatTreatment",
+         [](DraftInvoiceRecord& r, const std::string& v) { r.vatTreatment = requireVatTreatment(v); }},
+        {"invoiceEmail",
+         [](DraftInvoiceRecord& r, const std::string& v) { r.invoiceEmail = optionalText(v); }},
+        {"idealEnabled", [](DraftInvoiceRecord& r,
+                            const std::string& v) { r.idealEnabled = requireBoolean(v, "idealEnabled"); }},
         {"portalLinkEnabled",
          [](DraftInvoiceRecord& r, const std::string& v) {
              r.portalLinkEnabled = requireBoolean(v, "portalLinkEnabled");
          }},
-        {"internalNote", [](DraftInvoiceRecord& r, const std::string& v) { r.internalNote = optionalText(v); }},
+        {"internalNote",
+         [](DraftInvoiceRecord& r, const std::string& v) { r.internalNote = optionalText(v); }},
         {"paymentTermsOverride",
          [](DraftInvoiceRecord& r, const std::string& v) {
              r.paymentTermsOverride =
@@ -186,10 +199,12 @@ const FieldSetters<DraftInvoiceRecord>& headerFields() {
     return setters;
 }
 
-void setInvoiceField(CliContext& context, const std::string& id, const std::string& field, const std::string& value) {
+void setInvoiceField(CliContext& context, const std::string& id, const std::string& field,
+                     const std::string& value) {
     DraftInvoiceRecord invoice = requireInvoice(context, id);
     applyField(headerFields(), invoice, field, value);
-    const DraftInvoiceRecord saved = context.environment().repositories().invoices.updateHeader(invoice, {field});
+    const DraftInvoiceRecord saved =
+        context.environment().repositories().invoices.updateHeader(invoice, {field});
     if (context.json) return printJson(context, recordJson(saved));
     context.out() << "Factuur " << id << ": " << field << " bijgewerkt.\n";
 }
@@ -229,7 +244,8 @@ void addInvoiceCommands(CLI::App& app, CliContext& context) {
     auto value = std::make_shared<std::string>();
     auto* set = invoice->add_subcommand("set", "Eén veld van de factuurkop wijzigen (leeg = wissen)");
     set->add_option("id", *id, "Id van de factuur")->required();
-    set->add_option("field", *field, "customerId, issueDate, dueDate, referenceNumber, projectDescription, ...")
+    set->add_option("field", *field,
+                    "customerId, issueDate, dueDate, referenceNumber, projectDescription, ...")
         ->required();
     set->add_option("value", *value, "Nieuwe waarde")->required();
     set->callback([&context, id, field, value] { setInvoiceField(context, *id, *field, *value); });

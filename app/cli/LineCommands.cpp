@@ -26,8 +26,8 @@ void printLine(CliContext& context, const InvoiceLineRecord& line, const std::st
         context.out() << line.id << '\n';
         return;
     }
-    context.out() << "Factuurregel " << line.id << ' ' << verb << " (" << formatEuro(line.lineTotalCents.value_or(0))
-                  << " excl. btw).\n";
+    context.out() << "Factuurregel " << line.id << ' ' << verb << " ("
+                  << formatEuro(line.lineTotalCents.value_or(0)) << " excl. btw).\n";
 }
 
 void addLine(CliContext& context, const LineOptions& options) {
@@ -55,20 +55,24 @@ const FieldSetters<InvoiceLineRecord>& lineFields() {
     static const FieldSetters<InvoiceLineRecord> setters{
         {"description", [](InvoiceLineRecord& r, const std::string& v) { r.description = v; }},
         {"mode", [](InvoiceLineRecord& r, const std::string& v) { r.lineMode = requireLineMode(v); }},
-        {"qty", [](InvoiceLineRecord& r, const std::string& v) { r.quantityHundredths = requireHundredths(v, "qty"); }},
-        {"price",
-         [](InvoiceLineRecord& r, const std::string& v) { r.unitPriceCents = requireAmountCents(v, "price"); }},
-        {"amount", [](InvoiceLineRecord& r, const std::string& v) { r.amountCents = requireAmountCents(v, "amount"); }},
+        {"qty", [](InvoiceLineRecord& r,
+                   const std::string& v) { r.quantityHundredths = requireHundredths(v, "qty"); }},
+        {"price", [](InvoiceLineRecord& r,
+                     const std::string& v) { r.unitPriceCents = requireAmountCents(v, "price"); }},
+        {"amount",
+         [](InvoiceLineRecord& r, const std::string& v) { r.amountCents = requireAmountCents(v, "amount"); }},
         {"vat",
          [](InvoiceLineRecord& r, const std::string& v) {
              r.vatTreatmentOverride = v.empty() ? std::nullopt : std::optional(requireVatTreatment(v));
          }},
-        {"sort", [](InvoiceLineRecord& r, const std::string& v) { r.sortOrder = requireWholeNumber(v, "sort"); }},
+        {"sort",
+         [](InvoiceLineRecord& r, const std::string& v) { r.sortOrder = requireWholeNumber(v, "sort"); }},
     };
     return setters;
 }
 
-void setLineField(CliContext& context, const std::string& id, const std::string& field, const std::string& value) {
+void setLineField(CliContext& context, const std::string& id, const std::string& field,
+                  const std::string& value) {
     InvoiceLineRecord line = requireLine(context, id);
     applyField(lineFields(), line, field, value);
     const DraftInvoiceRecord invoice = requireInvoice(context, line.invoiceId);

@@ -7,47 +7,16 @@
 #include <nlohmann/json.hpp>
 #include <sstream>
 
-#include "testing/ServiceProcess.h"
+#include "app/tests/CliDevice.h"
 #include "testing/Shell.h"
 #include "testing/TempDir.h"
 
 namespace {
 
-struct CliRun {
-    int exitCode = -1;
-    std::string out;
-};
-
-// Runs zelvorin-cli with the given environment assignments; stderr goes to `errFile`.
-CliRun runCli(const std::string& environment, const std::string& arguments,
-              const std::filesystem::path& errFile) {
-    std::string command =
-        "env " + environment + " " + ZELVORIN_CLI_BINARY + " " + arguments + " 2>" + errFile.string();
-    CliRun run;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr) return run;
-    std::array<char, 4096> buffer{};
-    std::size_t n = 0;
-    while ((n = std::fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
-        run.out.append(buffer.data(), n);
-    int status = ::pclose(pipe);
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
-}
-
-// One device directory against a demo service of its own, with the CLI run in it.
-struct CliDevice {
-    zelvorin::testing::ServiceProcess service{zelvorin::testing::ServiceProcess::demo()};
-    zelvorin::testing::TempDir root;
-    std::filesystem::path err = root / "err.txt";
-
-    std::string environment() const {
-        return "ZELVORIN_DATA_DIR=" + root.path().string() + " ZELVORIN_BASE_URL=" + service.baseUrl();
-    }
-    CliRun run(const std::string& arguments) const { return runCli(environment(), arguments, err); }
-    std::string errors() const { return zelvorin::testing::readFile(err); }
-    std::filesystem::path database() const { return root / "Zelvorin" / "zelvorin.sqlite"; }
-};
+using zelvorin::testing::CliDevice;
+using zelvorin::testing::CliRun;
+using zelvorin::testing::query;
+using zelvorin::testing::runCli;
 
 TEST(CliIntegrationTest, StatusReportsDeviceDatabaseMigrationsAndSession) {
     zelvorin::testing::TempDir root;
@@ -143,11 +112,6 @@ TEST(CliIntegrationTest, SyncRunsOneCycleAndSaysHowItEnded) {
     const CliRun offline = device.run("sync --json");
     EXPECT_EQ(offline.exitCode, 6);
     EXPECT_EQ(nlohmann::json::parse(offline.out)["status"], "offline");
-}
-
-// What a query on the device's database answers, one value per line.
-std::string query(const CliDevice& device, const std::string& sql) {
-    return zelvorin::testing::runCommand("sqlite3 " + device.database().string() + " \"" + sql + "\"");
 }
 
 TEST(CliIntegrationTest, RenderPrintsAStoredInvoiceWithEveryLineOnce) {

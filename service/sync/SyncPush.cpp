@@ -1,7 +1,10 @@
 #include "service/sync/SyncPush.h"
 
+#include <utility>
+
 #include "domain/Timestamps.h"
 #include "service/Storage.h"
+#include "service/sync/InvoiceTotals.h"
 #include "sync/PayloadValidator.h"
 #include "sync/PushResponse.h"
 
@@ -36,7 +39,25 @@ public:
           deviceId_(std::move(deviceId)),
           now_(now) {}
 
+    // An invoice's totals follow its lines on the service too.
     Outcome apply(const PushChange& change) {
+        Outcome outcome = applyChange(change);
+        if (outcome.receipt.list != "accepted") return outcome;
+        if (change.entityType == SyncEntityType::draftInvoice) {
+            restateInvoiceTotals(storage_, organizationId_, change.entityId, now_);
+        } else if (change.entityType == SyncEntityType::invoiceLine) {
+            const std::optional<StoredRecord> line =
+                storage_.record(organizationId_, "invoiceLine", change.entityId);
+            const Json::const_iterator invoiceId =
+                line ? std::as_const(line->payload).find("invoiceId") : Json::const_iterator();
+            if (line && invoiceId != line->payload.cend() && invoiceId->is_string())
+                restateInvoiceTotals(storage_, organizationId_, invoiceId->get<std::string>(), now_);
+        }
+        return outcome;
+    }
+
+private:
+    Outcome applyChange(const PushChange& change) {
         const std::string type(rawValue(change.entityType));
         const std::optional<StoredRecord> existing = storage_.record(organizationId_, type, change.entityId);
         if (change.operation == SyncOperation::create) return create(change, type, existing);
@@ -69,7 +90,6 @@ public:
         return write(change, type, std::move(merged), existing->revision + 1);
     }
 
-private:
     Outcome create(const PushChange& change, const std::string& type,
                    const std::optional<StoredRecord>& existing) {
         if (existing && !existing->deleted) {
@@ -86,6 +106,7 @@ private:
             if (!value.is_null() && key != "deletedAt") payload[key] = value;
         }
         if (!payload.contains("id")) payload["id"] = change.entityId;
+        if (change.entityType == SyncEntityType::draftInvoice) fillNewInvoiceDefaults(payload);
         if (!payload.contains("organizationId")) payload["organizationId"] = organizationId_;
         for (const char* stamp : {"createdAt", "updatedAt"}) {
             if (!payload.contains(stamp)) payload[stamp] = change.clientTimestamp;
