@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdio>
+#include <functional>
 #include <map>
 #include <optional>
 
@@ -103,22 +104,11 @@ std::optional<std::string> earliestDay(Connection& db, const char* sql) {
     return select.optionalText(0);
 }
 
-}  // namespace
-
-std::string dutchMonthLabel(unsigned month) {
-    static constexpr std::array<const char*, 12> kLabels = {"jan", "feb", "mrt", "apr", "mei", "jun",
-                                                            "jul", "aug", "sep", "okt", "nov", "dec"};
-    return month >= 1 && month <= 12 ? kLabels[month - 1] : "";
+year_month_day utcToday(const Clock& clock) {
+    return year_month_day{floor<days>(clock.now())};
 }
 
-DashboardChartsRepository::DashboardChartsRepository(AppDatabase database, std::shared_ptr<const Clock> clock)
-    : database_(std::move(database)), clock_(std::move(clock)) {}
-
-year_month_day DashboardChartsRepository::today() const {
-    return year_month_day{floor<days>(clock_->now())};
-}
-
-DayRange DashboardChartsRepository::rangeIn(Connection& db, ChartPeriod period, year_month_day today) {
+DayRange rangeIn(Connection& db, ChartPeriod period, year_month_day today) {
     const year_month current = today.year() / today.month();
     const auto day = [](year_month m) { return formatCalendarDate(m / 1); };
     switch (period) {
@@ -147,82 +137,92 @@ DayRange DashboardChartsRepository::rangeIn(Connection& db, ChartPeriod period, 
     return {};
 }
 
+// Runs a series' statement over the period's range in one read, handing it each row; returns the
+// range.
+DayRange forEachRow(DatabaseWriter& writer, ChartPeriod period, year_month_day today, const char* sql,
+                    const std::function<void(const Statement&)>& onRow) {
+    return writer.read([&](Connection& db) {
+        const DayRange range = rangeIn(db, period, today);
+        Statement& select = db.cached(sql);
+        select.bindAll(range.start, range.end);
+        while (select.step())
+            onRow(select);
+        return range;
+    });
+}
+
+// The points found, and a zero point for every other month of the range, by month key.
+template <class Point>
+std::vector<Point> filledMonths(const DayRange& range, std::map<std::string, Point> found) {
+    for (const std::string& key : monthsOf(range))
+        found.try_emplace(key, Point{key, labelOf(key)});
+    std::vector<Point> points;
+    for (auto& [key, point] : found)
+        points.push_back(std::move(point));
+    return points;
+}
+
+}  // namespace
+
+std::string dutchMonthLabel(unsigned month) {
+    static constexpr std::array<const char*, 12> kLabels = {"jan", "feb", "mrt", "apr", "mei", "jun",
+                                                            "jul", "aug", "sep", "okt", "nov", "dec"};
+    return month >= 1 && month <= 12 ? kLabels[month - 1] : "";
+}
+
+DashboardChartsRepository::DashboardChartsRepository(AppDatabase database, std::shared_ptr<const Clock> clock)
+    : database_(std::move(database)), clock_(std::move(clock)) {}
+
 DayRange DashboardChartsRepository::range(ChartPeriod period) {
-    return database_.writer->read([&](Connection& db) { return rangeIn(db, period, today()); });
+    return database_.writer->read([&](Connection& db) { return rangeIn(db, period, utcToday(*clock_)); });
 }
 
 std::vector<MonthlyPoint> DashboardChartsRepository::revenuePerMonth(ChartPeriod period) {
-    return database_.writer->read([&](Connection& db) {
-        const DayRange range = rangeIn(db, period, today());
-        std::map<std::string, std::int64_t> totals;
-        for (const std::string& key : monthsOf(range))
-            totals[key] = 0;
-        Statement& select = db.cached(kRevenuePerMonth);
-        select.bindAll(range.start, range.end);
-        while (select.step())
-            totals[select.text("month")] = select.int64("total");
-        std::vector<MonthlyPoint> points;
-        for (const auto& [key, cents] : totals)
-            points.push_back({key, labelOf(key), cents});
-        return points;
-    });
+    std::map<std::string, MonthlyPoint> found;
+    const DayRange range =
+        forEachRow(*database_.writer, period, utcToday(*clock_), kRevenuePerMonth, [&](const Statement& row) {
+            const std::string key = row.text("month");
+            found[key] = {key, labelOf(key), row.int64("total")};
+        });
+    return filledMonths(range, std::move(found));
 }
 
 std::vector<CashflowPoint> DashboardChartsRepository::cashflow(ChartPeriod period) {
-    return database_.writer->read([&](Connection& db) {
-        const DayRange range = rangeIn(db, period, today());
-        Statement& select = db.cached(kCashflow);
-        select.bindAll(range.start, range.end);
-        std::vector<CashflowPoint> points;
-        std::int64_t saldo = 0;
-        while (select.step()) {
-            saldo = checkedAdd(saldo, select.int64("netto"));
-            points.push_back({select.text("day"), saldo});
-        }
-        return points;
+    std::vector<CashflowPoint> points;
+    std::int64_t saldo = 0;
+    forEachRow(*database_.writer, period, utcToday(*clock_), kCashflow, [&](const Statement& row) {
+        saldo = checkedAdd(saldo, row.int64("netto"));
+        points.push_back({row.text("day"), saldo});
     });
+    return points;
 }
 
 std::vector<InkomstenUitgavenPoint> DashboardChartsRepository::incomeAndExpenses(ChartPeriod period) {
-    return database_.writer->read([&](Connection& db) {
-        const DayRange range = rangeIn(db, period, today());
-        std::map<std::string, InkomstenUitgavenPoint> byMonth;
-        for (const std::string& key : monthsOf(range))
-            byMonth[key] = {key, labelOf(key), 0, 0};
-        Statement& select = db.cached(kIncomeAndExpenses);
-        select.bindAll(range.start, range.end);
-        while (select.step()) {
-            const std::string key = select.text("month");
-            byMonth[key] = {key, labelOf(key), select.int64("inkomsten"), select.int64("uitgaven")};
-        }
-        std::vector<InkomstenUitgavenPoint> points;
-        for (auto& [key, point] : byMonth)
-            points.push_back(std::move(point));
-        return points;
-    });
+    std::map<std::string, InkomstenUitgavenPoint> found;
+    const DayRange range = forEachRow(
+        *database_.writer, period, utcToday(*clock_), kIncomeAndExpenses, [&](const Statement& row) {
+            const std::string key = row.text("month");
+            found[key] = {key, labelOf(key), row.int64("inkomsten"), row.int64("uitgaven")};
+        });
+    return filledMonths(range, std::move(found));
 }
 
 std::vector<BtwQuarterPoint> DashboardChartsRepository::vatPerQuarter(ChartPeriod period) {
-    return database_.writer->read([&](Connection& db) {
-        const DayRange range = rangeIn(db, period, today());
-        Statement& select = db.cached(kVatPaid);
-        select.bindAll(range.start, range.end);
-        // Keyed by year * 10 + quarter, which sorts the quarters in time order.
-        std::map<int, std::int64_t> byQuarter;
-        while (select.step()) {
-            const auto day = parseCalendarDate(select.text("paid_day"));
-            if (!day) continue;  // a payment stamp that is no date belongs to no quarter
-            const int key = int(day->year()) * 10 + int((unsigned(day->month()) - 1) / 3 + 1);
-            byQuarter[key] = checkedAdd(byQuarter[key], select.int64("vat"));
-        }
-        std::vector<BtwQuarterPoint> points;
-        for (const auto& [key, vat] : byQuarter) {
-            char label[24];
-            std::snprintf(label, sizeof label, "Q%d %04d", key % 10, key / 10);
-            points.push_back({label, vat, 0, vat});
-        }
-        return points;
+    // Keyed by year * 10 + quarter, which sorts the quarters in time order.
+    std::map<int, std::int64_t> byQuarter;
+    forEachRow(*database_.writer, period, utcToday(*clock_), kVatPaid, [&](const Statement& row) {
+        const auto day = parseCalendarDate(row.text("paid_day"));
+        if (!day) return;  // a payment stamp that is no date belongs to no quarter
+        const int key = int(day->year()) * 10 + int((unsigned(day->month()) - 1) / 3 + 1);
+        byQuarter[key] = checkedAdd(byQuarter[key], row.int64("vat"));
     });
+    std::vector<BtwQuarterPoint> points;
+    for (const auto& [key, vat] : byQuarter) {
+        char label[24];
+        std::snprintf(label, sizeof label, "Q%d %04d", key % 10, key / 10);
+        points.push_back({label, vat, 0, vat});
+    }
+    return points;
 }
 
 }  // namespace zelvorin

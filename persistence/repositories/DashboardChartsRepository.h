@@ -1,6 +1,5 @@
 #pragma once
 
-#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -76,9 +75,6 @@ public:
     std::vector<BtwQuarterPoint> vatPerQuarter(ChartPeriod period);
 
 private:
-    static DayRange rangeIn(Connection& db, ChartPeriod period, std::chrono::year_month_day today);
-    std::chrono::year_month_day today() const;
-
     AppDatabase database_;
     std::shared_ptr<const Clock> clock_;
 };

@@ -60,8 +60,9 @@ public:
     // documents given.
     InvoiceScheduleRecord createSchedule(InvoiceScheduleRecord fields, const JSONValue& workdays,
                                          const JSONValue& lines);
-    // Writes the editable columns of `schedule` and the documents over its row; `changedFields`
-    // are the payload keys the user changed. Throws std::out_of_range when there is no such
+    // Writes the editable columns of `schedule` and the documents over its row. The change carries
+    // all twenty schedule fields with their new values; `changedFields` are the keys the user
+    // changed. Throws std::out_of_range when there is no such
     // schedule (or it is deleted) and std::invalid_argument for a changed key that is not a
     // schedule field.
     InvoiceScheduleRecord updateSchedule(const InvoiceScheduleRecord& schedule, const JSONValue& workdays,
