@@ -56,12 +56,18 @@ std::vector<Record> selectRecords(Connection& connection, const std::string& sql
     return records;
 }
 
-template <class Record>
-std::optional<Record> recordById(Connection& connection, std::string_view id) {
-    auto found = selectRecords<Record>(
-        connection, "SELECT * FROM " + std::string(Record::tableName) + " WHERE id = ?", std::string(id));
+// The first record a query returns, or nothing.
+template <class Record, class... Args>
+std::optional<Record> firstRecord(Connection& connection, const std::string& sql, const Args&... arguments) {
+    auto found = selectRecords<Record>(connection, sql, arguments...);
     if (found.empty()) return std::nullopt;
     return std::move(found.front());
+}
+
+template <class Record>
+std::optional<Record> recordById(Connection& connection, std::string_view id) {
+    return firstRecord<Record>(
+        connection, "SELECT * FROM " + std::string(Record::tableName) + " WHERE id = ?", std::string(id));
 }
 
 }  // namespace zelvorin
