@@ -1,6 +1,7 @@
 #include "app/AppEnvironment.h"
 
 #include "domain/Clock.h"
+#include "domain/Timestamps.h"
 #include "domain/Uuid.h"
 #include "persistence/sync/GRDBSyncStore.h"
 
@@ -29,6 +30,9 @@ SyncEngine& AppEnvironment::syncEngine(std::shared_ptr<SyncTransport> transport)
         deviceId_, std::make_shared<GRDBSyncStore>(opened_.database, clock_), std::move(transport),
         std::vector<SyncEntityType>(kAllSyncEntityTypes.begin(), kAllSyncEntityTypes.end()), clock_);
     syncEngine_->setStatusListener([this](const SyncEngineStatus& status) {
+        // A cycle that ended idle with a date succeeded: the dashboard shows when that was.
+        if (const auto* idle = status.get<SyncEngineStatus::Idle>(); idle && idle->lastSyncedAt)
+            repositories_.dashboard.recordSuccessfulSync(formatTimestampSeconds(*idle->lastSyncedAt));
         std::function<void(const SyncEngineStatus&)> observer;
         {
             std::lock_guard lock(syncStatusMutex_);

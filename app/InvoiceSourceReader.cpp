@@ -37,6 +37,12 @@ InvoiceSourceOrganisation sourceOrganisation(const OrgSettingsRecord& s) {
     return org;
 }
 
+// Templates are made for invoices or for credit notes; a regular invoice uses an invoice's.
+std::string templateKind(const DraftInvoiceRecord& invoice) {
+    const std::string type = invoice.invoiceType.value_or("regular");
+    return type == "regular" ? "invoice" : type;
+}
+
 std::optional<InvoiceTemplateRecord> templateOf(Connection& db, const DraftInvoiceRecord& invoice) {
     if (invoice.templateId) {
         if (auto named = recordById<InvoiceTemplateRecord>(db, *invoice.templateId)) return named;
@@ -45,7 +51,7 @@ std::optional<InvoiceTemplateRecord> templateOf(Connection& db, const DraftInvoi
         db,
         "SELECT * FROM invoice_template WHERE org_id = ? AND default_for = ?\n"
         "ORDER BY is_default_for_new DESC, name LIMIT 1",
-        invoice.organizationId, invoice.invoiceType.value_or("invoice"));
+        invoice.organizationId, templateKind(invoice));
     if (defaults.empty()) return std::nullopt;
     return defaults.front();
 }

@@ -54,8 +54,10 @@ void putTransaction(SeedContext& context, const std::string& organizationId, con
         "IMP-" + context.date(transaction.day) + "-" + payload["id"].get<std::string>().substr(24);
     payload["accountName"] = transaction.account->name;
     payload["accountIban"] = transaction.account->iban;
-    payload["direction"] = transaction.amountCents < 0 ? "debit" : "credit";
-    payload["amountCents"] = transaction.amountCents;
+    // The device's charts count 'in' as income and every other direction as an expense, each on
+    // the amount without its sign.
+    payload["direction"] = transaction.amountCents < 0 ? "out" : "in";
+    payload["amountCents"] = transaction.amountCents < 0 ? -transaction.amountCents : transaction.amountCents;
     payload["currency"] = "EUR";
     payload["description"] = transaction.description;
     payload["transactionDate"] = context.date(transaction.day);

@@ -56,8 +56,9 @@ std::string invoiceLabel(const InvoiceListItem& item) {
 }
 
 std::string column(const std::string& text, std::size_t width) {
+    // Always at least one space before the next column.
     const std::size_t count = characterCount(text);
-    if (count > width) return text.substr(0, prefixBytes(text, width - 1)) + "…";
+    if (count >= width) return text.substr(0, prefixBytes(text, width - 2)) + "… ";
     return text + std::string(width - count, ' ');
 }
 

@@ -23,7 +23,7 @@ Json listItemJson(const InvoiceListItem& item);
 // The invoice's number, else its draft number, else its id.
 std::string invoiceLabel(const InvoiceListItem& item);
 
-// Text cut or padded to a column width counted in characters, not bytes.
+// Text cut or padded to a column width counted in characters, not bytes; the last is a space.
 std::string column(const std::string& text, std::size_t width);
 // Right-aligned, for amounts.
 std::string rightColumn(const std::string& text, std::size_t width);

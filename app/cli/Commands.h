@@ -22,5 +22,7 @@ void addInvoiceCommands(CLI::App& app, CliContext& context);
 void addLineCommands(CLI::App& app, CliContext& context);
 // customers, customer add|set
 void addCustomerCommands(CLI::App& app, CliContext& context);
+// schedules, inbox, bank, dashboard
+void addOverviewCommands(CLI::App& app, CliContext& context);
 
 }  // namespace zelvorin::cli

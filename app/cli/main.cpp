@@ -18,6 +18,7 @@ int main(int argc, char** argv) {
     addInvoiceCommands(app, context);
     addLineCommands(app, context);
     addCustomerCommands(app, context);
+    addOverviewCommands(app, context);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {

@@ -60,6 +60,11 @@ DashboardSummary DashboardRepository::summary(Connection& db, std::string_view t
     return summary;
 }
 
+DashboardSummary DashboardRepository::summary() {
+    const std::string today = formatTimestampMillis(clock_->now()).substr(0, 10);
+    return database_.writer->read([&](Connection& db) { return summary(db, today); });
+}
+
 ObservationHandle DashboardRepository::observeSummary(std::function<void(DashboardSummary)> onValue,
                                                       std::shared_ptr<Executor> deliverOn) {
     const std::string today = formatTimestampMillis(clock_->now()).substr(0, 10);

@@ -36,6 +36,8 @@ public:
 
     // The summary for the UTC day `today` ("yyyy-MM-dd"); its month is the first seven characters.
     static DashboardSummary summary(Connection& db, std::string_view today);
+    // The summary once, for today by the clock.
+    DashboardSummary summary();
     // Delivers the summary now and after every commit that changed a table it reads. Today is
     // taken from the clock once, when the observation starts: a dashboard open over midnight keeps
     // its day until it observes again.

@@ -296,6 +296,16 @@ TEST_F(InvoiceRepositoryIntegrationTest, DetailObservationFollowsLineEditsAndThe
         delivery);
     second.get_future().wait();
     EXPECT_EQ(later.front(), 1u);
+
+    // Stop the observations and let both queues drain, so that the executor is released here and
+    // not by its own last delivery.
+    for (ObservationHandle* h : {&handle, &list, &nextDay})
+        h->cancel();
+    std::promise<void> observed, delivered;
+    database_.writer->postObservationWork([&] { observed.set_value(); });
+    observed.get_future().wait();
+    delivery->post([&] { delivered.set_value(); });
+    delivered.get_future().wait();
 }
 
 }  // namespace
