@@ -8,7 +8,8 @@ namespace {
 
 // VAT is rounded to the cent, so an amount one cent off the exact rate still fits it.
 bool isVatOf(std::int64_t vat, std::int64_t base, double rate) {
-    return vat > 0 && base > vat && std::abs(static_cast<double>(vat) - static_cast<double>(base) * rate / 100) <= 1.0;
+    return vat > 0 && base > vat &&
+           std::abs(static_cast<double>(vat) - static_cast<double>(base) * rate / 100) <= 1.0;
 }
 
 std::int64_t vatSum(const AmountEvidence& evidence) {

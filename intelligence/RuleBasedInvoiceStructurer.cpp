@@ -12,15 +12,15 @@ namespace {
 
 using namespace scanning;
 
-// Lines of a text with their lowered copies; lines are views into the caller's text.
-// The lines of one text, well-formed UTF-8, as views into the text it owns (so it neither copies
-// nor moves).
+// The lines of one text, well-formed UTF-8 with misread digits repaired, and their lowered copies;
+// lines are views into the text it owns (so it neither copies nor moves).
 struct Text {
     std::string source;
     std::vector<std::string_view> lines;
     std::vector<std::string> lowered;
 
-    explicit Text(std::string_view text) : source(validUtf8(text)), lines(splitLines(source)) {
+    explicit Text(std::string_view text)
+        : source(repairedDigits(validUtf8(text))), lines(splitLines(source)) {
         lowered.reserve(lines.size());
         for (auto line : lines)
             lowered.push_back(lowerAscii(line));
