@@ -6,7 +6,8 @@ namespace zelvorin::reconciling {
 namespace {
 
 // A till receipt: items 22,55 in all, VAT 9 % included.
-AmountEvidence tillReceipt(std::vector<LabelledTotal> totals, std::vector<std::int64_t> vatRow, std::int64_t vat) {
+AmountEvidence tillReceipt(std::vector<LabelledTotal> totals, std::vector<std::int64_t> vatRow,
+                           std::int64_t vat) {
     AmountEvidence e;
     e.totals = std::move(totals);
     e.lineSum = 2255;
