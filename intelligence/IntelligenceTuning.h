@@ -17,6 +17,11 @@ inline constexpr long long maxRenderPixels = 40'000'000;
 inline constexpr long long maxImagePixels = 80'000'000;
 // Photos carry no usable resolution; recognition needs one to size its glyph filters.
 inline constexpr int assumedPhotoDpi = 300;
+// Pages are smoothed with a mean over (2 × this + 1)² pixels before recognition. Measured as one
+// deskewed block on 80 generated scans and photos, before the totals were cross-checked: totals
+// right 96 % unsmoothed (the noisiest invoice photos read as made-up words), 98 % with a 3 × 3
+// mean, 98 % with a 3 × 3 median (which costs more).
+inline constexpr int smoothingHalfWidth = 1;
 // A text layer is what the sender typed: trusted like a clean recognition.
 inline constexpr double textLayerConfidence = 0.9;
 inline constexpr const char* ocrLanguages = "nld+eng";

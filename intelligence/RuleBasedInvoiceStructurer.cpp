@@ -4,6 +4,7 @@
 #include <cmath>
 #include <string_view>
 
+#include "intelligence/AmountReconciliation.h"
 #include "intelligence/TextScanning.h"
 
 namespace zelvorin {
@@ -11,15 +12,15 @@ namespace {
 
 using namespace scanning;
 
-// Lines of a text with their lowered copies; lines are views into the caller's text.
-// The lines of one text, well-formed UTF-8, as views into the text it owns (so it neither copies
-// nor moves).
+// The lines of one text, well-formed UTF-8 with misread digits repaired, and their lowered copies;
+// lines are views into the text it owns (so it neither copies nor moves).
 struct Text {
     std::string source;
     std::vector<std::string_view> lines;
     std::vector<std::string> lowered;
 
-    explicit Text(std::string_view text) : source(validUtf8(text)), lines(splitLines(source)) {
+    explicit Text(std::string_view text)
+        : source(repairedDigits(validUtf8(text))), lines(splitLines(source)) {
         lowered.reserve(lines.size());
         for (auto line : lines)
             lowered.push_back(lowerAscii(line));
@@ -60,30 +61,40 @@ int totalLabelStrength(std::string_view l) {
     return 0;
 }
 
-std::optional<double> lastAmountOf(std::string_view line) {
+std::optional<std::int64_t> lastAmountOf(std::string_view line) {
     const auto amounts = findAmounts(line);
     if (amounts.empty()) return std::nullopt;
-    return static_cast<double>(amounts.back().cents) / 100.0;
+    return amounts.back().cents;
 }
 
-std::optional<double> findTotal(const Text& text) {
-    int best = 0;
-    std::optional<double> total;
+// The amount of a labelled line: on the line itself, or alone on the next one, where label and
+// amount may land.
+std::optional<std::int64_t> labelledAmount(const Text& text, std::size_t i) {
+    auto amount = lastAmountOf(text.lines[i]);
+    if (!amount && i + 1 < text.size() && countLetters(text.lines[i + 1]) <= 3)
+        amount = lastAmountOf(text.lines[i + 1]);
+    return amount;
+}
+
+std::vector<reconciling::LabelledTotal> findLabelledTotals(const Text& text) {
+    std::vector<reconciling::LabelledTotal> totals;
     for (std::size_t i = 0; i < text.size(); ++i) {
         const int strength = totalLabelStrength(text.lowered[i]);
-        if (strength == 0 || strength < best) continue;
-        auto amount = lastAmountOf(text.lines[i]);
-        // Label and amount may land on lines of their own.
-        if (!amount && i + 1 < text.size() && countLetters(text.lines[i + 1]) <= 3)
-            amount = lastAmountOf(text.lines[i + 1]);
-        if (!amount || *amount <= 0) continue;
-        // Of equally strong labels the first wins: a change line or a copy further down repeats it.
-        if (strength > best) {
-            best = strength;
-            total = amount;
+        if (strength == 0) continue;
+        const auto amount = labelledAmount(text, i);
+        if (amount && *amount > 0) totals.push_back({*amount, strength});
+    }
+    return totals;
+}
+
+std::optional<std::int64_t> findSubtotal(const Text& text) {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (hasAny(text.lowered[i],
+                   {"subtota", "sub-tota", "sub tota", "totaal excl", "total excl", "netto", "net amount"})) {
+            if (auto amount = labelledAmount(text, i)) return amount;
         }
     }
-    return total;
+    return std::nullopt;
 }
 
 // --- dates and numbers ----------------------------------------------------------------------------
@@ -204,6 +215,26 @@ bool hasLegalForm(std::string_view lowered) {
                   {"b.v.", " bv", "v.o.f.", " vof", "n.v.", " ltd", "gmbh", " inc", "holding", "b.v"});
 }
 
+// Legal forms are printed in capitals; recognition often lowers a letter of them or reads an O as
+// a zero ("B.v.", "V.0.F."). The last word of a name is written as the form it stands for.
+std::string withCanonicalLegalForm(std::string name) {
+    const auto space = name.rfind(' ');
+    if (space == std::string::npos) return name;
+    std::string last = lowerAscii(std::string_view(name).substr(space + 1));
+    for (char& c : last) {
+        if (c == '0') c = 'o';
+    }
+    for (std::string_view form : {"b.v.", "v.o.f.", "n.v.", "c.v."}) {
+        if (last == form || last + "." == form) {
+            std::string upper(form.substr(0, last.size()));
+            for (char& c : upper)
+                c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+            return name.substr(0, space + 1) + upper;
+        }
+    }
+    return name;
+}
+
 struct Sender {
     std::optional<std::string> company;
     std::optional<std::string> address;
@@ -225,7 +256,8 @@ Sender findSender(const Text& text) {
     const auto chosen = legal ? legal : first;
     if (!chosen) return sender;
     sender.companyLine = *chosen;
-    sender.company = std::string(withoutDocumentLabel(text.lines[*chosen], text.lowered[*chosen]));
+    sender.company =
+        withCanonicalLegalForm(std::string(withoutDocumentLabel(text.lines[*chosen], text.lowered[*chosen])));
 
     for (std::size_t i = *chosen + 1; i < std::min(text.size(), *chosen + 5); ++i) {
         if (!hasDutchPostcode(text.lines[i])) continue;
@@ -502,13 +534,16 @@ double vatAmountOf(const std::vector<AmountToken>& amounts, double rate) {
     return static_cast<double>(amounts.back().cents) / 100.0;
 }
 
-std::vector<GenerableVatItem> findVat(const Text& text) {
-    std::vector<GenerableVatItem> items;
-    auto add = [&](GenerableVatItem item) {
-        const bool seen = std::any_of(items.begin(), items.end(), [&](const auto& i) {
-            return i.rate == item.rate && i.amount == item.amount;
-        });
-        if (!seen && items.size() < GenerableInvoiceLines::maxVatItems) items.push_back(item);
+std::vector<reconciling::VatRow> findVatRows(const Text& text) {
+    std::vector<reconciling::VatRow> rows;
+    auto add = [&](std::optional<double> rate, const std::vector<AmountToken>& amounts) {
+        reconciling::VatRow row{rate, {}, 0};
+        for (const auto& amount : amounts)
+            row.amounts.push_back(amount.cents);
+        if (!amounts.empty()) row.vat = std::llround(vatAmountOf(amounts, rate.value_or(0)) * 100);
+        const bool seen = std::any_of(rows.begin(), rows.end(),
+                                      [&](const auto& r) { return r.rate == row.rate && r.vat == row.vat; });
+        if (!seen && rows.size() < GenerableInvoiceLines::maxVatItems) rows.push_back(std::move(row));
     };
     bool inTable = false;
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -516,7 +551,7 @@ std::vector<GenerableVatItem> findVat(const Text& text) {
         const bool vatWord =
             hasAnyWord(l, {"btw", "vat", "b.t.w.", "tax", "btw%", "vat%"}) || hasAny(l, {"btw%", "vat%"});
         if (hasAny(l, {"verlegd", "reverse charge", "reverse-charge", "reverse charged", "vat exempt"})) {
-            add({0, 0});
+            add(0.0, {});
             continue;
         }
         const auto rates = findRates(text.lines[i]);
@@ -526,28 +561,72 @@ std::vector<GenerableVatItem> findVat(const Text& text) {
             inTable = true;  // a table header: its rows carry only a rate and amounts
             continue;
         }
+        // A table row whose rate did not come through ("% 47,06 4,24"): the amounts tell it.
+        if (inTable && rates.empty() && amounts.size() >= 2 && !vatWord && totalLabelStrength(l) == 0) {
+            std::vector<std::int64_t> cents;
+            for (const auto& amount : amounts)
+                cents.push_back(amount.cents);
+            if (const auto rate = reconciling::impliedRate(cents)) {
+                add(rate, amounts);
+                continue;
+            }
+        }
         if (rates.empty() || amounts.empty() || !(vatWord || inTable)) {
             if (!rates.empty() || !amounts.empty()) inTable = inTable && !rates.empty();
             continue;
         }
         if (hasAny(l, {"btw-nr", "btw nr", "btw nummer", "vat number", "vat no", "btw-id"})) continue;
-        const double rate = rates.front().rate;
-        add({rate, vatAmountOf(amounts, rate)});
+        add(rates.front().rate, amounts);
     }
-    return items;
+    return rows;
 }
+
+std::int64_t sumOfItems(const std::vector<GenerableLineItem>& items) {
+    std::int64_t sum = 0;
+    for (const auto& item : items)
+        sum += std::llround(item.amount * 100);
+    return sum;
+}
+
+// Everything the text says about its money, read once for the three answers.
+struct Money {
+    std::vector<GenerableLineItem> items;
+    reconciling::AmountEvidence evidence;
+    std::optional<std::int64_t> total;
+
+    explicit Money(const Text& text) : items(findItems(text)) {
+        evidence.totals = findLabelledTotals(text);
+        evidence.subtotal = findSubtotal(text);
+        if (!items.empty()) evidence.lineSum = sumOfItems(items);
+        evidence.vatRows = findVatRows(text);
+        total = reconciling::chooseTotal(evidence);
+    }
+
+    std::optional<double> totalEuros() const {
+        return total ? std::optional<double>(static_cast<double>(*total) / 100.0) : std::nullopt;
+    }
+
+    std::vector<GenerableVatItem> vat() const {
+        const auto amounts = reconciling::checkedVat(evidence, total);
+        std::vector<GenerableVatItem> out;
+        for (std::size_t i = 0; i < evidence.vatRows.size(); ++i)
+            out.push_back({evidence.vatRows[i].rate.value_or(0), static_cast<double>(amounts[i]) / 100.0});
+        return out;
+    }
+};
 
 }  // namespace
 
 GenerableInvoiceTotal RuleBasedInvoiceStructurer::readTotal(const std::string& ocrText) {
-    return {findTotal(Text(ocrText))};
+    const Text text(ocrText);
+    return {Money(text).totalEuros()};
 }
 
 GenerableInvoiceBase RuleBasedInvoiceStructurer::readBase(const std::string& ocrText) {
     const Text text(ocrText);
     GenerableInvoiceBase base;
     const Sender sender = findSender(text);
-    base.totalAmount = findTotal(text);
+    base.totalAmount = Money(text).totalEuros();
     base.isInvoice = looksLikeInvoice(text, base.totalAmount.has_value());
     base.senderCompany = sender.company;
     base.senderAddress = sender.address;
@@ -562,7 +641,8 @@ GenerableInvoiceBase RuleBasedInvoiceStructurer::readBase(const std::string& ocr
 
 GenerableInvoiceLines RuleBasedInvoiceStructurer::readLines(const std::string& ocrText) {
     const Text text(ocrText);
-    return {findItems(text), findVat(text)};
+    Money money(text);
+    return {std::move(money.items), money.vat()};
 }
 
 ExtractedInvoiceData RuleBasedInvoiceStructurer::structure(const std::string& ocrText) const {

@@ -274,6 +274,50 @@ std::string validUtf8(std::string_view text) {
     return clean;
 }
 
+std::string repairedDigits(std::string_view text) {
+    const auto digitFor = [](char c) -> char {
+        switch (c) {
+            case 'O':
+            case 'o':
+                return '0';
+            case 'I':
+            case 'l':
+            case '|':
+                return '1';
+            case 'S':
+                return '5';
+            default:
+                return isDigit(c) ? c : '\0';
+        }
+    };
+    const auto isPart = [&](char c) { return digitFor(c) != '\0' || c == '.' || c == ','; };
+    std::string out(text);
+    std::size_t i = 0;
+    while (i < out.size()) {
+        if (!isPart(out[i]) || (i > 0 && isAlnum(out[i - 1]))) {
+            ++i;
+            continue;
+        }
+        std::size_t end = i;
+        bool realDigit = false;
+        for (; end < out.size() && isPart(out[end]); ++end) {
+            if (isDigit(out[end])) realDigit = true;
+        }
+        const std::size_t length = end - i;
+        const bool bounded = end == out.size() || !isAlnum(out[end]);
+        const bool shaped = length >= 4 && digitFor(out[i]) != '\0' &&
+                            (out[end - 3] == '.' || out[end - 3] == ',') && digitFor(out[end - 2]) != '\0' &&
+                            digitFor(out[end - 1]) != '\0';
+        if (bounded && shaped && realDigit) {
+            for (std::size_t k = i; k < end; ++k) {
+                if (out[k] != '.' && out[k] != ',') out[k] = digitFor(out[k]);
+            }
+        }
+        i = end;
+    }
+    return out;
+}
+
 std::string lowerAscii(std::string_view text) {
     std::string out(text);
     for (char& c : out) {

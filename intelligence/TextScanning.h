@@ -14,6 +14,11 @@ namespace zelvorin::scanning {
 // overlong forms, surrogates, truncated sequences) replaced by U+FFFD, so what is read from it can
 // always be written as JSON.
 std::string validUtf8(std::string_view text);
+// Letters recognition puts for digits (O o for 0, I l | for 1, S for 5) replaced inside words
+// shaped like an amount with cents ("1O2,5O", "l2.50"): letters, digits and separators only,
+// at least one real digit, ending in a separator and two places. Other text, and the byte length,
+// stay the same.
+std::string repairedDigits(std::string_view text);
 // ASCII letters lowered; other bytes (UTF-8 included) unchanged, so offsets stay the same.
 std::string lowerAscii(std::string_view text);
 std::string_view trim(std::string_view text);

@@ -143,6 +143,69 @@ TEST(RuleBasedInvoiceStructurerTest, LabelsOfNumbersAndDates) {
     EXPECT_EQ(read("Bedrag in USD\nTotal 10.00").currency, "USD");
 }
 
+// Receipts as recognition gave them from generated scans and photos, each with one figure misread.
+TEST(RuleBasedInvoiceStructurerTest, AMisreadFigureIsOutvotedByTheOthers) {
+    // Total and payment garbled; items and VAT table agree on 22,55.
+    const auto garbled = read(R"(Brandwijk B.V.
+Receipt #: 865583
+Date: 2024-12-09 14:32
+Toastie 5.60
+Toastie 6.10
+Croissant 3.25
+2 x Apple pie 7.60
+TOTAL €42,99
+Card 22:95
+VAT% Net VAT
+9% 20.69 1.86
+Thank you!)");
+    EXPECT_EQ(garbled.totalAmountCents, 2255);
+    EXPECT_EQ(garbled._totalSource, TotalAmountSource::extracted);
+    EXPECT_DOUBLE_EQ(scoreFields(garbled).values[FieldScores::totalAgreement], 1.0);
+
+    // A 0 read as a 6 in the total; the payment says 51,30 and so do the items. The VAT row lost
+    // its rate, which its amounts give back.
+    const auto sixForNought = read(R"(Pelikaan Speelhal
+3 x Croissant 10.05
+3 x Apple pie 15.30
+3 x Soft drink 10.50
+3 x Bread 8.55
+2 x Bread 6.90
+TOTAL € 51.36
+Card 51.30
+VAT% Net VAT
+% 47.06 4.24)");
+    EXPECT_EQ(sixForNought.totalAmountCents, 5130);
+    EXPECT_EQ(sixForNought.vatBreakdown, (std::vector<ExtractedInvoiceData::VatItem>{{9, 4.24}}));
+
+    // A 5 read as a 9 in the VAT, and a VAT amount that lost its comma.
+    EXPECT_EQ(read("1 x Tosti 43,20\nTOTAAL € 43,20\nPIN 43,20\nBTW% Over BTW\n9% 39,63 3,97").vatBreakdown,
+              (std::vector<ExtractedInvoiceData::VatItem>{{9, 3.57}}));
+    EXPECT_EQ(read("Koffie 27,45\nTOTAAL € 27,45\nPIN 27,45\nBTW% Over BTW\n9% 25,18 227").vatBreakdown,
+              (std::vector<ExtractedInvoiceData::VatItem>{{9, 2.27}}));
+
+    // Letters for digits in the total itself.
+    const auto letters =
+        read("Advieswerk 1 x 84,71  84,71\nSubtotaal € 84,71\nBTW 21% € 17,79\nTotaal € 1O2,5O");
+    EXPECT_EQ(letters.totalAmountCents, 10250);
+}
+
+TEST(RuleBasedInvoiceStructurerTest, AFigureNothingConfirmsIsStillReported) {
+    // Only the total is printed: nothing contradicts it, nothing can replace it.
+    EXPECT_EQ(read("Bakkerij de Korenbloem\nTOTAAL € 4,80").totalAmountCents, 480);
+    // The items disagree with the only total: the label is kept and the agreement score says so.
+    const auto disagreeing = read("Koffie 3,50\nTosti 6,00\nTotaal 12,50");
+    EXPECT_EQ(disagreeing.totalAmountCents, 1250);
+    EXPECT_DOUBLE_EQ(scoreFields(disagreeing).values[FieldScores::totalAgreement], 0.0);
+}
+
+TEST(RuleBasedInvoiceStructurerTest, LegalFormsOfTheSenderInCapitals) {
+    EXPECT_EQ(read("Brandwijk B.v.\nTotaal 10,00").senderCompany, "Brandwijk B.V.");
+    EXPECT_EQ(read("Drukkerij Vonk v.0.F.\nTotaal 10,00").senderCompany, "Drukkerij Vonk V.O.F.");
+    EXPECT_EQ(read("Studio Noord n.v\nTotaal 10,00").senderCompany, "Studio Noord N.V");
+    EXPECT_EQ(read("Northwind Supplies Ltd\nTotaal 10,00").senderCompany, "Northwind Supplies Ltd");
+    EXPECT_EQ(read("Bv Vonk\nTotaal 10,00").senderCompany, "Bv Vonk");
+}
+
 TEST(RuleBasedInvoiceStructurerTest, NonInvoicesAndEmptyText) {
     const auto policy = read("Verzekeringspolis\nPolisnummer 123\nUw dekking");
     EXPECT_FALSE(policy.isInvoice);

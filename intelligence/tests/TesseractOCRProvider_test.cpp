@@ -85,6 +85,29 @@ TEST(DocumentInputTest, TextLayerOfPageOneOnly) {
     EXPECT_EQ(data.invoiceDate, doc.truth.invoiceDate);
 }
 
+// Two generated documents that recognition used to get wrong: a noisy till scan whose column of
+// amounts the automatic layout dropped, and a slanted, noisy photo of an invoice whose noise came
+// out as rows of made-up words.
+TEST(OCRIntegrationTest, NoisyScansAndSlantedPhotosKeepTheirAmounts) {
+    const FoundationModelsExtractionPipeline pipeline(std::make_shared<TesseractOCRProvider>(),
+                                                      std::make_shared<RuleBasedInvoiceStructurer>());
+    const auto till = testing::makeSampleDocument(1002);
+    const auto scan = pipeline.read(testing::renderScannedPdf(till));
+    EXPECT_EQ(scan.result.totalAmountCents, till.truth.totalAmountCents);
+    EXPECT_EQ(scan.result.vatBreakdown, till.truth.vatBreakdown);
+
+    const auto invoice = testing::makeSampleDocument(1016);
+    testing::PhotoEffects effects;
+    effects.rotationDegrees = -2;
+    effects.noiseAmplitude = 20;
+    effects.jpegQuality = 70;
+    const auto photo = pipeline.read(testing::renderPhotoJpeg(invoice, effects, 1016));
+    EXPECT_EQ(photo.result.totalAmountCents, invoice.truth.totalAmountCents);
+    EXPECT_EQ(photo.result.senderCompany, invoice.truth.senderCompany);
+    EXPECT_EQ(photo.result.vatBreakdown, invoice.truth.vatBreakdown);
+    EXPECT_GE(photo.ocrConfidence, 0.8);
+}
+
 TEST(OCRIntegrationTest, BlankScansAreUnreadableAndNeverStructured) {
     Pipeline p;
     expectUnreadable(p, testing::renderBlankScanPdf(), "a blank scanned page");

@@ -86,6 +86,18 @@ TEST(TextScanningTest, AmountsWithDecimalCommaOrPointAndCurrencyMarks) {
         EXPECT_EQ(centsIn(c.line), c.cents) << c.line;
 }
 
+TEST(TextScanningTest, LettersForDigitsAreRepairedInAmountsOnly) {
+    EXPECT_EQ(repairedDigits("Totaal \xE2\x82\xAC 1O2,5O"), "Totaal \xE2\x82\xAC 102,50");
+    EXPECT_EQ(repairedDigits("PIN l2.5O"), "PIN 12.50");
+    EXPECT_EQ(repairedDigits("Koffie S,95"), "Koffie 5,95");
+    EXPECT_EQ(repairedDigits("1.2O4,OO"), "1.204,00");
+    // Words, identifiers and numbers without cents are left as printed.
+    for (const char* line : {"TOTAAL 4,80", "Bon: 718421", "Drukkerij Vonk V.O.F.", "SOLO,OO", "OO,OO",
+                             "Datum 2O24", "NL123456789B01", "Tel. O2O-1234567", "lO,5"}) {
+        EXPECT_EQ(repairedDigits(line), line);
+    }
+}
+
 TEST(TextScanningTest, RatesNeedAPercentSign) {
     const auto rates = findRates("21% over 100,00 en 9 % over 50,00, 5,5% elders, 150%");
     ASSERT_EQ(rates.size(), 3u);
