@@ -13,7 +13,8 @@ namespace {
 constexpr int kBankPageSize = 50;
 
 template <class Enum, std::size_t N>
-Enum requireChoice(const std::array<const char*, N>& names, const std::string& typed, const std::string& option) {
+Enum requireChoice(const std::array<const char*, N>& names, const std::string& typed,
+                   const std::string& option) {
     for (std::size_t i = 0; i < N; ++i)
         if (typed == names[i]) return static_cast<Enum>(i);
     std::vector<std::string> known(names.begin(), names.end());
@@ -27,7 +28,8 @@ std::string customerName(CliContext& context, const std::string& id) {
 }
 
 void listSchedules(CliContext& context) {
-    const std::vector<InvoiceScheduleRecord> schedules = context.environment().repositories().schedules.schedules();
+    const std::vector<InvoiceScheduleRecord> schedules =
+        context.environment().repositories().schedules.schedules();
     if (context.json) {
         Json list = Json::array();
         for (const InvoiceScheduleRecord& schedule : schedules)
@@ -39,10 +41,11 @@ void listSchedules(CliContext& context) {
         return;
     }
     for (const InvoiceScheduleRecord& schedule : schedules) {
-        context.out() << column(customerName(context, schedule.customerId), 28) << column(schedule.scheduleType, 10)
-                      << column(schedule.billingFrequency, 14) << column("dag " + std::to_string(schedule.billingDay), 8)
-                      << column(schedule.billingTime, 7) << rightColumn(formatEuro(schedule.rateCents), 12) << "  "
-                      << (schedule.active ? "actief  " : "gepauzeerd  ") << schedule.id << '\n';
+        context.out() << column(customerName(context, schedule.customerId), 28)
+                      << column(schedule.scheduleType, 10) << column(schedule.billingFrequency, 14)
+                      << column("dag " + std::to_string(schedule.billingDay), 8)
+                      << column(schedule.billingTime, 7) << rightColumn(formatEuro(schedule.rateCents), 12)
+                      << "  " << (schedule.active ? "actief  " : "gepauzeerd  ") << schedule.id << '\n';
     }
 }
 
@@ -54,7 +57,8 @@ struct InboxOptions {
 void listInbox(CliContext& context, const InboxOptions& options) {
     using Repository = KvitraRepository;
     const auto status = requireChoice<Repository::InboxFilter>(
-        std::array{"alle", "nieuw", "verwerken", "gecategoriseerd", "gearchiveerd"}, options.status, "--status");
+        std::array{"alle", "nieuw", "verwerken", "gecategoriseerd", "gearchiveerd"}, options.status,
+        "--status");
     const auto category = requireChoice<Repository::CategoryFilter>(
         std::array{"alle", "zakelijk", "prive", "gemengd"}, options.category, "--category");
     Repository& inbox = context.environment().repositories().inbox;
@@ -69,8 +73,8 @@ void listInbox(CliContext& context, const InboxOptions& options) {
         const std::string sender = item.extractedSenderCompany.value_or(item.senderName.value_or("—"));
         context.out() << column(item.receivedAt.value_or("").substr(0, 10), 12) << column(sender, 30)
                       << column(item.status, 16) << column(item.category.value_or(""), 10)
-                      << rightColumn(item.extractedAmount ? formatEuro(*item.extractedAmount) : "—", 14) << "  "
-                      << item.id << '\n';
+                      << rightColumn(item.extractedAmount ? formatEuro(*item.extractedAmount) : "—", 14)
+                      << "  " << item.id << '\n';
     }
     context.out() << items.size() << " stuk(s) in de inbox, " << inbox.newItemCount() << " nieuw\n";
 }
@@ -103,23 +107,27 @@ void listBank(CliContext& context, const BankOptions& options) {
                                        {"count", count}});
     }
     for (const BankAccountRecord& a : bank.accounts())
-        context.out() << "Rekening: " << a.name.value_or("—") << "  " << a.iban.value_or("") << "  " << a.id << '\n';
+        context.out() << "Rekening: " << a.name.value_or("—") << "  " << a.iban.value_or("") << "  " << a.id
+                      << '\n';
     for (const BankTransactionRecord& t : page.items) {
         const std::int64_t signedCents = t.direction == "in" ? t.amountCents : -t.amountCents;
         const bool matched = t.matchedInvoiceId || t.matchedIncomingInvoiceId;
-        context.out() << column(t.transactionDate.substr(0, 10), 12) << column(t.counterpartyName.value_or("—"), 26)
-                      << column(t.description.value_or(""), 30) << rightColumn(formatEuro(signedCents), 14) << "  "
-                      << (matched ? "gekoppeld" : "onbekend ") << "  " << t.id << '\n';
+        context.out() << column(t.transactionDate.substr(0, 10), 12)
+                      << column(t.counterpartyName.value_or("—"), 26)
+                      << column(t.description.value_or(""), 30) << rightColumn(formatEuro(signedCents), 14)
+                      << "  " << (matched ? "gekoppeld" : "onbekend ") << "  " << t.id << '\n';
     }
-    context.out() << "Pagina " << options.page << " (" << page.items.size() << " van " << count << " transacties)"
+    context.out() << "Pagina " << options.page << " (" << page.items.size() << " van " << count
+                  << " transacties)"
                   << (page.hasMore ? "; meer met --page " + std::to_string(options.page + 1) : "") << '\n';
 }
 
-constexpr std::array<std::pair<ChartPeriod, const char*>, 5> kPeriods{{{ChartPeriod::laatsteZesMaanden, "laatsteZesMaanden"},
-                                                                        {ChartPeriod::kwartaal, "kwartaal"},
-                                                                        {ChartPeriod::jaar, "jaar"},
-                                                                        {ChartPeriod::vorigJaar, "vorigJaar"},
-                                                                        {ChartPeriod::alles, "alles"}}};
+constexpr std::array<std::pair<ChartPeriod, const char*>, 5> kPeriods{
+    {{ChartPeriod::laatsteZesMaanden, "laatsteZesMaanden"},
+     {ChartPeriod::kwartaal, "kwartaal"},
+     {ChartPeriod::jaar, "jaar"},
+     {ChartPeriod::vorigJaar, "vorigJaar"},
+     {ChartPeriod::alles, "alles"}}};
 
 Json monthlyJson(const std::vector<MonthlyPoint>& points) {
     Json list = Json::array();
@@ -157,42 +165,44 @@ void showDashboard(CliContext& context) {
         for (const InvoiceListItem& item : repositories.dashboard.recentInvoices())
             recent.push_back(listItemJson(item));
         return printJson(
-            context,
-            Json{{"summary",
-                  {{"revenueThisMonthCents", summary.revenueThisMonthCents},
-                   {"outstandingCents", summary.outstandingCents},
-                   {"outstandingCount", summary.outstandingCount},
-                   {"overdueCents", summary.overdueCents},
-                   {"overdueCount", summary.overdueCount},
-                   {"lastSuccessfulSyncAt",
-                    summary.lastSuccessfulSyncAt ? Json(*summary.lastSuccessfulSyncAt) : Json()}}},
-                 {"recentInvoices", recent},
-                 {"charts", series}});
+            context, Json{{"summary",
+                           {{"revenueThisMonthCents", summary.revenueThisMonthCents},
+                            {"outstandingCents", summary.outstandingCents},
+                            {"outstandingCount", summary.outstandingCount},
+                            {"overdueCents", summary.overdueCents},
+                            {"overdueCount", summary.overdueCount},
+                            {"lastSuccessfulSyncAt",
+                             summary.lastSuccessfulSyncAt ? Json(*summary.lastSuccessfulSyncAt) : Json()}}},
+                          {"recentInvoices", recent},
+                          {"charts", series}});
     }
     std::ostream& out = context.out();
     out << "Omzet deze maand:  " << formatEuro(summary.revenueThisMonthCents) << " (excl. btw)\n"
         << "Openstaand:        " << formatEuro(summary.outstandingCents) << " in " << summary.outstandingCount
         << " factu" << (summary.outstandingCount == 1 ? "ur" : "ren") << '\n'
-        << "Te laat:           " << formatEuro(summary.overdueCents) << " in " << summary.overdueCount << " factu"
-        << (summary.overdueCount == 1 ? "ur" : "ren") << '\n'
+        << "Te laat:           " << formatEuro(summary.overdueCents) << " in " << summary.overdueCount
+        << " factu" << (summary.overdueCount == 1 ? "ur" : "ren") << '\n'
         << "Laatste sync:      " << summary.lastSuccessfulSyncAt.value_or("nog niet") << '\n';
     for (const auto& [period, name] : kPeriods) {
         const DayRange range = charts.range(period);
         out << '\n' << name << " (" << range.start << " tot " << range.end << "), omzet per maand:\n";
         for (const MonthlyPoint& p : charts.revenuePerMonth(period))
-            out << "  " << column(p.label + " " + p.monthKey.substr(0, 4), 10) << rightColumn(formatEuro(p.cents), 16)
-                << '\n';
+            out << "  " << column(p.label + " " + p.monthKey.substr(0, 4), 10)
+                << rightColumn(formatEuro(p.cents), 16) << '\n';
     }
 }
 
 }  // namespace
 
 void addOverviewCommands(CLI::App& app, CliContext& context) {
-    app.add_subcommand("schedules", "Toon de terugkerende facturen")->callback([&context] { listSchedules(context); });
+    app.add_subcommand("schedules", "Toon de terugkerende facturen")->callback([&context] {
+        listSchedules(context);
+    });
 
     auto inbox = std::make_shared<InboxOptions>();
     auto* inboxCommand = app.add_subcommand("inbox", "Toon de inkomende facturen en bonnen");
-    inboxCommand->add_option("--status", inbox->status, "alle, nieuw, verwerken, gecategoriseerd of gearchiveerd");
+    inboxCommand->add_option("--status", inbox->status,
+                             "alle, nieuw, verwerken, gecategoriseerd of gearchiveerd");
     inboxCommand->add_option("--category", inbox->category, "alle, zakelijk, prive of gemengd");
     inboxCommand->callback([&context, inbox] { listInbox(context, *inbox); });
 

@@ -144,4 +144,43 @@ TEST_F(CliOfflineIntegrationTest, CustomersAreAddedEditedAndSearchedWithQuotesAn
               "synced");
 }
 
+TEST_F(CliOfflineIntegrationTest, OverviewsReadTheSyncedBook) {
+    const json schedules = runJson(device, "schedules")["schedules"];
+    ASSERT_EQ(schedules.size(), 2u);  // the demo's two, active ones first
+    EXPECT_GE(schedules[0]["active"], schedules[1]["active"]);
+
+    const json inbox = runJson(device, "inbox");
+    EXPECT_EQ(inbox["items"].size(), 6u);
+    const json fresh = runJson(device, "inbox --status nieuw");
+    EXPECT_EQ(fresh["items"].size(), inbox["newCount"]);
+    for (const json& item : fresh["items"])
+        EXPECT_EQ(item["status"], "nieuw");
+    EXPECT_EQ(device.run("inbox --category werk").exitCode, 2);
+
+    // 60 transactions: a full first page that has more, the rest on page two.
+    const json first = runJson(device, "bank");
+    EXPECT_EQ(first["transactions"].size(), 50u);
+    EXPECT_TRUE(first["hasMore"].get<bool>());
+    const json second = runJson(device, "bank --page 2");
+    EXPECT_EQ(second["transactions"].size(), 10u);
+    EXPECT_FALSE(second["hasMore"].get<bool>());
+    const json unmatched = runJson(device, "bank --unmatched")["transactions"];
+    for (const json& t : unmatched)
+        EXPECT_TRUE(t["matched_invoice_id"].is_null() && t["matched_incoming_invoice_id"].is_null());
+    const std::string account = first["accounts"][0]["id"];
+    for (const json& t : runJson(device, "bank --account " + account)["transactions"])
+        EXPECT_EQ(t["bank_account_id"], account);
+
+    const json dashboard = runJson(device, "dashboard");
+    EXPECT_GT(dashboard["summary"]["outstandingCount"], 0);
+    EXPECT_GT(dashboard["summary"]["overdueCents"], 0);
+    EXPECT_FALSE(dashboard["summary"]["lastSuccessfulSyncAt"].is_null());  // the sync of SetUp
+    EXPECT_EQ(dashboard["recentInvoices"].size(), 10u);
+    EXPECT_EQ(dashboard["charts"]["laatsteZesMaanden"]["revenuePerMonth"].size(), 6u);
+    std::int64_t income = 0;
+    for (const json& month : dashboard["charts"]["alles"]["incomeAndExpenses"])
+        income += month["inkomstenCents"].get<std::int64_t>();
+    EXPECT_GT(income, 0);
+}
+
 }  // namespace
