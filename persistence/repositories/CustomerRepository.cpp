@@ -17,19 +17,23 @@ constexpr const char* kContactsOrder = "ORDER BY is_primary DESC, name COLLATE N
 CustomerRepository::CustomerRepository(AppDatabase database, std::shared_ptr<const Clock> clock)
     : database_(std::move(database)), clock_(std::move(clock)) {}
 
-std::vector<CustomerRecord> CustomerRepository::customers(Connection& db, bool includeArchived,
-                                                          const std::string& search) {
+std::string CustomerRepository::customersStatement(bool includeArchived, bool searching) {
     std::string sql = "SELECT * FROM customer WHERE deleted_at IS NULL";
     if (!includeArchived) sql += " AND archived = 0";
-    if (search.empty())
-        return selectRecords<CustomerRecord>(db, sql + " ORDER BY company_name COLLATE NOCASE");
-    sql +=
-        " AND (company_name LIKE ? OR city LIKE ? OR EXISTS (\n     SELECT 1 FROM contact_person p\n     "
-        "WHERE "
-        "p.contact_id = customer.id\n       AND p.name LIKE ?))";
+    if (searching) {
+        sql +=
+            " AND (company_name LIKE ? OR city LIKE ? OR EXISTS (\n     SELECT 1 FROM contact_person p\n     "
+            "WHERE p.contact_id = customer.id\n       AND p.name LIKE ?))";
+    }
+    return sql + " ORDER BY company_name COLLATE NOCASE";
+}
+
+std::vector<CustomerRecord> CustomerRepository::customers(Connection& db, bool includeArchived,
+                                                          const std::string& search) {
+    const std::string sql = customersStatement(includeArchived, !search.empty());
+    if (search.empty()) return selectRecords<CustomerRecord>(db, sql);
     const std::string pattern = "%" + search + "%";
-    return selectRecords<CustomerRecord>(db, sql + " ORDER BY company_name COLLATE NOCASE", pattern, pattern,
-                                         pattern);
+    return selectRecords<CustomerRecord>(db, sql, pattern, pattern, pattern);
 }
 
 ObservationHandle CustomerRepository::observeCustomers(

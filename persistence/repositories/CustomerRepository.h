@@ -29,6 +29,7 @@ public:
 
     // Customers that are not deleted, archived ones only when asked; a non-empty search matches
     // company name, city or a contact person's name. By company name, ignoring case.
+    static std::string customersStatement(bool includeArchived, bool searching);  // the pattern bound 3 times
     static std::vector<CustomerRecord> customers(Connection& db, bool includeArchived,
                                                  const std::string& search);
     ObservationHandle observeCustomers(bool includeArchived, std::string search,

@@ -102,8 +102,8 @@ std::optional<InvoiceSegment> parseInvoiceSegment(std::string_view raw) {
 InvoiceRepository::InvoiceRepository(AppDatabase database, std::shared_ptr<const Clock> clock)
     : database_(std::move(database)), clock_(std::move(clock)) {}
 
-std::vector<InvoiceListItem> InvoiceRepository::list(Connection& db, const InvoiceListQuery& query,
-                                                     const std::string& today) {
+InvoiceRepository::ListStatement InvoiceRepository::listStatement(const InvoiceListQuery& query,
+                                                                 const std::string& today) {
     std::string sql = std::string(kInvoiceListSelect) + "WHERE i.deleted_at IS NULL";
     std::vector<SqlValue> arguments;
     if (appendSegment(sql, query.segment)) arguments.emplace_back(today);
@@ -120,7 +120,13 @@ std::vector<InvoiceListItem> InvoiceRepository::list(Connection& db, const Invoi
         arguments.emplace_back(yearBound(*query.year, "%04d-01-01"));
         arguments.emplace_back(yearBound(*query.year, "%04d-12-31"));
     }
-    Statement& select = db.cached(sql + kListOrder);
+    return {sql + kListOrder, std::move(arguments)};
+}
+
+std::vector<InvoiceListItem> InvoiceRepository::list(Connection& db, const InvoiceListQuery& query,
+                                                     const std::string& today) {
+    const auto [sql, arguments] = listStatement(query, today);
+    Statement& select = db.cached(sql);
     for (std::size_t i = 0; i < arguments.size(); ++i)
         select.bind(static_cast<int>(i + 1), arguments[i]);
     std::vector<InvoiceListItem> items;

@@ -45,6 +45,12 @@ class InvoiceRepository {
 public:
     InvoiceRepository(AppDatabase database, std::shared_ptr<const Clock> clock);
 
+    // The list statement's text and, in order, its arguments.
+    struct ListStatement {
+        std::string sql;
+        std::vector<SqlValue> arguments;
+    };
+    static ListStatement listStatement(const InvoiceListQuery& query, const std::string& today);
     // The list statement and its arguments; `today` is "yyyy-MM-dd" (sent invoices due before it
     // count as overdue).
     static std::vector<InvoiceListItem> list(Connection& db, const InvoiceListQuery& query,
