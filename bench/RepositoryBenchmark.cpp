@@ -36,7 +36,8 @@ struct Book {
     testing::TempDir root;
     std::filesystem::path path = root / "zelvorin.sqlite";
     AppDatabase database = AppDatabase::openFile(path);
-    std::shared_ptr<ManualClock> clock = std::make_shared<ManualClock>(*parseTimestamp("2026-12-07T09:00:00Z"));
+    std::shared_ptr<ManualClock> clock =
+        std::make_shared<ManualClock>(*parseTimestamp("2026-12-07T09:00:00Z"));
     InvoiceRepository invoices{database, clock};
 
     Book() {
@@ -186,7 +187,8 @@ void BM_DetailObservationLatency(benchmark::State& state) {
             const SteadyClock::time_point committed = SteadyClock::now();
             std::unique_lock lock(mutex);
             arrived.wait(lock, [&] { return expectedTotal == -1; });
-            microseconds.push_back(std::chrono::duration<double, std::micro>(deliveredAt - committed).count());
+            microseconds.push_back(
+                std::chrono::duration<double, std::micro>(deliveredAt - committed).count());
         }
     }
     handle.cancel();

@@ -80,7 +80,8 @@ public:
     }
 
     // Delivers query's value on `deliverOn` now and after every commit that changed a table the
-    // query read, until the handle goes away.
+    // query read, until the handle goes away. The caller keeps `deliverOn` alive as long as it
+    // wants values.
     template <class T>
     ObservationHandle observe(std::function<T(Connection&)> query, std::function<void(T)> onValue,
                               std::shared_ptr<Executor> deliverOn);
@@ -166,19 +167,26 @@ public:
           deliverOn_(std::move(deliverOn)) {}
 
 private:
+    // Neither the queued delivery nor the observation keeps the subscriber's executor alive: the
+    // last owner of an observation can be its own delivery, and an executor must never be
+    // destroyed by its own work. An executor that is gone gets nothing more.
     std::set<std::string> runAndDeliver() override {
         TableAccess access;
         T value = database_.readTracked(query_, access);
-        auto self = std::static_pointer_cast<TypedObservation>(shared_from_this());
-        deliverOn_->post([self, value = std::move(value)]() mutable {
-            if (!self->isCancelled()) self->onValue_(std::move(value));
-        });
+        if (const std::shared_ptr<Executor> executor = deliverOn_.lock()) {
+            std::weak_ptr<TypedObservation> weakSelf =
+                std::static_pointer_cast<TypedObservation>(shared_from_this());
+            executor->post([weakSelf, value = std::move(value)]() mutable {
+                if (const auto self = weakSelf.lock(); self && !self->isCancelled())
+                    self->onValue_(std::move(value));
+            });
+        }
         return access.read;
     }
 
     std::function<T(Connection&)> query_;
     std::function<void(T)> onValue_;
-    std::shared_ptr<Executor> deliverOn_;
+    std::weak_ptr<Executor> deliverOn_;
 };
 
 template <class T>

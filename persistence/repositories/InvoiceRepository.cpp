@@ -103,7 +103,7 @@ InvoiceRepository::InvoiceRepository(AppDatabase database, std::shared_ptr<const
     : database_(std::move(database)), clock_(std::move(clock)) {}
 
 InvoiceRepository::ListStatement InvoiceRepository::listStatement(const InvoiceListQuery& query,
-                                                                 const std::string& today) {
+                                                                  const std::string& today) {
     std::string sql = std::string(kInvoiceListSelect) + "WHERE i.deleted_at IS NULL";
     std::vector<SqlValue> arguments;
     if (appendSegment(sql, query.segment)) arguments.emplace_back(today);
