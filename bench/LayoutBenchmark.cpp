@@ -203,12 +203,8 @@ BENCHMARK(BM_DrawPdf)->Unit(benchmark::kMillisecond)->UseManualTime()->MinTime(1
 }  // namespace zelvorin
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    zelvorin::bench::RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    std::printf("\nRatios (same run):\n");
-    reporter.printRatio("BM_StoredInvoiceToPdf", "BM_WeasyPrint");
-    reporter.printRatio("BM_LayoutRunColdCache", "BM_LayoutRun");
-    benchmark::Shutdown();
-    return 0;
+    return zelvorin::bench::runWithRatios(argc, argv, [](const zelvorin::bench::RatioReporter& reporter) {
+        reporter.printRatio("BM_StoredInvoiceToPdf", "BM_WeasyPrint");
+        reporter.printRatio("BM_LayoutRunColdCache", "BM_LayoutRun");
+    });
 }

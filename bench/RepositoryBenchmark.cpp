@@ -238,16 +238,9 @@ BENCHMARK(BM_LineEditRecalculation)->Arg(50)->Arg(500)->Arg(5000)->Unit(benchmar
 }  // namespace zelvorin
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    zelvorin::bench::RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    std::printf("\nRatios (same run):\n");
-    reporter.printRatio("BM_OverdueSearchRepository", "BM_OverdueSearchBare");
-    reporter.printRatio("BM_CustomerSearchRepository", "BM_CustomerSearchBare");
-    for (const auto& [name, value] : reporter.counters) {
-        if (name.find("_us") != std::string::npos || name.find(".rows") != std::string::npos)
-            std::printf("%-42s %.1f\n", name.c_str(), value);
-    }
-    benchmark::Shutdown();
-    return 0;
+    return zelvorin::bench::runWithRatios(argc, argv, [](const zelvorin::bench::RatioReporter& reporter) {
+        reporter.printRatio("BM_OverdueSearchRepository", "BM_OverdueSearchBare");
+        reporter.printRatio("BM_CustomerSearchRepository", "BM_CustomerSearchBare");
+        reporter.printCounters({"_us", ".rows"});
+    });
 }

@@ -275,18 +275,9 @@ BENCHMARK(BM_Push10000Edits)->Unit(benchmark::kMillisecond)->Iterations(2)->UseM
 }  // namespace zelvorin
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    zelvorin::bench::RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    std::printf("\nRatios (same run):\n");
-    reporter.printRatio("BM_ApplyPulledPages", "BM_PlainInsert");
-    reporter.printRatio("BM_InitialSync", "BM_ApplyPulledPages");
-    for (const auto& [name, value] : reporter.counters) {
-        if (name.find("peak_MB") != std::string::npos || name.find("round_trips") != std::string::npos ||
-            name.find("changes/s") != std::string::npos) {
-            std::printf("%-42s %.1f\n", name.c_str(), value);
-        }
-    }
-    benchmark::Shutdown();
-    return 0;
+    return zelvorin::bench::runWithRatios(argc, argv, [](const zelvorin::bench::RatioReporter& reporter) {
+        reporter.printRatio("BM_ApplyPulledPages", "BM_PlainInsert");
+        reporter.printRatio("BM_InitialSync", "BM_ApplyPulledPages");
+        reporter.printCounters({"peak_MB", "round_trips", "changes/s"});
+    });
 }

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdio>
 #include <functional>
+#include <initializer_list>
 #include <map>
 #include <string>
 #include <vector>
@@ -41,8 +42,32 @@ public:
         std::printf("%-44s %.3f\n", (ours + " / " + base).c_str(), a->second / b->second);
     }
 
+    // Every counter whose "<benchmark>.<counter>" name contains one of `parts`.
+    void printCounters(std::initializer_list<const char*> parts) const {
+        for (const auto& [name, value] : counters) {
+            for (const char* part : parts) {
+                if (name.find(part) != std::string::npos) {
+                    std::printf("%-42s %.1f\n", name.c_str(), value);
+                    break;
+                }
+            }
+        }
+    }
+
     std::map<std::string, double> milliseconds;
     std::map<std::string, double> counters;
 };
+
+// The main of a benchmark program: runs what the command line selects, then `report` prints the
+// run's ratios from the reporter.
+inline int runWithRatios(int argc, char** argv, const std::function<void(const RatioReporter&)>& report) {
+    benchmark::Initialize(&argc, argv);
+    RatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    std::printf("\nRatios (same run):\n");
+    report(reporter);
+    benchmark::Shutdown();
+    return 0;
+}
 
 }  // namespace zelvorin::bench
