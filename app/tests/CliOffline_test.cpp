@@ -168,7 +168,9 @@ TEST_F(CliOfflineIntegrationTest, OverviewsReadTheSyncedBook) {
     for (const json& t : unmatched)
         EXPECT_TRUE(t["matched_invoice_id"].is_null() && t["matched_incoming_invoice_id"].is_null());
     const std::string account = first["accounts"][0]["id"];
-    for (const json& t : runJson(device, "bank --account " + account)["transactions"])
+    const json ofAccount = runJson(device, "bank --account " + account)["transactions"];
+    EXPECT_FALSE(ofAccount.empty());
+    for (const json& t : ofAccount)
         EXPECT_EQ(t["bank_account_id"], account);
 
     const json dashboard = runJson(device, "dashboard");

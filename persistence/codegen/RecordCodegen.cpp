@@ -120,8 +120,12 @@ void writeRecordDeclaration(std::ostream& out, const TableDescription& table) {
         out << "    " << cppType(column) << " " << column.fieldName << initialiser(column) << ";\n";
     }
     out << "\n    bool operator==(const " << table.recordType << "&) const = default;\n"
-        << "    // Columns are matched by name; columns the record does not know are ignored.\n"
-        << "    static " << table.recordType << " fromRow(const Statement& row);\n"
+        << "    // Columns are matched by name; columns the record does not know are ignored. A query\n"
+        << "    // resolves its layout once and reads each of its rows with it.\n"
+        << "    static RowLayout layoutOf(const Statement& row);\n"
+        << "    static " << table.recordType << " fromRow(const Statement& row, const RowLayout& layout);\n"
+        << "    static " << table.recordType
+        << " fromRow(const Statement& row) { return fromRow(row, layoutOf(row)); }\n"
         << "    ColumnValues columnValues() const;\n};\n";
 }
 
@@ -130,7 +134,10 @@ void writeHeader(std::ostream& out, const zelvorin::Schema& schema) {
         << "#pragma once\n\n#include <cstdint>\n#include <optional>\n#include <string>\n"
            "#include <string_view>\n#include <utility>\n#include <vector>\n\n"
            "#include \"persistence/sqlite/Statement.h\"\n\nnamespace zelvorin {\n\n"
-           "using ColumnValues = std::vector<std::pair<std::string_view, SqlValue>>;\n";
+           "using ColumnValues = std::vector<std::pair<std::string_view, SqlValue>>;\n"
+           "// The field each result column fills, by column index; -1 for a column the record does not "
+           "know.\n"
+           "using RowLayout = std::vector<int>;\n";
     for (const TableDescription& table : schema.tables()) {
         if (!table.recordType.empty()) writeRecordDeclaration(out, table);
     }
@@ -154,19 +161,23 @@ void writeEnumDefinitions(std::ostream& out, const std::string& type, const Colu
 
 void writeFromRow(std::ostream& out, const TableDescription& table) {
     const std::string& type = table.recordType;
-    out << "\n"
-        << type << " " << type << "::fromRow(const Statement& row) {\n"
+    out << "\nRowLayout " << type << "::layoutOf(const Statement& row) {\n"
         << "    static const std::unordered_map<std::string_view, int> fields = {\n";
     int index = 0;
     for (const auto& column : table.columns) {
         if (column.kind != FieldKind::none)
             out << "        {\"" << column.name << "\", " << index++ << "},\n";
     }
-    out << "    };\n    " << type << " record;\n"
-        << "    for (int i = 0, n = row.columnCount(); i < n; ++i) {\n"
-        << "        auto field = fields.find(row.columnName(i));\n"
-        << "        if (field == fields.end()) continue;\n"
-        << "        switch (field->second) {\n";
+    out << "    };\n"
+        << "    RowLayout layout(static_cast<std::size_t>(row.columnCount()), -1);\n"
+        << "    for (std::size_t i = 0; i < layout.size(); ++i) {\n"
+        << "        auto field = fields.find(row.columnName(static_cast<int>(i)));\n"
+        << "        if (field != fields.end()) layout[i] = field->second;\n"
+        << "    }\n    return layout;\n}\n\n"
+        << type << " " << type << "::fromRow(const Statement& row, const RowLayout& layout) {\n"
+        << "    " << type << " record;\n"
+        << "    for (int i = 0, n = static_cast<int>(layout.size()); i < n; ++i) {\n"
+        << "        switch (layout[static_cast<std::size_t>(i)]) {\n";
     index = 0;
     for (const auto& column : table.columns) {
         if (column.kind == FieldKind::none) continue;
@@ -175,7 +186,7 @@ void writeFromRow(std::ostream& out, const TableDescription& table) {
         if (isEnum(column)) out << ", &" << type << "::parse" << column.enumType;
         out << "); break;\n";
     }
-    out << "        }\n    }\n    return record;\n}\n";
+    out << "            default: break;\n        }\n    }\n    return record;\n}\n";
 }
 
 void writeColumnValues(std::ostream& out, const TableDescription& table) {

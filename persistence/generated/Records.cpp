@@ -9,7 +9,7 @@
 
 namespace zelvorin {
 
-CustomerRecord CustomerRecord::fromRow(const Statement& row) {
+RowLayout CustomerRecord::layoutOf(const Statement& row) {
     static const std::unordered_map<std::string_view, int> fields = {
         {"id", 0},
         {"organization_id", 1},
@@ -43,11 +43,18 @@ CustomerRecord CustomerRecord::fromRow(const Statement& row) {
         {"portal_link_enabled", 29},
         {"language", 30},
     };
+    RowLayout layout(static_cast<std::size_t>(row.columnCount()), -1);
+    for (std::size_t i = 0; i < layout.size(); ++i) {
+        auto field = fields.find(row.columnName(static_cast<int>(i)));
+        if (field != fields.end()) layout[i] = field->second;
+    }
+    return layout;
+}
+
+CustomerRecord CustomerRecord::fromRow(const Statement& row, const RowLayout& layout) {
     CustomerRecord record;
-    for (int i = 0, n = row.columnCount(); i < n; ++i) {
-        auto field = fields.find(row.columnName(i));
-        if (field == fields.end()) continue;
-        switch (field->second) {
+    for (int i = 0, n = static_cast<int>(layout.size()); i < n; ++i) {
+        switch (layout[static_cast<std::size_t>(i)]) {
             case 0: readText(row, i, record.id); break;
             case 1: readText(row, i, record.organizationId); break;
             case 2: readText(row, i, record.companyName); break;
@@ -79,6 +86,7 @@ CustomerRecord CustomerRecord::fromRow(const Statement& row) {
             case 28: readOptionalText(row, i, record.avatarUrl); break;
             case 29: readOptionalBoolean(row, i, record.portalLinkEnabled); break;
             case 30: readOptionalText(row, i, record.language); break;
+            default: break;
         }
     }
     return record;
@@ -120,7 +128,7 @@ ColumnValues CustomerRecord::columnValues() const {
     };
 }
 
-ContactPersonRecord ContactPersonRecord::fromRow(const Statement& row) {
+RowLayout ContactPersonRecord::layoutOf(const Statement& row) {
     static const std::unordered_map<std::string_view, int> fields = {
         {"id", 0},
         {"contact_id", 1},
@@ -138,11 +146,18 @@ ContactPersonRecord ContactPersonRecord::fromRow(const Statement& row) {
         {"deleted_at", 13},
         {"last_sync_error", 14},
     };
+    RowLayout layout(static_cast<std::size_t>(row.columnCount()), -1);
+    for (std::size_t i = 0; i < layout.size(); ++i) {
+        auto field = fields.find(row.columnName(static_cast<int>(i)));
+        if (field != fields.end()) layout[i] = field->second;
+    }
+    return layout;
+}
+
+ContactPersonRecord ContactPersonRecord::fromRow(const Statement& row, const RowLayout& layout) {
     ContactPersonRecord record;
-    for (int i = 0, n = row.columnCount(); i < n; ++i) {
-        auto field = fields.find(row.columnName(i));
-        if (field == fields.end()) continue;
-        switch (field->second) {
+    for (int i = 0, n = static_cast<int>(layout.size()); i < n; ++i) {
+        switch (layout[static_cast<std::size_t>(i)]) {
             case 0: readText(row, i, record.id); break;
             case 1: readText(row, i, record.contactId); break;
             case 2: readText(row, i, record.name); break;
@@ -158,6 +173,7 @@ ContactPersonRecord ContactPersonRecord::fromRow(const Statement& row) {
             case 12: readOptionalText(row, i, record.serverModifiedAt); break;
             case 13: readOptionalText(row, i, record.deletedAt); break;
             case 14: readOptionalText(row, i, record.lastSyncError); break;
+            default: break;
         }
     }
     return record;
@@ -183,7 +199,7 @@ ColumnValues ContactPersonRecord::columnValues() const {
     };
 }
 
-DraftInvoiceRecord DraftInvoiceRecord::fromRow(const Statement& row) {
+RowLayout DraftInvoiceRecord::layoutOf(const Statement& row) {
     static const std::unordered_map<std::string_view, int> fields = {
         {"id", 0},
         {"organization_id", 1},
@@ -230,11 +246,18 @@ DraftInvoiceRecord DraftInvoiceRecord::fromRow(const Statement& row) {
         {"snapshot_data", 42},
         {"portal_link_enabled", 43},
     };
+    RowLayout layout(static_cast<std::size_t>(row.columnCount()), -1);
+    for (std::size_t i = 0; i < layout.size(); ++i) {
+        auto field = fields.find(row.columnName(static_cast<int>(i)));
+        if (field != fields.end()) layout[i] = field->second;
+    }
+    return layout;
+}
+
+DraftInvoiceRecord DraftInvoiceRecord::fromRow(const Statement& row, const RowLayout& layout) {
     DraftInvoiceRecord record;
-    for (int i = 0, n = row.columnCount(); i < n; ++i) {
-        auto field = fields.find(row.columnName(i));
-        if (field == fields.end()) continue;
-        switch (field->second) {
+    for (int i = 0, n = static_cast<int>(layout.size()); i < n; ++i) {
+        switch (layout[static_cast<std::size_t>(i)]) {
             case 0: readText(row, i, record.id); break;
             case 1: readText(row, i, record.organizationId); break;
             case 2: readOptionalText(row, i, record.customerId); break;
@@ -279,6 +302,7 @@ DraftInvoiceRecord DraftInvoiceRecord::fromRow(const Statement& row) {
             case 41: readOptionalText(row, i, record.freeText); break;
             case 42: readOptionalText(row, i, record.snapshotData); break;
             case 43: readOptionalBoolean(row, i, record.portalLinkEnabled); break;
+            default: break;
         }
     }
     return record;
@@ -333,7 +357,7 @@ ColumnValues DraftInvoiceRecord::columnValues() const {
     };
 }
 
-InvoiceLineRecord InvoiceLineRecord::fromRow(const Statement& row) {
+RowLayout InvoiceLineRecord::layoutOf(const Statement& row) {
     static const std::unordered_map<std::string_view, int> fields = {
         {"id", 0},
         {"invoice_id", 1},
@@ -354,11 +378,18 @@ InvoiceLineRecord InvoiceLineRecord::fromRow(const Statement& row) {
         {"local_modified_at", 16},
         {"last_sync_error", 17},
     };
+    RowLayout layout(static_cast<std::size_t>(row.columnCount()), -1);
+    for (std::size_t i = 0; i < layout.size(); ++i) {
+        auto field = fields.find(row.columnName(static_cast<int>(i)));
+        if (field != fields.end()) layout[i] = field->second;
+    }
+    return layout;
+}
+
+InvoiceLineRecord InvoiceLineRecord::fromRow(const Statement& row, const RowLayout& layout) {
     InvoiceLineRecord record;
-    for (int i = 0, n = row.columnCount(); i < n; ++i) {
-        auto field = fields.find(row.columnName(i));
-        if (field == fields.end()) continue;
-        switch (field->second) {
+    for (int i = 0, n = static_cast<int>(layout.size()); i < n; ++i) {
+        switch (layout[static_cast<std::size_t>(i)]) {
             case 0: readText(row, i, record.id); break;
             case 1: readText(row, i, record.invoiceId); break;
             case 2: readInteger(row, i, record.sortOrder); break;
@@ -377,6 +408,7 @@ InvoiceLineRecord InvoiceLineRecord::fromRow(const Statement& row) {
             case 15: readOptionalText(row, i, record.serverModifiedAt); break;
             case 16: readOptionalText(row, i, record.localModifiedAt); break;
             case 17: readOptionalText(row, i, record.lastSyncError); break;
+            default: break;
         }
     }
     return record;
@@ -405,7 +437,7 @@ ColumnValues InvoiceLineRecord::columnValues() const {
     };
 }
 
-CreditNoteRecord CreditNoteRecord::fromRow(const Statement& row) {
+RowLayout CreditNoteRecord::layoutOf(const Statement& row) {
     static const std::unordered_map<std::string_view, int> fields = {
         {"id", 0},
         {"organization_id", 1},
@@ -430,11 +462,18 @@ CreditNoteRecord CreditNoteRecord::fromRow(const Statement& row) {
         {"local_modified_at", 20},
         {"last_sync_error", 21},
     };
+    RowLayout layout(static_cast<std::size_t>(row.columnCount()), -1);
+    for (std::size_t i = 0; i < layout.size(); ++i) {
+        auto field = fields.find(row.columnName(static_cast<int>(i)));
+        if (field != fields.end()) layout[i] = field->second;
+    }
+    return layout;
+}
+
+CreditNoteRecord CreditNoteRecord::fromRow(const Statement& row, const RowLayout& layout) {
     CreditNoteRecord record;
-    for (int i = 0, n = row.columnCount(); i < n; ++i) {
-        auto field = fields.find(row.columnName(i));
-        if (field == fields.end()) continue;
-        switch (field->second) {
+    for (int i = 0, n = static_cast<int>(layout.size()); i < n; ++i) {
+        switch (layout[static_cast<std::size_t>(i)]) {
             case 0: readText(row, i, record.id); break;
             case 1: readText(row, i, record.organizationId); break;
             case 2: readOptionalText(row, i, record.customerId); break;
@@ -457,6 +496,7 @@ CreditNoteRecord CreditNoteRecord::fromRow(const Statement& row) {
             case 19: readOptionalText(row, i, record.serverModifiedAt); break;
             case 20: readOptionalText(row, i, record.localModifiedAt); break;
             case 21: readOptionalText(row, i, record.lastSyncError); break;
+            default: break;
         }
     }
     return record;
@@ -502,7 +542,7 @@ std::string_view PendingAction::rawValue(Kind value) {
     return {};
 }
 
-PendingAction PendingAction::fromRow(const Statement& row) {
+RowLayout PendingAction::layoutOf(const Statement& row) {
     static const std::unordered_map<std::string_view, int> fields = {
         {"id", 0},
         {"kind", 1},
@@ -512,11 +552,18 @@ PendingAction PendingAction::fromRow(const Statement& row) {
         {"last_error", 5},
         {"created_at", 6},
     };
+    RowLayout layout(static_cast<std::size_t>(row.columnCount()), -1);
+    for (std::size_t i = 0; i < layout.size(); ++i) {
+        auto field = fields.find(row.columnName(static_cast<int>(i)));
+        if (field != fields.end()) layout[i] = field->second;
+    }
+    return layout;
+}
+
+PendingAction PendingAction::fromRow(const Statement& row, const RowLayout& layout) {
     PendingAction record;
-    for (int i = 0, n = row.columnCount(); i < n; ++i) {
-        auto field = fields.find(row.columnName(i));
-        if (field == fields.end()) continue;
-        switch (field->second) {
+    for (int i = 0, n = static_cast<int>(layout.size()); i < n; ++i) {
+        switch (layout[static_cast<std::size_t>(i)]) {
             case 0: readText(row, i, record.id); break;
             case 1: readEnum(row, i, record.kind, &PendingAction::parseKind); break;
             case 2: readText(row, i, record.invoiceId); break;
@@ -524,6 +571,7 @@ PendingAction PendingAction::fromRow(const Statement& row) {
             case 4: readInteger(row, i, record.attempts); break;
             case 5: readOptionalText(row, i, record.lastError); break;
             case 6: readText(row, i, record.createdAt); break;
+            default: break;
         }
     }
     return record;
@@ -541,7 +589,7 @@ ColumnValues PendingAction::columnValues() const {
     };
 }
 
-InvoicePaymentRecord InvoicePaymentRecord::fromRow(const Statement& row) {
+RowLayout InvoicePaymentRecord::layoutOf(const Statement& row) {
     static const std::unordered_map<std::string_view, int> fields = {
         {"id", 0},
         {"invoice_id", 1},
@@ -555,11 +603,18 @@ InvoicePaymentRecord InvoicePaymentRecord::fromRow(const Statement& row) {
         {"sync_state", 9},
         {"server_modified_at", 10},
     };
+    RowLayout layout(static_cast<std::size_t>(row.columnCount()), -1);
+    for (std::size_t i = 0; i < layout.size(); ++i) {
+        auto field = fields.find(row.columnName(static_cast<int>(i)));
+        if (field != fields.end()) layout[i] = field->second;
+    }
+    return layout;
+}
+
+InvoicePaymentRecord InvoicePaymentRecord::fromRow(const Statement& row, const RowLayout& layout) {
     InvoicePaymentRecord record;
-    for (int i = 0, n = row.columnCount(); i < n; ++i) {
-        auto field = fields.find(row.columnName(i));
-        if (field == fields.end()) continue;
-        switch (field->second) {
+    for (int i = 0, n = static_cast<int>(layout.size()); i < n; ++i) {
+        switch (layout[static_cast<std::size_t>(i)]) {
             case 0: readText(row, i, record.id); break;
             case 1: readText(row, i, record.invoiceId); break;
             case 2: readText(row, i, record.organizationId); break;
@@ -571,6 +626,7 @@ InvoicePaymentRecord InvoicePaymentRecord::fromRow(const Statement& row) {
             case 8: readInteger(row, i, record.revision); break;
             case 9: readText(row, i, record.syncState); break;
             case 10: readOptionalText(row, i, record.serverModifiedAt); break;
+            default: break;
         }
     }
     return record;
@@ -592,7 +648,7 @@ ColumnValues InvoicePaymentRecord::columnValues() const {
     };
 }
 
-InvoiceReminderRecord InvoiceReminderRecord::fromRow(const Statement& row) {
+RowLayout InvoiceReminderRecord::layoutOf(const Statement& row) {
     static const std::unordered_map<std::string_view, int> fields = {
         {"id", 0},
         {"organization_id", 1},
@@ -604,11 +660,18 @@ InvoiceReminderRecord InvoiceReminderRecord::fromRow(const Statement& row) {
         {"sync_state", 7},
         {"server_modified_at", 8},
     };
+    RowLayout layout(static_cast<std::size_t>(row.columnCount()), -1);
+    for (std::size_t i = 0; i < layout.size(); ++i) {
+        auto field = fields.find(row.columnName(static_cast<int>(i)));
+        if (field != fields.end()) layout[i] = field->second;
+    }
+    return layout;
+}
+
+InvoiceReminderRecord InvoiceReminderRecord::fromRow(const Statement& row, const RowLayout& layout) {
     InvoiceReminderRecord record;
-    for (int i = 0, n = row.columnCount(); i < n; ++i) {
-        auto field = fields.find(row.columnName(i));
-        if (field == fields.end()) continue;
-        switch (field->second) {
+    for (int i = 0, n = static_cast<int>(layout.size()); i < n; ++i) {
+        switch (layout[static_cast<std::size_t>(i)]) {
             case 0: readText(row, i, record.id); break;
             case 1: readText(row, i, record.organizationId); break;
             case 2: readText(row, i, record.invoiceId); break;
@@ -618,6 +681,7 @@ InvoiceReminderRecord InvoiceReminderRecord::fromRow(const Statement& row) {
             case 6: readInteger(row, i, record.revision); break;
             case 7: readText(row, i, record.syncState); break;
             case 8: readOptionalText(row, i, record.serverModifiedAt); break;
+            default: break;
         }
     }
     return record;
@@ -637,7 +701,7 @@ ColumnValues InvoiceReminderRecord::columnValues() const {
     };
 }
 
-InvoiceTemplateRecord InvoiceTemplateRecord::fromRow(const Statement& row) {
+RowLayout InvoiceTemplateRecord::layoutOf(const Statement& row) {
     static const std::unordered_map<std::string_view, int> fields = {
         {"id", 0},
         {"org_id", 1},
@@ -653,11 +717,18 @@ InvoiceTemplateRecord InvoiceTemplateRecord::fromRow(const Statement& row) {
         {"sync_state", 11},
         {"server_modified_at", 12},
     };
+    RowLayout layout(static_cast<std::size_t>(row.columnCount()), -1);
+    for (std::size_t i = 0; i < layout.size(); ++i) {
+        auto field = fields.find(row.columnName(static_cast<int>(i)));
+        if (field != fields.end()) layout[i] = field->second;
+    }
+    return layout;
+}
+
+InvoiceTemplateRecord InvoiceTemplateRecord::fromRow(const Statement& row, const RowLayout& layout) {
     InvoiceTemplateRecord record;
-    for (int i = 0, n = row.columnCount(); i < n; ++i) {
-        auto field = fields.find(row.columnName(i));
-        if (field == fields.end()) continue;
-        switch (field->second) {
+    for (int i = 0, n = static_cast<int>(layout.size()); i < n; ++i) {
+        switch (layout[static_cast<std::size_t>(i)]) {
             case 0: readText(row, i, record.id); break;
             case 1: readText(row, i, record.orgId); break;
             case 2: readText(row, i, record.name); break;
@@ -671,6 +742,7 @@ InvoiceTemplateRecord InvoiceTemplateRecord::fromRow(const Statement& row) {
             case 10: readInteger(row, i, record.revision); break;
             case 11: readText(row, i, record.syncState); break;
             case 12: readOptionalText(row, i, record.serverModifiedAt); break;
+            default: break;
         }
     }
     return record;
@@ -694,7 +766,7 @@ ColumnValues InvoiceTemplateRecord::columnValues() const {
     };
 }
 
-OrgSettingsRecord OrgSettingsRecord::fromRow(const Statement& row) {
+RowLayout OrgSettingsRecord::layoutOf(const Statement& row) {
     static const std::unordered_map<std::string_view, int> fields = {
         {"id", 0},
         {"organization_id", 1},
@@ -744,11 +816,18 @@ OrgSettingsRecord OrgSettingsRecord::fromRow(const Statement& row) {
         {"portal_show_logo", 45},
         {"portal_show_org_name", 46},
     };
+    RowLayout layout(static_cast<std::size_t>(row.columnCount()), -1);
+    for (std::size_t i = 0; i < layout.size(); ++i) {
+        auto field = fields.find(row.columnName(static_cast<int>(i)));
+        if (field != fields.end()) layout[i] = field->second;
+    }
+    return layout;
+}
+
+OrgSettingsRecord OrgSettingsRecord::fromRow(const Statement& row, const RowLayout& layout) {
     OrgSettingsRecord record;
-    for (int i = 0, n = row.columnCount(); i < n; ++i) {
-        auto field = fields.find(row.columnName(i));
-        if (field == fields.end()) continue;
-        switch (field->second) {
+    for (int i = 0, n = static_cast<int>(layout.size()); i < n; ++i) {
+        switch (layout[static_cast<std::size_t>(i)]) {
             case 0: readText(row, i, record.id); break;
             case 1: readText(row, i, record.organizationId); break;
             case 2: readOptionalText(row, i, record.orgName); break;
@@ -796,6 +875,7 @@ OrgSettingsRecord OrgSettingsRecord::fromRow(const Statement& row) {
             case 44: readOptionalText(row, i, record.invoiceEmailStyle); break;
             case 45: readOptionalBoolean(row, i, record.portalShowLogo); break;
             case 46: readOptionalBoolean(row, i, record.portalShowOrgName); break;
+            default: break;
         }
     }
     return record;
@@ -853,7 +933,7 @@ ColumnValues OrgSettingsRecord::columnValues() const {
     };
 }
 
-OrgVariableRecord OrgVariableRecord::fromRow(const Statement& row) {
+RowLayout OrgVariableRecord::layoutOf(const Statement& row) {
     static const std::unordered_map<std::string_view, int> fields = {
         {"id", 0},
         {"organization_id", 1},
@@ -870,11 +950,18 @@ OrgVariableRecord OrgVariableRecord::fromRow(const Statement& row) {
         {"sync_state", 12},
         {"server_modified_at", 13},
     };
+    RowLayout layout(static_cast<std::size_t>(row.columnCount()), -1);
+    for (std::size_t i = 0; i < layout.size(); ++i) {
+        auto field = fields.find(row.columnName(static_cast<int>(i)));
+        if (field != fields.end()) layout[i] = field->second;
+    }
+    return layout;
+}
+
+OrgVariableRecord OrgVariableRecord::fromRow(const Statement& row, const RowLayout& layout) {
     OrgVariableRecord record;
-    for (int i = 0, n = row.columnCount(); i < n; ++i) {
-        auto field = fields.find(row.columnName(i));
-        if (field == fields.end()) continue;
-        switch (field->second) {
+    for (int i = 0, n = static_cast<int>(layout.size()); i < n; ++i) {
+        switch (layout[static_cast<std::size_t>(i)]) {
             case 0: readText(row, i, record.id); break;
             case 1: readText(row, i, record.organizationId); break;
             case 2: readText(row, i, record.key); break;
@@ -889,6 +976,7 @@ OrgVariableRecord OrgVariableRecord::fromRow(const Statement& row) {
             case 11: readInteger(row, i, record.revision); break;
             case 12: readText(row, i, record.syncState); break;
             case 13: readOptionalText(row, i, record.serverModifiedAt); break;
+            default: break;
         }
     }
     return record;
@@ -913,7 +1001,7 @@ ColumnValues OrgVariableRecord::columnValues() const {
     };
 }
 
-EmailTemplateRecord EmailTemplateRecord::fromRow(const Statement& row) {
+RowLayout EmailTemplateRecord::layoutOf(const Statement& row) {
     static const std::unordered_map<std::string_view, int> fields = {
         {"id", 0},
         {"organization_id", 1},
@@ -931,11 +1019,18 @@ EmailTemplateRecord EmailTemplateRecord::fromRow(const Statement& row) {
         {"server_modified_at", 13},
         {"style", 14},
     };
+    RowLayout layout(static_cast<std::size_t>(row.columnCount()), -1);
+    for (std::size_t i = 0; i < layout.size(); ++i) {
+        auto field = fields.find(row.columnName(static_cast<int>(i)));
+        if (field != fields.end()) layout[i] = field->second;
+    }
+    return layout;
+}
+
+EmailTemplateRecord EmailTemplateRecord::fromRow(const Statement& row, const RowLayout& layout) {
     EmailTemplateRecord record;
-    for (int i = 0, n = row.columnCount(); i < n; ++i) {
-        auto field = fields.find(row.columnName(i));
-        if (field == fields.end()) continue;
-        switch (field->second) {
+    for (int i = 0, n = static_cast<int>(layout.size()); i < n; ++i) {
+        switch (layout[static_cast<std::size_t>(i)]) {
             case 0: readText(row, i, record.id); break;
             case 1: readText(row, i, record.organizationId); break;
             case 2: readText(row, i, record.name); break;
@@ -951,6 +1046,7 @@ EmailTemplateRecord EmailTemplateRecord::fromRow(const Statement& row) {
             case 12: readText(row, i, record.syncState); break;
             case 13: readOptionalText(row, i, record.serverModifiedAt); break;
             case 14: readOptionalText(row, i, record.style); break;
+            default: break;
         }
     }
     return record;
@@ -976,7 +1072,7 @@ ColumnValues EmailTemplateRecord::columnValues() const {
     };
 }
 
-AppNotificationRecord AppNotificationRecord::fromRow(const Statement& row) {
+RowLayout AppNotificationRecord::layoutOf(const Statement& row) {
     static const std::unordered_map<std::string_view, int> fields = {
         {"id", 0},
         {"organization_id", 1},
@@ -991,11 +1087,18 @@ AppNotificationRecord AppNotificationRecord::fromRow(const Statement& row) {
         {"sync_state", 10},
         {"server_modified_at", 11},
     };
+    RowLayout layout(static_cast<std::size_t>(row.columnCount()), -1);
+    for (std::size_t i = 0; i < layout.size(); ++i) {
+        auto field = fields.find(row.columnName(static_cast<int>(i)));
+        if (field != fields.end()) layout[i] = field->second;
+    }
+    return layout;
+}
+
+AppNotificationRecord AppNotificationRecord::fromRow(const Statement& row, const RowLayout& layout) {
     AppNotificationRecord record;
-    for (int i = 0, n = row.columnCount(); i < n; ++i) {
-        auto field = fields.find(row.columnName(i));
-        if (field == fields.end()) continue;
-        switch (field->second) {
+    for (int i = 0, n = static_cast<int>(layout.size()); i < n; ++i) {
+        switch (layout[static_cast<std::size_t>(i)]) {
             case 0: readText(row, i, record.id); break;
             case 1: readText(row, i, record.organizationId); break;
             case 2: readOptionalText(row, i, record.userId); break;
@@ -1008,6 +1111,7 @@ AppNotificationRecord AppNotificationRecord::fromRow(const Statement& row) {
             case 9: readInteger(row, i, record.revision); break;
             case 10: readText(row, i, record.syncState); break;
             case 11: readOptionalText(row, i, record.serverModifiedAt); break;
+            default: break;
         }
     }
     return record;
@@ -1030,7 +1134,7 @@ ColumnValues AppNotificationRecord::columnValues() const {
     };
 }
 
-InvoiceScheduleRecord InvoiceScheduleRecord::fromRow(const Statement& row) {
+RowLayout InvoiceScheduleRecord::layoutOf(const Statement& row) {
     static const std::unordered_map<std::string_view, int> fields = {
         {"id", 0},
         {"organization_id", 1},
@@ -1063,11 +1167,18 @@ InvoiceScheduleRecord InvoiceScheduleRecord::fromRow(const Statement& row) {
         {"indexation_anchor", 28},
         {"last_indexed_at", 29},
     };
+    RowLayout layout(static_cast<std::size_t>(row.columnCount()), -1);
+    for (std::size_t i = 0; i < layout.size(); ++i) {
+        auto field = fields.find(row.columnName(static_cast<int>(i)));
+        if (field != fields.end()) layout[i] = field->second;
+    }
+    return layout;
+}
+
+InvoiceScheduleRecord InvoiceScheduleRecord::fromRow(const Statement& row, const RowLayout& layout) {
     InvoiceScheduleRecord record;
-    for (int i = 0, n = row.columnCount(); i < n; ++i) {
-        auto field = fields.find(row.columnName(i));
-        if (field == fields.end()) continue;
-        switch (field->second) {
+    for (int i = 0, n = static_cast<int>(layout.size()); i < n; ++i) {
+        switch (layout[static_cast<std::size_t>(i)]) {
             case 0: readText(row, i, record.id); break;
             case 1: readText(row, i, record.organizationId); break;
             case 2: readText(row, i, record.customerId); break;
@@ -1098,6 +1209,7 @@ InvoiceScheduleRecord InvoiceScheduleRecord::fromRow(const Statement& row) {
             case 27: readOptionalInteger(row, i, record.indexationPercentBps); break;
             case 28: readText(row, i, record.indexationAnchor); break;
             case 29: readOptionalText(row, i, record.lastIndexedAt); break;
+            default: break;
         }
     }
     return record;
@@ -1138,7 +1250,7 @@ ColumnValues InvoiceScheduleRecord::columnValues() const {
     };
 }
 
-IncomingInvoiceRecord IncomingInvoiceRecord::fromRow(const Statement& row) {
+RowLayout IncomingInvoiceRecord::layoutOf(const Statement& row) {
     static const std::unordered_map<std::string_view, int> fields = {
         {"id", 0},
         {"organization_id", 1},
@@ -1184,11 +1296,18 @@ IncomingInvoiceRecord IncomingInvoiceRecord::fromRow(const Statement& row) {
         {"extraction_source", 41},
         {"extraction_confidence", 42},
     };
+    RowLayout layout(static_cast<std::size_t>(row.columnCount()), -1);
+    for (std::size_t i = 0; i < layout.size(); ++i) {
+        auto field = fields.find(row.columnName(static_cast<int>(i)));
+        if (field != fields.end()) layout[i] = field->second;
+    }
+    return layout;
+}
+
+IncomingInvoiceRecord IncomingInvoiceRecord::fromRow(const Statement& row, const RowLayout& layout) {
     IncomingInvoiceRecord record;
-    for (int i = 0, n = row.columnCount(); i < n; ++i) {
-        auto field = fields.find(row.columnName(i));
-        if (field == fields.end()) continue;
-        switch (field->second) {
+    for (int i = 0, n = static_cast<int>(layout.size()); i < n; ++i) {
+        switch (layout[static_cast<std::size_t>(i)]) {
             case 0: readText(row, i, record.id); break;
             case 1: readText(row, i, record.organizationId); break;
             case 2: readOptionalText(row, i, record.source); break;
@@ -1232,6 +1351,7 @@ IncomingInvoiceRecord IncomingInvoiceRecord::fromRow(const Statement& row) {
             case 40: readOptionalText(row, i, record.serverModifiedAt); break;
             case 41: readOptionalText(row, i, record.extractionSource); break;
             case 42: readOptionalReal(row, i, record.extractionConfidence); break;
+            default: break;
         }
     }
     return record;
@@ -1285,7 +1405,7 @@ ColumnValues IncomingInvoiceRecord::columnValues() const {
     };
 }
 
-KvitraRuleRecord KvitraRuleRecord::fromRow(const Statement& row) {
+RowLayout KvitraRuleRecord::layoutOf(const Statement& row) {
     static const std::unordered_map<std::string_view, int> fields = {
         {"id", 0},
         {"organization_id", 1},
@@ -1300,11 +1420,18 @@ KvitraRuleRecord KvitraRuleRecord::fromRow(const Statement& row) {
         {"sync_state", 10},
         {"server_modified_at", 11},
     };
+    RowLayout layout(static_cast<std::size_t>(row.columnCount()), -1);
+    for (std::size_t i = 0; i < layout.size(); ++i) {
+        auto field = fields.find(row.columnName(static_cast<int>(i)));
+        if (field != fields.end()) layout[i] = field->second;
+    }
+    return layout;
+}
+
+KvitraRuleRecord KvitraRuleRecord::fromRow(const Statement& row, const RowLayout& layout) {
     KvitraRuleRecord record;
-    for (int i = 0, n = row.columnCount(); i < n; ++i) {
-        auto field = fields.find(row.columnName(i));
-        if (field == fields.end()) continue;
-        switch (field->second) {
+    for (int i = 0, n = static_cast<int>(layout.size()); i < n; ++i) {
+        switch (layout[static_cast<std::size_t>(i)]) {
             case 0: readText(row, i, record.id); break;
             case 1: readText(row, i, record.organizationId); break;
             case 2: readText(row, i, record.senderEmailPattern); break;
@@ -1317,6 +1444,7 @@ KvitraRuleRecord KvitraRuleRecord::fromRow(const Statement& row) {
             case 9: readInteger(row, i, record.revision); break;
             case 10: readText(row, i, record.syncState); break;
             case 11: readOptionalText(row, i, record.serverModifiedAt); break;
+            default: break;
         }
     }
     return record;
@@ -1339,7 +1467,7 @@ ColumnValues KvitraRuleRecord::columnValues() const {
     };
 }
 
-ProposalRecord ProposalRecord::fromRow(const Statement& row) {
+RowLayout ProposalRecord::layoutOf(const Statement& row) {
     static const std::unordered_map<std::string_view, int> fields = {
         {"id", 0},
         {"organization_id", 1},
@@ -1370,11 +1498,18 @@ ProposalRecord ProposalRecord::fromRow(const Statement& row) {
         {"sync_state", 26},
         {"server_modified_at", 27},
     };
+    RowLayout layout(static_cast<std::size_t>(row.columnCount()), -1);
+    for (std::size_t i = 0; i < layout.size(); ++i) {
+        auto field = fields.find(row.columnName(static_cast<int>(i)));
+        if (field != fields.end()) layout[i] = field->second;
+    }
+    return layout;
+}
+
+ProposalRecord ProposalRecord::fromRow(const Statement& row, const RowLayout& layout) {
     ProposalRecord record;
-    for (int i = 0, n = row.columnCount(); i < n; ++i) {
-        auto field = fields.find(row.columnName(i));
-        if (field == fields.end()) continue;
-        switch (field->second) {
+    for (int i = 0, n = static_cast<int>(layout.size()); i < n; ++i) {
+        switch (layout[static_cast<std::size_t>(i)]) {
             case 0: readText(row, i, record.id); break;
             case 1: readText(row, i, record.organizationId); break;
             case 2: readText(row, i, record.title); break;
@@ -1403,6 +1538,7 @@ ProposalRecord ProposalRecord::fromRow(const Statement& row) {
             case 25: readInteger(row, i, record.revision); break;
             case 26: readText(row, i, record.syncState); break;
             case 27: readOptionalText(row, i, record.serverModifiedAt); break;
+            default: break;
         }
     }
     return record;
@@ -1441,7 +1577,7 @@ ColumnValues ProposalRecord::columnValues() const {
     };
 }
 
-ProposalRecipientRecord ProposalRecipientRecord::fromRow(const Statement& row) {
+RowLayout ProposalRecipientRecord::layoutOf(const Statement& row) {
     static const std::unordered_map<std::string_view, int> fields = {
         {"id", 0},
         {"proposal_id", 1},
@@ -1461,11 +1597,18 @@ ProposalRecipientRecord ProposalRecipientRecord::fromRow(const Statement& row) {
         {"sync_state", 15},
         {"server_modified_at", 16},
     };
+    RowLayout layout(static_cast<std::size_t>(row.columnCount()), -1);
+    for (std::size_t i = 0; i < layout.size(); ++i) {
+        auto field = fields.find(row.columnName(static_cast<int>(i)));
+        if (field != fields.end()) layout[i] = field->second;
+    }
+    return layout;
+}
+
+ProposalRecipientRecord ProposalRecipientRecord::fromRow(const Statement& row, const RowLayout& layout) {
     ProposalRecipientRecord record;
-    for (int i = 0, n = row.columnCount(); i < n; ++i) {
-        auto field = fields.find(row.columnName(i));
-        if (field == fields.end()) continue;
-        switch (field->second) {
+    for (int i = 0, n = static_cast<int>(layout.size()); i < n; ++i) {
+        switch (layout[static_cast<std::size_t>(i)]) {
             case 0: readText(row, i, record.id); break;
             case 1: readText(row, i, record.proposalId); break;
             case 2: readOptionalText(row, i, record.contactId); break;
@@ -1483,6 +1626,7 @@ ProposalRecipientRecord ProposalRecipientRecord::fromRow(const Statement& row) {
             case 14: readInteger(row, i, record.revision); break;
             case 15: readText(row, i, record.syncState); break;
             case 16: readOptionalText(row, i, record.serverModifiedAt); break;
+            default: break;
         }
     }
     return record;
@@ -1510,7 +1654,7 @@ ColumnValues ProposalRecipientRecord::columnValues() const {
     };
 }
 
-ProposalShareLinkRecord ProposalShareLinkRecord::fromRow(const Statement& row) {
+RowLayout ProposalShareLinkRecord::layoutOf(const Statement& row) {
     static const std::unordered_map<std::string_view, int> fields = {
         {"id", 0},
         {"proposal_id", 1},
@@ -1527,11 +1671,18 @@ ProposalShareLinkRecord ProposalShareLinkRecord::fromRow(const Statement& row) {
         {"sync_state", 12},
         {"server_modified_at", 13},
     };
+    RowLayout layout(static_cast<std::size_t>(row.columnCount()), -1);
+    for (std::size_t i = 0; i < layout.size(); ++i) {
+        auto field = fields.find(row.columnName(static_cast<int>(i)));
+        if (field != fields.end()) layout[i] = field->second;
+    }
+    return layout;
+}
+
+ProposalShareLinkRecord ProposalShareLinkRecord::fromRow(const Statement& row, const RowLayout& layout) {
     ProposalShareLinkRecord record;
-    for (int i = 0, n = row.columnCount(); i < n; ++i) {
-        auto field = fields.find(row.columnName(i));
-        if (field == fields.end()) continue;
-        switch (field->second) {
+    for (int i = 0, n = static_cast<int>(layout.size()); i < n; ++i) {
+        switch (layout[static_cast<std::size_t>(i)]) {
             case 0: readText(row, i, record.id); break;
             case 1: readText(row, i, record.proposalId); break;
             case 2: readText(row, i, record.token); break;
@@ -1546,6 +1697,7 @@ ProposalShareLinkRecord ProposalShareLinkRecord::fromRow(const Statement& row) {
             case 11: readInteger(row, i, record.revision); break;
             case 12: readText(row, i, record.syncState); break;
             case 13: readOptionalText(row, i, record.serverModifiedAt); break;
+            default: break;
         }
     }
     return record;
@@ -1570,7 +1722,7 @@ ColumnValues ProposalShareLinkRecord::columnValues() const {
     };
 }
 
-BankAccountRecord BankAccountRecord::fromRow(const Statement& row) {
+RowLayout BankAccountRecord::layoutOf(const Statement& row) {
     static const std::unordered_map<std::string_view, int> fields = {
         {"id", 0},
         {"organization_id", 1},
@@ -1586,11 +1738,18 @@ BankAccountRecord BankAccountRecord::fromRow(const Statement& row) {
         {"sync_state", 11},
         {"server_modified_at", 12},
     };
+    RowLayout layout(static_cast<std::size_t>(row.columnCount()), -1);
+    for (std::size_t i = 0; i < layout.size(); ++i) {
+        auto field = fields.find(row.columnName(static_cast<int>(i)));
+        if (field != fields.end()) layout[i] = field->second;
+    }
+    return layout;
+}
+
+BankAccountRecord BankAccountRecord::fromRow(const Statement& row, const RowLayout& layout) {
     BankAccountRecord record;
-    for (int i = 0, n = row.columnCount(); i < n; ++i) {
-        auto field = fields.find(row.columnName(i));
-        if (field == fields.end()) continue;
-        switch (field->second) {
+    for (int i = 0, n = static_cast<int>(layout.size()); i < n; ++i) {
+        switch (layout[static_cast<std::size_t>(i)]) {
             case 0: readText(row, i, record.id); break;
             case 1: readText(row, i, record.organizationId); break;
             case 2: readOptionalText(row, i, record.iban); break;
@@ -1604,6 +1763,7 @@ BankAccountRecord BankAccountRecord::fromRow(const Statement& row) {
             case 10: readInteger(row, i, record.revision); break;
             case 11: readText(row, i, record.syncState); break;
             case 12: readOptionalText(row, i, record.serverModifiedAt); break;
+            default: break;
         }
     }
     return record;
@@ -1627,7 +1787,7 @@ ColumnValues BankAccountRecord::columnValues() const {
     };
 }
 
-BankTransactionRecord BankTransactionRecord::fromRow(const Statement& row) {
+RowLayout BankTransactionRecord::layoutOf(const Statement& row) {
     static const std::unordered_map<std::string_view, int> fields = {
         {"id", 0},
         {"organization_id", 1},
@@ -1660,11 +1820,18 @@ BankTransactionRecord BankTransactionRecord::fromRow(const Statement& row) {
         {"sync_state", 28},
         {"server_modified_at", 29},
     };
+    RowLayout layout(static_cast<std::size_t>(row.columnCount()), -1);
+    for (std::size_t i = 0; i < layout.size(); ++i) {
+        auto field = fields.find(row.columnName(static_cast<int>(i)));
+        if (field != fields.end()) layout[i] = field->second;
+    }
+    return layout;
+}
+
+BankTransactionRecord BankTransactionRecord::fromRow(const Statement& row, const RowLayout& layout) {
     BankTransactionRecord record;
-    for (int i = 0, n = row.columnCount(); i < n; ++i) {
-        auto field = fields.find(row.columnName(i));
-        if (field == fields.end()) continue;
-        switch (field->second) {
+    for (int i = 0, n = static_cast<int>(layout.size()); i < n; ++i) {
+        switch (layout[static_cast<std::size_t>(i)]) {
             case 0: readText(row, i, record.id); break;
             case 1: readText(row, i, record.organizationId); break;
             case 2: readOptionalText(row, i, record.source); break;
@@ -1695,6 +1862,7 @@ BankTransactionRecord BankTransactionRecord::fromRow(const Statement& row) {
             case 27: readInteger(row, i, record.revision); break;
             case 28: readText(row, i, record.syncState); break;
             case 29: readOptionalText(row, i, record.serverModifiedAt); break;
+            default: break;
         }
     }
     return record;
@@ -1757,7 +1925,7 @@ std::string_view PendingUploadRecord::rawValue(Status value) {
     return {};
 }
 
-PendingUploadRecord PendingUploadRecord::fromRow(const Statement& row) {
+RowLayout PendingUploadRecord::layoutOf(const Statement& row) {
     static const std::unordered_map<std::string_view, int> fields = {
         {"id", 0},
         {"file_name", 1},
@@ -1771,11 +1939,18 @@ PendingUploadRecord PendingUploadRecord::fromRow(const Statement& row) {
         {"created_at", 9},
         {"last_error", 10},
     };
+    RowLayout layout(static_cast<std::size_t>(row.columnCount()), -1);
+    for (std::size_t i = 0; i < layout.size(); ++i) {
+        auto field = fields.find(row.columnName(static_cast<int>(i)));
+        if (field != fields.end()) layout[i] = field->second;
+    }
+    return layout;
+}
+
+PendingUploadRecord PendingUploadRecord::fromRow(const Statement& row, const RowLayout& layout) {
     PendingUploadRecord record;
-    for (int i = 0, n = row.columnCount(); i < n; ++i) {
-        auto field = fields.find(row.columnName(i));
-        if (field == fields.end()) continue;
-        switch (field->second) {
+    for (int i = 0, n = static_cast<int>(layout.size()); i < n; ++i) {
+        switch (layout[static_cast<std::size_t>(i)]) {
             case 0: readText(row, i, record.id); break;
             case 1: readText(row, i, record.fileName); break;
             case 2: readText(row, i, record.mimeType); break;
@@ -1787,6 +1962,7 @@ PendingUploadRecord PendingUploadRecord::fromRow(const Statement& row) {
             case 8: readBoolean(row, i, record.submitDone); break;
             case 9: readText(row, i, record.createdAt); break;
             case 10: readOptionalText(row, i, record.lastError); break;
+            default: break;
         }
     }
     return record;

@@ -14,6 +14,8 @@
 namespace zelvorin {
 
 using ColumnValues = std::vector<std::pair<std::string_view, SqlValue>>;
+// The field each result column fills, by column index; -1 for a column the record does not know.
+using RowLayout = std::vector<int>;
 
 // A row of `customer`.
 struct CustomerRecord {
@@ -52,8 +54,11 @@ struct CustomerRecord {
     std::optional<std::string> language;
 
     bool operator==(const CustomerRecord&) const = default;
-    // Columns are matched by name; columns the record does not know are ignored.
-    static CustomerRecord fromRow(const Statement& row);
+    // Columns are matched by name; columns the record does not know are ignored. A query
+    // resolves its layout once and reads each of its rows with it.
+    static RowLayout layoutOf(const Statement& row);
+    static CustomerRecord fromRow(const Statement& row, const RowLayout& layout);
+    static CustomerRecord fromRow(const Statement& row) { return fromRow(row, layoutOf(row)); }
     ColumnValues columnValues() const;
 };
 
@@ -78,8 +83,11 @@ struct ContactPersonRecord {
     std::optional<std::string> lastSyncError;
 
     bool operator==(const ContactPersonRecord&) const = default;
-    // Columns are matched by name; columns the record does not know are ignored.
-    static ContactPersonRecord fromRow(const Statement& row);
+    // Columns are matched by name; columns the record does not know are ignored. A query
+    // resolves its layout once and reads each of its rows with it.
+    static RowLayout layoutOf(const Statement& row);
+    static ContactPersonRecord fromRow(const Statement& row, const RowLayout& layout);
+    static ContactPersonRecord fromRow(const Statement& row) { return fromRow(row, layoutOf(row)); }
     ColumnValues columnValues() const;
 };
 
@@ -133,8 +141,11 @@ struct DraftInvoiceRecord {
     std::optional<bool> portalLinkEnabled;
 
     bool operator==(const DraftInvoiceRecord&) const = default;
-    // Columns are matched by name; columns the record does not know are ignored.
-    static DraftInvoiceRecord fromRow(const Statement& row);
+    // Columns are matched by name; columns the record does not know are ignored. A query
+    // resolves its layout once and reads each of its rows with it.
+    static RowLayout layoutOf(const Statement& row);
+    static DraftInvoiceRecord fromRow(const Statement& row, const RowLayout& layout);
+    static DraftInvoiceRecord fromRow(const Statement& row) { return fromRow(row, layoutOf(row)); }
     ColumnValues columnValues() const;
 };
 
@@ -162,8 +173,11 @@ struct InvoiceLineRecord {
     std::optional<std::string> lastSyncError;
 
     bool operator==(const InvoiceLineRecord&) const = default;
-    // Columns are matched by name; columns the record does not know are ignored.
-    static InvoiceLineRecord fromRow(const Statement& row);
+    // Columns are matched by name; columns the record does not know are ignored. A query
+    // resolves its layout once and reads each of its rows with it.
+    static RowLayout layoutOf(const Statement& row);
+    static InvoiceLineRecord fromRow(const Statement& row, const RowLayout& layout);
+    static InvoiceLineRecord fromRow(const Statement& row) { return fromRow(row, layoutOf(row)); }
     ColumnValues columnValues() const;
 };
 
@@ -195,8 +209,11 @@ struct CreditNoteRecord {
     std::optional<std::string> lastSyncError;
 
     bool operator==(const CreditNoteRecord&) const = default;
-    // Columns are matched by name; columns the record does not know are ignored.
-    static CreditNoteRecord fromRow(const Statement& row);
+    // Columns are matched by name; columns the record does not know are ignored. A query
+    // resolves its layout once and reads each of its rows with it.
+    static RowLayout layoutOf(const Statement& row);
+    static CreditNoteRecord fromRow(const Statement& row, const RowLayout& layout);
+    static CreditNoteRecord fromRow(const Statement& row) { return fromRow(row, layoutOf(row)); }
     ColumnValues columnValues() const;
 };
 
@@ -218,8 +235,11 @@ struct PendingAction {
     std::string createdAt;
 
     bool operator==(const PendingAction&) const = default;
-    // Columns are matched by name; columns the record does not know are ignored.
-    static PendingAction fromRow(const Statement& row);
+    // Columns are matched by name; columns the record does not know are ignored. A query
+    // resolves its layout once and reads each of its rows with it.
+    static RowLayout layoutOf(const Statement& row);
+    static PendingAction fromRow(const Statement& row, const RowLayout& layout);
+    static PendingAction fromRow(const Statement& row) { return fromRow(row, layoutOf(row)); }
     ColumnValues columnValues() const;
 };
 
@@ -240,8 +260,11 @@ struct InvoicePaymentRecord {
     std::optional<std::string> serverModifiedAt;
 
     bool operator==(const InvoicePaymentRecord&) const = default;
-    // Columns are matched by name; columns the record does not know are ignored.
-    static InvoicePaymentRecord fromRow(const Statement& row);
+    // Columns are matched by name; columns the record does not know are ignored. A query
+    // resolves its layout once and reads each of its rows with it.
+    static RowLayout layoutOf(const Statement& row);
+    static InvoicePaymentRecord fromRow(const Statement& row, const RowLayout& layout);
+    static InvoicePaymentRecord fromRow(const Statement& row) { return fromRow(row, layoutOf(row)); }
     ColumnValues columnValues() const;
 };
 
@@ -260,8 +283,11 @@ struct InvoiceReminderRecord {
     std::optional<std::string> serverModifiedAt;
 
     bool operator==(const InvoiceReminderRecord&) const = default;
-    // Columns are matched by name; columns the record does not know are ignored.
-    static InvoiceReminderRecord fromRow(const Statement& row);
+    // Columns are matched by name; columns the record does not know are ignored. A query
+    // resolves its layout once and reads each of its rows with it.
+    static RowLayout layoutOf(const Statement& row);
+    static InvoiceReminderRecord fromRow(const Statement& row, const RowLayout& layout);
+    static InvoiceReminderRecord fromRow(const Statement& row) { return fromRow(row, layoutOf(row)); }
     ColumnValues columnValues() const;
 };
 
@@ -284,8 +310,11 @@ struct InvoiceTemplateRecord {
     std::optional<std::string> serverModifiedAt;
 
     bool operator==(const InvoiceTemplateRecord&) const = default;
-    // Columns are matched by name; columns the record does not know are ignored.
-    static InvoiceTemplateRecord fromRow(const Statement& row);
+    // Columns are matched by name; columns the record does not know are ignored. A query
+    // resolves its layout once and reads each of its rows with it.
+    static RowLayout layoutOf(const Statement& row);
+    static InvoiceTemplateRecord fromRow(const Statement& row, const RowLayout& layout);
+    static InvoiceTemplateRecord fromRow(const Statement& row) { return fromRow(row, layoutOf(row)); }
     ColumnValues columnValues() const;
 };
 
@@ -342,8 +371,11 @@ struct OrgSettingsRecord {
     std::optional<bool> portalShowOrgName;
 
     bool operator==(const OrgSettingsRecord&) const = default;
-    // Columns are matched by name; columns the record does not know are ignored.
-    static OrgSettingsRecord fromRow(const Statement& row);
+    // Columns are matched by name; columns the record does not know are ignored. A query
+    // resolves its layout once and reads each of its rows with it.
+    static RowLayout layoutOf(const Statement& row);
+    static OrgSettingsRecord fromRow(const Statement& row, const RowLayout& layout);
+    static OrgSettingsRecord fromRow(const Statement& row) { return fromRow(row, layoutOf(row)); }
     ColumnValues columnValues() const;
 };
 
@@ -367,8 +399,11 @@ struct OrgVariableRecord {
     std::optional<std::string> serverModifiedAt;
 
     bool operator==(const OrgVariableRecord&) const = default;
-    // Columns are matched by name; columns the record does not know are ignored.
-    static OrgVariableRecord fromRow(const Statement& row);
+    // Columns are matched by name; columns the record does not know are ignored. A query
+    // resolves its layout once and reads each of its rows with it.
+    static RowLayout layoutOf(const Statement& row);
+    static OrgVariableRecord fromRow(const Statement& row, const RowLayout& layout);
+    static OrgVariableRecord fromRow(const Statement& row) { return fromRow(row, layoutOf(row)); }
     ColumnValues columnValues() const;
 };
 
@@ -393,8 +428,11 @@ struct EmailTemplateRecord {
     std::optional<std::string> style;
 
     bool operator==(const EmailTemplateRecord&) const = default;
-    // Columns are matched by name; columns the record does not know are ignored.
-    static EmailTemplateRecord fromRow(const Statement& row);
+    // Columns are matched by name; columns the record does not know are ignored. A query
+    // resolves its layout once and reads each of its rows with it.
+    static RowLayout layoutOf(const Statement& row);
+    static EmailTemplateRecord fromRow(const Statement& row, const RowLayout& layout);
+    static EmailTemplateRecord fromRow(const Statement& row) { return fromRow(row, layoutOf(row)); }
     ColumnValues columnValues() const;
 };
 
@@ -416,8 +454,11 @@ struct AppNotificationRecord {
     std::optional<std::string> serverModifiedAt;
 
     bool operator==(const AppNotificationRecord&) const = default;
-    // Columns are matched by name; columns the record does not know are ignored.
-    static AppNotificationRecord fromRow(const Statement& row);
+    // Columns are matched by name; columns the record does not know are ignored. A query
+    // resolves its layout once and reads each of its rows with it.
+    static RowLayout layoutOf(const Statement& row);
+    static AppNotificationRecord fromRow(const Statement& row, const RowLayout& layout);
+    static AppNotificationRecord fromRow(const Statement& row) { return fromRow(row, layoutOf(row)); }
     ColumnValues columnValues() const;
 };
 
@@ -457,8 +498,11 @@ struct InvoiceScheduleRecord {
     std::optional<std::string> lastIndexedAt;
 
     bool operator==(const InvoiceScheduleRecord&) const = default;
-    // Columns are matched by name; columns the record does not know are ignored.
-    static InvoiceScheduleRecord fromRow(const Statement& row);
+    // Columns are matched by name; columns the record does not know are ignored. A query
+    // resolves its layout once and reads each of its rows with it.
+    static RowLayout layoutOf(const Statement& row);
+    static InvoiceScheduleRecord fromRow(const Statement& row, const RowLayout& layout);
+    static InvoiceScheduleRecord fromRow(const Statement& row) { return fromRow(row, layoutOf(row)); }
     ColumnValues columnValues() const;
 };
 
@@ -511,8 +555,11 @@ struct IncomingInvoiceRecord {
     std::optional<double> extractionConfidence;
 
     bool operator==(const IncomingInvoiceRecord&) const = default;
-    // Columns are matched by name; columns the record does not know are ignored.
-    static IncomingInvoiceRecord fromRow(const Statement& row);
+    // Columns are matched by name; columns the record does not know are ignored. A query
+    // resolves its layout once and reads each of its rows with it.
+    static RowLayout layoutOf(const Statement& row);
+    static IncomingInvoiceRecord fromRow(const Statement& row, const RowLayout& layout);
+    static IncomingInvoiceRecord fromRow(const Statement& row) { return fromRow(row, layoutOf(row)); }
     ColumnValues columnValues() const;
 };
 
@@ -534,8 +581,11 @@ struct KvitraRuleRecord {
     std::optional<std::string> serverModifiedAt;
 
     bool operator==(const KvitraRuleRecord&) const = default;
-    // Columns are matched by name; columns the record does not know are ignored.
-    static KvitraRuleRecord fromRow(const Statement& row);
+    // Columns are matched by name; columns the record does not know are ignored. A query
+    // resolves its layout once and reads each of its rows with it.
+    static RowLayout layoutOf(const Statement& row);
+    static KvitraRuleRecord fromRow(const Statement& row, const RowLayout& layout);
+    static KvitraRuleRecord fromRow(const Statement& row) { return fromRow(row, layoutOf(row)); }
     ColumnValues columnValues() const;
 };
 
@@ -573,8 +623,11 @@ struct ProposalRecord {
     std::optional<std::string> serverModifiedAt;
 
     bool operator==(const ProposalRecord&) const = default;
-    // Columns are matched by name; columns the record does not know are ignored.
-    static ProposalRecord fromRow(const Statement& row);
+    // Columns are matched by name; columns the record does not know are ignored. A query
+    // resolves its layout once and reads each of its rows with it.
+    static RowLayout layoutOf(const Statement& row);
+    static ProposalRecord fromRow(const Statement& row, const RowLayout& layout);
+    static ProposalRecord fromRow(const Statement& row) { return fromRow(row, layoutOf(row)); }
     ColumnValues columnValues() const;
 };
 
@@ -601,8 +654,11 @@ struct ProposalRecipientRecord {
     std::optional<std::string> serverModifiedAt;
 
     bool operator==(const ProposalRecipientRecord&) const = default;
-    // Columns are matched by name; columns the record does not know are ignored.
-    static ProposalRecipientRecord fromRow(const Statement& row);
+    // Columns are matched by name; columns the record does not know are ignored. A query
+    // resolves its layout once and reads each of its rows with it.
+    static RowLayout layoutOf(const Statement& row);
+    static ProposalRecipientRecord fromRow(const Statement& row, const RowLayout& layout);
+    static ProposalRecipientRecord fromRow(const Statement& row) { return fromRow(row, layoutOf(row)); }
     ColumnValues columnValues() const;
 };
 
@@ -626,8 +682,11 @@ struct ProposalShareLinkRecord {
     std::optional<std::string> serverModifiedAt;
 
     bool operator==(const ProposalShareLinkRecord&) const = default;
-    // Columns are matched by name; columns the record does not know are ignored.
-    static ProposalShareLinkRecord fromRow(const Statement& row);
+    // Columns are matched by name; columns the record does not know are ignored. A query
+    // resolves its layout once and reads each of its rows with it.
+    static RowLayout layoutOf(const Statement& row);
+    static ProposalShareLinkRecord fromRow(const Statement& row, const RowLayout& layout);
+    static ProposalShareLinkRecord fromRow(const Statement& row) { return fromRow(row, layoutOf(row)); }
     ColumnValues columnValues() const;
 };
 
@@ -650,8 +709,11 @@ struct BankAccountRecord {
     std::optional<std::string> serverModifiedAt;
 
     bool operator==(const BankAccountRecord&) const = default;
-    // Columns are matched by name; columns the record does not know are ignored.
-    static BankAccountRecord fromRow(const Statement& row);
+    // Columns are matched by name; columns the record does not know are ignored. A query
+    // resolves its layout once and reads each of its rows with it.
+    static RowLayout layoutOf(const Statement& row);
+    static BankAccountRecord fromRow(const Statement& row, const RowLayout& layout);
+    static BankAccountRecord fromRow(const Statement& row) { return fromRow(row, layoutOf(row)); }
     ColumnValues columnValues() const;
 };
 
@@ -691,8 +753,11 @@ struct BankTransactionRecord {
     std::optional<std::string> serverModifiedAt;
 
     bool operator==(const BankTransactionRecord&) const = default;
-    // Columns are matched by name; columns the record does not know are ignored.
-    static BankTransactionRecord fromRow(const Statement& row);
+    // Columns are matched by name; columns the record does not know are ignored. A query
+    // resolves its layout once and reads each of its rows with it.
+    static RowLayout layoutOf(const Statement& row);
+    static BankTransactionRecord fromRow(const Statement& row, const RowLayout& layout);
+    static BankTransactionRecord fromRow(const Statement& row) { return fromRow(row, layoutOf(row)); }
     ColumnValues columnValues() const;
 };
 
@@ -718,8 +783,11 @@ struct PendingUploadRecord {
     std::optional<std::string> lastError;
 
     bool operator==(const PendingUploadRecord&) const = default;
-    // Columns are matched by name; columns the record does not know are ignored.
-    static PendingUploadRecord fromRow(const Statement& row);
+    // Columns are matched by name; columns the record does not know are ignored. A query
+    // resolves its layout once and reads each of its rows with it.
+    static RowLayout layoutOf(const Statement& row);
+    static PendingUploadRecord fromRow(const Statement& row, const RowLayout& layout);
+    static PendingUploadRecord fromRow(const Statement& row) { return fromRow(row, layoutOf(row)); }
     ColumnValues columnValues() const;
 };
 

@@ -13,13 +13,18 @@ Statement::~Statement() {
 }
 
 Statement::Statement(Statement&& other) noexcept
-    : db_(std::exchange(other.db_, nullptr)), stmt_(std::exchange(other.stmt_, nullptr)) {}
+    : db_(std::exchange(other.db_, nullptr)),
+      stmt_(std::exchange(other.stmt_, nullptr)),
+      rowsSoFar_(std::exchange(other.rowsSoFar_, 0)),
+      rowsOfLastRun_(std::exchange(other.rowsOfLastRun_, 0)) {}
 
 Statement& Statement::operator=(Statement&& other) noexcept {
     if (this != &other) {
         if (stmt_ != nullptr) sqlite3_finalize(stmt_);
         db_ = std::exchange(other.db_, nullptr);
         stmt_ = std::exchange(other.stmt_, nullptr);
+        rowsSoFar_ = std::exchange(other.rowsSoFar_, 0);
+        rowsOfLastRun_ = std::exchange(other.rowsOfLastRun_, 0);
     }
     return *this;
 }
@@ -64,7 +69,10 @@ Statement& Statement::bind(int index, const SqlValue& value) {
 
 bool Statement::step() {
     int rc = sqlite3_step(stmt_);
-    if (rc == SQLITE_ROW) return true;
+    if (rc == SQLITE_ROW) {
+        ++rowsSoFar_;
+        return true;
+    }
     if (rc == SQLITE_DONE) return false;
     int code = sqlite3_extended_errcode(db_);
     std::string message = sqlite3_errmsg(db_);
@@ -78,6 +86,7 @@ void Statement::run() {
 }
 
 void Statement::reset() {
+    rowsOfLastRun_ = std::exchange(rowsSoFar_, 0);
     sqlite3_reset(stmt_);
     sqlite3_clear_bindings(stmt_);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -51,6 +52,9 @@ public:
     // Steps to the end, for statements that return no rows.
     void run();
     void reset();
+    // How many rows the execution before the last reset returned: the size to expect when the
+    // same statement runs again, as observations do after every commit.
+    std::size_t rowsOfLastRun() const { return rowsOfLastRun_; }
 
     int columnCount() const;
     std::string_view columnName(int index) const;
@@ -89,6 +93,8 @@ private:
     int requireColumn(std::string_view name) const;
     sqlite3* db_ = nullptr;
     sqlite3_stmt* stmt_ = nullptr;
+    std::size_t rowsSoFar_ = 0;
+    std::size_t rowsOfLastRun_ = 0;
 };
 
 }  // namespace zelvorin

@@ -106,6 +106,17 @@ TEST(SqliteLayerTest, CachedStatementsAreReusedWithFreshBindings) {
     EXPECT_EQ(again.int64(0), 2) << "the cleared binding reads as NULL";
 }
 
+TEST(SqliteLayerTest, ACachedStatementKnowsHowManyRowsItsPreviousRunReturned) {
+    Connection c = scratch();
+    c.exec("INSERT INTO a (id, n) VALUES ('r1', 1), ('r2', 2), ('r3', 3)");
+    const std::string sql = "SELECT id FROM a WHERE n >= ?";
+    c.cached(sql).bind(1, 1).run();
+    EXPECT_EQ(c.cached(sql).rowsOfLastRun(), 3u);
+    Statement& partly = c.cached(sql).bind(1, 2);
+    partly.step();  // abandoned after one row
+    EXPECT_EQ(c.cached(sql).rowsOfLastRun(), 1u);
+}
+
 TEST(SqliteLayerTest, TableAccessNamesWhatStatementsReadAndChangeAndSurvivesMoves) {
     Connection original = scratch();
     Connection c = std::move(original);
