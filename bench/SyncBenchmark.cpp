@@ -13,8 +13,6 @@
 // After the run the ratios are printed: apply / plain insert (target <= 1.5), initial sync /
 // apply (target <= 3) and the peak memory (target < 150 MB).
 #include <benchmark/benchmark.h>
-#include <fcntl.h>
-#include <spawn.h>
 #include <sys/wait.h>
 
 #include <algorithm>
@@ -36,10 +34,9 @@
 #include "persistence/sync/GRDBSyncStore.h"
 #include "persistence/sync/PayloadColumns.h"
 #include "sync/SyncEngine.h"
+#include "testing/ChildProcess.h"
 #include "testing/ServiceProcess.h"
 #include "testing/ServiceSignIn.h"
-
-extern char** environ;
 
 namespace zelvorin {
 namespace {
@@ -164,27 +161,11 @@ long residentHighWater(pid_t pid) {
 // `peakKilobytes`.
 int runCli(const ServiceProcess& service, const std::filesystem::path& dataDir, const std::string& command,
            long* peakKilobytes = nullptr) {
-    std::vector<std::string> environment{"ZELVORIN_DATA_DIR=" + dataDir.string(),
-                                         "ZELVORIN_BASE_URL=" + service.baseUrl()};
-    for (char** variable = environ; *variable != nullptr; ++variable) {
-        if (std::string(*variable).rfind("ZELVORIN_", 0) != 0) environment.emplace_back(*variable);
-    }
     std::vector<std::string> arguments{ZELVORIN_CLI_BINARY, command};
     if (command == "login") arguments.emplace_back("--auto");
-    std::vector<char*> argv, envp;
-    for (std::string& argument : arguments)
-        argv.push_back(argument.data());
-    argv.push_back(nullptr);
-    for (std::string& variable : environment)
-        envp.push_back(variable.data());
-    envp.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    pid_t pid = -1;
-    const int failed = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
-    posix_spawn_file_actions_destroy(&actions);
-    if (failed != 0) return -1;
+    const pid_t pid = testing::startProgram(
+        std::move(arguments),
+        {"ZELVORIN_DATA_DIR=" + dataDir.string(), "ZELVORIN_BASE_URL=" + service.baseUrl()}, false);
     int status = 0;
     long peak = 0;
     while (::waitpid(pid, &status, WNOHANG) == 0) {

@@ -1,11 +1,8 @@
 // A syncing zelvorin-cli killed with SIGKILL at random moments of a large first pull: after every
 // kill the database is whole and holds exactly the pages whose cursor it stored, and a last
 // uninterrupted cycle leaves it equal, row by row, to a device that synced without interruption.
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
 
 #include <chrono>
 #include <map>
@@ -21,9 +18,8 @@
 #include "persistence/sqlite/Connection.h"
 #include "persistence/sync/EntityMapping.h"
 #include "sync/SyncTuning.h"
+#include "testing/ChildProcess.h"
 #include "testing/ServiceProcess.h"
-
-extern char** environ;
 
 namespace zelvorin {
 namespace {
@@ -39,46 +35,18 @@ constexpr std::int64_t kPageSize = SyncTuning::kPullPageSize;
 class Cli {
 public:
     Cli(const ServiceProcess& service, const std::filesystem::path& dataDir)
-        : environment_{"ZELVORIN_DATA_DIR=" + dataDir.string(), "ZELVORIN_BASE_URL=" + service.baseUrl()} {
-        for (char** variable = environ; *variable != nullptr; ++variable) {
-            const std::string text = *variable;
-            if (text.rfind("ZELVORIN_", 0) != 0) environment_.push_back(text);
-        }
-    }
+        : assignments_{"ZELVORIN_DATA_DIR=" + dataDir.string(), "ZELVORIN_BASE_URL=" + service.baseUrl()} {}
 
     pid_t start(std::vector<std::string> arguments) const {
         arguments.insert(arguments.begin(), ZELVORIN_CLI_BINARY);
-        std::vector<char*> argv, envp;
-        for (std::string& argument : arguments)
-            argv.push_back(argument.data());
-        argv.push_back(nullptr);
-        std::vector<std::string> environment = environment_;
-        for (std::string& variable : environment)
-            envp.push_back(variable.data());
-        envp.push_back(nullptr);
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-        pid_t pid = -1;
-        const int failed = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
-        posix_spawn_file_actions_destroy(&actions);
-        if (failed != 0) throw std::runtime_error("zelvorin-cli kon niet starten");
-        return pid;
+        return testing::startProgram(std::move(arguments), assignments_, true);
     }
-
-    // The exit code, -1 when a signal ended it.
-    static int wait(pid_t pid) {
-        int status = 0;
-        while (::waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-        }
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    int run(std::vector<std::string> arguments) const {
+        return testing::waitForExit(start(std::move(arguments)));
     }
-
-    int run(std::vector<std::string> arguments) const { return wait(start(std::move(arguments))); }
 
 private:
-    std::vector<std::string> environment_;
+    std::vector<std::string> assignments_;
 };
 
 std::filesystem::path databaseOf(const std::filesystem::path& dataDir) {
@@ -158,7 +126,7 @@ TEST(SyncCrashSafetyIntegrationTest, KilledDuringALargeFirstPullTheDatabaseStays
         const pid_t pid = deviceCli.start({"sync"});
         std::this_thread::sleep_for(std::chrono::microseconds(earliest + spread(random)));
         ::kill(pid, SIGKILL);
-        Cli::wait(pid);
+        testing::waitForExit(pid);
         if (!std::filesystem::exists(databaseOf(device.path()))) {  // killed before it made one
             earliest += earliest / 4;
             continue;
