@@ -46,6 +46,8 @@ public:
     PushResponse push(const PushRequest& request) override;
     PullResponse pull(const std::optional<std::string>& cursor, int limit,
                       std::span<const SyncEntityType> entityTypes) override;
+    // The "org" claim of the stored access token.
+    std::optional<std::string> organizationId() override;
 
     // The unauthenticated sign-in calls. Both save the new pair before returning it.
     TokenPair redeem(const std::string& code);

@@ -64,3 +64,13 @@ PullResponse SyncAPIClient::pullOnce(const std::optional<std::string>& cursor, i
 }
 
 }  // namespace zelvorin
+
+namespace zelvorin {
+
+std::optional<std::string> SyncAPIClient::organizationId() {
+    const std::optional<TokenPair> pair = tokenStore_->load();
+    if (!pair) return std::nullopt;
+    return stringClaim(pair->accessToken, "org");
+}
+
+}  // namespace zelvorin

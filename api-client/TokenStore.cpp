@@ -70,7 +70,7 @@ std::optional<std::string> base64UrlDecode(std::string_view text) {
     return decoded;
 }
 
-std::optional<std::string> deviceClaim(const std::string& accessToken) {
+std::optional<nlohmann::json> accessTokenClaims(const std::string& accessToken) {
     std::size_t first = accessToken.find('.');
     if (first == std::string::npos) return std::nullopt;
     std::size_t second = accessToken.find('.', first + 1);
@@ -80,9 +80,19 @@ std::optional<std::string> deviceClaim(const std::string& accessToken) {
     if (!payload) return std::nullopt;
     auto json = nlohmann::json::parse(*payload, nullptr, /*allow_exceptions=*/false);
     if (!json.is_object()) return std::nullopt;
-    auto did = json.find("did");
-    if (did == json.end() || !did->is_string()) return std::nullopt;
-    return did->get<std::string>();
+    return json;
+}
+
+std::optional<std::string> stringClaim(const std::string& accessToken, const char* name) {
+    const auto claims = accessTokenClaims(accessToken);
+    if (!claims) return std::nullopt;
+    const auto found = claims->find(name);
+    if (found == claims->end() || !found->is_string()) return std::nullopt;
+    return found->get<std::string>();
+}
+
+std::optional<std::string> deviceClaim(const std::string& accessToken) {
+    return stringClaim(accessToken, "did");
 }
 
 }  // namespace zelvorin

@@ -46,6 +46,11 @@ private:
 // The device an access token was issued to: the "did" member of the token's middle part
 // (base64url JSON). Nothing when the token does not have three parts or the part does not decode.
 std::optional<std::string> deviceClaim(const std::string& accessToken);
+// All claims of the token's middle part; nothing when it is not three parts with a base64url JSON
+// object in the middle. Read without checking the signature: the service checks it.
+std::optional<nlohmann::json> accessTokenClaims(const std::string& accessToken);
+// One string claim ("did", "org", "sub"); nothing when absent, of another type or unreadable.
+std::optional<std::string> stringClaim(const std::string& accessToken, const char* name);
 
 // base64url without padding requirements ("=" may be present or not). Nothing on a bad character.
 std::optional<std::string> base64UrlDecode(std::string_view text);

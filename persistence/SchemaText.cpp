@@ -71,6 +71,7 @@ migration v20_email_template_style
 migration v21_invoice_portal_link
 migration v22_portal_display_settings
 migration v23_customer_language
+migration v24_sync_cursor_organization
 
 table customer v1_sync_foundation CustomerRecord
   id TEXT PRIMARY KEY NOT NULL
@@ -234,6 +235,7 @@ table sync_cursor v1_sync_foundation -
   last_pushed_at TEXT
   last_successful_sync_at TEXT
   covered_entity_types TEXT @v8_sync_coverage
+  organization_id TEXT @v24_sync_cursor_organization
 
 table pending_action v2_action_queue PendingAction
   id TEXT PRIMARY KEY NOT NULL

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <future>
 #include <set>
+#include <stdexcept>
 #include <utility>
 
 #include <spdlog/fmt/fmt.h>
@@ -123,12 +124,29 @@ void SyncEngine::sync(SyncTrigger trigger, std::stop_token stop) {
 }
 
 void SyncEngine::runCycle(std::stop_token stop) {
+    checkOrganization();
     store_->prepareCoverage(entityTypes_);
     pushPhase(stop);
     pullPhase(stop);
     const std::int64_t conflicts = store_->conflictCount();
     setStatus(conflicts == 0 ? SyncEngineStatus::idle(lastSyncedAt())
                              : SyncEngineStatus::conflictsNeedAttention(conflicts));
+}
+
+void SyncEngine::checkOrganization() {
+    const std::optional<std::string> credentials = transport_->organizationId();
+    if (!credentials) return;
+    const std::optional<std::string> local = store_->organization();
+    if (!local) {
+        store_->bindOrganization(*credentials);
+        return;
+    }
+    if (*local != *credentials) {
+        // Pushing now would put one organisation's changes into another's books.
+        syncLog().error("Sync geweigerd: lokale gegevens van organisatie {}, aangemeld bij {}", *local,
+                        *credentials);
+        throw std::runtime_error(kOrganizationMismatchMessage);
+    }
 }
 
 void SyncEngine::pushPhase(std::stop_token stop) {

@@ -25,6 +25,7 @@ namespace zelvorin {
 //           --> idle(lastSyncedAt) | conflictsNeedAttention(n) | offline(pending) | failed(message)
 //   A stopped cycle ends where it was: the status stays as it last was.
 //
+// A cycle first checks that the local data and the credentials belong to the same organisation.
 // Knows neither SQL nor HTTP: the store and the transport do that. sync() blocks, never throws,
 // and returns at once when another cycle is running (the request is dropped, not queued).
 class SyncEngine {
@@ -48,6 +49,9 @@ public:
 
 private:
     void runCycle(std::stop_token stop);
+    // Binds the local data to the credentials' organisation on the first cycle; throws when they
+    // belong to different organisations, before anything is sent.
+    void checkOrganization();
     void pushPhase(std::stop_token stop);
     void pullPhase(std::stop_token stop);
     template <class Send>
@@ -67,6 +71,11 @@ private:
     SyncEngineStatus status_;
     StatusListener listener_;
 };
+
+// Why a cycle refused to run: the local data belongs to another organisation than the sign-in.
+inline constexpr const char* kOrganizationMismatchMessage =
+    "De gegevens op dit apparaat horen bij een andere organisatie dan waarmee je bent aangemeld. "
+    "Er is niets verstuurd; wissel terug of meld opnieuw aan.";
 
 // The Dutch message a failed cycle shows for `error`.
 std::string syncFailureMessage(const std::exception& error);

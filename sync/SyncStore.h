@@ -43,6 +43,10 @@ public:
     // Makes the stored cursor cover exactly these kinds of record; drops the cursor when a kind is
     // new to it, so that the next pull starts from the beginning.
     virtual void prepareCoverage(std::span<const SyncEntityType> entityTypes) = 0;
+    // The organisation the local data belongs to: none until the first cycle binds it.
+    virtual std::optional<std::string> organization() = 0;
+    // Binds the local data to `organizationId`; an existing binding is kept.
+    virtual void bindOrganization(const std::string& organizationId) = 0;
 };
 
 }  // namespace zelvorin

@@ -23,6 +23,9 @@ public:
     virtual PushResponse push(const PushRequest& request) = 0;
     virtual PullResponse pull(const std::optional<std::string>& cursor, int limit,
                               std::span<const SyncEntityType> entityTypes) = 0;
+    // The organisation the transport's credentials act for, when it can tell; the engine pushes
+    // nothing into another organisation than the one the local data belongs to.
+    virtual std::optional<std::string> organizationId() { return std::nullopt; }
 };
 
 }  // namespace zelvorin

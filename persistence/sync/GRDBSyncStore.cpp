@@ -242,6 +242,24 @@ std::optional<std::string> GRDBSyncStore::currentCursor() {
     });
 }
 
+std::optional<std::string> GRDBSyncStore::organization() {
+    return database_.writer->read([](Connection& db) -> std::optional<std::string> {
+        Statement& select = db.cached("SELECT organization_id FROM sync_cursor WHERE id = 1");
+        return select.step() ? select.optionalText(0) : std::nullopt;
+    });
+}
+
+void GRDBSyncStore::bindOrganization(const std::string& organizationId) {
+    database_.writer->write([&](Connection& db) {
+        db.cached(
+              "INSERT INTO sync_cursor (id, device_id, organization_id) VALUES (1, '', ?)\n"
+              "ON CONFLICT(id) DO UPDATE SET organization_id = excluded.organization_id\n"
+              "WHERE sync_cursor.organization_id IS NULL")
+            .bind(1, organizationId)
+            .run();
+    });
+}
+
 void GRDBSyncStore::prepareCoverage(std::span<const SyncEntityType> entityTypes) {
     const std::string joined = joinedRawValues(entityTypes);
     std::set<std::string> requested;

@@ -34,6 +34,8 @@ public:
                             const std::optional<std::string>& nextCursor) override;
     std::optional<std::string> currentCursor() override;
     void prepareCoverage(std::span<const SyncEntityType> entityTypes) override;
+    std::optional<std::string> organization() override;
+    void bindOrganization(const std::string& organizationId) override;
 
     // Queues a change inside the caller's write transaction, next to the row write it describes,
     // so the engine never sees the one without the other.

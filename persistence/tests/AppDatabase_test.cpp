@@ -140,43 +140,98 @@ TEST(AppDatabaseIntegrationTest, AFailedMigrationLeavesNeitherItsChangesNorItsLe
     EXPECT_THROW(AppDatabase::openOnWriter(writer, MigrationRunner(migrations)), SqliteError);
 
     AppDatabase database{writer};
-    EXPECT_EQ(database.appliedMigrations().size(), 23u);
+    EXPECT_EQ(database.appliedMigrations().size(), 24u);
     EXPECT_EQ(count(database, "SELECT COUNT(*) FROM sqlite_master WHERE name = 'half_done'"), 0);
 }
 
-TEST(AppDatabaseIntegrationTest, UnusableFilesAreReplacedByAFreshDatabase) {
-    testing::TempDir root;
-    auto path = defaultDatabasePath(root.path());
-    for (const std::string& content : {std::string("geen database\n"), std::string()}) {
-        std::filesystem::remove_all(path.parent_path());
-        if (!content.empty()) testing::writeFile(path, content);
-        if (content.empty()) {
-            // A database from a build that knows a later migration.
-            AppDatabase newer =
-                AppDatabase::openFile((std::filesystem::create_directories(path.parent_path()), path));
-            newer.writer->write([](Connection& c) {
-                c.exec("INSERT INTO grdb_migrations (identifier) VALUES ('v99_from_the_future')");
-            });
-        }
-        std::vector<std::string> lines;
-        OpenedDatabase opened =
-            openDefaultDatabase(root.path(), [&](const std::string& l) { lines.push_back(l); });
-        EXPECT_FALSE(opened.inMemory);
-        ASSERT_EQ(lines.size(), 1u);
-        EXPECT_NE(lines[0].find("nieuwe aangemaakt"), std::string::npos);
-        EXPECT_EQ(opened.database.appliedMigrations(), schemaIdentifiers());
+std::vector<std::filesystem::path> keptCopies(const std::filesystem::path& folder) {
+    std::vector<std::filesystem::path> kept;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        const std::string name = entry.path().filename().string();
+        if (name.starts_with("zelvorin.sqlite.unreadable-") && !name.ends_with("-wal") &&
+            !name.ends_with("-shm"))
+            kept.push_back(entry.path());
     }
+    return kept;
 }
 
-TEST(AppDatabaseIntegrationTest, WhenNoFileCanBeMadeTheAppRunsInMemory) {
+TEST(AppDatabaseIntegrationTest, AFileThatIsNotADatabaseIsKeptAsideAndReplaced) {
     testing::TempDir root;
-    testing::writeFile(root / "Zelvorin", "a file where the folder should be");
+    const auto path = defaultDatabasePath(root.path());
+    testing::writeFile(path, "geen database\n");
     std::vector<std::string> lines;
     OpenedDatabase opened =
         openDefaultDatabase(root.path(), [&](const std::string& l) { lines.push_back(l); });
-    EXPECT_TRUE(opened.inMemory);
-    EXPECT_EQ(lines.size(), 2u);
-    EXPECT_EQ(opened.database.appliedMigrations().size(), 23u);
+
+    EXPECT_FALSE(opened.inMemory);
+    EXPECT_EQ(opened.database.appliedMigrations(), schemaIdentifiers());
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_NE(lines[0].find("nieuwe, lege database"), std::string::npos) << lines[0];
+    const auto kept = keptCopies(path.parent_path());
+    ASSERT_EQ(kept.size(), 1u);
+    ASSERT_EQ(opened.movedAside, kept[0]);
+    EXPECT_EQ(testing::readFile(kept[0]), "geen database\n");
+}
+
+TEST(AppDatabaseIntegrationTest, ADatabaseOfANewerBuildIsKeptWholeWithItsLogAndNeverWritten) {
+    testing::TempDir root;
+    const auto path = defaultDatabasePath(root.path());
+    std::filesystem::create_directories(path.parent_path());
+    // A newer build's database, left open with committed rows still in its write-ahead log.
+    AppDatabase newer = AppDatabase::openFile(path);
+    newer.writer->write([](Connection& c) {
+        c.exec("INSERT INTO grdb_migrations (identifier) VALUES ('v99_from_the_future')");
+        c.exec(
+            "INSERT INTO customer (id, organization_id, company_name, created_at, updated_at) "
+            "VALUES ('c1', 'o1', 'Bakkerij Zoet', 'x', 'x')");
+    });
+    ASSERT_TRUE(std::filesystem::exists(path.string() + "-wal"));
+    const std::string mainBefore = testing::readFile(path);
+    const std::string logBefore = testing::readFile(path.string() + "-wal");
+
+    std::vector<std::string> lines;
+    OpenedDatabase opened =
+        openDefaultDatabase(root.path(), [&](const std::string& l) { lines.push_back(l); });
+
+    ASSERT_TRUE(opened.movedAside);
+    EXPECT_EQ(testing::readFile(*opened.movedAside), mainBefore);
+    EXPECT_EQ(testing::readFile(opened.movedAside->string() + "-wal"), logBefore);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_NE(lines[0].find("nieuwere versie"), std::string::npos) << lines[0];
+    EXPECT_EQ(opened.database.appliedMigrations(), schemaIdentifiers());
+    EXPECT_EQ(count(opened.database, "SELECT COUNT(*) FROM customer"), 0);
+
+    Connection kept = Connection::open(*opened.movedAside, Connection::Mode::readOnly);
+    Statement row = kept.prepare("SELECT company_name FROM customer WHERE id = 'c1'");
+    ASSERT_TRUE(row.step());
+    EXPECT_EQ(row.text(0), "Bakkerij Zoet");
+}
+
+TEST(AppDatabaseIntegrationTest, AFolderThatCannotBeMadeStopsWithADutchMessageAndTouchesNothing) {
+    testing::TempDir root;
+    testing::writeFile(root / "Zelvorin", "a file where the folder should be");
+    try {
+        openDefaultDatabase(root.path(), {});
+        FAIL() << "expected DatabaseUnavailableError";
+    } catch (const DatabaseUnavailableError& error) {
+        EXPECT_NE(std::string(error.what()).find("niets aan gewijzigd"), std::string::npos) << error.what();
+    }
+    EXPECT_EQ(testing::readFile(root / "Zelvorin"), "a file where the folder should be");
+}
+
+TEST(AppDatabaseIntegrationTest, TheFolderAndTheFilesAreTheOwnersOnly) {
+    testing::TempDir root;
+    OpenedDatabase opened = openDefaultDatabase(root.path(), {});
+    opened.database.writer->write([](Connection& c) { c.exec("CREATE TABLE probe (x)"); });
+    const auto folder = opened.path.parent_path();
+    EXPECT_EQ(std::filesystem::status(folder).permissions() & std::filesystem::perms::all,
+              std::filesystem::perms::owner_all);
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        EXPECT_EQ(entry.status().permissions() &
+                      (std::filesystem::perms::group_all | std::filesystem::perms::others_all),
+                  std::filesystem::perms::none)
+            << entry.path();
+    }
 }
 
 TEST(AppDatabaseIntegrationTest, NewRowsTakeTheSyncBookkeepingDefaults) {
