@@ -1,52 +1,235 @@
 #include "app/AppEnvironment.h"
 
-#include "domain/Clock.h"
+#include "api-client/FileTokenStore.h"
+#include "api-client/KeychainTokenStore.h"
+#include "api-client/UserAgent.h"
+#include "app/AppVersion.h"
+#include "app/LocalDataReset.h"
+#include "app/NetlinkPathMonitor.h"
+#include "app/PamOwnerAuthenticator.h"
+#include "app/PushRegistration.h"
+#include "app/WidgetSnapshot.h"
 #include "domain/Timestamps.h"
 #include "domain/Uuid.h"
-#include "persistence/sync/GRDBSyncStore.h"
 
 namespace zelvorin {
 
-AppEnvironment::AppEnvironment(BaseUrl baseUrl, AppPaths paths, Diagnostic diagnostic)
+namespace {
+
+template <class T, class Make>
+T orDefault(T given, Make make) {
+    return given ? std::move(given) : make();
+}
+
+}  // namespace
+
+AppEnvironment::LocalStores::LocalStores(OpenedDatabase openedDatabase,
+                                         const std::shared_ptr<const Clock>& clock)
+    : opened(std::move(openedDatabase)),
+      repositories(opened.database, clock),
+      syncStore(std::make_shared<GRDBSyncStore>(opened.database, clock)) {}
+
+AppEnvironment::AppEnvironment(BaseUrl baseUrl, AppPaths paths, Diagnostic diagnostic, Platform platform)
     : baseUrl_(std::move(baseUrl)),
       paths_(std::move(paths)),
       diagnostic_(std::move(diagnostic)),
+      clock_(
+          orDefault(std::move(platform.clock),
+                    []() -> std::shared_ptr<const Clock> { return std::make_shared<const SystemClock>(); })),
+      mainExecutor_(
+          orDefault(std::move(platform.mainExecutor),
+                    []() -> std::shared_ptr<Executor> { return std::make_shared<SerialExecutor>(); })),
+      desktop_(std::move(platform.desktop)),
       syncStatus_{SyncDisplayStatus::Synced{}},
-      sessionState_(SessionState::signedOut),
       defaults_(paths_.defaultsFile, diagnostic_),
       deviceId_(readOrCreateDeviceId(defaults_)),
-      opened_(openDefaultDatabase(paths_.applicationSupport, diagnostic_)),
-      clock_(std::make_shared<SystemClock>()),
-      repositories_(opened_.database, clock_) {}
+      orgSwitchGeneration_(randomUuid()) {
+    LocalDataReset::removeLeftovers(paths_);
+    OpenedDatabase opened = openDefaultDatabase(paths_.applicationSupport, diagnostic_);
+    tokenStore_ = orDefault(std::move(platform.tokenStore), [this]() -> std::shared_ptr<TokenStore> {
+        if (paths_.tokenFile) return std::make_shared<FileTokenStore>(*paths_.tokenFile);
+        return std::make_shared<KeychainTokenStore>(KeychainTokenStore::kDefaultService,
+                                                    [this](const std::string& line) { report(line); });
+    });
+    httpSession_ = std::make_shared<HttpSession>(userAgentString(kAppVersion));
+    buildClient();
+    buildLocalStores(std::move(opened));
+    appLock_ =
+        std::make_unique<BiometricAppLock>(defaults_,
+                                           orDefault(std::move(platform.ownerAuthenticator),
+                                                     []() -> std::shared_ptr<OwnerAuthenticator> {
+                                                         return std::make_shared<PamOwnerAuthenticator>();
+                                                     }),
+                                           clock_);
+    scheduler_ = std::make_unique<SyncScheduler>(orDefault(std::move(platform.pathMonitor), []() {
+        return std::unique_ptr<NetworkPathMonitor>(std::make_unique<NetlinkPathMonitor>());
+    }));
+}
+
+AppEnvironment::~AppEnvironment() {
+    stop();
+    // Deliveries already queued on our own executor still reach this object: run them now,
+    // while every member is alive.
+    if (std::dynamic_pointer_cast<SerialExecutor>(mainExecutor_) && mainExecutor_.use_count() == 1)
+        mainExecutor_.reset();
+}
+
+void AppEnvironment::buildClient() {
+    apiClient_ = std::make_shared<SyncAPIClient>(baseUrl_.text(), tokenStore_, deviceId_, httpSession_);
+}
+
+void AppEnvironment::buildLocalStores(OpenedDatabase opened) {
+    local_ = std::make_unique<LocalStores>(std::move(opened), clock_);
+    local_->engine = std::make_unique<SyncEngine>(
+        deviceId_, local_->syncStore, apiClient_,
+        std::vector<SyncEntityType>(kAllSyncEntityTypes.begin(), kAllSyncEntityTypes.end()), clock_);
+    local_->engine->setStatusListener(
+        [this](const SyncEngineStatus& status) { publishEngineStatus(status); });
+}
+
+void AppEnvironment::publishEngineStatus(const SyncEngineStatus& status) {
+    // A cycle that ended idle with a date succeeded: the dashboard shows when, the widget what.
+    if (const auto* idle = status.get<SyncEngineStatus::Idle>(); idle && idle->lastSyncedAt) {
+        try {
+            local_->repositories.dashboard.recordSuccessfulSync(formatTimestampSeconds(*idle->lastSyncedAt));
+        } catch (const std::exception& error) {
+            report(std::string("[AppEnvironment] Tijdstip van de sync niet bewaard: ") + error.what());
+        }
+        writeWidgetSnapshot();
+    }
+    std::function<void(const SyncEngineStatus&)> observer;
+    {
+        std::lock_guard lock(stateMutex_);
+        syncStatus_ = displayStatus(status);
+        observer = syncStatusObserver_;
+    }
+    if (observer) observer(status);
+}
+
+void AppEnvironment::writeWidgetSnapshot() {
+    try {
+        const DashboardSummary summary = local_->repositories.dashboard.summary();
+        WidgetSnapshotWriter(paths_.groupContainer)
+            .write(WidgetSnapshot::from(summary, formatTimestampSeconds(clock_->now())));
+    } catch (const std::exception& error) {
+        report(std::string("[AppEnvironment] Widgetoverzicht niet bijgewerkt: ") + error.what());
+    }
+}
+
+SessionState AppEnvironment::sessionState() const {
+    std::lock_guard lock(stateMutex_);
+    return sessionState_;
+}
+
+void AppEnvironment::setSessionState(SessionState state) {
+    std::lock_guard lock(stateMutex_);
+    sessionState_ = state;
+}
 
 SyncDisplayStatus AppEnvironment::syncStatus() const {
-    std::lock_guard lock(syncStatusMutex_);
+    std::lock_guard lock(stateMutex_);
     return syncStatus_;
 }
 
-SyncEngine& AppEnvironment::syncEngine(std::shared_ptr<SyncTransport> transport) {
-    if (syncEngine_) return *syncEngine_;
-    syncEngine_ = std::make_unique<SyncEngine>(
-        deviceId_, std::make_shared<GRDBSyncStore>(opened_.database, clock_), std::move(transport),
-        std::vector<SyncEntityType>(kAllSyncEntityTypes.begin(), kAllSyncEntityTypes.end()), clock_);
-    syncEngine_->setStatusListener([this](const SyncEngineStatus& status) {
-        // A cycle that ended idle with a date succeeded: the dashboard shows when that was.
-        if (const auto* idle = status.get<SyncEngineStatus::Idle>(); idle && idle->lastSyncedAt)
-            repositories_.dashboard.recordSuccessfulSync(formatTimestampSeconds(*idle->lastSyncedAt));
-        std::function<void(const SyncEngineStatus&)> observer;
-        {
-            std::lock_guard lock(syncStatusMutex_);
-            syncStatus_ = displayStatus(status);
-            observer = syncStatusObserver_;
-        }
-        if (observer) observer(status);
-    });
-    return *syncEngine_;
+std::optional<LoginFailure> AppEnvironment::loginError() const {
+    std::lock_guard lock(stateMutex_);
+    return loginError_;
+}
+
+std::optional<std::string> AppEnvironment::pendingInvoiceDeepLink() const {
+    std::lock_guard lock(stateMutex_);
+    return pendingInvoiceDeepLink_;
+}
+
+std::optional<std::string> AppEnvironment::onboardingToken() const {
+    std::lock_guard lock(stateMutex_);
+    return onboardingToken_;
+}
+
+std::optional<std::string> AppEnvironment::lastSuccessfulSync() {
+    return local_->repositories.dashboard.summary().lastSuccessfulSyncAt;
 }
 
 void AppEnvironment::setSyncStatusObserver(std::function<void(const SyncEngineStatus&)> observer) {
-    std::lock_guard lock(syncStatusMutex_);
+    std::lock_guard lock(stateMutex_);
     syncStatusObserver_ = std::move(observer);
+}
+
+void AppEnvironment::start() {
+    if (started_) return;
+    started_ = true;
+    if (desktop_) {
+        announcer_.reset(formatTimestampMillis(clock_->now()));
+        notificationsObservation_ = local_->repositories.notifications.observeNotifications(
+            [this](std::vector<AppNotificationRecord> notifications) {
+                const NotificationAnnouncer::Update update = announcer_.observe(notifications);
+                desktop_->setBadgeCount(update.badgeCount);
+                for (const DesktopNotification& notification : update.toShow)
+                    desktop_->showNotification(notification);
+            },
+            mainExecutor_);
+    }
+    scheduler_->start(*this);
+    // No push provider on Linux: the registration reports failure and nothing is sent.
+    registerPushToken(*apiClient_, deviceId_, std::nullopt);
+}
+
+void AppEnvironment::stop() {
+    if (!started_) return;
+    started_ = false;
+    scheduler_->stop();
+    notificationsObservation_ = ObservationHandle();
+    if (desktop_) desktop_->setBadgeCount(0);
+}
+
+void AppEnvironment::runCycle(SyncTrigger trigger) {
+    local_->engine->sync(trigger);
+}
+
+void AppEnvironment::syncNow() {
+    runCycle(SyncTrigger::manual);
+    drainPendingUploads();
+}
+
+void AppEnvironment::sceneBecameActive() {
+    if (started_) scheduler_->sceneBecameActive();
+}
+
+void AppEnvironment::setUploadQueue(std::function<void()> drain, std::function<void()> importSharedFiles) {
+    uploadDrain_ = std::move(drain);
+    sharedFilesImport_ = std::move(importSharedFiles);
+}
+
+bool AppEnvironment::isSignedIn() {
+    return sessionState() == SessionState::signedIn;
+}
+
+void AppEnvironment::replayQueuedActions() {
+    // The queued invoice actions are replayed by the invoice actions' own code when it lands;
+    // until then the queue only fills.
+}
+
+void AppEnvironment::drainPendingUploads() {
+    if (uploadDrain_) uploadDrain_();
+}
+
+void AppEnvironment::importSharedFiles() {
+    if (sharedFilesImport_) sharedFilesImport_();
+}
+
+void AppEnvironment::runSync(SyncTrigger trigger, std::stop_token stop) {
+    local_->engine->sync(trigger, stop);
+}
+
+void AppEnvironment::handleNotificationClick(const std::string& link) {
+    if (auto invoiceId = invoiceIdFromLink(link)) {
+        std::lock_guard lock(stateMutex_);
+        pendingInvoiceDeepLink_ = std::move(invoiceId);
+    }
+}
+
+void AppEnvironment::report(const std::string& line) const {
+    if (diagnostic_) diagnostic_(line);
 }
 
 std::string AppEnvironment::readOrCreateDeviceId(UserDefaults& defaults) {
@@ -54,6 +237,20 @@ std::string AppEnvironment::readOrCreateDeviceId(UserDefaults& defaults) {
     std::string fresh = randomUuid();
     defaults.set(kDeviceIdKey, fresh);
     return fresh;
+}
+
+std::string_view rawValue(AppEnvironment::SwitchOutcome outcome) {
+    switch (outcome) {
+        case AppEnvironment::SwitchOutcome::switched:
+            return "switched";
+        case AppEnvironment::SwitchOutcome::refused:
+            return "refused";
+        case AppEnvironment::SwitchOutcome::noConnection:
+            return "noConnection";
+        case AppEnvironment::SwitchOutcome::failed:
+            return "failed";
+    }
+    return "failed";
 }
 
 }  // namespace zelvorin

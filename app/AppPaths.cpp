@@ -38,6 +38,7 @@ AppPaths AppPaths::under(const std::filesystem::path& root) {
     paths.applicationSupport = root;
     paths.defaultsFile = root / "Zelvorin" / "defaults.json";
     paths.groupContainer = root / "group.nl.zelvorin.app";
+    paths.tokenFile = root / "tokens.json";
     return paths;
 }
 

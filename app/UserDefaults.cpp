@@ -1,34 +1,11 @@
 #include "app/UserDefaults.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
 #include <system_error>
 
 namespace zelvorin {
-
-namespace {
-
-void writeAll(int fd, const std::string& text, const std::filesystem::path& path) {
-    const char* data = text.data();
-    std::size_t left = text.size();
-    while (left > 0) {
-        ssize_t written = ::write(fd, data, left);
-        if (written < 0) {
-            if (errno == EINTR) continue;
-            throw std::system_error(errno, std::generic_category(), "schrijven van " + path.string());
-        }
-        data += written;
-        left -= static_cast<std::size_t>(written);
-    }
-}
-
-}  // namespace
 
 UserDefaults::UserDefaults(std::filesystem::path file, Diagnostic diagnostic)
     : file_(std::move(file)), diagnostic_(std::move(diagnostic)) {
@@ -81,21 +58,22 @@ void UserDefaults::set(const std::string& key, bool value) {
 }
 
 void UserDefaults::save() const {
-    std::filesystem::create_directories(file_.parent_path());
-    std::filesystem::path temporary = file_;
-    temporary += ".tmp";
-    int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
-    if (fd < 0) throw std::system_error(errno, std::generic_category(), "openen van " + temporary.string());
-    try {
-        writeAll(fd, values_.dump(2) + "\n", temporary);
-        if (::fsync(fd) != 0) throw std::system_error(errno, std::generic_category(), "fsync");
-    } catch (...) {
-        ::close(fd);
-        ::unlink(temporary.c_str());
-        throw;
-    }
-    ::close(fd);
-    std::filesystem::rename(temporary, file_);
+    makePrivateFolder(file_.parent_path());
+    writePrivateFileAtomically(file_, values_.dump(2) + "\n");
+}
+
+UserDefaults::PendingChange UserDefaults::stage(const std::string& key, const std::string& value) {
+    std::lock_guard lock(mutex_);
+    makePrivateFolder(file_.parent_path());
+    nlohmann::json changed = values_;
+    changed[key] = value;
+    return PendingChange(*this, key, value, StagedFile(file_, changed.dump(2) + "\n"));
+}
+
+void UserDefaults::PendingChange::commit() {
+    std::lock_guard lock(owner_.mutex_);
+    file_.commit();
+    owner_.values_[key_] = value_;
 }
 
 }  // namespace zelvorin

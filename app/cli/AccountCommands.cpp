@@ -8,6 +8,7 @@
 #include "api-client/AccountAPI.h"
 #include "api-client/CommandLineHandoff.h"
 #include "api-client/HandoffAuthenticator.h"
+#include "app/LoginFailure.h"
 #include "app/cli/CliError.h"
 #include "app/cli/Commands.h"
 
@@ -19,14 +20,7 @@ using Json = nlohmann::ordered_json;
 
 // The claims of the stored access token, read without checking: the service checks them.
 nlohmann::json tokenClaims(const std::string& accessToken) {
-    const std::size_t first = accessToken.find('.');
-    const std::size_t second = accessToken.find('.', first + 1);
-    if (first == std::string::npos || second == std::string::npos) return nlohmann::json::object();
-    const std::optional<std::string> payload =
-        base64UrlDecode(accessToken.substr(first + 1, second - first - 1));
-    if (!payload) return nlohmann::json::object();
-    const nlohmann::json claims = nlohmann::json::parse(*payload, nullptr, false);
-    return claims.is_object() ? claims : nlohmann::json::object();
+    return accessTokenClaims(accessToken).value_or(nlohmann::json::object());
 }
 
 std::string claim(const nlohmann::json& claims, const char* key) {
@@ -34,20 +28,19 @@ std::string claim(const nlohmann::json& claims, const char* key) {
     return found != claims.end() && found->is_string() ? found->get<std::string>() : std::string("?");
 }
 
-void login(CliContext& context, bool automatic, const std::string& email) {
+// The CLI's login only signs in: syncing is the "sync" command's job, so that scripts (and the
+// crash tests) decide when the first pull runs.
+
+// A failed sign-in as the CLI's error: the login screen's text, the exit code of its kind.
+[[noreturn]] void throwLoginFailure(const LoginFailure& failure) {
+    const CliError::Kind kind =
+        failure.reason == LoginFailure::Reason::network ? CliError::Kind::network : CliError::Kind::failed;
+    throw CliError(kind, failure.message);
+}
+
+void printSignedIn(CliContext& context) {
     AppEnvironment& environment = context.environment();
-    HandoffAuthenticator authenticator(
-        {environment.baseURL().text(), environment.deviceId(), "linux", kAppVersion, std::nullopt},
-        context.apiClient());
-    std::optional<TokenPair> pair;
-    if (automatic) {
-        AutoBrowserHandoff browser(context.httpSession(), email);
-        pair = authenticator.signIn(browser);
-    } else {
-        PrintingBrowserHandoff browser(context.err(), std::cin);
-        pair = authenticator.signIn(browser);
-    }
-    const nlohmann::json claims = tokenClaims(pair->accessToken);
+    const nlohmann::json claims = tokenClaims(context.tokenStore()->load().value_or(TokenPair{}).accessToken);
     if (context.json) {
         context.out() << Json{{"signedIn", true},
                               {"userId", claim(claims, "sub")},
@@ -60,14 +53,55 @@ void login(CliContext& context, bool automatic, const std::string& email) {
     context.out() << "Aangemeld op dit apparaat (" << environment.deviceId() << ").\n";
 }
 
-void logout(CliContext& context) {
-    const bool wasSignedIn = context.tokenStore()->load().has_value();
-    context.tokenStore()->clear();
-    if (context.json) {
-        context.out() << Json{{"signedIn", false}, {"wasSignedIn", wasSignedIn}}.dump(2) << '\n';
+void login(CliContext& context, bool automatic, const std::string& email) {
+    AppEnvironment& environment = context.environment();
+    bool signedIn = false;
+    if (automatic) {
+        AutoBrowserHandoff browser(context.httpSession(), email);
+        signedIn = environment.signIn(browser, AppEnvironment::AfterSignIn::nothing);
+    } else {
+        PrintingBrowserHandoff browser(context.err(), std::cin);
+        signedIn = environment.signIn(browser, AppEnvironment::AfterSignIn::nothing);
+    }
+    if (!signedIn) {
+        if (const auto failure = environment.loginError()) throwLoginFailure(*failure);
+        if (environment.sessionState() == SessionState::onboarding)
+            throw CliError(CliError::Kind::failed,
+                           "Dit account heeft nog geen organisatie: maak er eerst een aan in de app.");
+    }
+    printSignedIn(context);
+}
+
+// A "zelvorin://" link as the desktop's scheme handler gets it: a sign-in callback or onboarding.
+void openUrl(CliContext& context, const std::string& url) {
+    AppEnvironment& environment = context.environment();
+    if (!environment.handleOpenURL(url, AppEnvironment::AfterSignIn::nothing)) {
+        if (const auto failure = environment.loginError()) throwLoginFailure(*failure);
+        throw CliError(CliError::Kind::usage, "Dit is geen zelvorin-link.");
+    }
+    if (environment.sessionState() == SessionState::onboarding) {
+        context.out() << (context.json ? Json{{"sessionState", "onboarding"}}.dump(2)
+                                       : std::string("Onboarding gestart."))
+                      << '\n';
         return;
     }
-    context.out() << (wasSignedIn ? "Afgemeld.\n" : "Je was niet aangemeld.\n");
+    printSignedIn(context);
+}
+
+void logout(CliContext& context) {
+    AppEnvironment& environment = context.environment();
+    const bool wasSignedIn = context.tokenStore()->load().has_value();
+    environment.signOut();
+    if (context.json) {
+        context.out() << Json{{"signedIn", false},
+                              {"wasSignedIn", wasSignedIn},
+                              {"deviceId", environment.deviceId()}}
+                             .dump(2)
+                      << '\n';
+        return;
+    }
+    context.out() << (wasSignedIn ? "Afgemeld. De lokale gegevens van deze sessie zijn gewist.\n"
+                                  : "Je was niet aangemeld. De lokale gegevens zijn gewist.\n");
 }
 
 void whoami(CliContext& context) {
@@ -118,26 +152,43 @@ void organisations(CliContext& context) {
 
 void switchOrganisation(CliContext& context, const std::string& organizationId) {
     context.requireSignedIn();
-    AccountAPI account(context.apiClient());
+    AppEnvironment& environment = context.environment();
     bool known = false;
-    for (const OrgMembership& membership : account.memberships())
+    for (const OrgMembership& membership : AccountAPI(context.apiClient()).memberships())
         known = known || membership.organizationId == organizationId;
     if (!known) {
         throw CliError(CliError::Kind::notFound,
                        "Onbekende organisatie '" + organizationId +
                            "': je bent er geen lid van ('zelvorin-cli orgs' toont ze).");
     }
-    const SwitchOrgResponse switched = account.switchOrganization(organizationId);
+    const AppEnvironment::SwitchOutcome outcome = environment.switchOrganization(organizationId);
+    environment.stop();
+    switch (outcome) {
+        case AppEnvironment::SwitchOutcome::switched:
+            break;
+        case AppEnvironment::SwitchOutcome::refused:
+            throw CliError(CliError::Kind::failed,
+                           "De dienst staat het wisselen naar deze organisatie niet toe.");
+        case AppEnvironment::SwitchOutcome::noConnection:
+            throw CliError(CliError::Kind::network,
+                           "Geen verbinding. Controleer je internet en probeer het opnieuw.");
+        case AppEnvironment::SwitchOutcome::failed:
+            throw CliError(CliError::Kind::failed,
+                           "Wisselen van organisatie is niet gelukt. Probeer het opnieuw.");
+    }
+    const std::string current = claim(tokenClaims(context.tokenStore()->load()->accessToken), "org");
     if (context.json) {
-        context.out() << Json{{"organizationId", switched.organizationId},
-                              {"requiresLocalWipe", switched.requiresLocalWipe}}
+        context.out() << Json{{"organizationId", current},
+                              {"requiresLocalWipe", true},
+                              {"sessionState", std::string(rawValue(environment.sessionState()))},
+                              {"syncStatus", describe(environment.syncStatus())}}
                              .dump(2)
                       << '\n';
         return;
     }
-    context.out() << "Overgestapt naar organisatie " << switched.organizationId << ".\n";
-    if (switched.requiresLocalWipe)
-        context.out() << "De lokale gegevens van de vorige organisatie horen gewist te worden.\n";
+    context.out() << "Overgestapt naar organisatie " << current << ".\n"
+                  << "De lokale gegevens van de vorige organisatie zijn gewist; alles is opnieuw opgehaald ("
+                  << describe(environment.syncStatus()) << ").\n";
 }
 
 }  // namespace
@@ -161,6 +212,12 @@ void addAccountCommands(CLI::App& app, CliContext& context) {
     auto organizationId = std::make_shared<std::string>();
     switchCommand->add_option("ID", *organizationId, "Id van de organisatie")->required();
     switchCommand->callback([&context, organizationId] { switchOrganisation(context, *organizationId); });
+
+    auto* openCommand =
+        app.add_subcommand("open-url", "Verwerk een zelvorin://-link (aanmelden, onboarding)");
+    auto url = std::make_shared<std::string>();
+    openCommand->add_option("URL", *url, "De link")->required();
+    openCommand->callback([&context, url] { openUrl(context, *url); });
 }
 
 }  // namespace zelvorin::cli

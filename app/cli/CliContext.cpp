@@ -1,11 +1,6 @@
 #include "app/cli/CliContext.h"
 
-#include <cstdlib>
 #include <ostream>
-
-#include "api-client/FileTokenStore.h"
-#include "api-client/KeychainTokenStore.h"
-#include "api-client/UserAgent.h"
 
 #include "app/cli/CliError.h"
 
@@ -24,36 +19,22 @@ AppEnvironment& CliContext::environment() {
 }
 
 std::shared_ptr<TokenStore> CliContext::tokenStore() {
-    if (!tokenStore_) {
-        const char* dataDir = std::getenv("ZELVORIN_DATA_DIR");
-        if (dataDir != nullptr && *dataDir != '\0') {
-            tokenStore_ =
-                std::make_shared<FileTokenStore>(environment().paths().applicationSupport / "tokens.json");
-        } else {
-            tokenStore_ = std::make_shared<KeychainTokenStore>(
-                KeychainTokenStore::kDefaultService,
-                [this](const std::string& line) { out_ << line << '\n'; });
-        }
-    }
-    return tokenStore_;
+    return environment().sharedTokenStore();
 }
 
 std::shared_ptr<HttpSession> CliContext::httpSession() {
-    if (!httpSession_) httpSession_ = std::make_shared<HttpSession>(userAgentString(kAppVersion));
-    return httpSession_;
+    return environment().httpSession();
 }
 
 SyncAPIClient CliContext::apiClient() {
-    return SyncAPIClient(environment().baseURL().text(), tokenStore(), environment().deviceId(),
-                         httpSession());
+    return environment().apiClient();
 }
 
 TokenPair CliContext::requireSignedIn() {
-    const std::optional<TokenPair> pair = tokenStore()->load();
-    if (!pair)
+    if (!environment().resumeStoredSession())
         throw CliError(CliError::Kind::configuration,
                        "Niet aangemeld. Meld je aan met 'zelvorin-cli login'.");
-    return *pair;
+    return *tokenStore()->load();
 }
 
 }  // namespace zelvorin::cli

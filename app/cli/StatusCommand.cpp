@@ -2,6 +2,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "app/AppUpdater.h"
+#include "app/cli/CliError.h"
 #include "app/cli/Commands.h"
 
 namespace zelvorin::cli {
@@ -10,6 +12,8 @@ namespace {
 
 void printStatus(CliContext& context) {
     AppEnvironment& environment = context.environment();
+    environment.resumeStoredSession();
+    const std::optional<std::string> lastSync = environment.lastSuccessfulSync();
     std::vector<std::string> migrations = environment.database().appliedMigrations();
     std::string databaseText =
         environment.databaseInMemory() ? "(in het geheugen)" : environment.databasePath().string();
@@ -22,6 +26,8 @@ void printStatus(CliContext& context) {
         body["migrations"] = migrations;
         body["sessionState"] = std::string(rawValue(environment.sessionState()));
         body["syncStatus"] = describe(environment.syncStatus());
+        body["lastSuccessfulSync"] =
+            lastSync ? nlohmann::ordered_json(*lastSync) : nlohmann::ordered_json(nullptr);
         context.out() << body.dump(2) << '\n';
         return;
     }
@@ -33,7 +39,33 @@ void printStatus(CliContext& context) {
     for (const auto& identifier : migrations)
         out << "  " << identifier << '\n';
     out << "Sessie:       " << rawValue(environment.sessionState()) << '\n'
-        << "Sync:         " << describe(environment.syncStatus()) << '\n';
+        << "Sync:         " << describe(environment.syncStatus()) << '\n'
+        << "Laatste sync: " << lastSync.value_or("nog nooit") << '\n';
+}
+
+// Reads the configured update feed and says whether a newer version exists.
+void checkForUpdate(CliContext& context) {
+    AppEnvironment& environment = context.environment();
+    AppUpdater updater = AppUpdater::fromConfiguration(environment.defaults(), environment.httpSession());
+    if (!updater.canCheckForUpdates())
+        throw CliError(CliError::Kind::configuration,
+                       "Er is geen updatefeed ingesteld (ZELVORIN_APPCAST_URL of updateFeedURL).");
+    const std::optional<AppcastRelease> newer = updater.checkForUpdates();
+    if (context.json) {
+        nlohmann::ordered_json body{{"currentVersion", kAppVersion}, {"updateAvailable", newer.has_value()}};
+        if (newer) {
+            body["version"] = newer->displayVersion;
+            body["downloadURL"] = newer->downloadURL;
+        }
+        context.out() << body.dump(2) << '\n';
+        return;
+    }
+    if (!newer) {
+        context.out() << "Zelvorin " << kAppVersion << " is de nieuwste versie.\n";
+        return;
+    }
+    context.out() << "Nieuwe versie beschikbaar: Zelvorin " << newer->displayVersion
+                  << (newer->downloadURL.empty() ? std::string() : " (" + newer->downloadURL + ")") << '\n';
 }
 
 }  // namespace
@@ -41,6 +73,9 @@ void printStatus(CliContext& context) {
 void addStatusCommand(CLI::App& app, CliContext& context) {
     auto* command = app.add_subcommand("status", "Toon apparaat, database, migraties en sessie");
     command->callback([&context] { printStatus(context); });
+    app.add_subcommand("update-check", "Kijk of er een nieuwere versie is")->callback([&context] {
+        checkForUpdate(context);
+    });
 }
 
 }  // namespace zelvorin::cli

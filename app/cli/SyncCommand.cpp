@@ -3,15 +3,14 @@
 #include <csignal>
 #include <memory>
 #include <ostream>
+#include <thread>
 
 #include <nlohmann/json.hpp>
 
-#include "app/NetlinkPathMonitor.h"
 #include "app/cli/CliError.h"
 #include "app/cli/Commands.h"
 #include "domain/Clock.h"
 #include "persistence/sync/GRDBSyncStore.h"
-#include "sync/SyncScheduler.h"
 
 namespace zelvorin::cli {
 
@@ -47,25 +46,8 @@ void printStatus(CliContext& context, const SyncEngineStatus& status) {
                   << " conflict(en)" << std::endl;
 }
 
-// What the scheduler may ask of the command line: a cycle, and whether the device is signed in.
-// The CLI has no queued server actions, uploads or shared files of its own to hand over.
-class CommandLineSyncHost final : public SyncSchedulerHost {
-public:
-    CommandLineSyncHost(CliContext& context, SyncEngine& engine) : context_(context), engine_(engine) {}
-
-    bool isSignedIn() override { return context_.tokenStore()->load().has_value(); }
-    void replayQueuedActions() override {}
-    void drainPendingUploads() override {}
-    void importSharedFiles() override {}
-    void runSync(SyncTrigger trigger, std::stop_token stop) override { engine_.sync(trigger, stop); }
-
-private:
-    CliContext& context_;
-    SyncEngine& engine_;
-};
-
-// Runs the scheduler, printing every status change, until SIGINT or SIGTERM.
-void watch(CliContext& context, SyncEngine& engine) {
+// Runs the environment's scheduler, printing every status change, until SIGINT or SIGTERM.
+void watch(CliContext& context) {
     sigset_t signals;
     sigemptyset(&signals);
     sigaddset(&signals, SIGINT);
@@ -73,31 +55,31 @@ void watch(CliContext& context, SyncEngine& engine) {
     // Blocked before any thread starts, so every thread inherits the mask and the signal waits
     // for sigwait below instead of killing the process mid-transaction.
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
-    context.environment().setSyncStatusObserver(
+    AppEnvironment& environment = context.environment();
+    environment.setSyncStatusObserver(
         [&context](const SyncEngineStatus& status) { printStatus(context, status); });
-
-    CommandLineSyncHost host(context, engine);
-    SyncScheduler scheduler(std::make_unique<NetlinkPathMonitor>());
-    std::jthread launch([&engine](std::stop_token stop) { engine.sync(SyncTrigger::appLaunch, stop); });
-    scheduler.start(host);
+    // The session was resumed by the caller: start the scheduler and the launch cycle.
+    environment.start();
+    std::jthread launch([&environment](std::stop_token stop) {
+        environment.syncEngine().sync(SyncTrigger::appLaunch, stop);
+    });
     int received = 0;
     sigwait(&signals, &received);
     launch.request_stop();
-    scheduler.stop();
+    environment.stop();
     launch.join();
-    context.environment().setSyncStatusObserver({});
+    environment.setSyncStatusObserver({});
 }
 
 void runSync(CliContext& context, bool keepWatching) {
     context.requireSignedIn();
-    SyncEngine& engine =
-        context.environment().syncEngine(std::make_shared<SyncAPIClient>(context.apiClient()));
     if (keepWatching) {
-        watch(context, engine);
+        watch(context);
         return;
     }
-    engine.sync(SyncTrigger::manual);
-    const SyncEngineStatus status = engine.status();
+    AppEnvironment& environment = context.environment();
+    environment.syncNow();
+    const SyncEngineStatus status = environment.syncEngine().status();
     printStatus(context, status);
     if (const int code = exitCode(status); code != 0) throw CLI::RuntimeError(code);
 }

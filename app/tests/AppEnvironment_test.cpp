@@ -62,7 +62,7 @@ TEST(AppEnvironmentIntegrationTest, DefaultsThatAreNotJsonAreReplacedWithANewDev
     EXPECT_EQ(stored["nl.zelvorin.deviceId"], environment.deviceId());
 }
 
-TEST(AppEnvironmentIntegrationTest, ATextFileAtTheDatabasePathIsReplacedByAFreshDatabase) {
+TEST(AppEnvironmentIntegrationTest, ATextFileAtTheDatabasePathIsKeptAsideAndReplacedByAFreshDatabase) {
     testing::TempDir root;
     auto databaseFile = root.path() / "Zelvorin" / "zelvorin.sqlite";
     testing::writeFile(databaseFile, "Dit is geen database, maar een boodschappenlijstje.\n");
@@ -74,6 +74,9 @@ TEST(AppEnvironmentIntegrationTest, ATextFileAtTheDatabasePathIsReplacedByAFresh
     EXPECT_EQ(environment.database().appliedMigrations().size(), 24u);
     EXPECT_FALSE(diagnostics.lines.empty());
     EXPECT_EQ(testing::readFile(databaseFile).substr(0, 15), "SQLite format 3");
+    ASSERT_TRUE(environment.databaseMovedAside());
+    EXPECT_EQ(testing::readFile(*environment.databaseMovedAside()),
+              "Dit is geen database, maar een boodschappenlijstje.\n");
 }
 
 TEST(SyncDisplayStatusTest, EveryEngineStatusHasItsChip) {

@@ -81,7 +81,7 @@ TEST(CliIntegrationTest, LoginWhoamiSwitchOrgAndLogoutAgainstTheService) {
     service.stop();
     const CliRun offline = runCli(environment, "login --auto", err);
     EXPECT_EQ(offline.exitCode, 6);
-    EXPECT_NE(zelvorin::testing::readFile(err).find("niet bereikbaar"), std::string::npos);
+    EXPECT_NE(zelvorin::testing::readFile(err).find("Geen verbinding"), std::string::npos);
 }
 
 TEST(CliIntegrationTest, SwitchOrgMovesToTheSecondOrganisation) {
