@@ -112,4 +112,31 @@ std::vector<std::string> uploadKvitraDocument(SyncAPIClient& client, const Kvitr
     throw APIError(APIError::HttpError{response.status});
 }
 
+AvatarUploadResponse uploadAvatar(SyncAPIClient& client, const std::string& entity,
+                                  const std::string& entityId, const std::string& contentType,
+                                  const std::string& bytes) {
+    const char* fileName = contentType == "image/png"    ? "avatar.png"
+                           : contentType == "image/webp" ? "avatar.webp"
+                                                         : "avatar.jpg";
+    MultipartBody body("ZelvorinBoundary-");
+    body.field("entity", entity).field("entityId", entityId).file("file", fileName, contentType, bytes);
+    HttpRequest request;
+    request.method = "POST";
+    request.url = client.url("api/native/v1/avatars");
+    request.headers.emplace_back("Content-Type", body.contentType());
+    request.body = body.finish();
+    const HttpResponse response = client.sendAuthorized(std::move(request));
+    if (isSuccess(response.status)) {
+        const auto decoded = nlohmann::json::parse(response.body, nullptr, /*allow_exceptions=*/false);
+        if (!decoded.is_object() || !decoded.contains("avatarUrl") || !decoded["avatarUrl"].is_string() ||
+            !decoded.contains("serverRevision") || !decoded["serverRevision"].is_number_integer())
+            throw APIError(APIError::InvalidResponse{});
+        return {decoded["avatarUrl"].get<std::string>(), decoded["serverRevision"].get<std::int64_t>()};
+    }
+    throwIfUnauthorizedOrRateLimited(response);
+    if (response.status == 404 || response.status == 413 || response.status == 415)
+        throw APIError(APIError::Conflict{errorText(response, "De avatar kon niet worden geüpload.")});
+    throw APIError(APIError::HttpError{response.status});
+}
+
 }  // namespace zelvorin

@@ -50,4 +50,15 @@ struct KvitraUpload {
 };
 std::vector<std::string> uploadKvitraDocument(SyncAPIClient& client, const KvitraUpload& upload);
 
+// A customer's ("customer") or contact person's ("contact_person") avatar, uploaded as multipart
+// (boundary "ZelvorinBoundary-"): entity, entityId and the image as avatar.png, avatar.webp or
+// avatar.jpg by its content type. 404, 413 and 415 carry the service's words as a conflict.
+struct AvatarUploadResponse {
+    std::string avatarUrl;
+    std::int64_t serverRevision = 0;
+};
+AvatarUploadResponse uploadAvatar(SyncAPIClient& client, const std::string& entity,
+                                  const std::string& entityId, const std::string& contentType,
+                                  const std::string& bytes);
+
 }  // namespace zelvorin

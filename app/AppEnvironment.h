@@ -148,6 +148,13 @@ public:
     // A click on a desktop notification with the notification's link.
     void handleNotificationClick(const std::string& link);
 
+    // Uploads an image as a customer's or contact person's avatar and stores the address and the
+    // service's revision in the local row. Throws the upload's APIError (Dutch for a refusal) or
+    // std::invalid_argument for an unknown row, changing nothing.
+    enum class AvatarOwner { customer, contactPerson };
+    void updateAvatar(AvatarOwner owner, const std::string& id, const std::string& contentType,
+                      const std::string& bytes);
+
     // The upload queue of receipts (its own subsystem) plugs in here; until then nothing waits.
     void setUploadQueue(std::function<void()> drain, std::function<void()> importSharedFiles);
 

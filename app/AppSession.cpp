@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include "api-client/AccountAPI.h"
+#include "api-client/FileTransfers.h"
 #include "api-client/HandoffCallback.h"
 #include "app/AppEnvironment.h"
 #include "app/AppVersion.h"
@@ -181,6 +182,30 @@ bool AppEnvironment::markOnboardingStep(std::int64_t step) {
         report("[AppEnvironment] markOnboardingStep(" + std::to_string(step) + ") mislukt: " + error.what());
         return false;
     }
+}
+
+void AppEnvironment::updateAvatar(AvatarOwner owner, const std::string& id, const std::string& contentType,
+                                  const std::string& bytes) {
+    const std::string table = owner == AvatarOwner::customer ? "customer" : "contact_person";
+    const bool known = local_->opened.database.writer->read([&](Connection& db) {
+        Statement& select = db.cached("SELECT 1 FROM " + table + " WHERE id = ?");
+        select.bind(1, id);
+        const bool found = select.step();
+        select.reset();
+        return found;
+    });
+    if (!known)
+        throw std::invalid_argument("Onbekende " +
+                                    std::string(owner == AvatarOwner::customer ? "klant" : "contactpersoon") +
+                                    ": " + id);
+    // The service bumped the record's revision with the new address: the row takes both, so the
+    // next pull of the same revision changes nothing and a later local edit builds on it.
+    const AvatarUploadResponse uploaded = uploadAvatar(*apiClient_, table, id, contentType, bytes);
+    local_->opened.database.writer->write([&](Connection& db) {
+        db.cached("UPDATE " + table + " SET avatar_url = ?, revision = ? WHERE id = ?")
+            .bindAll(uploaded.avatarUrl, uploaded.serverRevision, id)
+            .run();
+    });
 }
 
 void AppEnvironment::resetLocalData(LocalDataReset& reset, bool keepOld) {

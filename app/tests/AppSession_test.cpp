@@ -4,6 +4,7 @@
 
 #include "api-client/AccountAPI.h"
 #include "api-client/FileTokenStore.h"
+#include "api-client/tests/LoopbackServer.h"
 #include "app/WidgetSnapshot.h"
 #include "app/tests/EnvironmentFixture.h"
 #include "domain/Timestamps.h"
@@ -283,6 +284,67 @@ TEST(AppSessionIntegrationTest, NewUnreadNotificationsAreAnnouncedOnceAndTheBadg
     environment->stop();
     std::lock_guard lock(desktop->mutex);
     EXPECT_EQ(desktop->badges.back(), 0);
+}
+
+}  // namespace
+}  // namespace zelvorin
+
+namespace zelvorin {
+namespace {
+
+using testing::makeEnvironment;
+using testing::TempDir;
+
+// The avatar endpoint as the web service answers it: checks the parts, bumps the revision.
+TEST(AvatarIntegrationTest,
+     AnUploadedAvatarLandsInTheLocalRowWithTheServicesRevisionAndARefusalChangesNothing) {
+    testing::LoopbackServer server;
+    std::vector<std::string> seen;
+    server.server.Post(
+        "/api/native/v1/avatars", [&](const httplib::Request& request, httplib::Response& response) {
+            const auto file = request.get_file_value("file");
+            seen.push_back(request.get_file_value("entity").content + "/" +
+                           request.get_file_value("entityId").content + "/" + file.filename + "/" +
+                           file.content_type + "/" + file.content);
+            if (file.content_type == "image/gif") {
+                response.status = 415;
+                response.set_content(R"({"error":"Alleen PNG, WebP of JPEG."})", "application/json");
+                return;
+            }
+            response.set_content(R"({"avatarUrl":"/uploads/avatars/c-1.png","serverRevision":8})",
+                                 "application/json");
+        });
+    server.start();
+    TempDir root;
+    auto environment = makeEnvironment(root.path(), server.baseURL());
+    environment->database().writer->write([](Connection& c) {
+        c.exec(
+            "INSERT INTO customer (id, organization_id, company_name, created_at, updated_at, revision) "
+            "VALUES ('c-1', 'o', 'Bakkerij Zoet', 'x', 'x', 7)");
+    });
+    auto row = [&] {
+        return environment->database().writer->read([](Connection& c) {
+            Statement s = c.prepare(
+                "SELECT COALESCE(avatar_url, '-') || ' ' || revision FROM customer WHERE id = 'c-1'");
+            s.step();
+            return s.text(0);
+        });
+    };
+
+    environment->updateAvatar(AppEnvironment::AvatarOwner::customer, "c-1", "image/png", "PNGDATA");
+    EXPECT_EQ(row(), "/uploads/avatars/c-1.png 8");
+    try {
+        environment->updateAvatar(AppEnvironment::AvatarOwner::customer, "c-1", "image/gif", "GIF89a");
+        FAIL() << "a refused avatar was taken";
+    } catch (const APIError& error) {
+        EXPECT_EQ(error.userMessage("De avatar kon niet worden geüpload."), "Alleen PNG, WebP of JPEG.");
+    }
+    EXPECT_EQ(row(), "/uploads/avatars/c-1.png 8");
+    EXPECT_THROW(
+        environment->updateAvatar(AppEnvironment::AvatarOwner::contactPerson, "c-1", "image/png", "x"),
+        std::invalid_argument);
+    EXPECT_EQ(seen, (std::vector<std::string>{"customer/c-1/avatar.png/image/png/PNGDATA",
+                                              "customer/c-1/avatar.jpg/image/gif/GIF89a"}));
 }
 
 }  // namespace
