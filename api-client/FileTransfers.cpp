@@ -84,17 +84,26 @@ ExportedFile exportVatQuarter(SyncAPIClient& client, int year, int quarter) {
     throw APIError(APIError::HttpError{response.status});
 }
 
+namespace {
+
+// An authorised POST of a multipart body (the refresh rule applies).
+HttpResponse postMultipart(SyncAPIClient& client, const std::string& path, const MultipartBody& body) {
+    HttpRequest request;
+    request.method = "POST";
+    request.url = client.url(path);
+    request.headers.emplace_back("Content-Type", body.contentType());
+    request.body = body.finish();
+    return client.sendAuthorized(std::move(request));
+}
+
+}  // namespace
+
 std::vector<std::string> uploadKvitraDocument(SyncAPIClient& client, const KvitraUpload& upload) {
     MultipartBody body("ZelvorinBoundary-");
     body.field("source", upload.source)
         .field("needsServerExtraction", upload.needsServerExtraction ? "true" : "false")
         .file("file", upload.fileName, upload.contentType, upload.bytes);
-    HttpRequest request;
-    request.method = "POST";
-    request.url = client.url("api/native/v1/kvitra/upload");
-    request.headers.emplace_back("Content-Type", body.contentType());
-    request.body = body.finish();
-    const HttpResponse response = client.sendAuthorized(std::move(request));
+    const HttpResponse response = postMultipart(client, "api/native/v1/kvitra/upload", body);
     if (isSuccess(response.status)) {
         const auto decoded = nlohmann::json::parse(response.body, nullptr, /*allow_exceptions=*/false);
         if (!decoded.is_object() || !decoded.contains("ids") || !decoded["ids"].is_array())
@@ -120,12 +129,7 @@ AvatarUploadResponse uploadAvatar(SyncAPIClient& client, const std::string& enti
                                                          : "avatar.jpg";
     MultipartBody body("ZelvorinBoundary-");
     body.field("entity", entity).field("entityId", entityId).file("file", fileName, contentType, bytes);
-    HttpRequest request;
-    request.method = "POST";
-    request.url = client.url("api/native/v1/avatars");
-    request.headers.emplace_back("Content-Type", body.contentType());
-    request.body = body.finish();
-    const HttpResponse response = client.sendAuthorized(std::move(request));
+    const HttpResponse response = postMultipart(client, "api/native/v1/avatars", body);
     if (isSuccess(response.status)) {
         const auto decoded = nlohmann::json::parse(response.body, nullptr, /*allow_exceptions=*/false);
         if (!decoded.is_object() || !decoded.contains("avatarUrl") || !decoded["avatarUrl"].is_string() ||
