@@ -7,7 +7,8 @@
 
 namespace zelvorin {
 
-AppEnvironment::AppEnvironment(BaseUrl baseUrl, AppPaths paths, Diagnostic diagnostic)
+AppEnvironment::AppEnvironment(BaseUrl baseUrl, AppPaths paths, Diagnostic diagnostic,
+                               std::shared_ptr<const Clock> clock)
     : baseUrl_(std::move(baseUrl)),
       paths_(std::move(paths)),
       diagnostic_(std::move(diagnostic)),
@@ -16,7 +17,7 @@ AppEnvironment::AppEnvironment(BaseUrl baseUrl, AppPaths paths, Diagnostic diagn
       defaults_(paths_.defaultsFile, diagnostic_),
       deviceId_(readOrCreateDeviceId(defaults_)),
       opened_(openDefaultDatabase(paths_.applicationSupport, diagnostic_)),
-      clock_(std::make_shared<SystemClock>()),
+      clock_(clock ? std::move(clock) : std::make_shared<SystemClock>()),
       repositories_(opened_.database, clock_) {}
 
 SyncDisplayStatus AppEnvironment::syncStatus() const {

@@ -32,7 +32,9 @@ public:
 
     static constexpr const char* kDeviceIdKey = "nl.zelvorin.deviceId";
 
-    AppEnvironment(BaseUrl baseUrl, AppPaths paths, Diagnostic diagnostic);
+    // `clock` is the system's unless a tool fixes "now" (the CLI's ZELVORIN_NOW).
+    AppEnvironment(BaseUrl baseUrl, AppPaths paths, Diagnostic diagnostic,
+                   std::shared_ptr<const Clock> clock = nullptr);
 
     const BaseUrl& baseURL() const { return baseUrl_; }
     const std::string& deviceId() const { return deviceId_; }

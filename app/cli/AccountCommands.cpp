@@ -123,9 +123,7 @@ void switchOrganisation(CliContext& context, const std::string& organizationId) 
     for (const OrgMembership& membership : account.memberships())
         known = known || membership.organizationId == organizationId;
     if (!known) {
-        throw CliError(CliError::Kind::notFound,
-                       "Onbekende organisatie '" + organizationId +
-                           "': je bent er geen lid van ('zelvorin-cli orgs' toont ze).");
+        throw CliError(CliError::Kind::unknownOrganisation, organizationId);
     }
     const SwitchOrgResponse switched = account.switchOrganization(organizationId);
     if (context.json) {
