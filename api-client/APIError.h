@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <stdexcept>
@@ -40,10 +41,17 @@ public:
     };
     using Case =
         std::variant<RateLimited, HttpError, Conflict, Unauthorized, Forbidden, NotFound, InvalidResponse>;
+    // The cases by name, in the order of Case.
+    enum class Kind { rateLimited, httpError, conflict, unauthorized, forbidden, notFound, invalidResponse };
+    static constexpr std::array allKinds{Kind::rateLimited,    Kind::httpError, Kind::conflict,
+                                         Kind::unauthorized,   Kind::forbidden, Kind::notFound,
+                                         Kind::invalidResponse};
+    static_assert(allKinds.size() == std::variant_size_v<Case>);
 
     explicit APIError(Case value);
 
     const Case& value() const { return value_; }
+    Kind kind() const { return static_cast<Kind>(value_.index()); }
     template <class C>
     bool is() const {
         return std::holds_alternative<C>(value_);
@@ -65,6 +73,7 @@ public:
         connectionLost,  // the connection broke or timed out mid-exchange
         other,
     };
+    static constexpr std::array allKinds{Kind::notConnected, Kind::connectionLost, Kind::other};
     TransportError(Kind kind, const std::string& description) : NetworkError(description), kind_(kind) {}
     Kind kind() const { return kind_; }
     // Both connection kinds make the sync engine report "offline".

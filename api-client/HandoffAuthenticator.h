@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -11,6 +12,8 @@ namespace zelvorin {
 class HandoffError : public std::runtime_error {
 public:
     enum class Kind { onboarding, invalidCallback, deviceMismatch, cancelled, presentationFailed };
+    static constexpr std::array allKinds{Kind::onboarding, Kind::invalidCallback, Kind::deviceMismatch,
+                                         Kind::cancelled, Kind::presentationFailed};
     HandoffError(Kind kind, std::string callbackURL = {});
     Kind kind() const { return kind_; }
     // For `onboarding`: the whole callback URL (it carries the onboarding token).

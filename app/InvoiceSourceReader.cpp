@@ -1,7 +1,5 @@
 #include "app/InvoiceSourceReader.h"
 
-#include "persistence/RecordStatements.h"
-
 namespace zelvorin {
 namespace {
 
@@ -37,59 +35,35 @@ InvoiceSourceOrganisation sourceOrganisation(const OrgSettingsRecord& s) {
     return org;
 }
 
-// Templates are made for invoices or for credit notes; a regular invoice uses an invoice's.
-std::string templateKind(const DraftInvoiceRecord& invoice) {
-    const std::string type = invoice.invoiceType.value_or("regular");
-    return type == "regular" ? "invoice" : type;
-}
-
-std::optional<InvoiceTemplateRecord> templateOf(Connection& db, const DraftInvoiceRecord& invoice) {
-    if (invoice.templateId) {
-        if (auto named = recordById<InvoiceTemplateRecord>(db, *invoice.templateId)) return named;
-    }
-    auto defaults = selectRecords<InvoiceTemplateRecord>(
-        db,
-        "SELECT * FROM invoice_template WHERE org_id = ? AND default_for = ?\n"
-        "ORDER BY is_default_for_new DESC, name LIMIT 1",
-        invoice.organizationId, templateKind(invoice));
-    if (defaults.empty()) return std::nullopt;
-    return defaults.front();
-}
-
 }  // namespace
 
-std::optional<InvoiceSource> readInvoiceSource(AppDatabase& database, const std::string& invoiceId) {
-    return database.writer->read([&](Connection& db) -> std::optional<InvoiceSource> {
-        auto invoice = recordById<DraftInvoiceRecord>(db, invoiceId);
-        if (!invoice || invoice->deletedAt) return std::nullopt;
-        InvoiceSource source;
-        source.id = invoice->id;
-        source.invoiceNumber = invoice->invoiceNumber;
-        source.localDraftNumber = invoice->localDraftNumber;
-        source.issueDate = invoice->issueDate;
-        source.dueDate = invoice->dueDate;
-        source.referenceNumber = invoice->referenceNumber;
-        source.projectDescription = invoice->projectDescription;
-        source.freeText = invoice->freeText;
-        source.invoiceType = invoice->invoiceType;
-        source.vatTreatment = invoice->vatTreatment;
-        source.paymentTermsOverride = invoice->paymentTermsOverride;
-        source.snapshotData = invoice->snapshotData;
-        for (const auto& line : selectRecords<InvoiceLineRecord>(
-                 db,
-                 "SELECT * FROM invoice_line WHERE invoice_id = ? AND deleted_at IS NULL ORDER BY sort_order",
-                 invoiceId))
-            source.lines.push_back(sourceLine(line));
-        if (invoice->customerId) {
-            if (auto customer = recordById<CustomerRecord>(db, *invoice->customerId))
-                source.customer = sourceCustomer(*customer);
-        }
-        auto settings = selectRecords<OrgSettingsRecord>(
-            db, "SELECT * FROM org_settings WHERE organization_id = ? LIMIT 1", invoice->organizationId);
-        if (!settings.empty()) source.organisation = sourceOrganisation(settings.front());
-        if (auto chosen = templateOf(db, *invoice)) source.templateConfig = chosen->config;
-        return source;
-    });
+InvoiceSource invoiceSource(const InvoicePrintRecords& records) {
+    const DraftInvoiceRecord& invoice = records.invoice;
+    InvoiceSource source;
+    source.id = invoice.id;
+    source.invoiceNumber = invoice.invoiceNumber;
+    source.localDraftNumber = invoice.localDraftNumber;
+    source.issueDate = invoice.issueDate;
+    source.dueDate = invoice.dueDate;
+    source.referenceNumber = invoice.referenceNumber;
+    source.projectDescription = invoice.projectDescription;
+    source.freeText = invoice.freeText;
+    source.invoiceType = invoice.invoiceType;
+    source.vatTreatment = invoice.vatTreatment;
+    source.paymentTermsOverride = invoice.paymentTermsOverride;
+    source.snapshotData = invoice.snapshotData;
+    for (const InvoiceLineRecord& line : records.lines)
+        source.lines.push_back(sourceLine(line));
+    if (records.customer) source.customer = sourceCustomer(*records.customer);
+    if (records.settings) source.organisation = sourceOrganisation(*records.settings);
+    if (records.invoiceTemplate) source.templateConfig = records.invoiceTemplate->config;
+    return source;
+}
+
+std::optional<InvoiceSource> readInvoiceSource(InvoiceRepository& invoices, const std::string& invoiceId) {
+    std::optional<InvoicePrintRecords> records = invoices.printRecords(invoiceId);
+    if (!records) return std::nullopt;
+    return invoiceSource(*records);
 }
 
 }  // namespace zelvorin

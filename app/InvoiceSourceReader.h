@@ -4,14 +4,14 @@
 #include <string>
 
 #include "layout/InvoiceSource.h"
-#include "persistence/AppDatabase.h"
+#include "persistence/repositories/InvoiceRepository.h"
 
 namespace zelvorin {
 
-// Reads what an invoice of the local database is printed from: the invoice (not deleted), its
-// lines in sort order, its customer, the organisation's settings and the config of its template
-// (the one it names, else the organisation's default template for its type). Absent when there is
-// no such invoice.
-std::optional<InvoiceSource> readInvoiceSource(AppDatabase& database, const std::string& invoiceId);
+// What the layout prints, from the rows the invoice repository reads for it.
+InvoiceSource invoiceSource(const InvoicePrintRecords& records);
+// The print source of an invoice of the local database; absent when there is no such invoice or
+// it is deleted.
+std::optional<InvoiceSource> readInvoiceSource(InvoiceRepository& invoices, const std::string& invoiceId);
 
 }  // namespace zelvorin

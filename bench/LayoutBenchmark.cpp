@@ -23,6 +23,7 @@
 #include "app/InvoiceSourceReader.h"
 #include "bench/support/InvoiceHtml.h"
 #include "bench/support/RatioReporter.h"
+#include "domain/Clock.h"
 #include "layout/DocumentRenderer.h"
 #include "layout/InvoicePdf.h"
 #include "layout/LayoutEngine.h"
@@ -107,7 +108,10 @@ struct StoredInvoice {
         });
     }
 
-    InvoiceSource source() { return *readInvoiceSource(database, kInvoiceId); }
+    InvoiceSource source() {
+        InvoiceRepository invoices(database, std::make_shared<SystemClock>());
+        return *readInvoiceSource(invoices, kInvoiceId);
+    }
 };
 
 StoredInvoice& stored() {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <exception>
 #include <optional>
 
@@ -10,6 +11,8 @@ namespace zelvorin {
 class ExtractionError : public std::exception {
 public:
     enum class Kind { lowConfidence, modelUnavailable, unreadableDocument };
+    static constexpr std::array allKinds{Kind::lowConfidence, Kind::modelUnavailable,
+                                         Kind::unreadableDocument};
 
     static ExtractionError lowConfidence(double confidence) {
         return ExtractionError(Kind::lowConfidence, confidence);

@@ -175,7 +175,7 @@ const Json& totalSchema() {
 
 // How one query failed, before the per-query mapping.
 struct QueryFailure {
-    enum class Kind { contextExceeded, contentFiltered, other };
+    enum class Kind { contextExceeded, contentFiltered, serverFailed, unusableAnswer };
     Kind kind;
     std::string message;
 };
@@ -207,8 +207,8 @@ QueryFailure failureOf(int status, const std::string& body) {
     }
     if (text.find("content_filter") != std::string::npos || text.find("content_policy") != std::string::npos)
         return {QueryFailure::Kind::contentFiltered, message};
-    return {QueryFailure::Kind::other, "De taalmodelserver antwoordde " + std::to_string(status) +
-                                           (message.empty() ? "." : ": " + message)};
+    return {QueryFailure::Kind::serverFailed, "De taalmodelserver antwoordde " + std::to_string(status) +
+                                                  (message.empty() ? "." : ": " + message)};
 }
 
 std::string joined(const std::vector<const char*>& lines) {
@@ -242,7 +242,7 @@ std::optional<std::string> text(const Json& object, const char* key) {
 
 [[noreturn]] void misshapen(const char* what) {
     throw QueryFailure{
-        QueryFailure::Kind::other,
+        QueryFailure::Kind::unusableAnswer,
         std::string("Het antwoord van het taalmodel past niet bij het schema (") + what + ")."};
 }
 
@@ -360,9 +360,9 @@ Json chat(const std::string& host, const std::string& model, std::chrono::second
     httplib::Client chats = client(host, timeout);
     const auto answer = chats.Post("/v1/chat/completions", body.dump(), "application/json");
     if (!answer) {
-        throw QueryFailure{QueryFailure::Kind::other, "De taalmodelserver op " + host +
-                                                          " is niet bereikbaar (" +
-                                                          httplib::to_string(answer.error()) + ")."};
+        throw QueryFailure{QueryFailure::Kind::serverFailed, "De taalmodelserver op " + host +
+                                                                 " is niet bereikbaar (" +
+                                                                 httplib::to_string(answer.error()) + ")."};
     }
     if (answer->status != 200) throw failureOf(answer->status, answer->body);
     const Json reply = Json::parse(answer->body, nullptr, false);
@@ -408,8 +408,10 @@ auto askRequired(const std::string& host, const std::string& model, std::chrono:
         switch (failure.kind) {
             case QueryFailure::Kind::contentFiltered:
                 throw ExtractionError::unreadableDocument();
-            case QueryFailure::Kind::other:
-                throw LanguageModelError(failure.message);
+            case QueryFailure::Kind::serverFailed:
+                throw LanguageModelError(LanguageModelError::Kind::serverFailed, failure.message);
+            case QueryFailure::Kind::unusableAnswer:
+                throw LanguageModelError(LanguageModelError::Kind::unusableAnswer, failure.message);
             case QueryFailure::Kind::contextExceeded:
                 break;
         }
@@ -418,8 +420,11 @@ auto askRequired(const std::string& host, const std::string& model, std::chrono:
         return decode(chat(host, model, timeout, query.name, schema, query.shortened,
                            firstCharacters(ocrText, query.cutTo)));
     } catch (const QueryFailure& failure) {
-        throw LanguageModelError(failure.message.empty() ? "Het taalmodel gaf geen bruikbaar antwoord."
-                                                         : failure.message);
+        const auto kind = failure.kind == QueryFailure::Kind::serverFailed
+                              ? LanguageModelError::Kind::serverFailed
+                              : LanguageModelError::Kind::unusableAnswer;
+        throw LanguageModelError(
+            kind, failure.message.empty() ? "Het taalmodel gaf geen bruikbaar antwoord." : failure.message);
     }
 }
 

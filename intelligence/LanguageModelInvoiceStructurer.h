@@ -1,6 +1,8 @@
 #pragma once
 
+#include <array>
 #include <chrono>
+#include <stdexcept>
 #include <string>
 
 #include "intelligence/GenerableInvoice.h"
@@ -45,11 +47,20 @@ private:
     std::chrono::seconds queryTimeout_;
 };
 
-// A model server that failed in a way the structurer does not map (unreachable, an HTTP error,
-// an answer that is not the asked JSON). The message is Dutch.
+// A model server that failed in a way the structurer does not map. The message is Dutch.
 class LanguageModelError : public std::runtime_error {
 public:
-    using std::runtime_error::runtime_error;
+    enum class Kind {
+        serverFailed,    // unreachable, or it answered with an HTTP error
+        unusableAnswer,  // an answer that is not the asked JSON
+    };
+    static constexpr std::array allKinds{Kind::serverFailed, Kind::unusableAnswer};
+
+    LanguageModelError(Kind kind, const std::string& message) : std::runtime_error(message), kind_(kind) {}
+    Kind kind() const { return kind_; }
+
+private:
+    Kind kind_;
 };
 
 // The first `count` user-perceived characters of UTF-8 text (a character and the combining marks

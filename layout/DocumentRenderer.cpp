@@ -239,8 +239,9 @@ std::string DocumentRenderer::pdf(const LaidOutDocument& document, const PdfOpti
     cr.reset();
     cairo_surface_finish(surface.get());
     if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS) {
-        throw LayoutError(std::string("PDF kon niet worden gemaakt: ") +
-                          cairo_status_to_string(cairo_surface_status(surface.get())));
+        throw LayoutError(LayoutError::Kind::outputFailed,
+                          std::string("PDF kon niet worden gemaakt: ") +
+                              cairo_status_to_string(cairo_surface_status(surface.get())));
     }
     return bytes;
 }
@@ -250,14 +251,18 @@ void DocumentRenderer::writePdf(const LaidOutDocument& document, const std::file
     std::string bytes = pdf(document, options);
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (!out.flush()) throw LayoutError("PDF kon niet worden opgeslagen: " + path.string());
+    if (!out.flush())
+        throw LayoutError(LayoutError::Kind::outputFailed,
+                          "PDF kon niet worden opgeslagen: " + path.string());
 }
 
 std::string DocumentRenderer::png(const LaidOutDocument& document, std::size_t pageIndex,
                                   double scale) const {
-    if (pageIndex >= document.pages.size()) throw LayoutError("Die pagina bestaat niet");
+    if (pageIndex >= document.pages.size())
+        throw LayoutError(LayoutError::Kind::invalidRequest, "Die pagina bestaat niet");
     const LaidOutPage& page = document.pages[pageIndex];
-    if (!(scale > 0 && scale <= 8)) throw LayoutError("Ongeldige schaal voor de afbeelding");
+    if (!(scale > 0 && scale <= 8))
+        throw LayoutError(LayoutError::Kind::invalidRequest, "Ongeldige schaal voor de afbeelding");
     int width = std::max(1, static_cast<int>(std::ceil(page.width * scale)));
     int height = std::max(1, static_cast<int>(std::ceil(page.height * scale)));
     CairoSurface surface(cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height));
@@ -274,7 +279,7 @@ std::string DocumentRenderer::png(const LaidOutDocument& document, std::size_t p
     cr.reset();
     std::string bytes;
     if (cairo_surface_write_to_png_stream(surface.get(), appendToString, &bytes) != CAIRO_STATUS_SUCCESS) {
-        throw LayoutError("PNG kon niet worden gemaakt");
+        throw LayoutError(LayoutError::Kind::outputFailed, "PNG kon niet worden gemaakt");
     }
     return bytes;
 }

@@ -5,7 +5,8 @@
 namespace zelvorin {
 
 FtLibrary::FtLibrary() {
-    if (FT_Init_FreeType(&library_) != 0) throw LayoutError("FreeType kon niet worden gestart");
+    if (FT_Init_FreeType(&library_) != 0)
+        throw LayoutError(LayoutError::Kind::fontUnavailable, "FreeType kon niet worden gestart");
 }
 
 FtLibrary::~FtLibrary() {
@@ -27,18 +28,18 @@ void releaseFtFace(void* face) {
 
 FontFace::FontFace(const std::string& path, int faceIndex) : path_(path) {
     HbBlob blob(hb_blob_create_from_file_or_fail(path.c_str()));
-    if (!blob) throw LayoutError("Lettertype niet leesbaar: " + path);
+    if (!blob) throw LayoutError(LayoutError::Kind::fontUnavailable, "Lettertype niet leesbaar: " + path);
     HbFace face(hb_face_create(blob.get(), static_cast<unsigned>(faceIndex)));
     unitsPerEm_ = hb_face_get_upem(face.get());
     if (unitsPerEm_ <= 0 || hb_face_get_glyph_count(face.get()) == 0) {
-        throw LayoutError("Geen bruikbaar lettertype: " + path);
+        throw LayoutError(LayoutError::Kind::fontUnavailable, "Geen bruikbaar lettertype: " + path);
     }
     hbFont_.reset(hb_font_create(face.get()));
     hb_font_make_immutable(hbFont_.get());
 
     FT_Face raw = nullptr;
     if (FT_New_Face(FtLibrary::shared(), path.c_str(), faceIndex, &raw) != 0) {
-        throw LayoutError("Lettertype niet leesbaar: " + path);
+        throw LayoutError(LayoutError::Kind::fontUnavailable, "Lettertype niet leesbaar: " + path);
     }
     FtFace ftFace(raw);
     if (const char* ps = FT_Get_Postscript_Name(raw)) postscriptName_ = ps;
@@ -51,7 +52,8 @@ FontFace::FontFace(const std::string& path, int faceIndex) : path_(path) {
     // cairo may keep using the face after our owner is gone; it releases it when it is done.
     if (cairo_font_face_set_user_data(cairoFace_.get(), &kFtFaceKey, raw, releaseFtFace) !=
         CAIRO_STATUS_SUCCESS) {
-        throw LayoutError("Lettertype kon niet worden voorbereid: " + path);
+        throw LayoutError(LayoutError::Kind::fontUnavailable,
+                          "Lettertype kon niet worden voorbereid: " + path);
     }
     static_cast<void>(ftFace.release());
 }

@@ -41,7 +41,8 @@ std::string findLayoutFace() {
         std::error_code error;
         if (std::filesystem::is_regular_file(candidate, error)) return candidate.string();
     }
-    throw LayoutError("Het lettertype van de opmaak (Roboto-Regular.ttf) is niet gevonden");
+    throw LayoutError(LayoutError::Kind::fontUnavailable,
+                      "Het lettertype van de opmaak (Roboto-Regular.ttf) is niet gevonden");
 }
 
 std::string requestKey(const FontRequest& r) {

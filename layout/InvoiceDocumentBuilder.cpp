@@ -84,15 +84,17 @@ void applySnapshot(const json& snapshot, InvoiceContent& content) {
 InvoiceLineItem lineItem(const InvoiceSourceLine& line, VatTreatment invoiceTreatment) {
     const std::optional<LineMode> mode = parseLineMode(line.lineMode);
     if (!mode) {
-        throw LayoutError("Regel '" + line.description + "' heeft een onbekende regelsoort '" +
-                          line.lineMode + "'.");
+        throw LayoutError(
+            LayoutError::Kind::invalidDocument,
+            "Regel '" + line.description + "' heeft een onbekende regelsoort '" + line.lineMode + "'.");
     }
     std::optional<VatTreatment> override;
     if (line.vatTreatmentOverride) {
         override = parseVatTreatment(*line.vatTreatmentOverride);
         if (!override) {
-            throw LayoutError("Regel '" + line.description + "' heeft een onbekende btw-behandeling '" +
-                              *line.vatTreatmentOverride + "'.");
+            throw LayoutError(LayoutError::Kind::invalidDocument,
+                              "Regel '" + line.description + "' heeft een onbekende btw-behandeling '" +
+                                  *line.vatTreatmentOverride + "'.");
         }
     }
     const CalcLine calc{*mode, line.quantityHundredths, line.unitPriceCents, line.amountCents, override};
@@ -156,7 +158,8 @@ BuiltInvoiceDocument buildInvoiceDocument(const InvoiceSource& source) {
 
     const std::optional<VatTreatment> treatment = parseVatTreatment(source.vatTreatment);
     if (!treatment)
-        throw LayoutError("De factuur heeft een onbekende btw-behandeling '" + source.vatTreatment + "'.");
+        throw LayoutError(LayoutError::Kind::invalidDocument,
+                          "De factuur heeft een onbekende btw-behandeling '" + source.vatTreatment + "'.");
     content.vatTreatment = source.vatTreatment;
     content.invoiceNumber = source.invoiceNumber ? source.invoiceNumber : source.localDraftNumber;
     content.issueDate = source.issueDate;

@@ -45,8 +45,9 @@ public:
 
     [[noreturn]] void fail(const std::string& key, const std::string& what) const {
         std::string where = key.empty() ? path_ : pathOf(key.c_str());
-        throw LayoutError("Ongeldige opmaak: " + (where.empty() ? std::string("document") : where) + " " +
-                          what);
+        throw LayoutError(
+            LayoutError::Kind::invalidDocument,
+            "Ongeldige opmaak: " + (where.empty() ? std::string("document") : where) + " " + what);
     }
 
 private:
@@ -751,7 +752,8 @@ json parseOrThrow(std::string_view text) {
     try {
         return json::parse(text);
     } catch (const json::parse_error& e) {
-        throw LayoutError(std::string("Ongeldige opmaak: geen geldige JSON (") + e.what() + ")");
+        throw LayoutError(LayoutError::Kind::invalidDocument,
+                          std::string("Ongeldige opmaak: geen geldige JSON (") + e.what() + ")");
     }
 }
 }  // namespace

@@ -5,8 +5,9 @@
 namespace zelvorin {
 
 PullPageLimitExceededError::PullPageLimitExceededError(int pageLimit)
-    : std::runtime_error("Sync-pull overschreed de pagina-limiet (" + std::to_string(pageLimit) +
-                         ") zonder hasMore=false — mogelijk een server-bug (cursor schuift niet op)."),
+    : SyncError(Kind::pageLimitExceeded,
+                "Sync-pull overschreed de pagina-limiet (" + std::to_string(pageLimit) +
+                    ") zonder hasMore=false — mogelijk een server-bug (cursor schuift niet op)."),
       pageLimit_(pageLimit) {}
 
 }  // namespace zelvorin

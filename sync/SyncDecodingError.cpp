@@ -11,6 +11,8 @@ std::string describe(const std::string& path, const std::string& problem) {
 }  // namespace
 
 SyncDecodingError::SyncDecodingError(std::string path, std::string problem)
-    : std::runtime_error(describe(path, problem)), path_(std::move(path)), problem_(std::move(problem)) {}
+    : SyncError(Kind::invalidBody, describe(path, problem)),
+      path_(std::move(path)),
+      problem_(std::move(problem)) {}
 
 }  // namespace zelvorin

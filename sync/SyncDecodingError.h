@@ -1,14 +1,15 @@
 #pragma once
 
-#include <stdexcept>
 #include <string>
+
+#include "sync/SyncError.h"
 
 namespace zelvorin {
 
 // A sync body or payload that does not have the expected shape. `path` names the member from the
 // root of the body ("changes[3].serverRevision"), empty for the root itself; what() is
 // "<path>: <problem>", or only the problem at the root.
-class SyncDecodingError : public std::runtime_error {
+class SyncDecodingError : public SyncError {
 public:
     SyncDecodingError(std::string path, std::string problem);
 

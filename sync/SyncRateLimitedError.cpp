@@ -15,6 +15,6 @@ std::string describe(std::optional<int> retryAfterSeconds) {
 }  // namespace
 
 SyncRateLimitedError::SyncRateLimitedError(std::optional<int> retryAfterSeconds)
-    : std::runtime_error(describe(retryAfterSeconds)), retryAfterSeconds_(retryAfterSeconds) {}
+    : SyncError(Kind::rateLimited, describe(retryAfterSeconds)), retryAfterSeconds_(retryAfterSeconds) {}
 
 }  // namespace zelvorin

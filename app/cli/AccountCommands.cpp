@@ -33,8 +33,9 @@ std::string claim(const nlohmann::json& claims, const char* key) {
 
 // A failed sign-in as the CLI's error: the login screen's text, the exit code of its kind.
 [[noreturn]] void throwLoginFailure(const LoginFailure& failure) {
-    const CliError::Kind kind =
-        failure.reason == LoginFailure::Reason::network ? CliError::Kind::network : CliError::Kind::failed;
+    const CliError::Kind kind = failure.reason == LoginFailure::Reason::network
+                                    ? CliError::Kind::signInNoConnection
+                                    : CliError::Kind::signInFailed;
     throw CliError(kind, failure.message);
 }
 
@@ -66,8 +67,7 @@ void login(CliContext& context, bool automatic, const std::string& email) {
     if (!signedIn) {
         if (const auto failure = environment.loginError()) throwLoginFailure(*failure);
         if (environment.sessionState() == SessionState::onboarding)
-            throw CliError(CliError::Kind::failed,
-                           "Dit account heeft nog geen organisatie: maak er eerst een aan in de app.");
+            throw CliError(CliError::Kind::noOrganisation, {});
     }
     printSignedIn(context);
 }
@@ -77,7 +77,7 @@ void openUrl(CliContext& context, const std::string& url) {
     AppEnvironment& environment = context.environment();
     if (!environment.handleOpenURL(url, AppEnvironment::AfterSignIn::nothing)) {
         if (const auto failure = environment.loginError()) throwLoginFailure(*failure);
-        throw CliError(CliError::Kind::usage, "Dit is geen zelvorin-link.");
+        throw CliError(CliError::Kind::notAZelvorinLink, {});
     }
     if (environment.sessionState() == SessionState::onboarding) {
         context.out() << (context.json ? Json{{"sessionState", "onboarding"}}.dump(2)
@@ -157,9 +157,7 @@ void switchOrganisation(CliContext& context, const std::string& organizationId) 
     for (const OrgMembership& membership : AccountAPI(context.apiClient()).memberships())
         known = known || membership.organizationId == organizationId;
     if (!known) {
-        throw CliError(CliError::Kind::notFound,
-                       "Onbekende organisatie '" + organizationId +
-                           "': je bent er geen lid van ('zelvorin-cli orgs' toont ze).");
+        throw CliError(CliError::Kind::unknownOrganisation, organizationId);
     }
     const AppEnvironment::SwitchOutcome outcome = environment.switchOrganization(organizationId);
     environment.stop();
@@ -167,14 +165,11 @@ void switchOrganisation(CliContext& context, const std::string& organizationId) 
         case AppEnvironment::SwitchOutcome::switched:
             break;
         case AppEnvironment::SwitchOutcome::refused:
-            throw CliError(CliError::Kind::failed,
-                           "De dienst staat het wisselen naar deze organisatie niet toe.");
+            throw CliError(CliError::Kind::switchRefused, {});
         case AppEnvironment::SwitchOutcome::noConnection:
-            throw CliError(CliError::Kind::network,
-                           "Geen verbinding. Controleer je internet en probeer het opnieuw.");
+            throw CliError(CliError::Kind::switchNoConnection, {});
         case AppEnvironment::SwitchOutcome::failed:
-            throw CliError(CliError::Kind::failed,
-                           "Wisselen van organisatie is niet gelukt. Probeer het opnieuw.");
+            throw CliError(CliError::Kind::switchFailed, {});
     }
     const std::string current = claim(tokenClaims(context.tokenStore()->load()->accessToken), "org");
     if (context.json) {

@@ -2,6 +2,8 @@
 
 #include <ostream>
 
+#include "persistence/Schema.h"
+
 namespace zelvorin::cli {
 namespace {
 
@@ -23,12 +25,16 @@ std::size_t prefixBytes(const std::string& text, std::size_t characters) {
 
 }  // namespace
 
-Json columnsJson(const ColumnValues& columns) {
+Json columnsJson(std::string_view table, const ColumnValues& columns) {
+    const TableDescription* description = Schema::shared().table(table);
     Json body = Json::object();
     for (const auto& [name, value] : columns) {
-        Json& member = body[std::string(name)];
+        const ColumnDescription* column = description ? description->column(name) : nullptr;
+        Json& member = body[column ? column->fieldName : lowerCamelCase(name)];
+        const bool boolean =
+            column && (column->kind == FieldKind::boolean || column->kind == FieldKind::optionalBoolean);
         if (const auto* number = std::get_if<std::int64_t>(&value))
-            member = *number;
+            member = boolean ? Json(*number != 0) : Json(*number);
         else if (const auto* real = std::get_if<double>(&value))
             member = *real;
         else if (const auto* text = std::get_if<std::string>(&value))
@@ -47,12 +53,6 @@ Json listItemJson(const InvoiceListItem& item) {
                 {"totalCents", item.totalCents},
                 {"syncState", item.syncState},
                 {"customerName", item.customerName ? Json(*item.customerName) : Json()}};
-}
-
-std::string invoiceLabel(const InvoiceListItem& item) {
-    if (item.invoiceNumber) return *item.invoiceNumber;
-    if (item.localDraftNumber) return *item.localDraftNumber;
-    return item.id;
 }
 
 std::string column(const std::string& text, std::size_t width) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include <nlohmann/json.hpp>
 
@@ -12,16 +13,21 @@ namespace zelvorin::cli {
 
 using Json = nlohmann::ordered_json;
 
-// A stored row for scripts: every column by its name, NULL as null.
-Json columnsJson(const ColumnValues& columns);
+// One shape per kind of record in every command's --json: the stored record's fields by their
+// lowerCamelCase names (the keys its sync payload uses), booleans as true/false, NULL as null.
+Json columnsJson(std::string_view table, const ColumnValues& columns);
 template <class Record>
 Json recordJson(const Record& record) {
-    return columnsJson(record.columnValues());
+    return columnsJson(Record::tableName, record.columnValues());
+}
+template <class Record>
+Json recordsJson(const std::vector<Record>& records) {
+    Json list = Json::array();
+    for (const Record& record : records)
+        list.push_back(recordJson(record));
+    return list;
 }
 Json listItemJson(const InvoiceListItem& item);
-
-// The invoice's number, else its draft number, else its id.
-std::string invoiceLabel(const InvoiceListItem& item);
 
 // Text cut or padded to a column width counted in characters, not bytes; the last is a space.
 std::string column(const std::string& text, std::size_t width);

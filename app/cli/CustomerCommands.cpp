@@ -1,11 +1,9 @@
 #include <memory>
 #include <ostream>
 
-#include "app/cli/CliInput.h"
-#include "app/cli/CliLookup.h"
 #include "app/cli/CliOutput.h"
 #include "app/cli/Commands.h"
-#include "domain/Money.h"
+#include "screens/CustomerFormModel.h"
 
 namespace zelvorin::cli {
 namespace {
@@ -15,20 +13,10 @@ struct ListOptions {
     bool archived = false;
 };
 
-struct NewCustomer {
-    std::string name, city, country, email, vat;
-};
-
 void listCustomers(CliContext& context, const ListOptions& options) {
-    AppEnvironment& environment = context.environment();
-    const std::vector<CustomerRecord> customers = environment.database().writer->read(
-        [&](Connection& db) { return CustomerRepository::customers(db, options.archived, options.search); });
-    if (context.json) {
-        Json list = Json::array();
-        for (const CustomerRecord& customer : customers)
-            list.push_back(recordJson(customer));
-        return printJson(context, Json{{"customers", list}});
-    }
+    const std::vector<CustomerRecord> customers =
+        context.environment().repositories().customers.customers(options.archived, options.search);
+    if (context.json) return printJson(context, Json{{"customers", recordsJson(customers)}});
     if (customers.empty()) {
         context.out() << "Geen klanten gevonden.\n";
         return;
@@ -41,73 +29,24 @@ void listCustomers(CliContext& context, const ListOptions& options) {
     context.out() << customers.size() << (customers.size() == 1 ? " klant" : " klanten") << '\n';
 }
 
-// New customers belong to the organisation the device synced; the service fills it in when the
-// device has not synced yet.
-std::string organisationId(CliContext& context) {
-    return context.environment().database().writer->read([](Connection& db) {
-        Statement& select = db.cached("SELECT organization_id FROM org_settings LIMIT 1");
-        return select.step() ? select.text(0) : std::string();
-    });
+CustomerFormModel customerForm(CliContext& context) {
+    Repositories& repositories = context.environment().repositories();
+    return CustomerFormModel(repositories.customers, repositories.organisation);
 }
 
-void addCustomer(CliContext& context, const NewCustomer& options) {
-    if (options.name.empty())
-        throw CliError(CliError::Kind::usage, "Een klant heeft een naam nodig (--name).");
-    CustomerRecord fields;
-    fields.organizationId = organisationId(context);
-    fields.companyName = options.name;
-    fields.city = optionalText(options.city);
-    fields.country = optionalText(options.country);
-    fields.billingEmail = optionalText(options.email);
-    fields.vatNumber = optionalText(options.vat);
-    const CustomerRecord customer = context.environment().repositories().customers.createCustomer(fields);
+void addCustomer(CliContext& context, const CustomerFormModel::TypedCustomer& typed) {
+    CustomerFormModel form = customerForm(context);
+    const CustomerRecord customer = form.add(typed);
     if (context.json) return printJson(context, recordJson(customer));
     context.out() << customer.id << '\n';
 }
 
-const FieldSetters<CustomerRecord>& customerFields() {
-    using R = CustomerRecord;
-    using V = const std::string&;
-    static const FieldSetters<CustomerRecord> setters{
-        {"companyName",
-         [](R& r, V v) {
-             if (v.empty())
-                 throw CliError(CliError::Kind::usage, "De naam van een klant kan niet leeg zijn.");
-             r.companyName = v;
-         }},
-        {"vatNumber", [](R& r, V v) { r.vatNumber = optionalText(v); }},
-        {"kvkNumber", [](R& r, V v) { r.kvkNumber = optionalText(v); }},
-        {"street", [](R& r, V v) { r.street = optionalText(v); }},
-        {"houseNumber", [](R& r, V v) { r.houseNumber = optionalText(v); }},
-        {"postcode", [](R& r, V v) { r.postcode = optionalText(v); }},
-        {"city", [](R& r, V v) { r.city = optionalText(v); }},
-        {"country", [](R& r, V v) { r.country = optionalText(v); }},
-        {"billingEmail", [](R& r, V v) { r.billingEmail = optionalText(v); }},
-        {"knownIban", [](R& r, V v) { r.knownIban = optionalText(v); }},
-        {"archived", [](R& r, V v) { r.archived = requireBoolean(v, "archived"); }},
-        {"idealEnabled", [](R& r, V v) { r.idealEnabled = requireBoolean(v, "idealEnabled"); }},
-        {"portalLinkEnabled",
-         [](R& r, V v) { r.portalLinkEnabled = requireBoolean(v, "portalLinkEnabled"); }},
-        {"paymentTermsOverride",
-         [](R& r, V v) {
-             r.paymentTermsOverride =
-                 v.empty() ? std::nullopt : std::optional(requireWholeNumber(v, "paymentTermsOverride"));
-         }},
-        {"defaultHourlyRate",
-         [](R& r, V v) {
-             r.defaultHourlyRate =
-                 v.empty() ? std::nullopt : std::optional(requireAmountCents(v, "defaultHourlyRate"));
-         }},
-    };
-    return setters;
-}
-
 void setCustomerField(CliContext& context, const std::string& id, const std::string& field,
                       const std::string& value) {
-    CustomerRecord customer = requireCustomer(context, id);
-    applyField(customerFields(), customer, field, value);
-    const CustomerRecord saved =
-        context.environment().repositories().customers.updateCustomer(customer, {field});
+    CustomerFormModel form = customerForm(context);
+    form.load(id);
+    form.set(field, value);
+    const CustomerRecord saved = form.save();
     if (context.json) return printJson(context, recordJson(saved));
     context.out() << "Klant " << id << ": " << field << " bijgewerkt.\n";
 }
@@ -123,13 +62,13 @@ void addCustomerCommands(CLI::App& app, CliContext& context) {
 
     auto* customer = app.add_subcommand("customer", "Klanten toevoegen en wijzigen");
     customer->require_subcommand(1);
-    auto fields = std::make_shared<NewCustomer>();
+    auto fields = std::make_shared<CustomerFormModel::TypedCustomer>();
     auto* add = customer->add_subcommand("add", "Nieuwe klant; toont het nieuwe id");
     add->add_option("--name", fields->name, "Bedrijfsnaam")->required();
     add->add_option("--city", fields->city, "Plaats");
     add->add_option("--country", fields->country, "Landcode, bijvoorbeeld NL");
     add->add_option("--email", fields->email, "Factuuradres (e-mail)");
-    add->add_option("--vat", fields->vat, "Btw-nummer");
+    add->add_option("--vat", fields->vatNumber, "Btw-nummer");
     add->callback([&context, fields] { addCustomer(context, *fields); });
 
     auto id = std::make_shared<std::string>();

@@ -2,25 +2,14 @@
 #include <memory>
 #include <ostream>
 
-#include "app/cli/CliInput.h"
 #include "app/cli/CliOutput.h"
 #include "app/cli/Commands.h"
 #include "domain/Money.h"
+#include "screens/ListFilters.h"
+#include "screens/TypedInput.h"
 
 namespace zelvorin::cli {
 namespace {
-
-constexpr int kBankPageSize = 50;
-
-template <class Enum, std::size_t N>
-Enum requireChoice(const std::array<const char*, N>& names, const std::string& typed,
-                   const std::string& option) {
-    for (std::size_t i = 0; i < N; ++i)
-        if (typed == names[i]) return static_cast<Enum>(i);
-    std::vector<std::string> known(names.begin(), names.end());
-    throw CliError(CliError::Kind::usage,
-                   "Onbekende waarde voor " + option + ": '" + typed + "' (" + knownFields(known) + ").");
-}
 
 std::string customerName(CliContext& context, const std::string& id) {
     const auto customer = context.environment().repositories().customers.customer(id);
@@ -30,12 +19,7 @@ std::string customerName(CliContext& context, const std::string& id) {
 void listSchedules(CliContext& context) {
     const std::vector<InvoiceScheduleRecord> schedules =
         context.environment().repositories().schedules.schedules();
-    if (context.json) {
-        Json list = Json::array();
-        for (const InvoiceScheduleRecord& schedule : schedules)
-            list.push_back(recordJson(schedule));
-        return printJson(context, Json{{"schedules", list}});
-    }
+    if (context.json) return printJson(context, Json{{"schedules", recordsJson(schedules)}});
     if (schedules.empty()) {
         context.out() << "Geen terugkerende facturen.\n";
         return;
@@ -55,20 +39,12 @@ struct InboxOptions {
 };
 
 void listInbox(CliContext& context, const InboxOptions& options) {
-    using Repository = KvitraRepository;
-    const auto status = requireChoice<Repository::InboxFilter>(
-        std::array{"alle", "nieuw", "verwerken", "gecategoriseerd", "gearchiveerd"}, options.status,
-        "--status");
-    const auto category = requireChoice<Repository::CategoryFilter>(
-        std::array{"alle", "zakelijk", "prive", "gemengd"}, options.category, "--category");
-    Repository& inbox = context.environment().repositories().inbox;
+    const auto status = typedInboxStatus(options.status, "--status");
+    const auto category = typedInboxCategory(options.category, "--category");
+    KvitraRepository& inbox = context.environment().repositories().inbox;
     const std::vector<IncomingInvoiceRecord> items = inbox.inbox(status, category);
-    if (context.json) {
-        Json list = Json::array();
-        for (const IncomingInvoiceRecord& item : items)
-            list.push_back(recordJson(item));
-        return printJson(context, Json{{"items", list}, {"newCount", inbox.newItemCount()}});
-    }
+    if (context.json)
+        return printJson(context, Json{{"items", recordsJson(items)}, {"newCount", inbox.newItemCount()}});
     for (const IncomingInvoiceRecord& item : items) {
         const std::string sender = item.extractedSenderCompany.value_or(item.senderName.value_or("—"));
         context.out() << column(item.receivedAt.value_or("").substr(0, 10), 12) << column(sender, 30)
@@ -86,22 +62,17 @@ struct BankOptions {
 };
 
 void listBank(CliContext& context, const BankOptions& options) {
-    if (options.page < 1) throw CliError(CliError::Kind::usage, "--page begint bij 1.");
+    const BankPage shown = bankPage(options.page, "--page");
     BankRepository& bank = context.environment().repositories().bank;
     const auto filter = options.unmatched ? BankRepository::TransactionFilter::onbekend
                                           : BankRepository::TransactionFilter::alle;
     const std::optional<std::string> account = optionalText(options.account);
     const BankRepository::TransactionPage page =
-        bank.transactionPage(filter, account, kBankPageSize, (options.page - 1) * kBankPageSize);
+        bank.transactionPage(filter, account, kBankPageSize, shown.offset());
     const std::int64_t count = bank.transactionCount(filter, account);
     if (context.json) {
-        Json accounts = Json::array(), items = Json::array();
-        for (const BankAccountRecord& a : bank.accounts())
-            accounts.push_back(recordJson(a));
-        for (const BankTransactionRecord& t : page.items)
-            items.push_back(recordJson(t));
-        return printJson(context, Json{{"accounts", accounts},
-                                       {"transactions", items},
+        return printJson(context, Json{{"accounts", recordsJson(bank.accounts())},
+                                       {"transactions", recordsJson(page.items)},
                                        {"page", options.page},
                                        {"hasMore", page.hasMore},
                                        {"count", count}});

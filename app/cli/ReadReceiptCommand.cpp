@@ -6,7 +6,6 @@
 
 #include "app/cli/CliError.h"
 #include "app/cli/Commands.h"
-#include "intelligence/ExtractionError.h"
 #include "intelligence/FoundationModelsExtractionPipeline.h"
 #include "intelligence/LanguageModelInvoiceStructurer.h"
 #include "intelligence/RuleBasedInvoiceStructurer.h"
@@ -32,7 +31,7 @@ std::shared_ptr<const InvoiceStructurer> chooseStructurer(CliContext& context) {
 
 std::string readWholeFile(const std::string& path) {
     std::ifstream file(path, std::ios::binary);
-    if (!file) throw CliError(CliError::Kind::notFound, "Het bestand " + path + " kon niet worden geopend.");
+    if (!file) throw CliError(CliError::Kind::fileNotFound, path);
     std::ostringstream bytes;
     bytes << file.rdbuf();
     return bytes.str();
@@ -42,22 +41,11 @@ void readReceipt(CliContext& context, const std::string& path) {
     const std::string document = readWholeFile(path);
     const FoundationModelsExtractionPipeline pipeline(std::make_shared<TesseractOCRProvider>(),
                                                       chooseStructurer(context));
-    try {
-        const ReceiptReading reading = pipeline.read(document);
-        if (context.json) {
-            context.out() << toJson(reading).dump() << '\n';
-        } else {
-            context.out() << describe(reading);
-        }
-    } catch (const ExtractionError& error) {
-        if (error.kind() == ExtractionError::Kind::unreadableDocument) {
-            throw CliError(CliError::Kind::failed,
-                           path + " is geen leesbare PDF, JPEG of PNG, of er staat geen tekst op.");
-        }
-        throw CliError(CliError::Kind::failed,
-                       std::string("De bon kon niet worden gelezen: ") + error.what());
-    } catch (const LanguageModelError& error) {
-        throw CliError(CliError::Kind::network, error.what());
+    const ReceiptReading reading = pipeline.read(document);
+    if (context.json) {
+        context.out() << toJson(reading).dump() << '\n';
+    } else {
+        context.out() << describe(reading);
     }
 }
 

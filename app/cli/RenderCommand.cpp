@@ -10,7 +10,7 @@
 #include "app/cli/Commands.h"
 #include "layout/DocumentRenderer.h"
 #include "layout/InvoicePdf.h"
-#include "layout/LayoutError.h"
+#include "persistence/PersistenceError.h"
 
 namespace zelvorin::cli {
 
@@ -20,7 +20,7 @@ void writeFile(const std::string& path, const std::string& bytes) {
     std::ofstream file(path, std::ios::binary | std::ios::trunc);
     file << bytes;
     file.close();
-    if (!file) throw LayoutError("Het bestand " + path + " kon niet worden geschreven.");
+    if (!file) throw CliError(CliError::Kind::fileNotWritable, path);
 }
 
 struct RenderOptions {
@@ -31,34 +31,25 @@ struct RenderOptions {
 
 void render(CliContext& context, const RenderOptions& options) {
     std::optional<InvoiceSource> source =
-        readInvoiceSource(context.environment().database(), options.invoiceId);
-    if (!source) {
-        throw CliError(CliError::Kind::notFound,
-                       "Onbekende factuur '" + options.invoiceId + "' in de lokale database.");
-    }
-    try {
-        const FontSet fonts;
-        const auto today = std::chrono::floor<std::chrono::days>(std::chrono::system_clock::now());
-        const RenderedInvoice rendered = renderInvoice(*source, fonts, today);
-        const LaidOutDocument& laidOut = rendered.laidOut;
-        for (const std::string& notice : rendered.notices)
-            context.err() << "zelvorin-cli: " << notice << '\n';
-        writeFile(options.pdfPath, rendered.pdf);
-        if (!options.pngPath.empty())
-            writeFile(options.pngPath, DocumentRenderer(fonts).png(laidOut, 0, 2.0));
-        if (context.json) {
-            nlohmann::ordered_json body{{"invoiceId", options.invoiceId},
-                                        {"pdf", options.pdfPath},
-                                        {"pages", laidOut.pages.size()},
-                                        {"notices", rendered.notices}};
-            context.out() << body.dump() << '\n';
-        } else {
-            context.out() << "Factuur " << options.invoiceId << ": " << laidOut.pages.size()
-                          << " pagina('s) geschreven naar " << options.pdfPath << '\n';
-        }
-    } catch (const LayoutError& error) {
-        throw CliError(CliError::Kind::failed,
-                       std::string("De factuur kon niet worden opgemaakt: ") + error.what());
+        readInvoiceSource(context.environment().repositories().invoices, options.invoiceId);
+    if (!source) throw PersistenceError::notFound("Factuur '" + options.invoiceId + "'");
+    const FontSet fonts;
+    const auto today = std::chrono::floor<std::chrono::days>(context.environment().clock()->now());
+    const RenderedInvoice rendered = renderInvoice(*source, fonts, today);
+    const LaidOutDocument& laidOut = rendered.laidOut;
+    for (const std::string& notice : rendered.notices)
+        context.err() << "zelvorin-cli: " << notice << '\n';
+    writeFile(options.pdfPath, rendered.pdf);
+    if (!options.pngPath.empty()) writeFile(options.pngPath, DocumentRenderer(fonts).png(laidOut, 0, 2.0));
+    if (context.json) {
+        nlohmann::ordered_json body{{"invoiceId", options.invoiceId},
+                                    {"pdf", options.pdfPath},
+                                    {"pages", laidOut.pages.size()},
+                                    {"notices", rendered.notices}};
+        context.out() << body.dump() << '\n';
+    } else {
+        context.out() << "Factuur " << options.invoiceId << ": " << laidOut.pages.size()
+                      << " pagina('s) geschreven naar " << options.pdfPath << '\n';
     }
 }
 

@@ -47,9 +47,7 @@ void printStatus(CliContext& context) {
 void checkForUpdate(CliContext& context) {
     AppEnvironment& environment = context.environment();
     AppUpdater updater = AppUpdater::fromConfiguration(environment.defaults(), environment.httpSession());
-    if (!updater.canCheckForUpdates())
-        throw CliError(CliError::Kind::configuration,
-                       "Er is geen updatefeed ingesteld (ZELVORIN_APPCAST_URL of updateFeedURL).");
+    if (!updater.canCheckForUpdates()) throw CliError(CliError::Kind::noUpdateFeed, {});
     const std::optional<AppcastRelease> newer = updater.checkForUpdates();
     if (context.json) {
         nlohmann::ordered_json body{{"currentVersion", kAppVersion}, {"updateAvailable", newer.has_value()}};

@@ -7,8 +7,8 @@
 
 #include <nlohmann/json.hpp>
 
-#include "app/cli/CliError.h"
 #include "app/cli/Commands.h"
+#include "app/cli/ExitCodes.h"
 #include "domain/Clock.h"
 #include "persistence/sync/GRDBSyncStore.h"
 
@@ -20,9 +20,9 @@ namespace {
 int exitCode(const SyncEngineStatus& status) {
     switch (status.statusCase()) {
         case SyncEngineStatus::Case::offline:
-            return static_cast<int>(CliError::Kind::network);
+            return static_cast<int>(ExitCode::network);
         case SyncEngineStatus::Case::failed:
-            return static_cast<int>(CliError::Kind::failed);
+            return static_cast<int>(ExitCode::failed);
         default:
             return 0;
     }

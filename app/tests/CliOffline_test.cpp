@@ -53,10 +53,10 @@ TEST_F(CliOfflineIntegrationTest, AnInvoiceWrittenOfflineReachesTheServiceWithIt
     ASSERT_EQ(device.run("invoice set " + id + " referenceNumber PO-77").exitCode, 0) << device.errors();
 
     json shown = runJson(device, "invoice show " + id);
-    EXPECT_EQ(shown["invoice"]["subtotal_cents"], 27000);
-    EXPECT_EQ(shown["invoice"]["vat_cents"], 3570 + 900);
-    EXPECT_EQ(shown["invoice"]["total_cents"], 31470);
-    EXPECT_EQ(shown["invoice"]["due_date"], "2026-03-31");  // the demo organisation's 30 days
+    EXPECT_EQ(shown["invoice"]["subtotalCents"], 27000);
+    EXPECT_EQ(shown["invoice"]["vatCents"], 3570 + 900);
+    EXPECT_EQ(shown["invoice"]["totalCents"], 31470);
+    EXPECT_EQ(shown["invoice"]["dueDate"], "2026-03-31");  // the demo organisation's 30 days
     EXPECT_EQ(shown["vatGroups"].size(), 2u);
     EXPECT_TRUE(shown["nextAction"].is_null());  // a draft has no next step yet
     const std::string text = device.run("invoice show " + id).out;
@@ -70,9 +70,9 @@ TEST_F(CliOfflineIntegrationTest, AnInvoiceWrittenOfflineReachesTheServiceWithIt
     ASSERT_EQ(device.run("sync").exitCode, 0) << device.errors();
     EXPECT_EQ(queued(), "0");
     shown = runJson(device, "invoice show " + id);
-    EXPECT_EQ(shown["invoice"]["sync_state"], "synced");
-    EXPECT_EQ(shown["invoice"]["reference_number"], "PO-77");
-    EXPECT_EQ(shown["invoice"]["total_cents"], 31470);  // the service's own totals, pulled back
+    EXPECT_EQ(shown["invoice"]["syncState"], "synced");
+    EXPECT_EQ(shown["invoice"]["referenceNumber"], "PO-77");
+    EXPECT_EQ(shown["invoice"]["totalCents"], 31470);  // the service's own totals, pulled back
     EXPECT_EQ(shown["lines"].size(), 2u);
 
     // An overdue demo invoice proposes its next step.
@@ -100,19 +100,19 @@ TEST_F(CliOfflineIntegrationTest, BadInputIsRefusedBeforeAnythingIsQueued) {
     const std::vector<Case> cases{
         {"line add " + id + " --description X --mode qty_price --price abc", 2, "'abc'"},
         {"line add " + id + " --description X --mode per_kilo --price 1", 2, "hours_rate"},
-        {"line add " + id + " --description X --mode fixed", 2, "--amount"},
+        {"line add " + id + " --description X --mode fixed", 2, "amount"},
         {"line add " + id + " --description X --mode hours_rate --qty 1,5 --price 85 --vat nl_99", 2,
          "nl_21"},
         {"line add bestaat-niet --description X --mode fixed --amount 1", 4, "bestaat-niet"},
-        {"line set bestaat-niet qty 2", 4, "factuurregel"},
-        {"line rm bestaat-niet", 4, "factuurregel"},
+        {"line set bestaat-niet qty 2", 4, "Factuurregel 'bestaat-niet'"},
+        {"line rm bestaat-niet", 4, "Factuurregel 'bestaat-niet'"},
         {"invoice set " + id + " kleur rood", 2, "Bekende velden"},
         {"invoice set " + id + " issueDate 31-12-2026", 2, "2026-03-01"},
-        {"invoice set bestaat-niet freeText x", 4, "factuur"},
-        {"invoice rm bestaat-niet", 4, "factuur"},
-        {"invoice new --customer bestaat-niet", 4, "klant"},
+        {"invoice set bestaat-niet freeText x", 4, "Factuur 'bestaat-niet'"},
+        {"invoice rm bestaat-niet", 4, "Factuur 'bestaat-niet'"},
+        {"invoice new --customer bestaat-niet", 4, "Klant 'bestaat-niet'"},
         {"invoices --segment open", 2, "achterstallig"},
-        {"customer set bestaat-niet city Ede", 4, "klant"},
+        {"customer set bestaat-niet city Ede", 4, "Klant 'bestaat-niet'"},
         {"customer add --name ''", 2, "naam"},
     };
     for (const Case& c : cases) {
@@ -136,11 +136,11 @@ TEST_F(CliOfflineIntegrationTest, CustomersAreAddedEditedAndSearchedWithQuotesAn
     EXPECT_EQ(runJson(device, "customers --search \"O'Brien\"")["customers"].size(), 0u);
     const json archived = runJson(device, "customers --archived --search \"O'Brien\"")["customers"];
     ASSERT_EQ(archived.size(), 1u);
-    EXPECT_EQ(archived[0]["archived"], 1);
+    EXPECT_EQ(archived[0]["archived"], true);
     EXPECT_EQ(device.run("customer set " + id + " archived misschien").exitCode, 2);
 
     ASSERT_EQ(device.run("sync").exitCode, 0) << device.errors();
-    EXPECT_EQ(runJson(device, "customers --archived --search \"O'Brien\"")["customers"][0]["sync_state"],
+    EXPECT_EQ(runJson(device, "customers --archived --search \"O'Brien\"")["customers"][0]["syncState"],
               "synced");
 }
 
@@ -166,12 +166,12 @@ TEST_F(CliOfflineIntegrationTest, OverviewsReadTheSyncedBook) {
     EXPECT_FALSE(second["hasMore"].get<bool>());
     const json unmatched = runJson(device, "bank --unmatched")["transactions"];
     for (const json& t : unmatched)
-        EXPECT_TRUE(t["matched_invoice_id"].is_null() && t["matched_incoming_invoice_id"].is_null());
+        EXPECT_TRUE(t["matchedInvoiceId"].is_null() && t["matchedIncomingInvoiceId"].is_null());
     const std::string account = first["accounts"][0]["id"];
     const json ofAccount = runJson(device, "bank --account " + account)["transactions"];
     EXPECT_FALSE(ofAccount.empty());
     for (const json& t : ofAccount)
-        EXPECT_EQ(t["bank_account_id"], account);
+        EXPECT_EQ(t["bankAccountId"], account);
 
     const json dashboard = runJson(device, "dashboard");
     EXPECT_GT(dashboard["summary"]["outstandingCount"], 0);

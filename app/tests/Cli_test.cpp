@@ -163,7 +163,8 @@ TEST(CliIntegrationTest, RenderPrintsAStoredInvoiceWithEveryLineOnce) {
 
     const CliRun unknown = device.run("render bestaat-niet --pdf " + pdf.string());
     EXPECT_EQ(unknown.exitCode, 4);
-    EXPECT_NE(device.errors().find("Onbekende factuur 'bestaat-niet'"), std::string::npos);
+    EXPECT_NE(device.errors().find("Factuur 'bestaat-niet' staat niet in de lokale database."),
+              std::string::npos);
 }
 
 TEST(CliIntegrationTest, ReadReceiptReadsTheCommittedSamplesAndRefusesWhatIsNoDocument) {

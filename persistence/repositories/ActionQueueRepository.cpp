@@ -4,6 +4,7 @@
 
 #include "domain/Timestamps.h"
 #include "domain/Uuid.h"
+#include "persistence/PersistenceError.h"
 #include "persistence/RecordStatements.h"
 #include "persistence/ScalarStatements.h"
 #include "sync/JSONValue.h"
@@ -15,9 +16,10 @@ ActionQueueRepository::ActionQueueRepository(AppDatabase database, std::shared_p
 
 PendingAction ActionQueueRepository::enqueueMarkPaid(const std::string& invoiceId,
                                                      const std::optional<std::string>& paidAt) {
-    if (invoiceId.empty()) throw std::invalid_argument("Geen factuur opgegeven om als betaald te markeren.");
+    if (invoiceId.empty())
+        throw PersistenceError::invalidInput("Geen factuur opgegeven om als betaald te markeren.");
     if (paidAt && !parseCalendarDate(*paidAt) && !parseTimestamp(*paidAt))
-        throw std::invalid_argument("Ongeldige betaaldatum: '" + *paidAt + "'.");
+        throw PersistenceError::invalidInput("Ongeldige betaaldatum: '" + *paidAt + "'.");
     PendingAction action;
     action.id = randomUuid();
     action.kind = PendingAction::Kind::markPaid;

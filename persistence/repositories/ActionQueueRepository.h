@@ -23,7 +23,7 @@ public:
     ActionQueueRepository(AppDatabase database, std::shared_ptr<const Clock> clock);
 
     // A new markPaid row with payload {"paidAt": …} when a date is given, else {}. Throws
-    // std::invalid_argument (and stores nothing) for an empty invoice id or a paid-at text that is
+    // PersistenceError invalidInput (and stores nothing) for an empty invoice id or a paid-at text that is
     // neither a calendar date nor a timestamp.
     PendingAction enqueueMarkPaid(const std::string& invoiceId, const std::optional<std::string>& paidAt);
 

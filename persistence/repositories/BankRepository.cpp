@@ -2,6 +2,7 @@
 
 #include <stdexcept>
 
+#include "persistence/PersistenceError.h"
 #include "persistence/RecordStatements.h"
 #include "persistence/ScalarStatements.h"
 
@@ -42,8 +43,9 @@ std::vector<BankAccountRecord> BankRepository::accounts() {
 BankRepository::TransactionPage BankRepository::transactionPage(TransactionFilter filter,
                                                                 const std::optional<std::string>& accountId,
                                                                 int pageSize, std::int64_t offset) {
-    if (pageSize < 1) throw std::invalid_argument("Een pagina bevat minstens één transactie.");
-    if (offset < 0) throw std::invalid_argument("De positie in de transactielijst kan niet negatief zijn.");
+    if (pageSize < 1) throw PersistenceError::invalidInput("Een pagina bevat minstens één transactie.");
+    if (offset < 0)
+        throw PersistenceError::invalidInput("De positie in de transactielijst kan niet negatief zijn.");
     TransactionPage page;
     page.items = database_.writer->read([&](Connection& db) {
         return selectTransactions(db,

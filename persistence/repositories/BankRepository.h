@@ -28,7 +28,7 @@ public:
 
     // Transactions that are not deleted, newest first, of one account when an id is given.
     // A page asks for one row more than it returns to learn whether more follow. Throws
-    // std::invalid_argument for a page size below 1 or a negative offset.
+    // PersistenceError invalidInput for a page size below 1 or a negative offset.
     TransactionPage transactionPage(TransactionFilter filter, const std::optional<std::string>& accountId,
                                     int pageSize, std::int64_t offset);
     std::vector<BankTransactionRecord> transactions(TransactionFilter filter,

@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "domain/Uuid.h"
+#include "persistence/PersistenceError.h"
 #include "persistence/RecordStatements.h"
 #include "persistence/repositories/LocalEdit.h"
 #include "sync/SyncState.h"
@@ -34,6 +35,10 @@ std::vector<CustomerRecord> CustomerRepository::customers(Connection& db, bool i
     if (search.empty()) return selectRecords<CustomerRecord>(db, sql);
     const std::string pattern = "%" + search + "%";
     return selectRecords<CustomerRecord>(db, sql, pattern, pattern, pattern);
+}
+
+std::vector<CustomerRecord> CustomerRepository::customers(bool includeArchived, const std::string& search) {
+    return database_.writer->read([&](Connection& db) { return customers(db, includeArchived, search); });
 }
 
 ObservationHandle CustomerRepository::observeCustomers(
@@ -109,7 +114,7 @@ CustomerRecord CustomerRepository::updateCustomer(const CustomerRecord& changed,
                                                   std::vector<std::string> changedFields) {
     return database_.writer->write([&](Connection& db) {
         std::optional<CustomerRecord> stored = recordById<CustomerRecord>(db, changed.id);
-        if (!stored) throw std::out_of_range("Klant " + changed.id + " bestaat niet.");
+        if (!stored) throw PersistenceError::notFound("Klant '" + changed.id + "'");
         LocalEdit edit(db, *clock_);
         CustomerRecord customer = *stored;
         customer.companyName = changed.companyName;

@@ -32,6 +32,7 @@ public:
     static std::string customersStatement(bool includeArchived, bool searching);  // the pattern bound 3 times
     static std::vector<CustomerRecord> customers(Connection& db, bool includeArchived,
                                                  const std::string& search);
+    std::vector<CustomerRecord> customers(bool includeArchived, const std::string& search);
     ObservationHandle observeCustomers(bool includeArchived, std::string search,
                                        std::function<void(std::vector<CustomerRecord>)> onValue,
                                        std::shared_ptr<Executor> deliverOn);
@@ -44,7 +45,7 @@ public:
 
     // A new customer from the given fields (its id, stamps and sync state are set here).
     CustomerRecord createCustomer(CustomerRecord fields);
-    // Writes the editable fields of `customer` over its row. Throws std::out_of_range when the
+    // Writes the editable fields of `customer` over its row. Throws PersistenceError notFound when the
     // customer does not exist.
     CustomerRecord updateCustomer(const CustomerRecord& customer, std::vector<std::string> changedFields);
     // Creates the contact person when its id is empty or unknown, else updates it.

@@ -1,4 +1,5 @@
 #include "persistence/repositories/DashboardRepository.h"
+#include "persistence/PersistenceError.h"
 
 #include <stdexcept>
 
@@ -85,7 +86,7 @@ std::vector<InvoiceListItem> DashboardRepository::recentInvoices() {
 
 void DashboardRepository::recordSuccessfulSync(const std::string& time) {
     if (!parseTimestamp(time))
-        throw std::invalid_argument("Geen geldig tijdstip van synchronisatie: " + time);
+        throw PersistenceError::invalidInput("Geen geldig tijdstip van synchronisatie: " + time);
     database_.writer->write([&](Connection& db) {
         db.cached(
               "INSERT INTO sync_cursor (id, device_id, last_successful_sync_at)\nVALUES (1, '', ?)\nON "

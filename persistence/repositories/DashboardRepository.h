@@ -48,7 +48,7 @@ public:
     std::vector<InvoiceListItem> recentInvoices();
 
     // Stores `time` (an ISO-8601 timestamp) as the last successful sync, creating the cursor row
-    // when there is none. Throws std::invalid_argument, writing nothing, for any other text.
+    // when there is none. Throws PersistenceError invalidInput, writing nothing, for any other text.
     void recordSuccessfulSync(const std::string& time);
 
 private:

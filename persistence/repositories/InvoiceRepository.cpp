@@ -10,7 +10,9 @@
 #include "domain/LineTotals.h"
 #include "domain/Timestamps.h"
 #include "domain/Uuid.h"
+#include "persistence/PersistenceError.h"
 #include "persistence/RecordStatements.h"
+#include "persistence/ScalarStatements.h"
 #include "persistence/repositories/LocalEdit.h"
 #include "sync/SyncState.h"
 
@@ -60,8 +62,8 @@ std::string yearBound(int year, const char* format) {
     return text;
 }
 
-std::out_of_range missingInvoice(const std::string& id) {
-    return std::out_of_range("Factuur " + id + " bestaat niet.");
+PersistenceError missingInvoice(const std::string& id) {
+    return PersistenceError::notFound("Factuur '" + id + "'");
 }
 
 DraftInvoiceRecord requireInvoice(Connection& db, const std::string& id) {
@@ -183,6 +185,24 @@ std::optional<InvoiceDetail> InvoiceRepository::detail(const std::string& id) {
     return database_.writer->read([&](Connection& db) { return detail(db, id); });
 }
 
+bool InvoiceRepository::hasCreditNote(const std::string& invoiceId) {
+    return database_.writer->read([&](Connection& db) {
+        return countRows(
+                   db,
+                   "SELECT COUNT(*) FROM draft_invoice WHERE credited_invoice_id = ? AND deleted_at IS NULL",
+                   invoiceId) > 0;
+    });
+}
+
+std::int64_t InvoiceRepository::nextLineSortOrder(const std::string& invoiceId) {
+    return database_.writer->read([&](Connection& db) {
+        return countRows(db,
+                         "SELECT COALESCE(MAX(sort_order) + 1, 0) FROM invoice_line WHERE invoice_id = ? AND "
+                         "deleted_at IS NULL",
+                         invoiceId);
+    });
+}
+
 ObservationHandle InvoiceRepository::observeDetail(std::string id,
                                                    std::function<void(std::optional<InvoiceDetail>)> onValue,
                                                    std::shared_ptr<Executor> deliverOn) {
@@ -300,7 +320,7 @@ InvoiceLineRecord InvoiceRepository::updateLine(const InvoiceLineRecord& changed
     return database_.writer->write([&](Connection& db) {
         std::optional<InvoiceLineRecord> stored = recordById<InvoiceLineRecord>(db, changed.id);
         if (!stored || stored->deletedAt)
-            throw std::out_of_range("Factuurregel " + changed.id + " bestaat niet.");
+            throw PersistenceError::notFound("Factuurregel '" + changed.id + "'");
         LocalEdit edit(db, *clock_);
         InvoiceLineRecord line = *stored;
         line.description = changed.description;
@@ -329,8 +349,7 @@ InvoiceLineRecord InvoiceRepository::updateLine(const InvoiceLineRecord& changed
 void InvoiceRepository::deleteLine(const InvoiceLineRecord& line) {
     database_.writer->write([&](Connection& db) {
         std::optional<InvoiceLineRecord> stored = recordById<InvoiceLineRecord>(db, line.id);
-        if (!stored || stored->deletedAt)
-            throw std::out_of_range("Factuurregel " + line.id + " bestaat niet.");
+        if (!stored || stored->deletedAt) throw PersistenceError::notFound("Factuurregel '" + line.id + "'");
         LocalEdit(db, *clock_).tombstone(SyncEntityType::invoiceLine, "invoice_line", line.id);
         recalculateTotals(db, stored->invoiceId);
     });

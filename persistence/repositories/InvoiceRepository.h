@@ -13,6 +13,7 @@
 #include "persistence/Observation.h"
 #include "persistence/generated/Records.h"
 #include "persistence/repositories/InvoiceListItem.h"
+#include "persistence/repositories/InvoicePrintRecords.h"
 
 namespace zelvorin {
 
@@ -39,7 +40,7 @@ struct InvoiceListQuery {
 
 // The invoice screens' side of the local store. Every write changes the rows and queues the
 // matching change in one transaction; writes that can change amounts recalculate the stored
-// totals in that same transaction. Editing an id that does not exist throws std::out_of_range
+// totals in that same transaction. Editing an id that does not exist throws PersistenceError notFound
 // with a message for the user and changes nothing.
 class InvoiceRepository {
 public:
@@ -70,6 +71,13 @@ public:
                                     std::shared_ptr<Executor> deliverOn);
     std::optional<DraftInvoiceRecord> invoice(const std::string& id);  // not deleted
     std::optional<InvoiceLineRecord> line(const std::string& id);      // not deleted
+    // A credit note that is not deleted credits the invoice.
+    bool hasCreditNote(const std::string& invoiceId);
+    // The sort order that puts a new line after the invoice's live lines (0 for the first).
+    std::int64_t nextLineSortOrder(const std::string& invoiceId);
+    // What the invoice is printed from (see InvoicePrintRecords); nothing for a missing or
+    // deleted invoice.
+    std::optional<InvoicePrintRecords> printRecords(const std::string& invoiceId);
 
     // A new local draft: due date from the organisation's payment term, a "D-" draft number.
     DraftInvoiceRecord createDraft(std::optional<std::string> customerId, const std::string& issueDate);

@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "domain/Timestamps.h"
+#include "persistence/PersistenceError.h"
 #include "persistence/RecordStatements.h"
 #include "persistence/ScalarStatements.h"
 
@@ -13,7 +14,8 @@ constexpr const char* kWaitingCondition = "\nWHERE status IN ('wachtend', 'fout'
 
 void requireField(const std::string& value, const char* what) {
     if (value.empty())
-        throw std::invalid_argument(std::string("Upload zonder ") + what + " kan niet in de wachtrij.");
+        throw PersistenceError::invalidInput(std::string("Upload zonder ") + what +
+                                             " kan niet in de wachtrij.");
 }
 
 }  // namespace
@@ -27,7 +29,8 @@ void PendingUploadRepository::insertUpload(const PendingUploadRecord& upload) {
     requireField(upload.relativePath, "bestandspad");
     requireField(upload.idempotencyKey, "idempotentiesleutel");
     if (!parseTimestamp(upload.createdAt))
-        throw std::invalid_argument("Ongeldig aanmaaktijdstip voor upload: '" + upload.createdAt + "'.");
+        throw PersistenceError::invalidInput("Ongeldig aanmaaktijdstip voor upload: '" + upload.createdAt +
+                                             "'.");
     database_.writer->write([&](Connection& db) { insertRecord(db, upload); });
 }
 

@@ -23,7 +23,7 @@ class PendingUploadRepository {
 public:
     explicit PendingUploadRepository(AppDatabase database);
 
-    // Throws std::invalid_argument (and stores nothing) when the id, file name, MIME type,
+    // Throws PersistenceError invalidInput (and stores nothing) when the id, file name, MIME type,
     // relative path or idempotency key is empty or created_at is not a timestamp; a key that is
     // already queued fails on the unique index with the SqliteError. Callers ask uploadExists first.
     void insertUpload(const PendingUploadRecord& upload);

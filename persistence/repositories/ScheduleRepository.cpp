@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "domain/Uuid.h"
+#include "persistence/PersistenceError.h"
 #include "persistence/RecordStatements.h"
 #include "persistence/repositories/JsonEncodable.h"
 #include "persistence/repositories/LocalEdit.h"
@@ -13,17 +14,17 @@
 namespace zelvorin {
 namespace {
 
-using Kind = ScheduleRepositoryError::Kind;
+using Member = ScheduleRepositoryError::Member;
 
-std::string messageFor(Kind kind, const std::string& detail) {
-    const char* what = kind == Kind::invalidWorkdays ? "De werkdagen" : "De factuurregels";
+std::string messageFor(Member member, const std::string& detail) {
+    const char* what = member == Member::invalidWorkdays ? "De werkdagen" : "De factuurregels";
     return std::string(what) + " van het schema kunnen niet worden opgeslagen: " + detail + ".";
 }
 
 // The JSON text of the workdays, after the checks the service would make on them.
 std::string encodeWorkdays(const JSONValue& workdays) {
     const auto fail = [](const std::string& detail) {
-        throw ScheduleRepositoryError(Kind::invalidWorkdays, detail);
+        throw ScheduleRepositoryError(Member::invalidWorkdays, detail);
     };
     if (auto problem = unencodableMember(workdays)) fail(*problem);
     const PayloadShape& shape = *payloadShape(SyncEntityType::invoiceSchedule).field("workdays")->nested;
@@ -38,7 +39,7 @@ std::string encodeWorkdays(const JSONValue& workdays) {
 
 std::string encodeLines(const JSONValue& lines) {
     const auto fail = [](const std::string& detail) {
-        throw ScheduleRepositoryError(Kind::invalidLines, detail);
+        throw ScheduleRepositoryError(Member::invalidLines, detail);
     };
     if (auto problem = unencodableMember(lines)) fail(*problem);
     if (!lines.asArray()) fail("verwacht een lijst");
@@ -105,8 +106,8 @@ constexpr const char* kAll =
 
 }  // namespace
 
-ScheduleRepositoryError::ScheduleRepositoryError(Kind kind, const std::string& detail)
-    : std::runtime_error(messageFor(kind, detail)), kind_(kind) {}
+ScheduleRepositoryError::ScheduleRepositoryError(Member member, const std::string& detail)
+    : PersistenceError(PersistenceError::Kind::invalidInput, messageFor(member, detail)), member_(member) {}
 
 ScheduleRepository::ScheduleRepository(AppDatabase database, std::shared_ptr<const Clock> clock)
     : database_(std::move(database)), clock_(std::move(clock)) {}
@@ -174,7 +175,7 @@ InvoiceScheduleRecord ScheduleRepository::updateSchedule(const InvoiceScheduleRe
     const std::string linesText = encodeLines(lines);
     return database_.writer->write([&](Connection& db) {
         const std::optional<InvoiceScheduleRecord> stored = recordById<InvoiceScheduleRecord>(db, changed.id);
-        if (!stored || stored->deletedAt) throw std::out_of_range("Schema " + changed.id + " bestaat niet.");
+        if (!stored || stored->deletedAt) throw PersistenceError::notFound("Schema '" + changed.id + "'");
         LocalEdit edit(db, *clock_);
         InvoiceScheduleRecord schedule = *stored;
         copyEditable(changed, schedule);
@@ -187,7 +188,7 @@ InvoiceScheduleRecord ScheduleRepository::updateSchedule(const InvoiceScheduleRe
         const auto unknown = std::find_if(changedFields.begin(), changedFields.end(),
                                           [&](const std::string& key) { return !payload.find(key); });
         if (unknown != changedFields.end())
-            throw std::invalid_argument("Onbekend veld van een schema: " + *unknown + ".");
+            throw PersistenceError::invalidInput("Onbekend veld van een schema: " + *unknown + ".");
         updateRecord(db, schedule);  // an UPDATE keeps last_sync_error, which the record has no field for
         edit.queueUpdate(SyncEntityType::invoiceSchedule, schedule.id, stored->revision, std::move(payload),
                          std::move(changedFields));

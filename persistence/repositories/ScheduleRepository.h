@@ -3,7 +3,6 @@
 #include <functional>
 #include <memory>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -11,22 +10,23 @@
 #include "persistence/AppDatabase.h"
 #include "persistence/Executor.h"
 #include "persistence/Observation.h"
+#include "persistence/PersistenceError.h"
 #include "persistence/generated/Records.h"
 #include "sync/JSONValue.h"
 
 namespace zelvorin {
 
-// A schedule write whose workdays or lines cannot be stored as JSON text. what() is the Dutch
-// message, naming the member at fault.
-class ScheduleRepositoryError : public std::runtime_error {
+// A schedule write whose workdays or lines cannot be stored as JSON text: invalid input to the
+// store, with the member at fault. what() and detail() are the Dutch message.
+class ScheduleRepositoryError : public PersistenceError {
 public:
-    enum class Kind { invalidWorkdays, invalidLines };
+    enum class Member { invalidWorkdays, invalidLines };
 
-    ScheduleRepositoryError(Kind kind, const std::string& detail);
-    Kind kind() const { return kind_; }
+    ScheduleRepositoryError(Member member, const std::string& detail);
+    Member member() const { return member_; }
 
 private:
-    Kind kind_;
+    Member member_;
 };
 
 // Recurring-invoice schedules ("invoiceSchedule"). Writes are local edits: the row and its queued
@@ -62,8 +62,8 @@ public:
                                          const JSONValue& lines);
     // Writes the editable columns of `schedule` and the documents over its row. The change carries
     // all twenty schedule fields with their new values; `changedFields` are the keys the user
-    // changed. Throws std::out_of_range when there is no such
-    // schedule (or it is deleted) and std::invalid_argument for a changed key that is not a
+    // changed. Throws PersistenceError notFound when there is no such
+    // schedule (or it is deleted) and invalidInput for a changed key that is not a
     // schedule field.
     InvoiceScheduleRecord updateSchedule(const InvoiceScheduleRecord& schedule, const JSONValue& workdays,
                                          const JSONValue& lines, std::vector<std::string> changedFields);

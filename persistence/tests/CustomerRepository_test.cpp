@@ -7,6 +7,7 @@
 #include "domain/Timestamps.h"
 #include "persistence/sync/GRDBSyncStore.h"
 #include "testing/TempDir.h"
+#include "testing/ThrownKind.h"
 
 namespace zelvorin {
 namespace {
@@ -111,7 +112,8 @@ TEST_F(CustomerRepositoryIntegrationTest, WritesQueueTheirChangesWithTheRightPay
 
     CustomerRecord missing;
     missing.id = "nope";
-    EXPECT_THROW(customers_.updateCustomer(missing, {}), std::out_of_range);
+    EXPECT_EQ(testing::thrownKind([&] { customers_.updateCustomer(missing, {}); }),
+              PersistenceError::Kind::notFound);
 }
 
 TEST_F(CustomerRepositoryIntegrationTest, ContactPersonsPrimaryFirstAndDeletedByTombstone) {

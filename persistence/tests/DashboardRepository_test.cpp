@@ -8,6 +8,7 @@
 #include "domain/Timestamps.h"
 #include "persistence/RecordStatements.h"
 #include "testing/TempDir.h"
+#include "testing/ThrownKind.h"
 
 namespace zelvorin {
 namespace {
@@ -139,7 +140,8 @@ TEST_F(DashboardRepositoryIntegrationTest, ObservationKeepsItsDayAndSeesTheRecor
     });
     EXPECT_EQ(deviceId, "|null");
 
-    EXPECT_THROW(dashboard_.recordSuccessfulSync("gisteren"), std::invalid_argument);
+    EXPECT_EQ(testing::thrownKind([&] { dashboard_.recordSuccessfulSync("gisteren"); }),
+              PersistenceError::Kind::invalidInput);
     EXPECT_EQ(summaryOn("2026-04-02").lastSuccessfulSyncAt, "2026-04-02T08:00:00.000Z");
 }
 

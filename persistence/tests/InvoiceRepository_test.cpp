@@ -11,6 +11,7 @@
 #include "persistence/sqlite/SqliteError.h"
 #include "persistence/sync/GRDBSyncStore.h"
 #include "testing/TempDir.h"
+#include "testing/ThrownKind.h"
 
 namespace zelvorin {
 namespace {
@@ -196,13 +197,18 @@ TEST_F(InvoiceRepositoryIntegrationTest, MissingIdsAndAFailedOutboxInsertChangeN
 
     DraftInvoiceRecord ghost = draft;
     ghost.id = "ghost";
-    EXPECT_THROW(invoices_.updateHeader(ghost, {"freeText"}), std::out_of_range);
-    EXPECT_THROW(invoices_.deleteInvoice("ghost"), std::out_of_range);
-    EXPECT_THROW(invoices_.addLine(line("ghost", "fixed", 0, 0), "nl_21"), std::out_of_range);
+    EXPECT_EQ(testing::thrownKind([&] { invoices_.updateHeader(ghost, {"freeText"}); }),
+              PersistenceError::Kind::notFound);
+    EXPECT_EQ(testing::thrownKind([&] { invoices_.deleteInvoice("ghost"); }),
+              PersistenceError::Kind::notFound);
+    EXPECT_EQ(testing::thrownKind([&] { invoices_.addLine(line("ghost", "fixed", 0, 0), "nl_21"); }),
+              PersistenceError::Kind::notFound);
     InvoiceLineRecord ghostLine = line(draft.id, "fixed", 0, 0);
     ghostLine.id = "ghost-line";
-    EXPECT_THROW(invoices_.updateLine(ghostLine, "nl_21"), std::out_of_range);
-    EXPECT_THROW(invoices_.deleteLine(ghostLine), std::out_of_range);
+    EXPECT_EQ(testing::thrownKind([&] { invoices_.updateLine(ghostLine, "nl_21"); }),
+              PersistenceError::Kind::notFound);
+    EXPECT_EQ(testing::thrownKind([&] { invoices_.deleteLine(ghostLine); }),
+              PersistenceError::Kind::notFound);
     EXPECT_EQ(outboxCount(), queuedBefore);
 
     // A disk that refuses the queued change takes the line and the new totals down with it.
@@ -306,6 +312,59 @@ TEST_F(InvoiceRepositoryIntegrationTest, DetailObservationFollowsLineEditsAndThe
     observed.get_future().wait();
     delivery->post([&] { delivered.set_value(); });
     delivered.get_future().wait();
+}
+
+}  // namespace
+}  // namespace zelvorin
+
+namespace zelvorin {
+namespace {
+
+TEST_F(InvoiceRepositoryIntegrationTest, CreditNotesSortOrderAndWhatAnInvoiceIsPrintedFrom) {
+    stored("inv", "sent", "2026-04-01", "2026-03-01", "FAC-1", "c1");
+    database_.writer->write([](Connection& db) {
+        db.exec(
+            "INSERT INTO customer (id, organization_id, company_name, created_at, updated_at) VALUES "
+            "('c1', 'org', 'Bakker', 'x', 'x');"
+            "INSERT INTO org_settings (id, organization_id, org_name) VALUES "
+            "('s', 'org', 'Studio'), ('s2', 'elders', 'Ander');"
+            "INSERT INTO invoice_template (id, org_id, name, default_for, is_default_for_new, config, "
+            "created_at, "
+            "updated_at) VALUES ('t-credit', 'org', 'A', 'credit_note', 1, '{\"c\":1}', 'x', 'x'), "
+            "('t-plain', 'org', 'B', 'invoice', 0, '{\"p\":1}', 'x', 'x'), "
+            "('t-new', 'org', 'C', 'invoice', 1, '{\"n\":1}', 'x', 'x')");
+    });
+    EXPECT_FALSE(invoices_.hasCreditNote("inv"));
+    EXPECT_EQ(invoices_.nextLineSortOrder("inv"), 0);
+    const InvoiceLineRecord first = invoices_.addLine(line("inv", "fixed", 0, 0), "nl_21");
+    InvoiceLineRecord later = line("inv", "fixed", 0, 0);
+    later.sortOrder = 7;
+    const InvoiceLineRecord last = invoices_.addLine(later, "nl_21");
+    EXPECT_EQ(invoices_.nextLineSortOrder("inv"), 8);
+    invoices_.deleteLine(last);  // deleted lines hold no place
+    EXPECT_EQ(invoices_.nextLineSortOrder("inv"), 1);
+
+    std::optional<InvoicePrintRecords> printed = invoices_.printRecords("inv");
+    ASSERT_TRUE(printed);
+    EXPECT_EQ(printed->lines.size(), 1u);
+    EXPECT_EQ(printed->lines[0].id, first.id);
+    EXPECT_EQ(printed->customer->companyName, "Bakker");
+    EXPECT_EQ(printed->settings->orgName, "Studio");
+    // A regular invoice without a template of its own: the organisation's default for new invoices.
+    EXPECT_EQ(printed->invoiceTemplate->id, "t-new");
+
+    stored("credit", "draft", std::nullopt);
+    database_.writer->write([](Connection& db) {
+        db.exec(
+            "UPDATE draft_invoice SET credited_invoice_id = 'inv', invoice_type = 'credit_note' WHERE id = "
+            "'credit'");
+    });
+    EXPECT_TRUE(invoices_.hasCreditNote("inv"));
+    EXPECT_EQ(invoices_.printRecords("credit")->invoiceTemplate->id, "t-credit");
+    invoices_.deleteInvoice("credit");
+    EXPECT_FALSE(invoices_.hasCreditNote("inv"));
+    EXPECT_FALSE(invoices_.printRecords("credit"));
+    EXPECT_FALSE(invoices_.printRecords("ghost"));
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include "persistence/repositories/BankRepository.h"
 #include "persistence/repositories/KvitraRepository.h"
 #include "persistence/tests/ServerRows.h"
+#include "testing/ThrownKind.h"
 
 namespace zelvorin {
 namespace {
@@ -79,8 +80,10 @@ TEST(BankRepositoryIntegrationTest, PagesOfFiftyKnowWhetherMoreFollow) {
     EXPECT_EQ(bank.transactions(Filter::alle, "A").back().id, "t0");
     EXPECT_EQ(bank.transactionCount(Filter::alle, std::nullopt), 51);
 
-    EXPECT_THROW(bank.transactionPage(Filter::alle, std::nullopt, 0, 0), std::invalid_argument);
-    EXPECT_THROW(bank.transactionPage(Filter::alle, std::nullopt, 50, -1), std::invalid_argument);
+    EXPECT_EQ(testing::thrownKind([&] { bank.transactionPage(Filter::alle, std::nullopt, 0, 0); }),
+              PersistenceError::Kind::invalidInput);
+    EXPECT_EQ(testing::thrownKind([&] { bank.transactionPage(Filter::alle, std::nullopt, 50, -1); }),
+              PersistenceError::Kind::invalidInput);
 }
 
 TEST(BankRepositoryIntegrationTest, OnlyTransactionsMatchedToNothingAreUnknown) {

@@ -10,6 +10,7 @@
 #include "persistence/sqlite/SqliteError.h"
 #include "persistence/sync/GRDBSyncStore.h"
 #include "testing/TempDir.h"
+#include "testing/ThrownKind.h"
 
 namespace zelvorin {
 namespace {
@@ -174,19 +175,20 @@ TEST_F(ScheduleRepositoryIntegrationTest, DocumentsThatCannotBeStoredWriteNothin
     fields.organizationId = "org";
     fields.customerId = "c1";
     // The message of the error, after checking its kind and that nothing was written.
-    const auto failsWith = [&](ScheduleRepositoryError::Kind kind, const JSONValue& workdays,
+    const auto failsWith = [&](ScheduleRepositoryError::Member kind, const JSONValue& workdays,
                                const JSONValue& lines) -> std::string {
         try {
             schedules_.createSchedule(fields, workdays, lines);
         } catch (const ScheduleRepositoryError& error) {
-            EXPECT_EQ(error.kind(), kind) << error.what();
+            EXPECT_EQ(error.member(), kind) << error.what();
+            EXPECT_EQ(error.kind(), PersistenceError::Kind::invalidInput);
             expectNothingWritten();
             return error.what();
         }
         ADD_FAILURE() << "accepted " << workdays.dump() << " " << lines.dump();
         return "";
     };
-    using Kind = ScheduleRepositoryError::Kind;
+    using Kind = ScheduleRepositoryError::Member;
     const JSONValue none = JSONValue::array();
     failsWith(Kind::invalidLines, workweek(), JSONValue::array({line("Onderhoud", std::nan(""))}));
     EXPECT_EQ(
@@ -209,10 +211,13 @@ TEST_F(ScheduleRepositoryIntegrationTest, DocumentsThatCannotBeStoredWriteNothin
     InvoiceScheduleRecord changed = stored;
     changed.billingDay = 3;
     EXPECT_THROW(schedules_.updateSchedule(changed, noSunday, none, {"billingDay"}), ScheduleRepositoryError);
-    EXPECT_THROW(schedules_.updateSchedule(changed, workweek(), none, {"billingDay", "revision"}),
-                 std::invalid_argument);
+    EXPECT_EQ(testing::thrownKind([&] {
+                  schedules_.updateSchedule(changed, workweek(), none, {"billingDay", "revision"});
+              }),
+              PersistenceError::Kind::invalidInput);
     changed.id = "elders";
-    EXPECT_THROW(schedules_.updateSchedule(changed, workweek(), none, {}), std::out_of_range);
+    EXPECT_EQ(testing::thrownKind([&] { schedules_.updateSchedule(changed, workweek(), none, {}); }),
+              PersistenceError::Kind::notFound);
     EXPECT_EQ(schedules_.schedule(stored.id)->billingDay, 1);
     expectNothingWritten(1);
 }
@@ -243,7 +248,9 @@ TEST_F(ScheduleRepositoryIntegrationTest, DeleteTombstonesOnceAndHidesTheSchedul
     EXPECT_EQ(queued[0].operation, SyncOperation::remove);
     EXPECT_EQ(queued[0].baseServerRevision, 4);
     EXPECT_EQ(queued[0].payload, JSONValue::object());
-    EXPECT_THROW(schedules_.updateSchedule(schedule, workweek(), JSONValue::array(), {}), std::out_of_range);
+    EXPECT_EQ(
+        testing::thrownKind([&] { schedules_.updateSchedule(schedule, workweek(), JSONValue::array(), {}); }),
+        PersistenceError::Kind::notFound);
 }
 
 TEST(JsonEncodableTest, RejectsMalformedUtf8AndNonFiniteNumbers) {

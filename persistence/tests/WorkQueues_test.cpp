@@ -9,6 +9,7 @@
 #include "persistence/repositories/PendingUploadRepository.h"
 #include "persistence/sqlite/SqliteError.h"
 #include "persistence/tests/ServerRows.h"
+#include "testing/ThrownKind.h"
 
 namespace zelvorin {
 namespace {
@@ -67,9 +68,12 @@ TEST_F(WorkQueuesIntegrationTest, MarkPaidQueuesInOrderWithItsPayloadUntilComple
 }
 
 TEST_F(WorkQueuesIntegrationTest, MarkPaidRefusesBadInputAndStoresNothing) {
-    EXPECT_THROW(actions_.enqueueMarkPaid("", std::nullopt), std::invalid_argument);
+    EXPECT_EQ(testing::thrownKind([&] { actions_.enqueueMarkPaid("", std::nullopt); }),
+              PersistenceError::Kind::invalidInput);
     for (const char* paidAt : {"gisteren", "2026-02-30", ""})
-        EXPECT_THROW(actions_.enqueueMarkPaid("inv-1", paidAt), std::invalid_argument) << paidAt;
+        EXPECT_EQ(testing::thrownKind([&] { actions_.enqueueMarkPaid("inv-1", paidAt); }),
+                  PersistenceError::Kind::invalidInput)
+            << paidAt;
     EXPECT_TRUE(actions_.allPendingActions().empty());
     EXPECT_NO_THROW(actions_.enqueueMarkPaid("inv-1", "2026-03-01T10:00:00+01:00"));
 }
@@ -146,10 +150,12 @@ TEST_F(WorkQueuesIntegrationTest, BadOrDuplicateUploadsChangeNothing) {
     }
     other.idempotencyKey = "fresh";
     other.createdAt = "gisteren";
-    EXPECT_THROW(uploads_.insertUpload(other), std::invalid_argument);
+    EXPECT_EQ(testing::thrownKind([&] { uploads_.insertUpload(other); }),
+              PersistenceError::Kind::invalidInput);
     other.createdAt = stored.createdAt;
     other.fileName.clear();
-    EXPECT_THROW(uploads_.insertUpload(other), std::invalid_argument);
+    EXPECT_EQ(testing::thrownKind([&] { uploads_.insertUpload(other); }),
+              PersistenceError::Kind::invalidInput);
 
     EXPECT_EQ(uploads_.waitingUploads(), std::vector<PendingUploadRecord>{stored});
 }

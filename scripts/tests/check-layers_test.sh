@@ -28,6 +28,17 @@ printf '#include <QString>\n' >"$tree/persistence/Schema.cpp"
 expect_failure persistence/Schema.cpp 1 "QString"
 rm "$tree/persistence/Schema.cpp"
 
+# The command line may use the screens; the rest of app/ may not.
+mkdir -p "$tree/app/cli" "$tree/screens"
+printf '#include <iostream>\n#include "screens/InvoiceHeaderModel.h"\n' >"$tree/app/cli/InvoiceCommands.cpp"
+"$check" "$tree" >/dev/null || { echo "app/cli may include screens/"; exit 1; }
+printf '#include "screens/InvoiceHeaderModel.h"\n' >"$tree/app/AppEnvironment.cpp"
+expect_failure app/AppEnvironment.cpp 1 "screens/InvoiceHeaderModel.h"
+rm "$tree/app/AppEnvironment.cpp"
+printf '#include "ui/MainWindow.h"\n' >"$tree/app/cli/main.cpp"
+expect_failure app/cli/main.cpp 1 "ui/MainWindow.h"
+rm "$tree/app/cli/main.cpp"
+
 printf '#include <chrono>\n#include <fstream>\n' >"$tree/domain/Money.cpp"
 expect_failure domain/Money.cpp 2 "fstream"
 echo "check-layers: ok"

@@ -1,0 +1,239 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <nlohmann/json.hpp>
+#include <string>
+
+#include "app/tests/CliDevice.h"
+#include "testing/Golden.h"
+
+// Every command's text and --json output on the demo organisation, compared with the committed
+// files in golden/ (ZELVORIN_UPDATE_GOLDEN=1 rewrites them). The clock stands still at the demo's
+// day, so dates, due dates and dashboard periods are the same every day; what still changes from
+// run to run (the device id, ids and draft numbers of records made here, the data folder and the
+// service's port) is replaced by a placeholder before comparing.
+namespace zelvorin::testing {
+namespace {
+
+using Json = nlohmann::ordered_json;
+const std::filesystem::path kGolden = ZELVORIN_CLI_GOLDEN_DIR;
+
+class CliGoldenIntegrationTest : public ::testing::Test {
+protected:
+    struct Output {
+        int exitCode = -1;
+        std::string out;
+        std::string err;
+    };
+
+    Output run(const std::string& arguments) {
+        const CliRun run =
+            runCli("ZELVORIN_DATA_DIR=" + root.path().string() + " ZELVORIN_BASE_URL=" + service.baseUrl() +
+                       " ZELVORIN_NOW=2026-03-16T10:00:00Z",
+                   arguments, root / "err.txt");
+        return {run.exitCode, run.out, readFile(root / "err.txt")};
+    }
+    // Names what differs from run to run; later outputs show `placeholder` in its place.
+    void volatileText(const std::string& text, const std::string& placeholder) {
+        if (!text.empty()) placeholders[text] = placeholder;
+    }
+    std::string normalised(std::string text) const {
+        const auto replaceAll = [&](const std::string& from, const std::string& to) {
+            for (std::size_t at = text.find(from); at != std::string::npos;
+                 at = text.find(from, at + to.size()))
+                text.replace(at, from.size(), to);
+        };
+        replaceAll(root.path().string(), "<data>");
+        replaceAll(service.baseUrl(), "http://127.0.0.1:<port>/");
+        for (const auto& [from, to] : placeholders)
+            replaceAll(from, to);
+        return text;
+    }
+    void expectGolden(const std::string& file, const std::string& output) {
+        EXPECT_EQ(goldenMismatch(kGolden / file, normalised(output)), "");
+    }
+    // `arguments` as text, into <name>.txt. A command that makes a record prints its new id:
+    // it gets `placeholder` before the output is compared.
+    std::string text(const std::string& name, const std::string& arguments,
+                     const std::string& placeholder = {}) {
+        const Output output = run(arguments);
+        EXPECT_EQ(output.exitCode, 0) << arguments << ": " << output.err;
+        if (!placeholder.empty()) volatileText(trimmed(output.out), placeholder);
+        expectGolden(name + ".txt", output.out);
+        return trimmed(output.out);
+    }
+    // `arguments --json`, pretty-printed into <name>.json; `beforeComparing` names what in it
+    // changes from run to run.
+    Json json(const std::string& name, const std::string& arguments,
+              const std::function<void(const Json&)>& beforeComparing = {}) {
+        const Output output = run(arguments + " --json");
+        EXPECT_EQ(output.exitCode, 0) << arguments << ": " << output.err;
+        const Json body = Json::parse(output.out, nullptr, false);
+        EXPECT_FALSE(body.is_discarded()) << arguments << ": " << output.out;
+        if (beforeComparing) beforeComparing(body);
+        expectGolden(name + ".json", body.dump(2) + "\n");
+        return body;
+    }
+    // The new record's id (and draft number) as `placeholder`.
+    std::function<void(const Json&)> created(const std::string& placeholder) {
+        return [this, placeholder](const Json& record) {
+            volatileText(record.value("id", ""), placeholder);
+            if (record.contains("localDraftNumber") && record["localDraftNumber"].is_string())
+                volatileText(record["localDraftNumber"], "<draft-number>");
+        };
+    }
+    Json both(const std::string& name, const std::string& arguments) {
+        text(name, arguments);
+        return json(name, arguments);
+    }
+    std::string trimmed(std::string text) {
+        while (!text.empty() && text.back() == '\n')
+            text.pop_back();
+        return text;
+    }
+
+    ServiceProcess service{ServiceProcess::demo()};
+    TempDir root;
+    std::map<std::string, std::string> placeholders;
+};
+
+TEST_F(CliGoldenIntegrationTest, EveryCommandsOutputOnTheDemoOrganisation) {
+    json("status", "status",
+         [&](const Json& status) { volatileText(status.value("deviceId", ""), "<device>"); });
+    text("status", "status");
+
+    text("login", "login --auto");
+    json("login", "login --auto");
+    both("whoami", "whoami");
+    const Json organisations = both("orgs", "orgs");
+    both("sync", "sync");
+
+    both("invoices", "invoices");
+    both("invoices-overdue", "invoices --segment achterstallig --year 2026");
+    const Json paidInvoices = json("invoices-paid", "invoices --segment betaald")["invoices"];
+    ASSERT_FALSE(paidInvoices.empty());
+    const std::string paid = paidInvoices[0]["id"];
+    both("invoice-show", "invoice show " + paid);
+    both("customers", "customers --archived");
+    both("customers-search", "customers --search bakkerij");
+    both("schedules", "schedules");
+    both("inbox", "inbox");
+    both("inbox-new", "inbox --status nieuw --category zakelijk");
+    both("bank", "bank --page 2");
+    both("bank-unmatched", "bank --unmatched");
+    both("dashboard", "dashboard");
+    both("render", "render " + paid + " --pdf " + (root / "factuur.pdf").string());
+    both("read-receipt", std::string("read-receipt ") + ZELVORIN_INTELLIGENCE_SAMPLES + "/receipt-photo.jpg");
+
+    // Records made here: each verb once as text (which prints the new id) and once as JSON.
+    const std::string textCustomer =
+        text("customer-add", "customer add --name Tekst --city Ede", "<customer-1>");
+    const Json customer =
+        json("customer-add", "customer add --name Golden --city Ede --country NL --vat NL0B01",
+             created("<customer-2>"));
+    text("customer-set", "customer set " + textCustomer + " archived ja");
+    json("customer-set", "customer set " + customer.value("id", "") + " paymentTermsOverride 21");
+
+    const std::string textInvoice =
+        text("invoice-new", "invoice new --customer " + textCustomer + " --date 2026-03-02", "<invoice-1>");
+    const Json invoice =
+        json("invoice-new", "invoice new --customer " + customer.value("id", ""), created("<invoice-2>"));
+    text("invoice-set", "invoice set " + textInvoice + " referenceNumber PO-7");
+    json("invoice-set", "invoice set " + invoice.value("id", "") + " portalLinkEnabled nee");
+
+    const std::string textLine =
+        text("line-add",
+             "line add " + textInvoice + " --description Ontwerp --mode hours_rate --qty 1,5 --price 85,00",
+             "<line-1>");
+    const Json line = json("line-add",
+                           "line add " + invoice.value("id", "") +
+                               " --description Drukwerk --mode fixed --amount 100,00 --vat nl_9",
+                           created("<line-2>"));
+    text("line-set", "line set " + textLine + " qty 2");
+    json("line-set", "line set " + line.value("id", "") + " description Drukproeven");
+    both("invoice-show-new", "invoice show " + invoice.value("id", ""));
+    text("line-rm", "line rm " + textLine);
+    json("line-rm", "line rm " + line.value("id", ""));
+    text("invoice-rm", "invoice rm " + textInvoice);
+    json("invoice-rm", "invoice rm " + invoice.value("id", ""));
+
+    std::string other;
+    for (const Json& organisation : organisations["organizations"])
+        if (!organisation["isCurrent"].get<bool>()) other = organisation["organizationId"];
+    ASSERT_FALSE(other.empty());
+    json("switch-org", "switch-org " + other);
+    both("whoami-switched", "whoami");
+    std::string first;
+    for (const Json& organisation : organisations["organizations"])
+        if (organisation["isCurrent"].get<bool>()) first = organisation["organizationId"];
+    text("switch-org", "switch-org " + first);
+    text("logout", "logout");
+    // Signing out gives the device a new id, so the JSON run prints the one the text run made.
+    json("logout", "logout",
+         [&](const Json& body) { volatileText(body.value("deviceId", ""), "<device-after-logout>"); });
+}
+
+TEST_F(CliGoldenIntegrationTest, AMissingRecordIsExitCodeFourInEveryCommand) {
+    ASSERT_EQ(run("login --auto").exitCode, 0);
+    ASSERT_EQ(run("sync").exitCode, 0);
+    const std::string queued = "sqlite3 " + (root / "Zelvorin" / "zelvorin.sqlite").string() +
+                               " 'SELECT COUNT(*) FROM outbox_change'";
+    const std::string before = runCommand(queued);
+    const std::vector<std::string> commands{
+        "invoice show weg",
+        "invoice set weg freeText x",
+        "invoice rm weg",
+        "invoice new --customer weg",
+        "line add weg --description X --mode fixed --amount 1",
+        "line set weg qty 2",
+        "line rm weg",
+        "customer set weg city Ede",
+        "render weg --pdf " + (root / "weg.pdf").string(),
+        "read-receipt " + (root / "weg.png").string(),
+        "switch-org weg",
+    };
+    std::string messages, jsonMessages;
+    for (const std::string& command : commands) {
+        const Output textRun = run(command);
+        EXPECT_EQ(textRun.exitCode, 4) << command << ": " << textRun.err;
+        messages += "$ " + command + "\n" + textRun.err;
+        const Output jsonRun = run(command + " --json");
+        EXPECT_EQ(jsonRun.exitCode, 4) << command;
+        const Json error = Json::parse(jsonRun.err, nullptr, false);
+        EXPECT_EQ(error.value("exitCode", 0), 4) << command << ": " << jsonRun.err;
+        jsonMessages += "$ " + command + " --json\n" + jsonRun.err;
+    }
+    expectGolden("errors-not-found.txt", messages);
+    expectGolden("errors-not-found-json.txt", jsonMessages);
+    EXPECT_EQ(runCommand(queued), before);  // nothing was queued
+}
+
+// Scripts read the keys: they are the records' camelCase names, never a column's snake_case.
+void expectCamelCaseKeys(const Json& value, const std::string& where) {
+    if (value.is_object()) {
+        for (const auto& [key, member] : value.items()) {
+            EXPECT_EQ(key.find('_'), std::string::npos) << where << ": " << key;
+            expectCamelCaseKeys(member, where + "." + key);
+        }
+    } else if (value.is_array()) {
+        for (const Json& element : value)
+            expectCamelCaseKeys(element, where + "[]");
+    }
+}
+
+TEST(CliGoldenTest, NoKeyInAnyGoldenJsonHasAnUnderscore) {
+    int files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(kGolden)) {
+        if (entry.path().extension() != ".json") continue;
+        ++files;
+        const Json body = Json::parse(readFile(entry.path()), nullptr, false);
+        ASSERT_FALSE(body.is_discarded()) << entry.path();
+        expectCamelCaseKeys(body, entry.path().filename().string());
+    }
+    EXPECT_GE(files, 25);
+}
+
+}  // namespace
+}  // namespace zelvorin::testing
