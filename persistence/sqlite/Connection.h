@@ -7,9 +7,8 @@
 #include <string_view>
 #include <unordered_map>
 
+#include "persistence/sqlite/SqliteHandles.h"
 #include "persistence/sqlite/Statement.h"
-
-struct sqlite3;
 
 namespace zelvorin {
 
@@ -34,7 +33,7 @@ public:
     static Connection openInMemory();
 
     Connection() = default;
-    ~Connection();
+    ~Connection() = default;  // the cached statements go first (declared after the handle)
     Connection(Connection&& other) noexcept;
     Connection& operator=(Connection&& other) noexcept;
     Connection(const Connection&) = delete;
@@ -59,10 +58,11 @@ public:
     TableAccess takeTableAccess();
     void clearTableAccess() { access_ = {}; }
 
-    sqlite3* handle() const { return db_; }
+    // False for a connection that was moved from.
+    bool isOpen() const noexcept { return static_cast<bool>(db_); }
 
 private:
-    explicit Connection(sqlite3* db);
+    explicit Connection(DatabaseHandle db);
     static int authorize(void* self, int action, const char* a, const char* b, const char* db,
                          const char* trigger);
     Statement prepareRecording(std::string_view sql, TableAccess& into);
@@ -73,7 +73,7 @@ private:
         TableAccess access;
     };
 
-    sqlite3* db_ = nullptr;
+    DatabaseHandle db_;
     TableAccess access_;
     TableAccess* recording_ = nullptr;
     std::unordered_map<std::string, std::unique_ptr<CachedStatement>> cache_;

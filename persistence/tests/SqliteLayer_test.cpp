@@ -120,7 +120,8 @@ TEST(SqliteLayerTest, ACachedStatementKnowsHowManyRowsItsPreviousRunReturned) {
 TEST(SqliteLayerTest, TableAccessNamesWhatStatementsReadAndChangeAndSurvivesMoves) {
     Connection original = scratch();
     Connection c = std::move(original);
-    EXPECT_EQ(original.handle(), nullptr);
+    EXPECT_FALSE(original.isOpen());  // NOLINT(bugprone-use-after-move)
+    EXPECT_TRUE(c.isOpen());
 
     c.cached("SELECT COUNT(*) FROM a").step();
     TableAccess counted = c.takeTableAccess();
