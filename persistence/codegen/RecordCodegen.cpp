@@ -118,13 +118,18 @@ void writeRecordDeclaration(std::ostream& out, const TableDescription& table) {
         << "    static " << table.recordType << " fromRow(const Statement& row, const RowLayout& layout);\n"
         << "    static " << table.recordType
         << " fromRow(const Statement& row) { return fromRow(row, layoutOf(row)); }\n"
-        << "    ColumnValues columnValues() const;\n};\n";
+        << "    ColumnValues columnValues() const;\n"
+        << "    // Takes over the fields named (lowerCamelCase, as the payload keys) from `from`; a name "
+           "the\n"
+        << "    // record does not have throws std::invalid_argument.\n"
+        << "    void assign(const " << table.recordType
+        << "& from, std::span<const std::string_view> fields);\n};\n";
 }
 
 void writeHeader(std::ostream& out, const zelvorin::Schema& schema) {
     out << kBanner
         << "#pragma once\n\n#include <cstdint>\n#include <optional>\n#include <string>\n"
-           "#include <string_view>\n#include <utility>\n#include <vector>\n\n"
+           "#include <span>\n#include <string_view>\n#include <utility>\n#include <vector>\n\n"
            "#include \"persistence/sqlite/Statement.h\"\n\nnamespace zelvorin {\n\n"
            "using ColumnValues = std::vector<std::pair<std::string_view, SqlValue>>;\n"
            "// The field each result column fills, by column index; -1 for a column the record does not "
@@ -192,10 +197,23 @@ void writeColumnValues(std::ostream& out, const TableDescription& table) {
     out << "    };\n}\n";
 }
 
+void writeAssign(std::ostream& out, const TableDescription& table) {
+    const std::string& type = table.recordType;
+    out << "\nvoid " << type << "::assign(const " << type
+        << "& from, std::span<const std::string_view> fields) {\n"
+        << "    for (const std::string_view field : fields) {\n        ";
+    for (const auto& column : table.columns) {
+        if (column.kind == FieldKind::none) continue;
+        out << "if (field == \"" << column.fieldName << "\") " << column.fieldName << " = from."
+            << column.fieldName << ";\n        else ";
+    }
+    out << "throw std::invalid_argument(\"" << type << " has no field \" + std::string(field));\n    }\n}\n";
+}
+
 void writeSource(std::ostream& out, const zelvorin::Schema& schema) {
     out << kBanner
-        << "#include \"persistence/generated/Records.h\"\n\n#include <string_view>\n#include "
-           "<unordered_map>\n\n"
+        << "#include \"persistence/generated/Records.h\"\n\n#include <stdexcept>\n#include <string>\n"
+           "#include <string_view>\n#include <unordered_map>\n\n"
            "#include \"persistence/RecordReading.h\"\n\nnamespace zelvorin {\n";
     for (const TableDescription& table : schema.tables()) {
         if (table.recordType.empty()) continue;
@@ -204,6 +222,7 @@ void writeSource(std::ostream& out, const zelvorin::Schema& schema) {
         }
         writeFromRow(out, table);
         writeColumnValues(out, table);
+        writeAssign(out, table);
     }
     out << "\n}  // namespace zelvorin\n";
 }

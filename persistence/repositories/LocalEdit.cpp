@@ -6,6 +6,7 @@
 #include "domain/Uuid.h"
 #include "persistence/Schema.h"
 #include "persistence/sync/GRDBSyncStore.h"
+#include "sync/PayloadCatalogue.h"
 #include "sync/SyncState.h"
 
 namespace zelvorin {
@@ -23,12 +24,15 @@ JSONValue jsonOf(const SqlValue& value, FieldKind kind) {
 
 }  // namespace
 
-JSONValue LocalEdit::payloadOf(std::string_view table, const ColumnValues& values,
-                               std::initializer_list<std::string_view> keys) {
+JSONValue LocalEdit::payloadOf(std::string_view table, const ColumnValues& values, EditedFields::Keys keys) {
     const TableDescription* description = Schema::shared().table(table);
-    if (!description) throw std::logic_error("no table " + std::string(table));
+    const auto type = description ? parseSyncEntityType(description->entityType) : std::nullopt;
+    if (!type) throw std::logic_error("no payload for table " + std::string(table));
+    const PayloadShape& shape = payloadShape(*type);
     JSONObject payload;
     for (const std::string_view key : keys) {
+        if (!shape.field(key))
+            throw std::logic_error(std::string(shape.name) + " has no member " + std::string(key));
         const ColumnDescription* column = nullptr;
         for (const ColumnDescription& c : description->columns) {
             if (c.fieldName == key) column = &c;

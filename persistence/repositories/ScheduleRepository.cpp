@@ -49,51 +49,10 @@ std::string encodeLines(const JSONValue& lines) {
     return lines.dump();
 }
 
-// The columns the user edits; everything else of `to` stays.
-void copyEditable(const InvoiceScheduleRecord& from, InvoiceScheduleRecord& to) {
-    to.customerId = from.customerId;
-    to.scheduleType = from.scheduleType;
-    to.billingMode = from.billingMode;
-    to.unitsPerWeek = from.unitsPerWeek;
-    to.rateCents = from.rateCents;
-    to.billingFrequency = from.billingFrequency;
-    to.billingDay = from.billingDay;
-    to.billingTime = from.billingTime;
-    to.invoiceDescriptionTemplate = from.invoiceDescriptionTemplate;
-    to.descriptionTemplate = from.descriptionTemplate;
-    to.startDate = from.startDate;
-    to.active = from.active;
-    to.billingMoment = from.billingMoment;
-    to.autoSend = from.autoSend;
-    to.reviewWindowHours = from.reviewWindowHours;
-    to.indexationMode = from.indexationMode;
-    to.indexationPercentBps = from.indexationPercentBps;
-    to.indexationAnchor = from.indexationAnchor;
-}
-
 // Every field a schedule write writes, with the documents as JSON rather than as their text.
 JSONValue payloadOf(const InvoiceScheduleRecord& schedule, const JSONValue& workdays,
                     const JSONValue& lines) {
-    JSONValue payload = LocalEdit::payload(schedule, {"customerId",
-                                                      "scheduleType",
-                                                      "billingMode",
-                                                      "unitsPerWeek",
-                                                      "rateCents",
-                                                      "workdays",
-                                                      "billingFrequency",
-                                                      "billingDay",
-                                                      "billingTime",
-                                                      "invoiceDescriptionTemplate",
-                                                      "descriptionTemplate",
-                                                      "startDate",
-                                                      "active",
-                                                      "billingMoment",
-                                                      "lines",
-                                                      "autoSend",
-                                                      "reviewWindowHours",
-                                                      "indexationMode",
-                                                      "indexationPercentBps",
-                                                      "indexationAnchor"});
+    JSONValue payload = LocalEdit::payload(schedule, EditedFields::kSchedule);
     payload.asObject()->set("workdays", workdays);
     payload.asObject()->set("lines", lines);
     return payload;
@@ -151,7 +110,7 @@ InvoiceScheduleRecord ScheduleRepository::createSchedule(InvoiceScheduleRecord f
                                                          const JSONValue& workdays, const JSONValue& lines) {
     InvoiceScheduleRecord schedule;
     schedule.organizationId = fields.organizationId;
-    copyEditable(fields, schedule);
+    schedule.assign(fields, EditedFields::kSchedule);
     schedule.workdays = encodeWorkdays(workdays);
     schedule.lines = encodeLines(lines);
     return database_.writer->write([&](Connection& db) {
@@ -177,7 +136,7 @@ InvoiceScheduleRecord ScheduleRepository::updateSchedule(const InvoiceScheduleRe
         if (!stored || stored->deletedAt) throw std::out_of_range("Schema " + changed.id + " bestaat niet.");
         LocalEdit edit(db, *clock_);
         InvoiceScheduleRecord schedule = *stored;
-        copyEditable(changed, schedule);
+        schedule.assign(changed, EditedFields::kSchedule);
         schedule.workdays = workdaysText;
         schedule.lines = linesText;
         schedule.updatedAt = edit.now();
