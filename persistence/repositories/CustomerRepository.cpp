@@ -5,7 +5,7 @@
 #include "domain/Uuid.h"
 #include "persistence/RecordStatements.h"
 #include "persistence/repositories/LocalEdit.h"
-#include "sync/SyncState.h"
+#include "persistence/sync/SyncTransitions.h"
 
 namespace zelvorin {
 namespace {
@@ -92,7 +92,7 @@ CustomerRecord CustomerRepository::createCustomer(CustomerRecord fields) {
         customer.id = randomUuid();
         customer.createdAt = customer.updatedAt = edit.now();
         customer.localModifiedAt = customer.createdAt;
-        customer.syncState = rawValue(SyncState::localOnly);
+        customer.syncState = stateAfter({}, SyncEvent::localCreate);
         customer.revision = 1;
         customer.deletedAt.reset();
         insertRecord(db, customer);
@@ -131,7 +131,7 @@ ContactPersonRecord CustomerRepository::saveContactPerson(ContactPersonRecord pe
             person.createdAt = edit.now();
             person.localModifiedAt = person.createdAt;
             person.revision = 1;
-            person.syncState = rawValue(SyncState::localOnly);
+            person.syncState = stateAfter({}, SyncEvent::localCreate);
             insertRecord(db, person);
             edit.queueCreate(SyncEntityType::contact, person.id,
                              LocalEdit::payload(person, EditedFields::kContactPerson));

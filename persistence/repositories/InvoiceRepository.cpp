@@ -12,7 +12,7 @@
 #include "domain/Uuid.h"
 #include "persistence/RecordStatements.h"
 #include "persistence/repositories/LocalEdit.h"
-#include "sync/SyncState.h"
+#include "persistence/sync/SyncTransitions.h"
 
 namespace zelvorin {
 namespace {
@@ -225,7 +225,7 @@ DraftInvoiceRecord InvoiceRepository::createDraft(std::optional<std::string> cus
         invoice.createdAt = invoice.updatedAt = edit.now();
         invoice.localModifiedAt = invoice.createdAt;
         invoice.revision = 1;
-        invoice.syncState = rawValue(SyncState::localOnly);
+        invoice.syncState = stateAfter({}, SyncEvent::localCreate);
         insertRecord(db, invoice);
         edit.queueCreate(SyncEntityType::draftInvoice, invoice.id,
                          LocalEdit::payload(invoice, EditedFields::kDraftCreate));
@@ -268,7 +268,7 @@ InvoiceLineRecord InvoiceRepository::addLine(InvoiceLineRecord line, const std::
         line.localModifiedAt = line.createdAt;
         line.deletedAt.reset();
         line.revision = 1;
-        line.syncState = rawValue(SyncState::localOnly);
+        line.syncState = stateAfter({}, SyncEvent::localCreate);
         insertRecord(db, line);
         edit.queueCreate(SyncEntityType::invoiceLine, line.id,
                          LocalEdit::payload(line, EditedFields::kLineCreate));
@@ -313,7 +313,7 @@ void InvoiceRepository::keepLocalVersion(const std::string& id) {
     database_.writer->write([&](Connection& db) {
         DraftInvoiceRecord invoice = requireInvoice(db, id);
         LocalEdit edit(db, *clock_);
-        invoice.syncState = rawValue(SyncState::pendingUpload);
+        invoice.syncState = stateAfter(invoice.syncState, SyncEvent::keepLocalVersion);
         invoice.lastSyncError.reset();
         invoice.localModifiedAt = edit.now();
         updateRecord(db, invoice);
@@ -325,7 +325,8 @@ void InvoiceRepository::keepLocalVersion(const std::string& id) {
 void InvoiceRepository::discardLocalChanges(const std::string& id) {
     database_.writer->write([&](Connection& db) {
         requireInvoice(db, id);
-        db.cached("UPDATE draft_invoice\nSET sync_state = 'synced', last_sync_error = NULL\nWHERE id = ?")
+        db.cached("UPDATE draft_invoice\nSET sync_state = " + stateAfterSql(SyncEvent::discardLocalChanges) +
+                  ", last_sync_error = NULL\nWHERE id = ?")
             .bind(1, id)
             .run();
         db.cached("DELETE FROM outbox_change WHERE entity_type = 'draftInvoice' AND entity_id = ?")

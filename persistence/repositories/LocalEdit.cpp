@@ -6,8 +6,8 @@
 #include "domain/Uuid.h"
 #include "persistence/Schema.h"
 #include "persistence/sync/GRDBSyncStore.h"
+#include "persistence/sync/SyncTransitions.h"
 #include "sync/PayloadCatalogue.h"
-#include "sync/SyncState.h"
 
 namespace zelvorin {
 namespace {
@@ -52,8 +52,7 @@ std::string LocalEdit::now() const {
 }
 
 std::string LocalEdit::stateAfterUpdate(std::string_view currentState) {
-    return std::string(rawValue(currentState == rawValue(SyncState::localOnly) ? SyncState::localOnly
-                                                                               : SyncState::pendingUpload));
+    return stateAfter(currentState, SyncEvent::localUpdate);
 }
 
 void LocalEdit::queue(PushChange change) {
@@ -99,8 +98,8 @@ bool LocalEdit::tombstone(SyncEntityType type, std::string_view table, const std
     const std::int64_t current = revision.int64(0);
     revision.reset();
     const std::string stamp = now();
-    db_.cached("UPDATE " + std::string(table) +
-               " SET deleted_at = ?, local_modified_at = ?, sync_state = 'tombstoned' WHERE id = ?")
+    db_.cached("UPDATE " + std::string(table) + " SET deleted_at = ?, local_modified_at = ?, sync_state = " +
+               stateAfterSql(SyncEvent::localDelete) + " WHERE id = ?")
         .bindAll(stamp, stamp, id)
         .run();
     queue({type, id, SyncOperation::remove, current + 1, current, std::nullopt, JSONValue::object(), {}, {}});

@@ -17,6 +17,7 @@ namespace zelvorin {
 //   update: the row becomes pendingUpload (a localOnly row stays localOnly); the change carries
 //           base revision = the row's revision, client revision one more, and the changed keys.
 //   delete: the row is kept, tombstoned with deleted_at; the change has an empty payload.
+// The states come from the one table of transitions (stateAfter, persistence/sync/SyncTransitions.h).
 // Every change gets a fresh lower-case UUID as its idempotency key and "now" as its timestamp.
 class LocalEdit {
 public:
@@ -41,7 +42,8 @@ public:
 
     // The stamp of this edit: ISO-8601 with milliseconds.
     std::string now() const;
-    // "pendingUpload", or "localOnly" for a row that never reached the service.
+    // The state a row's update stores: "pendingUpload", or "localOnly" for a row that never
+    // reached the service (stateAfter(current, SyncEvent::localUpdate)).
     static std::string stateAfterUpdate(std::string_view currentState);
 
 private:

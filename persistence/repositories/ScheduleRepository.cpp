@@ -6,9 +6,9 @@
 #include "persistence/RecordStatements.h"
 #include "persistence/repositories/JsonEncodable.h"
 #include "persistence/repositories/LocalEdit.h"
+#include "persistence/sync/SyncTransitions.h"
 #include "sync/PayloadCatalogue.h"
 #include "sync/PayloadValidator.h"
-#include "sync/SyncState.h"
 
 namespace zelvorin {
 namespace {
@@ -119,7 +119,7 @@ InvoiceScheduleRecord ScheduleRepository::createSchedule(InvoiceScheduleRecord f
         schedule.createdAt = schedule.updatedAt = edit.now();
         schedule.localModifiedAt = schedule.createdAt;
         schedule.revision = 1;
-        schedule.syncState = rawValue(SyncState::localOnly);
+        schedule.syncState = stateAfter({}, SyncEvent::localCreate);
         insertRecord(db, schedule);
         edit.queueCreate(SyncEntityType::invoiceSchedule, schedule.id, payloadOf(schedule, workdays, lines));
         return schedule;

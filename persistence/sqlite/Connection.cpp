@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 
 #include <algorithm>
+#include <array>
 #include <utility>
 
 #include "persistence/sqlite/SqliteError.h"
@@ -131,6 +132,39 @@ void Connection::resetActiveStatements() {
          stmt = sqlite3_next_stmt(db_.get(), stmt)) {
         if (sqlite3_stmt_busy(stmt)) sqlite3_reset(stmt);
     }
+}
+
+namespace {
+
+void callSqlFunction(sqlite3_context* context, int count, sqlite3_value** values) {
+    const auto& function = *static_cast<const SqlFunction*>(sqlite3_user_data(context));
+    std::array<std::optional<std::string_view>, 8> arguments;
+    if (count < 0 || static_cast<std::size_t>(count) > arguments.size()) {
+        sqlite3_result_error(context, "too many arguments", -1);
+        return;
+    }
+    for (int i = 0; i < count; ++i) {
+        if (sqlite3_value_type(values[i]) == SQLITE_NULL) continue;
+        const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(values[i]));
+        arguments[static_cast<std::size_t>(i)] =
+            std::string_view(text, static_cast<std::size_t>(sqlite3_value_bytes(values[i])));
+    }
+    try {
+        const std::string_view result =
+            function.call(std::span(arguments.data(), static_cast<std::size_t>(count)));
+        sqlite3_result_text64(context, result.data(), result.size(), SQLITE_TRANSIENT, SQLITE_UTF8);
+    } catch (const std::exception& error) {
+        sqlite3_result_error(context, error.what(), -1);
+    }
+}
+
+}  // namespace
+
+void Connection::defineFunction(const SqlFunction& function) {
+    const int rc = sqlite3_create_function_v2(
+        db_.get(), function.name, function.argumentCount, SQLITE_UTF8 | SQLITE_DETERMINISTIC,
+        const_cast<SqlFunction*>(&function), callSqlFunction, nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK) throw SqliteError(sqlite3_extended_errcode(db_.get()), sqlite3_errmsg(db_.get()));
 }
 
 std::int64_t Connection::changes() const {

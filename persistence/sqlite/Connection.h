@@ -2,7 +2,9 @@
 
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <set>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -20,6 +22,14 @@ struct TableAccess {
 
     void merge(const TableAccess& other);
     bool touches(const std::set<std::string>& tables) const;
+};
+
+// A deterministic SQL function of text arguments. It gets its arguments (NULL as nothing) and
+// returns text; a std::exception it throws fails the statement with the exception's message.
+struct SqlFunction {
+    const char* name;
+    int argumentCount;
+    std::string_view (*call)(std::span<const std::optional<std::string_view>> arguments);
 };
 
 // Owner of one sqlite3 connection. Not thread-safe: one thread at a time (the database layer
@@ -49,6 +59,9 @@ public:
     // Resets every statement still in the middle of its rows. A statement left mid-result keeps
     // its read snapshot alive past COMMIT, and the next transaction would read that old state.
     void resetActiveStatements();
+
+    // Makes `function` (which must outlive the connection) callable by this connection's SQL.
+    void defineFunction(const SqlFunction& function);
 
     std::int64_t changes() const;
     std::int64_t lastInsertRowid() const;
