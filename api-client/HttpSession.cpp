@@ -5,10 +5,21 @@
 
 #include <algorithm>
 #include <mutex>
+#include <type_traits>
 
 #include "api-client/APIError.h"
 
 namespace zelvorin {
+
+static_assert(std::is_same_v<CURL, void>, "CurlEasyHandle holds the easy handle as void*");
+
+void cleanupEasyHandle(void* curl) noexcept {
+    curl_easy_cleanup(curl);
+}
+
+void freeHeaderList(curl_slist* headers) noexcept {
+    curl_slist_free_all(headers);
+}
 
 bool CaseInsensitiveLess::operator()(const std::string& a, const std::string& b) const {
     return ::strcasecmp(a.c_str(), b.c_str()) < 0;
@@ -27,18 +38,13 @@ void initialiseCurlOnce() {
     std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
 
-struct HeaderList {
-    curl_slist* list = nullptr;
-    HeaderList() = default;
-    HeaderList(const HeaderList&) = delete;
-    HeaderList& operator=(const HeaderList&) = delete;
-    ~HeaderList() { curl_slist_free_all(list); }
-    void append(const std::string& line) {
-        curl_slist* grown = curl_slist_append(list, line.c_str());
-        if (grown == nullptr) throw std::bad_alloc();
-        list = grown;
-    }
-};
+// curl_slist_append returns the grown list, or null when it runs out of memory (the list stays).
+void appendHeader(CurlHeaderList& headers, const std::string& line) {
+    curl_slist* grown = curl_slist_append(headers.get(), line.c_str());
+    if (grown == nullptr) throw std::bad_alloc();
+    (void)headers.release();  // `grown` is the same list with one more line
+    headers.reset(grown);
+}
 
 std::size_t appendBody(char* data, std::size_t size, std::size_t count, void* target) {
     static_cast<std::string*>(target)->append(data, size * count);
@@ -83,50 +89,45 @@ TransportError transportError(CURLcode code, const char* detail) {
 
 }  // namespace
 
-struct HttpSession::EasyHandle {
-    CURL* curl;
-    EasyHandle() : curl(curl_easy_init()) {
-        if (curl == nullptr) throw std::bad_alloc();
-    }
-    EasyHandle(const EasyHandle&) = delete;
-    EasyHandle& operator=(const EasyHandle&) = delete;
-    ~EasyHandle() { curl_easy_cleanup(curl); }
-};
-
 HttpSession::HttpSession(std::string userAgent) : userAgent_(std::move(userAgent)) {
     initialiseCurlOnce();
 }
 
 HttpSession::~HttpSession() = default;
 
-std::unique_ptr<HttpSession::EasyHandle> HttpSession::takeHandle() {
-    std::lock_guard lock(mutex_);
-    if (idle_.empty()) return std::make_unique<EasyHandle>();
-    auto handle = std::move(idle_.back());
+CurlEasyHandle HttpSession::takeHandle() {
+    std::unique_lock lock(mutex_);
+    if (idle_.empty()) {
+        lock.unlock();
+        CurlEasyHandle made(curl_easy_init());
+        if (!made) throw std::bad_alloc();
+        return made;
+    }
+    CurlEasyHandle handle = std::move(idle_.back());
     idle_.pop_back();
     return handle;
 }
 
-void HttpSession::returnHandle(std::unique_ptr<EasyHandle> handle) {
+void HttpSession::returnHandle(CurlEasyHandle handle) {
     std::lock_guard lock(mutex_);
     idle_.push_back(std::move(handle));
 }
 
 HttpResponse HttpSession::send(const HttpRequest& request) {
-    auto handle = takeHandle();
-    CURL* curl = handle->curl;
+    CurlEasyHandle handle = takeHandle();
+    CURL* curl = handle.get();
     curl_easy_reset(curl);  // keeps the connection cache, drops the previous request's options
 
     HttpResponse response;
-    HeaderList headers;
+    CurlHeaderList headers;
     for (const auto& [name, value] : request.headers)
-        headers.append(name + ": " + value);
-    headers.append("Expect:");  // no 100-continue round trip on larger bodies
+        appendHeader(headers, name + ": " + value);
+    appendHeader(headers, "Expect:");  // no 100-continue round trip on larger bodies
     char errorBuffer[CURL_ERROR_SIZE] = {0};
 
     curl_easy_setopt(curl, CURLOPT_URL, request.url.c_str());
     curl_easy_setopt(curl, CURLOPT_USERAGENT, userAgent_.c_str());
-    curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers.list);
+    curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers.get());
     curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, static_cast<long>(request.timeout.count()));
     curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS, 30'000L);
     curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);

@@ -2,11 +2,12 @@
 
 #include <chrono>
 #include <map>
-#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
+
+#include "api-client/CurlHandles.h"
 
 namespace zelvorin {
 
@@ -45,13 +46,12 @@ public:
     HttpResponse send(const HttpRequest& request);
 
 private:
-    struct EasyHandle;
-    std::unique_ptr<EasyHandle> takeHandle();
-    void returnHandle(std::unique_ptr<EasyHandle> handle);
+    CurlEasyHandle takeHandle();
+    void returnHandle(CurlEasyHandle handle);
 
     std::string userAgent_;
     std::mutex mutex_;
-    std::vector<std::unique_ptr<EasyHandle>> idle_;
+    std::vector<CurlEasyHandle> idle_;
 };
 
 }  // namespace zelvorin

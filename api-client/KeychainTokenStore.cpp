@@ -3,7 +3,8 @@
 #include <libsecret/secret.h>
 
 #include <iostream>
-#include <memory>
+
+#include "domain/UniqueHandle.h"
 
 namespace zelvorin {
 
@@ -29,25 +30,9 @@ const SecretSchema* tokenSchema() {
     return &schema;
 }
 
-struct ErrorOwner {
-    GError* error = nullptr;
-    ErrorOwner() = default;
-    ErrorOwner(const ErrorOwner&) = delete;
-    ErrorOwner& operator=(const ErrorOwner&) = delete;
-    ~ErrorOwner() {
-        if (error) g_error_free(error);
-    }
-};
-
-struct SecretText {
-    gchar* text = nullptr;
-    SecretText(const SecretText&) = delete;
-    SecretText& operator=(const SecretText&) = delete;
-    explicit SecretText(gchar* owned) : text(owned) {}
-    ~SecretText() {
-        if (text) secret_password_free(text);
-    }
-};
+using ErrorOwner = UniqueHandle<GError*, g_error_free>;
+// A looked-up password is wiped before it is freed.
+using SecretText = UniqueHandle<gchar*, secret_password_free>;
 
 }  // namespace
 
@@ -60,10 +45,10 @@ std::optional<TokenPair> KeychainTokenStore::load() {
     std::lock_guard lock(mutex_);
     if (cached_) return cached_;
     ErrorOwner failure;
-    SecretText stored(secret_password_lookup_sync(tokenSchema(), nullptr, &failure.error, "service",
+    SecretText stored(secret_password_lookup_sync(tokenSchema(), nullptr, failure.out(), "service",
                                                   service_.c_str(), "account", kAccount, nullptr));
-    if (failure.error || stored.text == nullptr) return std::nullopt;
-    auto json = nlohmann::json::parse(stored.text, nullptr, /*allow_exceptions=*/false);
+    if (failure || !stored) return std::nullopt;
+    auto json = nlohmann::json::parse(stored.get(), nullptr, /*allow_exceptions=*/false);
     cached_ = TokenPair::fromJson(json);
     return cached_;
 }
@@ -75,10 +60,10 @@ void KeychainTokenStore::save(const TokenPair& pair) {
     ErrorOwner failure;
     // Storing replaces an item with the same attributes, so no separate delete is needed.
     gboolean stored = secret_password_store_sync(tokenSchema(), SECRET_COLLECTION_DEFAULT, "Zelvorin",
-                                                 data.c_str(), nullptr, &failure.error, "service",
+                                                 data.c_str(), nullptr, failure.out(), "service",
                                                  service_.c_str(), "account", kAccount, nullptr);
     if (!stored) {
-        int status = failure.error ? failure.error->code : -1;
+        int status = failure ? failure.get()->code : -1;
         output_("[KeychainTokenStore] SecItemAdd mislukt (OSStatus " + std::to_string(status) +
                 ") — token alleen in-memory bewaard voor deze sessie.");
     }
@@ -89,9 +74,9 @@ bool KeychainTokenStore::clear() {
     cached_.reset();
     ErrorOwner failure;
     // FALSE without an error means there was nothing to remove: that counts as cleared.
-    secret_password_clear_sync(tokenSchema(), nullptr, &failure.error, "service", service_.c_str(), "account",
+    secret_password_clear_sync(tokenSchema(), nullptr, failure.out(), "service", service_.c_str(), "account",
                                kAccount, nullptr);
-    return failure.error == nullptr;
+    return !failure;
 }
 
 }  // namespace zelvorin

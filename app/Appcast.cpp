@@ -4,7 +4,8 @@
 #include <libxml/tree.h>
 
 #include <cstring>
-#include <memory>
+
+#include "domain/UniqueHandle.h"
 
 namespace zelvorin {
 
@@ -12,10 +13,12 @@ namespace {
 
 constexpr std::size_t kMaxFeedBytes = 1 << 20;  // a feed of a few hundred releases is ~100 KB
 
-struct DocumentFree {
-    void operator()(xmlDoc* document) const noexcept { xmlFreeDoc(document); }
-};
-using Document = std::unique_ptr<xmlDoc, DocumentFree>;
+// xmlFree is a variable (a replaceable allocator), so the owner calls it through a function.
+void freeXmlText(xmlChar* text) noexcept {
+    xmlFree(text);
+}
+using Document = UniqueHandle<xmlDoc*, xmlFreeDoc>;
+using XmlText = UniqueHandle<xmlChar*, freeXmlText>;
 
 bool named(const xmlNode* node, const char* name) {
     return node->type == XML_ELEMENT_NODE &&
@@ -23,19 +26,15 @@ bool named(const xmlNode* node, const char* name) {
 }
 
 std::string text(const xmlNode* node) {
-    xmlChar* content = xmlNodeGetContent(node);
-    std::string result = content ? reinterpret_cast<const char*>(content) : "";
-    xmlFree(content);
-    return result;
+    const XmlText content(xmlNodeGetContent(node));
+    return content ? reinterpret_cast<const char*>(content.get()) : "";
 }
 
 std::string attribute(const xmlNode* node, const char* name) {
     for (const xmlAttr* attr = node->properties; attr; attr = attr->next) {
         if (std::strcmp(reinterpret_cast<const char*>(attr->name), name) != 0) continue;
-        xmlChar* value = xmlNodeListGetString(node->doc, attr->children, 1);
-        std::string result = value ? reinterpret_cast<const char*>(value) : "";
-        xmlFree(value);
-        return result;
+        const XmlText value(xmlNodeListGetString(node->doc, attr->children, 1));
+        return value ? reinterpret_cast<const char*>(value.get()) : "";
     }
     return {};
 }

@@ -14,23 +14,9 @@
 namespace zelvorin {
 namespace {
 
-class Fd {
-public:
-    explicit Fd(int fd) : fd_(fd) {}
-    ~Fd() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    Fd(const Fd&) = delete;
-    Fd& operator=(const Fd&) = delete;
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
-
 bool dumpHasDefaultRoute(int family) {
-    Fd socket(::socket(AF_NETLINK, SOCK_RAW | SOCK_CLOEXEC, NETLINK_ROUTE));
-    if (socket.get() < 0) return false;
+    const FileDescriptor socket(::socket(AF_NETLINK, SOCK_RAW | SOCK_CLOEXEC, NETLINK_ROUTE));
+    if (!socket) return false;
     struct {
         nlmsghdr header;
         rtmsg route;
@@ -74,16 +60,15 @@ NetlinkPathMonitor::~NetlinkPathMonitor() {
 void NetlinkPathMonitor::start(std::function<void(bool)> onReport) {
     cancel();
     std::lock_guard lock(mutex_);
-    wakeFd_ = ::eventfd(0, EFD_CLOEXEC);
-    const int wake = wakeFd_;
+    wakeFd_.reset(::eventfd(0, EFD_CLOEXEC));
+    const int wake = wakeFd_.get();
     watcher_ = std::jthread([onReport = std::move(onReport), wake](std::stop_token stop) {
-        Fd events(::socket(AF_NETLINK, SOCK_RAW | SOCK_CLOEXEC, NETLINK_ROUTE));
+        const FileDescriptor events(::socket(AF_NETLINK, SOCK_RAW | SOCK_CLOEXEC, NETLINK_ROUTE));
         sockaddr_nl address{};
         address.nl_family = AF_NETLINK;
         address.nl_groups = RTMGRP_LINK | RTMGRP_IPV4_ROUTE | RTMGRP_IPV6_ROUTE;
         const bool subscribed =
-            events.get() >= 0 &&
-            ::bind(events.get(), reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0;
+            events && ::bind(events.get(), reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0;
         bool last = hasDefaultRoute();
         onReport(last);
         if (!subscribed) return;  // without the event socket the first report is all there is
@@ -105,11 +90,10 @@ void NetlinkPathMonitor::cancel() {
     if (watcher_.joinable()) {
         watcher_.request_stop();
         const std::uint64_t one = 1;
-        [[maybe_unused]] const ssize_t written = ::write(wakeFd_, &one, sizeof(one));
+        [[maybe_unused]] const ssize_t written = ::write(wakeFd_.get(), &one, sizeof(one));
         watcher_.join();
     }
-    if (wakeFd_ >= 0) ::close(wakeFd_);
-    wakeFd_ = -1;
+    wakeFd_.reset();
 }
 
 }  // namespace zelvorin

@@ -4,6 +4,7 @@
 #include <mutex>
 #include <thread>
 
+#include "app/FileDescriptor.h"
 #include "sync/SyncScheduler.h"
 
 namespace zelvorin {
@@ -24,7 +25,7 @@ public:
 private:
     std::mutex mutex_;
     std::jthread watcher_;
-    int wakeFd_ = -1;  // an eventfd that ends the watcher's poll
+    FileDescriptor wakeFd_;  // an eventfd that ends the watcher's poll
 };
 
 }  // namespace zelvorin

@@ -9,6 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "app/FileDescriptor.h"
+
 namespace zelvorin {
 
 namespace {
@@ -40,10 +42,9 @@ void makePrivateFolder(const std::filesystem::path& folder) {
 }
 
 void syncFolder(const std::filesystem::path& folder) {
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return;  // nothing to make durable where the folder cannot be opened
-    ::fsync(fd);
-    ::close(fd);
+    const FileDescriptor fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!fd) return;  // nothing to make durable where the folder cannot be opened
+    ::fsync(fd.get());
 }
 
 StagedFile::StagedFile(std::filesystem::path target, const std::string& contents)
@@ -51,18 +52,17 @@ StagedFile::StagedFile(std::filesystem::path target, const std::string& contents
     std::string pattern = target_.string() + ".XXXXXX";
     std::vector<char> name(pattern.begin(), pattern.end());
     name.push_back('\0');
-    const int fd = ::mkostemp(name.data(), O_CLOEXEC);  // mkstemp creates 0600
-    if (fd < 0) throwErrno("aanmaken van een tijdelijk bestand naast " + target_.string());
+    FileDescriptor fd(::mkostemp(name.data(), O_CLOEXEC));  // mkstemp creates 0600
+    if (!fd) throwErrno("aanmaken van een tijdelijk bestand naast " + target_.string());
     temporary_ = name.data();
     try {
-        writeAll(fd, contents, temporary_);
-        if (::fsync(fd) != 0) throwErrno("wegschrijven van " + temporary_.string());
+        writeAll(fd.get(), contents, temporary_);
+        if (::fsync(fd.get()) != 0) throwErrno("wegschrijven van " + temporary_.string());
     } catch (...) {
-        ::close(fd);
+        fd.reset();
         ::unlink(temporary_.c_str());
         throw;
     }
-    ::close(fd);
 }
 
 StagedFile::StagedFile(StagedFile&& other) noexcept

@@ -1,5 +1,6 @@
 #include "domain/InvoiceDueDate.h"
 
+#include "domain/IsoDateTime.h"
 #include "domain/Timestamps.h"
 
 namespace zelvorin::InvoiceDueDate {
@@ -43,6 +44,23 @@ std::optional<std::string> dueDateText(std::string_view issueDate,
     const std::optional<year_month_day> issued = parseCalendarDate(issueDate);
     if (!issued) return std::nullopt;
     return formatCalendarDate(dueDate(*issued, std::nullopt, organisationTerm));
+}
+
+std::optional<std::int64_t> paymentTermDays(std::string_view issueDate, std::string_view dueDate) {
+    const auto issue = parseIsoDateTime(issueDate);
+    const auto due = parseIsoDateTime(dueDate);
+    if (!issue || !due) return std::nullopt;
+    const std::int64_t seconds = (*due - *issue).count();
+    if (seconds <= 0) return 0;
+    return (seconds + 43'200) / 86'400;  // half a day rounds up
+}
+
+std::optional<std::int64_t> daysOverdue(std::string_view dueDate, sys_days today) {
+    const auto due = parseIsoDateTime(dueDate);
+    if (!due) return std::nullopt;
+    const std::int64_t seconds = (sys_seconds{today.time_since_epoch()} - *due).count();
+    if (seconds <= 0) return 0;
+    return seconds / 86'400;
 }
 
 }  // namespace zelvorin::InvoiceDueDate

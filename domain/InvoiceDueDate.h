@@ -33,4 +33,12 @@ std::chrono::year_month_day dueDate(std::optional<std::chrono::year_month_day> e
 std::optional<std::string> dueDateText(std::string_view issueDate,
                                        std::optional<std::int64_t> organisationTerm);
 
+// The term a document states: days from issue to due (ISO dates or date-times), rounded to the
+// nearest day, never below 0. Nothing when either does not parse.
+std::optional<std::int64_t> paymentTermDays(std::string_view issueDate, std::string_view dueDate);
+
+// Whole days the due date lies before `today` (taken at midnight UTC); 0 when it is not in the
+// past, nothing when it does not parse.
+std::optional<std::int64_t> daysOverdue(std::string_view dueDate, std::chrono::sys_days today);
+
 }  // namespace zelvorin::InvoiceDueDate

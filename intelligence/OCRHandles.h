@@ -1,42 +1,23 @@
 #pragma once
 
+#include <leptonica/allheaders.h>
+
 #include <memory>
 
-#include <leptonica/allheaders.h>
+#include "domain/UniqueHandle.h"
 
 namespace zelvorin {
 
-// Move-only owner of a Leptonica image.
-class PixHandle {
-public:
-    PixHandle() = default;
-    explicit PixHandle(PIX* pix) noexcept : pix_(pix) {}
-    PixHandle(PixHandle&& other) noexcept : pix_(other.release()) {}
-    PixHandle& operator=(PixHandle&& other) noexcept {
-        if (this != &other) reset(other.release());
-        return *this;
-    }
-    PixHandle(const PixHandle&) = delete;
-    PixHandle& operator=(const PixHandle&) = delete;
-    ~PixHandle() { reset(); }
+inline void destroyPix(PIX* pix) noexcept {
+    pixDestroy(&pix);  // takes the owner's variable to null it; ours is a copy
+}
 
-    PIX* get() const noexcept { return pix_; }
-    explicit operator bool() const noexcept { return pix_ != nullptr; }
-    PIX* release() noexcept {
-        PIX* pix = pix_;
-        pix_ = nullptr;
-        return pix;
-    }
-    void reset(PIX* pix = nullptr) noexcept {
-        if (pix_) pixDestroy(&pix_);
-        pix_ = pix;
-    }
+// Owners of Leptonica's images and of the buffers it allocates for us (encoded PNG bytes).
+using PixHandle = UniqueHandle<PIX*, destroyPix>;
+using LeptonicaBytes = UniqueHandle<l_uint8*, lept_free>;
 
-private:
-    PIX* pix_ = nullptr;
-};
-
-// Text and arrays Tesseract hands out with new[].
+// Text and arrays Tesseract hands out with new[]; its engine and iterators are C++ objects
+// deleted by std::unique_ptr (the engine's destructor ends it).
 template <typename T>
 using TesseractArray = std::unique_ptr<T[]>;
 

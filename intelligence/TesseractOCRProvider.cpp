@@ -30,21 +30,13 @@ const bool kOpenMPLimited = [] {
     return true;
 }();
 
-struct TessEnd {
-    void operator()(tesseract::TessBaseAPI* api) const noexcept {
-        api->End();
-        delete api;
-    }
-};
-using TessHandle = std::unique_ptr<tesseract::TessBaseAPI, TessEnd>;
-
 // Loading the language data costs about as much as reading a receipt, so each thread keeps one.
 tesseract::TessBaseAPI& threadEngine() {
-    thread_local TessHandle engine = [] {
+    thread_local std::unique_ptr<tesseract::TessBaseAPI> engine = [] {
         (void)kOpenMPLimited;
         omp_set_num_threads(1);
         omp_set_max_active_levels(0);
-        TessHandle api(new tesseract::TessBaseAPI());
+        auto api = std::make_unique<tesseract::TessBaseAPI>();
         if (api->Init(nullptr, tuning::ocrLanguages) != 0) throw ExtractionError::modelUnavailable();
         // Its warnings about specks too small to read would otherwise land on our stderr.
         api->SetVariable("debug_file", "/dev/null");

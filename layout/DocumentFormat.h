@@ -29,17 +29,4 @@ struct DocumentFormat {
 
 bool isDutchLocale(std::string_view locale);
 
-// An ISO 8601 date ("2024-03-01") or internet date-time ("2024-03-01T10:00:00Z", "+02:00") as a
-// point in UTC; a date alone counts from midnight UTC.
-std::optional<std::chrono::sys_seconds> parseIsoDateTime(std::string_view iso);
-
-// Days from issue to due: seconds / 86400 rounded to the nearest day, never below 0.
-std::optional<long long> paymentTermDays(std::string_view issueDate, std::string_view dueDate);
-
-// Whole days the due date lies before today (midnight UTC); 0 when it is not in the past.
-std::optional<long long> daysOverdue(std::string_view dueDate, std::chrono::sys_days today);
-
-// The statutory collection costs of an outstanding amount, in cents (halves away from zero).
-std::int64_t collectionCostsCents(std::int64_t outstandingCents);
-
 }  // namespace zelvorin

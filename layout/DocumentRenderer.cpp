@@ -270,11 +270,10 @@ std::string DocumentRenderer::png(const LaidOutDocument& document, std::size_t p
     cairo_set_source_rgb(cr.get(), 1, 1, 1);
     cairo_paint(cr.get());
     cairo_scale(cr.get(), scale, scale);
-    cairo_font_options_t* fontOptions = cairo_font_options_create();
-    cairo_font_options_set_hint_metrics(fontOptions, CAIRO_HINT_METRICS_OFF);
-    cairo_font_options_set_hint_style(fontOptions, CAIRO_HINT_STYLE_NONE);
-    cairo_set_font_options(cr.get(), fontOptions);
-    cairo_font_options_destroy(fontOptions);
+    const CairoFontOptions fontOptions(cairo_font_options_create());
+    cairo_font_options_set_hint_metrics(fontOptions.get(), CAIRO_HINT_METRICS_OFF);
+    cairo_font_options_set_hint_style(fontOptions.get(), CAIRO_HINT_STYLE_NONE);
+    cairo_set_font_options(cr.get(), fontOptions.get());
     drawPage(cr.get(), page, document.pageBackgroundColor);
     cr.reset();
     std::string bytes;

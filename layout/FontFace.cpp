@@ -4,18 +4,14 @@
 
 namespace zelvorin {
 
-FtLibrary::FtLibrary() {
-    if (FT_Init_FreeType(&library_) != 0)
-        throw LayoutError(LayoutError::Kind::fontUnavailable, "FreeType kon niet worden gestart");
-}
-
-FtLibrary::~FtLibrary() {
-    if (library_ != nullptr) FT_Done_FreeType(library_);
-}
-
-FT_Library FtLibrary::shared() {
-    static FtLibrary library;
-    return library.library_;
+FT_Library sharedFtLibrary() {
+    static const UniqueHandle<FT_Library, FT_Done_FreeType> library = [] {
+        UniqueHandle<FT_Library, FT_Done_FreeType> started;
+        if (FT_Init_FreeType(started.out()) != 0)
+            throw LayoutError(LayoutError::Kind::fontUnavailable, "FreeType kon niet worden gestart");
+        return started;
+    }();
+    return library.get();
 }
 
 namespace {
@@ -37,11 +33,11 @@ FontFace::FontFace(const std::string& path, int faceIndex) : path_(path) {
     hbFont_.reset(hb_font_create(face.get()));
     hb_font_make_immutable(hbFont_.get());
 
-    FT_Face raw = nullptr;
-    if (FT_New_Face(FtLibrary::shared(), path.c_str(), faceIndex, &raw) != 0) {
+    FtFace ftFace;
+    if (FT_New_Face(sharedFtLibrary(), path.c_str(), faceIndex, ftFace.out()) != 0) {
         throw LayoutError(LayoutError::Kind::fontUnavailable, "Lettertype niet leesbaar: " + path);
     }
-    FtFace ftFace(raw);
+    FT_Face raw = ftFace.get();
     if (const char* ps = FT_Get_Postscript_Name(raw)) postscriptName_ = ps;
     if (raw->units_per_EM > 0) {
         ascent_ = static_cast<double>(raw->ascender) / raw->units_per_EM;

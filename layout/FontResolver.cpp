@@ -6,20 +6,15 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <memory>
 #include <mutex>
 #include <utility>
 
+#include "layout/FontHandles.h"
 #include "layout/LayoutSharedState.h"
 
 namespace zelvorin {
 
 namespace {
-
-struct PatternDeleter {
-    void operator()(FcPattern* p) const noexcept { FcPatternDestroy(p); }
-};
-using PatternPtr = std::unique_ptr<FcPattern, PatternDeleter>;
 
 std::string stringProperty(FcPattern* pattern, const char* object, int index = 0) {
     FcChar8* value = nullptr;
@@ -41,7 +36,7 @@ bool familyMatches(FcPattern* found, const std::string& family) {
 FontResolution findInstalled(const std::string& family, double cssWeight, bool italic) {
     std::lock_guard lock(layoutSharedMutex());
     FcInit();
-    PatternPtr pattern(FcPatternCreate());
+    FcPatternHandle pattern(FcPatternCreate());
     FcPatternAddString(pattern.get(), FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
     double weight = std::isfinite(cssWeight) ? std::clamp(cssWeight, 1.0, 1000.0) : 400.0;
     FcPatternAddInteger(pattern.get(), FC_WEIGHT, FcWeightFromOpenType(static_cast<int>(weight)));
@@ -49,7 +44,7 @@ FontResolution findInstalled(const std::string& family, double cssWeight, bool i
     FcConfigSubstitute(nullptr, pattern.get(), FcMatchPattern);
     FcDefaultSubstitute(pattern.get());
     FcResult result = FcResultNoMatch;
-    PatternPtr found(FcFontMatch(nullptr, pattern.get(), &result));
+    FcPatternHandle found(FcFontMatch(nullptr, pattern.get(), &result));
     if (!found || result != FcResultMatch || !familyMatches(found.get(), family)) {
         return {FontResolution::Kind::missing, family, {}, 0};
     }

@@ -4,6 +4,9 @@
 #include <cstdint>
 #include <sstream>
 
+#include "domain/CollectionCosts.h"
+#include "domain/InvoiceDueDate.h"
+
 namespace zelvorin {
 
 namespace {
@@ -126,12 +129,12 @@ void TemplateVariables::fillDocument(const InvoiceDocument& document, std::chron
     if (c.dueDate) values_["{{vervaldatum}}"] = format_.date(*c.dueDate);
     if (c.originalIssueDate) values_["{{originele_factuurdatum}}"] = format_.date(*c.originalIssueDate);
     if (c.newDueDate) values_["{{nieuwe_vervaldatum}}"] = format_.date(*c.newDueDate);
-    std::optional<long long> term;
-    if (c.issueDate && c.dueDate) term = paymentTermDays(*c.issueDate, *c.dueDate);
+    std::optional<std::int64_t> term;
+    if (c.issueDate && c.dueDate) term = InvoiceDueDate::paymentTermDays(*c.issueDate, *c.dueDate);
     if (!term && c.paymentTermsDays) term = *c.paymentTermsDays;
     if (term) values_["{{betaaltermijn}}"] = std::to_string(*term);
     if (c.dueDate) {
-        if (auto overdue = daysOverdue(*c.dueDate, today))
+        if (auto overdue = InvoiceDueDate::daysOverdue(*c.dueDate, today))
             values_["{{dagen_vervallen}}"] = std::to_string(*overdue);
     }
 }

@@ -2,13 +2,18 @@
 
 #include <sys/xattr.h>
 
+#include "persistence/sync/SyncTransitions.h"
+
 namespace zelvorin {
 
 AppDatabase AppDatabase::openOnWriter(std::shared_ptr<DatabaseWriter> writer, const MigrationRunner& runner,
                                       std::size_t limit) {
     // Migrations need the writer connection to themselves; write() gives exactly that, but each
     // migration is its own transaction, so they run on the connection outside write()'s one.
-    writer->withWriterConnection([&](Connection& connection) { runner.apply(connection, limit); });
+    writer->withWriterConnection([&](Connection& connection) {
+        defineSyncTransitions(connection);  // the writer is the one connection that changes rows
+        runner.apply(connection, limit);
+    });
     return AppDatabase{std::move(writer)};
 }
 

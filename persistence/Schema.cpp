@@ -54,6 +54,15 @@ ColumnDescription parseColumn(const std::vector<std::string>& tokens) {
                 throw std::invalid_argument("expected :enum(<Type>:<raw>,...)");
             column.enumType = inside.substr(0, colon);
             column.enumValues = splitCommas(inside.substr(colon + 1));
+        } else if (token.starts_with(":json(") && token.ends_with(")")) {
+            column.json = token.substr(6, token.size() - 7);
+            parsePayloadMemberType(column.json);  // fails here, naming the line, when unknown
+        } else if (token == ":unlisted") {
+            column.unlisted = true;
+        } else if (token.starts_with(":after(") && token.ends_with(")")) {
+            column.after = token.substr(7, token.size() - 8);
+        } else if (token.starts_with(':')) {
+            throw std::invalid_argument("unknown annotation " + token);
         } else if (token.starts_with('@')) {
             column.addedBy = token.substr(1);
         } else {
@@ -63,6 +72,8 @@ ColumnDescription parseColumn(const std::vector<std::string>& tokens) {
     column.kind = noField ? FieldKind::none : kindOf(column.sqlType, column.constraints, boolean);
     if (!column.enumType.empty() && column.kind != FieldKind::text)
         throw std::invalid_argument("an enumeration needs a TEXT NOT NULL column");
+    if (column.unlisted && (!column.json.empty() || !column.after.empty()))
+        throw std::invalid_argument(":unlisted leaves no member to type or place");
     column.fieldName = lowerCamelCase(column.name);
     return column;
 }
@@ -122,11 +133,26 @@ const TableDescription* Schema::table(std::string_view name) const {
     return nullptr;
 }
 
+const TableDescription* Schema::tableOfEntity(std::string_view entityType) const {
+    for (const auto& t : tables_) {
+        if (!t.entityType.empty() && t.entityType == entityType) return &t;
+    }
+    return nullptr;
+}
+
+const PayloadShapeDescription* Schema::payloadShape(std::string_view name) const {
+    for (const auto& shape : payloadShapes_) {
+        if (shape.name == name) return &shape;
+    }
+    return nullptr;
+}
+
 Schema Schema::parse(std::string_view text) {
     Schema schema;
+    std::vector<PayloadShapeDescription> nested;
     std::istringstream in{std::string(text)};
     int lineNumber = 0;
-    enum class Section { none, table, migration } section = Section::none;
+    enum class Section { none, table, migration, shape } section = Section::none;
     for (std::string line; std::getline(in, line);) {
         ++lineNumber;
         auto tokens = words(line);
@@ -136,9 +162,30 @@ Schema Schema::parse(std::string_view text) {
                                         line);
         };
         if (tokens[0] == "table") {
-            if (tokens.size() != 4) fail("expected: table <name> <migration> <record>");
-            schema.tables_.push_back({tokens[1], tokens[2], tokens[3] == "-" ? "" : tokens[3], {}});
+            if (tokens.size() != 4 && tokens.size() != 6)
+                fail("expected: table <name> <migration> <record> [<entity type> <payload shape>]");
+            TableDescription& table = schema.tables_.emplace_back();
+            table.name = tokens[1];
+            table.createdBy = tokens[2];
+            table.recordType = tokens[3] == "-" ? "" : tokens[3];
+            if (tokens.size() == 6) {
+                table.entityType = tokens[4];
+                table.payloadShape = tokens[5];
+            }
             section = Section::table;
+        } else if (tokens[0] == "shape") {
+            if (tokens.size() != 2) fail("expected: shape <name>");
+            nested.push_back({tokens[1], {}, {}, {}});
+            section = Section::shape;
+        } else if (section == Section::shape) {
+            if (tokens.size() != 2) fail("expected: <key> <type>[?]");
+            try {
+                PayloadMemberDescription member = parsePayloadMemberType(tokens[1]);
+                member.key = tokens[0];
+                nested.back().members.push_back(std::move(member));
+            } catch (const std::invalid_argument& error) {
+                fail(error.what());
+            }
         } else if (tokens[0] == "migration") {
             if (tokens.size() != 2) fail("expected: migration <identifier>");
             schema.migrations_.push_back({tokens[1], {}, {}});
@@ -159,6 +206,7 @@ Schema Schema::parse(std::string_view text) {
         }
     }
     schema.deriveStatements();
+    schema.payloadShapes_ = derivePayloadShapes(schema.tables_, std::move(nested));
     return schema;
 }
 

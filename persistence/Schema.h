@@ -29,6 +29,14 @@ struct ColumnDescription {
     // and the raw values of its cases, in order. Empty otherwise.
     std::string enumType;
     std::vector<std::string> enumValues;
+    // How the column appears in its table's payload shape. `json` is the member's type as written
+    // in ":json(...)" when it is not the column's own (an enumeration, a nested shape, any JSON, or
+    // optional where the column is NOT NULL); `unlisted` when the shape leaves the column out (a
+    // pulled payload that carries it still fills it); `after` the column whose member it follows
+    // when the shape's order is not the table's.
+    std::string json;
+    bool unlisted = false;
+    std::string after;
 };
 
 struct SyncColumn {
@@ -41,6 +49,9 @@ struct TableDescription {
     std::string createdBy;
     std::string recordType;  // empty for the sync bookkeeping tables without a record
     std::vector<ColumnDescription> columns;
+    // For a synced table: the entity type's raw value and the name of its payload shape.
+    std::string entityType;
+    std::string payloadShape;
 
     const ColumnDescription* column(std::string_view name) const;
     // Carries sync bookkeeping; the others are the outbox, the cursor and the local work queues.
@@ -52,6 +63,36 @@ struct TableDescription {
     // bookkeeping (revision, sync_state, local_modified_at, last_sync_error), each with its
     // payload key.
     std::vector<SyncColumn> syncColumns() const;
+};
+
+// The JSON type of a payload member; the enumerations are strings of their raw values.
+enum class PayloadMemberType {
+    string,
+    integer,
+    boolean,
+    any,
+    vatTreatment,
+    lineMode,
+    syncState,
+    object,
+    objectArray
+};
+
+struct PayloadMemberDescription {
+    std::string key;
+    PayloadMemberType type = PayloadMemberType::string;
+    std::string nested;  // the shape of an object or of an array's objects
+    bool optional = false;
+    std::string column;  // the column it is exchanged with; empty in a nested shape
+    bool operator==(const PayloadMemberDescription&) const = default;
+};
+
+// The payload of an entity type (derived from its table) or a shape that occurs only nested.
+struct PayloadShapeDescription {
+    std::string name;
+    std::string entityType;                         // empty for a nested shape
+    std::string table;                              // empty for a nested shape
+    std::vector<PayloadMemberDescription> members;  // in declaration order
 };
 
 struct IndexDescription {
@@ -81,13 +122,25 @@ public:
     const std::vector<TableDescription>& tables() const { return tables_; }
     const TableDescription* table(std::string_view name) const;
     const std::vector<MigrationDescription>& migrations() const { return migrations_; }
+    // The payload shapes of the entity types in table order, then the nested shapes.
+    const std::vector<PayloadShapeDescription>& payloadShapes() const { return payloadShapes_; }
+    const PayloadShapeDescription* payloadShape(std::string_view name) const;
+    const TableDescription* tableOfEntity(std::string_view entityType) const;
 
 private:
     void deriveStatements();
 
     std::vector<TableDescription> tables_;
     std::vector<MigrationDescription> migrations_;
+    std::vector<PayloadShapeDescription> payloadShapes_;
 };
+
+// The payload shapes of the tables that name one, followed by `nested`; checks that every
+// referenced shape and every :after column exists. Throws std::invalid_argument.
+std::vector<PayloadShapeDescription> derivePayloadShapes(const std::vector<TableDescription>& tables,
+                                                         std::vector<PayloadShapeDescription> nested);
+// "VatTreatment", "[ScheduleLinePayload]", "integer", ... with an optional trailing "?".
+PayloadMemberDescription parsePayloadMemberType(std::string_view text);
 
 // "quantity_hundredths" -> "quantityHundredths"
 std::string lowerCamelCase(std::string_view snake);

@@ -1,16 +1,31 @@
 // The one description of the local database: every table with its columns in stored order, the
-// migration that created the table or added a column ("@migration"), and the migrations in the
-// order they run with the indexes each creates. Migrations, records and the sync store's entity
-// mappings are all derived from this text; nothing about the schema is written anywhere else.
+// migration that created the table or added a column ("@migration"), the migrations in the order
+// they run with the indexes each creates, and the payload each synced table exchanges with the
+// service. Migrations, records, the sync store's entity mappings and the sync module's payload
+// catalogue are all derived from this text; nothing about the schema is written anywhere else.
 //
-//   table <name> <created by> <record type or ->
-//     <column> <SQLite type> [constraints] [:bool | :nofield | :enum(<Type>:<raw>,...)] [@<added by>]
+//   table <name> <created by> <record type or -> [<entity type> <payload shape>]
+//     <column> <SQLite type> [constraints] [column annotations] [@<added by>]
 //   migration <identifier>
 //     index|unique <name> <table> <column>[,<column>...]
+//   shape <name>
+//     <key> <payload type>[?]
 //
 // Columns without NOT NULL read as optional fields; ":bool" marks an INTEGER that holds 0 or 1;
-// ":nofield" a column the record type leaves out; ":enum" a TEXT column whose record field is an
-// enumeration nested in the record, stored as the case's raw text.
+// ":nofield" a column the record type leaves out; ":enum(<Type>:<raw>,...)" a TEXT column whose
+// record field is an enumeration nested in the record, stored as the case's raw text.
+//
+// A table that names an entity type and a payload shape lists every column in that shape under
+// its lowerCamelCase key: a string for TEXT, an integer for INTEGER, a boolean for :bool, optional
+// unless the column is NOT NULL. The device's bookkeeping (sync_state, local_modified_at,
+// last_sync_error) is listed only where it is typed. Column annotations for the payload:
+//   :json(<payload type>[?])  the member's type when it is not the column's own, "?" optional
+//   :unlisted                 the shape leaves the column out; a pulled payload still fills it
+//   :after(<column>)          the member follows that column's member (the shape's declared order)
+// A payload type is string, integer, boolean, any (any JSON, kept as its text), an enumeration
+// whose raw values the string must be (VatTreatment, LineMode, SyncState), the name of a shape
+// (an object of it) or [<shape>] (an array of its objects). "shape" sections declare the shapes
+// that occur only nested.
 #include "persistence/SchemaText.h"
 
 namespace zelvorin {
@@ -73,7 +88,7 @@ migration v22_portal_display_settings
 migration v23_customer_language
 migration v24_sync_cursor_organization
 
-table customer v1_sync_foundation CustomerRecord
+table customer v1_sync_foundation CustomerRecord customer CustomerPayload
   id TEXT PRIMARY KEY NOT NULL
   organization_id TEXT NOT NULL
   company_name TEXT NOT NULL
@@ -93,20 +108,20 @@ table customer v1_sync_foundation CustomerRecord
   known_iban TEXT
   default_hourly_rate INTEGER
   email_template_id TEXT
-  archived INTEGER NOT NULL DEFAULT 0 :bool
+  archived INTEGER NOT NULL DEFAULT 0 :bool :json(boolean?)
   created_at TEXT NOT NULL
   updated_at TEXT NOT NULL
-  deleted_at TEXT
+  deleted_at TEXT :after(server_modified_at)
   revision INTEGER NOT NULL DEFAULT 1
-  sync_state TEXT NOT NULL DEFAULT 'synced'
+  sync_state TEXT NOT NULL DEFAULT 'synced' :json(SyncState?)
   server_modified_at TEXT
   local_modified_at TEXT
   last_sync_error TEXT
-  avatar_url TEXT @v11_contact_avatars
-  portal_link_enabled INTEGER :bool @v19_portal_ideal_email_style
-  language TEXT @v23_customer_language
+  avatar_url TEXT @v11_contact_avatars :after(archived)
+  portal_link_enabled INTEGER :bool @v19_portal_ideal_email_style :after(ideal_enabled)
+  language TEXT @v23_customer_language :unlisted
 
-table contact_person v1_sync_foundation ContactPersonRecord
+table contact_person v1_sync_foundation ContactPersonRecord contact ContactPersonPayload
   id TEXT PRIMARY KEY NOT NULL
   contact_id TEXT NOT NULL
   name TEXT NOT NULL
@@ -116,14 +131,14 @@ table contact_person v1_sync_foundation ContactPersonRecord
   is_invoice_contact INTEGER :bool
   created_at TEXT NOT NULL
   revision INTEGER NOT NULL DEFAULT 1
-  sync_state TEXT NOT NULL DEFAULT 'synced'
+  sync_state TEXT NOT NULL DEFAULT 'synced' :json(SyncState?)
   local_modified_at TEXT
-  avatar_url TEXT @v11_contact_avatars
+  avatar_url TEXT @v11_contact_avatars :after(is_invoice_contact)
   server_modified_at TEXT @v11_contact_avatars
   deleted_at TEXT @v11_contact_avatars
   last_sync_error TEXT @v11_contact_avatars
 
-table draft_invoice v1_sync_foundation DraftInvoiceRecord
+table draft_invoice v1_sync_foundation DraftInvoiceRecord draftInvoice DraftInvoicePayload
   id TEXT PRIMARY KEY NOT NULL
   organization_id TEXT NOT NULL
   customer_id TEXT
@@ -134,7 +149,7 @@ table draft_invoice v1_sync_foundation DraftInvoiceRecord
   due_date TEXT
   reference_number TEXT
   project_description TEXT
-  vat_treatment TEXT NOT NULL
+  vat_treatment TEXT NOT NULL :json(VatTreatment)
   subtotal_cents INTEGER NOT NULL DEFAULT 0
   vat_cents INTEGER NOT NULL DEFAULT 0
   total_cents INTEGER NOT NULL DEFAULT 0
@@ -150,46 +165,46 @@ table draft_invoice v1_sync_foundation DraftInvoiceRecord
   auto_generated INTEGER :bool
   schedule_id TEXT
   incoming_invoice_id TEXT
-  layout_config TEXT
-  created_at TEXT NOT NULL
-  updated_at TEXT NOT NULL
-  deleted_at TEXT
-  revision INTEGER NOT NULL DEFAULT 1
-  sync_state TEXT NOT NULL DEFAULT 'synced'
-  server_modified_at TEXT
+  layout_config TEXT :json(any?)
+  created_at TEXT NOT NULL :after(free_text)
+  updated_at TEXT NOT NULL :after(created_at)
+  deleted_at TEXT :after(server_modified_at)
+  revision INTEGER NOT NULL DEFAULT 1 :after(updated_at)
+  sync_state TEXT NOT NULL DEFAULT 'synced' :json(SyncState?) :after(revision)
+  server_modified_at TEXT :after(sync_state)
   local_modified_at TEXT
   last_sync_error TEXT
-  is_standalone_credit_note INTEGER :bool @v12_invoice_standalone_credit
+  is_standalone_credit_note INTEGER :bool @v12_invoice_standalone_credit :after(credited_invoice_id)
   template_id TEXT @v13_invoice_editor_fields
   invoice_email TEXT @v13_invoice_editor_fields
   ideal_enabled INTEGER :bool @v13_invoice_editor_fields
   internal_note TEXT @v13_invoice_editor_fields
   payment_terms_override INTEGER @v13_invoice_editor_fields
   free_text TEXT @v14_invoice_free_text
-  snapshot_data TEXT @v18_invoice_snapshot_data
-  portal_link_enabled INTEGER :bool @v21_invoice_portal_link
+  snapshot_data TEXT @v18_invoice_snapshot_data :json(InvoiceSnapshotPayload?) :after(paid_at)
+  portal_link_enabled INTEGER :bool @v21_invoice_portal_link :after(ideal_enabled)
 
-table invoice_line v1_sync_foundation InvoiceLineRecord
+table invoice_line v1_sync_foundation InvoiceLineRecord invoiceLine InvoiceLinePayload
   id TEXT PRIMARY KEY NOT NULL
   invoice_id TEXT NOT NULL
   sort_order INTEGER NOT NULL DEFAULT 0
   description TEXT NOT NULL
-  line_mode TEXT NOT NULL
+  line_mode TEXT NOT NULL :json(LineMode)
   quantity_hundredths INTEGER
   unit_price_cents INTEGER
   amount_cents INTEGER
-  vat_treatment_override TEXT
+  vat_treatment_override TEXT :json(VatTreatment?)
   line_total_cents INTEGER
   created_at TEXT NOT NULL
   updated_at TEXT NOT NULL
-  deleted_at TEXT
+  deleted_at TEXT :after(server_modified_at)
   revision INTEGER NOT NULL DEFAULT 1
-  sync_state TEXT NOT NULL DEFAULT 'synced'
+  sync_state TEXT NOT NULL DEFAULT 'synced' :json(SyncState?)
   server_modified_at TEXT
   local_modified_at TEXT
   last_sync_error TEXT
 
-table credit_note v1_sync_foundation CreditNoteRecord
+table credit_note v1_sync_foundation CreditNoteRecord creditNote CreditNotePayload
   id TEXT PRIMARY KEY NOT NULL
   organization_id TEXT NOT NULL
   customer_id TEXT
@@ -198,7 +213,7 @@ table credit_note v1_sync_foundation CreditNoteRecord
   issue_date TEXT NOT NULL
   due_date TEXT
   reference_number TEXT
-  vat_treatment TEXT NOT NULL
+  vat_treatment TEXT NOT NULL :json(VatTreatment)
   subtotal_cents INTEGER NOT NULL DEFAULT 0
   vat_cents INTEGER NOT NULL DEFAULT 0
   total_cents INTEGER NOT NULL DEFAULT 0
@@ -206,9 +221,9 @@ table credit_note v1_sync_foundation CreditNoteRecord
   sent_at TEXT
   created_at TEXT NOT NULL
   updated_at TEXT NOT NULL
-  deleted_at TEXT
+  deleted_at TEXT :after(server_modified_at)
   revision INTEGER NOT NULL DEFAULT 1
-  sync_state TEXT NOT NULL DEFAULT 'synced'
+  sync_state TEXT NOT NULL DEFAULT 'synced' :json(SyncState?)
   server_modified_at TEXT
   local_modified_at TEXT
   last_sync_error TEXT
@@ -246,7 +261,7 @@ table pending_action v2_action_queue PendingAction
   last_error TEXT
   created_at TEXT NOT NULL
 
-table invoice_payment v3_s1_entities InvoicePaymentRecord
+table invoice_payment v3_s1_entities InvoicePaymentRecord invoicePayment InvoicePaymentPayload
   id TEXT PRIMARY KEY NOT NULL
   invoice_id TEXT NOT NULL
   organization_id TEXT NOT NULL
@@ -259,7 +274,7 @@ table invoice_payment v3_s1_entities InvoicePaymentRecord
   sync_state TEXT NOT NULL DEFAULT 'synced'
   server_modified_at TEXT
 
-table invoice_reminder v3_s1_entities InvoiceReminderRecord
+table invoice_reminder v3_s1_entities InvoiceReminderRecord invoiceReminder InvoiceReminderPayload
   id TEXT PRIMARY KEY NOT NULL
   organization_id TEXT NOT NULL
   invoice_id TEXT NOT NULL
@@ -270,11 +285,11 @@ table invoice_reminder v3_s1_entities InvoiceReminderRecord
   sync_state TEXT NOT NULL DEFAULT 'synced'
   server_modified_at TEXT
 
-table invoice_template v3_s1_entities InvoiceTemplateRecord
+table invoice_template v3_s1_entities InvoiceTemplateRecord invoiceTemplate InvoiceTemplatePayload
   id TEXT PRIMARY KEY NOT NULL
   org_id TEXT NOT NULL
   name TEXT NOT NULL
-  config TEXT
+  config TEXT :json(any?)
   default_for TEXT
   language TEXT
   email_template_id TEXT
@@ -285,7 +300,7 @@ table invoice_template v3_s1_entities InvoiceTemplateRecord
   sync_state TEXT NOT NULL DEFAULT 'synced'
   server_modified_at TEXT
 
-table org_settings v3_s1_entities OrgSettingsRecord
+table org_settings v3_s1_entities OrgSettingsRecord orgSettings OrgSettingsPayload
   id TEXT PRIMARY KEY NOT NULL
   organization_id TEXT NOT NULL
   org_name TEXT
@@ -319,22 +334,22 @@ table org_settings v3_s1_entities OrgSettingsRecord
   currency TEXT
   number_format TEXT
   timezone TEXT
-  updated_at TEXT
-  revision INTEGER NOT NULL DEFAULT 1
+  updated_at TEXT :after(portal_show_org_name)
+  revision INTEGER NOT NULL DEFAULT 1 :after(updated_at)
   sync_state TEXT NOT NULL DEFAULT 'synced'
-  server_modified_at TEXT
-  email_provider TEXT @v15_org_settings_sync_fields
-  email_provider_fallback TEXT @v15_org_settings_sync_fields
-  reply_to_email TEXT @v15_org_settings_sync_fields
-  kvitra_scan_enabled INTEGER :bool @v15_org_settings_sync_fields
-  google_fonts_enabled INTEGER :bool @v15_org_settings_sync_fields
+  server_modified_at TEXT :after(revision)
+  email_provider TEXT @v15_org_settings_sync_fields :unlisted
+  email_provider_fallback TEXT @v15_org_settings_sync_fields :unlisted
+  reply_to_email TEXT @v15_org_settings_sync_fields :unlisted
+  kvitra_scan_enabled INTEGER :bool @v15_org_settings_sync_fields :unlisted
+  google_fonts_enabled INTEGER :bool @v15_org_settings_sync_fields :unlisted
   portal_link_enabled INTEGER :bool @v19_portal_ideal_email_style
   ideal_enabled_default INTEGER :bool @v19_portal_ideal_email_style
   invoice_email_style TEXT @v19_portal_ideal_email_style
   portal_show_logo INTEGER :bool @v22_portal_display_settings
   portal_show_org_name INTEGER :bool @v22_portal_display_settings
 
-table org_variable v3_s1_entities OrgVariableRecord
+table org_variable v3_s1_entities OrgVariableRecord orgVariable OrgVariablePayload
   id TEXT PRIMARY KEY NOT NULL
   organization_id TEXT NOT NULL
   key TEXT NOT NULL
@@ -350,7 +365,7 @@ table org_variable v3_s1_entities OrgVariableRecord
   sync_state TEXT NOT NULL DEFAULT 'synced'
   server_modified_at TEXT
 
-table email_template v3_s1_entities EmailTemplateRecord
+table email_template v3_s1_entities EmailTemplateRecord emailTemplate EmailTemplatePayload
   id TEXT PRIMARY KEY NOT NULL
   organization_id TEXT NOT NULL
   name TEXT NOT NULL
@@ -365,9 +380,9 @@ table email_template v3_s1_entities EmailTemplateRecord
   revision INTEGER NOT NULL DEFAULT 1
   sync_state TEXT NOT NULL DEFAULT 'synced'
   server_modified_at TEXT
-  style TEXT @v20_email_template_style
+  style TEXT @v20_email_template_style :after(invoice_template_id)
 
-table app_notification v4_app_notification AppNotificationRecord
+table app_notification v4_app_notification AppNotificationRecord appNotification AppNotificationPayload
   id TEXT PRIMARY KEY NOT NULL
   organization_id TEXT NOT NULL
   user_id TEXT
@@ -381,14 +396,14 @@ table app_notification v4_app_notification AppNotificationRecord
   sync_state TEXT NOT NULL DEFAULT 'synced'
   server_modified_at TEXT
 
-table invoice_schedule v5_invoice_schedule InvoiceScheduleRecord
+table invoice_schedule v5_invoice_schedule InvoiceScheduleRecord invoiceSchedule InvoiceSchedulePayload
   id TEXT PRIMARY KEY NOT NULL
   organization_id TEXT NOT NULL
   customer_id TEXT NOT NULL
   billing_mode TEXT NOT NULL DEFAULT 'hours_per_week'
   units_per_week INTEGER NOT NULL DEFAULT 0
   rate_cents INTEGER NOT NULL DEFAULT 0
-  workdays TEXT NOT NULL DEFAULT '{}'
+  workdays TEXT NOT NULL DEFAULT '{}' :json(WorkdayConfig)
   billing_frequency TEXT NOT NULL DEFAULT 'four_weekly'
   billing_day INTEGER NOT NULL DEFAULT 5
   billing_time TEXT NOT NULL DEFAULT '09:00'
@@ -404,17 +419,17 @@ table invoice_schedule v5_invoice_schedule InvoiceScheduleRecord
   local_modified_at TEXT @v16_invoice_schedule_write
   last_sync_error TEXT :nofield @v16_invoice_schedule_write
   deleted_at TEXT @v16_invoice_schedule_write
-  schedule_type TEXT NOT NULL DEFAULT 'hourly' @v17_invoice_schedule_v2
-  billing_moment TEXT NOT NULL DEFAULT 'advance' @v17_invoice_schedule_v2
-  lines TEXT NOT NULL DEFAULT '[]' @v17_invoice_schedule_v2
-  auto_send INTEGER NOT NULL DEFAULT 0 :bool @v17_invoice_schedule_v2
-  review_window_hours INTEGER NOT NULL DEFAULT 0 @v17_invoice_schedule_v2
-  indexation_mode TEXT NOT NULL DEFAULT 'none' @v17_invoice_schedule_v2
+  schedule_type TEXT NOT NULL DEFAULT 'hourly' @v17_invoice_schedule_v2 :json(string?)
+  billing_moment TEXT NOT NULL DEFAULT 'advance' @v17_invoice_schedule_v2 :json(string?)
+  lines TEXT NOT NULL DEFAULT '[]' @v17_invoice_schedule_v2 :json([ScheduleLinePayload]?)
+  auto_send INTEGER NOT NULL DEFAULT 0 :bool @v17_invoice_schedule_v2 :json(boolean?)
+  review_window_hours INTEGER NOT NULL DEFAULT 0 @v17_invoice_schedule_v2 :json(integer?)
+  indexation_mode TEXT NOT NULL DEFAULT 'none' @v17_invoice_schedule_v2 :json(string?)
   indexation_percent_bps INTEGER @v17_invoice_schedule_v2
-  indexation_anchor TEXT NOT NULL DEFAULT 'jan_1' @v17_invoice_schedule_v2
+  indexation_anchor TEXT NOT NULL DEFAULT 'jan_1' @v17_invoice_schedule_v2 :json(string?)
   last_indexed_at TEXT @v17_invoice_schedule_v2
 
-table incoming_invoice v6_kvitra IncomingInvoiceRecord
+table incoming_invoice v6_kvitra IncomingInvoiceRecord incomingInvoice IncomingInvoicePayload
   id TEXT PRIMARY KEY NOT NULL
   organization_id TEXT NOT NULL
   source TEXT
@@ -433,15 +448,15 @@ table incoming_invoice v6_kvitra IncomingInvoiceRecord
   extracted_invoice_date TEXT
   extracted_sender_company TEXT
   extracted_invoice_number TEXT
-  extracted_lines TEXT
-  extracted_vat_breakdown TEXT
+  extracted_lines TEXT :json(any?)
+  extracted_vat_breakdown TEXT :json(any?)
   invoice_type TEXT
   pdf_path TEXT
   thumbnail_path TEXT
   extraction_error TEXT
-  extraction_attempts INTEGER NOT NULL DEFAULT 0
+  extraction_attempts INTEGER NOT NULL DEFAULT 0 :json(integer?)
   extraction_started_at TEXT
-  status TEXT NOT NULL DEFAULT 'nieuw'
+  status TEXT NOT NULL DEFAULT 'nieuw' :json(string?)
   category TEXT
   customer_id TEXT
   outgoing_invoice_id TEXT
@@ -452,14 +467,14 @@ table incoming_invoice v6_kvitra IncomingInvoiceRecord
   drive_synced_at TEXT
   created_at TEXT NOT NULL
   updated_at TEXT NOT NULL
-  deleted_at TEXT
+  deleted_at TEXT :after(server_modified_at)
   revision INTEGER NOT NULL DEFAULT 1
-  sync_state TEXT NOT NULL DEFAULT 'synced'
+  sync_state TEXT NOT NULL DEFAULT 'synced' :json(string?)
   server_modified_at TEXT
-  extraction_source TEXT @v9_extraction_provenance
-  extraction_confidence REAL @v9_extraction_provenance
+  extraction_source TEXT @v9_extraction_provenance :unlisted
+  extraction_confidence REAL @v9_extraction_provenance :unlisted
 
-table kvitra_rule v6_kvitra KvitraRuleRecord
+table kvitra_rule v6_kvitra KvitraRuleRecord kvitraRule KvitraRulePayload
   id TEXT PRIMARY KEY NOT NULL
   organization_id TEXT NOT NULL
   sender_email_pattern TEXT NOT NULL
@@ -473,7 +488,7 @@ table kvitra_rule v6_kvitra KvitraRuleRecord
   sync_state TEXT NOT NULL DEFAULT 'synced'
   server_modified_at TEXT
 
-table proposal v7_offertes_bank ProposalRecord
+table proposal v7_offertes_bank ProposalRecord proposal ProposalPayload
   id TEXT PRIMARY KEY NOT NULL
   organization_id TEXT NOT NULL
   title TEXT NOT NULL
@@ -498,12 +513,12 @@ table proposal v7_offertes_bank ProposalRecord
   archived_at TEXT
   created_at TEXT NOT NULL
   updated_at TEXT NOT NULL
-  deleted_at TEXT
+  deleted_at TEXT :after(server_modified_at)
   revision INTEGER NOT NULL DEFAULT 1
   sync_state TEXT NOT NULL DEFAULT 'synced'
   server_modified_at TEXT
 
-table proposal_recipient v7_offertes_bank ProposalRecipientRecord
+table proposal_recipient v7_offertes_bank ProposalRecipientRecord proposalRecipient ProposalRecipientPayload
   id TEXT PRIMARY KEY NOT NULL
   proposal_id TEXT NOT NULL
   contact_id TEXT
@@ -517,12 +532,12 @@ table proposal_recipient v7_offertes_bank ProposalRecipientRecord
   signed_at TEXT
   declined_at TEXT
   created_at TEXT NOT NULL
-  deleted_at TEXT
+  deleted_at TEXT :after(server_modified_at)
   revision INTEGER NOT NULL DEFAULT 1
   sync_state TEXT NOT NULL DEFAULT 'synced'
   server_modified_at TEXT
 
-table proposal_share_link v7_offertes_bank ProposalShareLinkRecord
+table proposal_share_link v7_offertes_bank ProposalShareLinkRecord proposalShareLink ProposalShareLinkPayload
   id TEXT PRIMARY KEY NOT NULL
   proposal_id TEXT NOT NULL
   token TEXT NOT NULL
@@ -533,12 +548,12 @@ table proposal_share_link v7_offertes_bank ProposalShareLinkRecord
   revoked_at TEXT
   last_used_at TEXT
   use_count INTEGER
-  deleted_at TEXT
+  deleted_at TEXT :after(server_modified_at)
   revision INTEGER NOT NULL DEFAULT 1
   sync_state TEXT NOT NULL DEFAULT 'synced'
   server_modified_at TEXT
 
-table bank_account v7_offertes_bank BankAccountRecord
+table bank_account v7_offertes_bank BankAccountRecord bankAccount BankAccountPayload
   id TEXT PRIMARY KEY NOT NULL
   organization_id TEXT NOT NULL
   iban TEXT
@@ -548,12 +563,12 @@ table bank_account v7_offertes_bank BankAccountRecord
   bunq_account_id INTEGER
   created_at TEXT NOT NULL
   updated_at TEXT NOT NULL
-  deleted_at TEXT
+  deleted_at TEXT :after(server_modified_at)
   revision INTEGER NOT NULL DEFAULT 1
   sync_state TEXT NOT NULL DEFAULT 'synced'
   server_modified_at TEXT
 
-table bank_transaction v7_offertes_bank BankTransactionRecord
+table bank_transaction v7_offertes_bank BankTransactionRecord bankTransaction BankTransactionPayload
   id TEXT PRIMARY KEY NOT NULL
   organization_id TEXT NOT NULL
   source TEXT
@@ -580,7 +595,7 @@ table bank_transaction v7_offertes_bank BankTransactionRecord
   vat_rate_percent INTEGER
   created_at TEXT NOT NULL
   updated_at TEXT NOT NULL
-  deleted_at TEXT
+  deleted_at TEXT :after(server_modified_at)
   revision INTEGER NOT NULL DEFAULT 1
   sync_state TEXT NOT NULL DEFAULT 'synced'
   server_modified_at TEXT
@@ -597,6 +612,42 @@ table pending_upload v10_pending_upload PendingUploadRecord
   submit_done INTEGER NOT NULL DEFAULT 0 :bool
   created_at TEXT NOT NULL
   last_error TEXT
+shape InvoiceSnapshotPayload
+  orgName string
+  orgAddress string
+  orgStreet string?
+  orgPostcode string?
+  orgCity string?
+  orgVatNumber string?
+  orgKvkNumber string?
+  orgLogoPath string?
+  customerCompanyName string
+  customerAddress string
+  customerStreet string?
+  customerHouseNumber string?
+  customerPostcode string?
+  customerCity string?
+  customerVatNumber string?
+  orgLogoDataUrl string?
+  bankIban string?
+  bankBic string?
+  dateFormat string?
+
+shape ScheduleLinePayload
+  id string
+  description string
+  amountCents integer
+  vatTreatment string
+  sortOrder integer
+
+shape WorkdayConfig
+  ma integer
+  di integer
+  wo integer
+  do integer
+  vr integer
+  za integer
+  zo integer
 )schema";
 
 }  // namespace zelvorin

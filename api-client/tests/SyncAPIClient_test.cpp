@@ -13,6 +13,7 @@
 
 #include "api-client/APIError.h"
 #include "api-client/tests/LoopbackServer.h"
+#include "domain/UniqueHandle.h"
 
 namespace zelvorin {
 namespace {
@@ -185,15 +186,17 @@ TEST(SyncAPIClientIntegrationTest, ActionsAndFetchesMapStatusesDifferently) {
 
 TEST(SyncAPIClientIntegrationTest, ARefusedConnectionIsNotConnected) {
     // A port that was free a moment ago and that nobody listens on.
-    int socket = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ASSERT_EQ(::bind(socket, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    socklen_t length = sizeof address;
-    ::getsockname(socket, reinterpret_cast<sockaddr*>(&address), &length);
-    int port = ntohs(address.sin_port);
-    ::close(socket);
+    int port = 0;
+    {
+        const UniqueHandle<int, ::close, -1> socket(::socket(AF_INET, SOCK_STREAM, 0));
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        ASSERT_EQ(::bind(socket.get(), reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+        socklen_t length = sizeof address;
+        ::getsockname(socket.get(), reinterpret_cast<sockaddr*>(&address), &length);
+        port = ntohs(address.sin_port);
+    }
     SyncAPIClient client("http://127.0.0.1:" + std::to_string(port) + "/",
                          std::make_shared<InMemoryTokenStore>(), "dev-1");
     try {

@@ -6,9 +6,10 @@
 
 #include <algorithm>
 #include <cmath>
-#include <memory>
 #include <random>
 #include <stdexcept>
+
+#include "intelligence/OCRHandles.h"
 
 namespace zelvorin::testing {
 namespace {
@@ -222,18 +223,9 @@ cairo_status_t appendToString(void* closure, const unsigned char* data, unsigned
     return CAIRO_STATUS_SUCCESS;
 }
 
-struct SurfaceDestroy {
-    void operator()(cairo_surface_t* s) const noexcept { cairo_surface_destroy(s); }
-};
-struct ContextDestroy {
-    void operator()(cairo_t* c) const noexcept { cairo_destroy(c); }
-};
-using Surface = std::unique_ptr<cairo_surface_t, SurfaceDestroy>;
-using Context = std::unique_ptr<cairo_t, ContextDestroy>;
-struct PixDestroy {
-    void operator()(PIX* p) const noexcept { pixDestroy(&p); }
-};
-using Pix = std::unique_ptr<PIX, PixDestroy>;
+using Surface = UniqueHandle<cairo_surface_t*, cairo_surface_destroy>;
+using Context = UniqueHandle<cairo_t*, cairo_destroy>;
+using Pix = PixHandle;
 
 // The document drawn at `dpi` as 8-bit grey.
 Pix rasterise(const SampleDocument& doc, int dpi) {
@@ -276,12 +268,10 @@ void addNoiseAndLight(PIX* pix, const PhotoEffects& effects, Rng& rng) {
 }
 
 std::string pngOf(PIX* pix) {
-    l_uint8* data = nullptr;
+    LeptonicaBytes data;
     size_t size = 0;
-    if (pixWriteMemPng(&data, &size, pix, 0) != 0) throw std::runtime_error("png encoding failed");
-    std::string bytes(reinterpret_cast<char*>(data), size);
-    lept_free(data);
-    return bytes;
+    if (pixWriteMemPng(data.out(), &size, pix, 0) != 0) throw std::runtime_error("png encoding failed");
+    return std::string(reinterpret_cast<char*>(data.get()), size);
 }
 
 cairo_status_t readFromString(void* closure, unsigned char* data, unsigned int length) {
@@ -410,14 +400,12 @@ std::string renderPhotoJpeg(const SampleDocument& doc, const PhotoEffects& effec
     Pix blurred(effects.blurRadius > 0 ? pixBlockconv(rotated.get(), effects.blurRadius, effects.blurRadius)
                                        : pixCopy(nullptr, rotated.get()));
     addNoiseAndLight(blurred.get(), effects, rng);
-    l_uint8* data = nullptr;
+    LeptonicaBytes data;
     size_t size = 0;
-    if (pixWriteMemJpeg(&data, &size, blurred.get(), effects.jpegQuality, 0) != 0) {
+    if (pixWriteMemJpeg(data.out(), &size, blurred.get(), effects.jpegQuality, 0) != 0) {
         throw std::runtime_error("jpeg encoding failed");
     }
-    std::string bytes(reinterpret_cast<char*>(data), size);
-    lept_free(data);
-    return bytes;
+    return std::string(reinterpret_cast<char*>(data.get()), size);
 }
 
 std::string renderPng(const SampleDocument& doc, int dpi) {

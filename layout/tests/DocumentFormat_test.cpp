@@ -58,28 +58,6 @@ TEST(DocumentFormatTest, DatesByDateFormat) {
     EXPECT_EQ(date(std::nullopt, "2024-02-30"), "2024-02-30");
 }
 
-TEST(DocumentFormatTest, PaymentTermAndDaysOverdue) {
-    EXPECT_EQ(paymentTermDays("2024-03-01", "2024-03-31"), 30);
-    EXPECT_EQ(paymentTermDays("2024-03-31", "2024-03-01"), 0);
-    EXPECT_EQ(paymentTermDays("2024-03-01", "2024-03-15T13:00:00Z"), 15) << "rounded to the nearest day";
-    EXPECT_EQ(paymentTermDays("2024-03-01", "morgen"), std::nullopt);
-    sys_days today{year{2024} / 4 / 10};
-    EXPECT_EQ(daysOverdue("2024-03-31", today), 10);
-    EXPECT_EQ(daysOverdue("2024-03-31T12:00:00Z", today), 9) << "only whole days count";
-    EXPECT_EQ(daysOverdue("2024-05-01", today), 0);
-}
-
-TEST(DocumentFormatTest, CollectionCostsFollowTheStatutoryScale) {
-    EXPECT_EQ(collectionCostsCents(0), 0);
-    EXPECT_EQ(collectionCostsCents(10000), 4000) << "at least 40 euros";
-    EXPECT_EQ(collectionCostsCents(250000), 37500);
-    EXPECT_EQ(collectionCostsCents(300000), 42500);
-    EXPECT_EQ(collectionCostsCents(750000), 75000);
-    EXPECT_EQ(collectionCostsCents(2000000), 97500);
-    EXPECT_EQ(collectionCostsCents(100000000), 677500) << "capped";
-    EXPECT_EQ(collectionCostsCents(33333), 5000) << "15% of 333.33 is 49.9995, rounded to whole cents";
-}
-
 InvoiceDocument documentWithContent() {
     InvoiceDocument doc;
     doc.content.invoiceNumber = "2024-7";

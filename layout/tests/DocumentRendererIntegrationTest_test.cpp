@@ -12,6 +12,7 @@
 #include "domain/LineTotals.h"
 #include "layout/DocumentFormat.h"
 #include "layout/DocumentRenderer.h"
+#include "layout/FontHandles.h"
 #include "layout/LayoutEngine.h"
 #include "layout/tests/TestDocuments.h"
 #include "testing/Shell.h"
@@ -124,13 +125,11 @@ TEST_F(DocumentRendererIntegrationTest, ImagesFromDataUrlsAndBrokenOnesAreSkippe
     // A 2×1 PNG made here, so the logo path sees a real picture.
     auto pngPath = dir_ / "logo.png";
     {
-        cairo_surface_t* s = cairo_image_surface_create(CAIRO_FORMAT_RGB24, 40, 20);
-        cairo_t* cr = cairo_create(s);
-        cairo_set_source_rgb(cr, 0.8, 0.1, 0.1);
-        cairo_paint(cr);
-        cairo_destroy(cr);
-        cairo_surface_write_to_png(s, pngPath.c_str());
-        cairo_surface_destroy(s);
+        const CairoSurface s(cairo_image_surface_create(CAIRO_FORMAT_RGB24, 40, 20));
+        const CairoContext cr(cairo_create(s.get()));
+        cairo_set_source_rgb(cr.get(), 0.8, 0.1, 0.1);
+        cairo_paint(cr.get());
+        cairo_surface_write_to_png(s.get(), pngPath.c_str());
     }
     InvoiceDocument doc = sampleInvoice(2);
     doc.layout.blocks[1].imageUrl = pngPath.string();  // logo from a file
@@ -158,22 +157,20 @@ TEST_F(DocumentRendererIntegrationTest, FirstPageMatchesTheGoldenImage) {
     ASSERT_TRUE(std::filesystem::exists(golden)) << golden;
     auto actualPath = dir_ / "actual.png";
     zelvorin::testing::writeFile(actualPath, png);
-    cairo_surface_t* expected = cairo_image_surface_create_from_png(golden.c_str());
-    cairo_surface_t* actual = cairo_image_surface_create_from_png(actualPath.c_str());
-    ASSERT_EQ(cairo_image_surface_get_width(expected), cairo_image_surface_get_width(actual));
-    ASSERT_EQ(cairo_image_surface_get_height(expected), cairo_image_surface_get_height(actual));
-    int w = cairo_image_surface_get_width(actual), h = cairo_image_surface_get_height(actual);
-    int stride = cairo_image_surface_get_stride(actual);
-    const unsigned char* e = cairo_image_surface_get_data(expected);
-    const unsigned char* a = cairo_image_surface_get_data(actual);
+    const CairoSurface expected(cairo_image_surface_create_from_png(golden.c_str()));
+    const CairoSurface actual(cairo_image_surface_create_from_png(actualPath.c_str()));
+    ASSERT_EQ(cairo_image_surface_get_width(expected.get()), cairo_image_surface_get_width(actual.get()));
+    ASSERT_EQ(cairo_image_surface_get_height(expected.get()), cairo_image_surface_get_height(actual.get()));
+    int w = cairo_image_surface_get_width(actual.get()), h = cairo_image_surface_get_height(actual.get());
+    int stride = cairo_image_surface_get_stride(actual.get());
+    const unsigned char* e = cairo_image_surface_get_data(expected.get());
+    const unsigned char* a = cairo_image_surface_get_data(actual.get());
     long differing = 0;
     for (int y = 0; y < h; ++y) {
         for (int x = 0; x < w * 4; ++x) {
             if (std::abs(e[y * stride + x] - a[y * stride + x]) > 24) ++differing;
         }
     }
-    cairo_surface_destroy(expected);
-    cairo_surface_destroy(actual);
     EXPECT_LT(differing, static_cast<long>(w) * h * 4 / 500) << "pixels differ from " << golden;
 }
 

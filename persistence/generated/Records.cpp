@@ -2,6 +2,8 @@
 // description and run `cmake --build <build> --target zelvorin_regenerate_records`.
 #include "persistence/generated/Records.h"
 
+#include <stdexcept>
+#include <string>
 #include <string_view>
 #include <unordered_map>
 
@@ -128,6 +130,43 @@ ColumnValues CustomerRecord::columnValues() const {
     };
 }
 
+void CustomerRecord::assign(const CustomerRecord& from, std::span<const std::string_view> fields) {
+    for (const std::string_view field : fields) {
+        if (field == "id") id = from.id;
+        else if (field == "organizationId") organizationId = from.organizationId;
+        else if (field == "companyName") companyName = from.companyName;
+        else if (field == "vatNumber") vatNumber = from.vatNumber;
+        else if (field == "kvkNumber") kvkNumber = from.kvkNumber;
+        else if (field == "street") street = from.street;
+        else if (field == "houseNumber") houseNumber = from.houseNumber;
+        else if (field == "postcode") postcode = from.postcode;
+        else if (field == "city") city = from.city;
+        else if (field == "country") country = from.country;
+        else if (field == "contactType") contactType = from.contactType;
+        else if (field == "vatRateOverride") vatRateOverride = from.vatRateOverride;
+        else if (field == "paymentTermsOverride") paymentTermsOverride = from.paymentTermsOverride;
+        else if (field == "idealEnabled") idealEnabled = from.idealEnabled;
+        else if (field == "defaultEmailBody") defaultEmailBody = from.defaultEmailBody;
+        else if (field == "billingEmail") billingEmail = from.billingEmail;
+        else if (field == "knownIban") knownIban = from.knownIban;
+        else if (field == "defaultHourlyRate") defaultHourlyRate = from.defaultHourlyRate;
+        else if (field == "emailTemplateId") emailTemplateId = from.emailTemplateId;
+        else if (field == "archived") archived = from.archived;
+        else if (field == "createdAt") createdAt = from.createdAt;
+        else if (field == "updatedAt") updatedAt = from.updatedAt;
+        else if (field == "deletedAt") deletedAt = from.deletedAt;
+        else if (field == "revision") revision = from.revision;
+        else if (field == "syncState") syncState = from.syncState;
+        else if (field == "serverModifiedAt") serverModifiedAt = from.serverModifiedAt;
+        else if (field == "localModifiedAt") localModifiedAt = from.localModifiedAt;
+        else if (field == "lastSyncError") lastSyncError = from.lastSyncError;
+        else if (field == "avatarUrl") avatarUrl = from.avatarUrl;
+        else if (field == "portalLinkEnabled") portalLinkEnabled = from.portalLinkEnabled;
+        else if (field == "language") language = from.language;
+        else throw std::invalid_argument("CustomerRecord has no field " + std::string(field));
+    }
+}
+
 RowLayout ContactPersonRecord::layoutOf(const Statement& row) {
     static const std::unordered_map<std::string_view, int> fields = {
         {"id", 0},
@@ -197,6 +236,27 @@ ColumnValues ContactPersonRecord::columnValues() const {
         {"deleted_at", sqlValue(deletedAt)},
         {"last_sync_error", sqlValue(lastSyncError)},
     };
+}
+
+void ContactPersonRecord::assign(const ContactPersonRecord& from, std::span<const std::string_view> fields) {
+    for (const std::string_view field : fields) {
+        if (field == "id") id = from.id;
+        else if (field == "contactId") contactId = from.contactId;
+        else if (field == "name") name = from.name;
+        else if (field == "email") email = from.email;
+        else if (field == "phone") phone = from.phone;
+        else if (field == "isPrimary") isPrimary = from.isPrimary;
+        else if (field == "isInvoiceContact") isInvoiceContact = from.isInvoiceContact;
+        else if (field == "createdAt") createdAt = from.createdAt;
+        else if (field == "revision") revision = from.revision;
+        else if (field == "syncState") syncState = from.syncState;
+        else if (field == "localModifiedAt") localModifiedAt = from.localModifiedAt;
+        else if (field == "avatarUrl") avatarUrl = from.avatarUrl;
+        else if (field == "serverModifiedAt") serverModifiedAt = from.serverModifiedAt;
+        else if (field == "deletedAt") deletedAt = from.deletedAt;
+        else if (field == "lastSyncError") lastSyncError = from.lastSyncError;
+        else throw std::invalid_argument("ContactPersonRecord has no field " + std::string(field));
+    }
 }
 
 RowLayout DraftInvoiceRecord::layoutOf(const Statement& row) {
@@ -357,6 +417,56 @@ ColumnValues DraftInvoiceRecord::columnValues() const {
     };
 }
 
+void DraftInvoiceRecord::assign(const DraftInvoiceRecord& from, std::span<const std::string_view> fields) {
+    for (const std::string_view field : fields) {
+        if (field == "id") id = from.id;
+        else if (field == "organizationId") organizationId = from.organizationId;
+        else if (field == "customerId") customerId = from.customerId;
+        else if (field == "invoiceNumber") invoiceNumber = from.invoiceNumber;
+        else if (field == "localDraftNumber") localDraftNumber = from.localDraftNumber;
+        else if (field == "status") status = from.status;
+        else if (field == "issueDate") issueDate = from.issueDate;
+        else if (field == "dueDate") dueDate = from.dueDate;
+        else if (field == "referenceNumber") referenceNumber = from.referenceNumber;
+        else if (field == "projectDescription") projectDescription = from.projectDescription;
+        else if (field == "vatTreatment") vatTreatment = from.vatTreatment;
+        else if (field == "subtotalCents") subtotalCents = from.subtotalCents;
+        else if (field == "vatCents") vatCents = from.vatCents;
+        else if (field == "totalCents") totalCents = from.totalCents;
+        else if (field == "scheduledSendAt") scheduledSendAt = from.scheduledSendAt;
+        else if (field == "creditedInvoiceId") creditedInvoiceId = from.creditedInvoiceId;
+        else if (field == "sentAt") sentAt = from.sentAt;
+        else if (field == "paidAt") paidAt = from.paidAt;
+        else if (field == "pdfPath") pdfPath = from.pdfPath;
+        else if (field == "molliePaymentId") molliePaymentId = from.molliePaymentId;
+        else if (field == "emailBounced") emailBounced = from.emailBounced;
+        else if (field == "bounceReason") bounceReason = from.bounceReason;
+        else if (field == "invoiceType") invoiceType = from.invoiceType;
+        else if (field == "autoGenerated") autoGenerated = from.autoGenerated;
+        else if (field == "scheduleId") scheduleId = from.scheduleId;
+        else if (field == "incomingInvoiceId") incomingInvoiceId = from.incomingInvoiceId;
+        else if (field == "layoutConfig") layoutConfig = from.layoutConfig;
+        else if (field == "createdAt") createdAt = from.createdAt;
+        else if (field == "updatedAt") updatedAt = from.updatedAt;
+        else if (field == "deletedAt") deletedAt = from.deletedAt;
+        else if (field == "revision") revision = from.revision;
+        else if (field == "syncState") syncState = from.syncState;
+        else if (field == "serverModifiedAt") serverModifiedAt = from.serverModifiedAt;
+        else if (field == "localModifiedAt") localModifiedAt = from.localModifiedAt;
+        else if (field == "lastSyncError") lastSyncError = from.lastSyncError;
+        else if (field == "isStandaloneCreditNote") isStandaloneCreditNote = from.isStandaloneCreditNote;
+        else if (field == "templateId") templateId = from.templateId;
+        else if (field == "invoiceEmail") invoiceEmail = from.invoiceEmail;
+        else if (field == "idealEnabled") idealEnabled = from.idealEnabled;
+        else if (field == "internalNote") internalNote = from.internalNote;
+        else if (field == "paymentTermsOverride") paymentTermsOverride = from.paymentTermsOverride;
+        else if (field == "freeText") freeText = from.freeText;
+        else if (field == "snapshotData") snapshotData = from.snapshotData;
+        else if (field == "portalLinkEnabled") portalLinkEnabled = from.portalLinkEnabled;
+        else throw std::invalid_argument("DraftInvoiceRecord has no field " + std::string(field));
+    }
+}
+
 RowLayout InvoiceLineRecord::layoutOf(const Statement& row) {
     static const std::unordered_map<std::string_view, int> fields = {
         {"id", 0},
@@ -435,6 +545,30 @@ ColumnValues InvoiceLineRecord::columnValues() const {
         {"local_modified_at", sqlValue(localModifiedAt)},
         {"last_sync_error", sqlValue(lastSyncError)},
     };
+}
+
+void InvoiceLineRecord::assign(const InvoiceLineRecord& from, std::span<const std::string_view> fields) {
+    for (const std::string_view field : fields) {
+        if (field == "id") id = from.id;
+        else if (field == "invoiceId") invoiceId = from.invoiceId;
+        else if (field == "sortOrder") sortOrder = from.sortOrder;
+        else if (field == "description") description = from.description;
+        else if (field == "lineMode") lineMode = from.lineMode;
+        else if (field == "quantityHundredths") quantityHundredths = from.quantityHundredths;
+        else if (field == "unitPriceCents") unitPriceCents = from.unitPriceCents;
+        else if (field == "amountCents") amountCents = from.amountCents;
+        else if (field == "vatTreatmentOverride") vatTreatmentOverride = from.vatTreatmentOverride;
+        else if (field == "lineTotalCents") lineTotalCents = from.lineTotalCents;
+        else if (field == "createdAt") createdAt = from.createdAt;
+        else if (field == "updatedAt") updatedAt = from.updatedAt;
+        else if (field == "deletedAt") deletedAt = from.deletedAt;
+        else if (field == "revision") revision = from.revision;
+        else if (field == "syncState") syncState = from.syncState;
+        else if (field == "serverModifiedAt") serverModifiedAt = from.serverModifiedAt;
+        else if (field == "localModifiedAt") localModifiedAt = from.localModifiedAt;
+        else if (field == "lastSyncError") lastSyncError = from.lastSyncError;
+        else throw std::invalid_argument("InvoiceLineRecord has no field " + std::string(field));
+    }
 }
 
 RowLayout CreditNoteRecord::layoutOf(const Statement& row) {
@@ -529,6 +663,34 @@ ColumnValues CreditNoteRecord::columnValues() const {
     };
 }
 
+void CreditNoteRecord::assign(const CreditNoteRecord& from, std::span<const std::string_view> fields) {
+    for (const std::string_view field : fields) {
+        if (field == "id") id = from.id;
+        else if (field == "organizationId") organizationId = from.organizationId;
+        else if (field == "customerId") customerId = from.customerId;
+        else if (field == "invoiceNumber") invoiceNumber = from.invoiceNumber;
+        else if (field == "status") status = from.status;
+        else if (field == "issueDate") issueDate = from.issueDate;
+        else if (field == "dueDate") dueDate = from.dueDate;
+        else if (field == "referenceNumber") referenceNumber = from.referenceNumber;
+        else if (field == "vatTreatment") vatTreatment = from.vatTreatment;
+        else if (field == "subtotalCents") subtotalCents = from.subtotalCents;
+        else if (field == "vatCents") vatCents = from.vatCents;
+        else if (field == "totalCents") totalCents = from.totalCents;
+        else if (field == "creditedInvoiceId") creditedInvoiceId = from.creditedInvoiceId;
+        else if (field == "sentAt") sentAt = from.sentAt;
+        else if (field == "createdAt") createdAt = from.createdAt;
+        else if (field == "updatedAt") updatedAt = from.updatedAt;
+        else if (field == "deletedAt") deletedAt = from.deletedAt;
+        else if (field == "revision") revision = from.revision;
+        else if (field == "syncState") syncState = from.syncState;
+        else if (field == "serverModifiedAt") serverModifiedAt = from.serverModifiedAt;
+        else if (field == "localModifiedAt") localModifiedAt = from.localModifiedAt;
+        else if (field == "lastSyncError") lastSyncError = from.lastSyncError;
+        else throw std::invalid_argument("CreditNoteRecord has no field " + std::string(field));
+    }
+}
+
 std::optional<PendingAction::Kind> PendingAction::parseKind(std::string_view raw) {
     if (raw == "markPaid") return PendingAction::Kind::markPaid;
     return std::nullopt;
@@ -587,6 +749,19 @@ ColumnValues PendingAction::columnValues() const {
         {"last_error", sqlValue(lastError)},
         {"created_at", sqlValue(createdAt)},
     };
+}
+
+void PendingAction::assign(const PendingAction& from, std::span<const std::string_view> fields) {
+    for (const std::string_view field : fields) {
+        if (field == "id") id = from.id;
+        else if (field == "kind") kind = from.kind;
+        else if (field == "invoiceId") invoiceId = from.invoiceId;
+        else if (field == "payload") payload = from.payload;
+        else if (field == "attempts") attempts = from.attempts;
+        else if (field == "lastError") lastError = from.lastError;
+        else if (field == "createdAt") createdAt = from.createdAt;
+        else throw std::invalid_argument("PendingAction has no field " + std::string(field));
+    }
 }
 
 RowLayout InvoicePaymentRecord::layoutOf(const Statement& row) {
@@ -648,6 +823,23 @@ ColumnValues InvoicePaymentRecord::columnValues() const {
     };
 }
 
+void InvoicePaymentRecord::assign(const InvoicePaymentRecord& from, std::span<const std::string_view> fields) {
+    for (const std::string_view field : fields) {
+        if (field == "id") id = from.id;
+        else if (field == "invoiceId") invoiceId = from.invoiceId;
+        else if (field == "organizationId") organizationId = from.organizationId;
+        else if (field == "amountCents") amountCents = from.amountCents;
+        else if (field == "paymentDate") paymentDate = from.paymentDate;
+        else if (field == "method") method = from.method;
+        else if (field == "notes") notes = from.notes;
+        else if (field == "createdAt") createdAt = from.createdAt;
+        else if (field == "revision") revision = from.revision;
+        else if (field == "syncState") syncState = from.syncState;
+        else if (field == "serverModifiedAt") serverModifiedAt = from.serverModifiedAt;
+        else throw std::invalid_argument("InvoicePaymentRecord has no field " + std::string(field));
+    }
+}
+
 RowLayout InvoiceReminderRecord::layoutOf(const Statement& row) {
     static const std::unordered_map<std::string_view, int> fields = {
         {"id", 0},
@@ -699,6 +891,21 @@ ColumnValues InvoiceReminderRecord::columnValues() const {
         {"sync_state", sqlValue(syncState)},
         {"server_modified_at", sqlValue(serverModifiedAt)},
     };
+}
+
+void InvoiceReminderRecord::assign(const InvoiceReminderRecord& from, std::span<const std::string_view> fields) {
+    for (const std::string_view field : fields) {
+        if (field == "id") id = from.id;
+        else if (field == "organizationId") organizationId = from.organizationId;
+        else if (field == "invoiceId") invoiceId = from.invoiceId;
+        else if (field == "level") level = from.level;
+        else if (field == "recipientEmail") recipientEmail = from.recipientEmail;
+        else if (field == "sentAt") sentAt = from.sentAt;
+        else if (field == "revision") revision = from.revision;
+        else if (field == "syncState") syncState = from.syncState;
+        else if (field == "serverModifiedAt") serverModifiedAt = from.serverModifiedAt;
+        else throw std::invalid_argument("InvoiceReminderRecord has no field " + std::string(field));
+    }
 }
 
 RowLayout InvoiceTemplateRecord::layoutOf(const Statement& row) {
@@ -764,6 +971,25 @@ ColumnValues InvoiceTemplateRecord::columnValues() const {
         {"sync_state", sqlValue(syncState)},
         {"server_modified_at", sqlValue(serverModifiedAt)},
     };
+}
+
+void InvoiceTemplateRecord::assign(const InvoiceTemplateRecord& from, std::span<const std::string_view> fields) {
+    for (const std::string_view field : fields) {
+        if (field == "id") id = from.id;
+        else if (field == "orgId") orgId = from.orgId;
+        else if (field == "name") name = from.name;
+        else if (field == "config") config = from.config;
+        else if (field == "defaultFor") defaultFor = from.defaultFor;
+        else if (field == "language") language = from.language;
+        else if (field == "emailTemplateId") emailTemplateId = from.emailTemplateId;
+        else if (field == "isDefaultForNew") isDefaultForNew = from.isDefaultForNew;
+        else if (field == "createdAt") createdAt = from.createdAt;
+        else if (field == "updatedAt") updatedAt = from.updatedAt;
+        else if (field == "revision") revision = from.revision;
+        else if (field == "syncState") syncState = from.syncState;
+        else if (field == "serverModifiedAt") serverModifiedAt = from.serverModifiedAt;
+        else throw std::invalid_argument("InvoiceTemplateRecord has no field " + std::string(field));
+    }
 }
 
 RowLayout OrgSettingsRecord::layoutOf(const Statement& row) {
@@ -933,6 +1159,59 @@ ColumnValues OrgSettingsRecord::columnValues() const {
     };
 }
 
+void OrgSettingsRecord::assign(const OrgSettingsRecord& from, std::span<const std::string_view> fields) {
+    for (const std::string_view field : fields) {
+        if (field == "id") id = from.id;
+        else if (field == "organizationId") organizationId = from.organizationId;
+        else if (field == "orgName") orgName = from.orgName;
+        else if (field == "vatNumber") vatNumber = from.vatNumber;
+        else if (field == "kvkNumber") kvkNumber = from.kvkNumber;
+        else if (field == "addressStreet") addressStreet = from.addressStreet;
+        else if (field == "addressCity") addressCity = from.addressCity;
+        else if (field == "addressPostal") addressPostal = from.addressPostal;
+        else if (field == "orgPhone") orgPhone = from.orgPhone;
+        else if (field == "orgEmail") orgEmail = from.orgEmail;
+        else if (field == "primaryColor") primaryColor = from.primaryColor;
+        else if (field == "accentColor") accentColor = from.accentColor;
+        else if (field == "fontFamily") fontFamily = from.fontFamily;
+        else if (field == "logoPath") logoPath = from.logoPath;
+        else if (field == "logoPdfPath") logoPdfPath = from.logoPdfPath;
+        else if (field == "headingFontName") headingFontName = from.headingFontName;
+        else if (field == "bodyFontName") bodyFontName = from.bodyFontName;
+        else if (field == "invoicePrefix") invoicePrefix = from.invoicePrefix;
+        else if (field == "invoiceSeqNum") invoiceSeqNum = from.invoiceSeqNum;
+        else if (field == "invoiceTemplate") invoiceTemplate = from.invoiceTemplate;
+        else if (field == "invoiceSeqPadding") invoiceSeqPadding = from.invoiceSeqPadding;
+        else if (field == "bic") bic = from.bic;
+        else if (field == "iban") iban = from.iban;
+        else if (field == "vatRateDefault") vatRateDefault = from.vatRateDefault;
+        else if (field == "paymentTermsDays") paymentTermsDays = from.paymentTermsDays;
+        else if (field == "defaultHourlyRate") defaultHourlyRate = from.defaultHourlyRate;
+        else if (field == "footerText") footerText = from.footerText;
+        else if (field == "verlegdNote") verlegdNote = from.verlegdNote;
+        else if (field == "defaultLanguage") defaultLanguage = from.defaultLanguage;
+        else if (field == "dateFormat") dateFormat = from.dateFormat;
+        else if (field == "currency") currency = from.currency;
+        else if (field == "numberFormat") numberFormat = from.numberFormat;
+        else if (field == "timezone") timezone = from.timezone;
+        else if (field == "updatedAt") updatedAt = from.updatedAt;
+        else if (field == "revision") revision = from.revision;
+        else if (field == "syncState") syncState = from.syncState;
+        else if (field == "serverModifiedAt") serverModifiedAt = from.serverModifiedAt;
+        else if (field == "emailProvider") emailProvider = from.emailProvider;
+        else if (field == "emailProviderFallback") emailProviderFallback = from.emailProviderFallback;
+        else if (field == "replyToEmail") replyToEmail = from.replyToEmail;
+        else if (field == "kvitraScanEnabled") kvitraScanEnabled = from.kvitraScanEnabled;
+        else if (field == "googleFontsEnabled") googleFontsEnabled = from.googleFontsEnabled;
+        else if (field == "portalLinkEnabled") portalLinkEnabled = from.portalLinkEnabled;
+        else if (field == "idealEnabledDefault") idealEnabledDefault = from.idealEnabledDefault;
+        else if (field == "invoiceEmailStyle") invoiceEmailStyle = from.invoiceEmailStyle;
+        else if (field == "portalShowLogo") portalShowLogo = from.portalShowLogo;
+        else if (field == "portalShowOrgName") portalShowOrgName = from.portalShowOrgName;
+        else throw std::invalid_argument("OrgSettingsRecord has no field " + std::string(field));
+    }
+}
+
 RowLayout OrgVariableRecord::layoutOf(const Statement& row) {
     static const std::unordered_map<std::string_view, int> fields = {
         {"id", 0},
@@ -999,6 +1278,26 @@ ColumnValues OrgVariableRecord::columnValues() const {
         {"sync_state", sqlValue(syncState)},
         {"server_modified_at", sqlValue(serverModifiedAt)},
     };
+}
+
+void OrgVariableRecord::assign(const OrgVariableRecord& from, std::span<const std::string_view> fields) {
+    for (const std::string_view field : fields) {
+        if (field == "id") id = from.id;
+        else if (field == "organizationId") organizationId = from.organizationId;
+        else if (field == "key") key = from.key;
+        else if (field == "label") label = from.label;
+        else if (field == "kind") kind = from.kind;
+        else if (field == "defaultValue") defaultValue = from.defaultValue;
+        else if (field == "description") description = from.description;
+        else if (field == "groupName") groupName = from.groupName;
+        else if (field == "isBuiltin") isBuiltin = from.isBuiltin;
+        else if (field == "createdAt") createdAt = from.createdAt;
+        else if (field == "updatedAt") updatedAt = from.updatedAt;
+        else if (field == "revision") revision = from.revision;
+        else if (field == "syncState") syncState = from.syncState;
+        else if (field == "serverModifiedAt") serverModifiedAt = from.serverModifiedAt;
+        else throw std::invalid_argument("OrgVariableRecord has no field " + std::string(field));
+    }
 }
 
 RowLayout EmailTemplateRecord::layoutOf(const Statement& row) {
@@ -1072,6 +1371,27 @@ ColumnValues EmailTemplateRecord::columnValues() const {
     };
 }
 
+void EmailTemplateRecord::assign(const EmailTemplateRecord& from, std::span<const std::string_view> fields) {
+    for (const std::string_view field : fields) {
+        if (field == "id") id = from.id;
+        else if (field == "organizationId") organizationId = from.organizationId;
+        else if (field == "name") name = from.name;
+        else if (field == "type") type = from.type;
+        else if (field == "language") language = from.language;
+        else if (field == "subject") subject = from.subject;
+        else if (field == "body") body = from.body;
+        else if (field == "isDefault") isDefault = from.isDefault;
+        else if (field == "invoiceTemplateId") invoiceTemplateId = from.invoiceTemplateId;
+        else if (field == "createdAt") createdAt = from.createdAt;
+        else if (field == "updatedAt") updatedAt = from.updatedAt;
+        else if (field == "revision") revision = from.revision;
+        else if (field == "syncState") syncState = from.syncState;
+        else if (field == "serverModifiedAt") serverModifiedAt = from.serverModifiedAt;
+        else if (field == "style") style = from.style;
+        else throw std::invalid_argument("EmailTemplateRecord has no field " + std::string(field));
+    }
+}
+
 RowLayout AppNotificationRecord::layoutOf(const Statement& row) {
     static const std::unordered_map<std::string_view, int> fields = {
         {"id", 0},
@@ -1132,6 +1452,24 @@ ColumnValues AppNotificationRecord::columnValues() const {
         {"sync_state", sqlValue(syncState)},
         {"server_modified_at", sqlValue(serverModifiedAt)},
     };
+}
+
+void AppNotificationRecord::assign(const AppNotificationRecord& from, std::span<const std::string_view> fields) {
+    for (const std::string_view field : fields) {
+        if (field == "id") id = from.id;
+        else if (field == "organizationId") organizationId = from.organizationId;
+        else if (field == "userId") userId = from.userId;
+        else if (field == "kind") kind = from.kind;
+        else if (field == "title") title = from.title;
+        else if (field == "body") body = from.body;
+        else if (field == "link") link = from.link;
+        else if (field == "readAt") readAt = from.readAt;
+        else if (field == "createdAt") createdAt = from.createdAt;
+        else if (field == "revision") revision = from.revision;
+        else if (field == "syncState") syncState = from.syncState;
+        else if (field == "serverModifiedAt") serverModifiedAt = from.serverModifiedAt;
+        else throw std::invalid_argument("AppNotificationRecord has no field " + std::string(field));
+    }
 }
 
 RowLayout InvoiceScheduleRecord::layoutOf(const Statement& row) {
@@ -1248,6 +1586,42 @@ ColumnValues InvoiceScheduleRecord::columnValues() const {
         {"indexation_anchor", sqlValue(indexationAnchor)},
         {"last_indexed_at", sqlValue(lastIndexedAt)},
     };
+}
+
+void InvoiceScheduleRecord::assign(const InvoiceScheduleRecord& from, std::span<const std::string_view> fields) {
+    for (const std::string_view field : fields) {
+        if (field == "id") id = from.id;
+        else if (field == "organizationId") organizationId = from.organizationId;
+        else if (field == "customerId") customerId = from.customerId;
+        else if (field == "billingMode") billingMode = from.billingMode;
+        else if (field == "unitsPerWeek") unitsPerWeek = from.unitsPerWeek;
+        else if (field == "rateCents") rateCents = from.rateCents;
+        else if (field == "workdays") workdays = from.workdays;
+        else if (field == "billingFrequency") billingFrequency = from.billingFrequency;
+        else if (field == "billingDay") billingDay = from.billingDay;
+        else if (field == "billingTime") billingTime = from.billingTime;
+        else if (field == "invoiceDescriptionTemplate") invoiceDescriptionTemplate = from.invoiceDescriptionTemplate;
+        else if (field == "descriptionTemplate") descriptionTemplate = from.descriptionTemplate;
+        else if (field == "startDate") startDate = from.startDate;
+        else if (field == "active") active = from.active;
+        else if (field == "createdAt") createdAt = from.createdAt;
+        else if (field == "updatedAt") updatedAt = from.updatedAt;
+        else if (field == "revision") revision = from.revision;
+        else if (field == "syncState") syncState = from.syncState;
+        else if (field == "serverModifiedAt") serverModifiedAt = from.serverModifiedAt;
+        else if (field == "localModifiedAt") localModifiedAt = from.localModifiedAt;
+        else if (field == "deletedAt") deletedAt = from.deletedAt;
+        else if (field == "scheduleType") scheduleType = from.scheduleType;
+        else if (field == "billingMoment") billingMoment = from.billingMoment;
+        else if (field == "lines") lines = from.lines;
+        else if (field == "autoSend") autoSend = from.autoSend;
+        else if (field == "reviewWindowHours") reviewWindowHours = from.reviewWindowHours;
+        else if (field == "indexationMode") indexationMode = from.indexationMode;
+        else if (field == "indexationPercentBps") indexationPercentBps = from.indexationPercentBps;
+        else if (field == "indexationAnchor") indexationAnchor = from.indexationAnchor;
+        else if (field == "lastIndexedAt") lastIndexedAt = from.lastIndexedAt;
+        else throw std::invalid_argument("InvoiceScheduleRecord has no field " + std::string(field));
+    }
 }
 
 RowLayout IncomingInvoiceRecord::layoutOf(const Statement& row) {
@@ -1405,6 +1779,55 @@ ColumnValues IncomingInvoiceRecord::columnValues() const {
     };
 }
 
+void IncomingInvoiceRecord::assign(const IncomingInvoiceRecord& from, std::span<const std::string_view> fields) {
+    for (const std::string_view field : fields) {
+        if (field == "id") id = from.id;
+        else if (field == "organizationId") organizationId = from.organizationId;
+        else if (field == "source") source = from.source;
+        else if (field == "emailType") emailType = from.emailType;
+        else if (field == "gmailMessageId") gmailMessageId = from.gmailMessageId;
+        else if (field == "gmailThreadId") gmailThreadId = from.gmailThreadId;
+        else if (field == "cloudConnectionId") cloudConnectionId = from.cloudConnectionId;
+        else if (field == "imapUid") imapUid = from.imapUid;
+        else if (field == "imapFolder") imapFolder = from.imapFolder;
+        else if (field == "senderEmail") senderEmail = from.senderEmail;
+        else if (field == "senderName") senderName = from.senderName;
+        else if (field == "subject") subject = from.subject;
+        else if (field == "receivedAt") receivedAt = from.receivedAt;
+        else if (field == "extractedAmount") extractedAmount = from.extractedAmount;
+        else if (field == "currency") currency = from.currency;
+        else if (field == "extractedInvoiceDate") extractedInvoiceDate = from.extractedInvoiceDate;
+        else if (field == "extractedSenderCompany") extractedSenderCompany = from.extractedSenderCompany;
+        else if (field == "extractedInvoiceNumber") extractedInvoiceNumber = from.extractedInvoiceNumber;
+        else if (field == "extractedLines") extractedLines = from.extractedLines;
+        else if (field == "extractedVatBreakdown") extractedVatBreakdown = from.extractedVatBreakdown;
+        else if (field == "invoiceType") invoiceType = from.invoiceType;
+        else if (field == "pdfPath") pdfPath = from.pdfPath;
+        else if (field == "thumbnailPath") thumbnailPath = from.thumbnailPath;
+        else if (field == "extractionError") extractionError = from.extractionError;
+        else if (field == "extractionAttempts") extractionAttempts = from.extractionAttempts;
+        else if (field == "extractionStartedAt") extractionStartedAt = from.extractionStartedAt;
+        else if (field == "status") status = from.status;
+        else if (field == "category") category = from.category;
+        else if (field == "customerId") customerId = from.customerId;
+        else if (field == "outgoingInvoiceId") outgoingInvoiceId = from.outgoingInvoiceId;
+        else if (field == "remindAt") remindAt = from.remindAt;
+        else if (field == "dismissedAt") dismissedAt = from.dismissedAt;
+        else if (field == "linkedIncomingInvoiceId") linkedIncomingInvoiceId = from.linkedIncomingInvoiceId;
+        else if (field == "dropboxSyncedAt") dropboxSyncedAt = from.dropboxSyncedAt;
+        else if (field == "driveSyncedAt") driveSyncedAt = from.driveSyncedAt;
+        else if (field == "createdAt") createdAt = from.createdAt;
+        else if (field == "updatedAt") updatedAt = from.updatedAt;
+        else if (field == "deletedAt") deletedAt = from.deletedAt;
+        else if (field == "revision") revision = from.revision;
+        else if (field == "syncState") syncState = from.syncState;
+        else if (field == "serverModifiedAt") serverModifiedAt = from.serverModifiedAt;
+        else if (field == "extractionSource") extractionSource = from.extractionSource;
+        else if (field == "extractionConfidence") extractionConfidence = from.extractionConfidence;
+        else throw std::invalid_argument("IncomingInvoiceRecord has no field " + std::string(field));
+    }
+}
+
 RowLayout KvitraRuleRecord::layoutOf(const Statement& row) {
     static const std::unordered_map<std::string_view, int> fields = {
         {"id", 0},
@@ -1465,6 +1888,24 @@ ColumnValues KvitraRuleRecord::columnValues() const {
         {"sync_state", sqlValue(syncState)},
         {"server_modified_at", sqlValue(serverModifiedAt)},
     };
+}
+
+void KvitraRuleRecord::assign(const KvitraRuleRecord& from, std::span<const std::string_view> fields) {
+    for (const std::string_view field : fields) {
+        if (field == "id") id = from.id;
+        else if (field == "organizationId") organizationId = from.organizationId;
+        else if (field == "senderEmailPattern") senderEmailPattern = from.senderEmailPattern;
+        else if (field == "subjectPattern") subjectPattern = from.subjectPattern;
+        else if (field == "suggestedCategory") suggestedCategory = from.suggestedCategory;
+        else if (field == "isSkip") isSkip = from.isSkip;
+        else if (field == "matchCount") matchCount = from.matchCount;
+        else if (field == "createdAt") createdAt = from.createdAt;
+        else if (field == "updatedAt") updatedAt = from.updatedAt;
+        else if (field == "revision") revision = from.revision;
+        else if (field == "syncState") syncState = from.syncState;
+        else if (field == "serverModifiedAt") serverModifiedAt = from.serverModifiedAt;
+        else throw std::invalid_argument("KvitraRuleRecord has no field " + std::string(field));
+    }
 }
 
 RowLayout ProposalRecord::layoutOf(const Statement& row) {
@@ -1577,6 +2018,40 @@ ColumnValues ProposalRecord::columnValues() const {
     };
 }
 
+void ProposalRecord::assign(const ProposalRecord& from, std::span<const std::string_view> fields) {
+    for (const std::string_view field : fields) {
+        if (field == "id") id = from.id;
+        else if (field == "organizationId") organizationId = from.organizationId;
+        else if (field == "title") title = from.title;
+        else if (field == "status") status = from.status;
+        else if (field == "isTemplate") isTemplate = from.isTemplate;
+        else if (field == "templateName") templateName = from.templateName;
+        else if (field == "templateDescription") templateDescription = from.templateDescription;
+        else if (field == "language") language = from.language;
+        else if (field == "thumbnailUrl") thumbnailUrl = from.thumbnailUrl;
+        else if (field == "contactId") contactId = from.contactId;
+        else if (field == "folderId") folderId = from.folderId;
+        else if (field == "templateProposalId") templateProposalId = from.templateProposalId;
+        else if (field == "brandLockedToTemplate") brandLockedToTemplate = from.brandLockedToTemplate;
+        else if (field == "createdByUserId") createdByUserId = from.createdByUserId;
+        else if (field == "expiryDate") expiryDate = from.expiryDate;
+        else if (field == "expiresAt") expiresAt = from.expiresAt;
+        else if (field == "allowPublicShare") allowPublicShare = from.allowPublicShare;
+        else if (field == "autoReminderEnabled") autoReminderEnabled = from.autoReminderEnabled;
+        else if (field == "reminderSentAt") reminderSentAt = from.reminderSentAt;
+        else if (field == "publishedAt") publishedAt = from.publishedAt;
+        else if (field == "signedAt") signedAt = from.signedAt;
+        else if (field == "archivedAt") archivedAt = from.archivedAt;
+        else if (field == "createdAt") createdAt = from.createdAt;
+        else if (field == "updatedAt") updatedAt = from.updatedAt;
+        else if (field == "deletedAt") deletedAt = from.deletedAt;
+        else if (field == "revision") revision = from.revision;
+        else if (field == "syncState") syncState = from.syncState;
+        else if (field == "serverModifiedAt") serverModifiedAt = from.serverModifiedAt;
+        else throw std::invalid_argument("ProposalRecord has no field " + std::string(field));
+    }
+}
+
 RowLayout ProposalRecipientRecord::layoutOf(const Statement& row) {
     static const std::unordered_map<std::string_view, int> fields = {
         {"id", 0},
@@ -1654,6 +2129,29 @@ ColumnValues ProposalRecipientRecord::columnValues() const {
     };
 }
 
+void ProposalRecipientRecord::assign(const ProposalRecipientRecord& from, std::span<const std::string_view> fields) {
+    for (const std::string_view field : fields) {
+        if (field == "id") id = from.id;
+        else if (field == "proposalId") proposalId = from.proposalId;
+        else if (field == "contactId") contactId = from.contactId;
+        else if (field == "contactPersonId") contactPersonId = from.contactPersonId;
+        else if (field == "name") name = from.name;
+        else if (field == "email") email = from.email;
+        else if (field == "role") role = from.role;
+        else if (field == "token") token = from.token;
+        else if (field == "invitedAt") invitedAt = from.invitedAt;
+        else if (field == "lastViewedAt") lastViewedAt = from.lastViewedAt;
+        else if (field == "signedAt") signedAt = from.signedAt;
+        else if (field == "declinedAt") declinedAt = from.declinedAt;
+        else if (field == "createdAt") createdAt = from.createdAt;
+        else if (field == "deletedAt") deletedAt = from.deletedAt;
+        else if (field == "revision") revision = from.revision;
+        else if (field == "syncState") syncState = from.syncState;
+        else if (field == "serverModifiedAt") serverModifiedAt = from.serverModifiedAt;
+        else throw std::invalid_argument("ProposalRecipientRecord has no field " + std::string(field));
+    }
+}
+
 RowLayout ProposalShareLinkRecord::layoutOf(const Statement& row) {
     static const std::unordered_map<std::string_view, int> fields = {
         {"id", 0},
@@ -1722,6 +2220,26 @@ ColumnValues ProposalShareLinkRecord::columnValues() const {
     };
 }
 
+void ProposalShareLinkRecord::assign(const ProposalShareLinkRecord& from, std::span<const std::string_view> fields) {
+    for (const std::string_view field : fields) {
+        if (field == "id") id = from.id;
+        else if (field == "proposalId") proposalId = from.proposalId;
+        else if (field == "token") token = from.token;
+        else if (field == "createdByUserId") createdByUserId = from.createdByUserId;
+        else if (field == "source") source = from.source;
+        else if (field == "label") label = from.label;
+        else if (field == "createdAt") createdAt = from.createdAt;
+        else if (field == "revokedAt") revokedAt = from.revokedAt;
+        else if (field == "lastUsedAt") lastUsedAt = from.lastUsedAt;
+        else if (field == "useCount") useCount = from.useCount;
+        else if (field == "deletedAt") deletedAt = from.deletedAt;
+        else if (field == "revision") revision = from.revision;
+        else if (field == "syncState") syncState = from.syncState;
+        else if (field == "serverModifiedAt") serverModifiedAt = from.serverModifiedAt;
+        else throw std::invalid_argument("ProposalShareLinkRecord has no field " + std::string(field));
+    }
+}
+
 RowLayout BankAccountRecord::layoutOf(const Statement& row) {
     static const std::unordered_map<std::string_view, int> fields = {
         {"id", 0},
@@ -1785,6 +2303,25 @@ ColumnValues BankAccountRecord::columnValues() const {
         {"sync_state", sqlValue(syncState)},
         {"server_modified_at", sqlValue(serverModifiedAt)},
     };
+}
+
+void BankAccountRecord::assign(const BankAccountRecord& from, std::span<const std::string_view> fields) {
+    for (const std::string_view field : fields) {
+        if (field == "id") id = from.id;
+        else if (field == "organizationId") organizationId = from.organizationId;
+        else if (field == "iban") iban = from.iban;
+        else if (field == "name") name = from.name;
+        else if (field == "type") type = from.type;
+        else if (field == "source") source = from.source;
+        else if (field == "bunqAccountId") bunqAccountId = from.bunqAccountId;
+        else if (field == "createdAt") createdAt = from.createdAt;
+        else if (field == "updatedAt") updatedAt = from.updatedAt;
+        else if (field == "deletedAt") deletedAt = from.deletedAt;
+        else if (field == "revision") revision = from.revision;
+        else if (field == "syncState") syncState = from.syncState;
+        else if (field == "serverModifiedAt") serverModifiedAt = from.serverModifiedAt;
+        else throw std::invalid_argument("BankAccountRecord has no field " + std::string(field));
+    }
 }
 
 RowLayout BankTransactionRecord::layoutOf(const Statement& row) {
@@ -1903,6 +2440,42 @@ ColumnValues BankTransactionRecord::columnValues() const {
     };
 }
 
+void BankTransactionRecord::assign(const BankTransactionRecord& from, std::span<const std::string_view> fields) {
+    for (const std::string_view field : fields) {
+        if (field == "id") id = from.id;
+        else if (field == "organizationId") organizationId = from.organizationId;
+        else if (field == "source") source = from.source;
+        else if (field == "bankAccountId") bankAccountId = from.bankAccountId;
+        else if (field == "bankImportId") bankImportId = from.bankImportId;
+        else if (field == "externalRef") externalRef = from.externalRef;
+        else if (field == "bunqTransactionId") bunqTransactionId = from.bunqTransactionId;
+        else if (field == "bunqAccountId") bunqAccountId = from.bunqAccountId;
+        else if (field == "accountName") accountName = from.accountName;
+        else if (field == "accountIban") accountIban = from.accountIban;
+        else if (field == "direction") direction = from.direction;
+        else if (field == "amountCents") amountCents = from.amountCents;
+        else if (field == "currency") currency = from.currency;
+        else if (field == "description") description = from.description;
+        else if (field == "transactionDate") transactionDate = from.transactionDate;
+        else if (field == "counterpartyIban") counterpartyIban = from.counterpartyIban;
+        else if (field == "counterpartyName") counterpartyName = from.counterpartyName;
+        else if (field == "category") category = from.category;
+        else if (field == "matchedInvoiceId") matchedInvoiceId = from.matchedInvoiceId;
+        else if (field == "matchedIncomingInvoiceId") matchedIncomingInvoiceId = from.matchedIncomingInvoiceId;
+        else if (field == "matchConfidence") matchConfidence = from.matchConfidence;
+        else if (field == "matchedAt") matchedAt = from.matchedAt;
+        else if (field == "suggestedIncomingInvoiceId") suggestedIncomingInvoiceId = from.suggestedIncomingInvoiceId;
+        else if (field == "vatRatePercent") vatRatePercent = from.vatRatePercent;
+        else if (field == "createdAt") createdAt = from.createdAt;
+        else if (field == "updatedAt") updatedAt = from.updatedAt;
+        else if (field == "deletedAt") deletedAt = from.deletedAt;
+        else if (field == "revision") revision = from.revision;
+        else if (field == "syncState") syncState = from.syncState;
+        else if (field == "serverModifiedAt") serverModifiedAt = from.serverModifiedAt;
+        else throw std::invalid_argument("BankTransactionRecord has no field " + std::string(field));
+    }
+}
+
 std::optional<PendingUploadRecord::Status> PendingUploadRecord::parseStatus(std::string_view raw) {
     if (raw == "wachtend") return PendingUploadRecord::Status::wachtend;
     if (raw == "bezig") return PendingUploadRecord::Status::bezig;
@@ -1982,6 +2555,23 @@ ColumnValues PendingUploadRecord::columnValues() const {
         {"created_at", sqlValue(createdAt)},
         {"last_error", sqlValue(lastError)},
     };
+}
+
+void PendingUploadRecord::assign(const PendingUploadRecord& from, std::span<const std::string_view> fields) {
+    for (const std::string_view field : fields) {
+        if (field == "id") id = from.id;
+        else if (field == "fileName") fileName = from.fileName;
+        else if (field == "mimeType") mimeType = from.mimeType;
+        else if (field == "source") source = from.source;
+        else if (field == "relativePath") relativePath = from.relativePath;
+        else if (field == "idempotencyKey") idempotencyKey = from.idempotencyKey;
+        else if (field == "status") status = from.status;
+        else if (field == "attempts") attempts = from.attempts;
+        else if (field == "submitDone") submitDone = from.submitDone;
+        else if (field == "createdAt") createdAt = from.createdAt;
+        else if (field == "lastError") lastError = from.lastError;
+        else throw std::invalid_argument("PendingUploadRecord has no field " + std::string(field));
+    }
 }
 
 }  // namespace zelvorin

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <span>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -60,6 +61,9 @@ struct CustomerRecord {
     static CustomerRecord fromRow(const Statement& row, const RowLayout& layout);
     static CustomerRecord fromRow(const Statement& row) { return fromRow(row, layoutOf(row)); }
     ColumnValues columnValues() const;
+    // Takes over the fields named (lowerCamelCase, as the payload keys) from `from`; a name the
+    // record does not have throws std::invalid_argument.
+    void assign(const CustomerRecord& from, std::span<const std::string_view> fields);
 };
 
 // A row of `contact_person`.
@@ -89,6 +93,9 @@ struct ContactPersonRecord {
     static ContactPersonRecord fromRow(const Statement& row, const RowLayout& layout);
     static ContactPersonRecord fromRow(const Statement& row) { return fromRow(row, layoutOf(row)); }
     ColumnValues columnValues() const;
+    // Takes over the fields named (lowerCamelCase, as the payload keys) from `from`; a name the
+    // record does not have throws std::invalid_argument.
+    void assign(const ContactPersonRecord& from, std::span<const std::string_view> fields);
 };
 
 // A row of `draft_invoice`.
@@ -147,6 +154,9 @@ struct DraftInvoiceRecord {
     static DraftInvoiceRecord fromRow(const Statement& row, const RowLayout& layout);
     static DraftInvoiceRecord fromRow(const Statement& row) { return fromRow(row, layoutOf(row)); }
     ColumnValues columnValues() const;
+    // Takes over the fields named (lowerCamelCase, as the payload keys) from `from`; a name the
+    // record does not have throws std::invalid_argument.
+    void assign(const DraftInvoiceRecord& from, std::span<const std::string_view> fields);
 };
 
 // A row of `invoice_line`.
@@ -179,6 +189,9 @@ struct InvoiceLineRecord {
     static InvoiceLineRecord fromRow(const Statement& row, const RowLayout& layout);
     static InvoiceLineRecord fromRow(const Statement& row) { return fromRow(row, layoutOf(row)); }
     ColumnValues columnValues() const;
+    // Takes over the fields named (lowerCamelCase, as the payload keys) from `from`; a name the
+    // record does not have throws std::invalid_argument.
+    void assign(const InvoiceLineRecord& from, std::span<const std::string_view> fields);
 };
 
 // A row of `credit_note`.
@@ -215,6 +228,9 @@ struct CreditNoteRecord {
     static CreditNoteRecord fromRow(const Statement& row, const RowLayout& layout);
     static CreditNoteRecord fromRow(const Statement& row) { return fromRow(row, layoutOf(row)); }
     ColumnValues columnValues() const;
+    // Takes over the fields named (lowerCamelCase, as the payload keys) from `from`; a name the
+    // record does not have throws std::invalid_argument.
+    void assign(const CreditNoteRecord& from, std::span<const std::string_view> fields);
 };
 
 // A row of `pending_action`.
@@ -241,6 +257,9 @@ struct PendingAction {
     static PendingAction fromRow(const Statement& row, const RowLayout& layout);
     static PendingAction fromRow(const Statement& row) { return fromRow(row, layoutOf(row)); }
     ColumnValues columnValues() const;
+    // Takes over the fields named (lowerCamelCase, as the payload keys) from `from`; a name the
+    // record does not have throws std::invalid_argument.
+    void assign(const PendingAction& from, std::span<const std::string_view> fields);
 };
 
 // A row of `invoice_payment`.
@@ -266,6 +285,9 @@ struct InvoicePaymentRecord {
     static InvoicePaymentRecord fromRow(const Statement& row, const RowLayout& layout);
     static InvoicePaymentRecord fromRow(const Statement& row) { return fromRow(row, layoutOf(row)); }
     ColumnValues columnValues() const;
+    // Takes over the fields named (lowerCamelCase, as the payload keys) from `from`; a name the
+    // record does not have throws std::invalid_argument.
+    void assign(const InvoicePaymentRecord& from, std::span<const std::string_view> fields);
 };
 
 // A row of `invoice_reminder`.
@@ -289,6 +311,9 @@ struct InvoiceReminderRecord {
     static InvoiceReminderRecord fromRow(const Statement& row, const RowLayout& layout);
     static InvoiceReminderRecord fromRow(const Statement& row) { return fromRow(row, layoutOf(row)); }
     ColumnValues columnValues() const;
+    // Takes over the fields named (lowerCamelCase, as the payload keys) from `from`; a name the
+    // record does not have throws std::invalid_argument.
+    void assign(const InvoiceReminderRecord& from, std::span<const std::string_view> fields);
 };
 
 // A row of `invoice_template`.
@@ -316,6 +341,9 @@ struct InvoiceTemplateRecord {
     static InvoiceTemplateRecord fromRow(const Statement& row, const RowLayout& layout);
     static InvoiceTemplateRecord fromRow(const Statement& row) { return fromRow(row, layoutOf(row)); }
     ColumnValues columnValues() const;
+    // Takes over the fields named (lowerCamelCase, as the payload keys) from `from`; a name the
+    // record does not have throws std::invalid_argument.
+    void assign(const InvoiceTemplateRecord& from, std::span<const std::string_view> fields);
 };
 
 // A row of `org_settings`.
@@ -377,6 +405,9 @@ struct OrgSettingsRecord {
     static OrgSettingsRecord fromRow(const Statement& row, const RowLayout& layout);
     static OrgSettingsRecord fromRow(const Statement& row) { return fromRow(row, layoutOf(row)); }
     ColumnValues columnValues() const;
+    // Takes over the fields named (lowerCamelCase, as the payload keys) from `from`; a name the
+    // record does not have throws std::invalid_argument.
+    void assign(const OrgSettingsRecord& from, std::span<const std::string_view> fields);
 };
 
 // A row of `org_variable`.
@@ -405,6 +436,9 @@ struct OrgVariableRecord {
     static OrgVariableRecord fromRow(const Statement& row, const RowLayout& layout);
     static OrgVariableRecord fromRow(const Statement& row) { return fromRow(row, layoutOf(row)); }
     ColumnValues columnValues() const;
+    // Takes over the fields named (lowerCamelCase, as the payload keys) from `from`; a name the
+    // record does not have throws std::invalid_argument.
+    void assign(const OrgVariableRecord& from, std::span<const std::string_view> fields);
 };
 
 // A row of `email_template`.
@@ -434,6 +468,9 @@ struct EmailTemplateRecord {
     static EmailTemplateRecord fromRow(const Statement& row, const RowLayout& layout);
     static EmailTemplateRecord fromRow(const Statement& row) { return fromRow(row, layoutOf(row)); }
     ColumnValues columnValues() const;
+    // Takes over the fields named (lowerCamelCase, as the payload keys) from `from`; a name the
+    // record does not have throws std::invalid_argument.
+    void assign(const EmailTemplateRecord& from, std::span<const std::string_view> fields);
 };
 
 // A row of `app_notification`.
@@ -460,6 +497,9 @@ struct AppNotificationRecord {
     static AppNotificationRecord fromRow(const Statement& row, const RowLayout& layout);
     static AppNotificationRecord fromRow(const Statement& row) { return fromRow(row, layoutOf(row)); }
     ColumnValues columnValues() const;
+    // Takes over the fields named (lowerCamelCase, as the payload keys) from `from`; a name the
+    // record does not have throws std::invalid_argument.
+    void assign(const AppNotificationRecord& from, std::span<const std::string_view> fields);
 };
 
 // A row of `invoice_schedule`.
@@ -504,6 +544,9 @@ struct InvoiceScheduleRecord {
     static InvoiceScheduleRecord fromRow(const Statement& row, const RowLayout& layout);
     static InvoiceScheduleRecord fromRow(const Statement& row) { return fromRow(row, layoutOf(row)); }
     ColumnValues columnValues() const;
+    // Takes over the fields named (lowerCamelCase, as the payload keys) from `from`; a name the
+    // record does not have throws std::invalid_argument.
+    void assign(const InvoiceScheduleRecord& from, std::span<const std::string_view> fields);
 };
 
 // A row of `incoming_invoice`.
@@ -561,6 +604,9 @@ struct IncomingInvoiceRecord {
     static IncomingInvoiceRecord fromRow(const Statement& row, const RowLayout& layout);
     static IncomingInvoiceRecord fromRow(const Statement& row) { return fromRow(row, layoutOf(row)); }
     ColumnValues columnValues() const;
+    // Takes over the fields named (lowerCamelCase, as the payload keys) from `from`; a name the
+    // record does not have throws std::invalid_argument.
+    void assign(const IncomingInvoiceRecord& from, std::span<const std::string_view> fields);
 };
 
 // A row of `kvitra_rule`.
@@ -587,6 +633,9 @@ struct KvitraRuleRecord {
     static KvitraRuleRecord fromRow(const Statement& row, const RowLayout& layout);
     static KvitraRuleRecord fromRow(const Statement& row) { return fromRow(row, layoutOf(row)); }
     ColumnValues columnValues() const;
+    // Takes over the fields named (lowerCamelCase, as the payload keys) from `from`; a name the
+    // record does not have throws std::invalid_argument.
+    void assign(const KvitraRuleRecord& from, std::span<const std::string_view> fields);
 };
 
 // A row of `proposal`.
@@ -629,6 +678,9 @@ struct ProposalRecord {
     static ProposalRecord fromRow(const Statement& row, const RowLayout& layout);
     static ProposalRecord fromRow(const Statement& row) { return fromRow(row, layoutOf(row)); }
     ColumnValues columnValues() const;
+    // Takes over the fields named (lowerCamelCase, as the payload keys) from `from`; a name the
+    // record does not have throws std::invalid_argument.
+    void assign(const ProposalRecord& from, std::span<const std::string_view> fields);
 };
 
 // A row of `proposal_recipient`.
@@ -660,6 +712,9 @@ struct ProposalRecipientRecord {
     static ProposalRecipientRecord fromRow(const Statement& row, const RowLayout& layout);
     static ProposalRecipientRecord fromRow(const Statement& row) { return fromRow(row, layoutOf(row)); }
     ColumnValues columnValues() const;
+    // Takes over the fields named (lowerCamelCase, as the payload keys) from `from`; a name the
+    // record does not have throws std::invalid_argument.
+    void assign(const ProposalRecipientRecord& from, std::span<const std::string_view> fields);
 };
 
 // A row of `proposal_share_link`.
@@ -688,6 +743,9 @@ struct ProposalShareLinkRecord {
     static ProposalShareLinkRecord fromRow(const Statement& row, const RowLayout& layout);
     static ProposalShareLinkRecord fromRow(const Statement& row) { return fromRow(row, layoutOf(row)); }
     ColumnValues columnValues() const;
+    // Takes over the fields named (lowerCamelCase, as the payload keys) from `from`; a name the
+    // record does not have throws std::invalid_argument.
+    void assign(const ProposalShareLinkRecord& from, std::span<const std::string_view> fields);
 };
 
 // A row of `bank_account`.
@@ -715,6 +773,9 @@ struct BankAccountRecord {
     static BankAccountRecord fromRow(const Statement& row, const RowLayout& layout);
     static BankAccountRecord fromRow(const Statement& row) { return fromRow(row, layoutOf(row)); }
     ColumnValues columnValues() const;
+    // Takes over the fields named (lowerCamelCase, as the payload keys) from `from`; a name the
+    // record does not have throws std::invalid_argument.
+    void assign(const BankAccountRecord& from, std::span<const std::string_view> fields);
 };
 
 // A row of `bank_transaction`.
@@ -759,6 +820,9 @@ struct BankTransactionRecord {
     static BankTransactionRecord fromRow(const Statement& row, const RowLayout& layout);
     static BankTransactionRecord fromRow(const Statement& row) { return fromRow(row, layoutOf(row)); }
     ColumnValues columnValues() const;
+    // Takes over the fields named (lowerCamelCase, as the payload keys) from `from`; a name the
+    // record does not have throws std::invalid_argument.
+    void assign(const BankTransactionRecord& from, std::span<const std::string_view> fields);
 };
 
 // A row of `pending_upload`.
@@ -789,6 +853,9 @@ struct PendingUploadRecord {
     static PendingUploadRecord fromRow(const Statement& row, const RowLayout& layout);
     static PendingUploadRecord fromRow(const Statement& row) { return fromRow(row, layoutOf(row)); }
     ColumnValues columnValues() const;
+    // Takes over the fields named (lowerCamelCase, as the payload keys) from `from`; a name the
+    // record does not have throws std::invalid_argument.
+    void assign(const PendingUploadRecord& from, std::span<const std::string_view> fields);
 };
 
 }  // namespace zelvorin

@@ -6,7 +6,7 @@
 #include "persistence/PersistenceError.h"
 #include "persistence/RecordStatements.h"
 #include "persistence/repositories/LocalEdit.h"
-#include "sync/SyncState.h"
+#include "persistence/sync/SyncTransitions.h"
 
 namespace zelvorin {
 namespace {
@@ -97,15 +97,12 @@ CustomerRecord CustomerRepository::createCustomer(CustomerRecord fields) {
         customer.id = randomUuid();
         customer.createdAt = customer.updatedAt = edit.now();
         customer.localModifiedAt = customer.createdAt;
-        customer.syncState = rawValue(SyncState::localOnly);
+        customer.syncState = stateAfter({}, SyncEvent::localCreate);
         customer.revision = 1;
         customer.deletedAt.reset();
         insertRecord(db, customer);
-        edit.queueCreate(
-            SyncEntityType::customer, customer.id,
-            LocalEdit::payload(customer, {"companyName", "vatNumber", "kvkNumber", "street", "houseNumber",
-                                          "postcode", "city", "country", "billingEmail", "vatRateOverride",
-                                          "idealEnabled", "paymentTermsOverride", "portalLinkEnabled"}));
+        edit.queueCreate(SyncEntityType::customer, customer.id,
+                         LocalEdit::payload(customer, EditedFields::kCustomerCreate));
         return customer;
     });
 }
@@ -117,36 +114,14 @@ CustomerRecord CustomerRepository::updateCustomer(const CustomerRecord& changed,
         if (!stored) throw PersistenceError::notFound("Klant '" + changed.id + "'");
         LocalEdit edit(db, *clock_);
         CustomerRecord customer = *stored;
-        customer.companyName = changed.companyName;
-        customer.vatNumber = changed.vatNumber;
-        customer.kvkNumber = changed.kvkNumber;
-        customer.street = changed.street;
-        customer.houseNumber = changed.houseNumber;
-        customer.postcode = changed.postcode;
-        customer.city = changed.city;
-        customer.country = changed.country;
-        customer.billingEmail = changed.billingEmail;
-        customer.contactType = changed.contactType;
-        customer.vatRateOverride = changed.vatRateOverride;
-        customer.idealEnabled = changed.idealEnabled;
-        customer.knownIban = changed.knownIban;
-        customer.archived = changed.archived;
-        customer.paymentTermsOverride = changed.paymentTermsOverride;
-        customer.portalLinkEnabled = changed.portalLinkEnabled;
-        customer.defaultEmailBody = changed.defaultEmailBody;
-        customer.defaultHourlyRate = changed.defaultHourlyRate;
+        customer.assign(changed, EditedFields::kCustomerUpdate);
         customer.updatedAt = edit.now();
         customer.localModifiedAt = customer.updatedAt;
         customer.syncState = LocalEdit::stateAfterUpdate(stored->syncState);
         updateRecord(db, customer);
-        edit.queueUpdate(
-            SyncEntityType::customer, customer.id, stored->revision,
-            LocalEdit::payload(customer,
-                               {"companyName", "vatNumber", "kvkNumber", "street", "houseNumber", "postcode",
-                                "city", "country", "billingEmail", "contactType", "vatRateOverride",
-                                "idealEnabled", "knownIban", "archived", "paymentTermsOverride",
-                                "portalLinkEnabled", "defaultEmailBody", "defaultHourlyRate"}),
-            std::move(changedFields));
+        edit.queueUpdate(SyncEntityType::customer, customer.id, stored->revision,
+                         LocalEdit::payload(customer, EditedFields::kCustomerUpdate),
+                         std::move(changedFields));
         return customer;
     });
 }
@@ -156,31 +131,26 @@ ContactPersonRecord CustomerRepository::saveContactPerson(ContactPersonRecord pe
         LocalEdit edit(db, *clock_);
         const std::optional<ContactPersonRecord> stored =
             person.id.empty() ? std::nullopt : recordById<ContactPersonRecord>(db, person.id);
-        const auto payload = [](const ContactPersonRecord& p) {
-            return LocalEdit::payload(
-                p, {"contactId", "name", "email", "phone", "isPrimary", "isInvoiceContact", "avatarUrl"});
-        };
-        person.localModifiedAt = edit.now();
         if (!stored) {
             if (person.id.empty()) person.id = randomUuid();
             person.createdAt = edit.now();
+            person.localModifiedAt = person.createdAt;
             person.revision = 1;
-            person.syncState = rawValue(SyncState::localOnly);
+            person.syncState = stateAfter({}, SyncEvent::localCreate);
             insertRecord(db, person);
-            edit.queueCreate(SyncEntityType::contact, person.id, payload(person));
+            edit.queueCreate(SyncEntityType::contact, person.id,
+                             LocalEdit::payload(person, EditedFields::kContactPerson));
             return person;
         }
-        person.createdAt = stored->createdAt;
-        person.revision = stored->revision;
-        person.serverModifiedAt = stored->serverModifiedAt;
-        person.deletedAt = stored->deletedAt;
-        person.lastSyncError = stored->lastSyncError;
-        person.syncState = LocalEdit::stateAfterUpdate(stored->syncState);
-        updateRecord(db, person);
-        edit.queueUpdate(
-            SyncEntityType::contact, person.id, stored->revision, payload(person),
-            {"contactId", "name", "email", "phone", "isPrimary", "isInvoiceContact", "avatarUrl"});
-        return person;
+        ContactPersonRecord updated = *stored;
+        updated.assign(person, EditedFields::kContactPerson);
+        updated.localModifiedAt = edit.now();
+        updated.syncState = LocalEdit::stateAfterUpdate(stored->syncState);
+        updateRecord(db, updated);
+        edit.queueUpdate(SyncEntityType::contact, updated.id, stored->revision,
+                         LocalEdit::payload(updated, EditedFields::kContactPerson),
+                         EditedFields::allChanged(EditedFields::kContactPerson));
+        return updated;
     });
 }
 

@@ -14,7 +14,7 @@
 #include "persistence/RecordStatements.h"
 #include "persistence/ScalarStatements.h"
 #include "persistence/repositories/LocalEdit.h"
-#include "sync/SyncState.h"
+#include "persistence/sync/SyncTransitions.h"
 
 namespace zelvorin {
 namespace {
@@ -245,11 +245,10 @@ DraftInvoiceRecord InvoiceRepository::createDraft(std::optional<std::string> cus
         invoice.createdAt = invoice.updatedAt = edit.now();
         invoice.localModifiedAt = invoice.createdAt;
         invoice.revision = 1;
-        invoice.syncState = rawValue(SyncState::localOnly);
+        invoice.syncState = stateAfter({}, SyncEvent::localCreate);
         insertRecord(db, invoice);
         edit.queueCreate(SyncEntityType::draftInvoice, invoice.id,
-                         LocalEdit::payload(invoice, {"issueDate", "dueDate", "vatTreatment",
-                                                      "localDraftNumber", "customerId"}));
+                         LocalEdit::payload(invoice, EditedFields::kDraftCreate));
         return invoice;
     });
 }
@@ -260,28 +259,13 @@ DraftInvoiceRecord InvoiceRepository::updateHeader(const DraftInvoiceRecord& hea
         const DraftInvoiceRecord stored = requireInvoice(db, header.id);
         LocalEdit edit(db, *clock_);
         DraftInvoiceRecord invoice = stored;
-        invoice.customerId = header.customerId;
-        invoice.issueDate = header.issueDate;
-        invoice.dueDate = header.dueDate;
-        invoice.referenceNumber = header.referenceNumber;
-        invoice.projectDescription = header.projectDescription;
-        invoice.vatTreatment = header.vatTreatment;
-        invoice.invoiceEmail = header.invoiceEmail;
-        invoice.idealEnabled = header.idealEnabled;
-        invoice.portalLinkEnabled = header.portalLinkEnabled;
-        invoice.internalNote = header.internalNote;
-        invoice.paymentTermsOverride = header.paymentTermsOverride;
-        invoice.freeText = header.freeText;
+        invoice.assign(header, EditedFields::kInvoiceHeader);
         invoice.updatedAt = edit.now();
         invoice.localModifiedAt = invoice.updatedAt;
         invoice.syncState = LocalEdit::stateAfterUpdate(stored.syncState);
         updateRecord(db, invoice);
         edit.queueUpdate(SyncEntityType::draftInvoice, invoice.id, stored.revision,
-                         LocalEdit::payload(invoice, {"customerId", "issueDate", "dueDate", "referenceNumber",
-                                                      "projectDescription", "vatTreatment", "invoiceEmail",
-                                                      "idealEnabled", "portalLinkEnabled", "internalNote",
-                                                      "paymentTermsOverride", "freeText"}),
-                         std::move(changedFields));
+                         LocalEdit::payload(invoice, EditedFields::kInvoiceHeader), std::move(changedFields));
         recalculateTotals(db, invoice.id);
         return *recordById<DraftInvoiceRecord>(db, invoice.id);
     });
@@ -304,12 +288,10 @@ InvoiceLineRecord InvoiceRepository::addLine(InvoiceLineRecord line, const std::
         line.localModifiedAt = line.createdAt;
         line.deletedAt.reset();
         line.revision = 1;
-        line.syncState = rawValue(SyncState::localOnly);
+        line.syncState = stateAfter({}, SyncEvent::localCreate);
         insertRecord(db, line);
-        edit.queueCreate(
-            SyncEntityType::invoiceLine, line.id,
-            LocalEdit::payload(line, {"invoiceId", "description", "lineMode", "quantityHundredths",
-                                      "unitPriceCents", "amountCents", "vatTreatmentOverride", "sortOrder"}));
+        edit.queueCreate(SyncEntityType::invoiceLine, line.id,
+                         LocalEdit::payload(line, EditedFields::kLineCreate));
         recalculateTotals(db, line.invoiceId);
         return line;
     });
@@ -323,24 +305,15 @@ InvoiceLineRecord InvoiceRepository::updateLine(const InvoiceLineRecord& changed
             throw PersistenceError::notFound("Factuurregel '" + changed.id + "'");
         LocalEdit edit(db, *clock_);
         InvoiceLineRecord line = *stored;
-        line.description = changed.description;
-        line.lineMode = changed.lineMode;
-        line.quantityHundredths = changed.quantityHundredths;
-        line.unitPriceCents = changed.unitPriceCents;
-        line.amountCents = changed.amountCents;
-        line.vatTreatmentOverride = changed.vatTreatmentOverride;
-        line.sortOrder = changed.sortOrder;
+        line.assign(changed, EditedFields::kLineUpdate);
         line.lineTotalCents = lineTotalCents(line, invoiceVatTreatment);
         line.updatedAt = edit.now();
         line.localModifiedAt = line.updatedAt;
         line.syncState = LocalEdit::stateAfterUpdate(stored->syncState);
         updateRecord(db, line);
-        edit.queueUpdate(
-            SyncEntityType::invoiceLine, line.id, stored->revision,
-            LocalEdit::payload(line, {"description", "lineMode", "quantityHundredths", "unitPriceCents",
-                                      "amountCents", "vatTreatmentOverride", "sortOrder"}),
-            {"description", "lineMode", "quantityHundredths", "unitPriceCents", "amountCents",
-             "vatTreatmentOverride", "sortOrder"});
+        edit.queueUpdate(SyncEntityType::invoiceLine, line.id, stored->revision,
+                         LocalEdit::payload(line, EditedFields::kLineUpdate),
+                         EditedFields::allChanged(EditedFields::kLineUpdate));
         recalculateTotals(db, line.invoiceId);
         return line;
     });
@@ -359,21 +332,20 @@ void InvoiceRepository::keepLocalVersion(const std::string& id) {
     database_.writer->write([&](Connection& db) {
         DraftInvoiceRecord invoice = requireInvoice(db, id);
         LocalEdit edit(db, *clock_);
-        invoice.syncState = rawValue(SyncState::pendingUpload);
+        invoice.syncState = stateAfter(invoice.syncState, SyncEvent::keepLocalVersion);
         invoice.lastSyncError.reset();
         invoice.localModifiedAt = edit.now();
         updateRecord(db, invoice);
-        edit.queueOverwrite(
-            SyncEntityType::draftInvoice, id, invoice.revision,
-            LocalEdit::payload(invoice, {"customerId", "issueDate", "dueDate", "referenceNumber",
-                                         "projectDescription", "vatTreatment"}));
+        edit.queueOverwrite(SyncEntityType::draftInvoice, id, invoice.revision,
+                            LocalEdit::payload(invoice, EditedFields::kInvoiceKeepLocal));
     });
 }
 
 void InvoiceRepository::discardLocalChanges(const std::string& id) {
     database_.writer->write([&](Connection& db) {
         requireInvoice(db, id);
-        db.cached("UPDATE draft_invoice\nSET sync_state = 'synced', last_sync_error = NULL\nWHERE id = ?")
+        db.cached("UPDATE draft_invoice\nSET sync_state = " + stateAfterSql(SyncEvent::discardLocalChanges) +
+                  ", last_sync_error = NULL\nWHERE id = ?")
             .bind(1, id)
             .run();
         db.cached("DELETE FROM outbox_change WHERE entity_type = 'draftInvoice' AND entity_id = ?")

@@ -6,7 +6,8 @@
 #include "domain/Uuid.h"
 #include "persistence/Schema.h"
 #include "persistence/sync/GRDBSyncStore.h"
-#include "sync/SyncState.h"
+#include "persistence/sync/SyncTransitions.h"
+#include "sync/PayloadCatalogue.h"
 
 namespace zelvorin {
 namespace {
@@ -23,12 +24,15 @@ JSONValue jsonOf(const SqlValue& value, FieldKind kind) {
 
 }  // namespace
 
-JSONValue LocalEdit::payloadOf(std::string_view table, const ColumnValues& values,
-                               std::initializer_list<std::string_view> keys) {
+JSONValue LocalEdit::payloadOf(std::string_view table, const ColumnValues& values, EditedFields::Keys keys) {
     const TableDescription* description = Schema::shared().table(table);
-    if (!description) throw std::logic_error("no table " + std::string(table));
+    const auto type = description ? parseSyncEntityType(description->entityType) : std::nullopt;
+    if (!type) throw std::logic_error("no payload for table " + std::string(table));
+    const PayloadShape& shape = payloadShape(*type);
     JSONObject payload;
     for (const std::string_view key : keys) {
+        if (!shape.field(key))
+            throw std::logic_error(std::string(shape.name) + " has no member " + std::string(key));
         const ColumnDescription* column = nullptr;
         for (const ColumnDescription& c : description->columns) {
             if (c.fieldName == key) column = &c;
@@ -48,8 +52,7 @@ std::string LocalEdit::now() const {
 }
 
 std::string LocalEdit::stateAfterUpdate(std::string_view currentState) {
-    return std::string(rawValue(currentState == rawValue(SyncState::localOnly) ? SyncState::localOnly
-                                                                               : SyncState::pendingUpload));
+    return stateAfter(currentState, SyncEvent::localUpdate);
 }
 
 void LocalEdit::queue(PushChange change) {
@@ -95,8 +98,8 @@ bool LocalEdit::tombstone(SyncEntityType type, std::string_view table, const std
     const std::int64_t current = revision.int64(0);
     revision.reset();
     const std::string stamp = now();
-    db_.cached("UPDATE " + std::string(table) +
-               " SET deleted_at = ?, local_modified_at = ?, sync_state = 'tombstoned' WHERE id = ?")
+    db_.cached("UPDATE " + std::string(table) + " SET deleted_at = ?, local_modified_at = ?, sync_state = " +
+               stateAfterSql(SyncEvent::localDelete) + " WHERE id = ?")
         .bindAll(stamp, stamp, id)
         .run();
     queue({type, id, SyncOperation::remove, current + 1, current, std::nullopt, JSONValue::object(), {}, {}});

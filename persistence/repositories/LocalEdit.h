@@ -1,12 +1,12 @@
 #pragma once
 
-#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "domain/Clock.h"
 #include "persistence/generated/Records.h"
+#include "persistence/repositories/EditedFields.h"
 #include "persistence/sqlite/Connection.h"
 #include "sync/PushRequest.h"
 
@@ -17,15 +17,17 @@ namespace zelvorin {
 //   update: the row becomes pendingUpload (a localOnly row stays localOnly); the change carries
 //           base revision = the row's revision, client revision one more, and the changed keys.
 //   delete: the row is kept, tombstoned with deleted_at; the change has an empty payload.
+// The states come from the one table of transitions (stateAfter, persistence/sync/SyncTransitions.h).
 // Every change gets a fresh lower-case UUID as its idempotency key and "now" as its timestamp.
 class LocalEdit {
 public:
     LocalEdit(Connection& transaction, const Clock& clock) : db_(transaction), clock_(clock) {}
 
-    // The payload of `record` with exactly `keys` (payload keys, lowerCamelCase; absent values
-    // as JSON null, booleans as JSON booleans).
+    // The payload of `record` with exactly `keys` (absent values as JSON null, booleans as JSON
+    // booleans). A key that is not a member of the record's payload shape is a mistake in the
+    // list: the service would ignore it, so it throws std::logic_error instead.
     template <class Record>
-    static JSONValue payload(const Record& record, std::initializer_list<std::string_view> keys) {
+    static JSONValue payload(const Record& record, EditedFields::Keys keys) {
         return payloadOf(Record::tableName, record.columnValues(), keys);
     }
 
@@ -40,12 +42,12 @@ public:
 
     // The stamp of this edit: ISO-8601 with milliseconds.
     std::string now() const;
-    // "pendingUpload", or "localOnly" for a row that never reached the service.
+    // The state a row's update stores: "pendingUpload", or "localOnly" for a row that never
+    // reached the service (stateAfter(current, SyncEvent::localUpdate)).
     static std::string stateAfterUpdate(std::string_view currentState);
 
 private:
-    static JSONValue payloadOf(std::string_view table, const ColumnValues& values,
-                               std::initializer_list<std::string_view> keys);
+    static JSONValue payloadOf(std::string_view table, const ColumnValues& values, EditedFields::Keys keys);
     void queue(PushChange change);
 
     Connection& db_;

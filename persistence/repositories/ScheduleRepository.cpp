@@ -7,9 +7,9 @@
 #include "persistence/RecordStatements.h"
 #include "persistence/repositories/JsonEncodable.h"
 #include "persistence/repositories/LocalEdit.h"
+#include "persistence/sync/SyncTransitions.h"
 #include "sync/PayloadCatalogue.h"
 #include "sync/PayloadValidator.h"
-#include "sync/SyncState.h"
 
 namespace zelvorin {
 namespace {
@@ -50,51 +50,10 @@ std::string encodeLines(const JSONValue& lines) {
     return lines.dump();
 }
 
-// The columns the user edits; everything else of `to` stays.
-void copyEditable(const InvoiceScheduleRecord& from, InvoiceScheduleRecord& to) {
-    to.customerId = from.customerId;
-    to.scheduleType = from.scheduleType;
-    to.billingMode = from.billingMode;
-    to.unitsPerWeek = from.unitsPerWeek;
-    to.rateCents = from.rateCents;
-    to.billingFrequency = from.billingFrequency;
-    to.billingDay = from.billingDay;
-    to.billingTime = from.billingTime;
-    to.invoiceDescriptionTemplate = from.invoiceDescriptionTemplate;
-    to.descriptionTemplate = from.descriptionTemplate;
-    to.startDate = from.startDate;
-    to.active = from.active;
-    to.billingMoment = from.billingMoment;
-    to.autoSend = from.autoSend;
-    to.reviewWindowHours = from.reviewWindowHours;
-    to.indexationMode = from.indexationMode;
-    to.indexationPercentBps = from.indexationPercentBps;
-    to.indexationAnchor = from.indexationAnchor;
-}
-
 // Every field a schedule write writes, with the documents as JSON rather than as their text.
 JSONValue payloadOf(const InvoiceScheduleRecord& schedule, const JSONValue& workdays,
                     const JSONValue& lines) {
-    JSONValue payload = LocalEdit::payload(schedule, {"customerId",
-                                                      "scheduleType",
-                                                      "billingMode",
-                                                      "unitsPerWeek",
-                                                      "rateCents",
-                                                      "workdays",
-                                                      "billingFrequency",
-                                                      "billingDay",
-                                                      "billingTime",
-                                                      "invoiceDescriptionTemplate",
-                                                      "descriptionTemplate",
-                                                      "startDate",
-                                                      "active",
-                                                      "billingMoment",
-                                                      "lines",
-                                                      "autoSend",
-                                                      "reviewWindowHours",
-                                                      "indexationMode",
-                                                      "indexationPercentBps",
-                                                      "indexationAnchor"});
+    JSONValue payload = LocalEdit::payload(schedule, EditedFields::kSchedule);
     payload.asObject()->set("workdays", workdays);
     payload.asObject()->set("lines", lines);
     return payload;
@@ -152,7 +111,7 @@ InvoiceScheduleRecord ScheduleRepository::createSchedule(InvoiceScheduleRecord f
                                                          const JSONValue& workdays, const JSONValue& lines) {
     InvoiceScheduleRecord schedule;
     schedule.organizationId = fields.organizationId;
-    copyEditable(fields, schedule);
+    schedule.assign(fields, EditedFields::kSchedule);
     schedule.workdays = encodeWorkdays(workdays);
     schedule.lines = encodeLines(lines);
     return database_.writer->write([&](Connection& db) {
@@ -161,7 +120,7 @@ InvoiceScheduleRecord ScheduleRepository::createSchedule(InvoiceScheduleRecord f
         schedule.createdAt = schedule.updatedAt = edit.now();
         schedule.localModifiedAt = schedule.createdAt;
         schedule.revision = 1;
-        schedule.syncState = rawValue(SyncState::localOnly);
+        schedule.syncState = stateAfter({}, SyncEvent::localCreate);
         insertRecord(db, schedule);
         edit.queueCreate(SyncEntityType::invoiceSchedule, schedule.id, payloadOf(schedule, workdays, lines));
         return schedule;
@@ -178,7 +137,7 @@ InvoiceScheduleRecord ScheduleRepository::updateSchedule(const InvoiceScheduleRe
         if (!stored || stored->deletedAt) throw PersistenceError::notFound("Schema '" + changed.id + "'");
         LocalEdit edit(db, *clock_);
         InvoiceScheduleRecord schedule = *stored;
-        copyEditable(changed, schedule);
+        schedule.assign(changed, EditedFields::kSchedule);
         schedule.workdays = workdaysText;
         schedule.lines = linesText;
         schedule.updatedAt = edit.now();

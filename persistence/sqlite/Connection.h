@@ -2,14 +2,15 @@
 
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <set>
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 
+#include "persistence/sqlite/SqliteHandles.h"
 #include "persistence/sqlite/Statement.h"
-
-struct sqlite3;
 
 namespace zelvorin {
 
@@ -23,6 +24,14 @@ struct TableAccess {
     bool touches(const std::set<std::string>& tables) const;
 };
 
+// A deterministic SQL function of text arguments. It gets its arguments (NULL as nothing) and
+// returns text; a std::exception it throws fails the statement with the exception's message.
+struct SqlFunction {
+    const char* name;
+    int argumentCount;
+    std::string_view (*call)(std::span<const std::optional<std::string_view>> arguments);
+};
+
 // Owner of one sqlite3 connection. Not thread-safe: one thread at a time (the database layer
 // guarantees that). Every statement prepared here, cached or not, adds the tables it reads and
 // writes to the connection's running TableAccess, which the layer takes per query or transaction.
@@ -34,7 +43,7 @@ public:
     static Connection openInMemory();
 
     Connection() = default;
-    ~Connection();
+    ~Connection() = default;  // the cached statements go first (declared after the handle)
     Connection(Connection&& other) noexcept;
     Connection& operator=(Connection&& other) noexcept;
     Connection(const Connection&) = delete;
@@ -51,6 +60,9 @@ public:
     // its read snapshot alive past COMMIT, and the next transaction would read that old state.
     void resetActiveStatements();
 
+    // Makes `function` (which must outlive the connection) callable by this connection's SQL.
+    void defineFunction(const SqlFunction& function);
+
     std::int64_t changes() const;
     std::int64_t lastInsertRowid() const;
     bool inTransaction() const;
@@ -59,10 +71,11 @@ public:
     TableAccess takeTableAccess();
     void clearTableAccess() { access_ = {}; }
 
-    sqlite3* handle() const { return db_; }
+    // False for a connection that was moved from.
+    bool isOpen() const noexcept { return static_cast<bool>(db_); }
 
 private:
-    explicit Connection(sqlite3* db);
+    explicit Connection(DatabaseHandle db);
     static int authorize(void* self, int action, const char* a, const char* b, const char* db,
                          const char* trigger);
     Statement prepareRecording(std::string_view sql, TableAccess& into);
@@ -73,7 +86,7 @@ private:
         TableAccess access;
     };
 
-    sqlite3* db_ = nullptr;
+    DatabaseHandle db_;
     TableAccess access_;
     TableAccess* recording_ = nullptr;
     std::unordered_map<std::string, std::unique_ptr<CachedStatement>> cache_;

@@ -8,25 +8,8 @@
 
 namespace zelvorin {
 
-Statement::~Statement() {
-    if (stmt_ != nullptr) sqlite3_finalize(stmt_);
-}
-
-Statement::Statement(Statement&& other) noexcept
-    : db_(std::exchange(other.db_, nullptr)),
-      stmt_(std::exchange(other.stmt_, nullptr)),
-      rowsSoFar_(std::exchange(other.rowsSoFar_, 0)),
-      rowsOfLastRun_(std::exchange(other.rowsOfLastRun_, 0)) {}
-
-Statement& Statement::operator=(Statement&& other) noexcept {
-    if (this != &other) {
-        if (stmt_ != nullptr) sqlite3_finalize(stmt_);
-        db_ = std::exchange(other.db_, nullptr);
-        stmt_ = std::exchange(other.stmt_, nullptr);
-        rowsSoFar_ = std::exchange(other.rowsSoFar_, 0);
-        rowsOfLastRun_ = std::exchange(other.rowsOfLastRun_, 0);
-    }
-    return *this;
+void finalizeStatement(sqlite3_stmt* stmt) noexcept {
+    sqlite3_finalize(stmt);
 }
 
 void Statement::check(int rc) const {
@@ -34,22 +17,22 @@ void Statement::check(int rc) const {
 }
 
 Statement& Statement::bind(int index, std::nullptr_t) {
-    check(sqlite3_bind_null(stmt_, index));
+    check(sqlite3_bind_null(stmt_.get(), index));
     return *this;
 }
 
 Statement& Statement::bind(int index, std::int64_t value) {
-    check(sqlite3_bind_int64(stmt_, index, value));
+    check(sqlite3_bind_int64(stmt_.get(), index, value));
     return *this;
 }
 
 Statement& Statement::bind(int index, double value) {
-    check(sqlite3_bind_double(stmt_, index, value));
+    check(sqlite3_bind_double(stmt_.get(), index, value));
     return *this;
 }
 
 Statement& Statement::bind(int index, std::string_view value) {
-    check(sqlite3_bind_text64(stmt_, index, value.data(), value.size(), SQLITE_TRANSIENT, SQLITE_UTF8));
+    check(sqlite3_bind_text64(stmt_.get(), index, value.data(), value.size(), SQLITE_TRANSIENT, SQLITE_UTF8));
     return *this;
 }
 
@@ -68,7 +51,7 @@ Statement& Statement::bind(int index, const SqlValue& value) {
 }
 
 bool Statement::step() {
-    int rc = sqlite3_step(stmt_);
+    int rc = sqlite3_step(stmt_.get());
     if (rc == SQLITE_ROW) {
         ++rowsSoFar_;
         return true;
@@ -76,7 +59,7 @@ bool Statement::step() {
     if (rc == SQLITE_DONE) return false;
     int code = sqlite3_extended_errcode(db_);
     std::string message = sqlite3_errmsg(db_);
-    sqlite3_reset(stmt_);
+    sqlite3_reset(stmt_.get());
     throw SqliteError(code, message);
 }
 
@@ -87,16 +70,16 @@ void Statement::run() {
 
 void Statement::reset() {
     rowsOfLastRun_ = std::exchange(rowsSoFar_, 0);
-    sqlite3_reset(stmt_);
-    sqlite3_clear_bindings(stmt_);
+    sqlite3_reset(stmt_.get());
+    sqlite3_clear_bindings(stmt_.get());
 }
 
 int Statement::columnCount() const {
-    return sqlite3_column_count(stmt_);
+    return sqlite3_column_count(stmt_.get());
 }
 
 std::string_view Statement::columnName(int index) const {
-    const char* name = sqlite3_column_name(stmt_, index);
+    const char* name = sqlite3_column_name(stmt_.get(), index);
     return name ? std::string_view(name) : std::string_view{};
 }
 
@@ -114,26 +97,26 @@ int Statement::requireColumn(std::string_view name) const {
 }
 
 bool Statement::isNull(int index) const {
-    return sqlite3_column_type(stmt_, index) == SQLITE_NULL;
+    return sqlite3_column_type(stmt_.get(), index) == SQLITE_NULL;
 }
 
 std::int64_t Statement::int64(int index) const {
-    return sqlite3_column_int64(stmt_, index);
+    return sqlite3_column_int64(stmt_.get(), index);
 }
 
 double Statement::real(int index) const {
-    return sqlite3_column_double(stmt_, index);
+    return sqlite3_column_double(stmt_.get(), index);
 }
 
 std::string Statement::text(int index) const {
-    const unsigned char* data = sqlite3_column_text(stmt_, index);
-    int size = sqlite3_column_bytes(stmt_, index);
+    const unsigned char* data = sqlite3_column_text(stmt_.get(), index);
+    int size = sqlite3_column_bytes(stmt_.get(), index);
     return data ? std::string(reinterpret_cast<const char*>(data), static_cast<std::size_t>(size))
                 : std::string{};
 }
 
 SqlValue Statement::value(int index) const {
-    switch (sqlite3_column_type(stmt_, index)) {
+    switch (sqlite3_column_type(stmt_.get(), index)) {
         case SQLITE_NULL:
             return std::monostate{};
         case SQLITE_INTEGER:

@@ -5,11 +5,10 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 
+#include "persistence/sqlite/SqliteHandles.h"
 #include "persistence/sqlite/Value.h"
-
-struct sqlite3;
-struct sqlite3_stmt;
 
 namespace zelvorin {
 
@@ -19,12 +18,7 @@ namespace zelvorin {
 class Statement {
 public:
     Statement() = default;
-    Statement(sqlite3* db, sqlite3_stmt* stmt) noexcept : db_(db), stmt_(stmt) {}
-    ~Statement();
-    Statement(Statement&& other) noexcept;
-    Statement& operator=(Statement&& other) noexcept;
-    Statement(const Statement&) = delete;
-    Statement& operator=(const Statement&) = delete;
+    Statement(sqlite3* db, StatementHandle stmt) noexcept : db_(db), stmt_(std::move(stmt)) {}
 
     Statement& bind(int index, std::nullptr_t);
     Statement& bind(int index, std::int64_t value);
@@ -86,13 +80,11 @@ public:
         return optionalReal(requireColumn(name));
     }
 
-    sqlite3_stmt* handle() const { return stmt_; }
-
 private:
     void check(int rc) const;
     int requireColumn(std::string_view name) const;
-    sqlite3* db_ = nullptr;
-    sqlite3_stmt* stmt_ = nullptr;
+    sqlite3* db_ = nullptr;  // the connection it was prepared on, which outlives it
+    StatementHandle stmt_;
     std::size_t rowsSoFar_ = 0;
     std::size_t rowsOfLastRun_ = 0;
 };

@@ -8,7 +8,7 @@
 #include "domain/Timestamps.h"
 #include "persistence/sync/EntityMapping.h"
 #include "persistence/sync/PayloadColumns.h"
-#include "sync/SyncState.h"
+#include "persistence/sync/SyncTransitions.h"
 
 namespace zelvorin {
 namespace {
@@ -59,11 +59,6 @@ PushChange changeFromOutboxRow(const Statement& row) {
     change.clientTimestamp = row.text("client_timestamp");
     change.idempotencyKey = row.text("idempotency_key");
     return change;
-}
-
-bool keepsLocalValues(const std::string& state) {
-    return state == rawValue(SyncState::pendingUpload) || state == rawValue(SyncState::localOnly) ||
-           state == rawValue(SyncState::tombstoned);
 }
 
 }  // namespace
@@ -122,10 +117,13 @@ void GRDBSyncStore::markAccepted(std::span<const PushAcceptedItem> items) {
             queued.reset();
             std::string sql;
             if (!mapping->locallyEdited) {
-                sql = "UPDATE " + mapping->table + " SET revision = ?, sync_state = 'synced' WHERE id = ?";
+                sql = "UPDATE " + mapping->table +
+                      " SET revision = ?, sync_state = " + stateAfterSql(SyncEvent::pushAccepted) +
+                      " WHERE id = ?";
             } else if (stillQueued == 0) {
                 sql = "UPDATE " + mapping->table +
-                      "\nSET revision = ?, sync_state = 'synced', last_sync_error = NULL\nWHERE id = ?";
+                      "\nSET revision = ?, sync_state = " + stateAfterSql(SyncEvent::pushAccepted) +
+                      ", last_sync_error = NULL\nWHERE id = ?";
             } else {
                 // Later edits are still queued: the row stays as it is until the last is accepted.
                 sql = "UPDATE " + mapping->table + " SET revision = ? WHERE id = ?";
@@ -142,8 +140,8 @@ void GRDBSyncStore::markConflicts(std::span<const PushConflictItem> items) {
             if (!mapping || !mapping->locallyEdited) continue;
             const std::string message =
                 item.message.value_or("revision " + std::to_string(item.serverRevision) + " op server");
-            db.cached("UPDATE " + mapping->table +
-                      "\nSET sync_state = 'conflict', last_sync_error = ?\nWHERE id = ?")
+            db.cached("UPDATE " + mapping->table + "\nSET sync_state = " +
+                      stateAfterSql(SyncEvent::pushConflict) + ", last_sync_error = ?\nWHERE id = ?")
                 .bindAll(message, item.entityId)
                 .run();
         }
@@ -155,8 +153,8 @@ std::int64_t GRDBSyncStore::conflictCount() {
         std::int64_t total = 0;
         for (const EntityMapping& mapping : entityMappings()) {
             if (!mapping.locallyEdited) continue;
-            Statement& count =
-                db.cached("SELECT COUNT(*) FROM " + mapping.table + " WHERE sync_state = 'conflict'");
+            Statement& count = db.cached("SELECT COUNT(*) FROM " + mapping.table + " WHERE sync_state = '" +
+                                         std::string(rawValue(SyncState::conflict)) + "'");
             if (count.step()) total += count.int64(0);
         }
         return total;
@@ -194,6 +192,8 @@ const std::string& GRDBSyncStore::upsertStatement(std::size_t mappingIndex, std:
 void GRDBSyncStore::applyPulledChanges(std::span<const PullChange> changes,
                                        const std::optional<std::string>& nextCursor) {
     const std::string pulledAt = formatTimestampSeconds(clock_->now());
+    // A server-owned row is synced whether it is new or not; a locally edited one is looked at.
+    const std::string_view applied = rawValue(requireSyncTransition(std::nullopt, SyncEvent::pulledChange));
     database_.writer->write([&](Connection& db) {
         for (const PullChange& change : changes) {
             const EntityMapping* mapping = entityMapping(change.entityType);
@@ -202,14 +202,16 @@ void GRDBSyncStore::applyPulledChanges(std::span<const PullChange> changes,
                 db.cached("DELETE FROM " + mapping->table + " WHERE id = ?").bind(1, change.entityId).run();
                 continue;
             }
+            std::string state(applied);
             if (mapping->locallyEdited) {
-                Statement& state = db.cached("SELECT sync_state FROM " + mapping->table + " WHERE id = ?");
-                state.bind(1, change.entityId);
-                const bool localWins = state.step() && keepsLocalValues(state.text(0));
-                state.reset();
-                if (localWins) {
-                    db.cached("UPDATE " + mapping->table + " SET sync_state = 'conflict' WHERE id = ?")
-                        .bind(1, change.entityId)
+                Statement& stored = db.cached("SELECT sync_state FROM " + mapping->table + " WHERE id = ?");
+                stored.bind(1, change.entityId);
+                state = stateAfter(stored.step() ? stored.text(0) : std::string(), SyncEvent::pulledChange);
+                stored.reset();
+                if (state == rawValue(SyncState::conflict)) {
+                    // A local change is pending: the pulled values are dropped, the local ones kept.
+                    db.cached("UPDATE " + mapping->table + " SET sync_state = ? WHERE id = ?")
+                        .bindAll(state, change.entityId)
                         .run();
                     continue;
                 }
@@ -223,7 +225,7 @@ void GRDBSyncStore::applyPulledChanges(std::span<const PullChange> changes,
             for (const SqlValue& value : values.values)
                 upsert.bind(++position, value);
             upsert.bind(++position, change.serverRevision);
-            upsert.bind(++position, rawValue(SyncState::synced));
+            upsert.bind(++position, state);
             upsert.run();
         }
         db.cached(

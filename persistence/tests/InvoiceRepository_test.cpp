@@ -254,6 +254,15 @@ TEST_F(InvoiceRepositoryIntegrationTest, SettlingAConflictEitherOverwritesTheSer
     });
 }
 
+TEST_F(InvoiceRepositoryIntegrationTest, ADraftTheServiceNeverSawHasNoServiceVersionToGoBackTo) {
+    // Discarding would mark it synced and drop its queued create: a row the service never gets.
+    const DraftInvoiceRecord draft = invoices_.createDraft(std::nullopt, "2026-03-01");
+    EXPECT_THROW(invoices_.discardLocalChanges(draft.id), SqliteError);
+    EXPECT_THROW(invoices_.keepLocalVersion(draft.id), std::logic_error);
+    EXPECT_EQ(invoices_.invoice(draft.id)->syncState, "localOnly");
+    EXPECT_EQ(outboxCount(), 1);
+}
+
 TEST_F(InvoiceRepositoryIntegrationTest, DetailObservationFollowsLineEditsAndTheListTakesTodayOnce) {
     const DraftInvoiceRecord draft = invoices_.createDraft(std::nullopt, "2026-03-01");
     auto delivery = std::make_shared<SerialExecutor>();

@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "domain/Timestamps.h"
+#include "persistence/repositories/EditedFields.h"
 #include "persistence/repositories/JsonEncodable.h"
 #include "persistence/sqlite/SqliteError.h"
 #include "persistence/sync/GRDBSyncStore.h"
@@ -106,26 +107,7 @@ TEST_F(ScheduleRepositoryIntegrationTest, CreateTakesColumnDefaultsAndQueuesTheS
     std::vector<std::string> keys;
     for (const auto& [key, value] : *queued[0].payload.asObject())
         keys.push_back(key);
-    EXPECT_EQ(keys, (std::vector<std::string>{"customerId",
-                                              "scheduleType",
-                                              "billingMode",
-                                              "unitsPerWeek",
-                                              "rateCents",
-                                              "workdays",
-                                              "billingFrequency",
-                                              "billingDay",
-                                              "billingTime",
-                                              "invoiceDescriptionTemplate",
-                                              "descriptionTemplate",
-                                              "startDate",
-                                              "active",
-                                              "billingMoment",
-                                              "lines",
-                                              "autoSend",
-                                              "reviewWindowHours",
-                                              "indexationMode",
-                                              "indexationPercentBps",
-                                              "indexationAnchor"}));
+    EXPECT_EQ(keys, EditedFields::allChanged(EditedFields::kSchedule)) << "every field the form edits";
     EXPECT_EQ(*queued[0].payload.find("workdays"), workweek());  // an object, not its text
     EXPECT_EQ(*queued[0].payload.find("lines"), lines);
     EXPECT_EQ(*queued[0].payload.find("active"), JSONValue(true));

@@ -86,6 +86,89 @@ table a m1 ARecord
                                         "CREATE UNIQUE INDEX idx_a_y ON a (x, y)"}));
 }
 
+std::vector<std::string> keysOf(const PayloadShapeDescription& shape) {
+    std::vector<std::string> keys;
+    for (const auto& member : shape.members)
+        keys.push_back(member.key + (member.optional ? "?" : ""));
+    return keys;
+}
+
+TEST(SchemaTest, PayloadShapesFollowTheColumnsWhereTheDescriptionSaysNothingElse) {
+    Schema schema = Schema::parse(R"(
+migration m1
+migration m2
+table thing m1 ThingRecord thing ThingPayload
+  id TEXT PRIMARY KEY NOT NULL
+  kind TEXT NOT NULL :json(VatTreatment)
+  size INTEGER
+  done INTEGER NOT NULL DEFAULT 0 :bool :json(boolean?)
+  created_at TEXT NOT NULL
+  deleted_at TEXT :after(server_modified_at)
+  revision INTEGER NOT NULL DEFAULT 1
+  sync_state TEXT NOT NULL DEFAULT 'synced'
+  server_modified_at TEXT
+  local_modified_at TEXT
+  last_sync_error TEXT
+  parts TEXT @m2 :json([Part]?) :after(size)
+  note TEXT @m2 :unlisted
+shape Part
+  at integer
+  label string?
+)");
+    const PayloadShapeDescription& thing = *schema.payloadShape("ThingPayload");
+    EXPECT_EQ(thing.entityType, "thing");
+    EXPECT_EQ(keysOf(thing), (std::vector<std::string>{"id", "kind", "size?", "parts?", "done?", "createdAt",
+                                                       "revision", "serverModifiedAt?", "deletedAt?"}))
+        << "the bookkeeping stays out unless typed, :after moves a member, :unlisted drops one";
+    EXPECT_EQ(thing.members[1].type, PayloadMemberType::vatTreatment);
+    EXPECT_EQ(thing.members[3].type, PayloadMemberType::objectArray);
+    EXPECT_EQ(thing.members[3].nested, "Part");
+    EXPECT_EQ(thing.members[3].column, "parts");
+    EXPECT_EQ(keysOf(*schema.payloadShape("Part")), (std::vector<std::string>{"at", "label?"}));
+    EXPECT_EQ(schema.tableOfEntity("thing")->name, "thing");
+    EXPECT_EQ(schema.table("thing")->syncColumns().size(), 9u) << "the mapping still carries `note`";
+}
+
+TEST(SchemaTest, PayloadShapesOfTheApplication) {
+    const Schema& schema = Schema::shared();
+    ASSERT_EQ(schema.payloadShapes().size(), 23u);
+    const PayloadShapeDescription& customer = *schema.payloadShape("CustomerPayload");
+    EXPECT_EQ(customer.table, "customer");
+    EXPECT_EQ(keysOf(customer).size(), 28u) << "every column but the language and the local bookkeeping";
+    EXPECT_EQ(keysOf(*schema.payloadShape("OrgSettingsPayload")).size(), 41u);
+    for (const auto& shape : schema.payloadShapes()) {
+        for (const auto& member : shape.members) {
+            if (member.column.empty()) continue;
+            const ColumnDescription* column = schema.table(shape.table)->column(member.column);
+            ASSERT_NE(column, nullptr) << shape.name << "." << member.key;
+            EXPECT_EQ(member.key, column->fieldName) << "a member is named as its column's field";
+            // A member the service may leave out must be a column that can take its default.
+            if (member.optional && column->constraints.find("NOT NULL") != std::string::npos) {
+                EXPECT_NE(column->constraints.find("DEFAULT"), std::string::npos)
+                    << shape.name << "." << member.key;
+            }
+        }
+    }
+}
+
+TEST(SchemaTest, PayloadAnnotationsThatDoNotFitAreRefused) {
+    const auto refused = [](const std::string& columns, const std::string& shapes = "") {
+        const std::string text =
+            "migration m1\ntable t m1 TRecord t TPayload\n  id TEXT PRIMARY KEY NOT NULL\n"
+            "  sync_state TEXT NOT NULL DEFAULT 'synced'\n" +
+            columns + shapes;
+        EXPECT_THROW(Schema::parse(text), std::invalid_argument) << columns << shapes;
+    };
+    refused("  a TEXT :json(Vat)\n");                     // no such shape
+    refused("  a TEXT :json(lowercase)\n");               // no such type
+    refused("  a TEXT :after(nothing)\n");                // no such member
+    refused("  a TEXT :after(b)\n  b TEXT :after(a)\n");  // waiting on each other
+    refused("  a TEXT :unlisted :after(id)\n");
+    refused("  a REAL\n");                              // a payload has no plain numbers
+    refused("  a TEXT :jsn(string)\n");                 // a misspelt annotation
+    refused("", "shape S\n  a string\n  a integer\n");  // a key twice
+}
+
 TEST(SchemaTest, ADescriptionThatDoesNotFitNamesItsLine) {
     try {
         Schema::parse("migration m1\ntable a m9 ARecord\n  id TEXT\n");

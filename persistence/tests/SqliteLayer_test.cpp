@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <stdexcept>
+
 #include "persistence/sqlite/Connection.h"
 #include "persistence/sqlite/SqliteError.h"
 
@@ -117,10 +119,37 @@ TEST(SqliteLayerTest, ACachedStatementKnowsHowManyRowsItsPreviousRunReturned) {
     EXPECT_EQ(c.cached(sql).rowsOfLastRun(), 1u);
 }
 
+// "a/b", "-" for NULL; refuses a NULL first argument.
+std::string_view joined(std::span<const std::optional<std::string_view>> arguments) {
+    if (!arguments[0]) throw std::invalid_argument("geen eerste waarde");
+    thread_local std::string result;
+    result = std::string(*arguments[0]) + "/" + std::string(arguments[1].value_or("-"));
+    return result;
+}
+
+TEST(SqliteLayerTest, DefinedFunctionsSeeTextAndNullAndFailTheirStatementWithTheirMessage) {
+    static constexpr SqlFunction kJoined{"joined", 2, joined};
+    Connection c = scratch();
+    c.defineFunction(kJoined);
+    c.exec("INSERT INTO a (id, n, note) VALUES ('r1', 7, 'x'), ('r2', 8, NULL)");
+    c.exec("UPDATE a SET note = joined(id, note)");
+    const auto notes = [&] {
+        Statement select = c.prepare("SELECT group_concat(note, ' ') FROM (SELECT note FROM a ORDER BY id)");
+        return select.step() ? select.text(0) : std::string();
+    };
+    EXPECT_EQ(notes(), "r1/x r2/-");
+
+    const SqliteError error =
+        errorOf([&] { c.exec("UPDATE a SET note = joined(NULL, id) WHERE id = 'r1'"); });
+    EXPECT_EQ(std::string(error.what()), "geen eerste waarde");
+    EXPECT_EQ(notes(), "r1/x r2/-") << "the failed statement changed nothing";
+}
+
 TEST(SqliteLayerTest, TableAccessNamesWhatStatementsReadAndChangeAndSurvivesMoves) {
     Connection original = scratch();
     Connection c = std::move(original);
-    EXPECT_EQ(original.handle(), nullptr);
+    EXPECT_FALSE(original.isOpen());  // NOLINT(bugprone-use-after-move)
+    EXPECT_TRUE(c.isOpen());
 
     c.cached("SELECT COUNT(*) FROM a").step();
     TableAccess counted = c.takeTableAccess();

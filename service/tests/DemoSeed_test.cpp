@@ -13,7 +13,7 @@
 #include "service/DefaultTemplateConfig.h"
 #include "service/IbanText.h"
 #include "service/Storage.h"
-#include "service/tests/ShapeCheck.h"
+#include "sync/PayloadValidator.h"
 #include "testing/TempDir.h"
 
 namespace zelvorin::service {
@@ -40,6 +40,31 @@ protected:
     Storage storage{dir.path() / "data"};
 };
 
+// The first member, nested ones included, that the app's shape does not list: a device would drop
+// it without a word.
+std::optional<std::string> unlistedMember(const PayloadShape& shape, const Json& object) {
+    for (auto member = object.begin(); member != object.end(); ++member) {
+        const PayloadField* field = shape.field(member.key());
+        if (field == nullptr) return member.key();
+        const bool list = field->type == PayloadValueType::objectArray && member->is_array();
+        if (field->nested == nullptr || !(member->is_object() || list)) continue;
+        for (const Json& element : list ? *member : Json::array({*member})) {
+            if (auto inner = unlistedMember(*field->nested, element)) return member.key() + "." + *inner;
+        }
+    }
+    return std::nullopt;
+}
+
+// Where a seeded record does not fit what the app decodes: the push validator's violation, or a
+// member the shape does not list.
+std::optional<std::string> payloadMisfit(const std::string& entityType, const Json& payload) {
+    const auto type = parseSyncEntityType(entityType);
+    if (!type) return "onbekend soort record " + entityType;
+    if (auto violation = validatePayload(*type, payload)) return violation->message();
+    if (auto unlisted = unlistedMember(payloadShape(*type), payload)) return *unlisted + ": niet in de vorm";
+    return std::nullopt;
+}
+
 std::map<std::string, Json> byId(const std::vector<Json>& payloads) {
     std::map<std::string, Json> result;
     for (const Json& payload : payloads)
@@ -53,7 +78,7 @@ TEST_F(DemoSeedIntegrationTest, EveryPayloadFitsTheShapeTheAppDecodes) {
         ASSERT_FALSE(records.empty());
         for (const StoredRecord& record : records) {
             SCOPED_TRACE(record.entityType + " " + record.id);
-            EXPECT_EQ(testing::payloadViolation(record.entityType, record.payload), std::nullopt);
+            EXPECT_EQ(payloadMisfit(record.entityType, record.payload), std::nullopt);
             EXPECT_EQ(record.payload["id"], record.id);
             EXPECT_EQ(record.payload["revision"], 1);
         }
