@@ -10,6 +10,9 @@ output=$(ZELVORIN_BUILD_DIR="$build" ZELVORIN_RUN_DIR="$run_dir" "$here/../run" 
 grep -q '"sessionState": "signedOut"' <<<"$output" || { echo "no session state in: $output"; exit 1; }
 grep -q '"v23_customer_language"' <<<"$output" || { echo "migrations missing in: $output"; exit 1; }
 grep -q '"baseURL": "http://127.0.0.1:' <<<"$output" || { echo "not pointed at the local service: $output"; exit 1; }
+# Accounts, sessions and records live in the service's one database (with its WAL companions).
+extra=$(ls -A "$run_dir/service" | grep -v '^service\.sqlite\(-wal\|-shm\)\?$' || true)
+[ -z "$extra" ] || { echo "the service keeps more than its one database: $extra"; exit 1; }
 if pgrep -f "zelvorin-service --port 0 --data $run_dir" >/dev/null; then
   echo "zelvorin-service still running after scripts/run"
   exit 1
