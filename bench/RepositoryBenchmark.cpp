@@ -5,8 +5,6 @@
 //   - from the commit of a line edit to the delivery of the refreshed invoice detail (median and
 //     99th percentile over 1 000 edits);
 //   - one line edit (with the totals recalculated) on invoices of 50, 500 and 5 000 lines.
-#include <sqlite3.h>
-
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
@@ -20,6 +18,7 @@
 #include "domain/Timestamps.h"
 #include "persistence/repositories/CustomerRepository.h"
 #include "persistence/repositories/InvoiceRepository.h"
+#include "persistence/sqlite/BareReader.h"
 #include "testing/TempDir.h"
 
 namespace zelvorin {
@@ -80,47 +79,23 @@ SELECT 'l' || i, 'i' || (i / 4), i % 4, 'Werk', 'hours_rate', 100, 10000,
     }
 };
 
-// The statement run the bare way: every column read as the type it has, as a caller would.
-std::size_t bareRows(sqlite3* db, const std::string& sql, const std::vector<SqlValue>& arguments) {
-    sqlite3_stmt* statement = nullptr;
-    sqlite3_prepare_v2(db, sql.c_str(), static_cast<int>(sql.size()), &statement, nullptr);
-    for (std::size_t i = 0; i < arguments.size(); ++i) {
-        const auto& text = std::get<std::string>(arguments[i]);
-        sqlite3_bind_text(statement, static_cast<int>(i + 1), text.c_str(), static_cast<int>(text.size()),
-                          SQLITE_TRANSIENT);
-    }
-    std::size_t rows = 0, bytes = 0;
-    while (sqlite3_step(statement) == SQLITE_ROW) {
-        ++rows;
-        for (int c = 0; c < sqlite3_column_count(statement); ++c) {
-            if (sqlite3_column_type(statement, c) == SQLITE_INTEGER) {
-                bytes += static_cast<std::size_t>(sqlite3_column_int64(statement, c) != 0);
-            } else if (const unsigned char* text = sqlite3_column_text(statement, c)) {
-                bytes += std::string(reinterpret_cast<const char*>(text)).size();
-            }
-        }
-    }
-    sqlite3_finalize(statement);
-    benchmark::DoNotOptimize(bytes);
-    return rows;
-}
-
-sqlite3* openBare() {
-    sqlite3* db = nullptr;
-    sqlite3_open_v2(Book::shared().path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
-    return db;
+// The statement run the bare way (the C API, prepared and finalised each time): every column read as
+// the type it has, as a caller would.
+std::size_t bareRows(const BareReader& bare, const std::string& sql, const std::vector<SqlValue>& arguments) {
+    const BareReader::Run run = bare.run(sql, arguments);
+    benchmark::DoNotOptimize(run.bytes);
+    return run.rows;
 }
 
 const InvoiceListQuery kOverdueQuery{InvoiceSegment::achterstallig, kInvoiceSearch, std::nullopt};
 
 void BM_OverdueSearchBare(benchmark::State& state) {
-    sqlite3* db = openBare();
+    const BareReader bare(Book::shared().path);
     const auto [sql, arguments] = InvoiceRepository::listStatement(kOverdueQuery, kToday);
     std::size_t rows = 0;
     for (auto _ : state)
-        rows = bareRows(db, sql, arguments);
+        rows = bareRows(bare, sql, arguments);
     state.counters["rows"] = static_cast<double>(rows);
-    sqlite3_close(db);
 }
 
 void BM_OverdueSearchRepository(benchmark::State& state) {
@@ -134,14 +109,13 @@ void BM_OverdueSearchRepository(benchmark::State& state) {
 }
 
 void BM_CustomerSearchBare(benchmark::State& state) {
-    sqlite3* db = openBare();
+    const BareReader bare(Book::shared().path);
     const std::string pattern = std::string("%") + kCustomerSearch + "%";
     const std::string sql = CustomerRepository::customersStatement(false, true);
     std::size_t rows = 0;
     for (auto _ : state)
-        rows = bareRows(db, sql, {pattern, pattern, pattern});
+        rows = bareRows(bare, sql, {pattern, pattern, pattern});
     state.counters["rows"] = static_cast<double>(rows);
-    sqlite3_close(db);
 }
 
 void BM_CustomerSearchRepository(benchmark::State& state) {

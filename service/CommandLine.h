@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "service/ServiceTunables.h"
+
 namespace zelvorin::service {
 
 struct ServiceOptions {
@@ -18,7 +20,7 @@ struct ServiceOptions {
     // Records added to the demo organisation on top of the demo, for sync at volume.
     int seedVolume = 0;
     // Seconds an access token is valid; tests shorten it to see expiry.
-    std::int64_t accessTokenLifetime = 900;
+    std::int64_t accessTokenLifetime = tunables::kDefaultAccessTokenLifetime;
 };
 
 // A command line that cannot be used, or a request for the help text. `exitCode` is what the

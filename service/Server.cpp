@@ -2,16 +2,18 @@
 
 #include <httplib.h>
 
-#include "service/AdminRoutes.h"
-#include "service/JsonResponses.h"
-#include "service/ServiceError.h"
-#include "service/Storage.h"
+#include "service/admin/AdminRoutes.h"
 #include "service/auth/AuthRoutes.h"
-#include "service/auth/Authenticator.h"
-#include "service/exports/VatExportRoutes.h"
-#include "service/inbox/KvitraRoutes.h"
-#include "service/preview/InvoicePreviewRoutes.h"
+#include "service/auth/RequestAuthentication.h"
+#include "service/btw/BtwRoutes.h"
+#include "service/http/ErrorKinds.h"
+#include "service/http/ServiceError.h"
+#include "service/inbox/InboxRoutes.h"
+#include "service/invoices/InvoiceRoutes.h"
+#include "service/onboarding/OnboardingRoutes.h"
+#include "service/store/ServiceDatabase.h"
 #include "service/sync/SyncRoutes.h"
+#include "service/team/TeamRoutes.h"
 
 namespace zelvorin::service {
 
@@ -21,20 +23,45 @@ constexpr const char* kLoopback = "127.0.0.1";
 
 }  // namespace
 
-Server::Server(Storage& storage, std::int64_t accessTokenLifetime)
-    : storage_(storage),
-      authenticator_(std::make_unique<Authenticator>(storage.databasePath().parent_path(), storage,
-                                                     accessTokenLifetime)),
+RouteTable serviceRoutes(const ServiceDatabase& database, const Authenticator& authenticator,
+                         FaultSwitches& faults, RequestLog& log) {
+    RouteTable routes;
+    addAdminRoutes(routes, database, faults, log);
+    addAuthRoutes(routes, database, authenticator);
+    addOnboardingRoutes(routes, database, authenticator);
+    addTeamRoutes(routes, database);
+    addSyncRoutes(routes, database);
+    addInvoiceRoutes(routes, database);
+    addInboxRoutes(routes, database);
+    addBtwRoutes(routes, database);
+    return routes;
+}
+
+Server::Server(const ServiceDatabase& database, const Clock& clock, std::int64_t accessTokenLifetime)
+    : database_(database),
+      authenticator_(database.signingSecret(), accessTokenLifetime),
       http_(std::make_unique<httplib::Server>()) {
+    router_ = std::make_unique<Router>(
+        serviceRoutes(database_, authenticator_, faults_, requestLog_), clock,
+        [this](const RequestContext& context, Access access) {
+            return authenticateCaller(database_, authenticator_, context, access);
+        },
+        [this](const httplib::Request& request, httplib::Response& response) {
+            faults_.rewrite(request, response);
+        });
+
     // Responses go out in two writes (head, body); with Nagle on, the second waits for the
     // client's delayed ACK, about 40 ms a request.
     http_->set_tcp_nodelay(true);
-    // Routed handlers write their own bodies; this fills in the rest (unknown paths, requests the
-    // library refused) so that every error answer has the {"error": ...} shape.
+    http_->set_payload_max_length(tunables::kMaxRequestBodyBytes);
+    // The router answers every request it sees with its own body; this fills in the answers the
+    // library gave itself (a body over the limit, a request it could not read), so that every error
+    // answer has the {"error": ...} shape.
     const httplib::Server::HandlerWithResponse fillErrorBody = [](const httplib::Request&,
                                                                   httplib::Response& response) {
         if (!response.body.empty()) return httplib::Server::HandlerResponse::Unhandled;
-        sendError(response, response.status, defaultErrorMessage(response.status));
+        response.set_content(Json{{"error", std::string(fallbackTextForStatus(response.status))}}.dump(),
+                             "application/json");
         return httplib::Server::HandlerResponse::Handled;
     };
     http_->set_error_handler(fillErrorBody);
@@ -43,33 +70,20 @@ Server::Server(Storage& storage, std::int64_t accessTokenLifetime)
         return faults_.intercept(request, response) ? httplib::Server::HandlerResponse::Handled
                                                     : httplib::Server::HandlerResponse::Unhandled;
     });
-    addRoutes();
+    router_->install(*http_);
 }
 
 Server::~Server() = default;
 
-void Server::addRoutes() {
-    http_->Get("/healthz", guarded([](const httplib::Request&, httplib::Response& response) {
-                   sendJson(response, 200, {{"status", "ok"}});
-               }));
-    addAdminRoutes(*http_, storage_);
-    addRequestLogRoutes(*http_, requestLog_);
-    addAuthRoutes(*http_, *authenticator_);
-    addFaultRoutes(*http_, faults_);
-    addSyncRoutes(*http_, *authenticator_, faults_);
-    addInvoicePreviewRoutes(*http_, *authenticator_);
-    addKvitraRoutes(*http_, *authenticator_);
-    addVatExportRoutes(*http_, *authenticator_);
-}
-
 int Server::bind(int port) {
     if (port == 0) {
         const int bound = http_->bind_to_any_port(kLoopback);
-        if (bound <= 0) throw ServiceError(500, "Geen vrije poort op 127.0.0.1 gevonden.");
+        if (bound <= 0) throw ServiceError(ErrorKind::internal, "Geen vrije poort op 127.0.0.1 gevonden.");
         return bound;
     }
     if (!http_->bind_to_port(kLoopback, port)) {
-        throw ServiceError(500, "Poort " + std::to_string(port) + " op 127.0.0.1 is niet beschikbaar.");
+        throw ServiceError(ErrorKind::internal,
+                           "Poort " + std::to_string(port) + " op 127.0.0.1 is niet beschikbaar.");
     }
     return port;
 }

@@ -3,8 +3,12 @@
 #include <cstdint>
 #include <memory>
 
-#include "service/FaultSwitches.h"
-#include "service/RequestLog.h"
+#include "domain/Clock.h"
+#include "service/ServiceTunables.h"
+#include "service/admin/FaultSwitches.h"
+#include "service/admin/RequestLog.h"
+#include "service/auth/Authenticator.h"
+#include "service/http/Router.h"
 
 namespace httplib {
 class Server;
@@ -12,15 +16,17 @@ class Server;
 
 namespace zelvorin::service {
 
-class Storage;
-class Authenticator;
+class ServiceDatabase;
 
-// The HTTP side of the service, on 127.0.0.1 only. bind() then serve() on one thread; stop()
-// from any other thread (a signal watcher, a test) makes serve() return.
+// The HTTP side of the service, on 127.0.0.1 only: every family's routes in one table behind one
+// router. bind() then serve() on one thread; stop() from any other thread (a signal watcher, a
+// test) makes serve() return.
 class Server {
 public:
-    // `accessTokenLifetime`: seconds an access token is valid (tests shorten it).
-    explicit Server(Storage& storage, std::int64_t accessTokenLifetime = 900);
+    // `accessTokenLifetime`: seconds an access token is valid (tests shorten it). `clock` is what
+    // every request reads "now" from; it must outlive the server.
+    Server(const ServiceDatabase& database, const Clock& clock,
+           std::int64_t accessTokenLifetime = tunables::kDefaultAccessTokenLifetime);
     ~Server();
     Server(const Server&) = delete;
     Server& operator=(const Server&) = delete;
@@ -32,19 +38,21 @@ public:
     bool serve();
     void stop();
 
-    // Checks the access tokens of authorised routes (see service/auth/RequestAuthentication.h).
-    Authenticator& authenticator() { return *authenticator_; }
+    const Router& router() const { return *router_; }
     RequestLog& requestLog() { return requestLog_; }
     FaultSwitches& faults() { return faults_; }
 
 private:
-    void addRoutes();
-
-    Storage& storage_;
-    std::unique_ptr<Authenticator> authenticator_;
+    const ServiceDatabase& database_;
+    Authenticator authenticator_;
     RequestLog requestLog_;
     FaultSwitches faults_;
+    std::unique_ptr<Router> router_;
     std::unique_ptr<httplib::Server> http_;
 };
+
+// Every route of the service, for the router and for tests that walk the table.
+RouteTable serviceRoutes(const ServiceDatabase& database, const Authenticator& authenticator,
+                         FaultSwitches& faults, RequestLog& log);
 
 }  // namespace zelvorin::service

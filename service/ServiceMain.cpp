@@ -15,10 +15,11 @@
 #include <iostream>
 #include <thread>
 
+#include "domain/Clock.h"
 #include "service/CommandLine.h"
-#include "service/DemoSeed.h"
 #include "service/Server.h"
-#include "service/Storage.h"
+#include "service/seed/DemoSeed.h"
+#include "service/store/ServiceDatabase.h"
 
 namespace {
 
@@ -62,11 +63,12 @@ private:
 };
 
 int run(const ServiceOptions& options) {
-    Storage storage(options.dataDir);
-    if (options.seedDemo && !seedDemo(storage, options.seedDate, options.seedVolume)) {
+    const ServiceDatabase database(options.dataDir);
+    if (options.seedDemo && !seedDemo(database, options.seedDate, options.seedVolume)) {
         std::cerr << "zelvorin-service: de opslag bevat al gegevens; de demo wordt niet opnieuw ingelezen.\n";
     }
-    Server server(storage, options.accessTokenLifetime);
+    const zelvorin::SystemClock clock;
+    Server server(database, clock, options.accessTokenLifetime);
     const int port = server.bind(options.port);
 
     std::atomic<bool> served{false};

@@ -46,4 +46,20 @@ int waitForExit(pid_t pid) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+bool killedInChild(const std::function<void()>& work) {
+    const pid_t child = ::fork();
+    if (child < 0) throw std::runtime_error("fork mislukt");
+    if (child == 0) {
+        try {
+            work();
+        } catch (...) {
+            _exit(2);
+        }
+        _exit(0);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
+}
+
 }  // namespace zelvorin::testing

@@ -2,6 +2,7 @@
 
 #include <sys/types.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -16,5 +17,10 @@ pid_t startProgram(std::vector<std::string> arguments, const std::vector<std::st
 
 // The exit code of a started program once it ends, -1 when a signal ended it.
 int waitForExit(pid_t pid);
+
+// Runs `work` in a forked child and waits for it: true when SIGKILL ended the child (a fault point
+// that `work` armed fired), false when `work` returned or threw. The child has only the calling
+// thread and must not touch the parent's database connections: `work` opens what it uses.
+bool killedInChild(const std::function<void()>& work);
 
 }  // namespace zelvorin::testing

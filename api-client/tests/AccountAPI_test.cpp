@@ -183,7 +183,7 @@ TEST_F(AccountAPIIntegrationTest, ANewAddressIsOnboardedIntoItsOwnOrganisation) 
     const nlohmann::json records = nlohmann::json::parse(
         service.get("/admin/records?org=" + created.organizationId + "&entityType=customer").body)["records"];
     ASSERT_EQ(records.size(), 1U);
-    EXPECT_EQ(records[0]["payload"]["name"], "Bakkerij Test");
+    EXPECT_EQ(records[0]["payload"]["companyName"], "Bakkerij Test");
     EXPECT_NE(account.webSessionURL("/org/settings/profiel").find("/org/settings/profiel?session="),
               std::string::npos);
 }

@@ -36,6 +36,11 @@ Statement& Statement::bind(int index, std::string_view value) {
     return *this;
 }
 
+Statement& Statement::bindBlob(int index, std::string_view bytes) {
+    check(sqlite3_bind_blob64(stmt_.get(), index, bytes.data(), bytes.size(), SQLITE_TRANSIENT));
+    return *this;
+}
+
 Statement& Statement::bind(int index, const SqlValue& value) {
     std::visit(
         [&](const auto& v) {
@@ -113,6 +118,12 @@ std::string Statement::text(int index) const {
     int size = sqlite3_column_bytes(stmt_.get(), index);
     return data ? std::string(reinterpret_cast<const char*>(data), static_cast<std::size_t>(size))
                 : std::string{};
+}
+
+std::string Statement::blob(int index) const {
+    const void* data = sqlite3_column_blob(stmt_.get(), index);
+    const int size = sqlite3_column_bytes(stmt_.get(), index);
+    return data ? std::string(static_cast<const char*>(data), static_cast<std::size_t>(size)) : std::string{};
 }
 
 SqlValue Statement::value(int index) const {

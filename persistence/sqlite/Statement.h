@@ -29,6 +29,8 @@ public:
     Statement& bind(int index, const std::string& value) { return bind(index, std::string_view(value)); }
     Statement& bind(int index, const char* value) { return bind(index, std::string_view(value)); }
     Statement& bind(int index, const SqlValue& value);
+    // Bytes as a BLOB (a file's contents); text binds go in as TEXT.
+    Statement& bindBlob(int index, std::string_view bytes);
     template <class T>
     Statement& bind(int index, const std::optional<T>& value) {
         return value ? bind(index, *value) : bind(index, nullptr);
@@ -58,6 +60,8 @@ public:
     std::int64_t int64(int index) const;
     double real(int index) const;
     std::string text(int index) const;
+    // The bytes of a BLOB (or of any value, as SQLite gives them); empty for NULL.
+    std::string blob(int index) const;
     SqlValue value(int index) const;
     std::optional<std::string> optionalText(int index) const;
     std::optional<std::int64_t> optionalInt64(int index) const;

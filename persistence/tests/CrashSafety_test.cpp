@@ -1,12 +1,11 @@
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <set>
 
 #include "persistence/AppDatabase.h"
 #include "persistence/FaultPoint.h"
+#include "testing/ChildProcess.h"
 #include "testing/TempDir.h"
 
 namespace zelvorin {
@@ -15,21 +14,12 @@ namespace {
 // Runs the migrations on `path` in a child process that is killed at the `pass`-th pass of
 // `point`. Returns false when the child was not killed there (the point never fired).
 bool migrateAndDieAt(const std::filesystem::path& path, const char* point, int pass) {
-    pid_t child = fork();
-    if (child == 0) {
+    return testing::killedInChild([&] {
         armFaultPoint(point, pass);
-        try {
-            Connection connection = Connection::open(path);
-            connection.exec("PRAGMA journal_mode=WAL");
-            MigrationRunner::forSchema(Schema::shared()).apply(connection);
-        } catch (...) {
-            _exit(2);
-        }
-        _exit(0);
-    }
-    int status = 0;
-    waitpid(child, &status, 0);
-    return WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
+        Connection connection = Connection::open(path);
+        connection.exec("PRAGMA journal_mode=WAL");
+        MigrationRunner::forSchema(Schema::shared()).apply(connection);
+    });
 }
 
 std::set<std::string> columnsOf(Connection& connection, const std::string& table) {

@@ -3,8 +3,10 @@
 
 #include <stdexcept>
 
+#include "persistence/sqlite/BareReader.h"
 #include "persistence/sqlite/Connection.h"
 #include "persistence/sqlite/SqliteError.h"
+#include "testing/TempDir.h"
 
 namespace zelvorin {
 namespace {
@@ -70,6 +72,33 @@ TEST(SqliteLayerTest, ValuesBindByIndexAndReadByIndexOrName) {
 
     c.exec("UPDATE a SET n = 7");
     EXPECT_EQ(c.changes(), 2);
+}
+
+TEST(SqliteLayerTest, BlobsKeepEveryByte) {
+    Connection connection = Connection::openInMemory();
+    connection.exec("CREATE TABLE f (bytes BLOB NOT NULL)");
+    const std::string bytes = std::string("%PDF-") + '\0' + '\xFF' + "\nend" + '\0';
+    connection.prepare("INSERT INTO f (bytes) VALUES (?)").bindBlob(1, bytes).run();
+    Statement select = connection.prepare("SELECT bytes, typeof(bytes) FROM f");
+    ASSERT_TRUE(select.step());
+    EXPECT_EQ(select.blob(0), bytes);
+    EXPECT_EQ(select.text(1), "blob");
+}
+
+TEST(SqliteLayerIntegrationTest, TheBareBaselineReadsWhatTheLayerReads) {
+    testing::TempDir dir;
+    {
+        Connection connection = Connection::open(dir / "bare.sqlite");
+        connection.exec(
+            "CREATE TABLE a (id TEXT PRIMARY KEY NOT NULL, n INTEGER); INSERT INTO a VALUES ('x', 1), "
+            "('yy', 0), ('zzz', 2)");
+    }
+    const BareReader bare(dir / "bare.sqlite");
+    const BareReader::Run run = bare.run("SELECT id, n FROM a WHERE id <> ? ORDER BY id", {sqlValue("x")});
+    EXPECT_EQ(run.rows, 2u);
+    EXPECT_EQ(run.bytes, 2u + 3u + 1u);  // the two ids, and one for the one non-zero n
+    EXPECT_THROW(bare.run("SELECT nothing FROM nowhere", {}), SqliteError);
+    EXPECT_THROW(BareReader(dir / "missing" / "bare.sqlite"), SqliteError);
 }
 
 TEST(SqliteLayerTest, ATransactionCommitsOnlyWhenToldAndRollsBackWhenUnwinding) {

@@ -17,6 +17,9 @@ if [ -x "$build/ui/zelvorin" ]; then
   grep -q "^Exec=env ZELVORIN_BASE_URL=http://127.0.0.1:.* $build/ui/zelvorin %u" "$entry" ||
     { echo "the entry does not start this build: $(grep ^Exec "$entry")"; exit 1; }
 fi
+# Accounts, sessions and records live in the service's one database (with its WAL companions).
+extra=$(ls -A "$run_dir/service" | grep -v '^service\.sqlite\(-wal\|-shm\)\?$' || true)
+[ -z "$extra" ] || { echo "the service keeps more than its one database: $extra"; exit 1; }
 if pgrep -f "zelvorin-service --port 0 --data $run_dir" >/dev/null; then
   echo "zelvorin-service still running after scripts/run"
   exit 1

@@ -5,8 +5,8 @@
 
 #include <nlohmann/json.hpp>
 
-#include "service/ServiceError.h"
 #include "service/auth/AuthCrypto.h"
+#include "service/http/ServiceError.h"
 
 namespace zelvorin::service {
 
@@ -15,7 +15,7 @@ namespace {
 constexpr std::string_view kHeader = R"({"alg":"HS256","typ":"JWT"})";
 
 [[noreturn]] void refuse(const std::string& message) {
-    throw ServiceError(401, message);
+    throw ServiceError(ErrorKind::unauthorized, message);
 }
 
 std::vector<std::string_view> splitParts(std::string_view token) {

@@ -21,7 +21,7 @@ struct AccessTokenContent {
 std::string signAccessToken(const AccessTokenContent& content, std::string_view secret);
 
 // Checks shape, header, signature and expiry against `now` (unix seconds). Throws
-// ServiceError(401) with a Dutch text when any of them fails.
+// ServiceError(unauthorized) with a Dutch text when any of them fails.
 AccessTokenContent verifyAccessToken(std::string_view token, std::string_view secret, std::int64_t now);
 
 }  // namespace zelvorin::service

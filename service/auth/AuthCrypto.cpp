@@ -10,7 +10,7 @@
 #include <openssl/rand.h>
 #include <openssl/sha.h>
 
-#include "service/ServiceError.h"
+#include "service/http/ServiceError.h"
 
 namespace zelvorin::service {
 
@@ -70,7 +70,7 @@ std::string hmacSha256(std::string_view key, std::string_view message) {
     const unsigned char* result =
         HMAC(EVP_sha256(), key.data(), static_cast<int>(key.size()),
              reinterpret_cast<const unsigned char*>(message.data()), message.size(), digest.data(), &length);
-    if (result == nullptr) throw ServiceError(500, "Ondertekenen van het token is mislukt.");
+    if (result == nullptr) throw ServiceError(ErrorKind::internal, "Ondertekenen van het token is mislukt.");
     return std::string(reinterpret_cast<const char*>(digest.data()), length);
 }
 
@@ -90,7 +90,7 @@ std::string sha256Hex(std::string_view bytes) {
 std::string randomToken(std::size_t byteCount) {
     std::vector<unsigned char> bytes(byteCount);
     if (RAND_bytes(bytes.data(), static_cast<int>(bytes.size())) != 1) {
-        throw ServiceError(500, "De toevalsgenerator van het systeem gaf geen bytes.");
+        throw ServiceError(ErrorKind::internal, "De toevalsgenerator van het systeem gaf geen bytes.");
     }
     return base64UrlEncode(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
 }

@@ -1,18 +1,20 @@
 #pragma once
 
-namespace httplib {
-class Server;
-}
-
 namespace zelvorin::service {
 
 class Authenticator;
+class RouteTable;
+class ServiceDatabase;
 
-// Sign-in routes:
-//   GET  native/handoff            the sign-in page; a chosen user (or auto=1[&email=]) is sent
-//                                  back to zelvorin://auth?code=...&device_id=... (302)
-//   POST api/auth/native/redeem    {deviceId, code}          -> TokenPair
-//   POST api/auth/native/refresh   {deviceId, refreshToken}  -> TokenPair (the old one is spent)
-void addAuthRoutes(httplib::Server& server, Authenticator& authenticator);
+// Signing in and choosing the organisation:
+//   GET  native/handoff                  the sign-in page; a chosen user (or auto=1[&email=]) is sent
+//                                        back to zelvorin://auth?code=...&device_id=... (302), a user
+//                                        without organisation to zelvorin://onboarding?token=...
+//   POST api/auth/native/redeem          {deviceId, code}          -> TokenPair
+//   POST api/auth/native/refresh         {deviceId, refreshToken}  -> TokenPair (the old one is spent)
+//   POST api/auth/sign-in/magic-link     {email, callbackURL, newUserCallbackURL}
+//   GET  api/native/v1/org/memberships   the caller's organisations
+//   POST api/auth/native/switch-org      {organizationId} -> a session there
+void addAuthRoutes(RouteTable& routes, const ServiceDatabase& database, const Authenticator& authenticator);
 
 }  // namespace zelvorin::service

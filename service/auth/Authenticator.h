@@ -1,19 +1,17 @@
 #pragma once
 
 #include <cstdint>
-#include <filesystem>
-#include <functional>
-#include <optional>
-
-#include <httplib.h>
 #include <string>
 
+#include "domain/TimePoint.h"
 #include "service/auth/AccessToken.h"
-#include "service/auth/AuthStore.h"
+#include "service/store/SignIns.h"
+
+namespace zelvorin {
+class Connection;
+}
 
 namespace zelvorin::service {
-
-class Storage;
 
 // What a new pair of tokens is handed out as.
 struct IssuedTokens {
@@ -33,49 +31,47 @@ struct DeviceDescription {
     std::string ip;
 };
 
-// Issues and checks the service's tokens. Hand-off codes live two minutes; a refresh token is
-// used once, and each refresh hands out the next one of the same session.
+// Issues and checks the service's credentials: one-time hand-off codes and onboarding tokens,
+// device sessions, access tokens signed with the database's secret, and one-time refresh tokens
+// (each refresh hands out the next one of the same session). Every operation works on the
+// connection of a transaction its caller holds, so that, say, creating an organisation and its
+// first session commit together.
 class Authenticator {
 public:
-    static constexpr std::int64_t kDefaultAccessTokenLifetime = 900;  // seconds, the app's expiresIn
-    static constexpr std::int64_t kCodeLifetime = 120;                // seconds a hand-off code waits
-    static constexpr std::int64_t kOnboardingLifetime = 3600;         // seconds to fill in the onboarding
-
-    using Clock = std::function<std::int64_t()>;  // unix seconds
-
-    Authenticator(const std::filesystem::path& dataDirectory, Storage& storage,
-                  std::int64_t accessTokenLifetime = kDefaultAccessTokenLifetime, Clock clock = {});
-
-    Storage& storage() const { return storage_; }
-    AuthStore& store() { return store_; }
-    std::int64_t now() const { return clock_(); }
+    Authenticator(std::string signingSecret, std::int64_t accessTokenLifetime)
+        : secret_(std::move(signingSecret)), accessTokenLifetime_(accessTokenLifetime) {}
 
     // A one-time code for `userId` in `organizationId`, bound to the device.
-    std::string issueCode(const std::string& userId, const std::string& organizationId,
-                          const DeviceDescription& device);
-    // Throws ServiceError 401 for an unknown, used or expired code or another device.
-    IssuedTokens redeem(const std::string& code, const DeviceDescription& device);
-    // Throws ServiceError 401 for an unknown, used or revoked refresh token or another device.
-    IssuedTokens refresh(const std::string& refreshToken, const std::string& deviceId);
-    // A new session of the same device and user in another organisation; the old one is revoked.
-    IssuedTokens startSession(const std::string& userId, const std::string& organizationId,
-                              const DeviceDescription& device);
-    // A token for creating the first organisation of `userId` (a hand-off grant without organisation).
-    std::string issueOnboardingToken(const std::string& userId, const DeviceDescription& device);
-    // Spends the onboarding token; 401 when unknown, used or expired.
-    HandoffGrant takeOnboardingToken(const std::string& token);
-    // Checks the token and that its session still stands; 401 otherwise.
-    AccessTokenContent verify(const std::string& accessToken) const;
-    // The session of the request's (already verified) bearer token; nothing without one.
-    std::optional<std::string> sessionOf(const httplib::Request& request) const;
+    std::string issueCode(Connection& db, const std::string& userId, const std::string& organizationId,
+                          const DeviceDescription& device, TimePoint now) const;
+    // A one-time token for creating a first organisation of `userId`.
+    std::string issueOnboardingToken(Connection& db, const std::string& userId,
+                                     const DeviceDescription& device, TimePoint now) const;
+
+    // Spends the code; throws ServiceError(unauthorized) for an unknown, spent or expired code or
+    // another device.
+    IssuedTokens redeem(Connection& db, const std::string& code, const DeviceDescription& device,
+                        TimePoint now) const;
+    // Spends the refresh token; throws ServiceError(unauthorized) for an unknown, spent or revoked
+    // one or another device.
+    IssuedTokens refresh(Connection& db, const std::string& refreshToken, const std::string& deviceId,
+                         TimePoint now) const;
+    // Spends the onboarding token; throws ServiceError(unauthorized) when unknown, spent or expired.
+    SignInGrant takeOnboardingToken(Connection& db, const std::string& token, TimePoint now) const;
+
+    // A new session of the device for `userId` in `organizationId`, with its tokens.
+    IssuedTokens startSession(Connection& db, const std::string& userId, const std::string& organizationId,
+                              const DeviceDescription& device, TimePoint now) const;
+
+    // Checks shape, signature and expiry; ServiceError(unauthorized) otherwise. The session is the
+    // caller's to check.
+    AccessTokenContent verify(const std::string& accessToken, TimePoint now) const;
 
 private:
-    IssuedTokens issueFor(const DeviceSession& session);
+    IssuedTokens issueFor(Connection& db, const DeviceSession& session, TimePoint now) const;
 
-    Storage& storage_;
-    AuthStore store_;
+    std::string secret_;
     std::int64_t accessTokenLifetime_;
-    Clock clock_;
 };
 
 }  // namespace zelvorin::service

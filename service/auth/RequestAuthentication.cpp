@@ -1,34 +1,59 @@
 #include "service/auth/RequestAuthentication.h"
 
-#include <chrono>
+#include <httplib.h>
 
 #include "domain/Timestamps.h"
-#include "service/ServiceError.h"
 #include "service/auth/Authenticator.h"
+#include "service/http/ServiceError.h"
+#include "service/store/ServiceDatabase.h"
 
 namespace zelvorin::service {
 
-AccessClaims authenticateRequest(const httplib::Request& request, Authenticator& authenticator) {
-    static constexpr std::string_view kBearer = "Bearer ";
-    const std::string header = request.get_header_value("Authorization");
-    if (header.empty()) throw ServiceError(401, "Niet aangemeld: het verzoek heeft geen toegangstoken.");
-    if (header.size() <= kBearer.size() || header.compare(0, kBearer.size(), kBearer) != 0) {
-        throw ServiceError(401, "Het toegangstoken is ongeldig.");
-    }
-    const AccessTokenContent content = authenticator.verify(header.substr(kBearer.size()));
-    authenticator.store().touchSession(
-        content.sessionId, formatTimestampSeconds(TimePoint{std::chrono::seconds(authenticator.now())}),
-        request.get_header_value("User-Agent"), request.remote_addr);
-    return AccessClaims{content.deviceId, content.userId, content.organizationId, content.expiresAt};
-}
+namespace {
 
-Membership requireMembership(const AccessClaims& claims, const Storage& storage) {
-    for (const Membership& membership : storage.memberships()) {
-        if (membership.userId == claims.userId && membership.organizationId == claims.organizationId) {
-            return membership;
-        }
+struct SessionState {
+    std::optional<DeviceSession> session;
+    std::optional<Membership> membership;
+};
+
+}  // namespace
+
+Caller authenticateCaller(const ServiceDatabase& database, const Authenticator& authenticator,
+                          const RequestContext& context, Access access) {
+    if (context.header("Authorization").empty())
+        throw ServiceError(ErrorKind::unauthorized, "Niet aangemeld: het verzoek heeft geen toegangstoken.");
+    const std::string token = context.bearerToken();
+    if (token.empty()) throw ServiceError(ErrorKind::unauthorized, "Het toegangstoken is ongeldig.");
+    const AccessTokenContent content = authenticator.verify(token, context.now());
+
+    const bool needsMembership = access == Access::member || access == Access::admin;
+    const SessionState state = database.read([&](Connection& db) {
+        SessionState found{signins::session(db, content.sessionId), std::nullopt};
+        if (needsMembership)
+            found.membership = accounts::membership(db, content.organizationId, content.userId);
+        return found;
+    });
+    if (!state.session || state.session->revoked)
+        throw ServiceError(ErrorKind::unauthorized, "Deze sessie is ingetrokken; meld je opnieuw aan.");
+
+    // Seen-at has whole seconds: a burst of requests writes it once.
+    const std::string seenAt = formatTimestampSeconds(context.now());
+    const std::string userAgent = context.header("User-Agent");
+    const std::string& ip = context.request().remote_addr;
+    if (state.session->lastSeenAt != seenAt || state.session->userAgent != userAgent ||
+        state.session->ip != ip) {
+        database.write(
+            [&](Connection& db) { signins::touchSession(db, content.sessionId, seenAt, userAgent, ip); });
     }
-    throw ServiceError(403, "Je bent geen lid (meer) van deze organisatie.");
+
+    if (needsMembership && !state.membership)
+        throw ServiceError(ErrorKind::forbidden, "Je bent geen lid (meer) van deze organisatie.");
+    if (access == Access::admin && !state.membership->isAdministrator()) {
+        throw ServiceError(ErrorKind::forbidden,
+                           "Alleen een eigenaar of beheerder van de organisatie mag dit doen.");
+    }
+    return Caller{content.userId, content.organizationId, content.deviceId, content.sessionId,
+                  state.membership};
 }
 
 }  // namespace zelvorin::service

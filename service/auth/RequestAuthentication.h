@@ -1,29 +1,18 @@
 #pragma once
 
-#include <cstdint>
-#include <string>
-
-#include <httplib.h>
-
-#include "service/Storage.h"
+#include "service/http/Route.h"
 
 namespace zelvorin::service {
 
 class Authenticator;
+class ServiceDatabase;
 
-// Who an authorised request comes from, read from its access token.
-struct AccessClaims {
-    std::string deviceId, userId, organizationId;
-    std::int64_t expiresAt;
-};
-
-// Reads "Authorization: Bearer <token>", checks the token and its session, records the session as
-// seen, and returns the claims. Throws ServiceError(401, ...) when the header is missing or the
-// token is malformed, tampered with, expired or of a revoked session.
-AccessClaims authenticateRequest(const httplib::Request& request, Authenticator& authenticator);
-
-// The caller's membership of the organisation of its token. Throws ServiceError(403, ...) when the
-// user is no longer a member.
-Membership requireMembership(const AccessClaims& claims, const Storage& storage);
+// Who calls a route of `access` (anything but open): the bearer token checked, its session still
+// standing (and recorded as seen: when, with which user agent, from where), and for member and
+// admin routes the caller's membership of the token's organisation. The router's one way in.
+// Throws ServiceError: unauthorized for a missing, malformed, tampered or expired token or a
+// revoked session; forbidden for someone who is no (longer a) member, or no admin where one is needed.
+Caller authenticateCaller(const ServiceDatabase& database, const Authenticator& authenticator,
+                          const RequestContext& context, Access access);
 
 }  // namespace zelvorin::service

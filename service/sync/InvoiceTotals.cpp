@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "domain/InvoiceTotals.h"
+#include "service/store/Records.h"
 
 namespace zelvorin::service {
 namespace {
@@ -27,13 +28,13 @@ void fillNewInvoiceDefaults(nlohmann::ordered_json& payload) {
     }
 }
 
-void restateInvoiceTotals(Storage& storage, const std::string& organizationId, const std::string& invoiceId,
-                          TimePoint now) {
-    const std::optional<StoredRecord> invoice = storage.record(organizationId, "draftInvoice", invoiceId);
+void restateInvoiceTotals(Connection& db, const std::string& organizationId, const std::string& invoiceId,
+                          TimePoint now, const Actor& actor) {
+    const std::optional<StoredRecord> invoice = records::find(db, organizationId, "draftInvoice", invoiceId);
     if (!invoice || invoice->deleted) return;
     std::vector<StoredInvoiceLine> lines;
     for (const StoredRecord& line :
-         storage.recordsWith(organizationId, "invoiceLine", "invoiceId", invoiceId)) {
+         records::withMember(db, organizationId, "invoiceLine", "invoiceId", invoiceId)) {
         const std::string override = text(line.payload, "vatTreatmentOverride");
         lines.push_back({text(line.payload, "lineMode"), optionalInteger(line.payload, "quantityHundredths"),
                          optionalInteger(line.payload, "unitPriceCents"),
@@ -49,8 +50,8 @@ void restateInvoiceTotals(Storage& storage, const std::string& organizationId, c
     payload["subtotalCents"] = totals.subtotalCents;
     payload["vatCents"] = totals.vatCents;
     payload["totalCents"] = totals.totalCents;
-    storage.restateRecord(
-        {organizationId, "draftInvoice", invoiceId, std::move(payload), now, std::nullopt, std::nullopt});
+    writeRecord(db, RecordChange{organizationId, SyncEntityType::draftInvoice, invoiceId,
+                                 RecordOperation::restate, std::move(payload), now, actor, std::nullopt});
 }
 
 }  // namespace zelvorin::service

@@ -5,7 +5,11 @@
 #include <nlohmann/json.hpp>
 
 #include "domain/TimePoint.h"
-#include "service/Storage.h"
+#include "service/store/RecordWriter.h"
+
+namespace zelvorin {
+class Connection;
+}
 
 namespace zelvorin::service {
 
@@ -15,9 +19,9 @@ namespace zelvorin::service {
 // What a new invoice starts with when the device left it out: status "draft", totals 0.
 void fillNewInvoiceDefaults(nlohmann::ordered_json& payload);
 
-// Recomputes the invoice's totals from its lines and restates the invoice when they changed.
-// Nothing happens for an unknown or deleted invoice.
-void restateInvoiceTotals(Storage& storage, const std::string& organizationId, const std::string& invoiceId,
-                          TimePoint now);
+// Recomputes the invoice's totals from its lines and restates the invoice (same revision) when
+// they changed, on the caller's write transaction. Nothing happens for an unknown or deleted invoice.
+void restateInvoiceTotals(Connection& db, const std::string& organizationId, const std::string& invoiceId,
+                          TimePoint now, const Actor& actor);
 
 }  // namespace zelvorin::service

@@ -3,8 +3,9 @@
 #include <nlohmann/json.hpp>
 
 #include "domain/Timestamps.h"
-#include "service/ServiceError.h"
-#include "service/Storage.h"
+#include "service/http/ServiceError.h"
+#include "service/store/Records.h"
+#include "service/store/ServiceDatabase.h"
 #include "service/sync/PullCursor.h"
 
 namespace zelvorin::service {
@@ -17,19 +18,20 @@ void appendString(std::string& out, const std::string& text) {
 
 }  // namespace
 
-std::string pullPage(const Storage& storage, const PullQuery& query, TimePoint now) {
+std::string pullPage(const ServiceDatabase& database, const PullQuery& query, TimePoint now) {
     PullCursor position{query.organizationId, 0};
     if (query.cursor) {
         const std::optional<PullCursor> decoded = PullCursor::decode(*query.cursor);
-        if (!decoded) throw ServiceError(400, "De cursor is ongeldig.");
-        if (decoded->organizationId != query.organizationId) {
-            throw ServiceError(403, "Deze cursor hoort bij een andere organisatie.");
-        }
+        if (!decoded) throw ServiceError(ErrorKind::badRequest, "De cursor is ongeldig.");
+        if (decoded->organizationId != query.organizationId)
+            throw ServiceError(ErrorKind::forbidden, "Deze cursor hoort bij een andere organisatie.");
         position = *decoded;
     }
     // One more than asked tells whether another page follows.
-    std::vector<PulledRecord> records =
-        storage.changesAfter(query.organizationId, position.sequence, query.limit + 1, query.entityTypes);
+    std::vector<PulledRecord> records = database.read([&](Connection& db) {
+        return records::changedAfter(db, query.organizationId, position.sequence, query.limit + 1,
+                                     query.entityTypes);
+    });
     const bool hasMore = records.size() > static_cast<std::size_t>(query.limit);
     if (hasMore) records.pop_back();
     if (!records.empty()) position.sequence = records.back().sequence;

@@ -5,22 +5,23 @@
 #include <vector>
 
 #include "domain/TimePoint.h"
+#include "service/ServiceTunables.h"
 
 namespace zelvorin::service {
 
-class Storage;
+class ServiceDatabase;
 
 struct PullQuery {
     std::string organizationId;
     std::optional<std::string> cursor;  // as the device sent it
-    int limit = 500;
+    int limit = tunables::kDefaultPullLimit;
     std::vector<std::string> entityTypes;  // all when empty
 };
 
 // The PullResponse body for one page, as text: payloads go out as the service stored them, so a
 // page of 500 records is one string assembly instead of 500 parse-and-print round trips.
-// Throws ServiceError 400 for a cursor that is no cursor of this service and 403 for a cursor of
-// another organisation.
-std::string pullPage(const Storage& storage, const PullQuery& query, TimePoint now);
+// Throws ServiceError badRequest for a cursor that is no cursor of this service and forbidden for
+// a cursor of another organisation.
+std::string pullPage(const ServiceDatabase& database, const PullQuery& query, TimePoint now);
 
 }  // namespace zelvorin::service

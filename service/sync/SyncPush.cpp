@@ -2,10 +2,11 @@
 
 #include <utility>
 
-#include "domain/Timestamps.h"
-#include "service/Storage.h"
+#include "service/http/ServiceError.h"
+#include "service/store/PushReceipts.h"
+#include "service/store/RecordWriter.h"
+#include "service/store/ServiceDatabase.h"
 #include "service/sync/InvoiceTotals.h"
-#include "sync/PayloadValidator.h"
 #include "sync/PushResponse.h"
 
 namespace zelvorin::service {
@@ -14,53 +15,48 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-struct Outcome {
-    PushReceipt receipt;
-};
-
-Outcome accepted(const PushChange& change, std::int64_t revision) {
-    return {{"accepted", toJson(PushAcceptedItem{change.entityType, change.entityId, revision})}};
+PushReceipt accepted(const PushChange& change, std::int64_t revision) {
+    return {"accepted", toJson(PushAcceptedItem{change.entityType, change.entityId, revision})};
 }
 
-Outcome conflict(const PushChange& change, std::int64_t revision, std::string message) {
-    return {{"conflicts",
-             toJson(PushConflictItem{change.entityType, change.entityId, revision, std::move(message)})}};
+PushReceipt conflict(const PushChange& change, std::int64_t revision, std::string message) {
+    return {"conflicts",
+            toJson(PushConflictItem{change.entityType, change.entityId, revision, std::move(message)})};
 }
 
-Outcome error(const PushChange& change, std::string message) {
-    return {{"errors", toJson(PushErrorItem{change.entityId, std::move(message)})}};
+PushReceipt error(const PushChange& change, std::string message) {
+    return {"errors", toJson(PushErrorItem{change.entityId, std::move(message)})};
 }
 
 class BatchApplier {
 public:
-    BatchApplier(Storage& storage, std::string organizationId, std::string deviceId, TimePoint now)
-        : storage_(storage),
-          organizationId_(std::move(organizationId)),
-          deviceId_(std::move(deviceId)),
+    BatchApplier(Connection& db, const Caller& caller, TimePoint now)
+        : db_(db),
+          organizationId_(caller.organizationId),
+          actor_{ChangeSource::push, caller.userId, caller.deviceId},
           now_(now) {}
 
     // An invoice's totals follow its lines on the service too.
-    Outcome apply(const PushChange& change) {
-        Outcome outcome = applyChange(change);
-        if (outcome.receipt.list != "accepted") return outcome;
+    PushReceipt apply(const PushChange& change) {
+        std::optional<StoredRecord> written;
+        PushReceipt receipt = applyChange(change, written);
+        if (!written) return receipt;
         if (change.entityType == SyncEntityType::draftInvoice) {
-            restateInvoiceTotals(storage_, organizationId_, change.entityId, now_);
+            restateInvoiceTotals(db_, organizationId_, change.entityId, now_, actor_);
         } else if (change.entityType == SyncEntityType::invoiceLine) {
-            const std::optional<StoredRecord> line =
-                storage_.record(organizationId_, "invoiceLine", change.entityId);
-            const Json::const_iterator invoiceId =
-                line ? std::as_const(line->payload).find("invoiceId") : Json::const_iterator();
-            if (line && invoiceId != line->payload.cend() && invoiceId->is_string())
-                restateInvoiceTotals(storage_, organizationId_, invoiceId->get<std::string>(), now_);
+            const auto invoiceId = written->payload.find("invoiceId");
+            if (invoiceId != written->payload.end() && invoiceId->is_string())
+                restateInvoiceTotals(db_, organizationId_, invoiceId->get<std::string>(), now_, actor_);
         }
-        return outcome;
+        return receipt;
     }
 
 private:
-    Outcome applyChange(const PushChange& change) {
+    PushReceipt applyChange(const PushChange& change, std::optional<StoredRecord>& written) {
         const std::string type(rawValue(change.entityType));
-        const std::optional<StoredRecord> existing = storage_.record(organizationId_, type, change.entityId);
-        if (change.operation == SyncOperation::create) return create(change, type, existing);
+        const std::optional<StoredRecord> existing =
+            records::find(db_, organizationId_, type, change.entityId);
+        if (change.operation == SyncOperation::create) return create(change, existing, written);
         if (!existing) return error(change, "Onbekend record: de server kent dit record niet.");
         if (change.baseServerRevision && *change.baseServerRevision != existing->revision) {
             return conflict(change, existing->revision,
@@ -71,12 +67,10 @@ private:
         }
         if (change.operation == SyncOperation::remove) {
             if (existing->deleted) return accepted(change, existing->revision);
-            return accepted(change,
-                            storage_.deleteRecord(organizationId_, type, change.entityId, now_).revision);
+            return write(change, RecordOperation::remove, Json(), written);
         }
-        if (existing->deleted) {
+        if (existing->deleted)
             return conflict(change, existing->revision, "Het record is op de server verwijderd.");
-        }
         const Json* members = objectPayload(change);
         if (!members) return error(change, "De payload van een update moet een object zijn.");
         Json merged = existing->payload;
@@ -87,11 +81,11 @@ private:
                 merged[key] = value;
             }
         }
-        return write(change, type, std::move(merged), existing->revision + 1);
+        return write(change, RecordOperation::put, std::move(merged), written);
     }
 
-    Outcome create(const PushChange& change, const std::string& type,
-                   const std::optional<StoredRecord>& existing) {
+    PushReceipt create(const PushChange& change, const std::optional<StoredRecord>& existing,
+                       std::optional<StoredRecord>& written) {
         if (existing && !existing->deleted) {
             return conflict(change, existing->revision,
                             "Er bestaat op de server al een record met dit id (revisie " +
@@ -111,7 +105,7 @@ private:
         for (const char* stamp : {"createdAt", "updatedAt"}) {
             if (!payload.contains(stamp)) payload[stamp] = change.clientTimestamp;
         }
-        return write(change, type, std::move(payload), existing ? existing->revision + 1 : 1);
+        return write(change, RecordOperation::put, std::move(payload), written);
     }
 
     const Json* objectPayload(const PushChange& change) {
@@ -119,45 +113,48 @@ private:
         return payloadJson_.is_object() ? &payloadJson_ : nullptr;
     }
 
-    // The whole record as the service will hold it must fit its entity; the bookkeeping members
-    // are the service's own and set as they will be stored.
-    Outcome write(const PushChange& change, const std::string& type, Json payload, std::int64_t revision) {
-        if (payload.contains("organizationId") && payload["organizationId"].is_string() &&
-            payload["organizationId"] != organizationId_) {
+    // The whole record as the service will hold it must fit its entity (the record writer checks
+    // that before it writes anything); a misfit is the change's error, not the batch's.
+    PushReceipt write(const PushChange& change, RecordOperation operation, Json payload,
+                      std::optional<StoredRecord>& written) {
+        if (const auto owner = payload.find("organizationId");
+            owner != payload.end() && owner->is_string() && *owner != organizationId_) {
             return error(change, "organizationId hoort bij een andere organisatie.");
         }
-        if (payload.contains("id") && payload["id"].is_string() && payload["id"] != change.entityId) {
+        if (const auto id = payload.find("id");
+            id != payload.end() && id->is_string() && *id != change.entityId)
             return error(change, "Het id in de payload is niet het entityId van de wijziging.");
+        try {
+            written =
+                writeRecord(db_, RecordChange{organizationId_, change.entityType, change.entityId, operation,
+                                              std::move(payload), now_, actor_, change.idempotencyKey});
+        } catch (const ServiceError& refused) {
+            if (refused.kind() != ErrorKind::unprocessable) throw;
+            return error(change, refused.what());
         }
-        payload["revision"] = revision;
-        payload["serverModifiedAt"] = formatTimestampMillis(now_);
-        if (const auto violation = validatePayload(change.entityType, payload)) {
-            return error(change, "De payload past niet bij " + type + ": " + violation->message() + ".");
-        }
-        RecordWrite record{organizationId_,      type, change.entityId, std::move(payload), now_, deviceId_,
-                           change.idempotencyKey};
-        return accepted(change, storage_.putRecord(record).revision);
+        return accepted(change, written->revision);
     }
 
-    Storage& storage_;
+    Connection& db_;
     std::string organizationId_;
-    std::string deviceId_;
+    Actor actor_;
     TimePoint now_;
     Json payloadJson_;
 };
 
 }  // namespace
 
-nlohmann::ordered_json applyPush(Storage& storage, const std::string& organizationId,
+nlohmann::ordered_json applyPush(const ServiceDatabase& database, const Caller& caller,
                                  const PushRequest& request, TimePoint now) {
     Json body{{"accepted", Json::array()}, {"conflicts", Json::array()}, {"errors", Json::array()}};
-    BatchApplier applier(storage, organizationId, request.deviceId, now);
-    storage.transaction([&] {
+    database.write([&](Connection& db) {
+        BatchApplier applier(db, caller, now);
         for (const PushChange& change : request.changes) {
-            std::optional<PushReceipt> receipt = storage.pushReceipt(organizationId, change.idempotencyKey);
+            std::optional<PushReceipt> receipt =
+                pushreceipts::find(db, caller.organizationId, change.idempotencyKey);
             if (!receipt) {
-                receipt = applier.apply(change).receipt;
-                storage.savePushReceipt(organizationId, change.idempotencyKey, *receipt);
+                receipt = applier.apply(change);
+                pushreceipts::save(db, caller.organizationId, change.idempotencyKey, *receipt);
             }
             body[receipt->list].push_back(std::move(receipt->item));
         }

@@ -1,17 +1,16 @@
 #pragma once
 
-#include <string>
-
 #include <nlohmann/json.hpp>
 
 #include "domain/TimePoint.h"
+#include "service/http/RequestContext.h"
 #include "sync/PushRequest.h"
 
 namespace zelvorin::service {
 
-class Storage;
+class ServiceDatabase;
 
-// Applies one pushed batch to the organisation's records in one transaction and returns the
+// Applies one pushed batch to the caller's organisation in one transaction and returns the
 // PushResponse body: every change lands in exactly one of "accepted", "conflicts" or "errors".
 //
 //   create  a new record (or one that was deleted); the complete payload must fit its entity.
@@ -21,7 +20,7 @@ class Storage;
 // An update or delete whose baseServerRevision is not the record's revision is a conflict: the
 // record moved on since the device last saw it. An update or delete of an unknown record is an
 // error. A change whose idempotency key was answered before gets that answer again, unapplied.
-nlohmann::ordered_json applyPush(Storage& storage, const std::string& organizationId,
+nlohmann::ordered_json applyPush(const ServiceDatabase& database, const Caller& caller,
                                  const PushRequest& request, TimePoint now);
 
 }  // namespace zelvorin::service

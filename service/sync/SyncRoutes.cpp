@@ -1,15 +1,10 @@
 #include "service/sync/SyncRoutes.h"
 
+#include <algorithm>
 #include <charconv>
-#include <chrono>
 
-#include <httplib.h>
-
-#include "service/FaultSwitches.h"
-#include "service/JsonResponses.h"
-#include "service/ServiceError.h"
-#include "service/auth/Authenticator.h"
-#include "service/auth/RequestAuthentication.h"
+#include "service/http/Route.h"
+#include "service/http/ServiceError.h"
 #include "service/sync/SyncPull.h"
 #include "service/sync/SyncPush.h"
 #include "sync/SyncDecodingError.h"
@@ -19,80 +14,66 @@ namespace zelvorin::service {
 
 namespace {
 
-constexpr int kDefaultPullLimit = 500;
-constexpr int kMaxPullLimit = 1000;
-
-int pullLimit(const httplib::Request& request) {
-    if (!request.has_param("limit")) return kDefaultPullLimit;
-    const std::string text = request.get_param_value("limit");
+int pullLimit(const RequestContext& context) {
+    const std::optional<std::string> text = context.query("limit");
+    if (!text) return tunables::kDefaultPullLimit;
     int limit = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), limit);
-    if (error != std::errc() || end != text.data() + text.size() || limit < 1 || limit > kMaxPullLimit) {
-        throw ServiceError(
-            400, "limit moet een geheel getal van 1 tot en met " + std::to_string(kMaxPullLimit) + " zijn.");
+    const auto [end, error] = std::from_chars(text->data(), text->data() + text->size(), limit);
+    if (error != std::errc() || end != text->data() + text->size() || limit < 1 ||
+        limit > tunables::kMaxPullLimit) {
+        throw ServiceError(ErrorKind::badRequest, "limit moet een geheel getal van 1 tot en met " +
+                                                      std::to_string(tunables::kMaxPullLimit) + " zijn.");
     }
     return limit;
 }
 
-std::vector<std::string> entityTypes(const httplib::Request& request) {
+std::vector<std::string> entityTypes(const RequestContext& context) {
     std::vector<std::string> types;
-    if (!request.has_param("entityTypes")) return types;
-    const std::string list = request.get_param_value("entityTypes");
+    const std::optional<std::string> list = context.query("entityTypes");
+    if (!list) return types;
     std::size_t start = 0;
-    while (start <= list.size()) {
-        const std::size_t comma = std::min(list.find(',', start), list.size());
-        std::string type = list.substr(start, comma - start);
-        if (!parseSyncEntityType(type)) throw ServiceError(400, "Onbekend entityType '" + type + "'.");
+    while (start <= list->size()) {
+        const std::size_t comma = std::min(list->find(',', start), list->size());
+        std::string type = list->substr(start, comma - start);
+        if (!parseSyncEntityType(type))
+            throw ServiceError(ErrorKind::badRequest, "Onbekend entityType '" + type + "'.");
         types.push_back(std::move(type));
         start = comma + 1;
     }
     return types;
 }
 
-void push(Authenticator& authenticator, const httplib::Request& request, httplib::Response& response) {
-    const AccessClaims claims = authenticateRequest(request, authenticator);
-    requireMembership(claims, authenticator.storage());
-    PushRequest body;
+PushRequest pushRequest(const RequestContext& context) {
+    PushRequest request;
     try {
-        body = parsePushRequest(request.body);
+        request = decodePushRequest(context.body());
     } catch (const SyncDecodingError& error) {
-        throw ServiceError(400, std::string("De push kon niet gelezen worden: ") + error.what());
+        throw ServiceError(ErrorKind::badRequest,
+                           std::string("De push kon niet gelezen worden: ") + error.what());
     }
-    if (body.changes.size() > kMaxPushChanges) {
+    if (request.changes.size() > tunables::kMaxPushChanges) {
         throw ServiceError(
-            413, "Een push mag hoogstens " + std::to_string(kMaxPushChanges) + " wijzigingen bevatten.");
+            ErrorKind::payloadTooLarge,
+            "Een push mag hoogstens " + std::to_string(tunables::kMaxPushChanges) + " wijzigingen bevatten.");
     }
-    if (body.deviceId != claims.deviceId) {
-        throw ServiceError(403, "Het deviceId van de push hoort niet bij deze sessie.");
-    }
-    sendJson(
-        response, 200,
-        applyPush(authenticator.storage(), claims.organizationId, body, std::chrono::system_clock::now()));
-}
-
-void pull(Authenticator& authenticator, const httplib::Request& request, httplib::Response& response) {
-    const AccessClaims claims = authenticateRequest(request, authenticator);
-    requireMembership(claims, authenticator.storage());
-    PullQuery query{claims.organizationId, std::nullopt, pullLimit(request), entityTypes(request)};
-    if (request.has_param("cursor")) query.cursor = request.get_param_value("cursor");
-    response.status = 200;
-    response.set_content(pullPage(authenticator.storage(), query, std::chrono::system_clock::now()),
-                         "application/json");
+    if (request.deviceId != context.caller().deviceId)
+        throw ServiceError(ErrorKind::forbidden, "Het deviceId van de push hoort niet bij deze sessie.");
+    return request;
 }
 
 }  // namespace
 
-void addSyncRoutes(httplib::Server& server, Authenticator& authenticator, FaultSwitches& faults) {
-    server.set_payload_max_length(kMaxRequestBodyBytes);
-    server.Post("/api/sync/push",
-                guarded([&authenticator](const httplib::Request& request, httplib::Response& response) {
-                    push(authenticator, request, response);
-                }));
-    server.Get("/api/sync/pull", guarded([&authenticator, &faults](const httplib::Request& request,
-                                                                   httplib::Response& response) {
-                   pull(authenticator, request, response);
-                   faults.rewrite(request, response);
-               }));
+void addSyncRoutes(RouteTable& routes, const ServiceDatabase& database) {
+    routes.add(
+        HttpMethod::post, "api/sync/push", Access::member, BodyRule::json(tunables::kMaxPushBodyBytes),
+        [&](RequestContext& context) {
+            return Reply::json(applyPush(database, context.caller(), pushRequest(context), context.now()));
+        });
+    routes.get("api/sync/pull", Access::member, [&](RequestContext& context) {
+        const PullQuery query{context.caller().organizationId, context.query("cursor"), pullLimit(context),
+                              entityTypes(context)};
+        return Reply::jsonText(pullPage(database, query, context.now()));
+    });
 }
 
 }  // namespace zelvorin::service

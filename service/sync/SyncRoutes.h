@@ -1,22 +1,13 @@
 #pragma once
 
-#include <cstddef>
-
-namespace httplib {
-class Server;
-}
-
 namespace zelvorin::service {
 
-class Authenticator;
-class FaultSwitches;
+class RouteTable;
+class ServiceDatabase;
 
-// The most changes one push may carry, and the largest request body the service reads at all.
-inline constexpr std::size_t kMaxPushChanges = 10000;
-inline constexpr std::size_t kMaxRequestBodyBytes = 50 * 1024 * 1024;
-
-// POST api/sync/push and GET api/sync/pull for the signed-in device's organisation. A pull page
-// passes the fault switches on its way out, so that a test can make it claim more is to come.
-void addSyncRoutes(httplib::Server& server, Authenticator& authenticator, FaultSwitches& faults);
+// The signed-in device's organisation's records:
+//   POST api/sync/push   PushRequest -> PushResponse
+//   GET  api/sync/pull   ?limit&cursor&entityTypes -> PullResponse
+void addSyncRoutes(RouteTable& routes, const ServiceDatabase& database);
 
 }  // namespace zelvorin::service

@@ -2,9 +2,9 @@
 
 #include <string>
 
-#include "service/ServiceError.h"
 #include "service/auth/AccessToken.h"
 #include "service/auth/AuthCrypto.h"
+#include "service/http/ServiceError.h"
 
 namespace zelvorin::service {
 namespace {

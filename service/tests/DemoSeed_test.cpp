@@ -1,4 +1,4 @@
-#include "service/DemoSeed.h"
+#include "service/seed/DemoSeed.h"
 
 #include <gtest/gtest.h>
 
@@ -10,9 +10,13 @@
 #include "domain/LineTotals.h"
 #include "domain/Timestamps.h"
 #include "domain/Uuid.h"
-#include "service/DefaultTemplateConfig.h"
-#include "service/IbanText.h"
-#include "service/Storage.h"
+#include "persistence/sqlite/Connection.h"
+#include "service/seed/DefaultTemplateConfig.h"
+#include "service/seed/IbanText.h"
+#include "service/store/Accounts.h"
+#include "service/store/AuditLog.h"
+#include "service/store/Records.h"
+#include "service/store/ServiceDatabase.h"
 #include "sync/PayloadValidator.h"
 #include "testing/TempDir.h"
 
@@ -24,20 +28,25 @@ using Json = nlohmann::ordered_json;
 
 constexpr year_month_day kReferenceDate = 2025y / June / 15;
 
+std::vector<StoredRecord> recordsOf(const ServiceDatabase& database, const std::string& org,
+                                    const std::optional<std::string>& entityType = std::nullopt) {
+    return database.read([&](Connection& db) { return records::all(db, org, entityType); });
+}
+
 class DemoSeedIntegrationTest : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(seedDemo(storage, kReferenceDate)); }
+    void SetUp() override { ASSERT_TRUE(seedDemo(database, kReferenceDate)); }
 
     std::vector<Json> payloads(const std::string& entityType,
                                const std::string& org = demoOrganizationId()) const {
         std::vector<Json> result;
-        for (const StoredRecord& record : storage.records(org, entityType))
+        for (const StoredRecord& record : recordsOf(database, org, entityType))
             result.push_back(record.payload);
         return result;
     }
 
     zelvorin::testing::TempDir dir;
-    Storage storage{dir.path() / "data"};
+    ServiceDatabase database{dir.path() / "data"};
 };
 
 // The first member, nested ones included, that the app's shape does not list: a device would drop
@@ -74,7 +83,7 @@ std::map<std::string, Json> byId(const std::vector<Json>& payloads) {
 
 TEST_F(DemoSeedIntegrationTest, EveryPayloadFitsTheShapeTheAppDecodes) {
     for (const std::string& org : {demoOrganizationId(), secondOrganizationId()}) {
-        const std::vector<StoredRecord> records = storage.records(org, std::nullopt);
+        const std::vector<StoredRecord> records = recordsOf(database, org);
         ASSERT_FALSE(records.empty());
         for (const StoredRecord& record : records) {
             SCOPED_TRACE(record.entityType + " " + record.id);
@@ -82,6 +91,12 @@ TEST_F(DemoSeedIntegrationTest, EveryPayloadFitsTheShapeTheAppDecodes) {
             EXPECT_EQ(record.payload["id"], record.id);
             EXPECT_EQ(record.payload["revision"], 1);
         }
+        // Written like any other change: every record has its audit entry, in the seed's name.
+        const std::vector<AuditEntry> audit =
+            database.read([&](Connection& db) { return auditlog::newest(db, org, 100000); });
+        EXPECT_EQ(audit.size(), records.size());
+        for (const AuditEntry& entry : audit)
+            EXPECT_EQ(entry.source, "seed");
     }
 }
 
@@ -226,7 +241,7 @@ void expectNoFuture(const Json& value, const std::string& key, const std::string
 
 TEST_F(DemoSeedIntegrationTest, NothingHappensAfterTheReferenceDate) {
     for (const std::string& org : {demoOrganizationId(), secondOrganizationId()}) {
-        for (const StoredRecord& record : storage.records(org, std::nullopt)) {
+        for (const StoredRecord& record : recordsOf(database, org)) {
             expectNoFuture(record.payload, "", record.entityType);
         }
     }
@@ -234,27 +249,32 @@ TEST_F(DemoSeedIntegrationTest, NothingHappensAfterTheReferenceDate) {
 
 TEST_F(DemoSeedIntegrationTest, OneUserBelongsToBothOrganisations) {
     std::map<std::string, std::set<std::string>> organisationsOf;
-    for (const Membership& membership : storage.memberships()) {
+    for (const Membership& membership :
+         database.read([](Connection& db) { return accounts::memberships(db); })) {
         organisationsOf[membership.userId].insert(membership.organizationId);
     }
     EXPECT_EQ(organisationsOf[demoOwnerUserId()],
               (std::set<std::string>{demoOrganizationId(), secondOrganizationId()}));
     EXPECT_EQ(organisationsOf[demoMemberUserId()], std::set<std::string>{demoOrganizationId()});
-    EXPECT_LT(storage.records(secondOrganizationId(), std::nullopt).size(),
-              storage.records(demoOrganizationId(), std::nullopt).size());
+    EXPECT_LT(recordsOf(database, secondOrganizationId()).size(),
+              recordsOf(database, demoOrganizationId()).size());
 }
 
-TEST_F(DemoSeedIntegrationTest, SeedsOnlyAnEmptyStorage) {
-    const auto before = storage.lastSequence();
-    EXPECT_FALSE(seedDemo(storage, kReferenceDate));
-    EXPECT_EQ(storage.lastSequence(), before);
-    EXPECT_EQ(storage.organizations().size(), 2u);
+TEST_F(DemoSeedIntegrationTest, SeedsOnlyAnEmptyDatabase) {
+    const auto lastSequence = [&] {
+        return database.read([](Connection& db) { return records::lastSequence(db); });
+    };
+    const auto before = lastSequence();
+    EXPECT_FALSE(seedDemo(database, kReferenceDate));
+    EXPECT_EQ(lastSequence(), before);
+    EXPECT_EQ(database.read([](Connection& db) { return accounts::organizations(db).size(); }), 2u);
 }
 
-std::string dump(const Storage& storage) {
+std::string dump(const ServiceDatabase& database) {
     Json all = Json::array();
-    for (const Organization& org : storage.organizations()) {
-        for (const StoredRecord& record : storage.records(org.id, std::nullopt))
+    for (const Organization& org :
+         database.read([](Connection& db) { return accounts::organizations(db); })) {
+        for (const StoredRecord& record : recordsOf(database, org.id))
             all.push_back(record.payload);
     }
     return all.dump();
@@ -262,18 +282,18 @@ std::string dump(const Storage& storage) {
 
 TEST(DemoSeedDeterminismIntegrationTest, SameDateSameBytesAndIdsIndependentOfTheDate) {
     zelvorin::testing::TempDir dir;
-    Storage first(dir.path() / "a");
-    Storage second(dir.path() / "b");
-    Storage later(dir.path() / "c");
+    ServiceDatabase first(dir.path() / "a");
+    ServiceDatabase second(dir.path() / "b");
+    ServiceDatabase later(dir.path() / "c");
     seedDemo(first, kReferenceDate);
     seedDemo(second, kReferenceDate);
     seedDemo(later, 2026y / January / 2);
     EXPECT_EQ(dump(first), dump(second));
     EXPECT_NE(dump(first), dump(later));
 
-    const auto ids = [](const Storage& storage) {
+    const auto ids = [](const ServiceDatabase& database) {
         std::vector<std::string> result;
-        for (const StoredRecord& record : storage.records(demoOrganizationId(), std::nullopt))
+        for (const StoredRecord& record : recordsOf(database, demoOrganizationId()))
             result.push_back(record.id);
         return result;
     };

@@ -1,4 +1,4 @@
-#include "service/IbanText.h"
+#include "service/seed/IbanText.h"
 
 #include <gtest/gtest.h>
 

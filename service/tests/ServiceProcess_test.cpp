@@ -1,11 +1,16 @@
 #include "testing/ServiceProcess.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <httplib.h>
 #include <nlohmann/json.hpp>
 
-#include "service/DemoSeed.h"
+#include "persistence/MigrationRunner.h"
+#include "persistence/sqlite/Connection.h"
+#include "service/seed/DemoSeed.h"
+#include "service/store/ServiceDatabase.h"
+#include "testing/ServiceSignIn.h"
 
 namespace zelvorin::service {
 namespace {
@@ -96,6 +101,41 @@ TEST(ServiceProcessIntegrationTest, RefusesUnusableInputWithAReasonAndAFailingEx
     EXPECT_NE(badDir.exitCode, 0);
     EXPECT_NE(badDir.standardError.find(unusable), std::string::npos) << badDir.standardError;
     EXPECT_TRUE(badDir.standardOutput.empty());  // never claimed to listen
+}
+
+unsigned modeOf(const std::filesystem::path& path) {
+    struct stat status {};
+    EXPECT_EQ(::stat(path.c_str(), &status), 0) << path;
+    return status.st_mode & 0777;
+}
+
+TEST(ServiceProcessIntegrationTest, KeepsAccountsSessionsAndRecordsInOnePrivateDatabase) {
+    ServiceProcess service(demoSeed("2025-06-15"));
+    zelvorin::testing::signInDevice(service, "apparaat-a");
+    const std::filesystem::path data = service.dataDir() / "service";  // what ServiceProcess passes as --data
+    EXPECT_EQ(modeOf(data), 0700u);
+    int files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(data)) {
+        ++files;
+        EXPECT_TRUE(entry.path().filename().string().starts_with(ServiceDatabase::kFileName)) << entry.path();
+        EXPECT_EQ(modeOf(entry.path()), 0600u) << entry.path();
+    }
+    EXPECT_GE(files, 1);
+}
+
+TEST(ServiceProcessIntegrationTest, RefusesADatabaseOfANewerBuildAndLeavesItAsItWas) {
+    ServiceProcess service(demoSeed("2025-06-15"));
+    service.stop();
+    const std::filesystem::path data = service.dataDir() / "service";
+    const std::filesystem::path file = data / ServiceDatabase::kFileName;
+    Connection::open(file).exec("INSERT INTO grdb_migrations (identifier) VALUES ('service_v99_van_later')");
+    const auto refused = ServiceProcess::runToExit({"--port", "0", "--data", data.string()});
+    EXPECT_NE(refused.exitCode, 0);
+    EXPECT_NE(refused.standardError.find("service_v99_van_later"), std::string::npos)
+        << refused.standardError;
+    EXPECT_TRUE(refused.standardOutput.empty());
+    Connection connection = Connection::open(file);
+    EXPECT_EQ(MigrationRunner::appliedIdentifiers(connection).back(), "service_v99_van_later");
 }
 
 }  // namespace

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// The service's limits and lifetimes, in one place, each with why it has the value it has.
+namespace zelvorin::service::tunables {
+
+// The largest request the HTTP library reads at all: the largest upload (an inbox document of
+// kMaxDocumentBytes) with its multipart framing, with room to spare. Larger requests are refused
+// with 413 before any route sees them.
+inline constexpr std::size_t kMaxRequestBodyBytes = 50 * 1024 * 1024;
+
+// An ordinary JSON body (sign-in, actions, admin writes) is a few hundred bytes; a template's
+// layout configuration a few tens of kilobytes. One megabyte leaves room for any of them and
+// keeps a runaway client from making the service parse megabytes it will refuse anyway.
+inline constexpr std::size_t kMaxJsonBodyBytes = 1024 * 1024;
+
+// A push of kMaxPushChanges changes of about 2 KB each (an invoice with its snapshot).
+inline constexpr std::size_t kMaxPushBodyBytes = 32 * 1024 * 1024;
+
+// The deepest nesting of arrays and objects a JSON body may have. The deepest real body is an
+// admin write of an invoice template (body, payload, config, block, list, item: six); parsing is
+// recursive, so a body of nothing but brackets must not reach the parser.
+inline constexpr int kMaxJsonDepth = 32;
+
+// The most changes one push may carry. Devices push 200 at a time; this only stops a client that
+// sends its whole outbox in one request.
+inline constexpr std::size_t kMaxPushChanges = 10000;
+
+// A pull page: the devices ask for 500; more than 1000 makes one page a multi-megabyte answer.
+inline constexpr int kDefaultPullLimit = 500;
+inline constexpr int kMaxPullLimit = 1000;
+
+// An inbox document: a scanned multi-page PDF stays well below this.
+inline constexpr std::size_t kMaxDocumentBytes = 25 * 1024 * 1024;
+
+// Seconds an access token is valid: the app's expiresIn (tests shorten it on the command line).
+inline constexpr std::int64_t kDefaultAccessTokenLifetime = 900;
+// Seconds a hand-off code waits for its redeem: the browser returns to the app at once.
+inline constexpr std::int64_t kHandoffCodeLifetime = 120;
+// Seconds to fill in the onboarding before its token lapses.
+inline constexpr std::int64_t kOnboardingTokenLifetime = 3600;
+
+}  // namespace zelvorin::service::tunables

@@ -1,0 +1,118 @@
+#include "service/http/Router.h"
+
+#include <httplib.h>
+
+#include <iostream>
+
+#include "persistence/sqlite/SqliteError.h"
+#include "service/http/JsonBody.h"
+#include "service/http/ServiceError.h"
+
+namespace zelvorin::service {
+
+namespace {
+
+constexpr int kSqliteBusy = 5;    // SQLITE_BUSY
+constexpr int kSqliteLocked = 6;  // SQLITE_LOCKED
+constexpr int kSqliteFull = 13;   // SQLITE_FULL
+
+void write(const Reply& reply, httplib::Response& response) {
+    response.status = reply.status;
+    for (const auto& [name, value] : reply.headers)
+        response.set_header(name, value);
+    if (!reply.body.empty() || !reply.contentType.empty())
+        response.set_content(reply.body, reply.contentType);
+}
+
+}  // namespace
+
+Router::Router(RouteTable table, const Clock& clock, Authenticate authenticate, AfterRoute afterRoute)
+    : table_(std::move(table)),
+      clock_(clock),
+      authenticate_(std::move(authenticate)),
+      afterRoute_(std::move(afterRoute)) {}
+
+void Router::install(httplib::Server& server) const {
+    const auto handlerFor = [this](HttpMethod method) {
+        return [this, method](const httplib::Request& request, httplib::Response& response) {
+            dispatch(method, request, response);
+        };
+    };
+    server.Get(".*", handlerFor(HttpMethod::get));
+    server.Post(".*", handlerFor(HttpMethod::post));
+    server.Put(".*", handlerFor(HttpMethod::put));
+    server.Patch(".*", handlerFor(HttpMethod::patch));
+    server.Delete(".*", handlerFor(HttpMethod::del));
+}
+
+void Router::dispatch(HttpMethod method, const httplib::Request& request, httplib::Response& response) const {
+    write(answer(method, request), response);
+    if (afterRoute_) afterRoute_(request, response);
+}
+
+Reply Router::answer(HttpMethod method, const httplib::Request& request) const {
+    try {
+        return route(method, request);
+    } catch (...) {
+        return replyForException(std::current_exception(), request.path);
+    }
+}
+
+Reply Router::route(HttpMethod method, const httplib::Request& request) const {
+    const Route* chosen = nullptr;
+    PathParameters parameters;
+    bool pathKnown = false;
+    for (const Route& candidate : table_.routes()) {
+        std::optional<PathParameters> matched = candidate.pattern.match(request.path);
+        if (!matched) continue;
+        pathKnown = true;
+        if (candidate.method != method) continue;
+        if (chosen == nullptr || candidate.pattern.literalCount() > chosen->pattern.literalCount()) {
+            chosen = &candidate;
+            parameters = std::move(*matched);
+        }
+    }
+    if (chosen == nullptr) {
+        if (pathKnown) throw ServiceError(ErrorKind::methodNotAllowed);
+        throw ServiceError(ErrorKind::notFound, "Het pad " + request.path + " bestaat niet.");
+    }
+
+    RequestContext context(request, clock_.now(), std::move(parameters));
+    if (chosen->access != Access::open) context.setCaller(authenticate_(context, chosen->access));
+    switch (chosen->body.kind) {
+        case BodyRule::Kind::none:
+            break;
+        case BodyRule::Kind::json:
+            context.setBody(parseJsonObject(request.body, chosen->body.maxBytes, tunables::kMaxJsonDepth));
+            break;
+        case BodyRule::Kind::multipart:
+            if (!request.is_multipart_form_data())
+                throw ServiceError(ErrorKind::badRequest, "Verwacht multipart/form-data.");
+            break;
+    }
+    return chosen->handler(context);
+}
+
+Reply replyForException(std::exception_ptr error, const std::string& path) {
+    try {
+        std::rethrow_exception(error);
+    } catch (const ServiceError& serviceError) {
+        if (serviceError.kind() == ErrorKind::internal)
+            std::cerr << "zelvorin-service: " << path << ": " << serviceError.what() << std::endl;
+        return Reply::error(serviceError.kind(), serviceError.what());
+    } catch (const SqliteError& sqliteError) {
+        // A write that failed was rolled back whole; the client may try again.
+        if (sqliteError.primaryCode() == kSqliteFull)
+            return Reply::error(ErrorKind::storageFull, ServiceError(ErrorKind::storageFull).what());
+        if (sqliteError.primaryCode() == kSqliteBusy || sqliteError.primaryCode() == kSqliteLocked)
+            return Reply::error(ErrorKind::unavailable, ServiceError(ErrorKind::unavailable).what());
+        std::cerr << "zelvorin-service: " << path << ": " << sqliteError.what() << std::endl;
+    } catch (const std::exception& other) {
+        std::cerr << "zelvorin-service: " << path << ": " << other.what() << std::endl;
+    } catch (...) {
+        std::cerr << "zelvorin-service: " << path << ": onbekende fout" << std::endl;
+    }
+    return Reply::error(ErrorKind::internal, ServiceError(ErrorKind::internal).what());
+}
+
+}  // namespace zelvorin::service

@@ -1,0 +1,83 @@
+#include "service/inbox/InboxActions.h"
+
+#include <atomic>
+
+#include "domain/Timestamps.h"
+#include "domain/Uuid.h"
+#include "service/ServiceTunables.h"
+#include "service/http/ServiceError.h"
+#include "service/store/RecordWriter.h"
+#include "service/store/ServiceDatabase.h"
+
+namespace zelvorin::service {
+
+namespace {
+
+// What the bytes are, by their first bytes; the name and the declared type are not trusted.
+std::optional<std::string> documentType(const std::string& bytes) {
+    if (bytes.rfind("%PDF-", 0) == 0) return "application/pdf";
+    if (bytes.size() >= 3 && bytes.compare(0, 3, "\xFF\xD8\xFF") == 0) return "image/jpeg";
+    if (bytes.rfind("\x89PNG\r\n\x1A\n", 0) == 0) return "image/png";
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::string storeInboxDocument(const ServiceDatabase& database, const Caller& caller,
+                               const InboxUpload& upload, TimePoint now) {
+    if (upload.bytes.size() > tunables::kMaxDocumentBytes)
+        throw ServiceError(ErrorKind::payloadTooLarge, "Het bestand is groter dan 25 MB.");
+    const std::optional<std::string> type = documentType(upload.bytes);
+    if (!type)
+        throw ServiceError(ErrorKind::unsupportedMediaType,
+                           "Alleen PDF-, JPEG- en PNG-bestanden kunnen worden verwerkt.");
+
+    // Time-ordered ids: the service's own records arrive at devices in key order.
+    static std::atomic<std::uint64_t> counter{0};
+    const std::string id = uuidV7(now, ++counter);
+    const std::string fileName = upload.fileName.empty() ? "document" : upload.fileName;
+    const std::string key = "kvitra/" + id + "/" + fileName;
+    const std::string stamp = formatTimestampMillis(now);
+    Json payload{{"id", id},
+                 {"organizationId", caller.organizationId},
+                 {"source", upload.source},
+                 {"subject", fileName},
+                 {"receivedAt", stamp},
+                 {"pdfPath", key},
+                 {"extractionAttempts", 0},
+                 {"status", "nieuw"},
+                 {"createdAt", stamp},
+                 {"updatedAt", stamp}};
+    if (upload.needsServerExtraction) payload["extractionStartedAt"] = stamp;
+    database.write([&](Connection& db) {
+        storedfiles::put(db, caller.organizationId, {key, fileName, *type, upload.bytes}, now);
+        writeRecord(
+            db, RecordChange{caller.organizationId, SyncEntityType::incomingInvoice, id, RecordOperation::put,
+                             std::move(payload), now,
+                             Actor{ChangeSource::route, caller.userId, caller.deviceId}, std::nullopt});
+    });
+    return id;
+}
+
+StoredFile inboxDocument(const ServiceDatabase& database, const Caller& caller,
+                         const std::string& incomingId) {
+    std::optional<StoredFile> file = database.read([&](Connection& db) -> std::optional<StoredFile> {
+        const std::optional<StoredRecord> record =
+            records::find(db, caller.organizationId, "incomingInvoice", incomingId);
+        if (!record || record->deleted) return std::nullopt;
+        const auto path = record->payload.find("pdfPath");
+        if (path == record->payload.end() || !path->is_string()) return std::nullopt;
+        return storedfiles::find(db, caller.organizationId, path->get<std::string>());
+    });
+    if (!file) throw ServiceError(ErrorKind::notFound, "Document niet gevonden.");
+    return std::move(*file);
+}
+
+StoredFile storedFile(const ServiceDatabase& database, const Caller& caller, const std::string& key) {
+    std::optional<StoredFile> file =
+        database.read([&](Connection& db) { return storedfiles::find(db, caller.organizationId, key); });
+    if (!file) throw ServiceError(ErrorKind::notFound, "Bestand niet gevonden.");
+    return std::move(*file);
+}
+
+}  // namespace zelvorin::service

@@ -1,0 +1,120 @@
+#include "service/store/RecordWriter.h"
+
+#include <cassert>
+
+#include "domain/Timestamps.h"
+#include "persistence/sqlite/Connection.h"
+#include "service/http/ServiceError.h"
+#include "sync/PayloadValidator.h"
+
+namespace zelvorin::service {
+
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+const char* sourceText(ChangeSource source) {
+    switch (source) {
+        case ChangeSource::push:
+            return "push";
+        case ChangeSource::route:
+            return "route";
+        case ChangeSource::seed:
+            return "seed";
+        case ChangeSource::admin:
+            return "admin";
+        case ChangeSource::service:
+            return "service";
+    }
+    return "service";
+}
+
+struct Existing {
+    std::int64_t revision = 0;
+    bool deleted = false;
+};
+
+std::optional<Existing> existing(Connection& db, const RecordChange& change, const std::string& type) {
+    Statement& row = db.cached(
+        "SELECT revision, deleted FROM record WHERE organization_id = ? AND entity_type = ? AND id = ?");
+    row.bindAll(change.organizationId, type, change.id);
+    if (!row.step()) return std::nullopt;
+    return Existing{row.int64(0), row.int64(1) != 0};
+}
+
+[[noreturn]] void missing() {
+    throw ServiceError(ErrorKind::notFound, "Record niet gevonden.");
+}
+
+}  // namespace
+
+StoredRecord writeRecord(Connection& db, RecordChange change) {
+    assert(db.inTransaction() && "a record is written on a write transaction of its caller");
+    const std::string type(rawValue(change.entityType));
+    const std::optional<Existing> before = existing(db, change, type);
+
+    StoredRecord stored;
+    stored.organizationId = std::move(change.organizationId);
+    stored.entityType = type;
+    stored.id = std::move(change.id);
+    stored.changedAt = formatTimestampMillis(change.at);
+    const char* operation = before ? "update" : "create";
+    const char* action = operation;
+    switch (change.operation) {
+        case RecordOperation::put:
+            stored.revision = before ? before->revision + 1 : 1;
+            stored.payload = std::move(change.payload);
+            break;
+        case RecordOperation::remove:
+            if (!before) missing();
+            stored.revision = before->revision + 1;
+            stored.payload = records::find(db, stored.organizationId, type, stored.id)->payload;
+            stored.payload["deletedAt"] = stored.changedAt;
+            stored.deleted = true;
+            operation = action = "delete";
+            break;
+        case RecordOperation::restate:
+            if (!before || before->deleted) missing();
+            stored.revision = before->revision;
+            stored.payload = std::move(change.payload);
+            action = "restate";
+            break;
+    }
+    stored.payload["revision"] = stored.revision;
+    stored.payload["serverModifiedAt"] = stored.changedAt;
+    if (const auto id = stored.payload.find("id"); id != stored.payload.end() && *id != stored.id) {
+        throw ServiceError(ErrorKind::unprocessable, "Het id in de payload is niet het id van het record.");
+    }
+    if (const std::optional<PayloadViolation> violation =
+            validatePayload(change.entityType, stored.payload)) {
+        throw ServiceError(ErrorKind::unprocessable,
+                           "De payload past niet bij " + type + ": " + violation->message() + ".");
+    }
+
+    db.cached(
+          "INSERT INTO change_log (organization_id, entity_type, entity_id, operation, revision, changed_at, "
+          "device_id, idempotency_key) VALUES (?, ?, ?, ?, ?, ?, ?, ?)")
+        .bindAll(stored.organizationId, type, stored.id, operation, stored.revision, stored.changedAt,
+                 change.actor.deviceId, change.idempotencyKey)
+        .run();
+    stored.sequence = db.lastInsertRowid();
+    db.cached(
+          "INSERT INTO record (organization_id, entity_type, id, revision, deleted, last_sequence, "
+          "changed_at, "
+          "payload) VALUES (?, ?, ?, ?, ?, ?, ?, ?) "
+          "ON CONFLICT (organization_id, entity_type, id) DO UPDATE SET revision = excluded.revision, "
+          "deleted = excluded.deleted, last_sequence = excluded.last_sequence, "
+          "changed_at = excluded.changed_at, payload = excluded.payload")
+        .bindAll(stored.organizationId, type, stored.id, stored.revision, stored.deleted, stored.sequence,
+                 stored.changedAt, stored.payload.dump())
+        .run();
+    db.cached(
+          "INSERT INTO audit_entry (sequence, organization_id, at, source, user_id, device_id, action, "
+          "entity_type, entity_id, revision) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")
+        .bindAll(stored.sequence, stored.organizationId, stored.changedAt, sourceText(change.actor.source),
+                 change.actor.userId, change.actor.deviceId, action, type, stored.id, stored.revision)
+        .run();
+    return stored;
+}
+
+}  // namespace zelvorin::service

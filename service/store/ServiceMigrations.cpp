@@ -1,0 +1,166 @@
+#include "service/store/ServiceMigrations.h"
+
+namespace zelvorin::service {
+
+namespace {
+
+// Users, organisations and who belongs where.
+constexpr const char* kAccounts = R"sql(
+CREATE TABLE organization (
+  id TEXT PRIMARY KEY NOT NULL,
+  name TEXT NOT NULL,
+  created_at TEXT NOT NULL
+);
+CREATE TABLE user_account (
+  id TEXT PRIMARY KEY NOT NULL,
+  email TEXT NOT NULL UNIQUE,
+  name TEXT NOT NULL,
+  created_at TEXT NOT NULL
+);
+CREATE TABLE membership (
+  organization_id TEXT NOT NULL REFERENCES organization(id),
+  user_id TEXT NOT NULL REFERENCES user_account(id),
+  role TEXT NOT NULL CHECK (role IN ('owner', 'admin', 'member')),
+  created_at TEXT NOT NULL,
+  PRIMARY KEY (organization_id, user_id)
+);
+CREATE INDEX idx_membership_user ON membership(user_id);
+)sql";
+
+// Signing in: the secret access tokens are signed with (made once, so tokens outlive restarts),
+// one-time codes (hand-off codes and onboarding tokens, kept only as their SHA-256), device
+// sessions (revoked ones stay for the admin list), one-time refresh tokens (SHA-256 too) and how
+// far each user got in the onboarding of an organisation.
+constexpr const char* kSignIn = R"sql(
+CREATE TABLE signing_secret (
+  id INTEGER PRIMARY KEY CHECK (id = 1),
+  secret TEXT NOT NULL
+);
+CREATE TABLE sign_in_grant (
+  code_hash TEXT PRIMARY KEY NOT NULL,
+  purpose TEXT NOT NULL CHECK (purpose IN ('handoff', 'onboarding')),
+  user_id TEXT NOT NULL REFERENCES user_account(id),
+  organization_id TEXT REFERENCES organization(id),
+  device_id TEXT NOT NULL,
+  platform TEXT NOT NULL,
+  app_version TEXT NOT NULL,
+  device_name TEXT NOT NULL,
+  expires_at INTEGER NOT NULL,
+  used INTEGER NOT NULL DEFAULT 0,
+  CHECK ((purpose = 'handoff') = (organization_id IS NOT NULL))
+);
+CREATE TABLE device_session (
+  id TEXT PRIMARY KEY NOT NULL,
+  user_id TEXT NOT NULL REFERENCES user_account(id),
+  organization_id TEXT NOT NULL REFERENCES organization(id),
+  device_id TEXT NOT NULL,
+  platform TEXT NOT NULL,
+  app_version TEXT NOT NULL,
+  label TEXT NOT NULL,
+  user_agent TEXT NOT NULL,
+  ip TEXT NOT NULL,
+  created_at TEXT NOT NULL,
+  last_seen_at TEXT NOT NULL,
+  revoked INTEGER NOT NULL DEFAULT 0
+);
+CREATE INDEX idx_device_session_org ON device_session(organization_id, created_at);
+CREATE INDEX idx_device_session_user ON device_session(user_id, organization_id);
+CREATE TABLE refresh_token (
+  token_hash TEXT PRIMARY KEY NOT NULL,
+  session_id TEXT NOT NULL REFERENCES device_session(id),
+  used INTEGER NOT NULL DEFAULT 0
+);
+CREATE TABLE onboarding_step (
+  user_id TEXT NOT NULL REFERENCES user_account(id),
+  organization_id TEXT NOT NULL REFERENCES organization(id),
+  step INTEGER NOT NULL,
+  PRIMARY KEY (user_id, organization_id)
+);
+)sql";
+
+// The records of every organisation, keyed by (organisation, entity type, id), and the
+// append-only change log that pulls read: each write appends one entry whose sequence comes from
+// one AUTOINCREMENT counter, so sequences only grow, are never reused and survive restarts.
+constexpr const char* kRecords = R"sql(
+CREATE TABLE change_log (
+  sequence INTEGER PRIMARY KEY AUTOINCREMENT,
+  organization_id TEXT NOT NULL REFERENCES organization(id),
+  entity_type TEXT NOT NULL,
+  entity_id TEXT NOT NULL,
+  operation TEXT NOT NULL CHECK (operation IN ('create', 'update', 'delete')),
+  revision INTEGER NOT NULL,
+  changed_at TEXT NOT NULL,
+  device_id TEXT,
+  idempotency_key TEXT
+);
+CREATE INDEX idx_change_log_org_sequence ON change_log(organization_id, sequence);
+CREATE UNIQUE INDEX idx_change_log_idempotency ON change_log(organization_id, idempotency_key)
+  WHERE idempotency_key IS NOT NULL;
+CREATE TABLE record (
+  organization_id TEXT NOT NULL REFERENCES organization(id),
+  entity_type TEXT NOT NULL,
+  id TEXT NOT NULL,
+  revision INTEGER NOT NULL,
+  payload TEXT NOT NULL,
+  deleted INTEGER NOT NULL DEFAULT 0,
+  last_sequence INTEGER NOT NULL REFERENCES change_log(sequence),
+  changed_at TEXT NOT NULL,
+  PRIMARY KEY (organization_id, entity_type, id)
+);
+CREATE INDEX idx_record_org_sequence ON record(organization_id, last_sequence);
+)sql";
+
+// The first answer to each pushed change, so that a retried push is answered without applying twice.
+constexpr const char* kPushReceipts = R"sql(
+CREATE TABLE push_receipt (
+  organization_id TEXT NOT NULL REFERENCES organization(id),
+  idempotency_key TEXT NOT NULL,
+  list TEXT NOT NULL CHECK (list IN ('accepted', 'conflicts', 'errors')),
+  item TEXT NOT NULL,
+  PRIMARY KEY (organization_id, idempotency_key)
+);
+)sql";
+
+// Files the devices uploaded (inbox documents), served back by key.
+constexpr const char* kStoredFiles = R"sql(
+CREATE TABLE stored_file (
+  organization_id TEXT NOT NULL REFERENCES organization(id),
+  key TEXT NOT NULL,
+  file_name TEXT NOT NULL,
+  content_type TEXT NOT NULL,
+  bytes BLOB NOT NULL,
+  created_at TEXT NOT NULL,
+  PRIMARY KEY (organization_id, key)
+);
+)sql";
+
+// Who changed which record when, one entry per change-log entry (the same sequence), written in
+// the transaction of the change.
+constexpr const char* kAudit = R"sql(
+CREATE TABLE audit_entry (
+  sequence INTEGER PRIMARY KEY NOT NULL REFERENCES change_log(sequence),
+  organization_id TEXT NOT NULL REFERENCES organization(id),
+  at TEXT NOT NULL,
+  source TEXT NOT NULL CHECK (source IN ('push', 'route', 'seed', 'admin', 'service')),
+  user_id TEXT,
+  device_id TEXT,
+  action TEXT NOT NULL CHECK (action IN ('create', 'update', 'delete', 'restate')),
+  entity_type TEXT NOT NULL,
+  entity_id TEXT NOT NULL,
+  revision INTEGER NOT NULL
+);
+CREATE INDEX idx_audit_entry_org ON audit_entry(organization_id, sequence);
+)sql";
+
+}  // namespace
+
+const std::vector<Migration>& serviceMigrations() {
+    static const std::vector<Migration> migrations{
+        {"service_v1_accounts", {kAccounts}},        {"service_v2_sign_in", {kSignIn}},
+        {"service_v3_records", {kRecords}},          {"service_v4_push_receipts", {kPushReceipts}},
+        {"service_v5_stored_files", {kStoredFiles}}, {"service_v6_audit", {kAudit}},
+    };
+    return migrations;
+}
+
+}  // namespace zelvorin::service
