@@ -6,8 +6,10 @@
 #include <nlohmann/json.hpp>
 #include <string>
 
+#include "api-client/tests/LoopbackServer.h"
 #include "app/tests/CliDevice.h"
 #include "testing/Golden.h"
+#include "testing/ServiceSignIn.h"
 
 // Every command's text and --json output on the demo organisation, compared with the committed
 // files in golden/ (ZELVORIN_UPDATE_GOLDEN=1 rewrites them). The clock stands still at the demo's
@@ -31,7 +33,7 @@ protected:
     Output run(const std::string& arguments) {
         const CliRun run =
             runCli("ZELVORIN_DATA_DIR=" + root.path().string() + " ZELVORIN_BASE_URL=" + service.baseUrl() +
-                       " ZELVORIN_NOW=2026-03-16T10:00:00Z",
+                       " ZELVORIN_NOW=2026-03-16T10:00:00Z ZELVORIN_APPCAST_URL=" + appcastUrl,
                    arguments, root / "err.txt");
         return {run.exitCode, run.out, readFile(root / "err.txt")};
     }
@@ -88,15 +90,33 @@ protected:
         text(name, arguments);
         return json(name, arguments);
     }
+    // The log's lines (timestamped, "[...]") go to stderr too; the message is what is compared.
+    static std::string withoutLogLines(const std::string& err) {
+        std::string kept;
+        std::size_t start = 0;
+        while (start < err.size()) {
+            const std::size_t end = std::min(err.find('\n', start), err.size());
+            if (err[start] != '[') kept += err.substr(start, end - start) + "\n";
+            start = end + 1;
+        }
+        return kept;
+    }
     std::string trimmed(std::string text) {
         while (!text.empty() && text.back() == '\n')
             text.pop_back();
         return text;
     }
 
+    // The link a browser hands back after the hand-off of this device's current id.
+    std::string signInLink() {
+        const Json status = Json::parse(run("status --json").out, nullptr, false);
+        return "'" + requestHandoff(service, status.value("deviceId", "")).location + "'";
+    }
+
     ServiceProcess service{ServiceProcess::demo()};
     TempDir root;
     std::map<std::string, std::string> placeholders;
+    std::string appcastUrl;  // empty: no update feed
 };
 
 TEST_F(CliGoldenIntegrationTest, EveryCommandsOutputOnTheDemoOrganisation) {
@@ -173,6 +193,42 @@ TEST_F(CliGoldenIntegrationTest, EveryCommandsOutputOnTheDemoOrganisation) {
     // Signing out gives the device a new id, so the JSON run prints the one the text run made.
     json("logout", "logout",
          [&](const Json& body) { volatileText(body.value("deviceId", ""), "<device-after-logout>"); });
+
+    // A hand-off finished in the browser comes back as a zelvorin:// link.
+    text("open-url", "open-url " + signInLink());
+    json("open-url", "open-url " + signInLink());
+    text("open-url-onboarding", "open-url 'zelvorin://onboarding?token=golden'");
+
+    // Refusals: the exit code and the message, as text and as JSON on stderr.
+    std::string refusals;
+    for (const std::string& command :
+         {std::string("open-url https://example.org/"),
+          std::string("open-url 'zelvorin://auth?code=weg&device_id=weg'"), std::string("update-check")}) {
+        for (const std::string& form : {command, command + " --json"}) {
+            const Output refused = run(form);
+            EXPECT_NE(refused.exitCode, 0) << form;
+            refusals +=
+                "$ " + form + "\n" + std::to_string(refused.exitCode) + " " + withoutLogLines(refused.err);
+        }
+    }
+    expectGolden("errors-open-url-update-check.txt", refusals);
+
+    LoopbackServer feed;
+    feed.server.Get("/appcast.xml", [](const httplib::Request&, httplib::Response& response) {
+        response.set_content(R"xml(<?xml version="1.0" encoding="utf-8"?>
+<rss version="2.0" xmlns:sparkle="http://www.andymatuschak.org/xml-namespaces/sparkle"><channel>
+  <item><title>Versie 900.1</title>
+    <enclosure url="https://downloads.zelvorin.nl/zelvorin-900.1.tar.gz" sparkle:version="900.1"/></item>
+</channel></rss>)xml",
+                             "application/xml");
+    });
+    feed.start();
+    appcastUrl = feed.baseURL() + "appcast.xml";
+    volatileText(feed.baseURL(), "http://127.0.0.1:<feed-port>/");
+    text("update-check", "update-check");
+    json("update-check", "update-check", [&](const Json& body) {
+        volatileText("\"" + body.value("currentVersion", "") + "\"", "\"<this-version>\"");
+    });
 }
 
 TEST_F(CliGoldenIntegrationTest, AMissingRecordIsExitCodeFourInEveryCommand) {
