@@ -23,7 +23,13 @@ std::optional<TokenPair> FileTokenStore::load() {
 void FileTokenStore::save(const TokenPair& pair) {
     std::lock_guard lock(mutex_);
     std::error_code ignored;
-    std::filesystem::create_directories(file_.parent_path(), ignored);
+    const std::filesystem::path folder = file_.parent_path();
+    if (!folder.empty() && !std::filesystem::exists(folder, ignored)) {
+        std::filesystem::create_directories(folder, ignored);
+        // A folder made to hold the tokens is nobody else's business, not even to list.
+        std::filesystem::permissions(folder, std::filesystem::perms::owner_all,
+                                     std::filesystem::perm_options::replace, ignored);
+    }
     const std::filesystem::path temporary = file_.string() + ".tmp";
     const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
     if (fd < 0) throw std::runtime_error("Kan de aanmeldgegevens niet opslaan in " + file_.string() + ".");

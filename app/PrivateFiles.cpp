@@ -36,7 +36,17 @@ void writeAll(int fd, const std::string& text, const std::filesystem::path& path
 }  // namespace
 
 void makePrivateFolder(const std::filesystem::path& folder) {
+    // Every folder made on the way is private too (the data root included), not only the last.
+    std::vector<std::filesystem::path> missing;
+    for (std::filesystem::path at = folder; !at.empty() && !std::filesystem::exists(at);
+         at = at.parent_path()) {
+        missing.push_back(at);
+        if (at == at.parent_path()) break;
+    }
     std::filesystem::create_directories(folder);
+    for (const std::filesystem::path& made : missing)
+        std::filesystem::permissions(made, std::filesystem::perms::owner_all,
+                                     std::filesystem::perm_options::replace);
     std::filesystem::permissions(folder, std::filesystem::perms::owner_all,
                                  std::filesystem::perm_options::replace);
 }

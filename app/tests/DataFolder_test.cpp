@@ -103,12 +103,15 @@ TEST(DataFolderIntegrationTest, AReadOnlyDataFolderStopsStartUpWithADutchMessage
 TEST(DataFolderIntegrationTest, NothingTheDeviceKeepsIsReadableByOthers) {
     ::umask(022);  // the usual umask: the files must be private by themselves
     ServiceProcess service(ServiceProcess::demo());
-    TempDir root;
-    auto environment = makeEnvironment(root.path(), service.baseUrl());
+    TempDir scratch;
+    const std::filesystem::path root = scratch / "gegevens";  // made by the program itself
+    auto environment = makeEnvironment(root, service.baseUrl());
     ASSERT_TRUE(environment->handleOpenURL(callbackFor(service, *environment)));
     ASSERT_TRUE(std::filesystem::exists(environment->paths().groupContainer / "snapshot.json"));
     ASSERT_TRUE(std::filesystem::exists(root / "tokens.json"));
-    for (const std::string& name : testing::filesUnder(root.path())) {
+    std::vector<std::string> names = testing::filesUnder(root);
+    names.push_back(".");
+    for (const std::string& name : names) {
         const auto permissions = std::filesystem::status(root / name).permissions();
         EXPECT_EQ(permissions & (std::filesystem::perms::group_all | std::filesystem::perms::others_all),
                   std::filesystem::perms::none)
