@@ -126,20 +126,22 @@ struct Reader {
         const bool sender = reading && expected.sender(data.senderCompany);
         const bool accepted = reading && reading->accepted();
         tally.total += total, tally.date += date, tally.sender += sender, tally.accepted += accepted;
+        const bool vat = expected.vat && reading && sameVat(data.vatBreakdown, *expected.vat);
         if (expected.vat) {
             ++tally.vatKnown;
-            tally.vat += reading && sameVat(data.vatBreakdown, *expected.vat);
+            tally.vat += vat;
         }
         if (!total) {
             ++tally.wrongTotal;
             tally.wrongTotalAccepted += accepted;
         }
-        if (verbose && (!total || !date || !sender)) {
-            std::printf("  %-34s total %9s (%9s) date %-10s (%-10s) sender %-24.24s conf %.2f%s\n",
+        // Every field read wrong, and every right total that was still refused.
+        if (verbose && (!total || !date || !sender || (expected.vat && !vat) || !accepted)) {
+            std::printf("  %-34s total %9s (%9s) date %-10s (%-10s) sender %-24.24s%s conf %.2f%s\n",
                         name.c_str(), cents(data.totalAmountCents).c_str(), cents(expected.total).c_str(),
                         data.invoiceDate.value_or("-").c_str(), expected.date.value_or("-").c_str(),
-                        data.senderCompany.value_or("-").c_str(), reading ? reading->confidence : 0.0,
-                        accepted ? " PASSED" : "");
+                        data.senderCompany.value_or("-").c_str(), expected.vat && !vat ? " vat wrong" : "",
+                        reading ? reading->confidence : 0.0, accepted ? " passed" : "");
         }
     }
 };
