@@ -60,7 +60,8 @@ reconciling::CashPayment findCash(const ReceiptText& text) {
     std::optional<std::int64_t> cash, change;
     for (std::size_t i = 0; i < text.size(); ++i) {
         const auto kind = vocab::tender(text.folded[i]);
-        if (kind == vocab::Tender::cash && !cash && vocab::totalLabel(text.folded[i]) == vocab::TotalLabel::none) {
+        if (kind == vocab::Tender::cash && !cash &&
+            vocab::totalLabel(text.folded[i]) == vocab::TotalLabel::none) {
             cash = labelledAmount(text, i);
         } else if (kind == vocab::Tender::change && cash && !change) {
             change = labelledAmount(text, i);
@@ -267,8 +268,8 @@ bool rateLostItsSign(const std::vector<AmountToken>& amounts, std::vector<std::i
 // are percentages of amounts too, and say so.
 bool isSelfEvidentVatRow(std::string_view f, const std::vector<RateToken>& rates,
                          const std::vector<AmountToken>& amounts) {
-    if (amounts.size() < 2 || containsAny(f, {"korting", "rabatt", "remise", "discount", "nachlass", "aktion",
-                                              "reduction"})) {
+    if (amounts.size() < 2 ||
+        containsAny(f, {"korting", "rabatt", "remise", "discount", "nachlass", "aktion", "reduction"})) {
         return false;
     }
     std::vector<std::int64_t> cents;
@@ -295,7 +296,7 @@ std::vector<reconciling::VatRow> findVatRows(const ReceiptText& text) {
         if (vocab::namesRegistration(f)) continue;
         const bool vatWord = vocab::mentionsVat(f);
         if (containsAny(f, {"verlegd", "reverse charge", "reverse-charge", "reverse charged", "vat exempt",
-                           "steuerschuldnerschaft", "autoliquidation"})) {
+                            "steuerschuldnerschaft", "autoliquidation"})) {
             add(0.0, {});
             continue;
         }
@@ -303,7 +304,7 @@ std::vector<reconciling::VatRow> findVatRows(const ReceiptText& text) {
         auto amounts = findAmounts(text.lines[i]);
         if (vatWord && amounts.empty() &&
             (rates.empty() || containsAny(f, {"over", "excl", "net", "grondslag", "basis", "brutto", "umsatz",
-                                             "betrag", " ht", "ttc"}))) {
+                                              "betrag", " ht", "ttc"}))) {
             inTable = true;  // a table header: its rows carry only a rate and amounts
             continue;
         }
@@ -324,7 +325,8 @@ std::vector<reconciling::VatRow> findVatRows(const ReceiptText& text) {
                 continue;
             }
         }
-        if (rates.empty() || amounts.empty() || !(vatWord || inTable || isSelfEvidentVatRow(f, rates, amounts))) {
+        if (rates.empty() || amounts.empty() ||
+            !(vatWord || inTable || isSelfEvidentVatRow(f, rates, amounts))) {
             if (!rates.empty() || !amounts.empty()) inTable = inTable && !rates.empty();
             continue;
         }

@@ -19,14 +19,14 @@ namespace vocab = vocabulary;
 
 // The document's own date: one its label names, else one labelled "Datum" or "Date", else the first
 // date printed. Due dates, delivery dates and validity are never it.
-std::optional<std::string> findInvoiceDate(const ReceiptText& text) {
+std::optional<std::string> findInvoiceDate(const ReceiptText& text, bool monthFirst) {
     std::optional<std::string> labelled, anyDate;
     for (std::size_t i = 0; i < text.size(); ++i) {
         const auto& f = text.folded[i];
         if (vocab::isOtherDate(f)) continue;
-        auto date = findDate(f);
+        auto date = findDate(f, monthFirst);
         if (!date && i + 1 < text.size() && vocab::labelsDate(f) && !vocab::isOtherDate(text.folded[i + 1]))
-            date = findDate(text.folded[i + 1]);
+            date = findDate(text.folded[i + 1], monthFirst);
         if (!date) continue;
         if (vocab::labelsDocumentDate(f)) return date;
         if (!labelled && vocab::labelsDate(f)) labelled = date;
@@ -144,7 +144,8 @@ GenerableInvoiceBase RuleBasedInvoiceStructurer::readBase(const std::string& ocr
     base.senderKvkNumber = std::move(sender.kvkNumber);
     base.senderCountry = std::move(sender.country);
     base.currency = findCurrency(text);
-    base.invoiceDate = findInvoiceDate(text);
+    // Documents in dollars write their dates month first.
+    base.invoiceDate = findInvoiceDate(text, base.currency == "USD");
     base.invoiceNumber = findInvoiceNumber(text);
     return base;
 }

@@ -28,7 +28,8 @@ bool isUpperAt(std::string_view line, std::size_t i) {
 
 bool isDutchPostcodeAt(std::string_view line, std::size_t at) {
     if (at > 0 && (isDigitAt(line, at - 1) || isUpperAt(line, at - 1))) return false;
-    if (!(isDigitAt(line, at) && isDigitAt(line, at + 1) && isDigitAt(line, at + 2) && isDigitAt(line, at + 3)) ||
+    if (!(isDigitAt(line, at) && isDigitAt(line, at + 1) && isDigitAt(line, at + 2) &&
+          isDigitAt(line, at + 3)) ||
         line[at] == '0') {
         return false;
     }
@@ -68,9 +69,9 @@ bool hasDutchPostcode(std::string_view line) {
 // A street and house number: "Keizersgracht 221", "Pohlweg 110", "Detmolder Str. 4", "12 rue de Rivoli".
 bool isStreetLine(std::string_view folded) {
     static constexpr std::string_view kStreets[] = {
-        "straat", "str.", "strasse", "weg", "laan", "plein", "gracht", "kade", "dijk", "singel", "markt",
-        "allee", "platz", "ring", "gasse", "damm", "ufer", "chaussee", "steenweg", "rue ", "avenue", "boulevard",
-        "road", "street", "lane", "drive"};
+        "straat",   "str.",  "strasse", "weg",       "laan", "plein",  "gracht", "kade", "dijk",
+        "singel",   "markt", "allee",   "platz",     "ring", "gasse",  "damm",   "ufer", "chaussee",
+        "steenweg", "rue ",  "avenue",  "boulevard", "road", "street", "lane",   "drive"};
     bool street = false;
     for (auto word : kStreets)
         street = street || folded.find(word) != std::string_view::npos;
@@ -90,7 +91,8 @@ bool endsInHouseNumber(std::string_view line) {
     std::size_t digits = 0;
     while (digits < number.size() && isDigitAt(number, digits))
         ++digits;
-    return digits >= 1 && digits <= 4 && number.size() - digits <= 2 && countLetters(line.substr(0, space)) >= 4;
+    return digits >= 1 && digits <= 4 && number.size() - digits <= 2 &&
+           countLetters(line.substr(0, space)) >= 4;
 }
 
 // A street line, a postcode line, or a line ending in a house number right above a postcode line
@@ -106,8 +108,9 @@ bool isMetaLine(std::string_view folded) {
     const auto bare = trim(folded);
     return bare == "eur" || bare == "euro" || bare == "usd" || bare == "gbp" || bare == "chf" ||
            containsAny(folded, {"@", "www.", "http", ".com", ".nl", ".de", "iban", "---", "===", "***"}) ||
-           vocab::namesRegistration(folded) || vocab::labelsDate(folded) || vocab::isServiceInformation(folded) ||
-           vocab::opensCustomerBlock(folded) || vocab::mentionsVat(folded) ||
+           vocab::namesRegistration(folded) || vocab::labelsDate(folded) ||
+           vocab::isServiceInformation(folded) || vocab::opensCustomerBlock(folded) ||
+           vocab::mentionsVat(folded) ||
            containsAny(folded, {"factuurnummer", "invoice number", "rechnungsnummer", "kundennummer",
                                 "klantnummer"}) ||
            findDate(folded).has_value();
@@ -127,8 +130,10 @@ std::string_view withoutDocumentLabel(std::string_view line, std::string_view lo
 bool isOnlyDocumentLabel(std::string_view folded) {
     std::vector<bool> label(folded.size(), false);
     for (auto word : vocab::documentWords()) {
-        for (auto at = findWord(folded, word); at != std::string_view::npos; at = findWord(folded, word, at + 1))
-            std::fill(label.begin() + static_cast<long>(at), label.begin() + static_cast<long>(at + word.size()), true);
+        for (auto at = findWord(folded, word); at != std::string_view::npos;
+             at = findWord(folded, word, at + 1))
+            std::fill(label.begin() + static_cast<long>(at),
+                      label.begin() + static_cast<long>(at + word.size()), true);
     }
     std::string rest;
     for (std::size_t i = 0; i < folded.size(); ++i)
@@ -155,8 +160,9 @@ bool readsAsName(std::string_view line) {
     return letters >= 3 && longest >= 3 && others * 3 <= letters;
 }
 
-// Legal forms are printed in capitals; recognition often lowers a letter of them or reads an O as
-// a zero ("B.v.", "V.0.F."). The last word of a name is written as the form it stands for.
+// Legal forms are printed in capitals with a dot after each letter; recognition often lowers a
+// letter, reads an O as a zero or loses the last dot ("B.v.", "V.0.F", "n.v"). The last word of a
+// name is written as the form it stands for.
 std::string withCanonicalLegalForm(std::string name) {
     const auto space = name.rfind(' ');
     if (space == std::string::npos) return name;
@@ -166,7 +172,7 @@ std::string withCanonicalLegalForm(std::string name) {
     }
     for (std::string_view form : {"b.v.", "v.o.f.", "n.v.", "c.v."}) {
         if (last == form || last + "." == form) {
-            std::string upper(form.substr(0, last.size()));
+            std::string upper(form);
             for (char& c : upper)
                 c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
             return name.substr(0, space + 1) + upper;
@@ -175,23 +181,28 @@ std::string withCanonicalLegalForm(std::string name) {
     return name;
 }
 
-// Of a letterhead line ("Muster GmbH · Hauptstr. 1 · 12345 Berlin", "Aldi GmbH & Co. KG, Schloß
-// Holte") the part that holds the legal form.
-std::string_view legalNamePart(std::string_view line) {
+// The parts of a letterhead or a row of columns: "Muster GmbH · Hauptstr. 1 · 12345 Berlin",
+// "Aldi GmbH & Co. KG, Schloß Holte", "De Vries Media B.V.      Brandwijk B.V.".
+std::vector<std::string_view> partsOf(std::string_view line) {
     std::vector<std::string_view> parts;
     std::size_t start = 0;
     for (std::size_t i = 0; i <= line.size(); ++i) {
-        const bool middleDot = i + 1 < line.size() && line.substr(i, 2) == "\xC2\xB7";
-        if (i == line.size() || line[i] == ',' || line[i] == '|' || middleDot) {
-            parts.push_back(trim(line.substr(start, i - start)));
-            start = i + (middleDot ? 2 : 1);
-            if (middleDot) ++i;
+        std::size_t separator = 0;
+        if (i == line.size() || line[i] == ',' || line[i] == '|') {
+            separator = 1;
+        } else if (line.substr(i, 2) == "\xC2\xB7") {
+            separator = 2;
+        } else if (line.substr(i, 2) == "  ") {
+            separator = line.find_first_not_of(' ', i) == std::string_view::npos
+                            ? line.size() - i
+                            : line.find_first_not_of(' ', i) - i;
         }
+        if (separator == 0) continue;
+        if (const auto part = trim(line.substr(start, i - start)); !part.empty()) parts.push_back(part);
+        start = i + separator;
+        i = start - 1;
     }
-    for (auto part : parts) {
-        if (vocab::hasLegalForm(vocab::folded(part))) return part;
-    }
-    return line;
+    return parts;
 }
 
 // Lines of the customer's block: its label and the lines below it, down to the postcode line that
@@ -211,7 +222,8 @@ std::vector<bool> customerLines(const ReceiptText& text) {
             customer[k] = true;
             if (hasPostcode(text.lines[k])) {
                 // The customer's VAT number is printed right under the customer's address.
-                if (k + 1 < text.size() && vocab::namesRegistration(text.folded[k + 1])) customer[k + 1] = true;
+                if (k + 1 < text.size() && vocab::namesRegistration(text.folded[k + 1]))
+                    customer[k + 1] = true;
                 break;
             }
         }
@@ -239,8 +251,9 @@ std::optional<std::string> domainName(std::string_view folded) {
         ++end;
     if (end >= line.size() || line[end] != '.' || end - at < 3) return std::nullopt;
     std::string name = line.substr(at, end - at);
-    for (std::string_view common : {"gmail", "hotmail", "outlook", "yahoo", "icloud", "live", "gmx", "web",
-                                    "t-online", "ziggo", "kpnmail", "xs4all", "ingenico", "paypal", "google"}) {
+    for (std::string_view common :
+         {"gmail", "hotmail", "outlook", "yahoo", "icloud", "live", "gmx", "web", "t-online", "ziggo",
+          "kpnmail", "xs4all", "ingenico", "paypal", "google"}) {
         if (name == common) return std::nullopt;
     }
     name[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(name[0])));
@@ -290,7 +303,8 @@ struct LegalName {
 // The names with a legal form outside the customer's block. An invoice may name its customer's
 // company without a label (the address block of a letter); the sender's name is the one printed
 // twice (letterhead and foot), beside the registration numbers, or at the top.
-std::vector<LegalName> legalNames(const ReceiptText& text, const std::vector<bool>& customer, std::size_t top) {
+std::vector<LegalName> legalNames(const ReceiptText& text, const std::vector<bool>& customer,
+                                  std::size_t top) {
     std::vector<LegalName> names;
     for (std::size_t i = 0; i < text.size(); ++i) {
         const auto& f = text.folded[i];
@@ -298,10 +312,11 @@ std::vector<LegalName> legalNames(const ReceiptText& text, const std::vector<boo
             containsAny(f, {"datenverarbeitung", "payment", "zahlungs", "acquir", "netzbetreiber"})) {
             continue;
         }
-        const auto name = legalNamePart(withoutDocumentLabel(text.lines[i], text.lowered[i]));
-        const auto foldedName = vocab::folded(name);
-        if (vocab::namesRegistration(foldedName) || !vocab::hasLegalForm(foldedName)) continue;
-        names.push_back({i, std::string(name), i < top ? 1 : 0});
+        for (const auto name : partsOf(withoutDocumentLabel(text.lines[i], text.lowered[i]))) {
+            const auto foldedName = vocab::folded(name);
+            if (vocab::namesRegistration(foldedName) || !vocab::hasLegalForm(foldedName)) continue;
+            names.push_back({i, std::string(name), i < top ? 1 : 0});
+        }
     }
     for (auto& candidate : names) {
         const auto key = squeezed(vocab::folded(candidate.name));
@@ -312,9 +327,10 @@ std::vector<LegalName> legalNames(const ReceiptText& text, const std::vector<boo
         const std::size_t from = candidate.line >= 2 ? candidate.line - 2 : 0;
         for (std::size_t k = from; k < std::min(text.size(), candidate.line + 3); ++k) {
             const auto& f = text.folded[k];
-            registered = registered || ((vocab::namesRegistration(f) || containsAny(f, {"iban", "geschaftsfuhr",
-                                                                                        "directeur", "bankverbindung"})) &&
-                                        !isCustomerLine(f) && !customer[k]);
+            registered =
+                registered || ((vocab::namesRegistration(f) ||
+                                containsAny(f, {"iban", "geschaftsfuhr", "directeur", "bankverbindung"})) &&
+                               !isCustomerLine(f) && !customer[k]);
         }
         candidate.score += 2 * int{repeated} + 2 * int{registered};
     }
@@ -489,7 +505,8 @@ std::optional<std::string> findKvkNumber(const ReceiptText& text) {
     for (std::size_t i = 0; i < text.size(); ++i) {
         const auto& l = text.lowered[i];
         std::size_t at = std::string::npos;
-        for (std::string_view label : {"kvk", "k.v.k", "kamer van koophandel", "coc", "chamber of commerce"}) {
+        for (std::string_view label :
+             {"kvk", "k.v.k", "kamer van koophandel", "coc", "chamber of commerce"}) {
             at = l.find(label);
             if (at != std::string::npos) {
                 at += label.size();

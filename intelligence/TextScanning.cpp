@@ -203,7 +203,7 @@ struct Cursor {
     }
 };
 
-std::optional<std::string> numericDate(std::string_view line, std::size_t start) {
+std::optional<std::string> numericDate(std::string_view line, std::size_t start, bool monthFirst) {
     Cursor c{line, start};
     int len1, len2, len3;
     const int a = c.number(4, len1);
@@ -220,6 +220,10 @@ std::optional<std::string> numericDate(std::string_view line, std::size_t start)
     if (!c.done() && isDigit(c.peek())) return std::nullopt;
     if (len1 == 4 && len3 >= 1 && len3 <= 2) return formatDate(d, b, a);
     if (len1 > 2 || (len3 != 2 && len3 != 4)) return std::nullopt;
+    if (monthFirst) {
+        if (auto date = formatDate(b, a, d)) return date;
+        return formatDate(a, b, d);
+    }
     if (auto date = formatDate(a, b, d)) return date;
     return formatDate(b, a, d);  // month-first, only when day-first cannot be
 }
@@ -481,12 +485,12 @@ std::vector<RateToken> findRates(std::string_view line) {
     return rates;
 }
 
-std::optional<std::string> findDate(std::string_view line) {
+std::optional<std::string> findDate(std::string_view line, bool monthFirst) {
     for (std::size_t i = 0; i < line.size(); ++i) {
         const bool boundary = i == 0 || !isAlnum(line[i - 1]);
         if (!boundary) continue;
         if (isDigit(line[i])) {
-            if (auto date = numericDate(line, i)) return date;
+            if (auto date = numericDate(line, i, monthFirst)) return date;
             if (auto date = dayMonthNameDate(line, i)) return date;
         } else if (isAlpha(line[i])) {
             if (auto date = monthNameDayDate(line, i)) return date;

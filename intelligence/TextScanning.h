@@ -55,7 +55,7 @@ std::vector<RateToken> findRates(std::string_view line);
 // 2026-03-12, 12 maart 2026, 12 Mar 2026, 12th March 2026, March 12, 2026, 12. Marz 2026 and
 // 1er mars 2026 (month names in Dutch, English, German and French, in lower case and without
 // accents, as a folded line has them); month-first only when the day-first reading is impossible
-// (03/25/2026).
-std::optional<std::string> findDate(std::string_view line);
+// (03/25/2026), or first when `monthFirst` (American documents: 03/12/2026 is 12 March).
+std::optional<std::string> findDate(std::string_view line, bool monthFirst = false);
 
 }  // namespace zelvorin::scanning

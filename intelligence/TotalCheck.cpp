@@ -21,7 +21,8 @@ std::vector<std::string_view> rawLines(std::string_view text) {
     std::size_t start = 0;
     while (start <= text.size()) {
         const auto end = text.find('\n', start);
-        lines.push_back(text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start));
+        lines.push_back(
+            text.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start));
         if (end == std::string_view::npos) break;
         start = end + 1;
     }
@@ -85,7 +86,8 @@ double TotalCheck::trust() const {
     if (contested && !vatAgrees) return support() >= 3 ? tuning::trustLabelledAlone : tuning::trustUnsure;
     if (support() >= 2) return 1;
     if (support() == 1 && (labelled || paid))
-        return lineConfidence >= tuning::sureLineConfidence ? tuning::trustLabelledAlone : tuning::trustUnsure;
+        return lineConfidence >= tuning::sureLineConfidence ? tuning::trustLabelledAlone
+                                                            : tuning::trustUnsure;
     return support() == 1 ? tuning::trustUnsure : tuning::trustUnsupported;
 }
 
@@ -117,7 +119,8 @@ TotalCheck checkTotal(const OCRResult& ocr, const ExtractedInvoiceData& data) {
         }
         if (printsTotal) {
             check.printed = true;
-            const bool labelled = isTotalLabel(folded) || (isTotalLabel(previous) && amountsOf(previous).empty());
+            const bool labelled =
+                isTotalLabel(folded) || (isTotalLabel(previous) && amountsOf(previous).empty());
             const bool paid = tender == vocab::Tender::card && !vocab::isSubtotal(folded);
             check.labelled = check.labelled || labelled;
             check.paid = check.paid || paid;

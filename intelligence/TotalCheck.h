@@ -13,15 +13,15 @@ namespace zelvorin {
 // labelled, paid by card, the sum of the items and the gross of the VAT rows is right; one that is
 // only the largest figure on the page, or stands only beside the cash handed over, often is not.
 struct TotalCheck {
-    bool present = false;      // the reading has a total of at least one cent
-    bool printed = false;      // that amount is printed somewhere in the text
-    bool labelled = false;     // beside (or under) a total label: "Totaal", "Summe", "Te betalen"
-    bool paid = false;         // beside a card payment, or cash handed over less the change
-    bool itemsAgree = false;   // the item lines add up to it
-    bool vatAgrees = false;    // the VAT rows imply it as their gross, or the items plus VAT do
-    bool contested = false;    // a card payment or a "to pay" label states another amount
+    bool present = false;       // the reading has a total of at least one cent
+    bool printed = false;       // that amount is printed somewhere in the text
+    bool labelled = false;      // beside (or under) a total label: "Totaal", "Summe", "Te betalen"
+    bool paid = false;          // beside a card payment, or cash handed over less the change
+    bool itemsAgree = false;    // the item lines add up to it
+    bool vatAgrees = false;     // the VAT rows imply it as their gross, or the items plus VAT do
+    bool contested = false;     // a card payment or a "to pay" label states another amount
     double lineConfidence = 0;  // recognition's confidence in the best line stating it (1: a text layer)
-    int pages = 1;             // of the document; only the first was read
+    int pages = 1;              // of the document; only the first was read
 
     // The independent figures that agree on the total.
     int support() const { return int{labelled} + int{paid} + int{itemsAgree} + int{vatAgrees}; }

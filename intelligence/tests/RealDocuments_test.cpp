@@ -69,8 +69,7 @@ TEST(RealReceiptIntegrationTest, TotalsOfRealTillReceiptsAreRightOrRefused) {
     const auto& lidl = readings[1]->result;
     EXPECT_EQ(lidl.totalAmountCents, 1569);
     EXPECT_EQ(lidl.invoiceDate, "07-04-2020");
-    EXPECT_EQ(lidl.vatBreakdown,
-              (std::vector<ExtractedInvoiceData::VatItem>{{7, 0.62}, {19, 0.99}}));
+    EXPECT_EQ(lidl.vatBreakdown, (std::vector<ExtractedInvoiceData::VatItem>{{7, 0.62}, {19, 0.99}}));
     EXPECT_TRUE(readings[1]->accepted());
 
     for (const auto& reading : readings) {

@@ -100,23 +100,33 @@ constexpr const char* kFrenchInvoice =
     "N\xC2\xB0 TVA intracommunautaire : FR40303265045";
 
 TEST(RuleBasedInvoiceStructurerTest, ReadsGermanAndFrenchSupplierInvoices) {
-    const auto german = read(kGermanInvoice);
-    EXPECT_EQ(german.senderCompany, "Muster Software GmbH");
-    EXPECT_EQ(german.senderVatNumber, "DE123456789");
-    EXPECT_EQ(german.senderCountry, "DE");
-    EXPECT_EQ(german.totalAmountCents, 188020);
-    EXPECT_EQ(german.invoiceDate, "12-03-2024");
-    EXPECT_EQ(german.invoiceNumber, "RE-2024-0117");
-    EXPECT_EQ(german.vatBreakdown, (std::vector<ExtractedInvoiceData::VatItem>{{19, 300.20}}));
-    EXPECT_EQ(german.lines.size(), 2u);
-
-    const auto french = read(kFrenchInvoice);
-    EXPECT_EQ(french.senderCompany, "SARL Atelier Lumi\xC3\xA8re");
-    EXPECT_EQ(french.senderVatNumber, "FR40303265045");
-    EXPECT_EQ(french.totalAmountCents, 102000);
-    EXPECT_EQ(french.invoiceDate, "05-02-2024");
-    EXPECT_EQ(french.invoiceNumber, "F-2024-031");
-    EXPECT_EQ(french.vatBreakdown, (std::vector<ExtractedInvoiceData::VatItem>{{20, 170.00}}));
+    auto expected = [](const char* sender, const char* vatNumber, std::int64_t total, const char* date,
+                       const char* number, ExtractedInvoiceData::VatItem vat) {
+        ExtractedInvoiceData data;
+        data.senderCompany = sender;
+        data.senderVatNumber = vatNumber;
+        data.totalAmountCents = total;
+        data.invoiceDate = date;
+        data.invoiceNumber = number;
+        data.vatBreakdown = {vat};
+        return data;
+    };
+    const std::pair<const char*, ExtractedInvoiceData> cases[] = {
+        {kGermanInvoice,
+         expected("Muster Software GmbH", "DE123456789", 188020, "12-03-2024", "RE-2024-0117", {19, 300.20})},
+        {kFrenchInvoice, expected("SARL Atelier Lumi\xC3\xA8re", "FR40303265045", 102000, "05-02-2024",
+                                  "F-2024-031", {20, 170.00})},
+    };
+    for (const auto& [text, want] : cases) {
+        const auto data = read(text);
+        EXPECT_EQ(data.senderCompany, want.senderCompany);
+        EXPECT_EQ(data.senderVatNumber, want.senderVatNumber);
+        EXPECT_EQ(data.senderCountry, want.senderVatNumber->substr(0, 2));
+        EXPECT_EQ(data.totalAmountCents, want.totalAmountCents);
+        EXPECT_EQ(data.invoiceDate, want.invoiceDate);
+        EXPECT_EQ(data.invoiceNumber, want.invoiceNumber);
+        EXPECT_EQ(data.vatBreakdown, want.vatBreakdown);
+    }
 }
 
 TEST(RuleBasedInvoiceStructurerTest, ReadsAnEnglishTillReceipt) {
@@ -222,6 +232,8 @@ TEST(RuleBasedInvoiceStructurerTest, LabelsOfNumbersAndDates) {
     // A VAT number printed only beside the customer is not the sender's.
     EXPECT_EQ(read("Klant BTW: NL123456789B01").senderVatNumber, std::nullopt);
     EXPECT_EQ(read("Bedrag in USD\nTotal 10.00").currency, "USD");
+    EXPECT_EQ(read("Date: 03/12/2026\nTOTAL $10.00").invoiceDate, "12-03-2026");  // dollars: month first
+    EXPECT_EQ(read("Date: 03/12/2026\nTOTAL \xE2\x82\xAC 10,00").invoiceDate, "03-12-2026");
     EXPECT_EQ(read("Rechnungsnummer: RE-2024-117\nRechnungsdatum: 3. M\xC3\xA4rz 2024").invoiceDate,
               "03-03-2024");
     EXPECT_EQ(read("Rechnungsnummer: RE-2024-117").invoiceNumber, "RE-2024-117");
@@ -291,7 +303,7 @@ TEST(RuleBasedInvoiceStructurerTest, AFigureNothingConfirmsIsStillReported) {
 TEST(RuleBasedInvoiceStructurerTest, LegalFormsOfTheSenderInCapitals) {
     EXPECT_EQ(read("Brandwijk B.v.\nTotaal 10,00").senderCompany, "Brandwijk B.V.");
     EXPECT_EQ(read("Drukkerij Vonk v.0.F.\nTotaal 10,00").senderCompany, "Drukkerij Vonk V.O.F.");
-    EXPECT_EQ(read("Studio Noord n.v\nTotaal 10,00").senderCompany, "Studio Noord N.V");
+    EXPECT_EQ(read("Studio Noord n.v\nTotaal 10,00").senderCompany, "Studio Noord N.V.");
     EXPECT_EQ(read("Northwind Supplies Ltd\nTotaal 10,00").senderCompany, "Northwind Supplies Ltd");
     EXPECT_EQ(read("Bv Vonk\nTotaal 10,00").senderCompany, "Bv Vonk");
 }
@@ -323,7 +335,7 @@ TEST(RuleBasedInvoiceStructurerTest, ASenderWhenTheNameIsOnlyALogo) {
     }
 }
 
-TEST(RuleBasedInvoiceStructurerTest, TheCustomersBlockIsNeverTheSender) {
+TEST(RuleBasedInvoiceStructurerTest, NeitherTheCustomersBlockNorALabelIsTheSender) {
     const auto data = read(R"(FACTUUR
 Factuuradres:
 De Vries Media B.V.
@@ -339,14 +351,26 @@ Totaal 121,00)");
     EXPECT_EQ(data.senderAddress, "Keizersgracht 221, 1016 DV Amsterdam");
     EXPECT_EQ(data.senderVatNumber, "NL650290313B26");
 
-    EXPECT_EQ(
-        read("INVOICE\nBill to:\nNorthwind Ltd\n1 High Street\nLondon\nConsulting 10.00\nTotal due 10.00\n"
-             "Acme Supplies Ltd, 12 Dock Road, Leeds")
-            .senderCompany,
-        "Acme Supplies Ltd");
-    EXPECT_EQ(
-        read("Rechnung\nLieferanschrift:\nMuster GmbH\nHauptstr. 1\n12345 Berlin\nSumme 5,00").senderCompany,
-        std::nullopt);
+    // Customer and sender side by side in the columns of a PDF's text layer; the sender is the
+    // company at the foot beside its registration.
+    const auto columns = read(
+        "De Vries Media B.V.      Brandwijk B.V.\nMarktplein 9      Keizersgracht 221\n"
+        "4811 XR Breda      1016 DV Amsterdam\nFactuur\nTotaal 121,00\n"
+        "Brandwijk B.V. | KvK 48508491 | BTW NL650290313B26");
+    EXPECT_EQ(columns.senderCompany, "Brandwijk B.V.");
+    EXPECT_EQ(columns.senderKvkNumber, "48508491");
+
+    const std::pair<const char*, std::optional<std::string>> cases[] = {
+        {"INVOICE\nBill to:\nNorthwind Ltd\n1 High Street\nLondon\nConsulting 10.00\nTotal due 10.00\n"
+         "Acme Supplies Ltd, 12 Dock Road, Leeds",
+         "Acme Supplies Ltd"},
+        {"Rechnung\nLieferanschrift:\nMuster GmbH\nHauptstr. 1\n12345 Berlin\nSumme 5,00", std::nullopt},
+        {"ORIGINEEL\nFactuurgegevens\nKlantgegevens:\nJansen Consultancy\nMarktplein 9\n4811 XR Breda\n"
+         "Brandwijk\nKeizersgracht 221\n1016 DV Amsterdam\nTotaal 10,00",
+         "Brandwijk"},
+    };
+    for (const auto& [text, sender] : cases)
+        EXPECT_EQ(read(text).senderCompany, sender) << text;
 }
 
 TEST(RuleBasedInvoiceStructurerTest, NonInvoicesAndEmptyText) {
