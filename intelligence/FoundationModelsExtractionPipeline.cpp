@@ -26,7 +26,10 @@ bool FoundationModelsExtractionPipeline::isAvailable() const {
 
 ReceiptReading FoundationModelsExtractionPipeline::read(std::string_view document) const {
     if (!structurer_->isAvailable()) throw ExtractionError::modelUnavailable();
-    const OCRResult ocr = ocrProvider_->recognizeText(document);
+    return readRecognised(ocrProvider_->recognizeText(document));
+}
+
+ReceiptReading FoundationModelsExtractionPipeline::readRecognised(const OCRResult& ocr) const {
     // A blank page never reaches the structurer: there is nothing it could read.
     if (isBlank(ocr.text)) throw ExtractionError::unreadableDocument();
 
@@ -34,7 +37,10 @@ ReceiptReading FoundationModelsExtractionPipeline::read(std::string_view documen
     reading.result = structurer_->structure(ocr.text);
     reading.ocrConfidence = ocr.confidence;
     reading.scores = scoreFields(reading.result);
-    reading.confidence = combinedConfidence(ocr.confidence, reading.scores.fieldScore());
+    reading.totalCheck = checkTotal(ocr, reading.result);
+    // The field scores cannot tell a misread total from the right one; agreement in the text can.
+    reading.confidence =
+        combinedConfidence(ocr.confidence, reading.scores.fieldScore()) * reading.totalCheck.trust();
     reading.modelVersion = structurer_->modelVersion();
     return reading;
 }

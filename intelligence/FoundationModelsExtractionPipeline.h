@@ -23,6 +23,8 @@ public:
     // The whole reading, also when it falls below the acceptance threshold. Throws what extract
     // throws except lowConfidence.
     ReceiptReading read(std::string_view document) const;
+    // The same for text already recognised (no availability check): structured, scored, checked.
+    ReceiptReading readRecognised(const OCRResult& ocr) const;
 
     const OCRProvider& ocrProvider() const { return *ocrProvider_; }
     const InvoiceStructurer& structurer() const { return *structurer_; }

@@ -65,6 +65,7 @@ PageImage loadPdf(std::string_view bytes) {
     if (text.find_first_not_of(" \t\r\n\f\v") != std::string::npos) {
         PageImage result;
         result.textLayer = std::move(text);
+        result.pages = document->pages();
         return result;
     }
 
@@ -88,6 +89,7 @@ PageImage loadPdf(std::string_view bytes) {
     PageImage result;
     result.image = toGrey(image);
     result.dpi = static_cast<int>(dpi);
+    result.pages = document->pages();
     return result;
 }
 

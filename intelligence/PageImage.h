@@ -16,6 +16,7 @@ struct PageImage {
     std::optional<std::string> textLayer;
     PixHandle image;  // empty when there is a text layer
     int dpi = 0;
+    int pages = 1;  // of the whole document
 };
 
 // Throws ExtractionError::unreadableDocument for anything that is not a readable PDF, JPEG or PNG

@@ -47,6 +47,7 @@ nlohmann::ordered_json toJson(const ReceiptReading& reading) {
         scores[std::string(FieldScores::names[i])] = reading.scores.values[i];
     }
     json["scores"] = std::move(scores);
+    json["totalCheck"] = toJson(reading.totalCheck);
     json["accepted"] = reading.accepted();
     json["result"] = toJson(reading.result);
     return json;
@@ -79,7 +80,18 @@ std::string describe(const ReceiptReading& reading) {
     for (std::size_t i = 0; i < FieldScores::count; ++i) {
         out << ' ' << FieldScores::names[i] << '=' << fixed(reading.scores.values[i], 2);
     }
-    out << '\n'
+    out << '\n' << "Totaal gestaafd door:";
+    const auto& check = reading.totalCheck;
+    const std::pair<bool, const char*> support[] = {{check.labelled, " label"},
+                                                    {check.paid, " betaling"},
+                                                    {check.itemsAgree, " regels"},
+                                                    {check.vatAgrees, " btw"}};
+    bool any = false;
+    for (const auto& [holds, name] : support) {
+        if (holds) out << name;
+        any = any || holds;
+    }
+    out << (any ? "" : " niets") << " (vertrouwen " << fixed(check.trust(), 2) << ")\n"
         << "OCR-betrouwbaarheid: " << fixed(reading.ocrConfidence, 3) << '\n'
         << "Betrouwbaarheid: " << fixed(reading.confidence, 3) << '\n'
         << "Model: " << reading.modelVersion << '\n'

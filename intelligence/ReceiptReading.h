@@ -7,6 +7,7 @@
 
 #include "intelligence/ExtractedInvoiceData.h"
 #include "intelligence/FieldScore.h"
+#include "intelligence/TotalCheck.h"
 
 namespace zelvorin {
 
@@ -18,7 +19,9 @@ struct ReceiptReading {
 
     double ocrConfidence = 0;
     FieldScores scores;
-    double confidence = 0;  // ocrWeight × OCR + fieldWeight × field score, clamped to 0...1
+    TotalCheck totalCheck;
+    // (ocrWeight × OCR + fieldWeight × field score) × the trust the total deserves, within 0...1.
+    double confidence = 0;
     std::string modelVersion;
     ExtractedInvoiceData result;
 
@@ -28,7 +31,8 @@ struct ReceiptReading {
 // The weighted confidence of a reading, clamped to 0...1.
 double combinedConfidence(double ocrConfidence, double fieldScore);
 
-// {"confidence", "ocrConfidence", "scores": {name: value...}, "accepted", "result"}
+// {"confidence", "ocrConfidence", "scores": {name: value...}, "totalCheck": {...}, "accepted",
+//  "result"}
 nlohmann::ordered_json toJson(const ReceiptReading& reading);
 // A Dutch, human-readable report of the reading, one field per line.
 std::string describe(const ReceiptReading& reading);

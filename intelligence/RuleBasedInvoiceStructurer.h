@@ -5,12 +5,12 @@
 
 namespace zelvorin {
 
-// Reads invoice fields from recognised text by its labels and layout, in Dutch and English.
-// Deterministic, always available, and total: any text gives an answer in time linear in its
-// length, without throwing.
+// Reads invoice fields from recognised text by its labels and layout: Dutch, German, English and
+// French receipts and invoices. Deterministic, always available, and total: any text gives an
+// answer in time linear in its length, without throwing.
 class RuleBasedInvoiceStructurer final : public InvoiceStructurer {
 public:
-    static constexpr const char* version = "zelvorin-rules/1";
+    static constexpr const char* version = "zelvorin-rules/2";
 
     bool isAvailable() const override { return true; }
     std::string modelVersion() const override { return version; }

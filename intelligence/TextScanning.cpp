@@ -48,6 +48,14 @@ struct NumberRun {
     std::size_t end = 0;
 };
 
+// The length of a no-break space (U+00A0) or narrow no-break space (U+202F) at `at`, else 0.
+std::size_t thinSpaceAt(std::string_view line, std::size_t at) {
+    const auto rest = line.substr(std::min(at, line.size()));
+    if (rest.starts_with("\xC2\xA0")) return 2;
+    if (rest.starts_with("\xE2\x80\xAF")) return 3;
+    return 0;
+}
+
 NumberRun readNumberRun(std::string_view line, std::size_t at) {
     NumberRun run;
     std::size_t i = at;
@@ -59,6 +67,13 @@ NumberRun readNumberRun(std::string_view line, std::size_t at) {
         if (i + 1 < line.size() && (line[i] == '.' || line[i] == ',') && isDigit(line[i + 1])) {
             run.separators.push_back(line[i]);
             ++i;
+            continue;
+        }
+        // French and Swiss print thousands with a (narrow) no-break space: "1 020,00".
+        const std::size_t space = thinSpaceAt(line, i);
+        if (space > 0 && i + space < line.size() && isDigit(line[i + space])) {
+            run.separators.push_back(' ');
+            i += space;
             continue;
         }
         break;
@@ -119,14 +134,20 @@ struct MonthName {
     std::string_view name;
     int month;
 };
-constexpr std::array<MonthName, 35> kMonths = {{
-    {"januari", 1},   {"january", 1}, {"jan", 1},       {"februari", 2}, {"february", 2}, {"feb", 2},
-    {"maart", 3},     {"march", 3},   {"mrt", 3},       {"mar", 3},      {"april", 4},    {"apr", 4},
-    {"mei", 5},       {"may", 5},     {"juni", 6},      {"june", 6},     {"jun", 6},      {"juli", 7},
-    {"july", 7},      {"jul", 7},     {"augustus", 8},  {"august", 8},   {"aug", 8},      {"september", 9},
-    {"sept", 9},      {"sep", 9},     {"oktober", 10},  {"october", 10}, {"okt", 10},     {"oct", 10},
-    {"november", 11}, {"nov", 11},    {"december", 12}, {"dec", 12},     {"febr", 2},
-}};
+// Dutch, English, German and French names and abbreviations, without accents (lines are folded
+// before dates are looked for).
+constexpr MonthName kMonths[] = {
+    {"januari", 1},   {"january", 1},   {"januar", 1},    {"janvier", 1},  {"jan", 1},       {"janv", 1},
+    {"februari", 2},  {"february", 2},  {"februar", 2},   {"fevrier", 2},  {"feb", 2},       {"febr", 2},
+    {"fevr", 2},      {"maart", 3},     {"march", 3},     {"marz", 3},     {"maerz", 3},     {"mars", 3},
+    {"mrt", 3},       {"mar", 3},       {"april", 4},     {"avril", 4},    {"apr", 4},       {"avr", 4},
+    {"mei", 5},       {"may", 5},       {"mai", 5},       {"juni", 6},     {"june", 6},      {"juin", 6},
+    {"jun", 6},       {"juli", 7},      {"july", 7},      {"juillet", 7},  {"jul", 7},       {"juil", 7},
+    {"augustus", 8},  {"august", 8},    {"aout", 8},      {"aug", 8},      {"september", 9}, {"septembre", 9},
+    {"sept", 9},      {"sep", 9},       {"oktober", 10},  {"october", 10}, {"octobre", 10},  {"okt", 10},
+    {"oct", 10},      {"november", 11}, {"novembre", 11}, {"nov", 11},     {"december", 12}, {"dezember", 12},
+    {"decembre", 12}, {"dec", 12},      {"dez", 12},
+};
 
 int monthNamed(std::string_view lowered) {
     for (const auto& m : kMonths) {
@@ -182,20 +203,27 @@ struct Cursor {
     }
 };
 
-std::optional<std::string> numericDate(std::string_view line, std::size_t start) {
+std::optional<std::string> numericDate(std::string_view line, std::size_t start, bool monthFirst) {
     Cursor c{line, start};
     int len1, len2, len3;
     const int a = c.number(4, len1);
     const char sep = c.peek();
     if (sep != '-' && sep != '/' && sep != '.') return std::nullopt;
     ++c.at;
+    // Till printers and recognition put a space after a dot: "04. 04. 2020".
+    if (sep == '.' && c.peek() == ' ') ++c.at;
     const int b = c.number(2, len2);
     if (len2 < 1 || len2 > 2 || c.peek() != sep) return std::nullopt;
     ++c.at;
+    if (sep == '.' && c.peek() == ' ') ++c.at;
     const int d = c.number(4, len3);
     if (!c.done() && isDigit(c.peek())) return std::nullopt;
     if (len1 == 4 && len3 >= 1 && len3 <= 2) return formatDate(d, b, a);
     if (len1 > 2 || (len3 != 2 && len3 != 4)) return std::nullopt;
+    if (monthFirst) {
+        if (auto date = formatDate(b, a, d)) return date;
+        return formatDate(a, b, d);
+    }
     if (auto date = formatDate(a, b, d)) return date;
     return formatDate(b, a, d);  // month-first, only when day-first cannot be
 }
@@ -207,6 +235,7 @@ std::optional<std::string> dayMonthNameDate(std::string_view line, std::size_t s
     if (len > 2) return std::nullopt;
     const auto suffix = Cursor{line, c.at}.word();
     if (suffix == "st" || suffix == "nd" || suffix == "rd" || suffix == "th") c.at += 2;
+    if (suffix == "er") c.at += 2;  // "1er mars"
     c.skip(". ");
     const int month = monthNamed(c.word());
     if (month == 0) return std::nullopt;
@@ -362,6 +391,20 @@ bool containsWord(std::string_view text, std::string_view word) {
     return findWord(text, word) != std::string_view::npos;
 }
 
+bool containsAnyWord(std::string_view text, std::initializer_list<std::string_view> words) {
+    for (auto word : words) {
+        if (containsWord(text, word)) return true;
+    }
+    return false;
+}
+
+bool containsAny(std::string_view text, std::initializer_list<std::string_view> parts) {
+    for (auto part : parts) {
+        if (text.find(part) != std::string_view::npos) return true;
+    }
+    return false;
+}
+
 std::size_t countLetters(std::string_view text) {
     std::size_t letters = 0;
     for (std::size_t i = 0; i < text.size(); ++i) {
@@ -394,6 +437,8 @@ std::vector<AmountToken> findAmounts(std::string_view line) {
             isDigit(line[run.end + 1])) {
             continue;
         }
+        // A figure cut by a slash ("2/,42", "29/1") is no amount.
+        if (run.end < line.size() && line[run.end] == '/') continue;
         if (start > 0 && (line[start - 1] == '/' || line[start - 1] == ':' ||
                           (line[start - 1] == '-' && start > 1 && isDigit(line[start - 2])))) {
             continue;
@@ -440,12 +485,12 @@ std::vector<RateToken> findRates(std::string_view line) {
     return rates;
 }
 
-std::optional<std::string> findDate(std::string_view line) {
+std::optional<std::string> findDate(std::string_view line, bool monthFirst) {
     for (std::size_t i = 0; i < line.size(); ++i) {
         const bool boundary = i == 0 || !isAlnum(line[i - 1]);
         if (!boundary) continue;
         if (isDigit(line[i])) {
-            if (auto date = numericDate(line, i)) return date;
+            if (auto date = numericDate(line, i, monthFirst)) return date;
             if (auto date = dayMonthNameDate(line, i)) return date;
         } else if (isAlpha(line[i])) {
             if (auto date = monthNameDayDate(line, i)) return date;

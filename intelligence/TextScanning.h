@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <initializer_list>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -26,6 +27,9 @@ std::vector<std::string_view> splitLines(std::string_view text);
 // `word` occurs in `text` with no ASCII letter or digit directly on either side.
 bool containsWord(std::string_view text, std::string_view word);
 std::size_t findWord(std::string_view text, std::string_view word, std::size_t from = 0);
+bool containsAnyWord(std::string_view text, std::initializer_list<std::string_view> words);
+// Any of `parts` occurs in `text`, word boundaries or not.
+bool containsAny(std::string_view text, std::initializer_list<std::string_view> parts);
 std::size_t countLetters(std::string_view text);
 
 struct AmountToken {
@@ -48,8 +52,10 @@ struct RateToken {
 std::vector<RateToken> findRates(std::string_view line);
 
 // The first date in a line, as DD-MM-YYYY. Reads 12-03-2026, 12/03/2026, 12.03.2026, 12-03-26,
-// 2026-03-12, 12 maart 2026, 12 Mar 2026, 12th March 2026 and March 12, 2026; month-first only
-// when the day-first reading is impossible (03/25/2026).
-std::optional<std::string> findDate(std::string_view line);
+// 2026-03-12, 12 maart 2026, 12 Mar 2026, 12th March 2026, March 12, 2026, 12. Marz 2026 and
+// 1er mars 2026 (month names in Dutch, English, German and French, in lower case and without
+// accents, as a folded line has them); month-first only when the day-first reading is impossible
+// (03/25/2026), or first when `monthFirst` (American documents: 03/12/2026 is 12 March).
+std::optional<std::string> findDate(std::string_view line, bool monthFirst = false);
 
 }  // namespace zelvorin::scanning

@@ -193,7 +193,7 @@ TEST(CliIntegrationTest, ReadReceiptReadsTheCommittedSamplesAndRefusesWhatIsNoDo
     const CliRun fallback = runCli(environment + " ZELVORIN_LLM_URL=http://127.0.0.1:9",
                                    "read-receipt " + (samples / "receipt-photo.jpg").string(), err);
     EXPECT_EQ(fallback.exitCode, 0);
-    EXPECT_NE(fallback.out.find("Model: zelvorin-rules/1"), std::string::npos) << fallback.out;
+    EXPECT_NE(fallback.out.find("Model: zelvorin-rules/2"), std::string::npos) << fallback.out;
     EXPECT_NE(zelvorin::testing::readFile(err).find("antwoordt niet"), std::string::npos);
 
     // Named like a PDF, but it is a GIF; and a file that is not there.

@@ -56,6 +56,20 @@ TEST(AmountReconciliationTest, AVatAmountThatFitsNothingIsReplacedByOneThatFitsT
     invoice.subtotal = 52540;
     invoice.vatRows = {{21.0, {14033}, 14033}};
     EXPECT_EQ(checkedVat(invoice, 63573), (std::vector<std::int64_t>{11033}));
+    // "9% 36, 10 3,23" on a receipt whose items make its 39,35: the net lost, a 5 read as a 3; the
+    // VAT a gross of 39,35 holds at 9 % is 3,25.
+    AmountEvidence receipt;
+    receipt.lineSum = 3935;
+    receipt.vatRows = {{9.0, {323}, 323}};
+    EXPECT_EQ(checkedVat(receipt, 3935), (std::vector<std::int64_t>{325}));
+}
+
+// "C 7,00% 1738 Zl 18,54": of the row only its gross came through, and more VAT than a total of
+// 24,23 can hold at 7 % is no VAT.
+TEST(AmountReconciliationTest, AGrossReadAsTheVatGivesTheVatItHolds) {
+    AmountEvidence e;
+    e.vatRows = {{7.0, {1854}, 1854}, {19.0, {478, 91, 569}, 91}};
+    EXPECT_EQ(checkedVat(e, 2423), (std::vector<std::int64_t>{121, 91}));
 }
 
 TEST(AmountReconciliationTest, AVatAmountThatFitsIsKept) {
@@ -76,7 +90,8 @@ TEST(AmountReconciliationTest, ARateLostInRecognitionFollowsFromTheAmounts) {
     EXPECT_EQ(impliedRate({4706, 424}), 9.0);     // "% 47.06 4.24"
     EXPECT_EQ(impliedRate({10000, 2100}), 21.0);  // "% 100,00 21,00"
     EXPECT_EQ(impliedRate({440, 40}), 9.0);       // rounded to the cent: 39,6 cents
-    EXPECT_EQ(impliedRate({10000, 600}), std::nullopt);
+    EXPECT_EQ(impliedRate({10000, 700}), 7.0);    // German reduced rate
+    EXPECT_EQ(impliedRate({10000, 800}), std::nullopt);
     EXPECT_EQ(impliedRate({2100}), std::nullopt);
 }
 

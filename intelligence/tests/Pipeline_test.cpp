@@ -12,12 +12,19 @@ namespace {
 // Recognition result fixed by the test: the pipeline's own rules are what is under test here.
 class FixedOCR final : public OCRProvider {
 public:
-    FixedOCR(std::string text, double confidence) : result_{std::move(text), confidence} {}
+    FixedOCR(std::string text, double confidence, int pages = 1) {
+        result_.text = std::move(text);
+        result_.confidence = confidence;
+        result_.pages = pages;
+    }
     OCRResult recognizeText(std::string_view) const override { return result_; }
 
 private:
     OCRResult result_;
 };
+
+// The text the perfect reading below was made from: labelled total, an item and VAT that agree.
+constexpr const char* kInvoiceText = "\n  Brandwijk B.V.\nAdvies 100,00\nBTW 21% 21,00\nTotaal 121,00\n";
 
 // Stands in for the language model.
 class FakeStructurer final : public InvoiceStructurer {
@@ -60,42 +67,42 @@ ExtractionError extractError(const DocumentExtractionPipeline& pipeline) {
     return ExtractionError::modelUnavailable();
 }
 
-TEST(PipelineTest, AcceptsConfidentReadingWithWeightedConfidence) {
+TEST(PipelineTest, AConfirmedTotalKeepsTheWeightedConfidence) {
     auto structurer = std::make_shared<FakeStructurer>(perfectReading());
-    FoundationModelsExtractionPipeline pipeline(std::make_shared<FixedOCR>("\n  Brandwijk\n", 0.5),
-                                                structurer);
+    FoundationModelsExtractionPipeline pipeline(std::make_shared<FixedOCR>(kInvoiceText, 0.5), structurer);
     const auto submission = pipeline.extract("document");
     EXPECT_DOUBLE_EQ(submission.confidence, 0.4 * 0.5 + 0.6);
     EXPECT_EQ(submission.source, ExtractionSource::deviceFoundationModels);
     EXPECT_EQ(submission.modelVersion, "fake/1.2");
     EXPECT_EQ(submission.result, perfectReading());
-    EXPECT_EQ(structurer->lastText, "\n  Brandwijk\n") << "the structurer gets the text untrimmed";
+    EXPECT_EQ(structurer->lastText, kInvoiceText) << "the structurer gets the text untrimmed";
+
+    auto notAnInvoice = perfectReading();
+    notAnInvoice.isInvoice = false;
+    FoundationModelsExtractionPipeline policy(std::make_shared<FixedOCR>(kInvoiceText, 0.9),
+                                              std::make_shared<FakeStructurer>(notAnInvoice));
+    EXPECT_NEAR(policy.extract("document").confidence, 0.36 + 0.54, 1e-12);
 }
 
-TEST(PipelineTest, NonInvoiceReadingKeepsItsConfidence) {
-    auto reading = perfectReading();
-    reading.isInvoice = false;
-    FoundationModelsExtractionPipeline pipeline(std::make_shared<FixedOCR>("tekst", 0.9),
-                                                std::make_shared<FakeStructurer>(reading));
-    EXPECT_NEAR(pipeline.extract("document").confidence, 0.36 + 0.54, 1e-12);
-}
+// Perfect fields and a sure recognition do not make a total right: one the text does not bear
+// out is refused, and the refusal carries the confidence it was given.
+TEST(PipelineTest, ATotalTheTextDoesNotBearOutIsRefused) {
+    FoundationModelsExtractionPipeline unprinted(std::make_shared<FixedOCR>("Brandwijk B.V.\nAdvies", 0.95),
+                                                 std::make_shared<FakeStructurer>(perfectReading()));
+    const auto reading = unprinted.read("document");
+    EXPECT_FALSE(reading.totalCheck.printed);
+    EXPECT_FALSE(reading.accepted());
+    EXPECT_EQ(extractError(unprinted), ExtractionError::lowConfidence(reading.confidence));
+    EXPECT_NE(extractError(unprinted), ExtractionError::lowConfidence(reading.confidence / 2));
 
-TEST(PipelineTest, GateAtThreshold) {
-    ExtractedInvoiceData weak;  // kind 0.3 + currency 1 + VAT 0.8 = 2.1 / 7 = 0.3
-    const double fieldScore = scoreFields(weak).fieldScore();
-    ASSERT_NEAR(fieldScore, 0.3, 1e-12);
-    // OCR at 0.675 gives 0.27 + 0.18 = 0.45 exactly as far as doubles go.
-    FoundationModelsExtractionPipeline atGate(std::make_shared<FixedOCR>("x", 0.675),
-                                              std::make_shared<FakeStructurer>(weak));
-    const auto reading = atGate.read("document");
-    EXPECT_GE(reading.confidence, 0.45);
-    EXPECT_TRUE(reading.accepted());
-    EXPECT_NO_THROW(atGate.extract("document"));
+    FoundationModelsExtractionPipeline withoutTotal(std::make_shared<FixedOCR>(kInvoiceText, 0.95),
+                                                    std::make_shared<FakeStructurer>(ExtractedInvoiceData{}));
+    EXPECT_FALSE(withoutTotal.read("document").accepted());
 
-    FoundationModelsExtractionPipeline below(std::make_shared<FixedOCR>("x", 0.2),
-                                             std::make_shared<FakeStructurer>(weak));
-    EXPECT_EQ(extractError(below), ExtractionError::lowConfidence(0.4 * 0.2 + 0.6 * fieldScore));
-    EXPECT_NE(extractError(below), ExtractionError::lowConfidence(0.1));
+    // Only page 1 of a long document is read; what it says about the whole is not vouched for.
+    FoundationModelsExtractionPipeline longDocument(std::make_shared<FixedOCR>(kInvoiceText, 0.95, 40),
+                                                    std::make_shared<FakeStructurer>(perfectReading()));
+    EXPECT_FALSE(longDocument.read("document").accepted());
 }
 
 TEST(PipelineTest, BlankTextNeverReachesTheStructurer) {
@@ -136,16 +143,19 @@ TEST(PipelineTest, JsonFormsLeaveAbsentOptionalsOut) {
 }
 
 TEST(PipelineTest, ReadingReportCarriesScoresAndGate) {
-    FoundationModelsExtractionPipeline pipeline(std::make_shared<FixedOCR>("tekst", 0.9),
+    FoundationModelsExtractionPipeline pipeline(std::make_shared<FixedOCR>(kInvoiceText, 0.9),
                                                 std::make_shared<FakeStructurer>(perfectReading()));
     const auto reading = pipeline.read("document");
     const auto json = toJson(reading);
     EXPECT_EQ(json["accepted"], true);
     EXPECT_EQ(json["scores"].size(), 7u);
     EXPECT_EQ(json["scores"]["vatAgreement"], 1.0);
+    EXPECT_EQ(json["totalCheck"]["labelled"], true);
+    EXPECT_EQ(json["totalCheck"]["vatAgrees"], true);
     EXPECT_EQ(json["result"]["totalAmountCents"], 12100);
     const auto text = describe(reading);
     EXPECT_NE(text.find("Totaal: 121,00 EUR"), std::string::npos) << text;
+    EXPECT_NE(text.find("Totaal gestaafd door: label btw"), std::string::npos) << text;
     EXPECT_NE(text.find("Geaccepteerd: ja"), std::string::npos) << text;
 }
 

@@ -70,6 +70,65 @@ TEST(RuleBasedInvoiceStructurerTest, ReadsADutchInvoice) {
     EXPECT_DOUBLE_EQ(scoreFields(data).fieldScore(), 1.0);
 }
 
+// A German supplier's invoice as a PDF's text layer gives it: the address block of the customer
+// (a Dutch company, without a label) at the top, the sender in the return line and at the foot.
+constexpr const char* kGermanInvoice = R"(Muster Software GmbH · Hauptstraße 5 · 10115 Berlin
+Brandwijk B.V.                                Rechnung
+Keizersgracht 221                             Rechnungsnummer: RE-2024-0117
+1016 DV Amsterdam                             Rechnungsdatum: 12.03.2024
+Niederlande                                   Kundennummer: 10023
+Pos. Bezeichnung              Menge  Einzelpreis      Gesamt
+1    Softwarelizenz Pro       1      1.200,00 €   1.200,00 €
+2    Support (Stunden)        4         95,00 €     380,00 €
+Nettobetrag                                      1.580,00 €
+Umsatzsteuer 19 %                                  300,20 €
+Rechnungsbetrag                                  1.880,20 €
+Zahlbar bis 26.03.2024 ohne Abzug.
+Muster Software GmbH · Geschäftsführer: Max Muster · Amtsgericht Berlin HRB 12345
+USt-IdNr.: DE123456789 · IBAN DE89 3704 0044 0532 0130 00)";
+
+// A French one: thousands after a narrow no-break space, a space before each colon.
+constexpr const char* kFrenchInvoice =
+    "SARL Atelier Lumi\xC3\xA8re\n12 rue de la Paix\n75002 Paris\nFACTURE N\xC2\xB0 F-2024-031\n"
+    "Date : 5 f\xC3\xA9vrier 2024\nClient : Brandwijk B.V.\nKeizersgracht 221, 1016 DV Amsterdam\n"
+    "D\xC3\xA9signation    Qt\xC3\xA9   Prix unitaire   Montant\n"
+    "Conception graphique   1   850,00 \xE2\x82\xAC   850,00 \xE2\x82\xAC\n"
+    "Total HT   850,00 \xE2\x82\xAC\nTVA 20 %   170,00 \xE2\x82\xAC\n"
+    "Total TTC   1\xE2\x80\xAF"
+    "020,00 \xE2\x82\xAC\nNet \xC3\xA0 payer   1\xE2\x80\xAF"
+    "020,00 \xE2\x82\xAC\n"
+    "N\xC2\xB0 TVA intracommunautaire : FR40303265045";
+
+TEST(RuleBasedInvoiceStructurerTest, ReadsGermanAndFrenchSupplierInvoices) {
+    auto expected = [](const char* sender, const char* vatNumber, std::int64_t total, const char* date,
+                       const char* number, ExtractedInvoiceData::VatItem vat) {
+        ExtractedInvoiceData data;
+        data.senderCompany = sender;
+        data.senderVatNumber = vatNumber;
+        data.totalAmountCents = total;
+        data.invoiceDate = date;
+        data.invoiceNumber = number;
+        data.vatBreakdown = {vat};
+        return data;
+    };
+    const std::pair<const char*, ExtractedInvoiceData> cases[] = {
+        {kGermanInvoice,
+         expected("Muster Software GmbH", "DE123456789", 188020, "12-03-2024", "RE-2024-0117", {19, 300.20})},
+        {kFrenchInvoice, expected("SARL Atelier Lumi\xC3\xA8re", "FR40303265045", 102000, "05-02-2024",
+                                  "F-2024-031", {20, 170.00})},
+    };
+    for (const auto& [text, want] : cases) {
+        const auto data = read(text);
+        EXPECT_EQ(data.senderCompany, want.senderCompany);
+        EXPECT_EQ(data.senderVatNumber, want.senderVatNumber);
+        EXPECT_EQ(data.senderCountry, want.senderVatNumber->substr(0, 2));
+        EXPECT_EQ(data.totalAmountCents, want.totalAmountCents);
+        EXPECT_EQ(data.invoiceDate, want.invoiceDate);
+        EXPECT_EQ(data.invoiceNumber, want.invoiceNumber);
+        EXPECT_EQ(data.vatBreakdown, want.vatBreakdown);
+    }
+}
+
 TEST(RuleBasedInvoiceStructurerTest, ReadsAnEnglishTillReceipt) {
     const auto data = read(kEnglishReceipt);
     EXPECT_EQ(data.senderCompany, "Cafe Het Anker");
@@ -110,6 +169,29 @@ TEST(RuleBasedInvoiceStructurerTest, TotalLabelsInDutchAndEnglish) {
     }
 }
 
+// Till receipts and invoices from across the border: German, French and Dutch labels, and the cash
+// handed over and the change, which are never the total.
+TEST(RuleBasedInvoiceStructurerTest, TotalLabelsAcrossTheBorderAndCashThatIsNoTotal) {
+    const std::pair<const char*, std::int64_t> cases[] = {
+        {"SUMME EUR 28,81\nMastercard EUR 28,81", 2881},
+        {"zu zahlen 15,69\nKreditkarte 15,69", 1569},
+        {"SUMME [3] EUR 152,00\nGEGEBEN ec-Karte EUR 152,00", 15200},
+        {"Gesamtbetrag 99,90 EUR", 9990},
+        {"Zwischensumme 10,00\nRabatt -1,00\nSumme 9,00", 900},
+        {"Total HT 38,00\nTVA 20% 7,60\nTotal TTC 45,60 \xE2\x82\xAC", 4560},
+        {"Net \xC3\xA0 payer : 120,00 \xE2\x82\xAC", 12000},
+        {"Koffie 2,50\nZU ZAHLEN EURO 24,23\nBARGELD 40,00\nZUR\xC3\x9C"
+         "CK 15,77",
+         2423},
+        {"Totaal 12,50\nContant 20,00\nWisselgeld 7,50", 1250},
+        {"Gegeben BAR 50,00\nR\xC3\xBC"
+         "ckgeld 2,30\nKarotten 1,20",
+         4770},  // only cash less change
+    };
+    for (const auto& [text, cents] : cases)
+        EXPECT_EQ(read(text).totalAmountCents, cents) << text;
+}
+
 TEST(RuleBasedInvoiceStructurerTest, VatLinesAndTables) {
     struct Case {
         const char* text;
@@ -125,6 +207,15 @@ TEST(RuleBasedInvoiceStructurerTest, VatLinesAndTables) {
         {"VAT reverse charged 0%  € 0.00", {{0, 0}}},
         {"BTW-nr: NL123456789B01", {}},
         {"Korting 10% 5,00", {}},
+        // Till tables name their rates by a letter, with net, VAT and gross in any order.
+        {"MWST% MWST + Netto = Brutto\nA 7 % 0,62 8,89 9,51\nB 19 % 0,99 5,19 6,18\nSumme 1,61 14,08 15,69",
+         {{7, 0.62}, {19, 0.99}}},
+        {"MWST Netto MWST-BETRAG BRUTTO\nC 7,00% 17,33 1,21 18,54\nD 19,00% 4,78 0,91 5,69",
+         {{7, 1.21}, {19, 0.91}}},
+        {"MwSt NETTO MwSt UMSATZ\nB 7,00 23,45 1,64 25,09", {{7, 1.64}}},     // the percent sign lost
+        {"MWST% MWST + Netto = Brutto\nB 19% TVT 9,22 10,97", {{19, 1.75}}},  // the VAT itself lost
+        {"Typ Netto Must Brutto\n19 % 16,72 3,18 19,90", {{19, 3.18}}},       // the header garbled
+        {"USt-IdNr.: DE 813 129 242", {}},
     };
     for (const auto& c : cases)
         EXPECT_EQ(read(c.text).vatBreakdown, c.vat) << c.text;
@@ -141,6 +232,17 @@ TEST(RuleBasedInvoiceStructurerTest, LabelsOfNumbersAndDates) {
     // A VAT number printed only beside the customer is not the sender's.
     EXPECT_EQ(read("Klant BTW: NL123456789B01").senderVatNumber, std::nullopt);
     EXPECT_EQ(read("Bedrag in USD\nTotal 10.00").currency, "USD");
+    EXPECT_EQ(read("Date: 03/12/2026\nTOTAL $10.00").invoiceDate, "12-03-2026");  // dollars: month first
+    EXPECT_EQ(read("Date: 03/12/2026\nTOTAL \xE2\x82\xAC 10,00").invoiceDate, "03-12-2026");
+    EXPECT_EQ(read("Rechnungsnummer: RE-2024-117\nRechnungsdatum: 3. M\xC3\xA4rz 2024").invoiceDate,
+              "03-03-2024");
+    EXPECT_EQ(read("Rechnungsnummer: RE-2024-117").invoiceNumber, "RE-2024-117");
+    EXPECT_EQ(read("Facture n\xC2\xB0 F-2024-09\nDate : 1er mars 2024").invoiceDate, "01-03-2024");
+    EXPECT_EQ(read("Lieferdatum 01.02.2024\nDatum 04. 04. 2020 13:43").invoiceDate, "04-04-2020");
+    EXPECT_EQ(read("USt-IdNr.: DE 813 129 242").senderVatNumber, "DE813129242");
+    EXPECT_EQ(read("TVA intracommunautaire : FR 40 303265045").senderVatNumber, "FR40303265045");
+    EXPECT_EQ(read("BTW BE 0123.456.789").senderVatNumber, "BE0123456789");
+    EXPECT_EQ(read("IBAN DE89 3704 0044 0532 0130 00").senderVatNumber, std::nullopt);
 }
 
 // Receipts as recognition gave them from generated scans and photos, each with one figure misread.
@@ -201,9 +303,74 @@ TEST(RuleBasedInvoiceStructurerTest, AFigureNothingConfirmsIsStillReported) {
 TEST(RuleBasedInvoiceStructurerTest, LegalFormsOfTheSenderInCapitals) {
     EXPECT_EQ(read("Brandwijk B.v.\nTotaal 10,00").senderCompany, "Brandwijk B.V.");
     EXPECT_EQ(read("Drukkerij Vonk v.0.F.\nTotaal 10,00").senderCompany, "Drukkerij Vonk V.O.F.");
-    EXPECT_EQ(read("Studio Noord n.v\nTotaal 10,00").senderCompany, "Studio Noord N.V");
+    EXPECT_EQ(read("Studio Noord n.v\nTotaal 10,00").senderCompany, "Studio Noord N.V.");
     EXPECT_EQ(read("Northwind Supplies Ltd\nTotaal 10,00").senderCompany, "Northwind Supplies Ltd");
     EXPECT_EQ(read("Bv Vonk\nTotaal 10,00").senderCompany, "Bv Vonk");
+}
+
+// Receipts whose name is a logo that recognition cannot read: the company in a legal-form line at
+// the foot, a heading with spaced letters, the web address, the line above the street.
+TEST(RuleBasedInvoiceStructurerTest, ASenderWhenTheNameIsOnlyALogo) {
+    const std::pair<const char*, const char*> cases[] = {
+        {"Pohlweg 110\n33100 Paderborn\nBIO HONIG 3,29 C\nZU ZAHLEN 3,29\nAldi GmbH & Co. KG, Schlo\xC3\x9F "
+         "Holte",
+         "Aldi GmbH & Co. KG"},
+        {"A L D I\nPohlweg 110\n33100 Paderborn\nZU ZAHLEN 3,29", "ALDI"},
+        {"Senefelder Stra\xC3\x9F"
+         "e 2\n33100 Paderborn\nQuittung\nSumme 59,96\nBesuchen Sie uns\nwww. roller .de",
+         "Roller"},
+        {"WUNSCHLOS GL\xC3\x9C"
+         "CKLICH?\nMarktkauf Lehr\nDetmolder Str. 4\n33102 Paderborn\n"
+         "www.marktkauf-lehr.de\nSUMME EUR 28,81",
+         "Marktkauf Lehr"},
+        {"EUR\nWarburger StraBe 130\n33100 Paderborn\nzu zahlen 5,88", nullptr},
+    };
+    for (const auto& [text, sender] : cases) {
+        const auto data = read(text);
+        if (sender) {
+            EXPECT_EQ(data.senderCompany, sender) << text;
+        } else {
+            EXPECT_FALSE(data.senderCompany) << text << " gave " << data.senderCompany.value_or("");
+        }
+    }
+}
+
+TEST(RuleBasedInvoiceStructurerTest, NeitherTheCustomersBlockNorALabelIsTheSender) {
+    const auto data = read(R"(FACTUUR
+Factuuradres:
+De Vries Media B.V.
+Marktplein 9
+4811 XR Breda
+BTW-nr: NL123456789B01
+Brandwijk
+Keizersgracht 221
+1016 DV Amsterdam
+BTW NL650290313B26
+Totaal 121,00)");
+    EXPECT_EQ(data.senderCompany, "Brandwijk");
+    EXPECT_EQ(data.senderAddress, "Keizersgracht 221, 1016 DV Amsterdam");
+    EXPECT_EQ(data.senderVatNumber, "NL650290313B26");
+
+    // Customer and sender side by side in the columns of a PDF's text layer; the sender is the
+    // company at the foot beside its registration.
+    const auto columns = read(
+        "De Vries Media B.V.      Brandwijk B.V.\nMarktplein 9      Keizersgracht 221\n"
+        "4811 XR Breda      1016 DV Amsterdam\nFactuur\nTotaal 121,00\n"
+        "Brandwijk B.V. | KvK 48508491 | BTW NL650290313B26");
+    EXPECT_EQ(columns.senderCompany, "Brandwijk B.V.");
+    EXPECT_EQ(columns.senderKvkNumber, "48508491");
+
+    const std::pair<const char*, std::optional<std::string>> cases[] = {
+        {"INVOICE\nBill to:\nNorthwind Ltd\n1 High Street\nLondon\nConsulting 10.00\nTotal due 10.00\n"
+         "Acme Supplies Ltd, 12 Dock Road, Leeds",
+         "Acme Supplies Ltd"},
+        {"Rechnung\nLieferanschrift:\nMuster GmbH\nHauptstr. 1\n12345 Berlin\nSumme 5,00", std::nullopt},
+        {"ORIGINEEL\nFactuurgegevens\nKlantgegevens:\nJansen Consultancy\nMarktplein 9\n4811 XR Breda\n"
+         "Brandwijk\nKeizersgracht 221\n1016 DV Amsterdam\nTotaal 10,00",
+         "Brandwijk"},
+    };
+    for (const auto& [text, sender] : cases)
+        EXPECT_EQ(read(text).senderCompany, sender) << text;
 }
 
 TEST(RuleBasedInvoiceStructurerTest, NonInvoicesAndEmptyText) {

@@ -435,4 +435,34 @@ std::string renderBlankPng() {
     return pngOf(pix.get());
 }
 
+std::string renderWallPhotoJpeg(std::uint32_t seed) {
+    Rng rng(seed);
+    constexpr int width = 1600, height = 1200, brickWidth = 180, brickHeight = 70, mortar = 8;
+    Pix pix(pixCreate(width, height, 8));
+    for (int y = 0; y < height; ++y) {
+        const int row = y / brickHeight;
+        const int shift = row % 2 == 0 ? 0 : brickWidth / 2;
+        for (int x = 0; x < width; ++x) {
+            const int column = (x + shift) / brickWidth;
+            const bool joint = y % brickHeight < mortar || (x + shift) % brickWidth < mortar;
+            const int tone = joint ? 200 : 90 + static_cast<int>((row * 31 + column * 17) % 50);
+            pixSetPixel(pix.get(), x, y,
+                        static_cast<l_uint32>(std::clamp(tone + between(rng, -25, 25), 0, 255)));
+        }
+    }
+    l_uint8* data = nullptr;
+    size_t size = 0;
+    if (pixWriteMemJpeg(&data, &size, pix.get(), 80, 0) != 0)
+        throw std::runtime_error("jpeg encoding failed");
+    std::string bytes(reinterpret_cast<char*>(data), size);
+    lept_free(data);
+    return bytes;
+}
+
+std::string renderOnePixelPng() {
+    Pix pix(pixCreate(1, 1, 8));
+    pixSetAllArbitrary(pix.get(), 0);
+    return pngOf(pix.get());
+}
+
 }  // namespace zelvorin::testing

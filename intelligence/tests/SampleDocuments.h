@@ -45,5 +45,8 @@ std::string renderPng(const SampleDocument& document, int dpi = 200);
 // A page with no marks at all, as a blank scan: a PDF without text layer or an image.
 std::string renderBlankScanPdf();
 std::string renderBlankPng();
+// Things that are no document: a photo of a brick wall, an image of one pixel.
+std::string renderWallPhotoJpeg(std::uint32_t seed);
+std::string renderOnePixelPng();
 
 }  // namespace zelvorin::testing

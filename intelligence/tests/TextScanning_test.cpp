@@ -41,6 +41,12 @@ TEST(TextScanningTest, DatesInTheUsualDutchAndEnglishForms) {
         {"NL123456789B01", nullptr},
         {"123-45-2026", nullptr},
         {"maart 2026", nullptr},
+        // German and French, as folded lines have them, and a till's spaced dots.
+        {"datum 04. 04. 2020 13:45", "04-04-2020"},
+        {"rechnungsdatum: 3. marz 2024", "03-03-2024"},
+        {"date: 1er mars 2024", "01-03-2024"},
+        {"le 14 juillet 2025", "14-07-2025"},
+        {"15. dezember 2024", "15-12-2024"},
     };
     for (const auto& c : cases) {
         const auto date = findDate(c.line);
@@ -81,6 +87,14 @@ TEST(TextScanningTest, AmountsWithDecimalCommaOrPointAndCurrencyMarks) {
         {"12.345", {}},
         {"€12.345", {1234500}},
         {"99999999999999999999,00", {}},
+        {"Total TTC 1\xE2\x80\xAF"
+         "020,00 \xE2\x82\xAC",
+         {102000}},  // narrow no-break space
+        {"1\xC2\xA0"
+         "234\xC2\xA0"
+         "567,89",
+         {123456789}},            // no-break spaces
+        {"SUMME EUR 2/,42", {}},  // a figure cut by a slash
     };
     for (const auto& c : cases)
         EXPECT_EQ(centsIn(c.line), c.cents) << c.line;
