@@ -1,0 +1,58 @@
+#include "service/invoices/ReceivedContentGuard.h"
+
+#include "domain/SentInvoiceContent.h"
+
+namespace zelvorin::service {
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+bool isEditable(const Json& invoicePayload) {
+    const auto status = invoicePayload.find("status");
+    if (status == invoicePayload.end() || !status->is_string()) return false;
+    return SentInvoiceContent::isEditable(status->get<std::string>());
+}
+
+std::string memberText(const Json& payload, const char* key) {
+    const auto found = payload.find(key);
+    return found != payload.end() && found->is_string() ? found->get<std::string>() : std::string();
+}
+
+// A pushed member that leaves the stored value as it is changes nothing the customer received.
+bool changesReceivedMember(const Json& stored, const Json& members) {
+    for (const auto& [key, value] : members.items()) {
+        if (!SentInvoiceContent::isReceivedField(key)) continue;
+        const auto current = stored.find(key);
+        const bool absentNow = current == stored.end() || current->is_null();
+        if (value.is_null() ? !absentNow : (absentNow || *current != value)) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+std::optional<std::string> receivedContentRefusal(Connection& db, const std::string& organizationId,
+                                                  const PushChange& change,
+                                                  const std::optional<StoredRecord>& existing,
+                                                  const Json* members) {
+    const std::string refusal(SentInvoiceContent::kRefusal);
+    if (change.entityType == SyncEntityType::draftInvoice) {
+        if (!existing || existing->deleted || isEditable(existing->payload)) return std::nullopt;
+        if (change.operation == SyncOperation::remove) return refusal;
+        if (change.operation == SyncOperation::update && members &&
+            changesReceivedMember(existing->payload, *members))
+            return refusal;
+        return std::nullopt;
+    }
+    if (change.entityType != SyncEntityType::invoiceLine) return std::nullopt;
+    // A new line names its invoice; an existing one keeps the invoice it was made on.
+    const std::string invoiceId = existing ? memberText(existing->payload, "invoiceId")
+                                           : (members ? memberText(*members, "invoiceId") : std::string());
+    if (invoiceId.empty()) return std::nullopt;
+    const std::optional<StoredRecord> invoice =
+        records::find(db, organizationId, std::string(rawValue(SyncEntityType::draftInvoice)), invoiceId);
+    if (!invoice || invoice->deleted || isEditable(invoice->payload)) return std::nullopt;
+    return refusal;
+}
+
+}  // namespace zelvorin::service
