@@ -9,6 +9,7 @@
 #include "service/admin/RequestLog.h"
 #include "service/auth/Authenticator.h"
 #include "service/http/Router.h"
+#include "service/invoices/MailOutbox.h"
 
 namespace httplib {
 class Server;
@@ -44,6 +45,7 @@ public:
 
 private:
     const ServiceDatabase& database_;
+    MailOutbox outbox_;
     Authenticator authenticator_;
     RequestLog requestLog_;
     FaultSwitches faults_;
@@ -53,6 +55,6 @@ private:
 
 // Every route of the service, for the router and for tests that walk the table.
 RouteTable serviceRoutes(const ServiceDatabase& database, const Authenticator& authenticator,
-                         FaultSwitches& faults, RequestLog& log);
+                         FaultSwitches& faults, RequestLog& log, const MailOutbox& outbox);
 
 }  // namespace zelvorin::service

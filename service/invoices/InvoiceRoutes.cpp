@@ -1,17 +1,54 @@
 #include "service/invoices/InvoiceRoutes.h"
 
 #include "service/http/ConditionalAnswer.h"
+#include "service/http/JsonBody.h"
 #include "service/http/Route.h"
 #include "service/invoices/InvoicePreviewActions.h"
+#include "service/invoices/InvoiceSendActions.h"
 
 namespace zelvorin::service {
 
-void addInvoiceRoutes(RouteTable& routes, const ServiceDatabase& database) {
+namespace {
+
+// SendBody: recipientEmail, subject, body, fromEmail?, attachmentKeys? (a list of upload keys).
+SendInvoiceRequest sendRequest(const Json& body) {
+    SendInvoiceRequest request{requiredText(body, "recipientEmail"),
+                               requiredText(body, "subject"),
+                               requiredText(body, "body"),
+                               optionalText(body, "fromEmail"),
+                               {}};
+    if (const auto keys = body.find("attachmentKeys"); keys != body.end() && !keys->is_null()) {
+        if (!keys->is_array())
+            throw ServiceError(ErrorKind::badRequest, "attachmentKeys moet een lijst zijn.");
+        for (const Json& key : *keys) {
+            if (!key.is_string() || key.get<std::string>().empty())
+                throw ServiceError(ErrorKind::badRequest,
+                                   "attachmentKeys bevat iets anders dan een sleutel.");
+            request.attachmentKeys.push_back(key.get<std::string>());
+        }
+    }
+    return request;
+}
+
+}  // namespace
+
+void addInvoiceRoutes(RouteTable& routes, const ServiceDatabase& database, const MailOutbox& outbox) {
     routes.get("api/native/v1/invoices/{id}/preview-pdf", Access::member, [&](RequestContext& context) {
         return conditionalReply(
             context, invoicePreviewPdf(database, context.caller(), context.parameter("id"), context.now()),
             "application/pdf");
     });
+    routes.add(HttpMethod::post, "api/native/v1/invoices/{id}/send", Access::member, BodyRule::json(),
+               [&](RequestContext& context) {
+                   return Reply::json(sendInvoice(database, outbox, context.caller(), context.parameter("id"),
+                                                  sendRequest(context.body()), context.now()));
+               });
+    routes.add(
+        HttpMethod::post, "api/native/v1/invoices/{id}/resend", Access::member, BodyRule::json(),
+        [&](RequestContext& context) {
+            return Reply::json(resendInvoice(database, outbox, context.caller(), context.parameter("id"),
+                                             sendRequest(context.body()), context.now()));
+        });
 }
 
 }  // namespace zelvorin::service

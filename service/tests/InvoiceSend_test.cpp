@@ -1,0 +1,199 @@
+#include "service/invoices/InvoiceSendActions.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+
+#include "persistence/sqlite/Connection.h"
+#include "service/http/ServiceError.h"
+#include "service/invoices/InvoicePreviewActions.h"
+#include "service/seed/DemoSeed.h"
+#include "service/store/RecordWriter.h"
+#include "service/store/ServiceDatabase.h"
+#include "service/store/StoredFiles.h"
+#include "testing/Shell.h"
+#include "testing/TempDir.h"
+
+namespace zelvorin::service {
+namespace {
+
+using Json = nlohmann::ordered_json;
+using namespace std::chrono;
+
+const TimePoint kNow = sys_days{year{2026} / March / 16} + hours{10};
+
+class InvoiceSendIntegrationTest : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(seedDemo(database, year{2026} / March / 16)); }
+
+    Caller caller(const std::string& organizationId = demoOrganizationId()) const {
+        return {demoOwnerUserId(), organizationId, "apparaat-a", "sessie", std::nullopt};
+    }
+
+    // A draft of the demo organisation with `lines` lines of € 500,00 excl. 21 % VAT.
+    void draft(const std::string& id, int lines) {
+        database.write([&](Connection& db) {
+            const Actor actor{ChangeSource::push, demoOwnerUserId(), "apparaat-a"};
+            const std::string customer = records::all(db, demoOrganizationId(), std::string("customer"))[0].id;
+            writeRecord(db, {demoOrganizationId(), SyncEntityType::draftInvoice, id, RecordOperation::put,
+                             Json{{"id", id},
+                                  {"organizationId", demoOrganizationId()},
+                                  {"customerId", customer},
+                                  {"status", "draft"},
+                                  {"issueDate", "2026-03-16"},
+                                  {"dueDate", "2026-04-15"},
+                                  {"vatTreatment", "nl_21"},
+                                  {"subtotalCents", 50000 * lines},
+                                  {"vatCents", 10500 * lines},
+                                  {"totalCents", 60500 * lines},
+                                  {"createdAt", "2026-03-16T09:00:00.000Z"},
+                                  {"updatedAt", "2026-03-16T09:00:00.000Z"}},
+                             kNow, actor, std::nullopt});
+            for (int i = 0; i < lines; ++i) {
+                const std::string lineId = id + "-regel-" + std::to_string(i);
+                writeRecord(db, {demoOrganizationId(), SyncEntityType::invoiceLine, lineId, RecordOperation::put,
+                                 Json{{"id", lineId},
+                                      {"organizationId", demoOrganizationId()},
+                                      {"invoiceId", id},
+                                      {"sortOrder", i},
+                                      {"description", "Ontwerpwerk"},
+                                      {"lineMode", "fixed"},
+                                      {"amountCents", 50000},
+                                      {"createdAt", "2026-03-16T09:00:00.000Z"},
+                                      {"updatedAt", "2026-03-16T09:00:00.000Z"}},
+                                 kNow, actor, std::nullopt});
+            }
+        });
+    }
+
+    Json invoice(const std::string& id) {
+        return database.read([&](Connection& db) {
+            return records::find(db, demoOrganizationId(), "draftInvoice", id)->payload;
+        });
+    }
+
+    std::vector<std::filesystem::path> messages() const {
+        std::vector<std::filesystem::path> found;
+        if (std::filesystem::exists(outbox.folder()))
+            for (const auto& entry : std::filesystem::directory_iterator(outbox.folder()))
+                found.push_back(entry.path());
+        return found;
+    }
+
+    // Parses the message as a mail reader does; writes its PDF attachment to `pdfPath` and answers
+    // the headers and the text body.
+    std::string readMessage(const std::filesystem::path& message, const std::filesystem::path& pdfPath) {
+        const std::string script =
+            "import email,sys\n"
+            "m=email.message_from_binary_file(open(sys.argv[1],'rb'),policy=email.policy.default)\n"
+            "print('To:',m['To']);print('Subject:',m['Subject']);print('Type:',m.get_content_type())\n"
+            "print('Defects:',len(m.defects))\n"
+            "for p in m.iter_attachments():\n"
+            "  print('Attachment:',p.get_filename(),p.get_content_type())\n"
+            "  if p.get_content_type()=='application/pdf': open(sys.argv[2],'wb').write(p.get_content())\n"
+            "print('Body:',m.get_body(('plain',)).get_content().strip())\n";
+        const std::filesystem::path scriptPath = dir.path() / "read_mail.py";
+        std::ofstream(scriptPath) << "import email.policy\n" << script;
+        return testing::runCommand("python3 " + scriptPath.string() + " " + message.string() + " " +
+                                   pdfPath.string());
+    }
+
+    testing::TempDir dir;
+    ServiceDatabase database{dir.path() / "data"};
+    MailOutbox outbox{dir.path() / "data"};
+    SendInvoiceRequest request{"boekhouding@bakkerij-jansen.nl", "Factuur van Studio Zelvorin",
+                               "Beste klant,\n\nHierbij ontvang je de factuur.\n\nMet vriendelijke groet",
+                               std::nullopt, {}};
+};
+
+TEST_F(InvoiceSendIntegrationTest, TheFirstSendNumbersTheInvoiceKeepsItsPdfAndWritesTheMessage) {
+    draft("f-nieuw", 2);
+    const Json answer = sendInvoice(database, outbox, caller(), "f-nieuw", request, kNow);
+    EXPECT_EQ(answer["invoiceNumber"], "FAC-2026-0022");  // the demo's last is FAC-2026-0021
+    EXPECT_EQ(answer["status"], "sent");
+    EXPECT_EQ(answer["sentAt"], "2026-03-16T10:00:00.000Z");
+    EXPECT_EQ(answer["totalCents"], 121000);
+    const Json stored = invoice("f-nieuw");
+    EXPECT_EQ(stored["invoiceNumber"], "FAC-2026-0022");
+    EXPECT_EQ(stored["status"], "sent");
+
+    const std::vector<std::filesystem::path> sent = messages();
+    ASSERT_EQ(sent.size(), 1u);
+    const std::filesystem::path pdfPath = dir.path() / "bijlage.pdf";
+    const std::string read = readMessage(sent[0], pdfPath);
+    EXPECT_NE(read.find("To: boekhouding@bakkerij-jansen.nl"), std::string::npos) << read;
+    EXPECT_NE(read.find("Type: multipart/mixed"), std::string::npos) << read;
+    EXPECT_NE(read.find("Defects: 0"), std::string::npos) << read;
+    EXPECT_NE(read.find("Attachment: FAC-2026-0022.pdf application/pdf"), std::string::npos) << read;
+    EXPECT_NE(read.find("Body: Beste klant,"), std::string::npos) << read;
+    const std::string text = testing::runCommand("pdftotext " + pdfPath.string() + " -");
+    EXPECT_NE(text.find("FAC-2026-0022"), std::string::npos) << text;
+    EXPECT_NE(text.find("1.210,00"), std::string::npos) << text;
+
+    // What was sent is what is kept, and what the preview serves, byte for byte.
+    std::ifstream attached(pdfPath, std::ios::binary);
+    const std::string attachedBytes((std::istreambuf_iterator<char>(attached)), {});
+    EXPECT_EQ(invoicePreviewPdf(database, caller(), "f-nieuw", kNow + days{40}), attachedBytes);
+
+    // The next invoice gets the next number, also when the year's first number came from the seed.
+    draft("f-tweede", 1);
+    EXPECT_EQ(sendInvoice(database, outbox, caller(), "f-tweede", request, kNow)["invoiceNumber"],
+              "FAC-2026-0023");
+}
+
+TEST_F(InvoiceSendIntegrationTest, EveryRefusalLeavesNoNumberNoChangeAndNoMessage) {
+    draft("f-leeg", 0);
+    draft("f-goed", 1);
+    const auto refusal = [&](auto send) -> std::pair<ErrorKind, std::string> {
+        try {
+            send();
+        } catch (const ServiceError& error) {
+            return {error.kind(), error.what()};
+        }
+        return {ErrorKind::internal, "geen fout"};
+    };
+    const Json before = invoice("f-goed");
+
+    auto [kind, text] = refusal([&] { sendInvoice(database, outbox, caller(), "f-leeg", request, kNow); });
+    EXPECT_EQ(kind, ErrorKind::unprocessable);
+    EXPECT_NE(text.find("zonder regels"), std::string::npos);
+
+    for (const std::string address : {"geen-adres", "a@b", "twee@een.nl, derde@een.nl", "kop@een.nl\r\nBcc: x@y.nl"}) {
+        SendInvoiceRequest bad = request;
+        bad.recipientEmail = address;
+        std::tie(kind, text) = refusal([&] { sendInvoice(database, outbox, caller(), "f-goed", bad, kNow); });
+        EXPECT_EQ(kind, ErrorKind::unprocessable) << address;
+    }
+    SendInvoiceRequest missingAttachment = request;
+    missingAttachment.attachmentKeys = {"uploads/bestaat-niet"};
+    std::tie(kind, text) =
+        refusal([&] { sendInvoice(database, outbox, caller(), "f-goed", missingAttachment, kNow); });
+    EXPECT_EQ(kind, ErrorKind::unprocessable);
+
+    // Another organisation's invoice does not exist for this caller.
+    std::tie(kind, text) =
+        refusal([&] { sendInvoice(database, outbox, caller(secondOrganizationId()), "f-goed", request, kNow); });
+    EXPECT_EQ(kind, ErrorKind::notFound);
+    std::tie(kind, text) = refusal([&] { resendInvoice(database, outbox, caller(), "f-goed", request, kNow); });
+    EXPECT_EQ(kind, ErrorKind::conflict);
+
+    EXPECT_EQ(invoice("f-goed"), before);
+    EXPECT_TRUE(messages().empty());
+
+    // None of the refusals used a number; a replayed send is a 409, never a second number.
+    EXPECT_EQ(sendInvoice(database, outbox, caller(), "f-goed", request, kNow)["invoiceNumber"], "FAC-2026-0022");
+    std::tie(kind, text) = refusal([&] { sendInvoice(database, outbox, caller(), "f-goed", request, kNow); });
+    EXPECT_EQ(kind, ErrorKind::conflict);
+    EXPECT_EQ(invoice("f-goed")["invoiceNumber"], "FAC-2026-0022");
+    EXPECT_EQ(messages().size(), 1u);
+
+    // A resend mails the kept PDF again and changes nothing.
+    const Json sent = invoice("f-goed");
+    EXPECT_EQ(resendInvoice(database, outbox, caller(), "f-goed", request, kNow + days{3})["invoiceNumber"],
+              "FAC-2026-0022");
+    EXPECT_EQ(messages().size(), 2u);
+    EXPECT_EQ(invoice("f-goed"), sent);
+}
+
+}  // namespace
+}  // namespace zelvorin::service
