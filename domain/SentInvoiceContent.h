@@ -12,9 +12,9 @@ namespace SentInvoiceContent {
 
 // The invoice's payload members that the customer received. Lines are received content as a whole.
 inline constexpr std::string_view kReceivedFields[] = {
-    "customerId",       "issueDate",       "dueDate",  "referenceNumber",
-    "projectDescription", "vatTreatment",  "freeText", "paymentTermsOverride",
-    "subtotalCents",    "vatCents",        "totalCents", "invoiceNumber"};
+    "customerId",         "issueDate",    "dueDate",    "referenceNumber",
+    "projectDescription", "vatTreatment", "freeText",   "paymentTermsOverride",
+    "subtotalCents",      "vatCents",     "totalCents", "invoiceNumber"};
 
 // The refusal the device and the service give for an edit of received content.
 inline constexpr std::string_view kRefusal =
