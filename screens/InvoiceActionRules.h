@@ -1,0 +1,37 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "app/SyncDisplayStatus.h"
+
+// The rules the invoice actions decide on the device before any call to the service, shared by
+// the desktop's sheets and the command line: which actions need a connection and what is said
+// without one, the default subject and body of a message, and the checks of typed amounts,
+// reasons and confirmations. A refusal is an InputError (invalidValue) with the sheet's Dutch text.
+namespace zelvorin::InvoiceActionRules {
+
+// The modes of the send sheet; a reminder carries its kind ("reminder_1", "reminder_2",
+// "reminder_final").
+enum class SendMode { invoice, creditnote, resend, reminder };
+
+// The service actions of the invoice editor, for their offline notices.
+enum class ServerAction { send, schedule, payment, creditNote, cancel, reopen };
+
+// What the sheet shows instead of calling while the sync status is offline; nothing otherwise.
+std::optional<std::string> offlineRefusal(ServerAction action, const SyncDisplayStatus& status);
+// The same text, for a call that found no connection after all.
+std::string offlineNotice(ServerAction action);
+
+// The sheet's title, and the subject of a message whose subject was left empty.
+std::string sendTitle(SendMode mode, std::string_view reminderKind = {});
+// "Beste <customer>,\n\nHierbij ontvang je de factuur.\n\nMet vriendelijke groet"; "klant" without
+// a customer name.
+std::string defaultBody(const std::optional<std::string>& customerName);
+
+// A typed payment or credit amount ("123,45", "1.234,56"): at least one cent.
+std::int64_t positiveAmountCents(const std::string& typed);
+
+}  // namespace zelvorin::InvoiceActionRules
