@@ -106,7 +106,8 @@ Json inTransactionWithMessage(const ServiceDatabase& database, Work work) {
 }  // namespace
 
 Json invoiceActionResponse(const Json& invoice) {
-    Json response{{"id", invoice.value("id", std::string())}, {"status", invoice.value("status", std::string())}};
+    Json response{{"id", invoice.value("id", std::string())},
+                  {"status", invoice.value("status", std::string())}};
     for (const char* key : {"invoiceNumber", "sentAt", "paidAt"})
         if (const auto value = textMember(invoice, key)) response[key] = *value;
     response["totalCents"] = invoice.value("totalCents", std::int64_t{0});
@@ -124,8 +125,9 @@ Json sendInvoice(const ServiceDatabase& database, const MailOutbox& outbox, cons
                                "met een creditnota.");
         std::optional<InvoiceSource> source = invoiceSourceFromRecords(db, caller.organizationId, invoiceId);
         if (!source || source->lines.empty())
-            throw ServiceError(ErrorKind::unprocessable,
-                               "Een factuur zonder regels kan niet worden verstuurd. Voeg eerst een regel toe.");
+            throw ServiceError(
+                ErrorKind::unprocessable,
+                "Een factuur zonder regels kan niet worden verstuurd. Voeg eerst een regel toe.");
         const int year = static_cast<int>(amsterdamDate(now).year());
         const std::string number = takeNextInvoiceNumber(db, caller.organizationId, year);
         source->invoiceNumber = number;
@@ -139,10 +141,9 @@ Json sendInvoice(const ServiceDatabase& database, const MailOutbox& outbox, cons
         payload["sentAt"] = formatTimestampMillis(now);
         payload["updatedAt"] = formatTimestampMillis(now);
         payload["pdfPath"] = key;
-        const StoredRecord sent = writeRecord(db, {caller.organizationId, SyncEntityType::draftInvoice, invoiceId,
-                                                   RecordOperation::put, payload, now,
-                                                   Actor{ChangeSource::route, caller.userId, caller.deviceId},
-                                                   std::nullopt});
+        const StoredRecord sent = writeRecord(
+            db, {caller.organizationId, SyncEntityType::draftInvoice, invoiceId, RecordOperation::put,
+                 payload, now, Actor{ChangeSource::route, caller.userId, caller.deviceId}, std::nullopt});
         written = mail(outbox, db, caller, request, number, pdf, now);
         return invoiceActionResponse(sent.payload);
     });
@@ -155,7 +156,8 @@ Json resendInvoice(const ServiceDatabase& database, const MailOutbox& outbox, co
         const StoredRecord invoice = requireInvoice(db, caller, invoiceId);
         const std::optional<std::string> status = textMember(invoice.payload, "status");
         if (SentInvoiceContent::isEditable(status))
-            throw ServiceError(ErrorKind::conflict, "Deze factuur is nog niet verstuurd. Verstuur haar eerst.");
+            throw ServiceError(ErrorKind::conflict,
+                               "Deze factuur is nog niet verstuurd. Verstuur haar eerst.");
         if (status == "cancelled")
             throw ServiceError(ErrorKind::conflict, "Een geannuleerde factuur wordt niet opnieuw verstuurd.");
         const std::string number = textMember(invoice.payload, "invoiceNumber").value_or(invoiceId);

@@ -31,9 +31,9 @@ struct SendInvoiceRequest {
 //           that was kept; nothing about the invoice changes.
 // Every refusal is a ServiceError with a Dutch text, and leaves no number taken, no record
 // changed and no message in the outbox. Answers the NativeInvoiceActionResponse body.
-nlohmann::ordered_json sendInvoice(const ServiceDatabase& database, const MailOutbox& outbox, const Caller& caller,
-                                   const std::string& invoiceId, const SendInvoiceRequest& request,
-                                   TimePoint now);
+nlohmann::ordered_json sendInvoice(const ServiceDatabase& database, const MailOutbox& outbox,
+                                   const Caller& caller, const std::string& invoiceId,
+                                   const SendInvoiceRequest& request, TimePoint now);
 nlohmann::ordered_json resendInvoice(const ServiceDatabase& database, const MailOutbox& outbox,
                                      const Caller& caller, const std::string& invoiceId,
                                      const SendInvoiceRequest& request, TimePoint now);

@@ -14,9 +14,9 @@ constexpr const char* kCrlf = "\r\n";
 
 std::string base64(const std::string& bytes) {
     std::string encoded(4 * ((bytes.size() + 2) / 3) + 1, '\0');
-    const int length = EVP_EncodeBlock(reinterpret_cast<unsigned char*>(encoded.data()),
-                                       reinterpret_cast<const unsigned char*>(bytes.data()),
-                                       static_cast<int>(bytes.size()));
+    const int length =
+        EVP_EncodeBlock(reinterpret_cast<unsigned char*>(encoded.data()),
+                        reinterpret_cast<const unsigned char*>(bytes.data()), static_cast<int>(bytes.size()));
     encoded.resize(static_cast<std::size_t>(length));
     return encoded;
 }
@@ -112,7 +112,8 @@ bool isDeliverableAddress(const std::string& address) {
     if (at == std::string::npos || at == 0 || address.find('@', at + 1) != std::string::npos) return false;
     const std::string domain = address.substr(at + 1);
     const std::size_t dot = domain.find('.');
-    if (dot == std::string::npos || dot == 0 || domain.back() == '.' || domain.find("..") != std::string::npos)
+    if (dot == std::string::npos || dot == 0 || domain.back() == '.' ||
+        domain.find("..") != std::string::npos)
         return false;
     for (unsigned char c : address) {
         if (c <= 0x20 || c == 0x7f) return false;

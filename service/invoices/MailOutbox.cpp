@@ -1,8 +1,8 @@
 #include "service/invoices/MailOutbox.h"
 
-#include <cerrno>
 #include <fcntl.h>
 #include <unistd.h>
+#include <cerrno>
 
 #include "service/http/ServiceError.h"
 

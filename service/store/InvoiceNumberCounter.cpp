@@ -5,8 +5,8 @@
 namespace zelvorin::service::invoicenumbercounter {
 
 std::optional<std::int64_t> last(Connection& db, const std::string& organizationId, int year) {
-    Statement& row = db.cached(
-        "SELECT last_sequence FROM invoice_number_counter WHERE organization_id = ? AND year = ?");
+    Statement& row =
+        db.cached("SELECT last_sequence FROM invoice_number_counter WHERE organization_id = ? AND year = ?");
     row.bindAll(organizationId, static_cast<std::int64_t>(year));
     if (!row.step()) return std::nullopt;
     return row.int64(0);

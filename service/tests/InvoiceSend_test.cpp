@@ -34,7 +34,8 @@ protected:
     void draft(const std::string& id, int lines) {
         database.write([&](Connection& db) {
             const Actor actor{ChangeSource::push, demoOwnerUserId(), "apparaat-a"};
-            const std::string customer = records::all(db, demoOrganizationId(), std::string("customer"))[0].id;
+            const std::string customer =
+                records::all(db, demoOrganizationId(), std::string("customer"))[0].id;
             writeRecord(db, {demoOrganizationId(), SyncEntityType::draftInvoice, id, RecordOperation::put,
                              Json{{"id", id},
                                   {"organizationId", demoOrganizationId()},
@@ -51,17 +52,18 @@ protected:
                              kNow, actor, std::nullopt});
             for (int i = 0; i < lines; ++i) {
                 const std::string lineId = id + "-regel-" + std::to_string(i);
-                writeRecord(db, {demoOrganizationId(), SyncEntityType::invoiceLine, lineId, RecordOperation::put,
-                                 Json{{"id", lineId},
-                                      {"organizationId", demoOrganizationId()},
-                                      {"invoiceId", id},
-                                      {"sortOrder", i},
-                                      {"description", "Ontwerpwerk"},
-                                      {"lineMode", "fixed"},
-                                      {"amountCents", 50000},
-                                      {"createdAt", "2026-03-16T09:00:00.000Z"},
-                                      {"updatedAt", "2026-03-16T09:00:00.000Z"}},
-                                 kNow, actor, std::nullopt});
+                writeRecord(db,
+                            {demoOrganizationId(), SyncEntityType::invoiceLine, lineId, RecordOperation::put,
+                             Json{{"id", lineId},
+                                  {"organizationId", demoOrganizationId()},
+                                  {"invoiceId", id},
+                                  {"sortOrder", i},
+                                  {"description", "Ontwerpwerk"},
+                                  {"lineMode", "fixed"},
+                                  {"amountCents", 50000},
+                                  {"createdAt", "2026-03-16T09:00:00.000Z"},
+                                  {"updatedAt", "2026-03-16T09:00:00.000Z"}},
+                             kNow, actor, std::nullopt});
             }
         });
     }
@@ -101,9 +103,11 @@ protected:
     testing::TempDir dir;
     ServiceDatabase database{dir.path() / "data"};
     MailOutbox outbox{dir.path() / "data"};
-    SendInvoiceRequest request{"boekhouding@bakkerij-jansen.nl", "Factuur van Studio Zelvorin",
+    SendInvoiceRequest request{"boekhouding@bakkerij-jansen.nl",
+                               "Factuur van Studio Zelvorin",
                                "Beste klant,\n\nHierbij ontvang je de factuur.\n\nMet vriendelijke groet",
-                               std::nullopt, {}};
+                               std::nullopt,
+                               {}};
 };
 
 TEST_F(InvoiceSendIntegrationTest, TheFirstSendNumbersTheInvoiceKeepsItsPdfAndWritesTheMessage) {
@@ -158,7 +162,8 @@ TEST_F(InvoiceSendIntegrationTest, EveryRefusalLeavesNoNumberNoChangeAndNoMessag
     EXPECT_EQ(kind, ErrorKind::unprocessable);
     EXPECT_NE(text.find("zonder regels"), std::string::npos);
 
-    for (const std::string address : {"geen-adres", "a@b", "twee@een.nl, derde@een.nl", "kop@een.nl\r\nBcc: x@y.nl"}) {
+    for (const std::string address :
+         {"geen-adres", "a@b", "twee@een.nl, derde@een.nl", "kop@een.nl\r\nBcc: x@y.nl"}) {
         SendInvoiceRequest bad = request;
         bad.recipientEmail = address;
         std::tie(kind, text) = refusal([&] { sendInvoice(database, outbox, caller(), "f-goed", bad, kNow); });
@@ -171,17 +176,19 @@ TEST_F(InvoiceSendIntegrationTest, EveryRefusalLeavesNoNumberNoChangeAndNoMessag
     EXPECT_EQ(kind, ErrorKind::unprocessable);
 
     // Another organisation's invoice does not exist for this caller.
-    std::tie(kind, text) =
-        refusal([&] { sendInvoice(database, outbox, caller(secondOrganizationId()), "f-goed", request, kNow); });
+    std::tie(kind, text) = refusal(
+        [&] { sendInvoice(database, outbox, caller(secondOrganizationId()), "f-goed", request, kNow); });
     EXPECT_EQ(kind, ErrorKind::notFound);
-    std::tie(kind, text) = refusal([&] { resendInvoice(database, outbox, caller(), "f-goed", request, kNow); });
+    std::tie(kind, text) =
+        refusal([&] { resendInvoice(database, outbox, caller(), "f-goed", request, kNow); });
     EXPECT_EQ(kind, ErrorKind::conflict);
 
     EXPECT_EQ(invoice("f-goed"), before);
     EXPECT_TRUE(messages().empty());
 
     // None of the refusals used a number; a replayed send is a 409, never a second number.
-    EXPECT_EQ(sendInvoice(database, outbox, caller(), "f-goed", request, kNow)["invoiceNumber"], "FAC-2026-0022");
+    EXPECT_EQ(sendInvoice(database, outbox, caller(), "f-goed", request, kNow)["invoiceNumber"],
+              "FAC-2026-0022");
     std::tie(kind, text) = refusal([&] { sendInvoice(database, outbox, caller(), "f-goed", request, kNow); });
     EXPECT_EQ(kind, ErrorKind::conflict);
     EXPECT_EQ(invoice("f-goed")["invoiceNumber"], "FAC-2026-0022");
