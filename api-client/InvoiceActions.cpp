@@ -59,16 +59,16 @@ OrderedJson PaymentBody::toJson() const {
 
 NativeInvoiceActionResponse NativeInvoiceActionResponse::fromJson(const Json& body) {
     if (!body.is_object()) invalid();
-    return {requiredText(body, "id"),         requiredText(body, "status"),
-            optionalText(body, "invoiceNumber"), optionalText(body, "sentAt"),
-            optionalText(body, "paidAt"),     requiredInteger(body, "totalCents")};
+    return {requiredText(body, "id"),     requiredText(body, "status"), optionalText(body, "invoiceNumber"),
+            optionalText(body, "sentAt"), optionalText(body, "paidAt"), requiredInteger(body, "totalCents")};
 }
 
 NativeInvoiceActionResponse send(SyncAPIClient& client, const std::string& invoiceId, const SendBody& body) {
     return post(client, invoiceId, "send", body.toJson());
 }
 
-NativeInvoiceActionResponse resend(SyncAPIClient& client, const std::string& invoiceId, const SendBody& body) {
+NativeInvoiceActionResponse resend(SyncAPIClient& client, const std::string& invoiceId,
+                                   const SendBody& body) {
     return post(client, invoiceId, "resend", body.toJson());
 }
 

@@ -20,7 +20,7 @@ struct SendBody {
     std::string recipientEmail;
     std::string subject;
     std::string body;
-    std::optional<std::string> fromEmail;              // left out when absent
+    std::optional<std::string> fromEmail;                    // left out when absent
     std::optional<std::vector<std::string>> attachmentKeys;  // upload keys; left out when absent
     nlohmann::ordered_json toJson() const;
 };

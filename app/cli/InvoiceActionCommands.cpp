@@ -74,6 +74,31 @@ void sendInvoice(CliContext& context, const SendOptions& options) {
                   << " (" << formatEuro(sent.totalCents) << ").\n";
 }
 
+struct PayOptions {
+    std::string id;
+    std::string amount;
+    std::string date;
+    std::string method = "bank_transfer";
+    std::string note;
+};
+
+void payInvoice(CliContext& context, const PayOptions& options) {
+    invoiceactions::PaymentBody body;
+    body.amountCents = rules::positiveAmountCents(options.amount);  // refused before any call
+    if (!options.date.empty()) body.paymentDate = options.date;
+    body.method = options.method;
+    if (!options.note.empty()) body.notes = options.note;
+    context.requireSignedIn();
+    syncForAction(context, rules::ServerAction::payment);
+    SyncAPIClient client = context.apiClient();
+    const auto paid = callService(rules::ServerAction::payment,
+                                  [&] { return invoiceactions::addPayment(client, options.id, body); });
+    context.environment().syncNow();
+    if (context.json) return printJson(context, responseJson(paid));
+    context.out() << "Betaling van " << formatEuro(body.amountCents) << " geregistreerd; factuur "
+                  << paid.invoiceNumber.value_or(paid.id) << " is nu " << paid.status << ".\n";
+}
+
 }  // namespace
 
 void addInvoiceActionCommands(CLI::App& app, CliContext& context) {
@@ -88,6 +113,18 @@ void addInvoiceActionCommands(CLI::App& app, CliContext& context) {
     sendCommand->add_option("--body", send->body, "Berichttekst (standaard: Beste <klant>, ...)");
     sendCommand->add_option("--from", send->from, "Afzenderadres (standaard dat van de organisatie)");
     sendCommand->callback([&context, send] { sendInvoice(context, *send); });
+
+    auto pay = std::make_shared<PayOptions>();
+    auto* payCommand = invoice->add_subcommand(
+        "pay", "Betaling registreren bij een verstuurde factuur (vereist verbinding)");
+    payCommand->add_option("id", pay->id, "Id van de factuur")->required();
+    payCommand->add_option("--amount", pay->amount, "Bedrag, bijvoorbeeld 123,45")->required();
+    payCommand->add_option("--date", pay->date, "Betaaldatum JJJJ-MM-DD (standaard vandaag)");
+    payCommand->add_option(
+        "--method", pay->method,
+        "bank_transfer, cash, ideal, stripe, creditcard, paypal, bancontact, wero of applepay");
+    payCommand->add_option("--note", pay->note, "Notitie bij de betaling");
+    payCommand->callback([&context, pay] { payInvoice(context, *pay); });
 }
 
 }  // namespace zelvorin::cli

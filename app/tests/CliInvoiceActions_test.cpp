@@ -69,9 +69,11 @@ protected:
 TEST_F(CliInvoiceActionsIntegrationTest, ADraftMadeOfflineIsSentAndEveryDevicePullsItsNumber) {
     const std::string customer = deviceA.runJson("customers --search bakkerij")["customers"][0]["id"];
     service.stop();
-    const std::string id = trimmed(deviceA.run("invoice new --customer " + customer + " --date 2026-03-16").out);
+    const std::string id =
+        trimmed(deviceA.run("invoice new --customer " + customer + " --date 2026-03-16").out);
     ASSERT_FALSE(id.empty()) << deviceA.errors();
-    ASSERT_EQ(deviceA.run("line add " + id + " --description Huisstijl --mode fixed --amount 1.000,00").exitCode, 0)
+    ASSERT_EQ(
+        deviceA.run("line add " + id + " --description Huisstijl --mode fixed --amount 1.000,00").exitCode, 0)
         << deviceA.errors();
 
     const CliRun offline = deviceA.run("invoice send " + id + " --to inkoop@bakkerij.nl");
@@ -120,6 +122,43 @@ TEST_F(CliInvoiceActionsIntegrationTest, ADraftMadeOfflineIsSentAndEveryDevicePu
     EXPECT_EQ(deviceA.run("invoice send " + id + " --to inkoop@bakkerij.nl").exitCode, 1);
     EXPECT_NE(deviceA.errors().find("al verstuurd"), std::string::npos) << deviceA.errors();
     EXPECT_EQ(outbox().size(), 1u);
+}
+
+TEST_F(CliInvoiceActionsIntegrationTest, APartialThenTheFullPaymentReachEveryDevice) {
+    const std::string customer = deviceA.runJson("customers --search bakkerij")["customers"][0]["id"];
+    const std::string id =
+        trimmed(deviceA.run("invoice new --customer " + customer + " --date 2026-03-16").out);
+    ASSERT_EQ(deviceA.run("line add " + id + " --description Advies --mode fixed --amount 500,00").exitCode,
+              0);
+    ASSERT_EQ(deviceA.run("invoice send " + id + " --to inkoop@bakkerij.nl").exitCode, 0) << deviceA.errors();
+
+    // Refused before any call: less than a cent, or no amount at all.
+    for (const char* amount : {"0", "0,00", "-10,00", "tien"}) {
+        EXPECT_EQ(deviceA.run("invoice pay " + id + " --amount " + amount).exitCode, 2) << amount;
+        EXPECT_NE(deviceA.errors().find("Vul een geldig bedrag in."), std::string::npos) << deviceA.errors();
+    }
+    // Refused by the service: more than is open.
+    EXPECT_EQ(deviceA.run("invoice pay " + id + " --amount 605,01").exitCode, 1);
+    EXPECT_NE(deviceA.errors().find("openstaande bedrag van € 605,00"), std::string::npos)
+        << deviceA.errors();
+
+    EXPECT_EQ(deviceA.runJson("invoice pay " + id + " --amount 123,45 --method ideal")["status"],
+              "partiallyPaid");
+    const json paid = deviceA.runJson("invoice pay " + id + " --amount 481,55 --date 2026-03-20");
+    EXPECT_EQ(paid["status"], "paid");
+    EXPECT_FALSE(paid["paidAt"].is_null());
+
+    ASSERT_EQ(deviceB.run("sync").exitCode, 0) << deviceB.errors();
+    const json onB = deviceB.runJson("invoice show " + id);
+    EXPECT_EQ(onB["invoice"]["status"], "paid");
+    ASSERT_EQ(onB["payments"].size(), 2u) << onB.dump();
+    EXPECT_EQ(onB["payments"][0]["amountCents"].get<int>() + onB["payments"][1]["amountCents"].get<int>(),
+              60500);
+
+    service.stop();
+    EXPECT_EQ(deviceA.run("invoice pay " + id + " --amount 1,00").exitCode, 6);
+    EXPECT_NE(deviceA.errors().find("Betaling registreren vereist een internetverbinding."),
+              std::string::npos);
 }
 
 }  // namespace

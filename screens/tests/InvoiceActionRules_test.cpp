@@ -11,13 +11,15 @@ namespace rules = InvoiceActionRules;
 
 TEST(InvoiceActionRulesTest, OfflineTheSheetsRefuseWithTheirOwnNotice) {
     const SyncDisplayStatus offline{SyncDisplayStatus::Offline{2}};
-    EXPECT_EQ(rules::offlineRefusal(rules::ServerAction::send, offline), "Versturen vereist een internetverbinding.");
+    EXPECT_EQ(rules::offlineRefusal(rules::ServerAction::send, offline),
+              "Versturen vereist een internetverbinding.");
     EXPECT_EQ(rules::offlineRefusal(rules::ServerAction::payment, offline),
               "Betaling registreren vereist een internetverbinding.");
     // Only offline refuses: a failed or conflicting sync still has a connection to try.
     for (const SyncDisplayStatus& other :
          {SyncDisplayStatus{}, SyncDisplayStatus{SyncDisplayStatus::Failed{"x", {}}},
-          SyncDisplayStatus{SyncDisplayStatus::Conflicts{1}}, SyncDisplayStatus{SyncDisplayStatus::Syncing{}}})
+          SyncDisplayStatus{SyncDisplayStatus::Conflicts{1}},
+          SyncDisplayStatus{SyncDisplayStatus::Syncing{}}})
         EXPECT_FALSE(rules::offlineRefusal(rules::ServerAction::send, other));
 }
 

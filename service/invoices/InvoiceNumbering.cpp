@@ -4,6 +4,7 @@
 #include <charconv>
 
 #include "domain/DraftInvoiceNumber.h"
+#include "service/invoices/InvoiceRecords.h"
 #include "service/store/InvoiceNumberCounter.h"
 #include "service/store/Records.h"
 
@@ -18,17 +19,11 @@ struct NumberFormat {
     std::optional<int> width;
 };
 
-std::optional<std::string> textMember(const Json& payload, const char* key) {
-    const auto member = payload.find(key);
-    if (member == payload.end() || !member->is_string()) return std::nullopt;
-    return member->get<std::string>();
-}
-
 NumberFormat numberFormat(Connection& db, const std::string& organizationId) {
     for (const StoredRecord& settings : records::all(db, organizationId, std::string("orgSettings"))) {
         if (settings.deleted) continue;
-        NumberFormat format{textMember(settings.payload, "invoiceTemplate"),
-                            textMember(settings.payload, "invoicePrefix"), std::nullopt};
+        NumberFormat format{invoicerecords::text(settings.payload, "invoiceTemplate"),
+                            invoicerecords::text(settings.payload, "invoicePrefix"), std::nullopt};
         // A template without a place for the sequence would give every invoice the same number.
         if (format.numberTemplate && format.numberTemplate->find("{SEQ}") == std::string::npos)
             format.numberTemplate.reset();
@@ -75,7 +70,7 @@ std::int64_t highestNumberedSequence(Connection& db, const std::string& organiza
     std::int64_t highest = 0;
     // Tombstones too: a deleted invoice's number was handed out.
     for (const StoredRecord& invoice : records::all(db, organizationId, std::string("draftInvoice"))) {
-        if (const auto number = textMember(invoice.payload, "invoiceNumber"))
+        if (const auto number = invoicerecords::text(invoice.payload, "invoiceNumber"))
             highest = std::max(highest, sequenceOf(*number, format, year).value_or(0));
     }
     return highest;

@@ -3,6 +3,7 @@
 #include "service/http/ConditionalAnswer.h"
 #include "service/http/JsonBody.h"
 #include "service/http/Route.h"
+#include "service/invoices/InvoicePaymentActions.h"
 #include "service/invoices/InvoicePreviewActions.h"
 #include "service/invoices/InvoiceSendActions.h"
 
@@ -30,6 +31,12 @@ SendInvoiceRequest sendRequest(const Json& body) {
     return request;
 }
 
+// PaymentBody: amountCents, paymentDate?, method, notes?.
+PaymentRequest paymentRequest(const Json& body) {
+    return {requiredInteger(body, "amountCents"), optionalText(body, "paymentDate"),
+            requiredText(body, "method"), optionalText(body, "notes")};
+}
+
 }  // namespace
 
 void addInvoiceRoutes(RouteTable& routes, const ServiceDatabase& database, const MailOutbox& outbox) {
@@ -49,6 +56,16 @@ void addInvoiceRoutes(RouteTable& routes, const ServiceDatabase& database, const
             return Reply::json(resendInvoice(database, outbox, context.caller(), context.parameter("id"),
                                              sendRequest(context.body()), context.now()));
         });
+    routes.add(HttpMethod::post, "api/native/v1/invoices/{id}/payments", Access::member, BodyRule::json(),
+               [&](RequestContext& context) {
+                   return Reply::json(addInvoicePayment(database, context.caller(), context.parameter("id"),
+                                                        paymentRequest(context.body()), context.now()));
+               });
+    routes.add(HttpMethod::post, "api/native/v1/invoices/{id}/mark-paid", Access::member, BodyRule::json(),
+               [&](RequestContext& context) {
+                   return Reply::json(markInvoicePaid(database, context.caller(), context.parameter("id"),
+                                                      requiredText(context.body(), "paidAt"), context.now()));
+               });
 }
 
 }  // namespace zelvorin::service

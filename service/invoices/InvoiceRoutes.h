@@ -13,6 +13,8 @@ class ServiceDatabase;
 //                                                 the file that was sent
 //   POST api/native/v1/invoices/{id}/send         SendBody: number, status, PDF, message (member)
 //   POST api/native/v1/invoices/{id}/resend       SendBody: the kept PDF mailed again (member)
+//   POST api/native/v1/invoices/{id}/payments     PaymentBody: partiallyPaid, then paid (member)
+//   POST api/native/v1/invoices/{id}/mark-paid    {"paidAt"}: the open amount paid (member)
 void addInvoiceRoutes(RouteTable& routes, const ServiceDatabase& database, const MailOutbox& outbox);
 
 }  // namespace zelvorin::service

@@ -9,6 +9,7 @@
 #include "service/http/ServiceError.h"
 #include "service/invoices/InvoiceNumbering.h"
 #include "service/invoices/InvoicePreviewActions.h"
+#include "service/invoices/InvoiceRecords.h"
 #include "service/invoices/InvoiceRecordsSource.h"
 #include "service/invoices/MailMessage.h"
 #include "service/store/RecordWriter.h"
@@ -18,23 +19,13 @@
 namespace zelvorin::service {
 namespace {
 
+using invoicerecords::requireInvoice;
+using invoicerecords::text;
+
 using Json = nlohmann::ordered_json;
 
-constexpr const char* kInvoiceType = "draftInvoice";
 // Where a message comes from when neither the request nor the organisation names an address.
 constexpr const char* kFallbackSender = "facturen@zelvorin.invalid";
-
-std::optional<std::string> textMember(const Json& payload, const char* key) {
-    const auto member = payload.find(key);
-    if (member == payload.end() || !member->is_string()) return std::nullopt;
-    return member->get<std::string>();
-}
-
-StoredRecord requireInvoice(Connection& db, const Caller& caller, const std::string& invoiceId) {
-    std::optional<StoredRecord> invoice = records::find(db, caller.organizationId, kInvoiceType, invoiceId);
-    if (!invoice || invoice->deleted) throw ServiceError(ErrorKind::notFound, "Factuur niet gevonden.");
-    return *invoice;
-}
 
 void requireAddresses(const SendInvoiceRequest& request) {
     if (!isDeliverableAddress(request.recipientEmail))
@@ -48,7 +39,7 @@ void requireAddresses(const SendInvoiceRequest& request) {
 std::string senderAddress(Connection& db, const Caller& caller, const SendInvoiceRequest& request) {
     if (request.fromEmail) return *request.fromEmail;
     for (const StoredRecord& settings : records::all(db, caller.organizationId, std::string("orgSettings"))) {
-        const std::optional<std::string> email = textMember(settings.payload, "orgEmail");
+        const std::optional<std::string> email = text(settings.payload, "orgEmail");
         if (!settings.deleted && email && isDeliverableAddress(*email)) return *email;
     }
     return kFallbackSender;
@@ -109,7 +100,7 @@ Json invoiceActionResponse(const Json& invoice) {
     Json response{{"id", invoice.value("id", std::string())},
                   {"status", invoice.value("status", std::string())}};
     for (const char* key : {"invoiceNumber", "sentAt", "paidAt"})
-        if (const auto value = textMember(invoice, key)) response[key] = *value;
+        if (const auto value = text(invoice, key)) response[key] = *value;
     response["totalCents"] = invoice.value("totalCents", std::int64_t{0});
     return response;
 }
@@ -119,7 +110,7 @@ Json sendInvoice(const ServiceDatabase& database, const MailOutbox& outbox, cons
     requireAddresses(request);
     return inTransactionWithMessage(database, [&](Connection& db, std::filesystem::path& written) {
         StoredRecord invoice = requireInvoice(db, caller, invoiceId);
-        if (!SentInvoiceContent::isEditable(textMember(invoice.payload, "status")))
+        if (!SentInvoiceContent::isEditable(text(invoice.payload, "status")))
             throw ServiceError(ErrorKind::conflict,
                                "Deze factuur is al verstuurd. Gebruik opnieuw versturen, of corrigeer haar "
                                "met een creditnota.");
@@ -141,9 +132,8 @@ Json sendInvoice(const ServiceDatabase& database, const MailOutbox& outbox, cons
         payload["sentAt"] = formatTimestampMillis(now);
         payload["updatedAt"] = formatTimestampMillis(now);
         payload["pdfPath"] = key;
-        const StoredRecord sent = writeRecord(
-            db, {caller.organizationId, SyncEntityType::draftInvoice, invoiceId, RecordOperation::put,
-                 payload, now, Actor{ChangeSource::route, caller.userId, caller.deviceId}, std::nullopt});
+        const StoredRecord sent =
+            invoicerecords::put(db, caller, SyncEntityType::draftInvoice, invoiceId, payload, now);
         written = mail(outbox, db, caller, request, number, pdf, now);
         return invoiceActionResponse(sent.payload);
     });
@@ -154,13 +144,13 @@ Json resendInvoice(const ServiceDatabase& database, const MailOutbox& outbox, co
     requireAddresses(request);
     return inTransactionWithMessage(database, [&](Connection& db, std::filesystem::path& written) {
         const StoredRecord invoice = requireInvoice(db, caller, invoiceId);
-        const std::optional<std::string> status = textMember(invoice.payload, "status");
+        const std::optional<std::string> status = text(invoice.payload, "status");
         if (SentInvoiceContent::isEditable(status))
             throw ServiceError(ErrorKind::conflict,
                                "Deze factuur is nog niet verstuurd. Verstuur haar eerst.");
         if (status == "cancelled")
             throw ServiceError(ErrorKind::conflict, "Een geannuleerde factuur wordt niet opnieuw verstuurd.");
-        const std::string number = textMember(invoice.payload, "invoiceNumber").value_or(invoiceId);
+        const std::string number = text(invoice.payload, "invoiceNumber").value_or(invoiceId);
         written = mail(outbox, db, caller, request, number, invoicePdf(db, caller, invoiceId, now), now);
         return invoiceActionResponse(invoice.payload);
     });

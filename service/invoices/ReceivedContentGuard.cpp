@@ -1,6 +1,7 @@
 #include "service/invoices/ReceivedContentGuard.h"
 
 #include "domain/SentInvoiceContent.h"
+#include "service/invoices/InvoiceRecords.h"
 
 namespace zelvorin::service {
 namespace {
@@ -11,11 +12,6 @@ bool isEditable(const Json& invoicePayload) {
     const auto status = invoicePayload.find("status");
     if (status == invoicePayload.end() || !status->is_string()) return false;
     return SentInvoiceContent::isEditable(status->get<std::string>());
-}
-
-std::string memberText(const Json& payload, const char* key) {
-    const auto found = payload.find(key);
-    return found != payload.end() && found->is_string() ? found->get<std::string>() : std::string();
 }
 
 // A pushed member that leaves the stored value as it is changes nothing the customer received.
@@ -46,8 +42,9 @@ std::optional<std::string> receivedContentRefusal(Connection& db, const std::str
     }
     if (change.entityType != SyncEntityType::invoiceLine) return std::nullopt;
     // A new line names its invoice; an existing one keeps the invoice it was made on.
-    const std::string invoiceId = existing ? memberText(existing->payload, "invoiceId")
-                                           : (members ? memberText(*members, "invoiceId") : std::string());
+    const std::string invoiceId =
+        existing ? invoicerecords::text(existing->payload, "invoiceId").value_or("")
+                 : (members ? invoicerecords::text(*members, "invoiceId").value_or("") : std::string());
     if (invoiceId.empty()) return std::nullopt;
     const std::optional<StoredRecord> invoice =
         records::find(db, organizationId, std::string(rawValue(SyncEntityType::draftInvoice)), invoiceId);

@@ -6,6 +6,7 @@
 
 #include "persistence/sqlite/Connection.h"
 #include "service/http/ServiceError.h"
+#include "service/invoices/InvoicePaymentActions.h"
 #include "service/invoices/InvoicePreviewActions.h"
 #include "service/seed/DemoSeed.h"
 #include "service/store/RecordWriter.h"
@@ -22,7 +23,7 @@ using namespace std::chrono;
 
 const TimePoint kNow = sys_days{year{2026} / March / 16} + hours{10};
 
-class InvoiceSendIntegrationTest : public ::testing::Test {
+class InvoiceActionsIntegrationTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(seedDemo(database, year{2026} / March / 16)); }
 
@@ -68,6 +69,25 @@ protected:
         });
     }
 
+    // The kind and text of the ServiceError `action` throws.
+    template <class Action>
+    static std::pair<ErrorKind, std::string> refusal(Action action) {
+        try {
+            action();
+        } catch (const ServiceError& error) {
+            return {error.kind(), error.what()};
+        }
+        return {ErrorKind::internal, "geen fout"};
+    }
+
+    std::int64_t paymentCount(const std::string& invoiceId) {
+        return database.read([&](Connection& db) {
+            return static_cast<std::int64_t>(
+                records::withMember(db, demoOrganizationId(), "invoicePayment", "invoiceId", invoiceId)
+                    .size());
+        });
+    }
+
     Json invoice(const std::string& id) {
         return database.read([&](Connection& db) {
             return records::find(db, demoOrganizationId(), "draftInvoice", id)->payload;
@@ -110,7 +130,7 @@ protected:
                                {}};
 };
 
-TEST_F(InvoiceSendIntegrationTest, TheFirstSendNumbersTheInvoiceKeepsItsPdfAndWritesTheMessage) {
+TEST_F(InvoiceActionsIntegrationTest, TheFirstSendNumbersTheInvoiceKeepsItsPdfAndWritesTheMessage) {
     draft("f-nieuw", 2);
     const Json answer = sendInvoice(database, outbox, caller(), "f-nieuw", request, kNow);
     EXPECT_EQ(answer["invoiceNumber"], "FAC-2026-0022");  // the demo's last is FAC-2026-0021
@@ -145,17 +165,9 @@ TEST_F(InvoiceSendIntegrationTest, TheFirstSendNumbersTheInvoiceKeepsItsPdfAndWr
               "FAC-2026-0023");
 }
 
-TEST_F(InvoiceSendIntegrationTest, EveryRefusalLeavesNoNumberNoChangeAndNoMessage) {
+TEST_F(InvoiceActionsIntegrationTest, EveryRefusalLeavesNoNumberNoChangeAndNoMessage) {
     draft("f-leeg", 0);
     draft("f-goed", 1);
-    const auto refusal = [&](auto send) -> std::pair<ErrorKind, std::string> {
-        try {
-            send();
-        } catch (const ServiceError& error) {
-            return {error.kind(), error.what()};
-        }
-        return {ErrorKind::internal, "geen fout"};
-    };
     const Json before = invoice("f-goed");
 
     auto [kind, text] = refusal([&] { sendInvoice(database, outbox, caller(), "f-leeg", request, kNow); });
@@ -200,6 +212,67 @@ TEST_F(InvoiceSendIntegrationTest, EveryRefusalLeavesNoNumberNoChangeAndNoMessag
               "FAC-2026-0022");
     EXPECT_EQ(messages().size(), 2u);
     EXPECT_EQ(invoice("f-goed"), sent);
+}
+
+TEST_F(InvoiceActionsIntegrationTest, PaymentsSettleTheOpenAmountAndNeverMoreThanIt) {
+    draft("f-betaald", 2);  // € 1.210,00
+    EXPECT_EQ(refusal([&] {
+                  addInvoicePayment(database, caller(), "f-betaald", {100, std::nullopt, "cash", {}}, kNow);
+              }).first,
+              ErrorKind::conflict);  // a draft is not paid
+    sendInvoice(database, outbox, caller(), "f-betaald", request, kNow);
+    const Json sent = invoice("f-betaald");
+
+    for (const PaymentRequest& bad :
+         std::initializer_list<PaymentRequest>{{0, std::nullopt, "bank_transfer", {}},
+                                               {-500, std::nullopt, "bank_transfer", {}},
+                                               {121001, std::nullopt, "bank_transfer", {}},
+                                               {100, std::nullopt, "bitcoin", {}},
+                                               {100, std::string("16-03-2026"), "cash", {}}}) {
+        const auto [kind, text] =
+            refusal([&] { addInvoicePayment(database, caller(), "f-betaald", bad, kNow); });
+        EXPECT_EQ(kind, ErrorKind::unprocessable) << bad.amountCents << " " << bad.method;
+    }
+    EXPECT_NE(
+        refusal([&] {
+            addInvoicePayment(database, caller(), "f-betaald", {121001, std::nullopt, "cash", {}}, kNow);
+        }).second.find("€ 1.210,00"),
+        std::string::npos);
+    EXPECT_EQ(paymentCount("f-betaald"), 0);
+    EXPECT_EQ(invoice("f-betaald"), sent);
+
+    Json answer =
+        addInvoicePayment(database, caller(), "f-betaald",
+                          {50000, std::string("2026-03-20"), "ideal", std::string("Eerste deel")}, kNow);
+    EXPECT_EQ(answer["status"], "partiallyPaid");
+    EXPECT_FALSE(answer.contains("paidAt"));
+    EXPECT_EQ(refusal([&] {
+                  addInvoicePayment(database, caller(), "f-betaald", {71001, std::nullopt, "cash", {}}, kNow);
+              }).first,
+              ErrorKind::unprocessable);  // € 710,00 is open now
+    answer =
+        addInvoicePayment(database, caller(), "f-betaald", {71000, std::nullopt, "bank_transfer", {}}, kNow);
+    EXPECT_EQ(answer["status"], "paid");
+    EXPECT_EQ(answer["paidAt"], "2026-03-16T10:00:00.000Z");
+    EXPECT_EQ(paymentCount("f-betaald"), 2);
+    EXPECT_EQ(refusal([&] {
+                  addInvoicePayment(database, caller(), "f-betaald", {1, std::nullopt, "cash", {}}, kNow);
+              }).first,
+              ErrorKind::conflict);
+    EXPECT_EQ(refusal([&] { markInvoicePaid(database, caller(), "f-betaald", "2026-03-21", kNow); }).first,
+              ErrorKind::conflict);
+
+    // mark-paid settles whatever is open in one payment on the given day.
+    draft("f-ineens", 1);
+    sendInvoice(database, outbox, caller(), "f-ineens", request, kNow);
+    answer = markInvoicePaid(database, caller(), "f-ineens", "2026-03-18T08:30:00Z", kNow);
+    EXPECT_EQ(answer["status"], "paid");
+    EXPECT_EQ(answer["paidAt"], "2026-03-18T08:30:00.000Z");
+    const StoredRecord payment = database.read([&](Connection& db) {
+        return records::withMember(db, demoOrganizationId(), "invoicePayment", "invoiceId", "f-ineens")[0];
+    });
+    EXPECT_EQ(payment.payload["amountCents"], 60500);
+    EXPECT_EQ(payment.payload["paymentDate"], "2026-03-18");
 }
 
 }  // namespace

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include <nlohmann/json.hpp>
+
+#include "domain/TimePoint.h"
+#include "service/http/RequestContext.h"
+#include "service/store/RecordWriter.h"
+#include "service/store/Records.h"
+
+namespace zelvorin {
+class Connection;
+}
+
+// What the invoice actions share about the records they read and write.
+namespace zelvorin::service::invoicerecords {
+
+// A text member of a payload; nothing when absent, null or not a text.
+std::optional<std::string> text(const nlohmann::ordered_json& payload, const char* key);
+std::int64_t integer(const nlohmann::ordered_json& payload, const char* key);
+
+// The caller's live invoice; ServiceError(notFound) "Factuur niet gevonden." otherwise, also for
+// another organisation's invoice.
+StoredRecord requireInvoice(Connection& db, const Caller& caller, const std::string& invoiceId);
+
+// Writes a record of the caller's organisation as a route's change (audit: the caller's user and device).
+StoredRecord put(Connection& db, const Caller& caller, SyncEntityType type, const std::string& id,
+                 nlohmann::ordered_json payload, TimePoint now);
+
+// The sum of the invoice's recorded payments.
+std::int64_t paidCents(Connection& db, const Caller& caller, const std::string& invoiceId);
+
+}  // namespace zelvorin::service::invoicerecords
