@@ -11,6 +11,7 @@
 #include "service/http/ServiceError.h"
 #include "service/invoices/InvoiceRecords.h"
 #include "service/invoices/InvoiceSendActions.h"
+#include "service/store/InvoiceEvents.h"
 #include "service/store/ServiceDatabase.h"
 
 namespace zelvorin::service {
@@ -23,7 +24,8 @@ constexpr std::array<std::string_view, 9> kPaymentMethods{
     "bank_transfer", "cash", "ideal", "stripe", "creditcard", "paypal", "bancontact", "wero", "applepay"};
 
 // The open amount of an invoice that can take a payment; the refusal of one that cannot.
-std::int64_t openCents(Connection& db, const Caller& caller, const std::string& invoiceId, const Json& invoice) {
+std::int64_t payableCents(Connection& db, const Caller& caller, const std::string& invoiceId,
+                          const Json& invoice) {
     const std::optional<InvoiceStatus> status = parseInvoiceStatus(text(invoice, "status").value_or(""));
     if (!status || isEditableDraft(*status) || *status == InvoiceStatus::finalizing ||
         *status == InvoiceStatus::finalized)
@@ -34,7 +36,7 @@ std::int64_t openCents(Connection& db, const Caller& caller, const std::string& 
         throw ServiceError(ErrorKind::conflict, "Een geannuleerde factuur kan geen betaling ontvangen.");
     if (*status == InvoiceStatus::credited)
         throw ServiceError(ErrorKind::conflict, "Deze factuur is gecrediteerd en staat niet meer open.");
-    return invoicerecords::integer(invoice, "totalCents") - invoicerecords::paidCents(db, caller, invoiceId);
+    return invoicerecords::openCents(db, caller, invoiceId, invoice);
 }
 
 std::string paymentDay(const std::optional<std::string>& typed, TimePoint now) {
@@ -51,7 +53,7 @@ Json record(Connection& db, const Caller& caller, const std::string& invoiceId, 
         throw ServiceError(ErrorKind::unprocessable, "Onbekende betaalmethode '" + request.method + "'.");
     const std::string day = paymentDay(request.paymentDate, now);
     StoredRecord invoice = invoicerecords::requireInvoice(db, caller, invoiceId);
-    const std::int64_t open = openCents(db, caller, invoiceId, invoice.payload);
+    const std::int64_t open = payableCents(db, caller, invoiceId, invoice.payload);
     if (request.amountCents < 1)
         throw ServiceError(ErrorKind::unprocessable, "Een betaling is minstens € 0,01.");
     if (request.amountCents > open)
@@ -60,12 +62,19 @@ Json record(Connection& db, const Caller& caller, const std::string& invoiceId, 
                                                          formatEuro(open) + ".");
     const std::string stamp = formatTimestampMillis(now);
     const std::string paymentId = randomUuid();
-    Json payment{{"id", paymentId},           {"invoiceId", invoiceId},
-                 {"organizationId", caller.organizationId}, {"amountCents", request.amountCents},
-                 {"paymentDate", day},        {"method", request.method}};
+    Json payment{{"id", paymentId},
+                 {"invoiceId", invoiceId},
+                 {"organizationId", caller.organizationId},
+                 {"amountCents", request.amountCents},
+                 {"paymentDate", day},
+                 {"method", request.method}};
     if (request.notes) payment["notes"] = *request.notes;
     payment["createdAt"] = stamp;
     invoicerecords::put(db, caller, SyncEntityType::invoicePayment, paymentId, std::move(payment), now);
+    invoiceevents::add(db, caller.organizationId,
+                       {randomUuid(), invoiceId, "payment", stamp,
+                        "Betaling van " + formatEuro(request.amountCents) + " ontvangen", request.method,
+                        std::nullopt, std::nullopt});
 
     Json& changed = invoice.payload;
     const bool settled = request.amountCents == open;
@@ -93,7 +102,7 @@ Json markInvoicePaid(const ServiceDatabase& database, const Caller& caller, cons
     const std::string day = isDate ? paidAt : formatCalendarDate(amsterdamDate(*at));
     return database.write([&](Connection& db) {
         const StoredRecord invoice = invoicerecords::requireInvoice(db, caller, invoiceId);
-        const PaymentRequest rest{openCents(db, caller, invoiceId, invoice.payload), day, "bank_transfer",
+        const PaymentRequest rest{payableCents(db, caller, invoiceId, invoice.payload), day, "bank_transfer",
                                   std::nullopt};
         return record(db, caller, invoiceId, rest, at ? formatTimestampMillis(*at) : paidAt, now);
     });

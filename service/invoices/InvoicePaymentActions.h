@@ -33,6 +33,7 @@ nlohmann::ordered_json addInvoicePayment(const ServiceDatabase& database, const 
                                          const std::string& invoiceId, const PaymentRequest& request,
                                          TimePoint now);
 nlohmann::ordered_json markInvoicePaid(const ServiceDatabase& database, const Caller& caller,
-                                       const std::string& invoiceId, const std::string& paidAt, TimePoint now);
+                                       const std::string& invoiceId, const std::string& paidAt,
+                                       TimePoint now);
 
 }  // namespace zelvorin::service

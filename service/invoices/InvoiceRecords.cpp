@@ -23,8 +23,8 @@ StoredRecord requireInvoice(Connection& db, const Caller& caller, const std::str
     return *invoice;
 }
 
-StoredRecord put(Connection& db, const Caller& caller, SyncEntityType type, const std::string& id, Json payload,
-                 TimePoint now) {
+StoredRecord put(Connection& db, const Caller& caller, SyncEntityType type, const std::string& id,
+                 Json payload, TimePoint now) {
     return writeRecord(db, {caller.organizationId, type, id, RecordOperation::put, std::move(payload), now,
                             Actor{ChangeSource::route, caller.userId, caller.deviceId}, std::nullopt});
 }
@@ -35,6 +35,20 @@ std::int64_t paidCents(Connection& db, const Caller& caller, const std::string& 
          records::withMember(db, caller.organizationId, "invoicePayment", "invoiceId", invoiceId))
         paid += integer(payment.payload, "amountCents");
     return paid;
+}
+
+std::int64_t creditedCents(Connection& db, const Caller& caller, const std::string& invoiceId) {
+    std::int64_t credited = 0;
+    for (const StoredRecord& note :
+         records::withMember(db, caller.organizationId, "draftInvoice", "creditedInvoiceId", invoiceId))
+        credited -= integer(note.payload, "totalCents");
+    return credited;
+}
+
+std::int64_t openCents(Connection& db, const Caller& caller, const std::string& invoiceId,
+                       const Json& invoice) {
+    return integer(invoice, "totalCents") - paidCents(db, caller, invoiceId) -
+           creditedCents(db, caller, invoiceId);
 }
 
 }  // namespace zelvorin::service::invoicerecords

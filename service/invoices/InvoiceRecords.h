@@ -32,4 +32,10 @@ StoredRecord put(Connection& db, const Caller& caller, SyncEntityType type, cons
 // The sum of the invoice's recorded payments.
 std::int64_t paidCents(Connection& db, const Caller& caller, const std::string& invoiceId);
 
+// What the invoice's live credit notes credit (their totals, as a positive amount).
+std::int64_t creditedCents(Connection& db, const Caller& caller, const std::string& invoiceId);
+// What is still to be paid: the total minus the payments and the credit notes.
+std::int64_t openCents(Connection& db, const Caller& caller, const std::string& invoiceId,
+                       const nlohmann::ordered_json& invoice);
+
 }  // namespace zelvorin::service::invoicerecords

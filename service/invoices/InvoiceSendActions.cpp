@@ -3,6 +3,9 @@
 #include <chrono>
 #include <filesystem>
 
+#include "domain/CollectionCosts.h"
+#include "domain/InvoiceStatus.h"
+#include "domain/Money.h"
 #include "domain/SentInvoiceContent.h"
 #include "domain/Timestamps.h"
 #include "domain/Uuid.h"
@@ -12,6 +15,7 @@
 #include "service/invoices/InvoiceRecords.h"
 #include "service/invoices/InvoiceRecordsSource.h"
 #include "service/invoices/MailMessage.h"
+#include "service/store/InvoiceEvents.h"
 #include "service/store/RecordWriter.h"
 #include "service/store/ServiceDatabase.h"
 #include "service/store/StoredFiles.h"
@@ -94,6 +98,20 @@ Json inTransactionWithMessage(const ServiceDatabase& database, Work work) {
     }
 }
 
+void addEvent(Connection& db, const Caller& caller, InvoiceEvent event) {
+    event.id = randomUuid();
+    invoiceevents::add(db, caller.organizationId, event);
+}
+
+constexpr std::string_view kReminderLevels[] = {"reminder_1", "reminder_2", "reminder_final"};
+
+// What a final reminder adds to its message: the statutory collection costs over what is open.
+std::string collectionCostsNotice(std::int64_t openCents) {
+    return "\n\nBlijft betaling uit, dan zijn wij genoodzaakt de wettelijke incassokosten van " +
+           formatEuro(collectionCostsCents(openCents)) + " over het openstaande bedrag van " +
+           formatEuro(openCents) + " in rekening te brengen, vermeerderd met de wettelijke rente.";
+}
+
 }  // namespace
 
 Json invoiceActionResponse(const Json& invoice) {
@@ -119,8 +137,10 @@ Json sendInvoice(const ServiceDatabase& database, const MailOutbox& outbox, cons
             throw ServiceError(
                 ErrorKind::unprocessable,
                 "Een factuur zonder regels kan niet worden verstuurd. Voeg eerst een regel toe.");
+        // A reopened invoice keeps the number it was sent with: a number is never handed out twice.
         const int year = static_cast<int>(amsterdamDate(now).year());
-        const std::string number = takeNextInvoiceNumber(db, caller.organizationId, year);
+        std::optional<std::string> kept = text(invoice.payload, "invoiceNumber");
+        const std::string number = kept ? *kept : takeNextInvoiceNumber(db, caller.organizationId, year);
         source->invoiceNumber = number;
         const std::string pdf = renderInvoicePdf(*source, now);
 
@@ -135,6 +155,15 @@ Json sendInvoice(const ServiceDatabase& database, const MailOutbox& outbox, cons
         const StoredRecord sent =
             invoicerecords::put(db, caller, SyncEntityType::draftInvoice, invoiceId, payload, now);
         written = mail(outbox, db, caller, request, number, pdf, now);
+        addEvent(db, caller,
+                 {{},
+                  invoiceId,
+                  "sent",
+                  formatTimestampMillis(now),
+                  "Factuur " + number + " verstuurd",
+                  request.recipientEmail,
+                  std::nullopt,
+                  std::nullopt});
         return invoiceActionResponse(sent.payload);
     });
 }
@@ -152,7 +181,61 @@ Json resendInvoice(const ServiceDatabase& database, const MailOutbox& outbox, co
             throw ServiceError(ErrorKind::conflict, "Een geannuleerde factuur wordt niet opnieuw verstuurd.");
         const std::string number = text(invoice.payload, "invoiceNumber").value_or(invoiceId);
         written = mail(outbox, db, caller, request, number, invoicePdf(db, caller, invoiceId, now), now);
+        addEvent(db, caller,
+                 {{},
+                  invoiceId,
+                  "resent",
+                  formatTimestampMillis(now),
+                  "Factuur " + number + " opnieuw verstuurd",
+                  request.recipientEmail,
+                  std::nullopt,
+                  std::nullopt});
         return invoiceActionResponse(invoice.payload);
+    });
+}
+
+Json remindInvoice(const ServiceDatabase& database, const MailOutbox& outbox, const Caller& caller,
+                   const std::string& invoiceId, const std::string& level, const SendInvoiceRequest& request,
+                   TimePoint now) {
+    if (std::ranges::find(kReminderLevels, level) == std::end(kReminderLevels))
+        throw ServiceError(ErrorKind::unprocessable, "Onbekend herinneringsniveau '" + level +
+                                                         "': reminder_1, reminder_2 of reminder_final.");
+    requireAddresses(request);
+    return inTransactionWithMessage(database, [&](Connection& db, std::filesystem::path& written) {
+        const StoredRecord invoice = requireInvoice(db, caller, invoiceId);
+        const std::optional<InvoiceStatus> status =
+            parseInvoiceStatus(text(invoice.payload, "status").value_or(""));
+        if (!status || !(isAwaitingPayment(*status) || *status == InvoiceStatus::overdue))
+            throw ServiceError(ErrorKind::conflict,
+                               "Een herinnering gaat alleen over een verstuurde factuur die nog openstaat.");
+        const std::int64_t open = invoicerecords::openCents(db, caller, invoiceId, invoice.payload);
+        const std::string number = text(invoice.payload, "invoiceNumber").value_or(invoiceId);
+        SendInvoiceRequest message = request;
+        if (level == "reminder_final") message.body += collectionCostsNotice(open);
+        written = mail(outbox, db, caller, message, number, invoicePdf(db, caller, invoiceId, now), now);
+
+        const std::string reminderId = randomUuid();
+        invoicerecords::put(db, caller, SyncEntityType::invoiceReminder, reminderId,
+                            Json{{"id", reminderId},
+                                 {"organizationId", caller.organizationId},
+                                 {"invoiceId", invoiceId},
+                                 {"level", level},
+                                 {"recipientEmail", request.recipientEmail},
+                                 {"sentAt", formatTimestampMillis(now)}},
+                            now);
+        const char* title = level == "reminder_1"   ? "1e herinnering"
+                            : level == "reminder_2" ? "2e herinnering"
+                                                    : "Aanmaning";
+        addEvent(db, caller,
+                 {{},
+                  invoiceId,
+                  "reminder",
+                  formatTimestampMillis(now),
+                  std::string(title) + " voor factuur " + number + " verstuurd",
+                  std::nullopt,
+                  level,
+                  request.recipientEmail});
+        return Json{{"id", invoiceId}, {"level", level}, {"reminderId", reminderId}};
     });
 }
 

@@ -38,6 +38,15 @@ nlohmann::ordered_json resendInvoice(const ServiceDatabase& database, const Mail
                                      const Caller& caller, const std::string& invoiceId,
                                      const SendInvoiceRequest& request, TimePoint now);
 
+// A reminder ("reminder_1", "reminder_2", "reminder_final") of a sent invoice that is still open:
+// recorded as an invoiceReminder record and in the timeline, and mailed with the invoice's kept PDF;
+// a final reminder's message names the statutory collection costs over the open amount. Answers
+// the NativeReminderResponse body (id, level, reminderId).
+nlohmann::ordered_json remindInvoice(const ServiceDatabase& database, const MailOutbox& outbox,
+                                     const Caller& caller, const std::string& invoiceId,
+                                     const std::string& level, const SendInvoiceRequest& request,
+                                     TimePoint now);
+
 // The answer of every invoice action: id, status, invoiceNumber?, sentAt?, paidAt?, totalCents.
 nlohmann::ordered_json invoiceActionResponse(const nlohmann::ordered_json& invoicePayload);
 

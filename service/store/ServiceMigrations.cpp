@@ -163,6 +163,24 @@ CREATE TABLE invoice_number_counter (
 );
 )sql";
 
+// What happened to an invoice beyond its record's fields (sent to whom, a payment, a reminder, the
+// reason of a cancel or reopen), for its timeline; written in the transaction of the action.
+constexpr const char* kInvoiceEvents = R"sql(
+CREATE TABLE invoice_event (
+  organization_id TEXT NOT NULL REFERENCES organization(id),
+  id TEXT NOT NULL,
+  invoice_id TEXT NOT NULL,
+  kind TEXT NOT NULL,
+  occurred_at TEXT NOT NULL,
+  description TEXT NOT NULL,
+  detail TEXT,
+  reminder_level TEXT,
+  reminder_recipient TEXT,
+  PRIMARY KEY (organization_id, id)
+);
+CREATE INDEX idx_invoice_event_invoice ON invoice_event(organization_id, invoice_id, occurred_at);
+)sql";
+
 }  // namespace
 
 const std::vector<Migration>& serviceMigrations() {
@@ -174,6 +192,7 @@ const std::vector<Migration>& serviceMigrations() {
         {"service_v5_stored_files", {kStoredFiles}},
         {"service_v6_audit", {kAudit}},
         {"service_v7_invoice_numbers", {kInvoiceNumbers}},
+        {"service_v8_invoice_events", {kInvoiceEvents}},
     };
     return migrations;
 }

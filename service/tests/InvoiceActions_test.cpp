@@ -6,6 +6,7 @@
 
 #include "persistence/sqlite/Connection.h"
 #include "service/http/ServiceError.h"
+#include "service/invoices/InvoiceLifecycleActions.h"
 #include "service/invoices/InvoicePaymentActions.h"
 #include "service/invoices/InvoicePreviewActions.h"
 #include "service/seed/DemoSeed.h"
@@ -273,6 +274,87 @@ TEST_F(InvoiceActionsIntegrationTest, PaymentsSettleTheOpenAmountAndNeverMoreTha
     });
     EXPECT_EQ(payment.payload["amountCents"], 60500);
     EXPECT_EQ(payment.payload["paymentDate"], "2026-03-18");
+}
+
+TEST_F(InvoiceActionsIntegrationTest, RemindersCancelReopenAndCreditNotesFollowTheEditorsRules) {
+    draft("f-laat", 2);  // € 1.210,00
+    EXPECT_EQ(refusal([&] {
+                  remindInvoice(database, outbox, caller(), "f-laat", "reminder_1", request, kNow);
+              }).first,
+              ErrorKind::conflict);  // nothing to remind of before it is sent
+    sendInvoice(database, outbox, caller(), "f-laat", request, kNow);
+    EXPECT_EQ(refusal([&] {
+                  remindInvoice(database, outbox, caller(), "f-laat", "reminder_3", request, kNow);
+              }).first,
+              ErrorKind::unprocessable);
+    for (const char* level : {"reminder_1", "reminder_2", "reminder_final"})
+        EXPECT_EQ(remindInvoice(database, outbox, caller(), "f-laat", level, request, kNow)["level"], level);
+    EXPECT_EQ(messages().size(), 4u);
+    const std::size_t reminders = database.read([&](Connection& db) {
+        return records::withMember(db, demoOrganizationId(), "invoiceReminder", "invoiceId", "f-laat").size();
+    });
+    EXPECT_EQ(reminders, 3u);
+    // The final reminder names the statutory collection costs: 15 % of € 1.210,00.
+    bool costsNamed = false;
+    for (const auto& message : messages()) {
+        const std::string body = testing::runCommand(
+            "python3 -c \"import email,email.policy,sys;"
+            "print(email.message_from_binary_file(open(sys.argv[1],'rb'),policy=email.policy.default)"
+            ".get_body(('plain',)).get_content())\" " +
+            message.string());
+        costsNamed = costsNamed || body.find("incassokosten van € 181,50") != std::string::npos;
+    }
+    EXPECT_TRUE(costsNamed);
+
+    // Cancelling: a reason of nine characters plus spaces, a lower-case confirmation; then it holds.
+    const auto cancel = [&](const std::string& reason, const std::string& confirm) {
+        return refusal([&] { cancelInvoice(database, caller(), "f-laat", reason, confirm, kNow); });
+    };
+    EXPECT_EQ(cancel("  te vroeg  ", "ANNULEER").second,
+              "Reden voor annulering moet minimaal 10 tekens bevatten.");
+    EXPECT_EQ(cancel("Dubbel gefactureerd", "annuleer").second,
+              "Type exact ANNULEER om de annulering te bevestigen.");
+    EXPECT_EQ(
+        cancelInvoice(database, caller(), "f-laat", "Dubbel gefactureerd", " ANNULEER ", kNow)["status"],
+        "cancelled");
+    EXPECT_EQ(cancel("Dubbel gefactureerd", "ANNULEER").first, ErrorKind::conflict);
+    EXPECT_EQ(invoice("f-laat")["invoiceNumber"], "FAC-2026-0022");  // the number stays
+
+    // Reopening goes back to draft and keeps the number: sending again takes no new one.
+    EXPECT_EQ(refusal([&] { reopenInvoice(database, caller(), "f-laat", "te kort", kNow); }).first,
+              ErrorKind::unprocessable);
+    EXPECT_EQ(reopenInvoice(database, caller(), "f-laat", "Klant wil toch doorgaan", kNow)["status"],
+              "draft");
+    EXPECT_EQ(sendInvoice(database, outbox, caller(), "f-laat", request, kNow)["invoiceNumber"],
+              "FAC-2026-0022");
+    draft("f-volgende", 1);
+    EXPECT_EQ(sendInvoice(database, outbox, caller(), "f-volgende", request, kNow)["invoiceNumber"],
+              "FAC-2026-0023");
+
+    // Credit notes: never more than is uncredited; the full remainder marks the original credited.
+    EXPECT_EQ(refusal([&] { creditInvoice(database, caller(), "f-laat", 0, kNow); }).first,
+              ErrorKind::unprocessable);
+    EXPECT_EQ(refusal([&] { creditInvoice(database, caller(), "f-laat", 121001, kNow); }).first,
+              ErrorKind::unprocessable);
+    const Json credit = creditInvoice(database, caller(), "f-laat", 21000, kNow);
+    EXPECT_EQ(credit["status"], "draft");
+    EXPECT_EQ(credit["totalCents"], -21000);
+    const Json note = invoice(credit["id"]);
+    EXPECT_EQ(note["creditedInvoiceId"], "f-laat");
+    EXPECT_EQ(note["invoiceType"], "credit_note");
+    EXPECT_EQ(invoice("f-laat")["status"], "sent");
+    EXPECT_EQ(refusal([&] { creditInvoice(database, caller(), "f-laat", 100001, kNow); }).first,
+              ErrorKind::unprocessable);
+    creditInvoice(database, caller(), "f-laat", 100000, kNow);
+    EXPECT_EQ(invoice("f-laat")["status"], "credited");
+
+    // The timeline tells what happened, oldest first.
+    std::vector<std::string> kinds;
+    const Json timeline = invoiceTimeline(database, caller(), "f-laat");
+    for (const Json& event : timeline["events"])
+        kinds.push_back(event["kind"]);
+    EXPECT_EQ(kinds, (std::vector<std::string>{"sent", "reminder", "reminder", "reminder", "cancelled",
+                                               "reopened", "sent", "creditNote", "creditNote"}));
 }
 
 }  // namespace
