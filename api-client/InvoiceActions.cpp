@@ -82,4 +82,48 @@ NativeInvoiceActionResponse markPaid(SyncAPIClient& client, const std::string& i
     return post(client, invoiceId, "mark-paid", OrderedJson{{"paidAt", paidAt}});
 }
 
+NativeReminderResponse NativeReminderResponse::fromJson(const Json& body) {
+    if (!body.is_object()) invalid();
+    return {requiredText(body, "id"), requiredText(body, "level"), requiredText(body, "reminderId")};
+}
+
+NativeTimelineResponse NativeTimelineResponse::fromJson(const Json& body) {
+    if (!body.is_object() || !body.contains("events") || !body["events"].is_array()) invalid();
+    NativeTimelineResponse response;
+    for (const Json& event : body["events"]) {
+        if (!event.is_object()) invalid();
+        response.events.push_back({requiredText(event, "id"), requiredText(event, "kind"),
+                                   requiredText(event, "occurredAt"), requiredText(event, "description"),
+                                   optionalText(event, "detail"), optionalText(event, "reminderLevel"),
+                                   optionalText(event, "reminderRecipient")});
+    }
+    return response;
+}
+
+NativeReminderResponse remind(SyncAPIClient& client, const std::string& invoiceId, const std::string& level,
+                              const SendBody& body) {
+    OrderedJson json{{"level", level}};
+    json.update(body.toJson());
+    return NativeReminderResponse::fromJson(client.action("POST", invoicePath(invoiceId, "reminders"), json));
+}
+
+NativeInvoiceActionResponse creditNote(SyncAPIClient& client, const std::string& invoiceId,
+                                       std::int64_t creditAmountCents) {
+    return post(client, invoiceId, "credit-note", OrderedJson{{"creditAmountCents", creditAmountCents}});
+}
+
+NativeInvoiceActionResponse cancel(SyncAPIClient& client, const std::string& invoiceId,
+                                   const std::string& reason, const std::string& confirmText) {
+    return post(client, invoiceId, "cancel", OrderedJson{{"reason", reason}, {"confirmText", confirmText}});
+}
+
+NativeInvoiceActionResponse reopen(SyncAPIClient& client, const std::string& invoiceId,
+                                   const std::string& reason) {
+    return post(client, invoiceId, "reopen", OrderedJson{{"reason", reason}});
+}
+
+NativeTimelineResponse timeline(SyncAPIClient& client, const std::string& invoiceId) {
+    return NativeTimelineResponse::fromJson(client.fetch(invoicePath(invoiceId, "timeline")));
+}
+
 }  // namespace zelvorin::invoiceactions

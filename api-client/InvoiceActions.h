@@ -45,6 +45,30 @@ struct NativeInvoiceActionResponse {
     bool operator==(const NativeInvoiceActionResponse&) const = default;
 };
 
+struct NativeReminderResponse {
+    std::string id;
+    std::string level;
+    std::string reminderId;
+    static NativeReminderResponse fromJson(const nlohmann::json& body);
+    bool operator==(const NativeReminderResponse&) const = default;
+};
+
+struct NativeTimelineEvent {
+    std::string id;
+    std::string kind;
+    std::string occurredAt;
+    std::string description;
+    std::optional<std::string> detail;
+    std::optional<std::string> reminderLevel;
+    std::optional<std::string> reminderRecipient;
+    bool operator==(const NativeTimelineEvent&) const = default;
+};
+
+struct NativeTimelineResponse {
+    std::vector<NativeTimelineEvent> events;
+    static NativeTimelineResponse fromJson(const nlohmann::json& body);
+};
+
 // POST api/native/v1/invoices/<id>/send and /resend.
 NativeInvoiceActionResponse send(SyncAPIClient& client, const std::string& invoiceId, const SendBody& body);
 NativeInvoiceActionResponse resend(SyncAPIClient& client, const std::string& invoiceId, const SendBody& body);
@@ -54,5 +78,20 @@ NativeInvoiceActionResponse addPayment(SyncAPIClient& client, const std::string&
 // POST api/native/v1/invoices/<id>/mark-paid {"paidAt"}.
 NativeInvoiceActionResponse markPaid(SyncAPIClient& client, const std::string& invoiceId,
                                      const std::string& paidAt);
+
+// POST api/native/v1/invoices/<id>/reminders: level ("reminder_1", "reminder_2",
+// "reminder_final"), recipientEmail, subject, body, fromEmail.
+NativeReminderResponse remind(SyncAPIClient& client, const std::string& invoiceId, const std::string& level,
+                              const SendBody& body);
+// POST api/native/v1/invoices/<id>/credit-note {"creditAmountCents"}: the new credit invoice.
+NativeInvoiceActionResponse creditNote(SyncAPIClient& client, const std::string& invoiceId,
+                                       std::int64_t creditAmountCents);
+// POST api/native/v1/invoices/<id>/cancel {"reason", "confirmText"} and /reopen {"reason"}.
+NativeInvoiceActionResponse cancel(SyncAPIClient& client, const std::string& invoiceId,
+                                   const std::string& reason, const std::string& confirmText);
+NativeInvoiceActionResponse reopen(SyncAPIClient& client, const std::string& invoiceId,
+                                   const std::string& reason);
+// GET api/native/v1/invoices/<id>/timeline ("fetch" mapping).
+NativeTimelineResponse timeline(SyncAPIClient& client, const std::string& invoiceId);
 
 }  // namespace zelvorin::invoiceactions

@@ -30,7 +30,8 @@ void replayQueuedActions(ActionQueueRepository& queue, SyncAPIClient& client, co
             if (error.is<APIError::Conflict>() || error.is<APIError::NotFound>()) {
                 queue.completeAction(action.id);
             } else {
-                queue.recordActionFailure(action.id, error.userMessage("Betaling registreren is niet gelukt."));
+                queue.recordActionFailure(action.id,
+                                          error.userMessage("Betaling registreren is niet gelukt."));
             }
         }
     }

@@ -54,4 +54,37 @@ std::int64_t positiveAmountCents(const std::string& typed) {
     return *cents;
 }
 
+namespace {
+
+std::string trimmed(const std::string& text) {
+    const auto first = text.find_first_not_of(" \t\r\n");
+    if (first == std::string::npos) return {};
+    return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
+}
+
+}  // namespace
+
+CancelInput cancelInput(const std::string& reason, const std::string& confirmText) {
+    CancelInput input{trimmed(reason), trimmed(confirmText)};
+    if (input.reason.size() < 10)
+        throw InputError(InputError::Kind::invalidValue,
+                         "Reden voor annulering moet minimaal 10 tekens bevatten.");
+    if (input.confirmText != "ANNULEER")
+        throw InputError(InputError::Kind::invalidValue,
+                         "Type exact ANNULEER om de annulering te bevestigen.");
+    return input;
+}
+
+std::string reopenReason(const std::string& reason) {
+    std::string why = trimmed(reason);
+    if (why.size() < 10)
+        throw InputError(InputError::Kind::invalidValue,
+                         "Reden voor heropenen moet minimaal 10 tekens bevatten.");
+    return why;
+}
+
+bool isReminderKind(std::string_view kind) {
+    return kind == "reminder_1" || kind == "reminder_2" || kind == "reminder_final";
+}
+
 }  // namespace zelvorin::InvoiceActionRules

@@ -34,4 +34,20 @@ std::string defaultBody(const std::optional<std::string>& customerName);
 // A typed payment or credit amount ("123,45", "1.234,56"): at least one cent.
 std::int64_t positiveAmountCents(const std::string& typed);
 
+// The cancel sheet: the trimmed reason (at least 10 characters) and the trimmed confirmation
+// (exactly "ANNULEER"), as the call sends them.
+struct CancelInput {
+    std::string reason;
+    std::string confirmText;
+};
+CancelInput cancelInput(const std::string& reason, const std::string& confirmText);
+// The reopen action is only for someone who administers the organisation; for others it is
+// disabled with this text.
+inline constexpr std::string_view kReopenNeedsAdmin = "Alleen owner/admin kan facturen heropenen";
+// The trimmed reason of a reopen: at least 10 characters.
+std::string reopenReason(const std::string& reason);
+
+// The reminder kinds of the advanced actions, by their raw value.
+bool isReminderKind(std::string_view kind);
+
 }  // namespace zelvorin::InvoiceActionRules

@@ -6,6 +6,7 @@
 #include "app/cli/CliOutput.h"
 #include "app/cli/Commands.h"
 #include "domain/Money.h"
+#include "screens/InputError.h"
 #include "screens/InvoiceActionRules.h"
 
 namespace zelvorin::cli {
@@ -51,20 +52,28 @@ Json responseJson(const invoiceactions::NativeInvoiceActionResponse& response) {
     return body;
 }
 
-void sendInvoice(CliContext& context, const SendOptions& options) {
-    context.requireSignedIn();
-    syncForAction(context, rules::ServerAction::send);
-    AppEnvironment& environment = context.environment();
-    const std::optional<InvoiceDetail> detail = environment.repositories().invoices.detail(options.id);
+// The message of a send or reminder: the options, else the sheet's defaults.
+invoiceactions::SendBody messageBody(CliContext& context, const SendOptions& options, rules::SendMode mode,
+                                     std::string_view reminderKind = {}) {
+    const std::optional<InvoiceDetail> detail =
+        context.environment().repositories().invoices.detail(options.id);
     if (!detail) throw PersistenceError::notFound("Factuur '" + options.id + "'");
     invoiceactions::SendBody body;
     body.recipientEmail = options.to;
-    body.subject = options.subject.empty() ? rules::sendTitle(rules::SendMode::invoice) : options.subject;
+    body.subject = options.subject.empty() ? rules::sendTitle(mode, reminderKind) : options.subject;
     body.body = options.body.empty()
                     ? rules::defaultBody(detail->customer ? std::optional(detail->customer->companyName)
                                                           : std::nullopt)
                     : options.body;
     if (!options.from.empty()) body.fromEmail = options.from;
+    return body;
+}
+
+void sendInvoice(CliContext& context, const SendOptions& options) {
+    context.requireSignedIn();
+    syncForAction(context, rules::ServerAction::send);
+    AppEnvironment& environment = context.environment();
+    const invoiceactions::SendBody body = messageBody(context, options, rules::SendMode::invoice);
     SyncAPIClient client = context.apiClient();
     const auto sent = callService(rules::ServerAction::send,
                                   [&] { return invoiceactions::send(client, options.id, body); });
@@ -99,6 +108,64 @@ void payInvoice(CliContext& context, const PayOptions& options) {
                   << paid.invoiceNumber.value_or(paid.id) << " is nu " << paid.status << ".\n";
 }
 
+void remindInvoice(CliContext& context, const SendOptions& options, const std::string& level) {
+    if (!rules::isReminderKind(level))
+        throw InputError(
+            InputError::Kind::invalidValue,
+            "--level '" + level + "' is geen herinnering: reminder_1, reminder_2 of reminder_final.");
+    context.requireSignedIn();
+    syncForAction(context, rules::ServerAction::send);
+    const invoiceactions::SendBody body = messageBody(context, options, rules::SendMode::reminder, level);
+    SyncAPIClient client = context.apiClient();
+    const auto reminded = callService(
+        rules::ServerAction::send, [&] { return invoiceactions::remind(client, options.id, level, body); });
+    context.environment().syncNow();
+    if (context.json)
+        return printJson(
+            context,
+            Json{{"id", reminded.id}, {"level", reminded.level}, {"reminderId", reminded.reminderId}});
+    context.out() << rules::sendTitle(rules::SendMode::reminder, level) << ": verstuurd naar " << options.to
+                  << ".\n";
+}
+
+// Runs one state change of the service and prints its answer.
+template <class Call>
+void changeOnService(CliContext& context, rules::ServerAction action, const std::string& done, Call call) {
+    context.requireSignedIn();
+    syncForAction(context, action);
+    SyncAPIClient client = context.apiClient();
+    const auto answer = callService(action, [&] { return call(client); });
+    context.environment().syncNow();
+    if (context.json) return printJson(context, responseJson(answer));
+    context.out() << done << " (" << answer.invoiceNumber.value_or(answer.id) << ", status " << answer.status
+                  << ").\n";
+}
+
+void printTimeline(CliContext& context, const std::string& id) {
+    context.requireSignedIn();
+    SyncAPIClient client = context.apiClient();
+    const auto timeline =
+        callService(rules::ServerAction::send, [&] { return invoiceactions::timeline(client, id); });
+    if (context.json) {
+        Json events = Json::array();
+        for (const auto& event : timeline.events) {
+            Json item{{"id", event.id},
+                      {"kind", event.kind},
+                      {"occurredAt", event.occurredAt},
+                      {"description", event.description}};
+            item["detail"] = event.detail ? Json(*event.detail) : Json(nullptr);
+            item["reminderLevel"] = event.reminderLevel ? Json(*event.reminderLevel) : Json(nullptr);
+            item["reminderRecipient"] =
+                event.reminderRecipient ? Json(*event.reminderRecipient) : Json(nullptr);
+            events.push_back(std::move(item));
+        }
+        return printJson(context, Json{{"events", std::move(events)}});
+    }
+    for (const auto& event : timeline.events)
+        context.out() << event.occurredAt.substr(0, 16) << "  " << event.description
+                      << (event.detail ? " — " + *event.detail : std::string()) << '\n';
+}
+
 }  // namespace
 
 void addInvoiceActionCommands(CLI::App& app, CliContext& context) {
@@ -125,6 +192,60 @@ void addInvoiceActionCommands(CLI::App& app, CliContext& context) {
         "bank_transfer, cash, ideal, stripe, creditcard, paypal, bancontact, wero of applepay");
     payCommand->add_option("--note", pay->note, "Notitie bij de betaling");
     payCommand->callback([&context, pay] { payInvoice(context, *pay); });
+
+    auto remind = std::make_shared<SendOptions>();
+    auto level = std::make_shared<std::string>();
+    auto* remindCommand = invoice->add_subcommand("remind", "Herinnering versturen (vereist verbinding)");
+    remindCommand->add_option("id", remind->id, "Id van de factuur")->required();
+    remindCommand->add_option("--level", *level, "reminder_1, reminder_2 of reminder_final")->required();
+    remindCommand->add_option("--to", remind->to, "E-mailadres van de ontvanger")->required();
+    remindCommand->add_option("--subject", remind->subject, "Onderwerp");
+    remindCommand->add_option("--body", remind->body, "Berichttekst");
+    remindCommand->add_option("--from", remind->from, "Afzenderadres");
+    remindCommand->callback([&context, remind, level] { remindInvoice(context, *remind, *level); });
+
+    auto id = std::make_shared<std::string>();
+    auto amount = std::make_shared<std::string>();
+    auto* credit =
+        invoice->add_subcommand("credit", "Creditnota maken voor een bedrag incl. btw (vereist verbinding)");
+    credit->add_option("id", *id, "Id van de factuur")->required();
+    credit->add_option("--amount", *amount, "Te crediteren bedrag, bijvoorbeeld 100,00")->required();
+    credit->callback([&context, id, amount] {
+        const std::int64_t cents = rules::positiveAmountCents(*amount);
+        changeOnService(
+            context, rules::ServerAction::creditNote,
+            "Creditnota aangemaakt — verschijnt na synchronisatie in je facturen",
+            [&](SyncAPIClient& client) { return invoiceactions::creditNote(client, *id, cents); });
+    });
+
+    auto reason = std::make_shared<std::string>();
+    auto confirm = std::make_shared<std::string>();
+    auto* cancel = invoice->add_subcommand("cancel", "Factuur annuleren; het nummer blijft behouden");
+    cancel->add_option("id", *id, "Id van de factuur")->required();
+    cancel->add_option("--reason", *reason, "Reden (min. 10 tekens)")->required();
+    cancel->add_option("--confirm", *confirm, "Typ ANNULEER ter bevestiging")->required();
+    cancel->callback([&context, id, reason, confirm] {
+        const rules::CancelInput input = rules::cancelInput(*reason, *confirm);
+        changeOnService(context, rules::ServerAction::cancel, "Factuur geannuleerd",
+                        [&](SyncAPIClient& client) {
+                            return invoiceactions::cancel(client, *id, input.reason, input.confirmText);
+                        });
+    });
+
+    auto* reopen = invoice->add_subcommand("reopen", "Zet de status terug naar concept (alleen owner/admin)");
+    reopen->add_option("id", *id, "Id van de factuur")->required();
+    reopen->add_option("--reason", *reason, "Reden (min. 10 tekens)")->required();
+    reopen->callback([&context, id, reason] {
+        const std::string why = rules::reopenReason(*reason);
+        // Whether the caller administers the organisation is the service's to say (a 403 with its text).
+        changeOnService(context, rules::ServerAction::reopen, "Factuur heropend",
+                        [&](SyncAPIClient& client) { return invoiceactions::reopen(client, *id, why); });
+    });
+
+    auto* timeline =
+        invoice->add_subcommand("timeline", "Wat er met de factuur gebeurde (vereist verbinding)");
+    timeline->add_option("id", *id, "Id van de factuur")->required();
+    timeline->callback([&context, id] { printTimeline(context, *id); });
 }
 
 }  // namespace zelvorin::cli

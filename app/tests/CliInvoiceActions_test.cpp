@@ -46,10 +46,12 @@ struct Device {
 class CliInvoiceActionsIntegrationTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        for (const Device* device : {&deviceA, &deviceB}) {
-            ASSERT_EQ(device->run("login --auto").exitCode, 0) << device->errors();
+        // Device A is a member's, device B the owner's.
+        ASSERT_EQ(deviceA.run("login --auto --email daan@studiozelvorin.nl").exitCode, 0) << deviceA.errors();
+        ASSERT_EQ(deviceB.run("login --auto --email sanne@studiozelvorin.nl").exitCode, 0)
+            << deviceB.errors();
+        for (const Device* device : {&deviceA, &deviceB})
             ASSERT_EQ(device->run("sync").exitCode, 0) << device->errors();
-        }
     }
 
     std::vector<std::filesystem::path> outbox() const {
@@ -159,6 +161,59 @@ TEST_F(CliInvoiceActionsIntegrationTest, APartialThenTheFullPaymentReachEveryDev
     EXPECT_EQ(deviceA.run("invoice pay " + id + " --amount 1,00").exitCode, 6);
     EXPECT_NE(deviceA.errors().find("Betaling registreren vereist een internetverbinding."),
               std::string::npos);
+}
+
+TEST_F(CliInvoiceActionsIntegrationTest, RemindersCreditNotesCancelAndReopenFromTheCommandLine) {
+    const std::string customer = deviceA.runJson("customers --search bakkerij")["customers"][0]["id"];
+    const std::string id =
+        trimmed(deviceA.run("invoice new --customer " + customer + " --date 2026-03-16").out);
+    ASSERT_EQ(deviceA.run("line add " + id + " --description Advies --mode fixed --amount 1.000,00").exitCode,
+              0);
+    ASSERT_EQ(deviceA.run("invoice send " + id + " --to inkoop@bakkerij.nl").exitCode, 0) << deviceA.errors();
+
+    EXPECT_EQ(deviceA.run("invoice remind " + id + " --level reminder_9 --to inkoop@bakkerij.nl").exitCode,
+              2);
+    for (const char* level : {"reminder_1", "reminder_2", "reminder_final"})
+        EXPECT_EQ(deviceA.runJson("invoice remind " + id + " --level " + level +
+                                  " --to inkoop@bakkerij.nl")["level"],
+                  level);
+    EXPECT_EQ(outbox().size(), 4u);
+
+    // A credit note of € 210,00 arrives on the other device by pull.
+    EXPECT_EQ(deviceA.run("invoice credit " + id + " --amount 0,00").exitCode, 2);
+    EXPECT_EQ(deviceA.run("invoice credit " + id + " --amount 1.210,01").exitCode, 1);
+    const json credit = deviceA.runJson("invoice credit " + id + " --amount 210,00");
+    EXPECT_EQ(credit["totalCents"], -21000);
+    ASSERT_EQ(deviceB.run("sync").exitCode, 0) << deviceB.errors();
+    const json note = deviceB.runJson("invoice show " + credit["id"].get<std::string>())["invoice"];
+    EXPECT_EQ(note["creditedInvoiceId"], id);
+    EXPECT_EQ(note["totalCents"], -21000);
+
+    // Cancelling: the rules hold before any call, then the service cancels once.
+    EXPECT_EQ(deviceA.run("invoice cancel " + id + " --reason '  te laat  ' --confirm ANNULEER").exitCode, 2);
+    EXPECT_NE(deviceA.errors().find("minimaal 10 tekens"), std::string::npos);
+    EXPECT_EQ(
+        deviceA.run("invoice cancel " + id + " --reason 'Dubbel verstuurd' --confirm annuleer").exitCode, 2);
+    EXPECT_NE(deviceA.errors().find("Type exact ANNULEER"), std::string::npos);
+    EXPECT_EQ(deviceA.runJson("invoice cancel " + id +
+                              " --reason 'Dubbel verstuurd' --confirm ' ANNULEER '")["status"],
+              "cancelled");
+    EXPECT_EQ(
+        deviceA.run("invoice cancel " + id + " --reason 'Dubbel verstuurd' --confirm ANNULEER").exitCode, 1);
+    EXPECT_NE(deviceA.errors().find("al geannuleerd"), std::string::npos) << deviceA.errors();
+
+    // Reopening is for owners and admins only.
+    EXPECT_EQ(deviceA.run("invoice reopen " + id + " --reason 'Klant wil toch door'").exitCode, 1);
+    EXPECT_NE(deviceA.errors().find("eigenaar of beheerder"), std::string::npos) << deviceA.errors();
+    EXPECT_EQ(deviceB.run("invoice reopen " + id + " --reason kort").exitCode, 2);
+    EXPECT_EQ(deviceB.runJson("invoice reopen " + id + " --reason 'Klant wil toch door'")["status"], "draft");
+
+    std::vector<std::string> kinds;
+    const json timeline = deviceB.runJson("invoice timeline " + id);
+    for (const json& event : timeline["events"])
+        kinds.push_back(event["kind"]);
+    EXPECT_EQ(kinds, (std::vector<std::string>{"sent", "reminder", "reminder", "reminder", "creditNote",
+                                               "cancelled", "reopened"}));
 }
 
 }  // namespace

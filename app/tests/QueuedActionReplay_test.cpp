@@ -19,7 +19,8 @@ using testing::ServiceProcess;
 class QueuedActionReplayIntegrationTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        tokens->save(testing::signInDevice(service, "apparaat-wachtrij", std::string("sanne@studiozelvorin.nl")));
+        tokens->save(
+            testing::signInDevice(service, "apparaat-wachtrij", std::string("sanne@studiozelvorin.nl")));
         organizationId = Json::parse(service.get("/admin/organizations").body)["organizations"][0]["id"];
     }
 
