@@ -46,5 +46,40 @@ TEST(InvoiceActionRulesTest, AnAmountIsAtLeastOneCent) {
     }
 }
 
+TEST(InvoiceActionRulesTest, TheTwelveVariablesAreFilledInBothBraceForms) {
+    rules::MessageVariables values;
+    values.customerName = "Bakkerij Jansen";
+    values.totalCents = 143688;
+    values.dueDate = "2026-04-15";
+    values.orgName = "Studio Zelvorin";
+    EXPECT_EQ(rules::substituteVariables("Beste {{klant_naam}}, bedrag {bedrag}", values),
+              "Beste Bakkerij Jansen, bedrag € 1.436,88");
+    EXPECT_EQ(rules::substituteVariables(
+                  "{factuurnummer}|{vervaldatum}|{betaaltermijn}|{betaallink}|{{bedrijfsnaam}}", values),
+              "|15-04-2026|30||Studio Zelvorin");  // a draft has no number; no term means 30
+}
+
+TEST(InvoiceActionRulesTest, TemplatesNarrowToTheModeUnlessNoneFits) {
+    const std::vector<std::pair<std::string, std::string>> templates{
+        {"t1", "invoice"}, {"t2", "reminder_1"}, {"t3", "invoice"}};
+    EXPECT_EQ(rules::templatesForMode(templates, rules::SendMode::resend),
+              (std::vector<std::string>{"t1", "t3"}));
+    EXPECT_EQ(rules::templatesForMode(templates, rules::SendMode::reminder, "reminder_1"),
+              (std::vector<std::string>{"t2"}));
+    EXPECT_EQ(rules::templatesForMode(templates, rules::SendMode::creditnote).size(), 3u);
+}
+
+TEST(InvoiceActionRulesTest, AtMostThreeAttachmentsOfTenMegabytesTogether) {
+    EXPECT_TRUE(rules::canAddAttachment(2));
+    EXPECT_FALSE(rules::canAddAttachment(3));
+    const rules::Attachment sixMegabytes{"a.pdf", 6 * 1024 * 1024};
+    EXPECT_NO_THROW(rules::checkAttachments({sixMegabytes}, {{"b.png", 4 * 1024 * 1024}}));
+    EXPECT_THROW(rules::checkAttachments({sixMegabytes}, {sixMegabytes}), InputError);
+    EXPECT_THROW(rules::checkAttachments({{"a", 1}, {"b", 1}, {"c", 1}}, {{"d", 1}}), InputError);
+    EXPECT_EQ(rules::attachmentContentType("FOTO.JPG"), "image/jpeg");
+    EXPECT_EQ(rules::attachmentContentType("notities.txt"), "application/octet-stream");
+    EXPECT_EQ(rules::attachmentContentType("geen-extensie"), "application/octet-stream");
+}
+
 }  // namespace
 }  // namespace zelvorin
