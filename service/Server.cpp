@@ -37,9 +37,10 @@ RouteTable serviceRoutes(const ServiceDatabase& database, const Authenticator& a
     return routes;
 }
 
-Server::Server(const ServiceDatabase& database, const Clock& clock, std::int64_t accessTokenLifetime)
+Server::Server(const ServiceDatabase& database, const Clock& clock, std::int64_t accessTokenLifetime,
+               std::optional<std::string> smtpUrl)
     : database_(database),
-      outbox_(database.path().parent_path()),
+      outbox_(database.path().parent_path(), std::move(smtpUrl)),
       authenticator_(database.signingSecret(), accessTokenLifetime),
       http_(std::make_unique<httplib::Server>()) {
     router_ = std::make_unique<Router>(

@@ -26,8 +26,10 @@ class Server {
 public:
     // `accessTokenLifetime`: seconds an access token is valid (tests shorten it). `clock` is what
     // every request reads "now" from; it must outlive the server.
+    // `smtpUrl`: where sent messages are delivered besides the outbox.
     Server(const ServiceDatabase& database, const Clock& clock,
-           std::int64_t accessTokenLifetime = tunables::kDefaultAccessTokenLifetime);
+           std::int64_t accessTokenLifetime = tunables::kDefaultAccessTokenLifetime,
+           std::optional<std::string> smtpUrl = std::nullopt);
     ~Server();
     Server(const Server&) = delete;
     Server& operator=(const Server&) = delete;

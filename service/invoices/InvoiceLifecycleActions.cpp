@@ -36,8 +36,8 @@ std::string numberOf(const Json& invoice, const std::string& invoiceId) {
 void addEvent(Connection& db, const Caller& caller, const std::string& invoiceId, const char* kind,
               const std::string& description, std::optional<std::string> detail, TimePoint now) {
     invoiceevents::add(db, caller.organizationId,
-                       {randomUuid(), invoiceId, kind, formatTimestampMillis(now), description, std::move(detail),
-                        std::nullopt, std::nullopt});
+                       {randomUuid(), invoiceId, kind, formatTimestampMillis(now), description,
+                        std::move(detail), std::nullopt, std::nullopt});
 }
 
 // The credit line's amount excluding VAT, so that the credit note's total is the amount credited;
@@ -52,7 +52,8 @@ Json changeStatus(Connection& db, const Caller& caller, const std::string& invoi
     invoice.payload["status"] = status;
     invoice.payload["updatedAt"] = formatTimestampMillis(now);
     return invoiceActionResponse(
-        invoicerecords::put(db, caller, SyncEntityType::draftInvoice, invoiceId, invoice.payload, now).payload);
+        invoicerecords::put(db, caller, SyncEntityType::draftInvoice, invoiceId, invoice.payload, now)
+            .payload);
 }
 
 }  // namespace
@@ -61,7 +62,8 @@ Json cancelInvoice(const ServiceDatabase& database, const Caller& caller, const 
                    const std::string& reason, const std::string& confirmText, TimePoint now) {
     const std::string why = trimmed(reason);
     if (why.size() < 10)
-        throw ServiceError(ErrorKind::unprocessable, "Reden voor annulering moet minimaal 10 tekens bevatten.");
+        throw ServiceError(ErrorKind::unprocessable,
+                           "Reden voor annulering moet minimaal 10 tekens bevatten.");
     if (trimmed(confirmText) != "ANNULEER")
         throw ServiceError(ErrorKind::unprocessable, "Type exact ANNULEER om de annulering te bevestigen.");
     return database.write([&](Connection& db) {
@@ -70,14 +72,15 @@ Json cancelInvoice(const ServiceDatabase& database, const Caller& caller, const 
         if (status == InvoiceStatus::cancelled)
             throw ServiceError(ErrorKind::conflict, "Deze factuur is al geannuleerd.");
         if (!status || isEditableDraft(*status))
-            throw ServiceError(ErrorKind::conflict, "Een concept annuleer je niet; verwijder het of verstuur het eerst.");
+            throw ServiceError(ErrorKind::conflict,
+                               "Een concept annuleer je niet; verwijder het of verstuur het eerst.");
         if (*status == InvoiceStatus::credited)
             throw ServiceError(ErrorKind::conflict, "Deze factuur is al gecrediteerd.");
         if (invoicerecords::paidCents(db, caller, invoiceId) > 0)
             throw ServiceError(ErrorKind::conflict,
                                "Op deze factuur is al betaald; corrigeer haar met een creditnota.");
-        addEvent(db, caller, invoiceId, "cancelled", "Factuur " + numberOf(invoice.payload, invoiceId) + " geannuleerd",
-                 why, now);
+        addEvent(db, caller, invoiceId, "cancelled",
+                 "Factuur " + numberOf(invoice.payload, invoiceId) + " geannuleerd", why, now);
         return changeStatus(db, caller, invoiceId, std::move(invoice), "cancelled", now);
     });
 }
@@ -86,14 +89,15 @@ Json reopenInvoice(const ServiceDatabase& database, const Caller& caller, const 
                    const std::string& reason, TimePoint now) {
     const std::string why = trimmed(reason);
     if (why.size() < 10)
-        throw ServiceError(ErrorKind::unprocessable, "Reden voor heropenen moet minimaal 10 tekens bevatten.");
+        throw ServiceError(ErrorKind::unprocessable,
+                           "Reden voor heropenen moet minimaal 10 tekens bevatten.");
     return database.write([&](Connection& db) {
         StoredRecord invoice = invoicerecords::requireInvoice(db, caller, invoiceId);
         const std::optional<InvoiceStatus> status = statusOf(invoice.payload);
         if (status && isEditableDraft(*status))
             throw ServiceError(ErrorKind::conflict, "Deze factuur is al een concept.");
-        addEvent(db, caller, invoiceId, "reopened", "Factuur " + numberOf(invoice.payload, invoiceId) + " heropend",
-                 why, now);
+        addEvent(db, caller, invoiceId, "reopened",
+                 "Factuur " + numberOf(invoice.payload, invoiceId) + " heropend", why, now);
         return changeStatus(db, caller, invoiceId, std::move(invoice), "draft", now);
     });
 }
@@ -113,9 +117,10 @@ Json creditInvoice(const ServiceDatabase& database, const Caller& caller, const 
         const std::int64_t uncredited = invoicerecords::integer(original.payload, "totalCents") -
                                         invoicerecords::creditedCents(db, caller, invoiceId);
         if (creditAmountCents > uncredited)
-            throw ServiceError(ErrorKind::unprocessable, "Het te crediteren bedrag van " + formatEuro(creditAmountCents) +
-                                                             " is meer dan de " + formatEuro(uncredited) +
-                                                             " die op deze factuur nog niet is gecrediteerd.");
+            throw ServiceError(ErrorKind::unprocessable,
+                               "Het te crediteren bedrag van " + formatEuro(creditAmountCents) +
+                                   " is meer dan de " + formatEuro(uncredited) +
+                                   " die op deze factuur nog niet is gecrediteerd.");
         const std::string number = numberOf(original.payload, invoiceId);
         const std::string vatTreatment = text(original.payload, "vatTreatment").value_or("nl_21");
         const std::string stamp = formatTimestampMillis(now);
@@ -152,7 +157,8 @@ Json creditInvoice(const ServiceDatabase& database, const Caller& caller, const 
                              Actor{ChangeSource::route, caller.userId, caller.deviceId});
         addEvent(db, caller, invoiceId, "creditNote",
                  "Creditnota van " + formatEuro(creditAmountCents) + " aangemaakt", creditId, now);
-        if (creditAmountCents == uncredited) changeStatus(db, caller, invoiceId, std::move(original), "credited", now);
+        if (creditAmountCents == uncredited)
+            changeStatus(db, caller, invoiceId, std::move(original), "credited", now);
         return invoiceActionResponse(invoicerecords::requireInvoice(db, caller, creditId).payload);
     });
 }

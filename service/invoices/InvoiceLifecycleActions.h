@@ -33,7 +33,8 @@ nlohmann::ordered_json cancelInvoice(const ServiceDatabase& database, const Call
 nlohmann::ordered_json reopenInvoice(const ServiceDatabase& database, const Caller& caller,
                                      const std::string& invoiceId, const std::string& reason, TimePoint now);
 nlohmann::ordered_json creditInvoice(const ServiceDatabase& database, const Caller& caller,
-                                     const std::string& invoiceId, std::int64_t creditAmountCents, TimePoint now);
+                                     const std::string& invoiceId, std::int64_t creditAmountCents,
+                                     TimePoint now);
 
 // GET timeline: {"events": [NativeTimelineEvent…]} oldest first, from what really happened.
 nlohmann::ordered_json invoiceTimeline(const ServiceDatabase& database, const Caller& caller,

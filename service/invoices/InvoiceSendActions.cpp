@@ -81,8 +81,8 @@ std::filesystem::path mail(const MailOutbox& outbox, Connection& db, const Calle
     for (MailAttachment& attachment : uploadedAttachments(db, caller, request.attachmentKeys))
         message.attachments.push_back(std::move(attachment));
     const auto stamp = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count();
-    return outbox.write(number + "-" + std::to_string(stamp) + "-" + randomUuid().substr(0, 8),
-                        rfc5322Text(message));
+    return outbox.send(number + "-" + std::to_string(stamp) + "-" + randomUuid().substr(0, 8),
+                       rfc5322Text(message), message.from, message.to);
 }
 
 // Runs `work` in one write transaction; a message it wrote is taken back when the transaction

@@ -5,6 +5,7 @@
 #include <cerrno>
 
 #include "service/http/ServiceError.h"
+#include "service/invoices/SmtpDelivery.h"
 
 namespace zelvorin::service {
 namespace {
@@ -50,6 +51,19 @@ std::filesystem::path MailOutbox::write(const std::string& name, const std::stri
         fail(error);
     }
     return target;
+}
+
+std::filesystem::path MailOutbox::send(const std::string& name, const std::string& text,
+                                       const std::string& from, const std::string& to) const {
+    const std::filesystem::path written = write(name, text);
+    if (!smtpUrl_) return written;
+    try {
+        deliverOverSmtp(*smtpUrl_, from, to, text);
+    } catch (...) {
+        remove(written);
+        throw;
+    }
+    return written;
 }
 
 void MailOutbox::remove(const std::filesystem::path& message) const noexcept {

@@ -2,7 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <fstream>
+#include <thread>
 
 #include "persistence/sqlite/Connection.h"
 #include "service/http/ServiceError.h"
@@ -13,6 +20,7 @@
 #include "service/store/RecordWriter.h"
 #include "service/store/ServiceDatabase.h"
 #include "service/store/StoredFiles.h"
+#include "testing/ChildProcess.h"
 #include "testing/Shell.h"
 #include "testing/TempDir.h"
 
@@ -23,6 +31,55 @@ using Json = nlohmann::ordered_json;
 using namespace std::chrono;
 
 const TimePoint kNow = sys_days{year{2026} / March / 16} + hours{10};
+
+// A port on loopback that nothing listens on right now.
+int freePort() {
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+    socklen_t length = sizeof address;
+    ::getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+    ::close(fd);
+    return ntohs(address.sin_port);
+}
+
+bool accepts(int port) {
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<std::uint16_t>(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    const bool connected = ::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    ::close(fd);
+    return connected;
+}
+
+// Debian's SMTP server for tests on loopback, keeping what it receives in a maildir.
+class SmtpServer {
+public:
+    explicit SmtpServer(const std::filesystem::path& maildir) : port_(freePort()) {
+        pid_ = testing::startProgram(
+            {"/usr/bin/python3", "-m", "aiosmtpd", "-n", "-l", "127.0.0.1:" + std::to_string(port_), "-c",
+             "aiosmtpd.handlers.Mailbox", maildir.string()},
+            {}, true);
+        for (int i = 0; i < 100 && !accepts(port_); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    ~SmtpServer() { stop(); }
+    void stop() {
+        if (pid_ <= 0) return;
+        ::kill(pid_, SIGTERM);
+        testing::waitForExit(pid_);
+        pid_ = 0;
+    }
+    std::string url() const { return "smtp://127.0.0.1:" + std::to_string(port_); }
+
+private:
+    int port_;
+    pid_t pid_ = 0;
+};
 
 class InvoiceActionsIntegrationTest : public ::testing::Test {
 protected:
@@ -355,6 +412,37 @@ TEST_F(InvoiceActionsIntegrationTest, RemindersCancelReopenAndCreditNotesFollowT
         kinds.push_back(event["kind"]);
     EXPECT_EQ(kinds, (std::vector<std::string>{"sent", "reminder", "reminder", "reminder", "cancelled",
                                                "reopened", "sent", "creditNote", "creditNote"}));
+}
+
+TEST_F(InvoiceActionsIntegrationTest, DeliveryOverSmtpCarriesThePdfAndAFailedOneSendsNothing) {
+    const std::filesystem::path maildir = dir.path() / "maildir";
+    SmtpServer smtp(maildir);
+    const MailOutbox delivering(dir.path() / "data", smtp.url());
+    draft("f-smtp", 1);
+    EXPECT_EQ(sendInvoice(database, delivering, caller(), "f-smtp", request, kNow)["status"], "sent");
+    std::vector<std::filesystem::path> received;
+    for (const auto& entry : std::filesystem::directory_iterator(maildir / "new"))
+        received.push_back(entry.path());
+    ASSERT_EQ(received.size(), 1u);
+    const std::string read = readMessage(received[0], dir.path() / "ontvangen.pdf");
+    EXPECT_NE(read.find("To: boekhouding@bakkerij-jansen.nl"), std::string::npos) << read;
+    EXPECT_NE(read.find("Attachment: FAC-2026-0022.pdf application/pdf"), std::string::npos) << read;
+    EXPECT_NE(testing::runCommand("pdftotext " + (dir.path() / "ontvangen.pdf").string() + " -")
+                  .find("FAC-2026-0022"),
+              std::string::npos);
+
+    // A server that is down: a Dutch refusal, the invoice stays a draft, no number and no message.
+    smtp.stop();
+    draft("f-onbezorgd", 1);
+    const Json before = invoice("f-onbezorgd");
+    const auto [kind, text] =
+        refusal([&] { sendInvoice(database, delivering, caller(), "f-onbezorgd", request, kNow); });
+    EXPECT_EQ(kind, ErrorKind::unavailable);
+    EXPECT_NE(text.find("niet worden afgeleverd"), std::string::npos) << text;
+    EXPECT_EQ(invoice("f-onbezorgd"), before);
+    EXPECT_EQ(messages().size(), 1u);  // only the delivered one
+    EXPECT_EQ(sendInvoice(database, outbox, caller(), "f-onbezorgd", request, kNow)["invoiceNumber"],
+              "FAC-2026-0023");
 }
 
 }  // namespace
