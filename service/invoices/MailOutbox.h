@@ -19,7 +19,7 @@ public:
     // returns its path. Throws ServiceError(storageFull) on a full disk, internal otherwise.
     std::filesystem::path write(const std::string& name, const std::string& text) const;
     // Writes the message and delivers it over SMTP when a server is configured; a delivery that
-    // fails takes the written message back and throws ServiceError(unavailable).
+    // fails takes the written message back and throws ServiceError(conflict).
     std::filesystem::path send(const std::string& name, const std::string& text, const std::string& from,
                                const std::string& to) const;
     // Takes back a message whose transaction did not commit.

@@ -51,7 +51,8 @@ void deliverOverSmtp(const std::string& url, const std::string& from, const std:
     const CURLcode result = curl_easy_perform(curl.get());
     if (result != CURLE_OK) {
         const std::string reason = error[0] != '\0' ? error : curl_easy_strerror(result);
-        throw ServiceError(ErrorKind::unavailable,
+        // A 409 like every refusal of an action, so that the device shows the text.
+        throw ServiceError(ErrorKind::conflict,
                            "De e-mail kon niet worden afgeleverd (" + reason + "); er is niets verstuurd.");
     }
 }

@@ -437,7 +437,7 @@ TEST_F(InvoiceActionsIntegrationTest, DeliveryOverSmtpCarriesThePdfAndAFailedOne
     const Json before = invoice("f-onbezorgd");
     const auto [kind, text] =
         refusal([&] { sendInvoice(database, delivering, caller(), "f-onbezorgd", request, kNow); });
-    EXPECT_EQ(kind, ErrorKind::unavailable);
+    EXPECT_EQ(kind, ErrorKind::conflict);
     EXPECT_NE(text.find("niet worden afgeleverd"), std::string::npos) << text;
     EXPECT_EQ(invoice("f-onbezorgd"), before);
     EXPECT_EQ(messages().size(), 1u);  // only the delivered one
