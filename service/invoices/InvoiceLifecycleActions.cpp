@@ -33,13 +33,6 @@ std::string numberOf(const Json& invoice, const std::string& invoiceId) {
     return text(invoice, "invoiceNumber").value_or(invoiceId);
 }
 
-void addEvent(Connection& db, const Caller& caller, const std::string& invoiceId, const char* kind,
-              const std::string& description, std::optional<std::string> detail, TimePoint now) {
-    invoiceevents::add(db, caller.organizationId,
-                       {randomUuid(), invoiceId, kind, formatTimestampMillis(now), description,
-                        std::move(detail), std::nullopt, std::nullopt});
-}
-
 // The credit line's amount excluding VAT, so that the credit note's total is the amount credited;
 // the VAT the line then carries is rounded, so the total can differ from it by a cent.
 std::int64_t exclusiveOf(std::int64_t inclusiveCents, const std::string& vatTreatment) {
@@ -79,8 +72,9 @@ Json cancelInvoice(const ServiceDatabase& database, const Caller& caller, const 
         if (invoicerecords::paidCents(db, caller, invoiceId) > 0)
             throw ServiceError(ErrorKind::conflict,
                                "Op deze factuur is al betaald; corrigeer haar met een creditnota.");
-        addEvent(db, caller, invoiceId, "cancelled",
-                 "Factuur " + numberOf(invoice.payload, invoiceId) + " geannuleerd", why, now);
+        invoicerecords::addEvent(db, caller, invoiceId, "cancelled",
+                                 "Factuur " + numberOf(invoice.payload, invoiceId) + " geannuleerd", why,
+                                 now);
         return changeStatus(db, caller, invoiceId, std::move(invoice), "cancelled", now);
     });
 }
@@ -96,8 +90,8 @@ Json reopenInvoice(const ServiceDatabase& database, const Caller& caller, const 
         const std::optional<InvoiceStatus> status = statusOf(invoice.payload);
         if (status && isEditableDraft(*status))
             throw ServiceError(ErrorKind::conflict, "Deze factuur is al een concept.");
-        addEvent(db, caller, invoiceId, "reopened",
-                 "Factuur " + numberOf(invoice.payload, invoiceId) + " heropend", why, now);
+        invoicerecords::addEvent(db, caller, invoiceId, "reopened",
+                                 "Factuur " + numberOf(invoice.payload, invoiceId) + " heropend", why, now);
         return changeStatus(db, caller, invoiceId, std::move(invoice), "draft", now);
     });
 }
@@ -155,8 +149,9 @@ Json creditInvoice(const ServiceDatabase& database, const Caller& caller, const 
                             now);
         restateInvoiceTotals(db, caller.organizationId, creditId, now,
                              Actor{ChangeSource::route, caller.userId, caller.deviceId});
-        addEvent(db, caller, invoiceId, "creditNote",
-                 "Creditnota van " + formatEuro(creditAmountCents) + " aangemaakt", creditId, now);
+        invoicerecords::addEvent(db, caller, invoiceId, "creditNote",
+                                 "Creditnota van " + formatEuro(creditAmountCents) + " aangemaakt", creditId,
+                                 now);
         if (creditAmountCents == uncredited)
             changeStatus(db, caller, invoiceId, std::move(original), "credited", now);
         return invoiceActionResponse(invoicerecords::requireInvoice(db, caller, creditId).payload);

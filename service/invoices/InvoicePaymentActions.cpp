@@ -11,7 +11,6 @@
 #include "service/http/ServiceError.h"
 #include "service/invoices/InvoiceRecords.h"
 #include "service/invoices/InvoiceSendActions.h"
-#include "service/store/InvoiceEvents.h"
 #include "service/store/ServiceDatabase.h"
 
 namespace zelvorin::service {
@@ -71,10 +70,9 @@ Json record(Connection& db, const Caller& caller, const std::string& invoiceId, 
     if (request.notes) payment["notes"] = *request.notes;
     payment["createdAt"] = stamp;
     invoicerecords::put(db, caller, SyncEntityType::invoicePayment, paymentId, std::move(payment), now);
-    invoiceevents::add(db, caller.organizationId,
-                       {randomUuid(), invoiceId, "payment", stamp,
-                        "Betaling van " + formatEuro(request.amountCents) + " ontvangen", request.method,
-                        std::nullopt, std::nullopt});
+    invoicerecords::addEvent(db, caller, invoiceId, "payment",
+                             "Betaling van " + formatEuro(request.amountCents) + " ontvangen", request.method,
+                             now);
 
     Json& changed = invoice.payload;
     const bool settled = request.amountCents == open;

@@ -1,6 +1,9 @@
 #include "service/invoices/InvoiceRecords.h"
 
+#include "domain/Timestamps.h"
+#include "domain/Uuid.h"
 #include "service/http/ServiceError.h"
+#include "service/store/InvoiceEvents.h"
 
 namespace zelvorin::service::invoicerecords {
 
@@ -49,6 +52,14 @@ std::int64_t openCents(Connection& db, const Caller& caller, const std::string& 
                        const Json& invoice) {
     return integer(invoice, "totalCents") - paidCents(db, caller, invoiceId) -
            creditedCents(db, caller, invoiceId);
+}
+
+void addEvent(Connection& db, const Caller& caller, const std::string& invoiceId, const std::string& kind,
+              const std::string& description, std::optional<std::string> detail, TimePoint now,
+              std::optional<std::string> reminderLevel, std::optional<std::string> reminderRecipient) {
+    invoiceevents::add(db, caller.organizationId,
+                       {randomUuid(), invoiceId, kind, formatTimestampMillis(now), description,
+                        std::move(detail), std::move(reminderLevel), std::move(reminderRecipient)});
 }
 
 }  // namespace zelvorin::service::invoicerecords

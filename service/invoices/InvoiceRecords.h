@@ -38,4 +38,10 @@ std::int64_t creditedCents(Connection& db, const Caller& caller, const std::stri
 std::int64_t openCents(Connection& db, const Caller& caller, const std::string& invoiceId,
                        const nlohmann::ordered_json& invoice);
 
+// Records what happened to the invoice for its timeline, stamped `now`.
+void addEvent(Connection& db, const Caller& caller, const std::string& invoiceId, const std::string& kind,
+              const std::string& description, std::optional<std::string> detail, TimePoint now,
+              std::optional<std::string> reminderLevel = std::nullopt,
+              std::optional<std::string> reminderRecipient = std::nullopt);
+
 }  // namespace zelvorin::service::invoicerecords

@@ -98,11 +98,6 @@ Json inTransactionWithMessage(const ServiceDatabase& database, Work work) {
     }
 }
 
-void addEvent(Connection& db, const Caller& caller, InvoiceEvent event) {
-    event.id = randomUuid();
-    invoiceevents::add(db, caller.organizationId, event);
-}
-
 constexpr std::string_view kReminderLevels[] = {"reminder_1", "reminder_2", "reminder_final"};
 
 // What a final reminder adds to its message: the statutory collection costs over what is open.
@@ -155,15 +150,8 @@ Json sendInvoice(const ServiceDatabase& database, const MailOutbox& outbox, cons
         const StoredRecord sent =
             invoicerecords::put(db, caller, SyncEntityType::draftInvoice, invoiceId, payload, now);
         written = mail(outbox, db, caller, request, number, pdf, now);
-        addEvent(db, caller,
-                 {{},
-                  invoiceId,
-                  "sent",
-                  formatTimestampMillis(now),
-                  "Factuur " + number + " verstuurd",
-                  request.recipientEmail,
-                  std::nullopt,
-                  std::nullopt});
+        invoicerecords::addEvent(db, caller, invoiceId, "sent", "Factuur " + number + " verstuurd",
+                                 request.recipientEmail, now);
         return invoiceActionResponse(sent.payload);
     });
 }
@@ -181,15 +169,8 @@ Json resendInvoice(const ServiceDatabase& database, const MailOutbox& outbox, co
             throw ServiceError(ErrorKind::conflict, "Een geannuleerde factuur wordt niet opnieuw verstuurd.");
         const std::string number = text(invoice.payload, "invoiceNumber").value_or(invoiceId);
         written = mail(outbox, db, caller, request, number, invoicePdf(db, caller, invoiceId, now), now);
-        addEvent(db, caller,
-                 {{},
-                  invoiceId,
-                  "resent",
-                  formatTimestampMillis(now),
-                  "Factuur " + number + " opnieuw verstuurd",
-                  request.recipientEmail,
-                  std::nullopt,
-                  std::nullopt});
+        invoicerecords::addEvent(db, caller, invoiceId, "resent", "Factuur " + number + " opnieuw verstuurd",
+                                 request.recipientEmail, now);
         return invoiceActionResponse(invoice.payload);
     });
 }
@@ -226,15 +207,9 @@ Json remindInvoice(const ServiceDatabase& database, const MailOutbox& outbox, co
         const char* title = level == "reminder_1"   ? "1e herinnering"
                             : level == "reminder_2" ? "2e herinnering"
                                                     : "Aanmaning";
-        addEvent(db, caller,
-                 {{},
-                  invoiceId,
-                  "reminder",
-                  formatTimestampMillis(now),
-                  std::string(title) + " voor factuur " + number + " verstuurd",
-                  std::nullopt,
-                  level,
-                  request.recipientEmail});
+        invoicerecords::addEvent(db, caller, invoiceId, "reminder",
+                                 std::string(title) + " voor factuur " + number + " verstuurd", std::nullopt,
+                                 now, level, request.recipientEmail);
         return Json{{"id", invoiceId}, {"level", level}, {"reminderId", reminderId}};
     });
 }
