@@ -36,25 +36,38 @@ struct Practice {
         seedDemo(database, year{2026} / March / 16);
         database.write([&](Connection& db) {
             const Actor actor{ChangeSource::seed, std::nullopt, std::nullopt};
-            const std::string customer = records::all(db, demoOrganizationId(), std::string("customer"))[0].id;
+            const std::string customer =
+                records::all(db, demoOrganizationId(), std::string("customer"))[0].id;
             for (int i = 0; i < kInvoices; ++i) {
                 const std::string id = "bench-" + std::to_string(i);
                 writeRecord(db, {demoOrganizationId(), SyncEntityType::draftInvoice, id, RecordOperation::put,
-                                 Json{{"id", id}, {"organizationId", demoOrganizationId()}, {"customerId", customer},
-                                      {"status", "draft"}, {"issueDate", "2026-03-16"}, {"dueDate", "2026-04-15"},
-                                      {"vatTreatment", "nl_21"}, {"subtotalCents", 80000}, {"vatCents", 16800},
-                                      {"totalCents", 96800}, {"createdAt", "2026-03-16T09:00:00.000Z"},
+                                 Json{{"id", id},
+                                      {"organizationId", demoOrganizationId()},
+                                      {"customerId", customer},
+                                      {"status", "draft"},
+                                      {"issueDate", "2026-03-16"},
+                                      {"dueDate", "2026-04-15"},
+                                      {"vatTreatment", "nl_21"},
+                                      {"subtotalCents", 80000},
+                                      {"vatCents", 16800},
+                                      {"totalCents", 96800},
+                                      {"createdAt", "2026-03-16T09:00:00.000Z"},
                                       {"updatedAt", "2026-03-16T09:00:00.000Z"}},
                                  kNow, actor, std::nullopt});
                 for (int line = 0; line < 2; ++line) {
                     const std::string lineId = id + "-" + std::to_string(line);
-                    writeRecord(db, {demoOrganizationId(), SyncEntityType::invoiceLine, lineId, RecordOperation::put,
-                                     Json{{"id", lineId}, {"organizationId", demoOrganizationId()}, {"invoiceId", id},
-                                          {"sortOrder", line}, {"description", "Ontwerpwerk"},
-                                          {"lineMode", "fixed"}, {"amountCents", 40000},
-                                          {"createdAt", "2026-03-16T09:00:00.000Z"},
-                                          {"updatedAt", "2026-03-16T09:00:00.000Z"}},
-                                     kNow, actor, std::nullopt});
+                    writeRecord(
+                        db, {demoOrganizationId(), SyncEntityType::invoiceLine, lineId, RecordOperation::put,
+                             Json{{"id", lineId},
+                                  {"organizationId", demoOrganizationId()},
+                                  {"invoiceId", id},
+                                  {"sortOrder", line},
+                                  {"description", "Ontwerpwerk"},
+                                  {"lineMode", "fixed"},
+                                  {"amountCents", 40000},
+                                  {"createdAt", "2026-03-16T09:00:00.000Z"},
+                                  {"updatedAt", "2026-03-16T09:00:00.000Z"}},
+                             kNow, actor, std::nullopt});
                 }
                 drafts.push_back(id);
             }
@@ -78,21 +91,24 @@ void BM_DrawInvoiceAlone(benchmark::State& state) {
             }
         });
     }
-    state.counters["seconds_per_invoice"] = benchmark::Counter(
-        static_cast<double>(kInvoices) * state.iterations(), benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["seconds_per_invoice"] =
+        benchmark::Counter(static_cast<double>(kInvoices) * state.iterations(),
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
 void BM_SendInvoice(benchmark::State& state) {
     Practice& p = practice();
-    const SendInvoiceRequest request{"boekhouding@bakkerij-jansen.nl", "Factuur", "Beste klant,", std::nullopt, {}};
+    const SendInvoiceRequest request{
+        "boekhouding@bakkerij-jansen.nl", "Factuur", "Beste klant,", std::nullopt, {}};
     for (auto _ : state) {
         bench::timeIteration(state, [&] {
             for (const std::string& id : p.drafts)
                 benchmark::DoNotOptimize(sendInvoice(p.database, p.outbox, p.caller, id, request, kNow));
         });
     }
-    state.counters["seconds_per_invoice"] = benchmark::Counter(
-        static_cast<double>(kInvoices) * state.iterations(), benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+    state.counters["seconds_per_invoice"] =
+        benchmark::Counter(static_cast<double>(kInvoices) * state.iterations(),
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
 // Drawing first: sending uses the drafts up.
