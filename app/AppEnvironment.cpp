@@ -8,6 +8,7 @@
 #include "app/NetlinkPathMonitor.h"
 #include "app/PamOwnerAuthenticator.h"
 #include "app/PushRegistration.h"
+#include "app/QueuedActionReplay.h"
 #include "app/WidgetSnapshot.h"
 #include "domain/Timestamps.h"
 #include "domain/Uuid.h"
@@ -205,8 +206,7 @@ bool AppEnvironment::isSignedIn() {
 }
 
 void AppEnvironment::replayQueuedActions() {
-    // The queued invoice actions are replayed by the invoice actions' own code when it lands;
-    // until then the queue only fills.
+    zelvorin::replayQueuedActions(repositories().actionQueue, apiClient(), *clock());
 }
 
 void AppEnvironment::drainPendingUploads() {

@@ -73,6 +73,10 @@ ServiceOptions parseCommandLine(const std::vector<std::string>& arguments,
     app.add_option("--access-token-lifetime", lifetime,
                    "Geldigheid van een toegangstoken in seconden (standaard 900)");
 
+    std::string smtpUrl;
+    app.add_option("--smtp-url", smtpUrl,
+                   "Lever verstuurde e-mail ook af via SMTP, bijvoorbeeld smtp://127.0.0.1:2525");
+
     // CLI11 takes the arguments in reverse order when given a vector.
     std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
     try {
@@ -97,6 +101,11 @@ ServiceOptions parseCommandLine(const std::vector<std::string>& arguments,
         options.seedVolume = parseVolume(volume);
     }
     if (!lifetime.empty()) options.accessTokenLifetime = parseLifetime(lifetime);
+    if (!smtpUrl.empty()) {
+        if (!smtpUrl.starts_with("smtp://") && !smtpUrl.starts_with("smtps://"))
+            throw CommandLineError("--smtp-url moet met smtp:// of smtps:// beginnen.", 2);
+        options.smtpUrl = smtpUrl;
+    }
     return options;
 }
 

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -21,6 +22,8 @@ struct ServiceOptions {
     int seedVolume = 0;
     // Seconds an access token is valid; tests shorten it to see expiry.
     std::int64_t accessTokenLifetime = tunables::kDefaultAccessTokenLifetime;
+    // Where sent messages are delivered besides the outbox ("smtp://host:port"); none: outbox only.
+    std::optional<std::string> smtpUrl;
 };
 
 // A command line that cannot be used, or a request for the help text. `exitCode` is what the

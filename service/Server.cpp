@@ -24,25 +24,27 @@ constexpr const char* kLoopback = "127.0.0.1";
 }  // namespace
 
 RouteTable serviceRoutes(const ServiceDatabase& database, const Authenticator& authenticator,
-                         FaultSwitches& faults, RequestLog& log) {
+                         FaultSwitches& faults, RequestLog& log, const MailOutbox& outbox) {
     RouteTable routes;
     addAdminRoutes(routes, database, faults, log);
     addAuthRoutes(routes, database, authenticator);
     addOnboardingRoutes(routes, database, authenticator);
     addTeamRoutes(routes, database);
     addSyncRoutes(routes, database);
-    addInvoiceRoutes(routes, database);
+    addInvoiceRoutes(routes, database, outbox);
     addInboxRoutes(routes, database);
     addBtwRoutes(routes, database);
     return routes;
 }
 
-Server::Server(const ServiceDatabase& database, const Clock& clock, std::int64_t accessTokenLifetime)
+Server::Server(const ServiceDatabase& database, const Clock& clock, std::int64_t accessTokenLifetime,
+               std::optional<std::string> smtpUrl)
     : database_(database),
+      outbox_(database.path().parent_path(), std::move(smtpUrl)),
       authenticator_(database.signingSecret(), accessTokenLifetime),
       http_(std::make_unique<httplib::Server>()) {
     router_ = std::make_unique<Router>(
-        serviceRoutes(database_, authenticator_, faults_, requestLog_), clock,
+        serviceRoutes(database_, authenticator_, faults_, requestLog_, outbox_), clock,
         [this](const RequestContext& context, Access access) {
             return authenticateCaller(database_, authenticator_, context, access);
         },

@@ -9,6 +9,7 @@
 #include "service/admin/RequestLog.h"
 #include "service/auth/Authenticator.h"
 #include "service/http/Router.h"
+#include "service/invoices/MailOutbox.h"
 
 namespace httplib {
 class Server;
@@ -25,8 +26,10 @@ class Server {
 public:
     // `accessTokenLifetime`: seconds an access token is valid (tests shorten it). `clock` is what
     // every request reads "now" from; it must outlive the server.
+    // `smtpUrl`: where sent messages are delivered besides the outbox.
     Server(const ServiceDatabase& database, const Clock& clock,
-           std::int64_t accessTokenLifetime = tunables::kDefaultAccessTokenLifetime);
+           std::int64_t accessTokenLifetime = tunables::kDefaultAccessTokenLifetime,
+           std::optional<std::string> smtpUrl = std::nullopt);
     ~Server();
     Server(const Server&) = delete;
     Server& operator=(const Server&) = delete;
@@ -44,6 +47,7 @@ public:
 
 private:
     const ServiceDatabase& database_;
+    MailOutbox outbox_;
     Authenticator authenticator_;
     RequestLog requestLog_;
     FaultSwitches faults_;
@@ -53,6 +57,6 @@ private:
 
 // Every route of the service, for the router and for tests that walk the table.
 RouteTable serviceRoutes(const ServiceDatabase& database, const Authenticator& authenticator,
-                         FaultSwitches& faults, RequestLog& log);
+                         FaultSwitches& faults, RequestLog& log, const MailOutbox& outbox);
 
 }  // namespace zelvorin::service

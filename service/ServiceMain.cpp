@@ -68,7 +68,7 @@ int run(const ServiceOptions& options) {
         std::cerr << "zelvorin-service: de opslag bevat al gegevens; de demo wordt niet opnieuw ingelezen.\n";
     }
     const zelvorin::SystemClock clock;
-    Server server(database, clock, options.accessTokenLifetime);
+    Server server(database, clock, options.accessTokenLifetime, options.smtpUrl);
     const int port = server.bind(options.port);
 
     std::atomic<bool> served{false};

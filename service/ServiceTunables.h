@@ -42,4 +42,10 @@ inline constexpr std::int64_t kHandoffCodeLifetime = 120;
 // Seconds to fill in the onboarding before its token lapses.
 inline constexpr std::int64_t kOnboardingTokenLifetime = 3600;
 
+// Seconds to reach the SMTP server and to hand it one message (an invoice PDF of a few hundred
+// kilobytes): a send waits for delivery inside its transaction, so a dead server must not hold the
+// database's writer for long.
+inline constexpr long kSmtpConnectSeconds = 5;
+inline constexpr long kSmtpDeliverySeconds = 30;
+
 }  // namespace zelvorin::service::tunables

@@ -25,12 +25,14 @@ public:
         switchNoConnection,   // the switch could not reach the service
         switchFailed,         // the switch failed otherwise
         noUpdateFeed,         // update-check without a configured feed
+        needsConnection,      // an action only the service can do, without a connection; detail: the sheet's
+                              // notice
     };
     static constexpr std::array allKinds{
         Kind::invalidBaseUrl,   Kind::notSignedIn,        Kind::unknownOrganisation, Kind::fileNotFound,
         Kind::fileNotWritable,  Kind::signInNoConnection, Kind::signInFailed,        Kind::noOrganisation,
         Kind::notAZelvorinLink, Kind::switchRefused,      Kind::switchNoConnection,  Kind::switchFailed,
-        Kind::noUpdateFeed};
+        Kind::noUpdateFeed,     Kind::needsConnection};
 
     CliError(Kind kind, const std::string& detail);
     Kind kind() const { return kind_; }

@@ -18,6 +18,8 @@ void addReadReceiptCommand(CLI::App& app, CliContext& context);
 void addRenderCommand(CLI::App& app, CliContext& context);
 // invoices, invoice show|new|set|rm
 void addInvoiceCommands(CLI::App& app, CliContext& context);
+// invoice send|pay|...: what only the service does to an invoice (after addInvoiceCommands)
+void addInvoiceActionCommands(CLI::App& app, CliContext& context);
 // line add|set|rm
 void addLineCommands(CLI::App& app, CliContext& context);
 // customers, customer add|set

@@ -80,6 +80,8 @@ ExitCode exitCode(CliError::Kind kind) {
             return ExitCode::usage;
         case CliError::Kind::noUpdateFeed:
             return ExitCode::configuration;
+        case CliError::Kind::needsConnection:
+            return ExitCode::network;
     }
     return ExitCode::failed;
 }
@@ -111,6 +113,8 @@ std::string_view messageFormat(CliError::Kind kind) {
             return "Wisselen van organisatie is niet gelukt. Probeer het opnieuw.";
         case CliError::Kind::noUpdateFeed:
             return "Er is geen updatefeed ingesteld (ZELVORIN_APPCAST_URL of updateFeedURL).";
+        case CliError::Kind::needsConnection:
+            return "{}";
     }
     return {};
 }

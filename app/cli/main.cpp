@@ -16,6 +16,7 @@ int main(int argc, char** argv) {
     addRenderCommand(app, context);
     addReadReceiptCommand(app, context);
     addInvoiceCommands(app, context);
+    addInvoiceActionCommands(app, context);
     addLineCommands(app, context);
     addCustomerCommands(app, context);
     addOverviewCommands(app, context);

@@ -8,6 +8,7 @@
 #include "domain/InvoiceDueDate.h"
 #include "domain/InvoiceStatus.h"
 #include "domain/InvoiceTemplateLanguage.h"
+#include "domain/SentInvoiceContent.h"
 #include "domain/Timestamps.h"
 
 namespace zelvorin {
@@ -39,8 +40,12 @@ TEST(InvoiceStatusTest, EveryStatusHasItsStageAndFlags) {
         EXPECT_EQ(workflowStage(status), rows[i].stage) << rows[i].raw;
         EXPECT_EQ(isAwaitingPayment(status), rows[i].awaiting) << rows[i].raw;
         EXPECT_EQ(isEditableDraft(status), rows[i].editable) << rows[i].raw;
+        EXPECT_EQ(SentInvoiceContent::isEditable(rows[i].raw), rows[i].editable) << rows[i].raw;
     }
     EXPECT_FALSE(parseInvoiceStatus("Paid"));
+    // What cannot be read as a draft keeps what the customer received.
+    EXPECT_FALSE(SentInvoiceContent::isEditable("Draft"));
+    EXPECT_FALSE(SentInvoiceContent::isEditable(std::nullopt));
     EXPECT_EQ(rawValue(Stage::concept_), "concept");
     EXPECT_EQ(parseInvoiceWorkflowStage("achterstallig"), Stage::achterstallig);
     EXPECT_FALSE(parseInvoiceWorkflowStage("concept_"));

@@ -8,6 +8,7 @@
 #include "domain/InvoiceStatus.h"
 #include "domain/InvoiceTotals.h"
 #include "domain/LineTotals.h"
+#include "domain/SentInvoiceContent.h"
 #include "domain/Timestamps.h"
 #include "domain/Uuid.h"
 #include "persistence/PersistenceError.h"
@@ -70,6 +71,35 @@ DraftInvoiceRecord requireInvoice(Connection& db, const std::string& id) {
     std::optional<DraftInvoiceRecord> invoice = recordById<DraftInvoiceRecord>(db, id);
     if (!invoice || invoice->deletedAt) throw missingInvoice(id);
     return *invoice;
+}
+
+// What the customer received is kept once the invoice left draft (see SentInvoiceContent).
+void requireEditableContent(const DraftInvoiceRecord& invoice) {
+    if (!SentInvoiceContent::isEditable(invoice.status))
+        throw PersistenceError::invalidInput(std::string(SentInvoiceContent::kRefusal));
+}
+
+// An existing line belongs to an invoice the customer may have received.
+void requireLinesEditable(Connection& db, const std::string& invoiceId) {
+    if (std::optional<DraftInvoiceRecord> invoice = recordById<DraftInvoiceRecord>(db, invoiceId))
+        requireEditableContent(*invoice);
+}
+
+// The header fields the customer received, among the twelve a header edit writes.
+std::vector<std::string_view> receivedHeaderFields() {
+    std::vector<std::string_view> keys;
+    for (std::string_view key : EditedFields::kInvoiceHeader)
+        if (SentInvoiceContent::isReceivedField(key)) keys.push_back(key);
+    return keys;
+}
+
+// A header edit of a sent invoice may change the organisation's own fields (internal note, the
+// payment and portal switches, the e-mail address), never what the customer received.
+void requireReceivedHeaderUnchanged(const DraftInvoiceRecord& stored, const DraftInvoiceRecord& edited) {
+    if (SentInvoiceContent::isEditable(stored.status)) return;
+    static const std::vector<std::string_view> received = receivedHeaderFields();
+    if (LocalEdit::payload(stored, received) != LocalEdit::payload(edited, received))
+        throw PersistenceError::invalidInput(std::string(SentInvoiceContent::kRefusal));
 }
 
 std::int64_t lineTotalCents(const InvoiceLineRecord& line, const std::string& invoiceVatTreatment) {
@@ -260,27 +290,29 @@ DraftInvoiceRecord InvoiceRepository::updateHeader(const DraftInvoiceRecord& hea
         LocalEdit edit(db, *clock_);
         DraftInvoiceRecord invoice = stored;
         invoice.assign(header, EditedFields::kInvoiceHeader);
+        requireReceivedHeaderUnchanged(stored, invoice);
         invoice.updatedAt = edit.now();
         invoice.localModifiedAt = invoice.updatedAt;
         invoice.syncState = LocalEdit::stateAfterUpdate(stored.syncState);
         updateRecord(db, invoice);
         edit.queueUpdate(SyncEntityType::draftInvoice, invoice.id, stored.revision,
                          LocalEdit::payload(invoice, EditedFields::kInvoiceHeader), std::move(changedFields));
-        recalculateTotals(db, invoice.id);
+        // A sent invoice's amounts are the ones the customer received, as the service stated them.
+        if (SentInvoiceContent::isEditable(stored.status)) recalculateTotals(db, invoice.id);
         return *recordById<DraftInvoiceRecord>(db, invoice.id);
     });
 }
 
 void InvoiceRepository::deleteInvoice(const std::string& id) {
     database_.writer->write([&](Connection& db) {
-        requireInvoice(db, id);
+        requireEditableContent(requireInvoice(db, id));
         LocalEdit(db, *clock_).tombstone(SyncEntityType::draftInvoice, "draft_invoice", id);
     });
 }
 
 InvoiceLineRecord InvoiceRepository::addLine(InvoiceLineRecord line, const std::string& invoiceVatTreatment) {
     return database_.writer->write([&](Connection& db) {
-        requireInvoice(db, line.invoiceId);
+        requireEditableContent(requireInvoice(db, line.invoiceId));
         LocalEdit edit(db, *clock_);
         line.id = randomUuid();
         line.lineTotalCents = lineTotalCents(line, invoiceVatTreatment);
@@ -303,6 +335,7 @@ InvoiceLineRecord InvoiceRepository::updateLine(const InvoiceLineRecord& changed
         std::optional<InvoiceLineRecord> stored = recordById<InvoiceLineRecord>(db, changed.id);
         if (!stored || stored->deletedAt)
             throw PersistenceError::notFound("Factuurregel '" + changed.id + "'");
+        requireLinesEditable(db, stored->invoiceId);
         LocalEdit edit(db, *clock_);
         InvoiceLineRecord line = *stored;
         line.assign(changed, EditedFields::kLineUpdate);
@@ -323,6 +356,7 @@ void InvoiceRepository::deleteLine(const InvoiceLineRecord& line) {
     database_.writer->write([&](Connection& db) {
         std::optional<InvoiceLineRecord> stored = recordById<InvoiceLineRecord>(db, line.id);
         if (!stored || stored->deletedAt) throw PersistenceError::notFound("Factuurregel '" + line.id + "'");
+        requireLinesEditable(db, stored->invoiceId);
         LocalEdit(db, *clock_).tombstone(SyncEntityType::invoiceLine, "invoice_line", line.id);
         recalculateTotals(db, stored->invoiceId);
     });

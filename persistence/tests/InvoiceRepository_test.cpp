@@ -226,6 +226,55 @@ TEST_F(InvoiceRepositoryIntegrationTest, MissingIdsAndAFailedOutboxInsertChangeN
     EXPECT_EQ(outboxCount(), queuedBefore);
 }
 
+TEST_F(InvoiceRepositoryIntegrationTest, WhatTheCustomerReceivedOnASentInvoiceNeverChanges) {
+    for (const std::string status : {"sent", "paid", "cancelled", "finalizing"}) {
+        SCOPED_TRACE(status);
+        const std::string id = "inv-" + status;
+        stored(id, status, "2026-03-01", "2026-02-01", "FAC-2026-0001", "cust");
+        InvoiceLineRecord printed = line(id, "fixed", 100, 0);
+        printed.id = "line-" + status;
+        printed.amountCents = 143688;
+        printed.createdAt = printed.updatedAt = "2026-01-01T00:00:00.000Z";
+        database_.writer->write([&](Connection& db) { insertRecord(db, printed); });
+        const InvoiceDetail before = *detail(id);
+        const std::int64_t queuedBefore = outboxCount();
+
+        const auto refused = [](auto edit) {
+            try {
+                edit();
+            } catch (const PersistenceError& error) {
+                return error.kind() == PersistenceError::Kind::invalidInput &&
+                       error.detail().find("creditnota") != std::string::npos;
+            }
+            return false;
+        };
+        EXPECT_TRUE(refused([&] { invoices_.addLine(line(id, "fixed", 100, 60500), "nl_21"); }));
+        InvoiceLineRecord dearer = printed;
+        dearer.amountCents = 204188;
+        EXPECT_TRUE(refused([&] { invoices_.updateLine(dearer, "nl_21"); }));
+        EXPECT_TRUE(refused([&] { invoices_.deleteLine(printed); }));
+        EXPECT_TRUE(refused([&] { invoices_.deleteInvoice(id); }));
+        for (auto change : std::initializer_list<void (*)(DraftInvoiceRecord&)>{
+                 [](DraftInvoiceRecord& h) { h.customerId = "other"; },
+                 [](DraftInvoiceRecord& h) { h.issueDate = "2026-02-02"; },
+                 [](DraftInvoiceRecord& h) { h.dueDate.reset(); },
+                 [](DraftInvoiceRecord& h) { h.vatTreatment = "verlegd"; },
+                 [](DraftInvoiceRecord& h) { h.freeText = "Nieuwe tekst"; }}) {
+            DraftInvoiceRecord header = before.invoice;
+            change(header);
+            EXPECT_TRUE(refused([&] { invoices_.updateHeader(header, {"customerId"}); }));
+        }
+        EXPECT_EQ(detail(id), before);
+        EXPECT_EQ(outboxCount(), queuedBefore);
+
+        // The organisation's own note is not what the customer received.
+        DraftInvoiceRecord noted = before.invoice;
+        noted.internalNote = "Klant belt terug";
+        EXPECT_EQ(invoices_.updateHeader(noted, {"internalNote"}).internalNote, "Klant belt terug");
+        EXPECT_EQ(invoices_.invoice(id)->totalCents, before.invoice.totalCents);
+    }
+}
+
 TEST_F(InvoiceRepositoryIntegrationTest, SettlingAConflictEitherOverwritesTheServiceOrRefetches) {
     stored("inv", "draft", std::nullopt);
     database_.writer->write([](Connection& db) {
@@ -330,7 +379,7 @@ namespace zelvorin {
 namespace {
 
 TEST_F(InvoiceRepositoryIntegrationTest, CreditNotesSortOrderAndWhatAnInvoiceIsPrintedFrom) {
-    stored("inv", "sent", "2026-04-01", "2026-03-01", "FAC-1", "c1");
+    stored("inv", "draft", "2026-04-01", "2026-03-01", "FAC-1", "c1");
     database_.writer->write([](Connection& db) {
         db.exec(
             "INSERT INTO customer (id, organization_id, company_name, created_at, updated_at) VALUES "

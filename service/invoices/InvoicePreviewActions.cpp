@@ -8,33 +8,43 @@
 #include "service/http/ServiceError.h"
 #include "service/invoices/InvoiceRecordsSource.h"
 #include "service/store/ServiceDatabase.h"
+#include "service/store/StoredFiles.h"
 
 namespace zelvorin::service {
 
-namespace {
-
-// One font set for the process (fontconfig's set-up is costly); drawing is serialised because
-// the faces' shaping caches are not shared between threads.
-std::string renderPreview(const InvoiceSource& source, TimePoint now) {
+std::string renderInvoicePdf(const InvoiceSource& source, TimePoint now) {
+    // One font set for the process (fontconfig's set-up is costly); drawing is serialised because
+    // the faces' shaping caches are not shared between threads.
     static std::mutex mutex;
     std::lock_guard lock(mutex);
     static const FontSet fonts;
-    return renderInvoice(source, fonts, std::chrono::floor<std::chrono::days>(now)).pdf;
-}
-
-}  // namespace
-
-std::string invoicePreviewPdf(const ServiceDatabase& database, const Caller& caller,
-                              const std::string& invoiceId, TimePoint now) {
-    const std::optional<InvoiceSource> source = database.read(
-        [&](Connection& db) { return invoiceSourceFromRecords(db, caller.organizationId, invoiceId); });
-    if (!source) throw ServiceError(ErrorKind::notFound, "Factuur niet gevonden.");
     try {
-        return renderPreview(*source, now);
+        return renderInvoice(source, fonts, std::chrono::floor<std::chrono::days>(now)).pdf;
     } catch (const LayoutError& error) {
         throw ServiceError(ErrorKind::unprocessable,
                            std::string("De factuur kon niet worden opgemaakt: ") + error.what());
     }
+}
+
+std::string invoicePdf(Connection& db, const Caller& caller, const std::string& invoiceId, TimePoint now) {
+    const std::optional<StoredRecord> invoice =
+        records::find(db, caller.organizationId, "draftInvoice", invoiceId);
+    if (!invoice || invoice->deleted) throw ServiceError(ErrorKind::notFound, "Factuur niet gevonden.");
+    const auto kept = invoice->payload.find("pdfPath");
+    if (kept != invoice->payload.end() && kept->is_string()) {
+        if (std::optional<StoredFile> file =
+                storedfiles::find(db, caller.organizationId, kept->get<std::string>()))
+            return std::move(file->bytes);
+    }
+    const std::optional<InvoiceSource> source =
+        invoiceSourceFromRecords(db, caller.organizationId, invoiceId);
+    if (!source) throw ServiceError(ErrorKind::notFound, "Factuur niet gevonden.");
+    return renderInvoicePdf(*source, now);
+}
+
+std::string invoicePreviewPdf(const ServiceDatabase& database, const Caller& caller,
+                              const std::string& invoiceId, TimePoint now) {
+    return database.read([&](Connection& db) { return invoicePdf(db, caller, invoiceId, now); });
 }
 
 }  // namespace zelvorin::service

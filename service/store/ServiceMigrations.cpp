@@ -152,13 +152,47 @@ CREATE TABLE audit_entry (
 CREATE INDEX idx_audit_entry_org ON audit_entry(organization_id, sequence);
 )sql";
 
+// The last invoice number handed out per organisation and year. A number is taken in the
+// transaction that sends the invoice and is never handed out again, whatever becomes of it.
+constexpr const char* kInvoiceNumbers = R"sql(
+CREATE TABLE invoice_number_counter (
+  organization_id TEXT NOT NULL REFERENCES organization(id),
+  year INTEGER NOT NULL,
+  last_sequence INTEGER NOT NULL CHECK (last_sequence >= 0),
+  PRIMARY KEY (organization_id, year)
+);
+)sql";
+
+// What happened to an invoice beyond its record's fields (sent to whom, a payment, a reminder, the
+// reason of a cancel or reopen), for its timeline; written in the transaction of the action.
+constexpr const char* kInvoiceEvents = R"sql(
+CREATE TABLE invoice_event (
+  organization_id TEXT NOT NULL REFERENCES organization(id),
+  id TEXT NOT NULL,
+  invoice_id TEXT NOT NULL,
+  kind TEXT NOT NULL,
+  occurred_at TEXT NOT NULL,
+  description TEXT NOT NULL,
+  detail TEXT,
+  reminder_level TEXT,
+  reminder_recipient TEXT,
+  PRIMARY KEY (organization_id, id)
+);
+CREATE INDEX idx_invoice_event_invoice ON invoice_event(organization_id, invoice_id, occurred_at);
+)sql";
+
 }  // namespace
 
 const std::vector<Migration>& serviceMigrations() {
     static const std::vector<Migration> migrations{
-        {"service_v1_accounts", {kAccounts}},        {"service_v2_sign_in", {kSignIn}},
-        {"service_v3_records", {kRecords}},          {"service_v4_push_receipts", {kPushReceipts}},
-        {"service_v5_stored_files", {kStoredFiles}}, {"service_v6_audit", {kAudit}},
+        {"service_v1_accounts", {kAccounts}},
+        {"service_v2_sign_in", {kSignIn}},
+        {"service_v3_records", {kRecords}},
+        {"service_v4_push_receipts", {kPushReceipts}},
+        {"service_v5_stored_files", {kStoredFiles}},
+        {"service_v6_audit", {kAudit}},
+        {"service_v7_invoice_numbers", {kInvoiceNumbers}},
+        {"service_v8_invoice_events", {kInvoiceEvents}},
     };
     return migrations;
 }

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "service/http/ServiceError.h"
+#include "service/invoices/ReceivedContentGuard.h"
 #include "service/store/PushReceipts.h"
 #include "service/store/RecordWriter.h"
 #include "service/store/ServiceDatabase.h"
@@ -67,12 +68,16 @@ private:
         }
         if (change.operation == SyncOperation::remove) {
             if (existing->deleted) return accepted(change, existing->revision);
+            if (auto refusal = receivedContentRefusal(db_, organizationId_, change, existing, nullptr))
+                return error(change, std::move(*refusal));
             return write(change, RecordOperation::remove, Json(), written);
         }
         if (existing->deleted)
             return conflict(change, existing->revision, "Het record is op de server verwijderd.");
         const Json* members = objectPayload(change);
         if (!members) return error(change, "De payload van een update moet een object zijn.");
+        if (auto refusal = receivedContentRefusal(db_, organizationId_, change, existing, members))
+            return error(change, std::move(*refusal));
         Json merged = existing->payload;
         for (const auto& [key, value] : members->items()) {
             if (value.is_null()) {
@@ -93,6 +98,8 @@ private:
         }
         const Json* members = objectPayload(change);
         if (!members) return error(change, "De payload van een nieuw record moet een object zijn.");
+        if (auto refusal = receivedContentRefusal(db_, organizationId_, change, existing, members))
+            return error(change, std::move(*refusal));
         // A device sends what the user entered; who the record belongs to and when it was made
         // are known here. Fields left empty come as null and are simply not stored.
         Json payload = Json::object();

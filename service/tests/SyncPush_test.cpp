@@ -5,6 +5,7 @@
 #include "persistence/sqlite/Connection.h"
 #include "service/store/Accounts.h"
 #include "service/store/AuditLog.h"
+#include "service/store/RecordWriter.h"
 #include "service/store/Records.h"
 #include "service/store/ServiceDatabase.h"
 #include "testing/TempDir.h"
@@ -105,6 +106,59 @@ TEST_F(SyncPushIntegrationTest, AnInvoiceFollowsItsLinesWithoutANewRevision) {
 
     push({change(SyncEntityType::invoiceLine, "r1", SyncOperation::remove, Json::object(), 1)});
     EXPECT_EQ(find("draftInvoice", "f1")->payload["totalCents"], 0);
+}
+
+TEST_F(SyncPushIntegrationTest, WhatTheCustomerReceivedOnAPaidInvoiceIsAnErrorItemAndStaysAsItWas) {
+    push({change(SyncEntityType::draftInvoice, "f1", SyncOperation::create,
+                 {{"issueDate", "2026-03-16"}, {"vatTreatment", "nl_21"}, {"customerId", "k1"}}),
+          change(SyncEntityType::invoiceLine, "r1", SyncOperation::create,
+                 {{"invoiceId", "f1"},
+                  {"sortOrder", 0},
+                  {"description", "Ontwerp"},
+                  {"lineMode", "fixed"},
+                  {"amountCents", 118750}})});
+    // The service sends it and it is paid.
+    database.write([&](Connection& db) {
+        Json paid = records::find(db, "org-1", "draftInvoice", "f1")->payload;
+        paid["status"] = "paid";
+        paid["invoiceNumber"] = "FAC-2026-0001";
+        writeRecord(db, {"org-1", SyncEntityType::draftInvoice, "f1", RecordOperation::put, paid, kNow,
+                         Actor{}, std::nullopt});
+    });
+    const StoredRecord before = *find("draftInvoice", "f1");
+    ASSERT_EQ(before.payload["totalCents"], 143688);
+    const std::int64_t revision = before.revision;
+
+    const Json answer = push({
+        change(SyncEntityType::invoiceLine, "r2", SyncOperation::create,
+               {{"invoiceId", "f1"},
+                {"sortOrder", 1},
+                {"description", "Extra"},
+                {"lineMode", "fixed"},
+                {"amountCents", 50000}}),
+        change(SyncEntityType::invoiceLine, "r1", SyncOperation::update, {{"amountCents", 1}}, 1),
+        change(SyncEntityType::invoiceLine, "r1", SyncOperation::remove, Json::object(), 1),
+        change(SyncEntityType::draftInvoice, "f1", SyncOperation::update, {{"issueDate", "2026-01-01"}},
+               revision),
+        change(SyncEntityType::draftInvoice, "f1", SyncOperation::update, {{"customerId", nullptr}},
+               revision),
+        change(SyncEntityType::draftInvoice, "f1", SyncOperation::remove, Json::object(), revision),
+    });
+    EXPECT_TRUE(answer["accepted"].empty()) << answer.dump();
+    ASSERT_EQ(answer["errors"].size(), 6u) << answer.dump();
+    for (const Json& item : answer["errors"])
+        EXPECT_NE(item["error"].get<std::string>().find("creditnota"), std::string::npos);
+    EXPECT_EQ(find("draftInvoice", "f1")->payload, before.payload);
+    EXPECT_FALSE(find("invoiceLine", "r2"));
+    EXPECT_EQ(find("invoiceLine", "r1")->payload["amountCents"], 118750);
+
+    // The organisation's own note, and a header push that repeats what is stored, are no edit of it.
+    PushChange note = change(SyncEntityType::draftInvoice, "f1", SyncOperation::update,
+                             {{"internalNote", "Betaald per bank"}, {"issueDate", "2026-03-16"}}, revision);
+    note.idempotencyKey = "key-note";
+    const Json noted = push({note});
+    ASSERT_EQ(noted["accepted"].size(), 1u) << noted.dump();
+    EXPECT_EQ(find("draftInvoice", "f1")->payload["totalCents"], 143688);
 }
 
 }  // namespace

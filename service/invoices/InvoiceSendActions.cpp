@@ -1,0 +1,217 @@
+#include "service/invoices/InvoiceSendActions.h"
+
+#include <chrono>
+#include <filesystem>
+
+#include "domain/CollectionCosts.h"
+#include "domain/InvoiceStatus.h"
+#include "domain/Money.h"
+#include "domain/SentInvoiceContent.h"
+#include "domain/Timestamps.h"
+#include "domain/Uuid.h"
+#include "service/http/ServiceError.h"
+#include "service/invoices/InvoiceNumbering.h"
+#include "service/invoices/InvoicePreviewActions.h"
+#include "service/invoices/InvoiceRecords.h"
+#include "service/invoices/InvoiceRecordsSource.h"
+#include "service/invoices/MailMessage.h"
+#include "service/store/InvoiceEvents.h"
+#include "service/store/RecordWriter.h"
+#include "service/store/ServiceDatabase.h"
+#include "service/store/StoredFiles.h"
+
+namespace zelvorin::service {
+namespace {
+
+using invoicerecords::requireInvoice;
+using invoicerecords::text;
+
+using Json = nlohmann::ordered_json;
+
+// Where a message comes from when neither the request nor the organisation names an address.
+constexpr const char* kFallbackSender = "facturen@zelvorin.invalid";
+
+void requireAddresses(const SendInvoiceRequest& request) {
+    if (!isDeliverableAddress(request.recipientEmail))
+        throw ServiceError(ErrorKind::unprocessable,
+                           "Het e-mailadres van de ontvanger is ongeldig: '" + request.recipientEmail + "'.");
+    if (request.fromEmail && !isDeliverableAddress(*request.fromEmail))
+        throw ServiceError(ErrorKind::unprocessable,
+                           "Het afzenderadres is ongeldig: '" + *request.fromEmail + "'.");
+}
+
+std::string senderAddress(Connection& db, const Caller& caller, const SendInvoiceRequest& request) {
+    if (request.fromEmail) return *request.fromEmail;
+    for (const StoredRecord& settings : records::all(db, caller.organizationId, std::string("orgSettings"))) {
+        const std::optional<std::string> email = text(settings.payload, "orgEmail");
+        if (!settings.deleted && email && isDeliverableAddress(*email)) return *email;
+    }
+    return kFallbackSender;
+}
+
+std::vector<MailAttachment> uploadedAttachments(Connection& db, const Caller& caller,
+                                                const std::vector<std::string>& keys) {
+    std::vector<MailAttachment> attachments;
+    for (const std::string& key : keys) {
+        std::optional<StoredFile> file = storedfiles::find(db, caller.organizationId, key);
+        if (!file)
+            throw ServiceError(ErrorKind::unprocessable,
+                               "De bijlage '" + key + "' is niet gevonden. Voeg haar opnieuw toe.");
+        attachments.push_back({file->fileName, file->contentType, std::move(file->bytes)});
+    }
+    return attachments;
+}
+
+std::string pdfKey(const std::string& invoiceId, const std::string& number) {
+    return "invoices/" + invoiceId + "/" + number + ".pdf";
+}
+
+// Writes the message and returns its path; the caller's transaction still has to commit.
+std::filesystem::path mail(const MailOutbox& outbox, Connection& db, const Caller& caller,
+                           const SendInvoiceRequest& request, const std::string& number, std::string pdf,
+                           TimePoint now) {
+    MailMessage message;
+    message.from = senderAddress(db, caller, request);
+    message.to = request.recipientEmail;
+    message.subject = request.subject;
+    message.body = request.body;
+    message.date = now;
+    message.messageId = randomUuid() + "@zelvorin.local";
+    message.attachments.push_back({number + ".pdf", "application/pdf", std::move(pdf)});
+    for (MailAttachment& attachment : uploadedAttachments(db, caller, request.attachmentKeys))
+        message.attachments.push_back(std::move(attachment));
+    const auto stamp = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count();
+    return outbox.send(number + "-" + std::to_string(stamp) + "-" + randomUuid().substr(0, 8),
+                       rfc5322Text(message), message.from, message.to);
+}
+
+// Runs `work` in one write transaction; a message it wrote is taken back when the transaction
+// does not commit, so the outbox never holds a message of an invoice that was not sent.
+template <class Work>
+Json inTransactionWithMessage(const ServiceDatabase& database, Work work) {
+    std::filesystem::path written;
+    try {
+        return database.write([&](Connection& db) { return work(db, written); });
+    } catch (...) {
+        if (!written.empty()) std::filesystem::remove(written);
+        throw;
+    }
+}
+
+constexpr std::string_view kReminderLevels[] = {"reminder_1", "reminder_2", "reminder_final"};
+
+// What a final reminder adds to its message: the statutory collection costs over what is open.
+std::string collectionCostsNotice(std::int64_t openCents) {
+    return "\n\nBlijft betaling uit, dan zijn wij genoodzaakt de wettelijke incassokosten van " +
+           formatEuro(collectionCostsCents(openCents)) + " over het openstaande bedrag van " +
+           formatEuro(openCents) + " in rekening te brengen, vermeerderd met de wettelijke rente.";
+}
+
+}  // namespace
+
+Json invoiceActionResponse(const Json& invoice) {
+    Json response{{"id", invoice.value("id", std::string())},
+                  {"status", invoice.value("status", std::string())}};
+    for (const char* key : {"invoiceNumber", "sentAt", "paidAt"})
+        if (const auto value = text(invoice, key)) response[key] = *value;
+    response["totalCents"] = invoice.value("totalCents", std::int64_t{0});
+    return response;
+}
+
+Json sendInvoice(const ServiceDatabase& database, const MailOutbox& outbox, const Caller& caller,
+                 const std::string& invoiceId, const SendInvoiceRequest& request, TimePoint now) {
+    requireAddresses(request);
+    return inTransactionWithMessage(database, [&](Connection& db, std::filesystem::path& written) {
+        StoredRecord invoice = requireInvoice(db, caller, invoiceId);
+        if (!SentInvoiceContent::isEditable(text(invoice.payload, "status")))
+            throw ServiceError(ErrorKind::conflict,
+                               "Deze factuur is al verstuurd. Gebruik opnieuw versturen, of corrigeer haar "
+                               "met een creditnota.");
+        std::optional<InvoiceSource> source = invoiceSourceFromRecords(db, caller.organizationId, invoiceId);
+        if (!source || source->lines.empty())
+            throw ServiceError(
+                ErrorKind::unprocessable,
+                "Een factuur zonder regels kan niet worden verstuurd. Voeg eerst een regel toe.");
+        // A reopened invoice keeps the number it was sent with: a number is never handed out twice.
+        const int year = static_cast<int>(amsterdamDate(now).year());
+        std::optional<std::string> kept = text(invoice.payload, "invoiceNumber");
+        const std::string number = kept ? *kept : takeNextInvoiceNumber(db, caller.organizationId, year);
+        source->invoiceNumber = number;
+        const std::string pdf = renderInvoicePdf(*source, now);
+
+        const std::string key = pdfKey(invoiceId, number);
+        storedfiles::put(db, caller.organizationId, {key, number + ".pdf", "application/pdf", pdf}, now);
+        Json& payload = invoice.payload;
+        payload["invoiceNumber"] = number;
+        payload["status"] = "sent";
+        payload["sentAt"] = formatTimestampMillis(now);
+        payload["updatedAt"] = formatTimestampMillis(now);
+        payload["pdfPath"] = key;
+        const StoredRecord sent =
+            invoicerecords::put(db, caller, SyncEntityType::draftInvoice, invoiceId, payload, now);
+        written = mail(outbox, db, caller, request, number, pdf, now);
+        invoicerecords::addEvent(db, caller, invoiceId, "sent", "Factuur " + number + " verstuurd",
+                                 request.recipientEmail, now);
+        return invoiceActionResponse(sent.payload);
+    });
+}
+
+Json resendInvoice(const ServiceDatabase& database, const MailOutbox& outbox, const Caller& caller,
+                   const std::string& invoiceId, const SendInvoiceRequest& request, TimePoint now) {
+    requireAddresses(request);
+    return inTransactionWithMessage(database, [&](Connection& db, std::filesystem::path& written) {
+        const StoredRecord invoice = requireInvoice(db, caller, invoiceId);
+        const std::optional<std::string> status = text(invoice.payload, "status");
+        if (SentInvoiceContent::isEditable(status))
+            throw ServiceError(ErrorKind::conflict,
+                               "Deze factuur is nog niet verstuurd. Verstuur haar eerst.");
+        if (status == "cancelled")
+            throw ServiceError(ErrorKind::conflict, "Een geannuleerde factuur wordt niet opnieuw verstuurd.");
+        const std::string number = text(invoice.payload, "invoiceNumber").value_or(invoiceId);
+        written = mail(outbox, db, caller, request, number, invoicePdf(db, caller, invoiceId, now), now);
+        invoicerecords::addEvent(db, caller, invoiceId, "resent", "Factuur " + number + " opnieuw verstuurd",
+                                 request.recipientEmail, now);
+        return invoiceActionResponse(invoice.payload);
+    });
+}
+
+Json remindInvoice(const ServiceDatabase& database, const MailOutbox& outbox, const Caller& caller,
+                   const std::string& invoiceId, const std::string& level, const SendInvoiceRequest& request,
+                   TimePoint now) {
+    if (std::ranges::find(kReminderLevels, level) == std::end(kReminderLevels))
+        throw ServiceError(ErrorKind::unprocessable, "Onbekend herinneringsniveau '" + level +
+                                                         "': reminder_1, reminder_2 of reminder_final.");
+    requireAddresses(request);
+    return inTransactionWithMessage(database, [&](Connection& db, std::filesystem::path& written) {
+        const StoredRecord invoice = requireInvoice(db, caller, invoiceId);
+        const std::optional<InvoiceStatus> status =
+            parseInvoiceStatus(text(invoice.payload, "status").value_or(""));
+        if (!status || !(isAwaitingPayment(*status) || *status == InvoiceStatus::overdue))
+            throw ServiceError(ErrorKind::conflict,
+                               "Een herinnering gaat alleen over een verstuurde factuur die nog openstaat.");
+        const std::int64_t open = invoicerecords::openCents(db, caller, invoiceId, invoice.payload);
+        const std::string number = text(invoice.payload, "invoiceNumber").value_or(invoiceId);
+        SendInvoiceRequest message = request;
+        if (level == "reminder_final") message.body += collectionCostsNotice(open);
+        written = mail(outbox, db, caller, message, number, invoicePdf(db, caller, invoiceId, now), now);
+
+        const std::string reminderId = randomUuid();
+        invoicerecords::put(db, caller, SyncEntityType::invoiceReminder, reminderId,
+                            Json{{"id", reminderId},
+                                 {"organizationId", caller.organizationId},
+                                 {"invoiceId", invoiceId},
+                                 {"level", level},
+                                 {"recipientEmail", request.recipientEmail},
+                                 {"sentAt", formatTimestampMillis(now)}},
+                            now);
+        const char* title = level == "reminder_1"   ? "1e herinnering"
+                            : level == "reminder_2" ? "2e herinnering"
+                                                    : "Aanmaning";
+        invoicerecords::addEvent(db, caller, invoiceId, "reminder",
+                                 std::string(title) + " voor factuur " + number + " verstuurd", std::nullopt,
+                                 now, level, request.recipientEmail);
+        return Json{{"id", invoiceId}, {"level", level}, {"reminderId", reminderId}};
+    });
+}
+
+}  // namespace zelvorin::service
