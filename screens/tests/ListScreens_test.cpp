@@ -8,6 +8,7 @@
 #include "screens/InputError.h"
 #include "screens/InvoiceListScreen.h"
 #include "screens/MainSections.h"
+#include "screens/OrganisationSwitch.h"
 #include "screens/SyncChip.h"
 #include "screens/TypedInput.h"
 
@@ -156,6 +157,22 @@ TEST(TypedEmailTest, AnAddressNeedsANameAndADottedDomain) {
     for (const char* bad : {"jansen", "@jansen.nl", "info@jansen", "info@@jansen.nl", "info@jansen.",
                             "in fo@jansen.nl", "info@.nl", "info@jansen..nl"})
         EXPECT_THROW(optionalEmail(bad, "e-mailadres"), InputError) << bad;
+}
+
+}  // namespace
+}  // namespace zelvorin
+
+namespace zelvorin {
+namespace {
+
+TEST(OrganisationSwitchTest, EveryOutcomeButASwitchSaysWhy) {
+    using O = AppEnvironment::SwitchOutcome;
+    EXPECT_EQ(switchOutcomeMessage(O::switched), "");
+    std::set<std::string> messages;
+    for (const O outcome : {O::refused, O::noConnection, O::failed})
+        messages.insert(switchOutcomeMessage(outcome));
+    EXPECT_EQ(messages.size(), 3u);
+    EXPECT_FALSE(messages.contains(""));
 }
 
 }  // namespace
