@@ -126,10 +126,11 @@ InvoiceRepository::ListStatement InvoiceRepository::listStatement(const InvoiceL
     if (query.search.size() >= kTrigramLength && !wildcards) {
         // The invoice's own texts through their trigram index, the customer's name through the
         // (far smaller) customer table and the invoices' customer index: neither scans the invoices.
+        // CROSS JOIN keeps the customers outside; left to itself the planner walked every invoice.
         sql +=
             " AND i.rowid IN (\n      SELECT rowid FROM draft_invoice_search WHERE draft_invoice_search "
             "MATCH ?\n"
-            "      UNION SELECT d.rowid FROM customer k JOIN draft_invoice d ON d.customer_id = k.id\n"
+            "      UNION SELECT d.rowid FROM customer k CROSS JOIN draft_invoice d ON d.customer_id = k.id\n"
             "      WHERE k.company_name LIKE ?)";
         arguments.emplace_back(searchPhrase(query.search));
         arguments.emplace_back("%" + query.search + "%");
