@@ -23,6 +23,7 @@ public:
     RowTableModel<InvoiceListItem>& model() { return *model_; }
     InvoiceListScreen& screen() { return screen_; }
     QTabBar& segments() { return *segments_; }
+    QTableView& table() { return *table_; }
     // Makes a new local draft (Ctrl+N) and opens it.
     void createDraft();
     void openInvoice(const std::string& id);

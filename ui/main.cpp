@@ -14,6 +14,7 @@
 #include "ui/DBusDesktopShell.h"
 #include "ui/DesktopBrowserHandoff.h"
 #include "ui/MainWindow.h"
+#include "ui/PerformanceProbe.h"
 #include "ui/QtMainExecutor.h"
 #include "ui/ScreenshotTour.h"
 #include "ui/SingleInstance.h"
@@ -25,6 +26,12 @@ namespace {
 // "--screenshots DIR": draw every section into DIR and quit.
 QString screenshotFolder(const QStringList& arguments) {
     const qsizetype at = arguments.indexOf("--screenshots");
+    return at > 0 && at + 1 < arguments.size() ? arguments[at + 1] : QString();
+}
+
+// "--measure FILE": the desktop benchmark's probe (see PerformanceProbe).
+QString measureFile(const QStringList& arguments) {
+    const qsizetype at = arguments.indexOf("--measure");
     return at > 0 && at + 1 < arguments.size() ? arguments[at + 1] : QString();
 }
 
@@ -142,6 +149,8 @@ int main(int argc, char** argv) {
     });
     if (const QString folder = screenshotFolder(QApplication::arguments()); !folder.isEmpty())
         ui::startScreenshotTour(*window, *environment, folder);
+    if (const QString file = measureFile(QApplication::arguments()); !file.isEmpty())
+        ui::startPerformanceProbe(*window, file);
 
     window->show();
     const int exitCode = QApplication::exec();
