@@ -7,13 +7,13 @@
 #include <QVBoxLayout>
 
 #include "ui/CustomerDialog.h"
+#include "ui/TableSetup.h"
 
 namespace zelvorin::ui {
 
 CustomersView::CustomersView(SectionContext context, QWidget* parent)
     : SectionView(std::move(context), parent),
       search_(new QLineEdit),
-      table_(new QTableView),
       persons_(new QListWidget),
       model_(new RowTableModel<CustomerRecord>(
           {{"Naam", [](const CustomerRecord& c) { return qText(c.companyName); }},
@@ -28,19 +28,13 @@ CustomersView::CustomersView(SectionContext context, QWidget* parent)
     search_->setPlaceholderText("Zoek op naam, plaats of contactpersoon");
     search_->setClearButtonEnabled(true);
     auto* add = new QPushButton("Nieuwe klant");
-    table_->setModel(model_);
-    table_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    table_->setSelectionMode(QAbstractItemView::SingleSelection);
-    table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    table_->verticalHeader()->hide();
-    table_->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
+    table_ = listTable(model_, 0);
     table_->setColumnWidth(1, 110);
     table_->setColumnWidth(2, 220);
     table_->setColumnWidth(3, 130);
     table_->setColumnWidth(4, 110);
     persons_->setMaximumWidth(230);
     persons_->setSpacing(6);
-    table_->setAlternatingRowColors(true);
 
     auto* top = new QHBoxLayout;
     top->addWidget(search_, 1);

@@ -28,7 +28,7 @@ private:
     void observe();
 
     QLineEdit* search_;
-    QTableView* table_;
+    QTableView* table_ = nullptr;
     QListWidget* persons_;
     RowTableModel<CustomerRecord>* model_;
     ObservationHandle observation_;

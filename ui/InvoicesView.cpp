@@ -10,6 +10,7 @@
 #include "domain/Timestamps.h"
 #include "screens/ErrorMessages.h"
 #include "ui/InvoiceDetailDialog.h"
+#include "ui/TableSetup.h"
 
 namespace zelvorin::ui {
 
@@ -36,7 +37,6 @@ InvoicesView::InvoicesView(SectionContext context, QWidget* parent)
       segments_(new QTabBar),
       search_(new QLineEdit),
       year_(new QComboBox),
-      table_(new QTableView),
       empty_(new QLabel),
       model_(new RowTableModel<InvoiceListItem>(invoiceColumns(context_.formats), this)) {
     for (const InvoiceSegment segment : InvoiceListScreen::kSegments)
@@ -46,22 +46,12 @@ InvoicesView::InvoicesView(SectionContext context, QWidget* parent)
     for (const auto& choice : InvoiceListScreen::yearChoices(QDate::currentDate().year()))
         year_->addItem(qText(choice.title), choice.year ? QVariant(*choice.year) : QVariant());
 
-    table_->setModel(model_);
-    table_->setSelectionBehavior(QAbstractItemView::SelectRows);
-    table_->setSelectionMode(QAbstractItemView::SingleSelection);
-    table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    table_->verticalHeader()->hide();
-    // Fixed row heights and no content-based column sizing: the view never measures all rows.
-    table_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    table_->verticalHeader()->setDefaultSectionSize(28);
-    table_->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
-    table_->horizontalHeader()->setSectionResizeMode(InvoiceListScreen::customer, QHeaderView::Stretch);
+    table_ = listTable(model_, InvoiceListScreen::customer);
     table_->setColumnWidth(InvoiceListScreen::number, 150);
     table_->setColumnWidth(InvoiceListScreen::issueDate, 110);
     table_->setColumnWidth(InvoiceListScreen::dueDate, 110);
     table_->setColumnWidth(InvoiceListScreen::amount, 120);
     table_->setColumnWidth(InvoiceListScreen::status, 150);
-    table_->setAlternatingRowColors(true);
     empty_->setAlignment(Qt::AlignCenter);
     empty_->setObjectName("emptyText");
 

@@ -39,7 +39,7 @@ private:
     QTabBar* segments_;
     QLineEdit* search_;
     QComboBox* year_;
-    QTableView* table_;
+    QTableView* table_ = nullptr;
     QLabel* empty_;
     RowTableModel<InvoiceListItem>* model_;
     ObservationHandle observation_;
