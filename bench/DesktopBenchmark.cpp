@@ -67,7 +67,8 @@ std::map<std::string, double> readProbe(const std::filesystem::path& file) {
     std::ifstream in(file);
     std::string key;
     double value = 0;
-    while (in >> key >> value) values[key] = value;
+    while (in >> key >> value)
+        values[key] = value;
     return values;
 }
 
@@ -92,8 +93,8 @@ void BM_DesktopStartToFilledFacturen(benchmark::State& state) {
         const auto started = SteadyClock::now();
         const pid_t pid = testing::startProgram(
             {ZELVORIN_DESKTOP_BINARY, "--measure", probe.string()},
-            {"ZELVORIN_DATA_DIR=" + device.root.path().string(), "ZELVORIN_BASE_URL=" + device.service.baseUrl(),
-             "QT_QPA_PLATFORM=offscreen"},
+            {"ZELVORIN_DATA_DIR=" + device.root.path().string(),
+             "ZELVORIN_BASE_URL=" + device.service.baseUrl(), "QT_QPA_PLATFORM=offscreen"},
             true);
         // The probe writes its first line the moment the filled list is drawn.
         while (!std::filesystem::exists(probe) && ::waitpid(pid, nullptr, WNOHANG) == 0)
@@ -103,7 +104,8 @@ void BM_DesktopStartToFilledFacturen(benchmark::State& state) {
         testing::waitForExit(pid);
         values = readProbe(probe);
     }
-    for (const auto& [key, value] : values) state.counters[key] = value;
+    for (const auto& [key, value] : values)
+        state.counters[key] = value;
 }
 
 BENCHMARK(BM_FacturenStatementBare)->Unit(benchmark::kMillisecond)->MinTime(1);

@@ -205,9 +205,9 @@ void MainWindow::buildShell() {
         auto* item = new QListWidgetItem(QString::fromUtf8(sectionTitle(s).data(), sectionTitle(s).size()));
         item->setToolTip(QString("Ctrl+%1").arg(i + 1));
         sidebar_->addItem(item);
-        sections_[i] = makeSection(s, context);
-        pages_->addWidget(sections_[i]);
+        pages_->addWidget(new QWidget);  // the section is made when first shown
     }
+    sectionContext_ = std::make_unique<SectionContext>(context);
     showOrganisationName();
     auto* switcher = new QToolButton;
     switcher->setText("Organisatie  ");
@@ -249,7 +249,7 @@ void MainWindow::buildShell() {
     connect(sidebar_, &QListWidget::currentRowChanged, [this](int row) {
         if (row < 0) return;
         current_ = kAllMainSections[static_cast<std::size_t>(row)];
-        pages_->setCurrentIndex(row);
+        pages_->setCurrentWidget(ensureSection(current_));
     });
     sidebar_->setCurrentRow(static_cast<int>(indexOf(current_)));
     emit shellBuilt();
@@ -268,6 +268,7 @@ void MainWindow::dropShell() {
     if (!shell_) return;
     syncChip_->setParent(nullptr);  // kept for the next shell
     sections_.fill(nullptr);
+    sectionContext_.reset();
     root_->removeWidget(shell_);
     delete shell_;  // the sections' observations end with them
     shell_ = nullptr;
@@ -282,7 +283,20 @@ void MainWindow::selectSection(MainSection section) {
 }
 
 SectionView* MainWindow::section(MainSection section) {
-    return shell_ ? sections_[indexOf(section)] : nullptr;
+    return shell_ ? ensureSection(section) : nullptr;
+}
+
+SectionView* MainWindow::ensureSection(MainSection section) {
+    const std::size_t i = indexOf(section);
+    if (!sections_[i]) {
+        // Each section reads its rows when made: only the one shown at start delays the window.
+        QWidget* placeholder = pages_->widget(static_cast<int>(i));
+        sections_[i] = makeSection(section, *sectionContext_);
+        pages_->insertWidget(static_cast<int>(i), sections_[i]);
+        pages_->removeWidget(placeholder);
+        delete placeholder;
+    }
+    return sections_[i];
 }
 
 QString MainWindow::statusText() const {

@@ -67,6 +67,7 @@ private:
     void dropShell();
     void showSyncChip();
     void showOrganisationName();
+    SectionView* ensureSection(MainSection section);
     void chooseOrganisation();
     void switchOrganisation(const std::string& organizationId, const QString& name);
     void openSettings();
@@ -87,7 +88,8 @@ private:
     QStackedWidget* pages_ = nullptr;
     QLabel* organisation_ = nullptr;
     QToolButton* syncChip_;
-    std::array<SectionView*, kAllMainSections.size()> sections_{};
+    std::array<SectionView*, kAllMainSections.size()> sections_{};  // made when first shown
+    std::unique_ptr<SectionContext> sectionContext_;
     MainSection current_ = MainSection::dashboard;
     std::string shellGeneration_;
     bool signingIn_ = false;
