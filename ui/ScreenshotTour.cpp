@@ -35,9 +35,11 @@ void settle(int milliseconds) {
 void tour(MainWindow& window, const QString& folder) {
     for (const MainSection section : kAllMainSections) {
         window.selectSection(section);
-        if (section == MainSection::contacten)
+        settle(400);  // a section made now delivers its rows first
+        if (section == MainSection::contacten) {
             static_cast<CustomersView*>(window.section(section))->select(0);
-        settle(400);
+            settle(200);
+        }
         save(window, folder, QString::fromUtf8(sectionSlug(section).data(), sectionSlug(section).size()));
     }
     auto* invoices = static_cast<InvoicesView*>(window.section(MainSection::facturen));
