@@ -92,6 +92,33 @@ std::string indexStatement(const IndexDescription& index) {
            index.table + " (" + columns + ")";
 }
 
+// The FTS5 table over the content table's rows and the three triggers that keep it in step. An
+// update re-indexes the row only when a searched column changed. The last statement indexes the
+// rows that are already there.
+std::vector<std::string> searchIndexStatements(const SearchIndexDescription& search) {
+    std::string columns, newValues, oldValues;
+    for (const auto& column : search.columns) {
+        const std::string separator = columns.empty() ? "" : ", ";
+        columns += separator + column;
+        newValues += separator + "new." + column;
+        oldValues += separator + "old." + column;
+    }
+    const std::string& n = search.name;
+    const std::string insertNew =
+        "INSERT INTO " + n + " (rowid, " + columns + ") VALUES (new.rowid, " + newValues + ");";
+    const std::string deleteOld = "INSERT INTO " + n + " (" + n + ", rowid, " + columns +
+                                  ") VALUES ('delete', old.rowid, " + oldValues + ");";
+    return {
+        "CREATE VIRTUAL TABLE " + n + " USING fts5(" + columns + ", content='" + search.table +
+            "', tokenize='trigram')",
+        "CREATE TRIGGER " + n + "_insert AFTER INSERT ON " + search.table + " BEGIN " + insertNew + " END",
+        "CREATE TRIGGER " + n + "_delete AFTER DELETE ON " + search.table + " BEGIN " + deleteOld + " END",
+        "CREATE TRIGGER " + n + "_update AFTER UPDATE OF " + columns + " ON " + search.table + " BEGIN " +
+            deleteOld + " " + insertNew + " END",
+        "INSERT INTO " + n + " (" + n + ") VALUES ('rebuild')",
+    };
+}
+
 }  // namespace
 
 std::string lowerCamelCase(std::string_view snake) {
@@ -188,12 +215,15 @@ Schema Schema::parse(std::string_view text) {
             }
         } else if (tokens[0] == "migration") {
             if (tokens.size() != 2) fail("expected: migration <identifier>");
-            schema.migrations_.push_back({tokens[1], {}, {}});
+            schema.migrations_.push_back({tokens[1], {}, {}, {}});
             section = Section::migration;
         } else if (section == Section::migration && (tokens[0] == "index" || tokens[0] == "unique")) {
             if (tokens.size() != 4) fail("expected: index <name> <table> <columns>");
             schema.migrations_.back().indexes.push_back(
                 {tokens[1], tokens[2], splitCommas(tokens[3]), tokens[0] == "unique"});
+        } else if (section == Section::migration && tokens[0] == "search") {
+            if (tokens.size() != 4) fail("expected: search <name> <table> <columns>");
+            schema.migrations_.back().searchIndexes.push_back({tokens[1], tokens[2], splitCommas(tokens[3])});
         } else if (section == Section::table) {
             if (tokens.size() < 2) fail("expected: <column> <type> ...");
             try {
@@ -252,6 +282,16 @@ void Schema::deriveStatements() {
         }
         for (std::size_t i = 0; i < migration.indexes.size(); ++i) {
             if (!indexUsed[i]) migration.statements.push_back(indexStatement(migration.indexes[i]));
+        }
+        for (const auto& search : migration.searchIndexes) {
+            const TableDescription* content = table(search.table);
+            if (!content)
+                throw std::invalid_argument("search " + search.name + ": unknown table " + search.table);
+            for (const auto& column : search.columns)
+                if (!content->column(column))
+                    throw std::invalid_argument("search " + search.name + ": unknown column " + column);
+            for (std::string& statement : searchIndexStatements(search))
+                migration.statements.push_back(std::move(statement));
         }
     }
 }

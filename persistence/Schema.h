@@ -102,12 +102,23 @@ struct IndexDescription {
     bool unique = false;
 };
 
+// A full-text index for searching as you type: an FTS5 table with the trigram tokenizer over
+// columns of `table` (its content table, rows by rowid), kept in step by triggers, so every write
+// to the table updates it in the same transaction.
+struct SearchIndexDescription {
+    std::string name;
+    std::string table;
+    std::vector<std::string> columns;
+};
+
 struct MigrationDescription {
     std::string identifier;
     std::vector<IndexDescription> indexes;
+    std::vector<SearchIndexDescription> searchIndexes;
     // The statements that apply the migration, derived from the tables and indexes, in order:
     // each table created here followed by its indexes, then the columns added to older tables,
-    // then the indexes on older tables.
+    // then the indexes on older tables, then the search indexes with their triggers, filled from
+    // the rows already there.
     std::vector<std::string> statements;
 };
 

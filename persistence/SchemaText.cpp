@@ -8,6 +8,7 @@
 //     <column> <SQLite type> [constraints] [column annotations] [@<added by>]
 //   migration <identifier>
 //     index|unique <name> <table> <column>[,<column>...]
+//     search <name> <table> <column>[,<column>...]   (FTS5 trigram index kept in step by triggers)
 //   shape <name>
 //     <key> <payload type>[?]
 //
@@ -87,6 +88,9 @@ migration v21_invoice_portal_link
 migration v22_portal_display_settings
 migration v23_customer_language
 migration v24_sync_cursor_organization
+migration v25_invoice_search
+  index idx_draft_invoice_customer draft_invoice customer_id
+  search draft_invoice_search draft_invoice invoice_number,project_description,reference_number
 
 table customer v1_sync_foundation CustomerRecord customer CustomerPayload
   id TEXT PRIMARY KEY NOT NULL

@@ -23,7 +23,7 @@ const RecordEditor<R>::Setters& customerSetters() {
         {"postcode", [](R& r, V v) { r.postcode = optionalText(v); }},
         {"city", [](R& r, V v) { r.city = optionalText(v); }},
         {"country", [](R& r, V v) { r.country = optionalText(v); }},
-        {"billingEmail", [](R& r, V v) { r.billingEmail = optionalText(v); }},
+        {"billingEmail", [](R& r, V v) { r.billingEmail = optionalEmail(v, "billingEmail"); }},
         {"knownIban", [](R& r, V v) { r.knownIban = optionalText(v); }},
         {"archived", [](R& r, V v) { r.archived = typedYesNo(v, "archived"); }},
         {"idealEnabled", [](R& r, V v) { r.idealEnabled = typedYesNo(v, "idealEnabled"); }},
@@ -48,7 +48,7 @@ CustomerRecord CustomerFormModel::add(const TypedCustomer& typed) {
         fields.organizationId = settings->organizationId;
     fields.city = optionalText(typed.city);
     fields.country = optionalText(typed.country);
-    fields.billingEmail = optionalText(typed.email);
+    fields.billingEmail = optionalEmail(typed.email, "e-mailadres");
     fields.vatNumber = optionalText(typed.vatNumber);
     CustomerRecord added = customers_.createCustomer(fields);
     editor_.begin(added);

@@ -91,4 +91,18 @@ std::string choiceList(const std::vector<std::string>& names) {
     return list;
 }
 
+std::optional<std::string> optionalEmail(const std::string& typed, const std::string& label) {
+    if (typed.empty()) return std::nullopt;
+    const auto at = typed.find('@');
+    const bool wellFormed = at != std::string::npos && at > 0 &&
+                            typed.find('@', at + 1) == std::string::npos &&
+                            typed.find_first_of(" \t\r\n,;<>") == std::string::npos;
+    const std::string domain = wellFormed ? typed.substr(at + 1) : std::string();
+    const auto dot = domain.find('.');
+    if (dot == std::string::npos || dot == 0 || domain.back() == '.' ||
+        domain.find("..") != std::string::npos)
+        throw refused(label, typed, "info@bedrijf.nl");
+    return typed;
+}
+
 }  // namespace zelvorin

@@ -23,6 +23,8 @@ std::optional<std::string> optionalText(const std::string& typed);
 std::optional<std::string> optionalDate(const std::string& typed, const std::string& label);
 std::optional<std::int64_t> optionalWholeNumber(const std::string& typed, const std::string& label);
 std::optional<std::int64_t> optionalAmountCents(const std::string& typed, const std::string& label);
+// Empty clears; otherwise one '@' with a name before it and a dotted domain after it, no spaces.
+std::optional<std::string> optionalEmail(const std::string& typed, const std::string& label);
 
 // One of a fixed list of choices; the refusal lists them.
 std::size_t typedChoice(const std::vector<std::string>& choices, const std::string& typed,

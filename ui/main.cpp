@@ -12,13 +12,28 @@
 #include "app/AppUpdater.h"
 #include "persistence/Executor.h"
 #include "ui/DBusDesktopShell.h"
+#include "ui/DesktopBrowserHandoff.h"
 #include "ui/MainWindow.h"
+#include "ui/PerformanceProbe.h"
 #include "ui/QtMainExecutor.h"
+#include "ui/ScreenshotTour.h"
 #include "ui/SingleInstance.h"
 
 using namespace zelvorin;
 
 namespace {
+
+// "--screenshots DIR": draw every section into DIR and quit.
+QString screenshotFolder(const QStringList& arguments) {
+    const qsizetype at = arguments.indexOf("--screenshots");
+    return at > 0 && at + 1 < arguments.size() ? arguments[at + 1] : QString();
+}
+
+// "--measure FILE": the desktop benchmark's probe (see PerformanceProbe).
+QString measureFile(const QStringList& arguments) {
+    const qsizetype at = arguments.indexOf("--measure");
+    return at > 0 && at + 1 < arguments.size() ? arguments[at + 1] : QString();
+}
 
 // The URL the scheme handler passes (%u in the desktop entry), if any.
 QString schemeArgument(const QStringList& arguments) {
@@ -72,7 +87,16 @@ int main(int argc, char** argv) {
         QMessageBox::critical(nullptr, "Zelvorin", QString::fromUtf8(error.what()));
         return 1;
     }
-    window = std::make_unique<ui::MainWindow>(*environment);
+    // The session's blocking work (network, database swaps) runs here, one piece at a time.
+    // The window is handed a pointer that does not own the thread, so the thread ends here, below,
+    // after the work it was given, and before the window and the environment go.
+    auto workerThread = std::make_unique<SerialExecutor>();
+    std::shared_ptr<Executor> worker(std::shared_ptr<void>(), workerThread.get());
+    // Against the local service (scripts/run) the hand-off completes by itself.
+    const bool automaticSignIn = qEnvironmentVariable("ZELVORIN_AUTO_SIGNIN") == "1";
+    auto handoff = std::make_shared<ui::DesktopBrowserHandoff>(mainExecutor, environment->httpSession(),
+                                                               automaticSignIn);
+    window = std::make_unique<ui::MainWindow>(*environment, mainExecutor, worker, handoff);
     environment->setSyncStatusObserver([&](const SyncEngineStatus&) { refresh(); });
     environment->appLock().setChangeObserver(refresh);
     QObject::connect(&app, &QGuiApplication::applicationStateChanged, [&](Qt::ApplicationState state) {
@@ -87,9 +111,9 @@ int main(int argc, char** argv) {
             lock.sceneEnteredBackground();
     });
 
-    // The session's blocking work (network, database swaps) runs here, one piece at a time.
-    auto worker = std::make_unique<SerialExecutor>();
     auto openURL = [&](const QString& link) {
+        // A link the waiting browser hand-off asked for completes it; any other goes to the session.
+        if (handoff->deliver(link.toStdString())) return;
         worker->post([&, text = link.toStdString()] {
             environment->handleOpenURL(text);
             refresh();
@@ -98,6 +122,8 @@ int main(int argc, char** argv) {
     worker->post([&] {
         environment->restoreSession();
         refresh();
+        if (automaticSignIn && environment->sessionState() == SessionState::signedOut)
+            mainExecutor->post([&] { window->signIn(); });
     });
     worker->post([&] {
         try {
@@ -121,10 +147,16 @@ int main(int argc, char** argv) {
         window->activateWindow();
         if (message.startsWith("zelvorin:", Qt::CaseInsensitive)) openURL(message);
     });
+    if (const QString folder = screenshotFolder(QApplication::arguments()); !folder.isEmpty())
+        ui::startScreenshotTour(*window, *environment, folder);
+    if (const QString file = measureFile(QApplication::arguments()); !file.isEmpty())
+        ui::startPerformanceProbe(*window, file);
 
     window->show();
     const int exitCode = QApplication::exec();
-    worker.reset();  // finishes what was started before the environment goes
+    handoff->cancel();     // a hand-off still waiting for the browser gives up
+    workerThread.reset();  // finishes what was started
+    window.reset();
     environment->setSyncStatusObserver({});
     environment->appLock().setChangeObserver({});
     environment.reset();

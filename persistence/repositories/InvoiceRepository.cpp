@@ -113,6 +113,19 @@ std::string todayText(const Clock& clock) {
     return formatTimestampMillis(clock.now()).substr(0, 10);
 }
 
+// The trigram tokenizer indexes three characters at a time; a shorter search matches nothing.
+constexpr std::size_t kTrigramLength = 3;
+
+// The search as one FTS5 phrase: a substring to find, whatever operators or quotes it holds.
+std::string searchPhrase(const std::string& search) {
+    std::string phrase = "\"";
+    for (char c : search) {
+        if (c == '"') phrase += '"';
+        phrase += c;
+    }
+    return phrase + "\"";
+}
+
 std::string upperCased(std::string text) {
     for (char& c : text)
         if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
@@ -139,7 +152,21 @@ InvoiceRepository::ListStatement InvoiceRepository::listStatement(const InvoiceL
     std::string sql = std::string(kInvoiceListSelect) + "WHERE i.deleted_at IS NULL";
     std::vector<SqlValue> arguments;
     if (appendSegment(sql, query.segment)) arguments.emplace_back(today);
-    if (!query.search.empty()) {
+    const bool wildcards = query.search.find_first_of("%_") != std::string::npos;
+    if (query.search.size() >= kTrigramLength && !wildcards) {
+        // The invoice's own texts through their trigram index, the customer's name through the
+        // (far smaller) customer table and the invoices' customer index: neither scans the invoices.
+        // CROSS JOIN keeps the customers outside; left to itself the planner walked every invoice.
+        sql +=
+            " AND i.rowid IN (\n      SELECT rowid FROM draft_invoice_search WHERE draft_invoice_search "
+            "MATCH ?\n"
+            "      UNION SELECT d.rowid FROM customer k CROSS JOIN draft_invoice d ON d.customer_id = k.id\n"
+            "      WHERE k.company_name LIKE ?)";
+        arguments.emplace_back(searchPhrase(query.search));
+        arguments.emplace_back("%" + query.search + "%");
+    } else if (!query.search.empty()) {
+        // Shorter than a trigram, or with LIKE's wildcards, which a typed search keeps: the index
+        // cannot answer, the four columns are scanned.
         sql +=
             " AND (i.invoice_number LIKE ? OR c.company_name LIKE ?\n      OR i.project_description LIKE ? "
             "OR "

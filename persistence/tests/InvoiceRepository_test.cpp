@@ -134,6 +134,32 @@ TEST_F(InvoiceRepositoryIntegrationTest, SearchSpansJoinedCustomerAndYearBoundsA
     EXPECT_EQ(ids(InvoiceSegment::alle).size(), 4u);
 }
 
+TEST_F(InvoiceRepositoryIntegrationTest, TheSearchIndexFollowsEveryWriteInItsTransaction) {
+    stored("a", "sent", std::nullopt, "2025-02-01", "FAC-2025-0001");
+    stored("b", "sent", std::nullopt, "2025-02-02", "FAC-2025-0002");
+    EXPECT_EQ(ids(InvoiceSegment::alle, "2025-0002"), (Ids{"b"}));
+    database_.writer->write([](Connection& db) {
+        db.exec(
+            "UPDATE draft_invoice SET invoice_number = 'FAC-2025-0099', project_description = 'Verbouwing' "
+            "WHERE id = 'b'");
+    });
+    EXPECT_TRUE(ids(InvoiceSegment::alle, "2025-0002").empty());
+    EXPECT_EQ(ids(InvoiceSegment::alle, "0099"), (Ids{"b"}));
+    EXPECT_EQ(ids(InvoiceSegment::alle, "BOUW"), (Ids{"b"}));  // substrings, ignoring case
+    EXPECT_EQ(ids(InvoiceSegment::alle, "\"0099"), Ids{});     // a quote is text, not syntax
+    EXPECT_THROW(database_.writer->write([](Connection& db) {
+        db.exec("DELETE FROM draft_invoice WHERE id = 'a'");
+        db.exec("INSERT INTO no_such_table VALUES (1)");
+    }),
+                 SqliteError);
+    EXPECT_EQ(ids(InvoiceSegment::alle, "2025-0001"), (Ids{"a"}));  // rolled back with its row
+    database_.writer->write([](Connection& db) { db.exec("DELETE FROM draft_invoice WHERE id = 'a'"); });
+    EXPECT_TRUE(ids(InvoiceSegment::alle, "2025-0001").empty());
+    database_.writer->write([](Connection& db) {
+        db.exec("INSERT INTO draft_invoice_search (draft_invoice_search) VALUES ('integrity-check')");
+    });
+}
+
 TEST_F(InvoiceRepositoryIntegrationTest, NewDraftTakesTheOrganisationsTermAndQueuesItsCreate) {
     database_.writer->write([](Connection& db) {
         db.exec(

@@ -1,0 +1,64 @@
+#include "screens/SyncChip.h"
+
+#include <ctime>
+#include <type_traits>
+
+namespace zelvorin {
+namespace {
+
+constexpr const char* kClickToSync = "Klik om nu te synchroniseren.";
+
+std::string clockTime(std::chrono::system_clock::time_point at) {
+    const std::time_t seconds = std::chrono::system_clock::to_time_t(at);
+    std::tm local{};
+    localtime_r(&seconds, &local);
+    char text[8];
+    std::strftime(text, sizeof text, "%H:%M", &local);
+    return text;
+}
+
+std::string counted(int count, const std::string& one, const std::string& many) {
+    return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
+}  // namespace
+
+SyncChip syncChip(const SyncDisplayStatus& status) {
+    using T = SyncChip::Tone;
+    return std::visit(
+        [](const auto& s) -> SyncChip {
+            using S = std::decay_t<decltype(s)>;
+            if constexpr (std::is_same_v<S, SyncDisplayStatus::Synced>) {
+                if (!s.lastSyncedAt) return {"Nog niet gesynchroniseerd", kClickToSync, T::calm};
+                return {"Gesynchroniseerd",
+                        "Laatst gesynchroniseerd om " + clockTime(*s.lastSyncedAt) + ". " + kClickToSync,
+                        T::calm};
+            } else if constexpr (std::is_same_v<S, SyncDisplayStatus::Offline>) {
+                const std::string waiting =
+                    s.pendingCount == 0 ? "Er wachten geen wijzigingen."
+                                        : counted(s.pendingCount, "wijziging wacht", "wijzigingen wachten") +
+                                              " tot er weer verbinding is.";
+                return {s.pendingCount == 0 ? std::string("Offline")
+                                            : "Offline · " + counted(s.pendingCount, "wachtend", "wachtend"),
+                        "Geen verbinding met de dienst. " + waiting + " " + kClickToSync, T::attention};
+            } else if constexpr (std::is_same_v<S, SyncDisplayStatus::Failed>) {
+                return {"Synchronisatie mislukt",
+                        s.message + " (om " + clockTime(s.at) + "). " + kClickToSync, T::problem};
+            } else if constexpr (std::is_same_v<S, SyncDisplayStatus::Conflicts>) {
+                return {counted(s.count, "conflict", "conflicten"),
+                        "Deze wijzigingen botsen met die van een ander apparaat; kies per record welke "
+                        "versie blijft. " +
+                            std::string(kClickToSync),
+                        T::problem};
+            } else if constexpr (std::is_same_v<S, SyncDisplayStatus::Syncing>) {
+                return {"Synchroniseren…", "Wijzigingen worden uitgewisseld met de dienst.", T::busy};
+            } else {
+                return {"Wacht op de dienst…",
+                        "De dienst vraagt even te wachten; de synchronisatie gaat daarna vanzelf verder.",
+                        T::busy};
+            }
+        },
+        status.value);
+}
+
+}  // namespace zelvorin
