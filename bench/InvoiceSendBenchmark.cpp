@@ -14,6 +14,7 @@
 #include "service/seed/DemoSeed.h"
 #include "service/store/RecordWriter.h"
 #include "service/store/ServiceDatabase.h"
+#include "service/tests/DemoDraft.h"
 #include "testing/TempDir.h"
 
 namespace zelvorin::service {
@@ -36,40 +37,9 @@ struct Practice {
         seedDemo(database, year{2026} / March / 16);
         database.write([&](Connection& db) {
             const Actor actor{ChangeSource::seed, std::nullopt, std::nullopt};
-            const std::string customer =
-                records::all(db, demoOrganizationId(), std::string("customer"))[0].id;
             for (int i = 0; i < kInvoices; ++i) {
-                const std::string id = "bench-" + std::to_string(i);
-                writeRecord(db, {demoOrganizationId(), SyncEntityType::draftInvoice, id, RecordOperation::put,
-                                 Json{{"id", id},
-                                      {"organizationId", demoOrganizationId()},
-                                      {"customerId", customer},
-                                      {"status", "draft"},
-                                      {"issueDate", "2026-03-16"},
-                                      {"dueDate", "2026-04-15"},
-                                      {"vatTreatment", "nl_21"},
-                                      {"subtotalCents", 80000},
-                                      {"vatCents", 16800},
-                                      {"totalCents", 96800},
-                                      {"createdAt", "2026-03-16T09:00:00.000Z"},
-                                      {"updatedAt", "2026-03-16T09:00:00.000Z"}},
-                                 kNow, actor, std::nullopt});
-                for (int line = 0; line < 2; ++line) {
-                    const std::string lineId = id + "-" + std::to_string(line);
-                    writeRecord(
-                        db, {demoOrganizationId(), SyncEntityType::invoiceLine, lineId, RecordOperation::put,
-                             Json{{"id", lineId},
-                                  {"organizationId", demoOrganizationId()},
-                                  {"invoiceId", id},
-                                  {"sortOrder", line},
-                                  {"description", "Ontwerpwerk"},
-                                  {"lineMode", "fixed"},
-                                  {"amountCents", 40000},
-                                  {"createdAt", "2026-03-16T09:00:00.000Z"},
-                                  {"updatedAt", "2026-03-16T09:00:00.000Z"}},
-                             kNow, actor, std::nullopt});
-                }
-                drafts.push_back(id);
+                drafts.push_back("bench-" + std::to_string(i));
+                writeDemoDraft(db, drafts.back(), 2, 40000, actor, kNow);
             }
         });
     }

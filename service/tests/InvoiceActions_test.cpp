@@ -20,6 +20,7 @@
 #include "service/store/RecordWriter.h"
 #include "service/store/ServiceDatabase.h"
 #include "service/store/StoredFiles.h"
+#include "service/tests/DemoDraft.h"
 #include "testing/ChildProcess.h"
 #include "testing/Shell.h"
 #include "testing/TempDir.h"
@@ -92,38 +93,7 @@ protected:
     // A draft of the demo organisation with `lines` lines of € 500,00 excl. 21 % VAT.
     void draft(const std::string& id, int lines) {
         database.write([&](Connection& db) {
-            const Actor actor{ChangeSource::push, demoOwnerUserId(), "apparaat-a"};
-            const std::string customer =
-                records::all(db, demoOrganizationId(), std::string("customer"))[0].id;
-            writeRecord(db, {demoOrganizationId(), SyncEntityType::draftInvoice, id, RecordOperation::put,
-                             Json{{"id", id},
-                                  {"organizationId", demoOrganizationId()},
-                                  {"customerId", customer},
-                                  {"status", "draft"},
-                                  {"issueDate", "2026-03-16"},
-                                  {"dueDate", "2026-04-15"},
-                                  {"vatTreatment", "nl_21"},
-                                  {"subtotalCents", 50000 * lines},
-                                  {"vatCents", 10500 * lines},
-                                  {"totalCents", 60500 * lines},
-                                  {"createdAt", "2026-03-16T09:00:00.000Z"},
-                                  {"updatedAt", "2026-03-16T09:00:00.000Z"}},
-                             kNow, actor, std::nullopt});
-            for (int i = 0; i < lines; ++i) {
-                const std::string lineId = id + "-regel-" + std::to_string(i);
-                writeRecord(db,
-                            {demoOrganizationId(), SyncEntityType::invoiceLine, lineId, RecordOperation::put,
-                             Json{{"id", lineId},
-                                  {"organizationId", demoOrganizationId()},
-                                  {"invoiceId", id},
-                                  {"sortOrder", i},
-                                  {"description", "Ontwerpwerk"},
-                                  {"lineMode", "fixed"},
-                                  {"amountCents", 50000},
-                                  {"createdAt", "2026-03-16T09:00:00.000Z"},
-                                  {"updatedAt", "2026-03-16T09:00:00.000Z"}},
-                             kNow, actor, std::nullopt});
-            }
+            writeDemoDraft(db, id, lines, 50000, {ChangeSource::push, demoOwnerUserId(), "apparaat-a"}, kNow);
         });
     }
 
