@@ -3,6 +3,7 @@
 #include <httplib.h>
 
 #include "service/admin/AdminRoutes.h"
+#include "service/admin/ClockRoutes.h"
 #include "service/auth/AuthRoutes.h"
 #include "service/auth/RequestAuthentication.h"
 #include "service/btw/BtwRoutes.h"
@@ -24,9 +25,11 @@ constexpr const char* kLoopback = "127.0.0.1";
 }  // namespace
 
 RouteTable serviceRoutes(const ServiceDatabase& database, const Authenticator& authenticator,
-                         FaultSwitches& faults, RequestLog& log, const MailOutbox& outbox) {
+                         FaultSwitches& faults, RequestLog& log, const MailOutbox& outbox, const Clock& clock,
+                         ManualClock* settableClock) {
     RouteTable routes;
     addAdminRoutes(routes, database, faults, log);
+    addClockRoutes(routes, clock, settableClock);
     addAuthRoutes(routes, database, authenticator);
     addOnboardingRoutes(routes, database, authenticator);
     addTeamRoutes(routes, database);
@@ -38,13 +41,13 @@ RouteTable serviceRoutes(const ServiceDatabase& database, const Authenticator& a
 }
 
 Server::Server(const ServiceDatabase& database, const Clock& clock, std::int64_t accessTokenLifetime,
-               std::optional<std::string> smtpUrl)
+               std::optional<std::string> smtpUrl, ManualClock* settableClock)
     : database_(database),
       outbox_(database.path().parent_path(), std::move(smtpUrl)),
       authenticator_(database.signingSecret(), accessTokenLifetime),
       http_(std::make_unique<httplib::Server>()) {
     router_ = std::make_unique<Router>(
-        serviceRoutes(database_, authenticator_, faults_, requestLog_, outbox_), clock,
+        serviceRoutes(database_, authenticator_, faults_, requestLog_, outbox_, clock, settableClock), clock,
         [this](const RequestContext& context, Access access) {
             return authenticateCaller(database_, authenticator_, context, access);
         },

@@ -26,10 +26,11 @@ class Server {
 public:
     // `accessTokenLifetime`: seconds an access token is valid (tests shorten it). `clock` is what
     // every request reads "now" from; it must outlive the server.
-    // `smtpUrl`: where sent messages are delivered besides the outbox.
+    // `smtpUrl`: where sent messages are delivered besides the outbox. `settableClock`: the same
+    // clock when it stands still and the admin clock route may move it (the service's --now).
     Server(const ServiceDatabase& database, const Clock& clock,
            std::int64_t accessTokenLifetime = tunables::kDefaultAccessTokenLifetime,
-           std::optional<std::string> smtpUrl = std::nullopt);
+           std::optional<std::string> smtpUrl = std::nullopt, ManualClock* settableClock = nullptr);
     ~Server();
     Server(const Server&) = delete;
     Server& operator=(const Server&) = delete;
@@ -57,6 +58,7 @@ private:
 
 // Every route of the service, for the router and for tests that walk the table.
 RouteTable serviceRoutes(const ServiceDatabase& database, const Authenticator& authenticator,
-                         FaultSwitches& faults, RequestLog& log, const MailOutbox& outbox);
+                         FaultSwitches& faults, RequestLog& log, const MailOutbox& outbox, const Clock& clock,
+                         ManualClock* settableClock);
 
 }  // namespace zelvorin::service
