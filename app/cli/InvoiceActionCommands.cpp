@@ -6,6 +6,7 @@
 #include "app/cli/CliOutput.h"
 #include "app/cli/Commands.h"
 #include "domain/Money.h"
+#include "domain/Timestamps.h"
 #include "screens/InputError.h"
 #include "screens/InvoiceActionRules.h"
 
@@ -108,6 +109,23 @@ void payInvoice(CliContext& context, const PayOptions& options) {
                   << paid.invoiceNumber.value_or(paid.id) << " is nu " << paid.status << ".\n";
 }
 
+// The whole open amount as one payment; `date` is the day it came in (today when empty).
+void markPaid(CliContext& context, const std::string& id, const std::string& date) {
+    if (!date.empty() && !parseCalendarDate(date))
+        throw InputError(InputError::Kind::invalidValue, "--date '" + date + "' is geen datum (JJJJ-MM-DD).");
+    context.requireSignedIn();
+    syncForAction(context, rules::ServerAction::payment);
+    const std::string paidAt =
+        date.empty() ? formatTimestampMillis(context.environment().clock()->now()) : date;
+    SyncAPIClient client = context.apiClient();
+    const auto paid = callService(rules::ServerAction::payment,
+                                  [&] { return invoiceactions::markPaid(client, id, paidAt); });
+    context.environment().syncNow();
+    if (context.json) return printJson(context, responseJson(paid));
+    context.out() << "Factuur " << paid.invoiceNumber.value_or(paid.id) << " is betaald ("
+                  << formatEuro(paid.totalCents) << ").\n";
+}
+
 void remindInvoice(CliContext& context, const SendOptions& options, const std::string& level) {
     if (!rules::isReminderKind(level))
         throw InputError(
@@ -192,6 +210,14 @@ void addInvoiceActionCommands(CLI::App& app, CliContext& context) {
         "bank_transfer, cash, ideal, stripe, creditcard, paypal, bancontact, wero of applepay");
     payCommand->add_option("--note", pay->note, "Notitie bij de betaling");
     payCommand->callback([&context, pay] { payInvoice(context, *pay); });
+
+    auto paidId = std::make_shared<std::string>();
+    auto paidDate = std::make_shared<std::string>();
+    auto* markPaidCommand = invoice->add_subcommand(
+        "mark-paid", "Het hele openstaande bedrag als betaald registreren (vereist verbinding)");
+    markPaidCommand->add_option("id", *paidId, "Id van de factuur")->required();
+    markPaidCommand->add_option("--date", *paidDate, "Betaaldatum JJJJ-MM-DD (standaard vandaag)");
+    markPaidCommand->callback([&context, paidId, paidDate] { markPaid(context, *paidId, *paidDate); });
 
     auto remind = std::make_shared<SendOptions>();
     auto level = std::make_shared<std::string>();

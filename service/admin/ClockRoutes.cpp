@@ -18,7 +18,8 @@ TimePoint requestedTime(const Json& body, TimePoint now) {
     if (advances) {
         const std::int64_t seconds = requiredInteger(body, "advanceSeconds");
         if (seconds < 0)
-            throw ServiceError(ErrorKind::unprocessable, "De klok gaat alleen vooruit: 'advanceSeconds' < 0.");
+            throw ServiceError(ErrorKind::unprocessable,
+                               "De klok gaat alleen vooruit: 'advanceSeconds' < 0.");
         return now + std::chrono::seconds(seconds);
     }
     const std::string text = requiredText(body, "now");
@@ -37,7 +38,8 @@ TimePoint requestedTime(const Json& body, TimePoint now) {
 void addClockRoutes(RouteTable& routes, const Clock& clock, ManualClock* settable,
                     std::function<void()> afterMove) {
     routes.get("admin/clock", Access::open, [&clock, settable](RequestContext&) {
-        return Reply::json(Json{{"now", formatTimestampMillis(clock.now())}, {"settable", settable != nullptr}});
+        return Reply::json(
+            Json{{"now", formatTimestampMillis(clock.now())}, {"settable", settable != nullptr}});
     });
     routes.add(HttpMethod::post, "admin/clock", Access::open, BodyRule::json(),
                [settable, afterMove = std::move(afterMove)](RequestContext& context) {
