@@ -137,6 +137,8 @@ Json sendInvoice(const ServiceDatabase& database, const MailOutbox& outbox, cons
         std::optional<std::string> kept = text(invoice.payload, "invoiceNumber");
         const std::string number = kept ? *kept : takeNextInvoiceNumber(db, caller.organizationId, year);
         source->invoiceNumber = number;
+        // Nothing is paid on a draft, but a credit note may already stand against a reopened one.
+        source->openCents = invoicerecords::openCents(db, caller, invoiceId, invoice.payload);
         const std::string pdf = renderInvoicePdf(*source, now);
 
         const std::string key = pdfKey(invoiceId, number);

@@ -182,6 +182,20 @@ TEST_F(InvoiceActionsIntegrationTest, TheFirstSendNumbersTheInvoiceKeepsItsPdfAn
     EXPECT_NE(text.find("FAC-2026-0022"), std::string::npos) << text;
     EXPECT_NE(text.find("1.210,00"), std::string::npos) << text;
 
+    // The payment code asks for the open balance, to the organisation's account, with the number.
+    const Json settings = database.read([&](Connection& db) {
+        return records::all(db, demoOrganizationId(), std::string("orgSettings"))[0].payload;
+    });
+    testing::runCommand("pdftoppm -r 150 -png -f 1 -l 1 -singlefile " + pdfPath.string() + " " +
+                        (dir.path() / "pagina").string());
+    const std::string code = testing::runCommand("zbarimg --raw -q " + (dir.path() / "pagina.png").string() +
+                                                 " 2>/dev/null | cat");
+    std::string iban = settings["iban"];
+    std::erase(iban, ' ');
+    EXPECT_EQ(code, "BCD\n002\n1\nSCT\n" + settings["bic"].get<std::string>() + "\n" +
+                        settings["orgName"].get<std::string>() + "\n" + iban +
+                        "\nEUR1210.00\n\n\nFAC-2026-0022\n");
+
     // What was sent is what is kept, and what the preview serves, byte for byte.
     std::ifstream attached(pdfPath, std::ios::binary);
     const std::string attachedBytes((std::istreambuf_iterator<char>(attached)), {});
