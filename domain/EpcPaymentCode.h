@@ -9,10 +9,10 @@ namespace zelvorin {
 // What a European payment QR code asks the customer's banking app to pay.
 struct EpcPayment {
     std::string beneficiaryName;
-    std::string iban;                 // spaces allowed; written without them, in capitals
-    std::optional<std::string> bic;   // optional in the EEA; written when known
-    std::int64_t amountCents = 0;     // the open balance
-    std::string remittance;           // unstructured remittance text: the invoice number
+    std::string iban;                // spaces allowed; written without them, in capitals
+    std::optional<std::string> bic;  // optional in the EEA; written when known
+    std::int64_t amountCents = 0;    // the open balance
+    std::string remittance;          // unstructured remittance text: the invoice number
 };
 
 // The text of the code, one element a line (EPC069-12, version 002, UTF-8, SEPA credit transfer):

@@ -49,7 +49,8 @@ std::optional<PaymentCodeBox> freeSpot(const LaidOutPage& page, const std::strin
         const Box code{x, top, x + kCodeSizePt, top + kCodeSizePt};
         if (code.bottom > floor - kGapPt) continue;
         const bool free = std::none_of(boxes.begin(), boxes.end(), [&](const Box& box) {
-            return code.overlaps({box.left - kGapPt, box.top - kGapPt, box.right + kGapPt, box.bottom + kGapPt});
+            return code.overlaps(
+                {box.left - kGapPt, box.top - kGapPt, box.right + kGapPt, box.bottom + kGapPt});
         });
         if (free) return PaymentCodeBox{text, x, top, kCodeSizePt};
     }
@@ -62,8 +63,8 @@ std::optional<std::string> invoicePaymentCodeText(const InvoiceSource& source) {
     if (!source.invoiceNumber || !source.openCents || !source.organisation) return std::nullopt;
     const InvoiceSourceOrganisation& organisation = *source.organisation;
     if (!organisation.orgName || !organisation.iban) return std::nullopt;
-    return epcPaymentText(
-        {*organisation.orgName, *organisation.iban, organisation.bic, *source.openCents, *source.invoiceNumber});
+    return epcPaymentText({*organisation.orgName, *organisation.iban, organisation.bic, *source.openCents,
+                           *source.invoiceNumber});
 }
 
 void placePaymentCode(LaidOutDocument& document, const std::string& text) {

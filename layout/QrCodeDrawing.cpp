@@ -34,8 +34,8 @@ void drawPaymentCode(cairo_t* cr, const PaymentCodeBox& box) {
     for (int row = 0; row < width; ++row) {
         for (int column = 0; column < width; ++column) {
             if ((code->data[row * width + column] & 1) == 0) continue;
-            cairo_rectangle(cr, box.x + (column + kQuietModules) * module, box.y + (row + kQuietModules) * module,
-                            module, module);
+            cairo_rectangle(cr, box.x + (column + kQuietModules) * module,
+                            box.y + (row + kQuietModules) * module, module, module);
         }
     }
     cairo_set_fill_rule(cr, CAIRO_FILL_RULE_WINDING);

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <stop_token>
 
 #include "domain/Clock.h"
 #include "service/ServiceTunables.h"
@@ -9,6 +11,7 @@
 #include "service/admin/RequestLog.h"
 #include "service/auth/Authenticator.h"
 #include "service/http/Router.h"
+#include "service/invoices/InvoiceScheduleActions.h"
 #include "service/invoices/MailOutbox.h"
 
 namespace httplib {
@@ -47,8 +50,13 @@ public:
     FaultSwitches& faults() { return faults_; }
 
 private:
+    // Sends what came due on the service's clock, on its own thread while serve() runs.
+    void sendWhatCameDue(std::stop_token stop);
+
     const ServiceDatabase& database_;
+    const Clock& clock_;
     MailOutbox outbox_;
+    ScheduledSendRunner scheduledSends_;
     Authenticator authenticator_;
     RequestLog requestLog_;
     FaultSwitches faults_;
@@ -57,8 +65,9 @@ private:
 };
 
 // Every route of the service, for the router and for tests that walk the table.
+// `afterClockMove` runs when the admin clock route moved `settableClock`.
 RouteTable serviceRoutes(const ServiceDatabase& database, const Authenticator& authenticator,
                          FaultSwitches& faults, RequestLog& log, const MailOutbox& outbox, const Clock& clock,
-                         ManualClock* settableClock);
+                         ManualClock* settableClock, std::function<void()> afterClockMove = {});
 
 }  // namespace zelvorin::service

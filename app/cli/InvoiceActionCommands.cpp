@@ -21,6 +21,7 @@ struct SendOptions {
     std::string subject;
     std::string body;
     std::string from;
+    std::string at;  // send later, at this moment
 };
 
 // The service acts on what it holds: the device's own edits go first, and what the service did
@@ -70,7 +71,45 @@ invoiceactions::SendBody messageBody(CliContext& context, const SendOptions& opt
     return body;
 }
 
+// `invoice send --at WHEN`: the service sends it at that moment.
+void scheduleInvoice(CliContext& context, const SendOptions& options) {
+    const std::optional<TimePoint> at = parseTimestamp(options.at);
+    if (!at)
+        throw InputError(
+            InputError::Kind::invalidValue,
+            "--at '" + options.at + "' is geen tijdstip; schrijf bijvoorbeeld 2026-03-17T09:00:00+01:00.");
+    context.requireSignedIn();
+    syncForAction(context, rules::ServerAction::schedule);
+    const invoiceactions::SendBody body = messageBody(context, options, rules::SendMode::invoice);
+    SyncAPIClient client = context.apiClient();
+    const auto scheduled = callService(rules::ServerAction::schedule, [&] {
+        return invoiceactions::schedule(client, options.id, body, formatTimestampSeconds(*at));
+    });
+    context.environment().syncNow();
+    if (context.json) {
+        Json out{{"id", scheduled.id}};
+        out["invoiceNumber"] = scheduled.invoiceNumber ? Json(*scheduled.invoiceNumber) : Json(nullptr);
+        out["scheduledSendAt"] = scheduled.scheduledSendAt ? Json(*scheduled.scheduledSendAt) : Json(nullptr);
+        out["status"] = scheduled.status;
+        return printJson(context, out);
+    }
+    context.out() << "Factuur ingepland: de dienst verstuurt haar op "
+                  << scheduled.scheduledSendAt.value_or(options.at) << " naar " << options.to << ".\n";
+}
+
+void unscheduleInvoice(CliContext& context, const std::string& id) {
+    context.requireSignedIn();
+    syncForAction(context, rules::ServerAction::schedule);
+    SyncAPIClient client = context.apiClient();
+    const auto kept = callService(rules::ServerAction::schedule,
+                                  [&] { return invoiceactions::cancelSchedule(client, id); });
+    context.environment().syncNow();
+    if (context.json) return printJson(context, Json{{"id", kept.id}, {"status", kept.status}});
+    context.out() << "Geplande verzending geannuleerd; de factuur blijft een concept.\n";
+}
+
 void sendInvoice(CliContext& context, const SendOptions& options) {
+    if (!options.at.empty()) return scheduleInvoice(context, options);
     context.requireSignedIn();
     syncForAction(context, rules::ServerAction::send);
     AppEnvironment& environment = context.environment();
@@ -197,7 +236,16 @@ void addInvoiceActionCommands(CLI::App& app, CliContext& context) {
     sendCommand->add_option("--subject", send->subject, "Onderwerp (standaard: Factuur versturen)");
     sendCommand->add_option("--body", send->body, "Berichttekst (standaard: Beste <klant>, ...)");
     sendCommand->add_option("--from", send->from, "Afzenderadres (standaard dat van de organisatie)");
+    sendCommand->add_option(
+        "--at", send->at,
+        "Later versturen: de dienst verstuurt op dit moment, bijvoorbeeld 2026-03-17T09:00:00+01:00");
     sendCommand->callback([&context, send] { sendInvoice(context, *send); });
+
+    auto unscheduledId = std::make_shared<std::string>();
+    auto* unschedule =
+        invoice->add_subcommand("unschedule", "Een geplande verzending annuleren (vereist verbinding)");
+    unschedule->add_option("id", *unscheduledId, "Id van de factuur")->required();
+    unschedule->callback([&context, unscheduledId] { unscheduleInvoice(context, *unscheduledId); });
 
     auto pay = std::make_shared<PayOptions>();
     auto* payCommand = invoice->add_subcommand(

@@ -10,8 +10,9 @@ EpcPayment studio() {
 }
 
 TEST(EpcPaymentCodeTest, WritesTheElevenElementsInTheirOrder) {
-    EXPECT_EQ(epcPaymentText(studio()),
-              "BCD\n002\n1\nSCT\nABNANL2A\nStudio Zelvorin\nNL91ABNA0417164300\nEUR242.00\n\n\nFAC-2026-0022");
+    EXPECT_EQ(
+        epcPaymentText(studio()),
+        "BCD\n002\n1\nSCT\nABNANL2A\nStudio Zelvorin\nNL91ABNA0417164300\nEUR242.00\n\n\nFAC-2026-0022");
     EpcPayment noBic = studio();
     noBic.bic.reset();
     noBic.amountCents = 105;

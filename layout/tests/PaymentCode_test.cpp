@@ -19,8 +19,9 @@ InvoiceSource sentInvoice(int lines, std::int64_t openCents) {
     source.issueDate = "2026-03-16";
     source.dueDate = "2026-04-15";
     for (int line = 0; line < lines; ++line)
-        source.lines.push_back({"r" + std::to_string(line), line, "Ontwerpwerk week " + std::to_string(line + 1),
-                                "fixed", std::nullopt, std::nullopt, 20000, std::nullopt});
+        source.lines.push_back({"r" + std::to_string(line), line,
+                                "Ontwerpwerk week " + std::to_string(line + 1), "fixed", std::nullopt,
+                                std::nullopt, 20000, std::nullopt});
     InvoiceSourceOrganisation organisation;
     organisation.orgName = "Studio Zelvorin";
     organisation.iban = "NL91 ABNA 0417 1643 00";
@@ -37,9 +38,10 @@ protected:
         const auto pdf = dir.path() / "factuur.pdf";
         testing::writeFile(pdf, rendered.pdf);
         const std::string pages = std::to_string(rendered.laidOut.pages.size());
-        testing::runCommand("pdftoppm -r 150 -png -f " + pages + " -l " + pages + " -singlefile " + pdf.string() +
-                            " " + (dir.path() / "pagina").string());
-        std::string text = testing::runCommand("zbarimg --raw -q " + (dir.path() / "pagina.png").string() + " 2>/dev/null | cat");
+        testing::runCommand("pdftoppm -r 150 -png -f " + pages + " -l " + pages + " -singlefile " +
+                            pdf.string() + " " + (dir.path() / "pagina").string());
+        std::string text = testing::runCommand("zbarimg --raw -q " + (dir.path() / "pagina.png").string() +
+                                               " 2>/dev/null | cat");
         while (!text.empty() && text.back() == '\n')
             text.pop_back();
         return text;
@@ -52,8 +54,9 @@ protected:
 TEST_F(PaymentCodeIntegrationTest, TheLastPageCarriesTheOpenBalanceForTheBankingApp) {
     const RenderedInvoice rendered = renderInvoice(sentInvoice(2, 30250), fonts, kToday);
     ASSERT_EQ(rendered.laidOut.pages.size(), 1u);
-    EXPECT_EQ(decodedFromLastPage(rendered),
-              "BCD\n002\n1\nSCT\nABNANL2A\nStudio Zelvorin\nNL91ABNA0417164300\nEUR302.50\n\n\nFAC-2026-0022");
+    EXPECT_EQ(
+        decodedFromLastPage(rendered),
+        "BCD\n002\n1\nSCT\nABNANL2A\nStudio Zelvorin\nNL91ABNA0417164300\nEUR302.50\n\n\nFAC-2026-0022");
 }
 
 TEST_F(PaymentCodeIntegrationTest, AFullLastPageGetsAPageForTheCodeAndTheContentStaysWhereItWas) {

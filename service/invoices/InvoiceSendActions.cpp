@@ -9,6 +9,7 @@
 #include "domain/SentInvoiceContent.h"
 #include "domain/Timestamps.h"
 #include "domain/Uuid.h"
+#include "service/http/JsonBody.h"
 #include "service/http/ServiceError.h"
 #include "service/invoices/InvoiceNumbering.h"
 #include "service/invoices/InvoicePreviewActions.h"
@@ -17,6 +18,7 @@
 #include "service/invoices/MailMessage.h"
 #include "service/store/InvoiceEvents.h"
 #include "service/store/RecordWriter.h"
+#include "service/store/ScheduledSends.h"
 #include "service/store/ServiceDatabase.h"
 #include "service/store/StoredFiles.h"
 
@@ -30,15 +32,6 @@ using Json = nlohmann::ordered_json;
 
 // Where a message comes from when neither the request nor the organisation names an address.
 constexpr const char* kFallbackSender = "facturen@zelvorin.invalid";
-
-void requireAddresses(const SendInvoiceRequest& request) {
-    if (!isDeliverableAddress(request.recipientEmail))
-        throw ServiceError(ErrorKind::unprocessable,
-                           "Het e-mailadres van de ontvanger is ongeldig: '" + request.recipientEmail + "'.");
-    if (request.fromEmail && !isDeliverableAddress(*request.fromEmail))
-        throw ServiceError(ErrorKind::unprocessable,
-                           "Het afzenderadres is ongeldig: '" + *request.fromEmail + "'.");
-}
 
 std::string senderAddress(Connection& db, const Caller& caller, const SendInvoiceRequest& request) {
     if (request.fromEmail) return *request.fromEmail;
@@ -109,6 +102,42 @@ std::string collectionCostsNotice(std::int64_t openCents) {
 
 }  // namespace
 
+SendInvoiceRequest sendRequestFromJson(const Json& body) {
+    SendInvoiceRequest request{requiredText(body, "recipientEmail"),
+                               requiredText(body, "subject"),
+                               requiredText(body, "body"),
+                               optionalText(body, "fromEmail"),
+                               {}};
+    if (const auto keys = body.find("attachmentKeys"); keys != body.end() && !keys->is_null()) {
+        if (!keys->is_array())
+            throw ServiceError(ErrorKind::badRequest, "attachmentKeys moet een lijst zijn.");
+        for (const Json& key : *keys) {
+            if (!key.is_string() || key.get<std::string>().empty())
+                throw ServiceError(ErrorKind::badRequest,
+                                   "attachmentKeys bevat iets anders dan een sleutel.");
+            request.attachmentKeys.push_back(key.get<std::string>());
+        }
+    }
+    return request;
+}
+
+Json sendRequestJson(const SendInvoiceRequest& request) {
+    Json body{
+        {"recipientEmail", request.recipientEmail}, {"subject", request.subject}, {"body", request.body}};
+    if (request.fromEmail) body["fromEmail"] = *request.fromEmail;
+    body["attachmentKeys"] = request.attachmentKeys;
+    return body;
+}
+
+void requireSendAddresses(const SendInvoiceRequest& request) {
+    if (!isDeliverableAddress(request.recipientEmail))
+        throw ServiceError(ErrorKind::unprocessable,
+                           "Het e-mailadres van de ontvanger is ongeldig: '" + request.recipientEmail + "'.");
+    if (request.fromEmail && !isDeliverableAddress(*request.fromEmail))
+        throw ServiceError(ErrorKind::unprocessable,
+                           "Het afzenderadres is ongeldig: '" + *request.fromEmail + "'.");
+}
+
 Json invoiceActionResponse(const Json& invoice) {
     Json response{{"id", invoice.value("id", std::string())},
                   {"status", invoice.value("status", std::string())}};
@@ -120,7 +149,7 @@ Json invoiceActionResponse(const Json& invoice) {
 
 Json sendInvoice(const ServiceDatabase& database, const MailOutbox& outbox, const Caller& caller,
                  const std::string& invoiceId, const SendInvoiceRequest& request, TimePoint now) {
-    requireAddresses(request);
+    requireSendAddresses(request);
     return inTransactionWithMessage(database, [&](Connection& db, std::filesystem::path& written) {
         StoredRecord invoice = requireInvoice(db, caller, invoiceId);
         if (!SentInvoiceContent::isEditable(text(invoice.payload, "status")))
@@ -149,6 +178,9 @@ Json sendInvoice(const ServiceDatabase& database, const MailOutbox& outbox, cons
         payload["sentAt"] = formatTimestampMillis(now);
         payload["updatedAt"] = formatTimestampMillis(now);
         payload["pdfPath"] = key;
+        // Sent now, by hand or by its schedule: nothing is left to send later.
+        scheduledsends::remove(db, caller.organizationId, invoiceId);
+        payload["scheduledSendAt"] = nullptr;
         const StoredRecord sent =
             invoicerecords::put(db, caller, SyncEntityType::draftInvoice, invoiceId, payload, now);
         written = mail(outbox, db, caller, request, number, pdf, now);
@@ -160,7 +192,7 @@ Json sendInvoice(const ServiceDatabase& database, const MailOutbox& outbox, cons
 
 Json resendInvoice(const ServiceDatabase& database, const MailOutbox& outbox, const Caller& caller,
                    const std::string& invoiceId, const SendInvoiceRequest& request, TimePoint now) {
-    requireAddresses(request);
+    requireSendAddresses(request);
     return inTransactionWithMessage(database, [&](Connection& db, std::filesystem::path& written) {
         const StoredRecord invoice = requireInvoice(db, caller, invoiceId);
         const std::optional<std::string> status = text(invoice.payload, "status");
@@ -183,7 +215,7 @@ Json remindInvoice(const ServiceDatabase& database, const MailOutbox& outbox, co
     if (std::ranges::find(kReminderLevels, level) == std::end(kReminderLevels))
         throw ServiceError(ErrorKind::unprocessable, "Onbekend herinneringsniveau '" + level +
                                                          "': reminder_1, reminder_2 of reminder_final.");
-    requireAddresses(request);
+    requireSendAddresses(request);
     return inTransactionWithMessage(database, [&](Connection& db, std::filesystem::path& written) {
         const StoredRecord invoice = requireInvoice(db, caller, invoiceId);
         const std::optional<InvoiceStatus> status =

@@ -16,8 +16,10 @@
 #include "service/invoices/InvoiceLifecycleActions.h"
 #include "service/invoices/InvoicePaymentActions.h"
 #include "service/invoices/InvoicePreviewActions.h"
+#include "service/invoices/InvoiceScheduleActions.h"
 #include "service/seed/DemoSeed.h"
 #include "service/store/RecordWriter.h"
+#include "service/store/ScheduledSends.h"
 #include "service/store/ServiceDatabase.h"
 #include "service/store/StoredFiles.h"
 #include "service/tests/DemoDraft.h"
@@ -427,6 +429,103 @@ TEST_F(InvoiceActionsIntegrationTest, DeliveryOverSmtpCarriesThePdfAndAFailedOne
     EXPECT_EQ(messages().size(), 1u);  // only the delivered one
     EXPECT_EQ(sendInvoice(database, outbox, caller(), "f-onbezorgd", request, kNow)["invoiceNumber"],
               "FAC-2026-0023");
+}
+
+TEST_F(InvoiceActionsIntegrationTest, AScheduledSendHappensOnceAtItsTimeAndASendByHandTakesItAway) {
+    draft("f-later", 1);
+    draft("f-hand", 1);
+    draft("f-weg", 1);
+    const std::string at = "2026-03-17T08:00:00Z";
+    const Json scheduled = scheduleInvoiceSend(database, caller(), "f-later", request, at, kNow);
+    EXPECT_EQ(scheduled["scheduledSendAt"], "2026-03-17T08:00:00.000Z");
+    EXPECT_EQ(scheduled["status"], "draft");
+    EXPECT_EQ(invoice("f-later")["scheduledSendAt"], "2026-03-17T08:00:00.000Z");  // devices pull it
+    scheduleInvoiceSend(database, caller(), "f-hand", request, at, kNow);
+    scheduleInvoiceSend(database, caller(), "f-weg", request, at, kNow);
+    EXPECT_EQ(cancelScheduledSend(database, caller(), "f-weg", kNow)["status"], "draft");
+    EXPECT_EQ(refusal([&] { cancelScheduledSend(database, caller(), "f-weg", kNow); }).first,
+              ErrorKind::notFound);
+
+    ScheduledSendRunner runner(database, outbox);
+    EXPECT_EQ(runner.runDue(kNow + hours{21}), 0);  // 07:00Z: not yet
+    EXPECT_TRUE(messages().empty());
+    EXPECT_EQ(sendInvoice(database, outbox, caller(), "f-hand", request, kNow)["invoiceNumber"],
+              "FAC-2026-0022");
+    EXPECT_TRUE(invoice("f-hand")["scheduledSendAt"].is_null());
+
+    EXPECT_EQ(runner.runDue(kNow + hours{23}), 1);
+    EXPECT_EQ(invoice("f-later")["status"], "sent");
+    EXPECT_EQ(invoice("f-later")["invoiceNumber"], "FAC-2026-0023");
+    EXPECT_EQ(invoice("f-later")["sentAt"], "2026-03-17T09:00:00.000Z");
+    EXPECT_TRUE(invoice("f-later")["scheduledSendAt"].is_null());
+    EXPECT_EQ(invoice("f-weg")["status"], "draft");
+    EXPECT_EQ(messages().size(), 2u);
+    EXPECT_EQ(runner.runDue(kNow + days{3}), 0);  // nothing is sent twice
+    EXPECT_EQ(messages().size(), 2u);
+}
+
+TEST_F(InvoiceActionsIntegrationTest, AScheduleAndASendByHandAtTheSameMomentGiveOneNumberAndOneMessage) {
+    for (int round = 0; round < 8; ++round) {
+        const std::string id = "f-race-" + std::to_string(round);
+        draft(id, 1);
+        scheduleInvoiceSend(database, caller(), id, request, "2026-03-16T10:00:01Z", kNow);
+        ScheduledSendRunner runner(database, outbox);
+        std::thread scheduler([&] { runner.runDue(kNow + hours{1}); });
+        try {
+            sendInvoice(database, outbox, caller(), id, request, kNow + hours{1});
+        } catch (const ServiceError& error) {
+            EXPECT_EQ(error.kind(), ErrorKind::conflict) << error.what();  // the schedule was first
+        }
+        scheduler.join();
+        EXPECT_EQ(invoice(id)["invoiceNumber"], "FAC-2026-00" + std::to_string(22 + round));
+        EXPECT_EQ(messages().size(), static_cast<std::size_t>(round + 1));
+        database.read(
+            [&](Connection& db) { EXPECT_FALSE(scheduledsends::find(db, demoOrganizationId(), id)); });
+    }
+}
+
+TEST_F(InvoiceActionsIntegrationTest, ASendThatCanNoLongerHappenDropsItsScheduleAndSaysWhy) {
+    draft("f-leeg-later", 1);
+    EXPECT_EQ(refusal([&] {
+                  scheduleInvoiceSend(database, caller(), "f-leeg-later", request, "2026-03-16T09:00:00Z",
+                                      kNow);
+              }).first,
+              ErrorKind::unprocessable);  // in the past
+    draft("f-leeg", 0);
+    EXPECT_EQ(refusal([&] {
+                  scheduleInvoiceSend(database, caller(), "f-leeg", request, "2026-03-17T08:00:00Z", kNow);
+              }).first,
+              ErrorKind::unprocessable);  // no lines
+    SendInvoiceRequest badAddress = request;
+    badAddress.recipientEmail = "geen-adres";
+    EXPECT_EQ(refusal([&] {
+                  scheduleInvoiceSend(database, caller(), "f-leeg-later", badAddress, "2026-03-17T08:00:00Z",
+                                      kNow);
+              }).first,
+              ErrorKind::unprocessable);
+    EXPECT_FALSE(invoice("f-leeg-later").contains("scheduledSendAt") &&
+                 !invoice("f-leeg-later")["scheduledSendAt"].is_null());
+
+    // Emptied after it was scheduled: at its time it is not sent, and the timeline says why.
+    scheduleInvoiceSend(database, caller(), "f-leeg-later", request, "2026-03-17T08:00:00Z", kNow);
+    database.write([&](Connection& db) {
+        writeRecord(db, {demoOrganizationId(),
+                         SyncEntityType::invoiceLine,
+                         "f-leeg-later-regel-0",
+                         RecordOperation::remove,
+                         Json::object(),
+                         kNow,
+                         {ChangeSource::push, demoOwnerUserId(), "apparaat-a"},
+                         std::nullopt});
+    });
+    EXPECT_EQ(ScheduledSendRunner(database, outbox).runDue(kNow + days{1}), 0);
+    EXPECT_EQ(invoice("f-leeg-later")["status"], "draft");
+    EXPECT_TRUE(invoice("f-leeg-later")["scheduledSendAt"].is_null());
+    EXPECT_TRUE(messages().empty());
+    const Json timeline = invoiceTimeline(database, caller(), "f-leeg-later");
+    EXPECT_EQ(timeline["events"].back()["kind"], "scheduleFailed") << timeline.dump();
+    EXPECT_EQ(refusal([&] { sendInvoice(database, outbox, caller(), "f-leeg-later", request, kNow); }).second,
+              timeline["events"].back()["detail"]);
 }
 
 }  // namespace

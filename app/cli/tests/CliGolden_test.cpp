@@ -338,6 +338,24 @@ TEST_F(CliGoldenIntegrationTest, TheInvoiceActionsAndTheirRefusals) {
     text("invoice-timeline", "invoice timeline " + first);
     json("invoice-timeline", "invoice timeline " + first, serviceIds("event"));
 
+    // Sent later: the service sends when its clock passes the moment, not before.
+    const std::string later = draft("<invoice-later>"), laterJson = draft("<invoice-later-json>");
+    text("invoice-send-at", "invoice send " + later + to + " --at 2026-03-17T09:00:00+01:00");
+    json("invoice-send-at", "invoice send " + laterJson + to + " --at 2026-03-17T11:00:00+01:00");
+    refusals("errors-invoice-send-at.txt",
+             {
+                 {"invoice send " + later + to + " --at morgen", 2},
+                 {"invoice send " + later + to + " --at 2026-03-16T09:00:00Z", 1},
+             });
+    service.advanceClock(std::chrono::hours(23));  // 2026-03-17T09:00Z: the first is due, the second not
+    text("invoice-send-at-timeline", "invoice timeline " + later);
+    EXPECT_EQ(run("invoice timeline " + laterJson).out.find("verstuurd —"), std::string::npos);
+    text("invoice-unschedule", "invoice unschedule " + laterJson);
+    service.advanceClock(std::chrono::hours(2));
+    const Output unsent = run("invoice timeline " + laterJson);
+    EXPECT_NE(unsent.out.find("Geplande verzending geannuleerd"), std::string::npos) << unsent.out;
+    EXPECT_EQ(unsent.out.find("verstuurd —"), std::string::npos) << unsent.out;
+
     // Without the service the actions are refused before any call, in the sheet's words.
     baseUrlOverride = "http://127.0.0.1:1/";
     refusals("errors-invoice-actions-offline.txt",
