@@ -25,11 +25,12 @@ Json scheduleResponse(const Json& invoice) {
 TimePoint requireLaterMoment(const std::string& scheduledAt, TimePoint now) {
     const std::optional<TimePoint> at = parseTimestamp(scheduledAt);
     if (!at)
-        throw ServiceError(ErrorKind::unprocessable,
-                           "Het verzendmoment '" + scheduledAt + "' is geen tijdstip, zoals 2026-03-17T09:00:00Z.");
+        throw ServiceError(ErrorKind::unprocessable, "Het verzendmoment '" + scheduledAt +
+                                                         "' is geen tijdstip, zoals 2026-03-17T09:00:00Z.");
     if (*at <= now)
-        throw ServiceError(ErrorKind::unprocessable,
-                           "Het verzendmoment ligt niet in de toekomst. Kies een later moment, of verstuur nu.");
+        throw ServiceError(
+            ErrorKind::unprocessable,
+            "Het verzendmoment ligt niet in de toekomst. Kies een later moment, of verstuur nu.");
     return *at;
 }
 
@@ -37,7 +38,8 @@ TimePoint requireLaterMoment(const std::string& scheduledAt, TimePoint now) {
 void dropSchedule(const ServiceDatabase& database, const ScheduledSend& send, const std::string& reason,
                   TimePoint now) {
     database.write([&](Connection& db) {
-        const std::optional<ScheduledSend> current = scheduledsends::find(db, send.organizationId, send.invoiceId);
+        const std::optional<ScheduledSend> current =
+            scheduledsends::find(db, send.organizationId, send.invoiceId);
         if (!current || current->scheduledAt != send.scheduledAt) return;
         scheduledsends::remove(db, send.organizationId, send.invoiceId);
         const Caller caller{send.userId, send.organizationId, send.deviceId, "", std::nullopt};
@@ -55,7 +57,8 @@ bool stillADraft(const ServiceDatabase& database, const ScheduledSend& send) {
     return database.read([&](Connection& db) {
         const std::optional<StoredRecord> invoice =
             records::find(db, send.organizationId, "draftInvoice", send.invoiceId);
-        return invoice && !invoice->deleted && SentInvoiceContent::isEditable(text(invoice->payload, "status"));
+        return invoice && !invoice->deleted &&
+               SentInvoiceContent::isEditable(text(invoice->payload, "status"));
     });
 }
 
@@ -68,10 +71,12 @@ Json scheduleInvoiceSend(const ServiceDatabase& database, const Caller& caller, 
     return database.write([&](Connection& db) {
         StoredRecord invoice = invoicerecords::requireInvoice(db, caller, invoiceId);
         if (!SentInvoiceContent::isEditable(text(invoice.payload, "status")))
-            throw ServiceError(ErrorKind::conflict, "Deze factuur is al verstuurd; inplannen kan alleen voor een concept.");
+            throw ServiceError(ErrorKind::conflict,
+                               "Deze factuur is al verstuurd; inplannen kan alleen voor een concept.");
         if (records::withMember(db, caller.organizationId, "invoiceLine", "invoiceId", invoiceId).empty())
-            throw ServiceError(ErrorKind::unprocessable,
-                               "Een factuur zonder regels kan niet worden verstuurd. Voeg eerst een regel toe.");
+            throw ServiceError(
+                ErrorKind::unprocessable,
+                "Een factuur zonder regels kan niet worden verstuurd. Voeg eerst een regel toe.");
         const std::string stamp = formatTimestampMillis(at);
         scheduledsends::put(db, {caller.organizationId, invoiceId, stamp, sendRequestJson(request).dump(),
                                  caller.userId, caller.deviceId});
@@ -79,8 +84,8 @@ Json scheduleInvoiceSend(const ServiceDatabase& database, const Caller& caller, 
         invoice.payload["updatedAt"] = formatTimestampMillis(now);
         const StoredRecord stored =
             invoicerecords::put(db, caller, SyncEntityType::draftInvoice, invoiceId, invoice.payload, now);
-        invoicerecords::addEvent(db, caller, invoiceId, "scheduled", "Verzending ingepland", request.recipientEmail,
-                                 now);
+        invoicerecords::addEvent(db, caller, invoiceId, "scheduled", "Verzending ingepland",
+                                 request.recipientEmail, now);
         return scheduleResponse(stored.payload);
     });
 }
@@ -95,8 +100,8 @@ Json cancelScheduledSend(const ServiceDatabase& database, const Caller& caller, 
         invoice.payload["updatedAt"] = formatTimestampMillis(now);
         const StoredRecord stored =
             invoicerecords::put(db, caller, SyncEntityType::draftInvoice, invoiceId, invoice.payload, now);
-        invoicerecords::addEvent(db, caller, invoiceId, "scheduleCancelled", "Geplande verzending geannuleerd",
-                                 std::nullopt, now);
+        invoicerecords::addEvent(db, caller, invoiceId, "scheduleCancelled",
+                                 "Geplande verzending geannuleerd", std::nullopt, now);
         return scheduleResponse(stored.payload);
     });
 }

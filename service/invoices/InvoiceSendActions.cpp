@@ -3,10 +3,10 @@
 #include <chrono>
 #include <filesystem>
 
-#include "domain/CollectionCosts.h"
 #include "domain/InvoiceStatus.h"
 #include "domain/Money.h"
 #include "domain/SentInvoiceContent.h"
+#include "domain/StatutoryClaim.h"
 #include "domain/Timestamps.h"
 #include "domain/Uuid.h"
 #include "service/http/JsonBody.h"
@@ -93,11 +93,49 @@ Json inTransactionWithMessage(const ServiceDatabase& database, Work work) {
 
 constexpr std::string_view kReminderLevels[] = {"reminder_1", "reminder_2", "reminder_final"};
 
-// What a final reminder adds to its message: the statutory collection costs over what is open.
-std::string collectionCostsNotice(std::int64_t openCents) {
-    return "\n\nBlijft betaling uit, dan zijn wij genoodzaakt de wettelijke incassokosten van " +
-           formatEuro(collectionCostsCents(openCents)) + " over het openstaande bedrag van " +
-           formatEuro(openCents) + " in rekening te brengen, vermeerderd met de wettelijke rente.";
+// "10,15 %", "6 %".
+std::string percentText(int basisPoints) {
+    std::string text = std::to_string(basisPoints / 100);
+    if (const int fraction = basisPoints % 100; fraction != 0) {
+        text += ',' + std::string(fraction < 10 ? "0" : "") + std::to_string(fraction);
+        if (text.back() == '0') text.pop_back();
+    }
+    return text + " %";
+}
+
+// A customer with a company form, a VAT or a chamber of commerce number buys as a business.
+DebtorKind debtorOf(Connection& db, const Caller& caller, const Json& invoice) {
+    const std::optional<StoredRecord> customer =
+        records::find(db, caller.organizationId, "customer", text(invoice, "customerId").value_or(""));
+    if (!customer) return DebtorKind::business;
+    const Json& payload = customer->payload;
+    const bool business = text(payload, "contactType") == "company" ||
+                          text(payload, "vatNumber").has_value() || text(payload, "kvkNumber").has_value();
+    return business ? DebtorKind::business : DebtorKind::consumer;
+}
+
+// What a final reminder adds to its message: the statutory collection costs over what is open
+// and the statutory interest since the due date, at the rate for this debtor.
+std::string finalReminderNotice(Connection& db, const Caller& caller, const Json& invoice,
+                                std::int64_t openCents, TimePoint now) {
+    const DebtorKind debtor = debtorOf(db, caller, invoice);
+    const std::optional<std::chrono::year_month_day> due =
+        parseCalendarDate(text(invoice, "dueDate").value_or(""));
+    const std::chrono::year_month_day today = amsterdamDate(now);
+    const StatutoryClaim claim = statutoryClaim(openCents, debtor, due.value_or(today), today);
+    const char* interest = debtor == DebtorKind::business ? "wettelijke handelsrente" : "wettelijke rente";
+    std::string notice =
+        "\n\nBlijft betaling uit, dan zijn wij genoodzaakt de wettelijke incassokosten van " +
+        formatEuro(claim.collectionCostsCents) + " over het openstaande bedrag van " + formatEuro(openCents) +
+        " in rekening te brengen, vermeerderd met de " + interest + ".";
+    if (debtor == DebtorKind::consumer)
+        notice += " Betaal daarom binnen 14 dagen na ontvangst van deze herinnering.";
+    if (claim.daysLate > 0)
+        notice += " De " + std::string(interest) + " van " + percentText(claim.rateBasisPoints) +
+                  " per jaar bedraagt over " + std::to_string(claim.daysLate) +
+                  (claim.daysLate == 1 ? " dag" : " dagen") + " sinds de vervaldatum " +
+                  formatEuro(claim.interestCents) + ".";
+    return notice;
 }
 
 }  // namespace
@@ -226,7 +264,8 @@ Json remindInvoice(const ServiceDatabase& database, const MailOutbox& outbox, co
         const std::int64_t open = invoicerecords::openCents(db, caller, invoiceId, invoice.payload);
         const std::string number = text(invoice.payload, "invoiceNumber").value_or(invoiceId);
         SendInvoiceRequest message = request;
-        if (level == "reminder_final") message.body += collectionCostsNotice(open);
+        if (level == "reminder_final")
+            message.body += finalReminderNotice(db, caller, invoice.payload, open, now);
         written = mail(outbox, db, caller, message, number, invoicePdf(db, caller, invoiceId, now), now);
 
         const std::string reminderId = randomUuid();

@@ -16,8 +16,10 @@ constexpr const char* kColumns = "organization_id, invoice_id, scheduled_at, mes
 }  // namespace
 
 void put(Connection& db, const ScheduledSend& send) {
-    db.cached(std::string("INSERT OR REPLACE INTO scheduled_send (") + kColumns + ") VALUES (?, ?, ?, ?, ?, ?)")
-        .bindAll(send.organizationId, send.invoiceId, send.scheduledAt, send.message, send.userId, send.deviceId)
+    db.cached(std::string("INSERT OR REPLACE INTO scheduled_send (") + kColumns +
+              ") VALUES (?, ?, ?, ?, ?, ?)")
+        .bindAll(send.organizationId, send.invoiceId, send.scheduledAt, send.message, send.userId,
+                 send.deviceId)
         .run();
 }
 
@@ -38,8 +40,9 @@ bool remove(Connection& db, const std::string& organizationId, const std::string
 }
 
 std::vector<ScheduledSend> due(Connection& db, TimePoint now) {
-    Statement& rows = db.cached(std::string("SELECT ") + kColumns +
-                                " FROM scheduled_send WHERE scheduled_at <= ? ORDER BY scheduled_at, invoice_id");
+    Statement& rows =
+        db.cached(std::string("SELECT ") + kColumns +
+                  " FROM scheduled_send WHERE scheduled_at <= ? ORDER BY scheduled_at, invoice_id");
     rows.bindAll(formatTimestampMillis(now));
     std::vector<ScheduledSend> found;
     while (rows.step())

@@ -330,15 +330,18 @@ TEST_F(InvoiceActionsIntegrationTest, RemindersCancelReopenAndCreditNotesFollowT
                   remindInvoice(database, outbox, caller(), "f-laat", "reminder_3", request, kNow);
               }).first,
               ErrorKind::unprocessable);
-    for (const char* level : {"reminder_1", "reminder_2", "reminder_final"})
+    for (const char* level : {"reminder_1", "reminder_2"})
         EXPECT_EQ(remindInvoice(database, outbox, caller(), "f-laat", level, request, kNow)["level"], level);
+    // Thirty days after the due date of 15 April.
+    remindInvoice(database, outbox, caller(), "f-laat", "reminder_final", request, kNow + days{60});
     EXPECT_EQ(messages().size(), 4u);
     const std::size_t reminders = database.read([&](Connection& db) {
         return records::withMember(db, demoOrganizationId(), "invoiceReminder", "invoiceId", "f-laat").size();
     });
     EXPECT_EQ(reminders, 3u);
-    // The final reminder names the statutory collection costs: 15 % of € 1.210,00.
-    bool costsNamed = false;
+    // The final reminder names the statutory collection costs (15 % of € 1.210,00) and the
+    // commercial interest of a business customer: 1210 × 10,15 % × 30 / 365 = 10,09.
+    bool costsNamed = false, interestNamed = false;
     for (const auto& message : messages()) {
         const std::string body = testing::runCommand(
             "python3 -c \"import email,email.policy,sys;"
@@ -346,8 +349,12 @@ TEST_F(InvoiceActionsIntegrationTest, RemindersCancelReopenAndCreditNotesFollowT
             ".get_body(('plain',)).get_content())\" " +
             message.string());
         costsNamed = costsNamed || body.find("incassokosten van € 181,50") != std::string::npos;
+        interestNamed = interestNamed || body.find(
+                                             "De wettelijke handelsrente van 10,15 % per jaar bedraagt over "
+                                             "30 dagen sinds de vervaldatum € 10,09.") != std::string::npos;
     }
     EXPECT_TRUE(costsNamed);
+    EXPECT_TRUE(interestNamed);
 
     // Cancelling: a reason of nine characters plus spaces, a lower-case confirmation; then it holds.
     const auto cancel = [&](const std::string& reason, const std::string& confirm) {
@@ -391,13 +398,13 @@ TEST_F(InvoiceActionsIntegrationTest, RemindersCancelReopenAndCreditNotesFollowT
     creditInvoice(database, caller(), "f-laat", 100000, kNow);
     EXPECT_EQ(invoice("f-laat")["status"], "credited");
 
-    // The timeline tells what happened, oldest first.
+    // The timeline tells what happened, oldest first (the final reminder went out 60 days on).
     std::vector<std::string> kinds;
     const Json timeline = invoiceTimeline(database, caller(), "f-laat");
     for (const Json& event : timeline["events"])
         kinds.push_back(event["kind"]);
-    EXPECT_EQ(kinds, (std::vector<std::string>{"sent", "reminder", "reminder", "reminder", "cancelled",
-                                               "reopened", "sent", "creditNote", "creditNote"}));
+    EXPECT_EQ(kinds, (std::vector<std::string>{"sent", "reminder", "reminder", "cancelled", "reopened",
+                                               "sent", "creditNote", "creditNote", "reminder"}));
 }
 
 TEST_F(InvoiceActionsIntegrationTest, DeliveryOverSmtpCarriesThePdfAndAFailedOneSendsNothing) {
