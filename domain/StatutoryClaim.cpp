@@ -24,7 +24,8 @@ int statutoryInterestBasisPoints(DebtorKind debtor, year_month_day day) {
     int rate = 0;
     for (const statutoryinterest::PublishedRate& published : statutoryinterest::kPublishedRates) {
         if (sys_days{published.from} > sys_days{day}) break;
-        rate = debtor == DebtorKind::business ? published.commercialBasisPoints : published.nonCommercialBasisPoints;
+        rate = debtor == DebtorKind::business ? published.commercialBasisPoints
+                                              : published.nonCommercialBasisPoints;
     }
     return rate;
 }

@@ -1,6 +1,7 @@
 #include <memory>
 #include <ostream>
 
+#include "api-client/FileTransfers.h"
 #include "api-client/InvoiceActions.h"
 #include "app/cli/CliError.h"
 #include "app/cli/CliOutput.h"
@@ -198,6 +199,28 @@ void changeOnService(CliContext& context, rules::ServerAction action, const std:
                   << ").\n";
 }
 
+// The service's PDF of the invoice: for a sent invoice the very file that was sent.
+void previewPdf(CliContext& context, const std::string& id, std::string out) {
+    context.requireSignedIn();
+    SyncAPIClient client = context.apiClient();
+    const ConditionalDownload pdf = callService(rules::ServerAction::send, [&] {
+        try {
+            return downloadInvoicePreview(client, id);
+        } catch (const APIError& error) {
+            // An invoice the layout cannot draw: the preview sheet's words.
+            if (!error.is<APIError::HttpError>() ||
+                std::get<APIError::HttpError>(error.value()).status != 422)
+                throw;
+            throw APIError(APIError::Conflict{
+                "De PDF kon niet worden samengesteld. Controleer of er een factuurtemplate is."});
+        }
+    });
+    if (out.empty()) out = "factuur-preview-" + id + ".pdf";
+    writeOutputFile(out, pdf.data);
+    if (context.json) return printJson(context, Json{{"id", id}, {"file", out}, {"bytes", pdf.data.size()}});
+    context.out() << "Factuurvoorbeeld opgeslagen in " << out << ".\n";
+}
+
 void printTimeline(CliContext& context, const std::string& id) {
     context.requireSignedIn();
     SyncAPIClient client = context.apiClient();
@@ -315,6 +338,14 @@ void addInvoiceActionCommands(CLI::App& app, CliContext& context) {
         changeOnService(context, rules::ServerAction::reopen, "Factuur heropend",
                         [&](SyncAPIClient& client) { return invoiceactions::reopen(client, *id, why); });
     });
+
+    auto previewOut = std::make_shared<std::string>();
+    auto* preview = invoice->add_subcommand(
+        "preview-pdf",
+        "De PDF van de dienst opslaan; van een verstuurde factuur precies het verstuurde bestand");
+    preview->add_option("id", *id, "Id van de factuur")->required();
+    preview->add_option("--out", *previewOut, "Bestand (standaard factuur-preview-<id>.pdf)");
+    preview->callback([&context, id, previewOut] { previewPdf(context, *id, *previewOut); });
 
     auto* timeline =
         invoice->add_subcommand("timeline", "Wat er met de factuur gebeurde (vereist verbinding)");

@@ -535,5 +535,55 @@ TEST_F(InvoiceActionsIntegrationTest, ASendThatCanNoLongerHappenDropsItsSchedule
               timeline["events"].back()["detail"]);
 }
 
+TEST_F(InvoiceActionsIntegrationTest, TheSentPdfShowsQuantitiesAndAReverseChargeCustomersVatNumber) {
+    // A customer in another EU country with a VAT number, billed with the VAT shifted to them.
+    const Json customer = database.read([&](Connection& db) {
+        for (const StoredRecord& record : records::all(db, demoOrganizationId(), std::string("customer")))
+            if (record.payload.value("vatRateOverride", Json()) == "verlegd") return record.payload;
+        return Json();
+    });
+    ASSERT_TRUE(customer.is_object());
+    const Actor actor{ChangeSource::push, demoOwnerUserId(), "apparaat-a"};
+    database.write([&](Connection& db) {
+        writeRecord(db,
+                    {demoOrganizationId(), SyncEntityType::draftInvoice, "f-verlegd", RecordOperation::put,
+                     Json{{"id", "f-verlegd"},
+                          {"organizationId", demoOrganizationId()},
+                          {"customerId", customer["id"]},
+                          {"status", "draft"},
+                          {"issueDate", "2026-03-16"},
+                          {"dueDate", "2026-04-15"},
+                          {"vatTreatment", "verlegd"},
+                          {"subtotalCents", 33250},
+                          {"vatCents", 0},
+                          {"totalCents", 33250},
+                          {"createdAt", "2026-03-16T09:00:00.000Z"},
+                          {"updatedAt", "2026-03-16T09:00:00.000Z"}},
+                     kNow, actor, std::nullopt});
+        writeRecord(
+            db, {demoOrganizationId(), SyncEntityType::invoiceLine, "f-verlegd-uren", RecordOperation::put,
+                 Json{{"id", "f-verlegd-uren"},
+                      {"organizationId", demoOrganizationId()},
+                      {"invoiceId", "f-verlegd"},
+                      {"sortOrder", 0},
+                      {"description", "Advieswerk"},
+                      {"lineMode", "hours_rate"},
+                      {"quantityHundredths", 350},
+                      {"unitPriceCents", 9500},
+                      {"createdAt", "2026-03-16T09:00:00.000Z"},
+                      {"updatedAt", "2026-03-16T09:00:00.000Z"}},
+                 kNow, actor, std::nullopt});
+    });
+    sendInvoice(database, outbox, caller(), "f-verlegd", request, kNow);
+    const std::filesystem::path pdf = dir.path() / "verlegd.pdf";
+    std::ofstream(pdf, std::ios::binary) << invoicePreviewPdf(database, caller(), "f-verlegd", kNow);
+    const std::string text = testing::runCommand("pdftotext -layout " + pdf.string() + " -");
+    EXPECT_NE(text.find("BTW-nummer: " + customer["vatNumber"].get<std::string>()), std::string::npos)
+        << text;
+    EXPECT_NE(text.find("Aantal"), std::string::npos) << text;
+    EXPECT_NE(text.find("3,5"), std::string::npos) << text;  // hours of the line
+    EXPECT_NE(text.find("BTW verlegd"), std::string::npos) << text;
+}
+
 }  // namespace
 }  // namespace zelvorin::service

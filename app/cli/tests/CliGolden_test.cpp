@@ -296,6 +296,14 @@ TEST_F(CliGoldenIntegrationTest, TheInvoiceActionsAndTheirRefusals) {
     json("invoice-send", "invoice send " + second + to + " --subject 'Factuur maart' --body 'Zie bijlage.'");
     for (const std::string& id : {third, fourth})
         ASSERT_EQ(run("invoice send " + id + to).exitCode, 0);
+    // The service's preview of a sent invoice is the file that was sent, with the demo template's
+    // quantity column.
+    const std::string previewFile = (root / "voorbeeld.pdf").string();
+    text("invoice-preview-pdf", "invoice preview-pdf " + first + " --out " + previewFile);
+    json("invoice-preview-pdf", "invoice preview-pdf " + second + " --out " + (root / "tweede.pdf").string());
+    const std::string previewText = runCommand("pdftotext -layout " + previewFile + " -");
+    for (const char* shown : {"FAC-2026-0022", "Aantal", "€ 242,00"})
+        EXPECT_NE(previewText.find(shown), std::string::npos) << shown << "\n" << previewText;
     text("invoice-pay", "invoice pay " + first + " --amount 50,00 --date 2026-03-16");
     json("invoice-pay", "invoice pay " + first + " --amount 10,00 --method cash --note Kas");
     text("invoice-remind", "invoice remind " + first + " --level reminder_1" + to);
@@ -332,6 +340,7 @@ TEST_F(CliGoldenIntegrationTest, TheInvoiceActionsAndTheirRefusals) {
                  {"invoice cancel " + first + reason + " --confirm annuleer", 2},
                  {"invoice reopen " + first + " --reason kort", 2},
                  {"invoice timeline weg", 4},
+                 {"invoice preview-pdf weg --out " + (root / "weg.pdf").string(), 4},
              });
     text("invoice-reopen", "invoice reopen " + third + reason);
     json("invoice-reopen", "invoice reopen " + fourth + reason);
