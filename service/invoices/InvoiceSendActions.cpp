@@ -93,6 +93,19 @@ Json inTransactionWithMessage(const ServiceDatabase& database, Work work) {
 
 constexpr std::string_view kReminderLevels[] = {"reminder_1", "reminder_2", "reminder_final"};
 
+// The invoice a reminder carries: the file that was sent while nothing has been paid or credited;
+// once part is, the same invoice drawn again with a payment code for what is still open, so that
+// paying by the code never pays twice.
+std::string reminderPdf(Connection& db, const Caller& caller, const StoredRecord& invoice,
+                        std::int64_t openCents, TimePoint now) {
+    if (openCents == invoicerecords::integer(invoice.payload, "totalCents"))
+        return invoicePdf(db, caller, invoice.id, now);
+    std::optional<InvoiceSource> source = invoiceSourceFromRecords(db, caller.organizationId, invoice.id);
+    if (!source) throw ServiceError(ErrorKind::notFound, "Factuur niet gevonden.");
+    source->openCents = openCents;
+    return renderInvoicePdf(*source, now);
+}
+
 // "10,15 %", "6 %".
 std::string percentText(int basisPoints) {
     std::string text = std::to_string(basisPoints / 100);
@@ -266,7 +279,7 @@ Json remindInvoice(const ServiceDatabase& database, const MailOutbox& outbox, co
         SendInvoiceRequest message = request;
         if (level == "reminder_final")
             message.body += finalReminderNotice(db, caller, invoice.payload, open, now);
-        written = mail(outbox, db, caller, message, number, invoicePdf(db, caller, invoiceId, now), now);
+        written = mail(outbox, db, caller, message, number, reminderPdf(db, caller, invoice, open, now), now);
 
         const std::string reminderId = randomUuid();
         invoicerecords::put(db, caller, SyncEntityType::invoiceReminder, reminderId,

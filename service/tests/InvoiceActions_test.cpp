@@ -8,6 +8,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <fstream>
 #include <thread>
 
@@ -583,6 +584,26 @@ TEST_F(InvoiceActionsIntegrationTest, TheSentPdfShowsQuantitiesAndAReverseCharge
     EXPECT_NE(text.find("Aantal"), std::string::npos) << text;
     EXPECT_NE(text.find("3,5"), std::string::npos) << text;  // hours of the line
     EXPECT_NE(text.find("BTW verlegd"), std::string::npos) << text;
+}
+
+TEST_F(InvoiceActionsIntegrationTest, AReminderAfterAPartPaymentAsksForWhatIsStillOpen) {
+    draft("f-deels", 2);  // € 1.210,00
+    sendInvoice(database, outbox, caller(), "f-deels", request, kNow);
+    addInvoicePayment(database, caller(), "f-deels", {50000, std::nullopt, "bank_transfer", std::nullopt},
+                      kNow + days{1});
+    remindInvoice(database, outbox, caller(), "f-deels", "reminder_1", request, kNow + days{40});
+    std::vector<std::filesystem::path> sent = messages();
+    ASSERT_EQ(sent.size(), 2u);
+    std::sort(sent.begin(), sent.end());  // named after the number and the moment of sending
+    const std::filesystem::path pdf = dir.path() / "herinnering.pdf";
+    readMessage(sent.back(), pdf);
+    testing::runCommand("pdftoppm -r 150 -png -f 1 -l 1 -singlefile " + pdf.string() + " " +
+                        (dir.path() / "herinnering").string());
+    const std::string code = testing::runCommand(
+        "zbarimg --raw -q " + (dir.path() / "herinnering.png").string() + " 2>/dev/null | cat");
+    EXPECT_NE(code.find("\nEUR710.00\n"), std::string::npos) << code;
+    EXPECT_NE(testing::runCommand("pdftotext " + pdf.string() + " -").find("FAC-2026-0022"),
+              std::string::npos);
 }
 
 }  // namespace
