@@ -87,6 +87,24 @@ NativeReminderResponse NativeReminderResponse::fromJson(const Json& body) {
     return {requiredText(body, "id"), requiredText(body, "level"), requiredText(body, "reminderId")};
 }
 
+NativeScheduleResponse NativeScheduleResponse::fromJson(const Json& body) {
+    if (!body.is_object()) invalid();
+    return {requiredText(body, "id"), optionalText(body, "invoiceNumber"),
+            optionalText(body, "scheduledSendAt"), requiredText(body, "status")};
+}
+
+NativeScheduleResponse schedule(SyncAPIClient& client, const std::string& invoiceId, const SendBody& body,
+                                const std::string& scheduledAt) {
+    OrderedJson json = body.toJson();
+    json["scheduledAt"] = scheduledAt;
+    return NativeScheduleResponse::fromJson(client.action("POST", invoicePath(invoiceId, "schedule"), json));
+}
+
+NativeScheduleResponse cancelSchedule(SyncAPIClient& client, const std::string& invoiceId) {
+    return NativeScheduleResponse::fromJson(
+        client.action("DELETE", invoicePath(invoiceId, "schedule"), OrderedJson::object()));
+}
+
 NativeTimelineResponse NativeTimelineResponse::fromJson(const Json& body) {
     if (!body.is_object() || !body.contains("events") || !body["events"].is_array()) invalid();
     NativeTimelineResponse response;

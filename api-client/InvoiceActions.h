@@ -53,6 +53,15 @@ struct NativeReminderResponse {
     bool operator==(const NativeReminderResponse&) const = default;
 };
 
+struct NativeScheduleResponse {
+    std::string id;
+    std::optional<std::string> invoiceNumber;
+    std::optional<std::string> scheduledSendAt;
+    std::string status;
+    static NativeScheduleResponse fromJson(const nlohmann::json& body);
+    bool operator==(const NativeScheduleResponse&) const = default;
+};
+
 struct NativeTimelineEvent {
     std::string id;
     std::string kind;
@@ -72,6 +81,11 @@ struct NativeTimelineResponse {
 // POST api/native/v1/invoices/<id>/send and /resend.
 NativeInvoiceActionResponse send(SyncAPIClient& client, const std::string& invoiceId, const SendBody& body);
 NativeInvoiceActionResponse resend(SyncAPIClient& client, const std::string& invoiceId, const SendBody& body);
+// POST api/native/v1/invoices/<id>/schedule: the SendBody and scheduledAt (internet date-time).
+NativeScheduleResponse schedule(SyncAPIClient& client, const std::string& invoiceId, const SendBody& body,
+                                const std::string& scheduledAt);
+// DELETE api/native/v1/invoices/<id>/schedule: not sent later after all.
+NativeScheduleResponse cancelSchedule(SyncAPIClient& client, const std::string& invoiceId);
 // POST api/native/v1/invoices/<id>/payments.
 NativeInvoiceActionResponse addPayment(SyncAPIClient& client, const std::string& invoiceId,
                                        const PaymentBody& body);

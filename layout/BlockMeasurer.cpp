@@ -70,6 +70,13 @@ std::string organizationText(const BlockConfig& block, const BlockContext& ctx) 
     return text;
 }
 
+bool shiftsVatToCustomer(const InvoiceContent& content) {
+    if (content.vatTreatment == std::string("verlegd")) return true;
+    return std::ranges::any_of(content.lineItems, [](const InvoiceLineItem& line) {
+        return line.vatTreatmentOverride == std::string("verlegd");
+    });
+}
+
 std::string customerText(const BlockConfig& block, const BlockContext& ctx) {
     const InvoiceContent& c = ctx.document.content;
     std::string text;
@@ -78,6 +85,11 @@ std::string customerText(const BlockConfig& block, const BlockContext& ctx) {
         addLine(text, ctx.variables.value("{{klant.naam}}"));
     }
     if (block.fieldVisible("adres") && c.customerSnapshot) addAddress(text, *c.customerSnapshot);
+    // With the VAT shifted to the customer, the invoice must name the customer's VAT number too.
+    if (c.customerSnapshot && c.customerSnapshot->vatNumber && !c.customerSnapshot->vatNumber->empty() &&
+        shiftsVatToCustomer(c))
+        addLine(text,
+                std::string(ctx.dutch() ? "BTW-nummer: " : "VAT number: ") + *c.customerSnapshot->vatNumber);
     if (c.contactSnapshot) {
         if (block.fieldVisible("telefoon")) addLine(text, c.contactSnapshot->phone.value_or(""));
         if (block.fieldVisible("email")) addLine(text, c.contactSnapshot->email.value_or(""));

@@ -1,4 +1,5 @@
 #include "layout/DocumentRenderer.h"
+#include "layout/QrCodeDrawing.h"
 
 #include <cairo-pdf.h>
 
@@ -217,6 +218,7 @@ void DocumentRenderer::drawPage(cairo_t* cr, const LaidOutPage& page,
                 drawBlock(cr, child);
         }
     }
+    if (page.paymentCode) drawPaymentCode(cr, *page.paymentCode);
 }
 
 std::string DocumentRenderer::pdf(const LaidOutDocument& document, const PdfOptions& options) const {

@@ -45,6 +45,9 @@ struct InvoiceSource {
     std::optional<InvoiceSourceCustomer> customer;
     std::optional<InvoiceSourceOrganisation> organisation;
     std::optional<std::string> templateConfig;  // JSON text; absent: the built-in layout
+    // What is left to pay on a numbered invoice. When positive, and the organisation has a name
+    // and an IBAN, the last page carries a payment QR code for it.
+    std::optional<std::int64_t> openCents;
 };
 
 struct BuiltInvoiceDocument {

@@ -85,6 +85,13 @@ struct LaidOutZone {
     std::vector<LaidOutBlock> subBlocks;
 };
 
+// A payment QR code on a page: the text it encodes, in a square of `size` points at (x, y),
+// quiet zone included.
+struct PaymentCodeBox {
+    std::string text;
+    double x = 0, y = 0, size = 0;
+};
+
 struct LaidOutPage {
     int pageIndex = 0;
     double width = 0;
@@ -92,6 +99,7 @@ struct LaidOutPage {
     std::vector<LaidOutBlock> blocks;
     std::optional<LaidOutZone> headerZone;
     std::optional<LaidOutZone> footerZone;
+    std::optional<PaymentCodeBox> paymentCode;
 };
 
 struct LaidOutDocument {

@@ -463,7 +463,8 @@ LaidOutDocument layoutDocument(const InvoiceDocument& document, const TextMeasur
     result.pageBackgroundColor = layout.pageBackgroundColor;
     result.pages = paginator.takePages();
     if (result.pages.empty()) {
-        result.pages.push_back(LaidOutPage{0, g.pageWidth, g.pageHeight, {}, std::nullopt, std::nullopt});
+        result.pages.push_back(
+            LaidOutPage{0, g.pageWidth, g.pageHeight, {}, std::nullopt, std::nullopt, std::nullopt});
         return result;
     }
     addZones(result.pages, layout, ctx, g);

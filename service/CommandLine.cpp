@@ -77,6 +77,11 @@ ServiceOptions parseCommandLine(const std::vector<std::string>& arguments,
     app.add_option("--smtp-url", smtpUrl,
                    "Lever verstuurde e-mail ook af via SMTP, bijvoorbeeld smtp://127.0.0.1:2525");
 
+    std::string now;
+    app.add_option("--now", now,
+                   "Laat de klok van de dienst stilstaan op dit moment, bijvoorbeeld 2026-03-16T10:00:00Z "
+                   "(alleen POST admin/clock zet haar vooruit)");
+
     // CLI11 takes the arguments in reverse order when given a vector.
     std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
     try {
@@ -105,6 +110,12 @@ ServiceOptions parseCommandLine(const std::vector<std::string>& arguments,
         if (!smtpUrl.starts_with("smtp://") && !smtpUrl.starts_with("smtps://"))
             throw CommandLineError("--smtp-url moet met smtp:// of smtps:// beginnen.", 2);
         options.smtpUrl = smtpUrl;
+    }
+    if (!now.empty()) {
+        options.fixedNow = parseTimestamp(now);
+        if (!options.fixedNow)
+            throw CommandLineError(
+                "Ongeldige --now '" + now + "': verwacht bijvoorbeeld 2026-03-16T10:00:00Z.", 2);
     }
     return options;
 }

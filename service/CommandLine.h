@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "domain/TimePoint.h"
 #include "service/ServiceTunables.h"
 
 namespace zelvorin::service {
@@ -24,6 +25,9 @@ struct ServiceOptions {
     std::int64_t accessTokenLifetime = tunables::kDefaultAccessTokenLifetime;
     // Where sent messages are delivered besides the outbox ("smtp://host:port"); none: outbox only.
     std::optional<std::string> smtpUrl;
+    // The service's clock stands still at this instant instead of following the system's, and only
+    // the admin clock route moves it: every stamp a run writes is then the same from run to run.
+    std::optional<TimePoint> fixedNow;
 };
 
 // A command line that cannot be used, or a request for the help text. `exitCode` is what the

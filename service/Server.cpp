@@ -2,7 +2,13 @@
 
 #include <httplib.h>
 
+#include <condition_variable>
+#include <cstdio>
+#include <mutex>
+#include <thread>
+
 #include "service/admin/AdminRoutes.h"
+#include "service/admin/ClockRoutes.h"
 #include "service/auth/AuthRoutes.h"
 #include "service/auth/RequestAuthentication.h"
 #include "service/btw/BtwRoutes.h"
@@ -24,9 +30,11 @@ constexpr const char* kLoopback = "127.0.0.1";
 }  // namespace
 
 RouteTable serviceRoutes(const ServiceDatabase& database, const Authenticator& authenticator,
-                         FaultSwitches& faults, RequestLog& log, const MailOutbox& outbox) {
+                         FaultSwitches& faults, RequestLog& log, const MailOutbox& outbox, const Clock& clock,
+                         ManualClock* settableClock, std::function<void()> afterClockMove) {
     RouteTable routes;
     addAdminRoutes(routes, database, faults, log);
+    addClockRoutes(routes, clock, settableClock, std::move(afterClockMove));
     addAuthRoutes(routes, database, authenticator);
     addOnboardingRoutes(routes, database, authenticator);
     addTeamRoutes(routes, database);
@@ -38,13 +46,17 @@ RouteTable serviceRoutes(const ServiceDatabase& database, const Authenticator& a
 }
 
 Server::Server(const ServiceDatabase& database, const Clock& clock, std::int64_t accessTokenLifetime,
-               std::optional<std::string> smtpUrl)
+               std::optional<std::string> smtpUrl, ManualClock* settableClock)
     : database_(database),
+      clock_(clock),
       outbox_(database.path().parent_path(), std::move(smtpUrl)),
+      scheduledSends_(database_, outbox_),
       authenticator_(database.signingSecret(), accessTokenLifetime),
       http_(std::make_unique<httplib::Server>()) {
     router_ = std::make_unique<Router>(
-        serviceRoutes(database_, authenticator_, faults_, requestLog_, outbox_), clock,
+        serviceRoutes(database_, authenticator_, faults_, requestLog_, outbox_, clock, settableClock,
+                      [this] { scheduledSends_.runDue(clock_.now()); }),
+        clock,
         [this](const RequestContext& context, Access access) {
             return authenticateCaller(database_, authenticator_, context, access);
         },
@@ -91,7 +103,23 @@ int Server::bind(int port) {
 }
 
 bool Server::serve() {
+    std::jthread scheduler([this](std::stop_token stop) { sendWhatCameDue(stop); });
     return http_->listen_after_bind();
+}
+
+void Server::sendWhatCameDue(std::stop_token stop) {
+    std::mutex mutex;
+    std::condition_variable_any wake;
+    while (!stop.stop_requested()) {
+        try {
+            scheduledSends_.runDue(clock_.now());
+        } catch (const std::exception& error) {
+            // A database that stayed busy or a full disk: the schedules wait for the next round.
+            std::fprintf(stderr, "zelvorin-service: geplande verzending: %s\n", error.what());
+        }
+        std::unique_lock lock(mutex);
+        wake.wait_for(lock, stop, tunables::kScheduledSendCheckInterval, [] { return false; });
+    }
 }
 
 void Server::stop() {

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <stop_token>
 
 #include "domain/Clock.h"
 #include "service/ServiceTunables.h"
@@ -9,6 +11,7 @@
 #include "service/admin/RequestLog.h"
 #include "service/auth/Authenticator.h"
 #include "service/http/Router.h"
+#include "service/invoices/InvoiceScheduleActions.h"
 #include "service/invoices/MailOutbox.h"
 
 namespace httplib {
@@ -26,10 +29,11 @@ class Server {
 public:
     // `accessTokenLifetime`: seconds an access token is valid (tests shorten it). `clock` is what
     // every request reads "now" from; it must outlive the server.
-    // `smtpUrl`: where sent messages are delivered besides the outbox.
+    // `smtpUrl`: where sent messages are delivered besides the outbox. `settableClock`: the same
+    // clock when it stands still and the admin clock route may move it (the service's --now).
     Server(const ServiceDatabase& database, const Clock& clock,
            std::int64_t accessTokenLifetime = tunables::kDefaultAccessTokenLifetime,
-           std::optional<std::string> smtpUrl = std::nullopt);
+           std::optional<std::string> smtpUrl = std::nullopt, ManualClock* settableClock = nullptr);
     ~Server();
     Server(const Server&) = delete;
     Server& operator=(const Server&) = delete;
@@ -46,8 +50,13 @@ public:
     FaultSwitches& faults() { return faults_; }
 
 private:
+    // Sends what came due on the service's clock, on its own thread while serve() runs.
+    void sendWhatCameDue(std::stop_token stop);
+
     const ServiceDatabase& database_;
+    const Clock& clock_;
     MailOutbox outbox_;
+    ScheduledSendRunner scheduledSends_;
     Authenticator authenticator_;
     RequestLog requestLog_;
     FaultSwitches faults_;
@@ -56,7 +65,9 @@ private:
 };
 
 // Every route of the service, for the router and for tests that walk the table.
+// `afterClockMove` runs when the admin clock route moved `settableClock`.
 RouteTable serviceRoutes(const ServiceDatabase& database, const Authenticator& authenticator,
-                         FaultSwitches& faults, RequestLog& log, const MailOutbox& outbox);
+                         FaultSwitches& faults, RequestLog& log, const MailOutbox& outbox, const Clock& clock,
+                         ManualClock* settableClock, std::function<void()> afterClockMove = {});
 
 }  // namespace zelvorin::service

@@ -1,5 +1,5 @@
 // zelvorin-service --port N --data DIR [--seed demo] [--seed-date YYYY-MM-DD] [--seed-volume N]
-//                  [--access-token-lifetime SECONDS]
+//                  [--access-token-lifetime SECONDS] [--smtp-url URL] [--now ISO-TIME]
 //
 // Prints "zelvorin-service listening on 127.0.0.1:<port>" once it accepts connections, so that
 // a parent that started it with --port 0 can read the port. SIGTERM and SIGINT stop it cleanly.
@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <exception>
 #include <iostream>
+#include <optional>
 #include <thread>
 
 #include "domain/Clock.h"
@@ -67,8 +68,15 @@ int run(const ServiceOptions& options) {
     if (options.seedDemo && !seedDemo(database, options.seedDate, options.seedVolume)) {
         std::cerr << "zelvorin-service: de opslag bevat al gegevens; de demo wordt niet opnieuw ingelezen.\n";
     }
-    const zelvorin::SystemClock clock;
-    Server server(database, clock, options.accessTokenLifetime, options.smtpUrl);
+    // A clock that stands still (--now) makes every stamp of a run the same from run to run; a
+    // clock that ran on from there would stamp whatever moment each request happened to arrive.
+    const zelvorin::SystemClock systemClock;
+    std::optional<zelvorin::ManualClock> fixedClock;
+    if (options.fixedNow) fixedClock.emplace(*options.fixedNow);
+    const zelvorin::Clock& clock =
+        fixedClock ? static_cast<const zelvorin::Clock&>(*fixedClock) : systemClock;
+    Server server(database, clock, options.accessTokenLifetime, options.smtpUrl,
+                  fixedClock ? &*fixedClock : nullptr);
     const int port = server.bind(options.port);
 
     std::atomic<bool> served{false};

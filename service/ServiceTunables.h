@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 
@@ -47,5 +48,9 @@ inline constexpr std::int64_t kOnboardingTokenLifetime = 3600;
 // database's writer for long.
 inline constexpr long kSmtpConnectSeconds = 5;
 inline constexpr long kSmtpDeliverySeconds = 30;
+
+// How often the service looks for scheduled sends that came due: a send is at most this late,
+// and an idle service reads one indexed row range this often.
+inline constexpr std::chrono::seconds kScheduledSendCheckInterval{5};
 
 }  // namespace zelvorin::service::tunables

@@ -147,6 +147,7 @@ void ServiceProcess::start() {
         arguments.insert(arguments.end(),
                          {"--access-token-lifetime", std::to_string(*options_.accessTokenLifetime)});
     }
+    if (options_.now) arguments.insert(arguments.end(), {"--now", *options_.now});
     const Child child = spawn(arguments, false);
     pid_ = child.pid;
     stdoutFd_ = child.stdoutFd;
@@ -236,6 +237,14 @@ ServiceProcess::HttpAnswer ServiceProcess::getAuthorized(const std::string& path
     const auto answer = client.Get(path.c_str(), httplib::Headers{{"Authorization", "Bearer " + bearer}});
     if (!answer) throw std::runtime_error("GET " + path + " kreeg geen antwoord van zelvorin-service");
     return HttpAnswer{answer->status, answer->body};
+}
+
+void ServiceProcess::advanceClock(std::chrono::seconds by) const {
+    const HttpAnswer answer =
+        post("/admin/clock", "{\"advanceSeconds\": " + std::to_string(by.count()) + "}");
+    if (answer.status != 200)
+        throw std::runtime_error("admin/clock weigerde (" + std::to_string(answer.status) +
+                                 "): " + answer.body);
 }
 
 ServiceProcess::CompletedRun ServiceProcess::runToExit(const std::vector<std::string>& arguments) {

@@ -2,6 +2,7 @@
 
 #include <sys/types.h>
 
+#include <chrono>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -21,6 +22,9 @@ public:
         std::optional<std::string> seedDate;     // "yyyy-MM-dd"; the service's default (today) when absent
         std::optional<int> accessTokenLifetime;  // seconds; the service's default (900) when absent
         int seedVolume = 0;                      // records added to the demo organisation (--seed-volume)
+        // The service's clock stands still at this instant ("2026-03-16T10:00:00Z", --now) and
+        // moves only by advanceClock; a restart starts it there again.
+        std::optional<std::string> now;
     };
 
     // What a run to completion printed and how it ended (see runToExit).
@@ -68,6 +72,9 @@ public:
     // A DELETE without a body, for the admin routes that clear state.
     HttpAnswer remove(const std::string& path) const;
     HttpAnswer getAuthorized(const std::string& path, const std::string& bearer) const;
+    // Moves a service started with `now` forward; the service has run what came due when this
+    // returns. Throws when the service refused (a clock that follows the system's).
+    void advanceClock(std::chrono::seconds by) const;
 
     // Runs the service binary with `arguments` until it exits by itself (bounded), for checking
     // how it refuses bad input.

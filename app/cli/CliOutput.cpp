@@ -1,4 +1,7 @@
 #include "app/cli/CliOutput.h"
+#include "app/cli/CliError.h"
+
+#include <fstream>
 
 #include <ostream>
 
@@ -69,6 +72,13 @@ std::string rightColumn(const std::string& text, std::size_t width) {
 
 void printJson(CliContext& context, const Json& body) {
     context.out() << body.dump() << '\n';
+}
+
+void writeOutputFile(const std::string& path, const std::string& bytes) {
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file << bytes;
+    file.close();
+    if (!file) throw CliError(CliError::Kind::fileNotWritable, path);
 }
 
 }  // namespace zelvorin::cli

@@ -36,4 +36,7 @@ std::string rightColumn(const std::string& text, std::size_t width);
 
 void printJson(CliContext& context, const Json& body);
 
+// Writes `bytes` to the file at `path`, replacing it; CliError(fileNotWritable) when it cannot.
+void writeOutputFile(const std::string& path, const std::string& bytes);
+
 }  // namespace zelvorin::cli

@@ -1,11 +1,13 @@
 #include <memory>
 #include <ostream>
 
+#include "api-client/FileTransfers.h"
 #include "api-client/InvoiceActions.h"
 #include "app/cli/CliError.h"
 #include "app/cli/CliOutput.h"
 #include "app/cli/Commands.h"
 #include "domain/Money.h"
+#include "domain/Timestamps.h"
 #include "screens/InputError.h"
 #include "screens/InvoiceActionRules.h"
 
@@ -20,6 +22,7 @@ struct SendOptions {
     std::string subject;
     std::string body;
     std::string from;
+    std::string at;  // send later, at this moment
 };
 
 // The service acts on what it holds: the device's own edits go first, and what the service did
@@ -69,7 +72,45 @@ invoiceactions::SendBody messageBody(CliContext& context, const SendOptions& opt
     return body;
 }
 
+// `invoice send --at WHEN`: the service sends it at that moment.
+void scheduleInvoice(CliContext& context, const SendOptions& options) {
+    const std::optional<TimePoint> at = parseTimestamp(options.at);
+    if (!at)
+        throw InputError(
+            InputError::Kind::invalidValue,
+            "--at '" + options.at + "' is geen tijdstip; schrijf bijvoorbeeld 2026-03-17T09:00:00+01:00.");
+    context.requireSignedIn();
+    syncForAction(context, rules::ServerAction::schedule);
+    const invoiceactions::SendBody body = messageBody(context, options, rules::SendMode::invoice);
+    SyncAPIClient client = context.apiClient();
+    const auto scheduled = callService(rules::ServerAction::schedule, [&] {
+        return invoiceactions::schedule(client, options.id, body, formatTimestampSeconds(*at));
+    });
+    context.environment().syncNow();
+    if (context.json) {
+        Json out{{"id", scheduled.id}};
+        out["invoiceNumber"] = scheduled.invoiceNumber ? Json(*scheduled.invoiceNumber) : Json(nullptr);
+        out["scheduledSendAt"] = scheduled.scheduledSendAt ? Json(*scheduled.scheduledSendAt) : Json(nullptr);
+        out["status"] = scheduled.status;
+        return printJson(context, out);
+    }
+    context.out() << "Factuur ingepland: de dienst verstuurt haar op "
+                  << scheduled.scheduledSendAt.value_or(options.at) << " naar " << options.to << ".\n";
+}
+
+void unscheduleInvoice(CliContext& context, const std::string& id) {
+    context.requireSignedIn();
+    syncForAction(context, rules::ServerAction::schedule);
+    SyncAPIClient client = context.apiClient();
+    const auto kept = callService(rules::ServerAction::schedule,
+                                  [&] { return invoiceactions::cancelSchedule(client, id); });
+    context.environment().syncNow();
+    if (context.json) return printJson(context, Json{{"id", kept.id}, {"status", kept.status}});
+    context.out() << "Geplande verzending geannuleerd; de factuur blijft een concept.\n";
+}
+
 void sendInvoice(CliContext& context, const SendOptions& options) {
+    if (!options.at.empty()) return scheduleInvoice(context, options);
     context.requireSignedIn();
     syncForAction(context, rules::ServerAction::send);
     AppEnvironment& environment = context.environment();
@@ -108,6 +149,23 @@ void payInvoice(CliContext& context, const PayOptions& options) {
                   << paid.invoiceNumber.value_or(paid.id) << " is nu " << paid.status << ".\n";
 }
 
+// The whole open amount as one payment; `date` is the day it came in (today when empty).
+void markPaid(CliContext& context, const std::string& id, const std::string& date) {
+    if (!date.empty() && !parseCalendarDate(date))
+        throw InputError(InputError::Kind::invalidValue, "--date '" + date + "' is geen datum (JJJJ-MM-DD).");
+    context.requireSignedIn();
+    syncForAction(context, rules::ServerAction::payment);
+    const std::string paidAt =
+        date.empty() ? formatTimestampMillis(context.environment().clock()->now()) : date;
+    SyncAPIClient client = context.apiClient();
+    const auto paid = callService(rules::ServerAction::payment,
+                                  [&] { return invoiceactions::markPaid(client, id, paidAt); });
+    context.environment().syncNow();
+    if (context.json) return printJson(context, responseJson(paid));
+    context.out() << "Factuur " << paid.invoiceNumber.value_or(paid.id) << " is betaald ("
+                  << formatEuro(paid.totalCents) << ").\n";
+}
+
 void remindInvoice(CliContext& context, const SendOptions& options, const std::string& level) {
     if (!rules::isReminderKind(level))
         throw InputError(
@@ -139,6 +197,28 @@ void changeOnService(CliContext& context, rules::ServerAction action, const std:
     if (context.json) return printJson(context, responseJson(answer));
     context.out() << done << " (" << answer.invoiceNumber.value_or(answer.id) << ", status " << answer.status
                   << ").\n";
+}
+
+// The service's PDF of the invoice: for a sent invoice the very file that was sent.
+void previewPdf(CliContext& context, const std::string& id, std::string out) {
+    context.requireSignedIn();
+    SyncAPIClient client = context.apiClient();
+    const ConditionalDownload pdf = callService(rules::ServerAction::send, [&] {
+        try {
+            return downloadInvoicePreview(client, id);
+        } catch (const APIError& error) {
+            // An invoice the layout cannot draw: the preview sheet's words.
+            if (!error.is<APIError::HttpError>() ||
+                std::get<APIError::HttpError>(error.value()).status != 422)
+                throw;
+            throw APIError(APIError::Conflict{
+                "De PDF kon niet worden samengesteld. Controleer of er een factuurtemplate is."});
+        }
+    });
+    if (out.empty()) out = "factuur-preview-" + id + ".pdf";
+    writeOutputFile(out, pdf.data);
+    if (context.json) return printJson(context, Json{{"id", id}, {"file", out}, {"bytes", pdf.data.size()}});
+    context.out() << "Factuurvoorbeeld opgeslagen in " << out << ".\n";
 }
 
 void printTimeline(CliContext& context, const std::string& id) {
@@ -179,7 +259,16 @@ void addInvoiceActionCommands(CLI::App& app, CliContext& context) {
     sendCommand->add_option("--subject", send->subject, "Onderwerp (standaard: Factuur versturen)");
     sendCommand->add_option("--body", send->body, "Berichttekst (standaard: Beste <klant>, ...)");
     sendCommand->add_option("--from", send->from, "Afzenderadres (standaard dat van de organisatie)");
+    sendCommand->add_option(
+        "--at", send->at,
+        "Later versturen: de dienst verstuurt op dit moment, bijvoorbeeld 2026-03-17T09:00:00+01:00");
     sendCommand->callback([&context, send] { sendInvoice(context, *send); });
+
+    auto unscheduledId = std::make_shared<std::string>();
+    auto* unschedule =
+        invoice->add_subcommand("unschedule", "Een geplande verzending annuleren (vereist verbinding)");
+    unschedule->add_option("id", *unscheduledId, "Id van de factuur")->required();
+    unschedule->callback([&context, unscheduledId] { unscheduleInvoice(context, *unscheduledId); });
 
     auto pay = std::make_shared<PayOptions>();
     auto* payCommand = invoice->add_subcommand(
@@ -192,6 +281,14 @@ void addInvoiceActionCommands(CLI::App& app, CliContext& context) {
         "bank_transfer, cash, ideal, stripe, creditcard, paypal, bancontact, wero of applepay");
     payCommand->add_option("--note", pay->note, "Notitie bij de betaling");
     payCommand->callback([&context, pay] { payInvoice(context, *pay); });
+
+    auto paidId = std::make_shared<std::string>();
+    auto paidDate = std::make_shared<std::string>();
+    auto* markPaidCommand = invoice->add_subcommand(
+        "mark-paid", "Het hele openstaande bedrag als betaald registreren (vereist verbinding)");
+    markPaidCommand->add_option("id", *paidId, "Id van de factuur")->required();
+    markPaidCommand->add_option("--date", *paidDate, "Betaaldatum JJJJ-MM-DD (standaard vandaag)");
+    markPaidCommand->callback([&context, paidId, paidDate] { markPaid(context, *paidId, *paidDate); });
 
     auto remind = std::make_shared<SendOptions>();
     auto level = std::make_shared<std::string>();
@@ -241,6 +338,14 @@ void addInvoiceActionCommands(CLI::App& app, CliContext& context) {
         changeOnService(context, rules::ServerAction::reopen, "Factuur heropend",
                         [&](SyncAPIClient& client) { return invoiceactions::reopen(client, *id, why); });
     });
+
+    auto previewOut = std::make_shared<std::string>();
+    auto* preview = invoice->add_subcommand(
+        "preview-pdf",
+        "De PDF van de dienst opslaan; van een verstuurde factuur precies het verstuurde bestand");
+    preview->add_option("id", *id, "Id van de factuur")->required();
+    preview->add_option("--out", *previewOut, "Bestand (standaard factuur-preview-<id>.pdf)");
+    preview->callback([&context, id, previewOut] { previewPdf(context, *id, *previewOut); });
 
     auto* timeline =
         invoice->add_subcommand("timeline", "Wat er met de factuur gebeurde (vereist verbinding)");

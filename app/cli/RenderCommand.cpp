@@ -7,6 +7,7 @@
 
 #include "app/InvoiceSourceReader.h"
 #include "app/cli/CliError.h"
+#include "app/cli/CliOutput.h"
 #include "app/cli/Commands.h"
 #include "layout/DocumentRenderer.h"
 #include "layout/InvoicePdf.h"
@@ -15,13 +16,6 @@
 namespace zelvorin::cli {
 
 namespace {
-
-void writeFile(const std::string& path, const std::string& bytes) {
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    file << bytes;
-    file.close();
-    if (!file) throw CliError(CliError::Kind::fileNotWritable, path);
-}
 
 struct RenderOptions {
     std::string invoiceId;
@@ -39,8 +33,9 @@ void render(CliContext& context, const RenderOptions& options) {
     const LaidOutDocument& laidOut = rendered.laidOut;
     for (const std::string& notice : rendered.notices)
         context.err() << "zelvorin-cli: " << notice << '\n';
-    writeFile(options.pdfPath, rendered.pdf);
-    if (!options.pngPath.empty()) writeFile(options.pngPath, DocumentRenderer(fonts).png(laidOut, 0, 2.0));
+    writeOutputFile(options.pdfPath, rendered.pdf);
+    if (!options.pngPath.empty())
+        writeOutputFile(options.pngPath, DocumentRenderer(fonts).png(laidOut, 0, 2.0));
     if (context.json) {
         nlohmann::ordered_json body{{"invoiceId", options.invoiceId},
                                     {"pdf", options.pdfPath},

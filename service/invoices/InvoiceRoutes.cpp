@@ -6,31 +6,12 @@
 #include "service/invoices/InvoiceLifecycleActions.h"
 #include "service/invoices/InvoicePaymentActions.h"
 #include "service/invoices/InvoicePreviewActions.h"
+#include "service/invoices/InvoiceScheduleActions.h"
 #include "service/invoices/InvoiceSendActions.h"
 
 namespace zelvorin::service {
 
 namespace {
-
-// SendBody: recipientEmail, subject, body, fromEmail?, attachmentKeys? (a list of upload keys).
-SendInvoiceRequest sendRequest(const Json& body) {
-    SendInvoiceRequest request{requiredText(body, "recipientEmail"),
-                               requiredText(body, "subject"),
-                               requiredText(body, "body"),
-                               optionalText(body, "fromEmail"),
-                               {}};
-    if (const auto keys = body.find("attachmentKeys"); keys != body.end() && !keys->is_null()) {
-        if (!keys->is_array())
-            throw ServiceError(ErrorKind::badRequest, "attachmentKeys moet een lijst zijn.");
-        for (const Json& key : *keys) {
-            if (!key.is_string() || key.get<std::string>().empty())
-                throw ServiceError(ErrorKind::badRequest,
-                                   "attachmentKeys bevat iets anders dan een sleutel.");
-            request.attachmentKeys.push_back(key.get<std::string>());
-        }
-    }
-    return request;
-}
 
 // PaymentBody: amountCents, paymentDate?, method, notes?.
 PaymentRequest paymentRequest(const Json& body) {
@@ -49,14 +30,26 @@ void addInvoiceRoutes(RouteTable& routes, const ServiceDatabase& database, const
     routes.add(HttpMethod::post, "api/native/v1/invoices/{id}/send", Access::member, BodyRule::json(),
                [&](RequestContext& context) {
                    return Reply::json(sendInvoice(database, outbox, context.caller(), context.parameter("id"),
-                                                  sendRequest(context.body()), context.now()));
+                                                  sendRequestFromJson(context.body()), context.now()));
                });
     routes.add(
         HttpMethod::post, "api/native/v1/invoices/{id}/resend", Access::member, BodyRule::json(),
         [&](RequestContext& context) {
             return Reply::json(resendInvoice(database, outbox, context.caller(), context.parameter("id"),
-                                             sendRequest(context.body()), context.now()));
+                                             sendRequestFromJson(context.body()), context.now()));
         });
+    routes.add(HttpMethod::post, "api/native/v1/invoices/{id}/schedule", Access::member, BodyRule::json(),
+               [&](RequestContext& context) {
+                   return Reply::json(scheduleInvoiceSend(database, context.caller(), context.parameter("id"),
+                                                          sendRequestFromJson(context.body()),
+                                                          requiredText(context.body(), "scheduledAt"),
+                                                          context.now()));
+               });
+    routes.add(HttpMethod::del, "api/native/v1/invoices/{id}/schedule", Access::member, BodyRule::none(),
+               [&](RequestContext& context) {
+                   return Reply::json(cancelScheduledSend(database, context.caller(), context.parameter("id"),
+                                                          context.now()));
+               });
     routes.add(HttpMethod::post, "api/native/v1/invoices/{id}/payments", Access::member, BodyRule::json(),
                [&](RequestContext& context) {
                    return Reply::json(addInvoicePayment(database, context.caller(), context.parameter("id"),
@@ -67,12 +60,13 @@ void addInvoiceRoutes(RouteTable& routes, const ServiceDatabase& database, const
                    return Reply::json(markInvoicePaid(database, context.caller(), context.parameter("id"),
                                                       requiredText(context.body(), "paidAt"), context.now()));
                });
-    routes.add(HttpMethod::post, "api/native/v1/invoices/{id}/reminders", Access::member, BodyRule::json(),
-               [&](RequestContext& context) {
-                   return Reply::json(remindInvoice(
-                       database, outbox, context.caller(), context.parameter("id"),
-                       requiredText(context.body(), "level"), sendRequest(context.body()), context.now()));
-               });
+    routes.add(
+        HttpMethod::post, "api/native/v1/invoices/{id}/reminders", Access::member, BodyRule::json(),
+        [&](RequestContext& context) {
+            return Reply::json(remindInvoice(database, outbox, context.caller(), context.parameter("id"),
+                                             requiredText(context.body(), "level"),
+                                             sendRequestFromJson(context.body()), context.now()));
+        });
     routes.add(
         HttpMethod::post, "api/native/v1/invoices/{id}/cancel", Access::member, BodyRule::json(),
         [&](RequestContext& context) {

@@ -22,11 +22,19 @@ struct SendInvoiceRequest {
     std::vector<std::string> attachmentKeys;  // files uploaded before, by key
 };
 
+// SendBody: recipientEmail, subject, body, fromEmail?, attachmentKeys? (a list of upload keys).
+// Throws ServiceError(badRequest) naming what is missing or mistyped.
+SendInvoiceRequest sendRequestFromJson(const nlohmann::ordered_json& body);
+nlohmann::ordered_json sendRequestJson(const SendInvoiceRequest& request);
+// The recipient and a given sender must be addresses mail can go to; ServiceError(unprocessable).
+void requireSendAddresses(const SendInvoiceRequest& request);
+
 // Sending an invoice, in one transaction:
 //   send    a draft (draft, readyForFinalize) with at least one line gets its definitive number
 //           (InvoiceNumbering), status "sent" and its sending time; its PDF is drawn once and kept
 //           byte for byte as a stored file (the invoice's "pdfPath"), and the message with the
-//           PDF and the attachments is written to the outbox. A second send is a 409.
+//           PDF and the attachments is written to the outbox. A schedule of the invoice is taken
+//           away in the same transaction. A second send is a 409.
 //   resend  an invoice that was sent (not a draft, not cancelled) is mailed again with the PDF
 //           that was kept; nothing about the invoice changes.
 // Every refusal is a ServiceError with a Dutch text, and leaves no number taken, no record

@@ -56,6 +56,8 @@ void seedSettings(SeedContext& context, const std::string& organizationId, const
 
 std::string seedInvoiceTemplate(SeedContext& context, const std::string& organizationId) {
     Json config = Json::parse(defaultTemplateConfigJson());
+    // The demo's own template shows how much of each line was billed (hours, pieces).
+    config["table"]["showQuantityColumn"] = true;
     Json invoiceTemplate;
     invoiceTemplate["id"] = context.nextId();
     invoiceTemplate["orgId"] = organizationId;

@@ -181,6 +181,22 @@ CREATE TABLE invoice_event (
 CREATE INDEX idx_invoice_event_invoice ON invoice_event(organization_id, invoice_id, occurred_at);
 )sql";
 
+// A send the service makes at its time: the message as the device composed it (JSON of the
+// send body), and who asked, whose name the send is made in. One per invoice; sending the invoice
+// by hand takes it away in the same transaction.
+constexpr const char* kScheduledSends = R"sql(
+CREATE TABLE scheduled_send (
+  organization_id TEXT NOT NULL REFERENCES organization(id),
+  invoice_id TEXT NOT NULL,
+  scheduled_at TEXT NOT NULL,
+  message TEXT NOT NULL,
+  user_id TEXT NOT NULL,
+  device_id TEXT NOT NULL,
+  PRIMARY KEY (organization_id, invoice_id)
+);
+CREATE INDEX idx_scheduled_send_due ON scheduled_send(scheduled_at);
+)sql";
+
 }  // namespace
 
 const std::vector<Migration>& serviceMigrations() {
@@ -193,6 +209,7 @@ const std::vector<Migration>& serviceMigrations() {
         {"service_v6_audit", {kAudit}},
         {"service_v7_invoice_numbers", {kInvoiceNumbers}},
         {"service_v8_invoice_events", {kInvoiceEvents}},
+        {"service_v9_scheduled_sends", {kScheduledSends}},
     };
     return migrations;
 }

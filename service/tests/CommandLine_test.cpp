@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "domain/Timestamps.h"
+
 namespace zelvorin::service {
 namespace {
 
@@ -35,6 +37,10 @@ TEST(CommandLineTest, ReadsEveryOption) {
     EXPECT_EQ(plain.seedDate, kToday);
     EXPECT_EQ(plain.accessTokenLifetime, 900);
     EXPECT_EQ(parse({"--data", "d", "--port", "0", "--access-token-lifetime", "0"}).accessTokenLifetime, 0);
+    EXPECT_FALSE(plain.fixedNow);
+    const ServiceOptions fixed = parse({"--data", "d", "--port", "0", "--now", "2026-03-16T11:00:00+01:00"});
+    ASSERT_TRUE(fixed.fixedNow);
+    EXPECT_EQ(formatTimestampSeconds(*fixed.fixedNow), "2026-03-16T10:00:00Z");
 }
 
 TEST(CommandLineTest, RefusesWhatItCannotUse) {
@@ -50,6 +56,8 @@ TEST(CommandLineTest, RefusesWhatItCannotUse) {
              {"--port", "0", "--data", "d", "--access-token-lifetime", "-5"},
              {"--port", "0", "--data", "d", "--access-token-lifetime", "86401"},
              {"--port", "0", "--data", "d", "--access-token-lifetime", "15m"},
+             {"--port", "0", "--data", "d", "--now", "2026-03-16"},
+             {"--port", "0", "--data", "d", "--now", "2026-02-30T10:00:00Z"},
          }) {
         EXPECT_EQ(exitCodeOf(arguments), 2) << arguments[1] << " " << arguments.back();
     }

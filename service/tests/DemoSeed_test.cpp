@@ -137,7 +137,9 @@ TEST_F(DemoSeedIntegrationTest, DemoOrganisationHoldsEveryKindOfRecord) {
     }
     const std::vector<Json> templates = payloads("invoiceTemplate");
     ASSERT_EQ(templates.size(), 1u);
-    EXPECT_EQ(templates[0]["config"], Json::parse(defaultTemplateConfigJson()));
+    Json withQuantities = Json::parse(defaultTemplateConfigJson());
+    withQuantities["table"]["showQuantityColumn"] = true;
+    EXPECT_EQ(templates[0]["config"], withQuantities);
 }
 
 TEST_F(DemoSeedIntegrationTest, InvoiceTotalsAreTheSumsOfTheirLines) {

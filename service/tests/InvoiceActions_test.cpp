@@ -8,6 +8,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <fstream>
 #include <thread>
 
@@ -16,8 +17,10 @@
 #include "service/invoices/InvoiceLifecycleActions.h"
 #include "service/invoices/InvoicePaymentActions.h"
 #include "service/invoices/InvoicePreviewActions.h"
+#include "service/invoices/InvoiceScheduleActions.h"
 #include "service/seed/DemoSeed.h"
 #include "service/store/RecordWriter.h"
+#include "service/store/ScheduledSends.h"
 #include "service/store/ServiceDatabase.h"
 #include "service/store/StoredFiles.h"
 #include "service/tests/DemoDraft.h"
@@ -182,6 +185,20 @@ TEST_F(InvoiceActionsIntegrationTest, TheFirstSendNumbersTheInvoiceKeepsItsPdfAn
     EXPECT_NE(text.find("FAC-2026-0022"), std::string::npos) << text;
     EXPECT_NE(text.find("1.210,00"), std::string::npos) << text;
 
+    // The payment code asks for the open balance, to the organisation's account, with the number.
+    const Json settings = database.read([&](Connection& db) {
+        return records::all(db, demoOrganizationId(), std::string("orgSettings"))[0].payload;
+    });
+    testing::runCommand("pdftoppm -r 150 -png -f 1 -l 1 -singlefile " + pdfPath.string() + " " +
+                        (dir.path() / "pagina").string());
+    const std::string code = testing::runCommand("zbarimg --raw -q " + (dir.path() / "pagina.png").string() +
+                                                 " 2>/dev/null | cat");
+    std::string iban = settings["iban"];
+    std::erase(iban, ' ');
+    EXPECT_EQ(code, "BCD\n002\n1\nSCT\n" + settings["bic"].get<std::string>() + "\n" +
+                        settings["orgName"].get<std::string>() + "\n" + iban +
+                        "\nEUR1210.00\n\n\nFAC-2026-0022\n");
+
     // What was sent is what is kept, and what the preview serves, byte for byte.
     std::ifstream attached(pdfPath, std::ios::binary);
     const std::string attachedBytes((std::istreambuf_iterator<char>(attached)), {});
@@ -314,15 +331,18 @@ TEST_F(InvoiceActionsIntegrationTest, RemindersCancelReopenAndCreditNotesFollowT
                   remindInvoice(database, outbox, caller(), "f-laat", "reminder_3", request, kNow);
               }).first,
               ErrorKind::unprocessable);
-    for (const char* level : {"reminder_1", "reminder_2", "reminder_final"})
+    for (const char* level : {"reminder_1", "reminder_2"})
         EXPECT_EQ(remindInvoice(database, outbox, caller(), "f-laat", level, request, kNow)["level"], level);
+    // Thirty days after the due date of 15 April.
+    remindInvoice(database, outbox, caller(), "f-laat", "reminder_final", request, kNow + days{60});
     EXPECT_EQ(messages().size(), 4u);
     const std::size_t reminders = database.read([&](Connection& db) {
         return records::withMember(db, demoOrganizationId(), "invoiceReminder", "invoiceId", "f-laat").size();
     });
     EXPECT_EQ(reminders, 3u);
-    // The final reminder names the statutory collection costs: 15 % of € 1.210,00.
-    bool costsNamed = false;
+    // The final reminder names the statutory collection costs (15 % of € 1.210,00) and the
+    // commercial interest of a business customer: 1210 × 10,15 % × 30 / 365 = 10,09.
+    bool costsNamed = false, interestNamed = false;
     for (const auto& message : messages()) {
         const std::string body = testing::runCommand(
             "python3 -c \"import email,email.policy,sys;"
@@ -330,8 +350,12 @@ TEST_F(InvoiceActionsIntegrationTest, RemindersCancelReopenAndCreditNotesFollowT
             ".get_body(('plain',)).get_content())\" " +
             message.string());
         costsNamed = costsNamed || body.find("incassokosten van € 181,50") != std::string::npos;
+        interestNamed = interestNamed || body.find(
+                                             "De wettelijke handelsrente van 10,15 % per jaar bedraagt over "
+                                             "30 dagen sinds de vervaldatum € 10,09.") != std::string::npos;
     }
     EXPECT_TRUE(costsNamed);
+    EXPECT_TRUE(interestNamed);
 
     // Cancelling: a reason of nine characters plus spaces, a lower-case confirmation; then it holds.
     const auto cancel = [&](const std::string& reason, const std::string& confirm) {
@@ -375,13 +399,13 @@ TEST_F(InvoiceActionsIntegrationTest, RemindersCancelReopenAndCreditNotesFollowT
     creditInvoice(database, caller(), "f-laat", 100000, kNow);
     EXPECT_EQ(invoice("f-laat")["status"], "credited");
 
-    // The timeline tells what happened, oldest first.
+    // The timeline tells what happened, oldest first (the final reminder went out 60 days on).
     std::vector<std::string> kinds;
     const Json timeline = invoiceTimeline(database, caller(), "f-laat");
     for (const Json& event : timeline["events"])
         kinds.push_back(event["kind"]);
-    EXPECT_EQ(kinds, (std::vector<std::string>{"sent", "reminder", "reminder", "reminder", "cancelled",
-                                               "reopened", "sent", "creditNote", "creditNote"}));
+    EXPECT_EQ(kinds, (std::vector<std::string>{"sent", "reminder", "reminder", "cancelled", "reopened",
+                                               "sent", "creditNote", "creditNote", "reminder"}));
 }
 
 TEST_F(InvoiceActionsIntegrationTest, DeliveryOverSmtpCarriesThePdfAndAFailedOneSendsNothing) {
@@ -413,6 +437,173 @@ TEST_F(InvoiceActionsIntegrationTest, DeliveryOverSmtpCarriesThePdfAndAFailedOne
     EXPECT_EQ(messages().size(), 1u);  // only the delivered one
     EXPECT_EQ(sendInvoice(database, outbox, caller(), "f-onbezorgd", request, kNow)["invoiceNumber"],
               "FAC-2026-0023");
+}
+
+TEST_F(InvoiceActionsIntegrationTest, AScheduledSendHappensOnceAtItsTimeAndASendByHandTakesItAway) {
+    draft("f-later", 1);
+    draft("f-hand", 1);
+    draft("f-weg", 1);
+    const std::string at = "2026-03-17T08:00:00Z";
+    const Json scheduled = scheduleInvoiceSend(database, caller(), "f-later", request, at, kNow);
+    EXPECT_EQ(scheduled["scheduledSendAt"], "2026-03-17T08:00:00.000Z");
+    EXPECT_EQ(scheduled["status"], "draft");
+    EXPECT_EQ(invoice("f-later")["scheduledSendAt"], "2026-03-17T08:00:00.000Z");  // devices pull it
+    scheduleInvoiceSend(database, caller(), "f-hand", request, at, kNow);
+    scheduleInvoiceSend(database, caller(), "f-weg", request, at, kNow);
+    EXPECT_EQ(cancelScheduledSend(database, caller(), "f-weg", kNow)["status"], "draft");
+    EXPECT_EQ(refusal([&] { cancelScheduledSend(database, caller(), "f-weg", kNow); }).first,
+              ErrorKind::notFound);
+
+    ScheduledSendRunner runner(database, outbox);
+    EXPECT_EQ(runner.runDue(kNow + hours{21}), 0);  // 07:00Z: not yet
+    EXPECT_TRUE(messages().empty());
+    EXPECT_EQ(sendInvoice(database, outbox, caller(), "f-hand", request, kNow)["invoiceNumber"],
+              "FAC-2026-0022");
+    EXPECT_TRUE(invoice("f-hand")["scheduledSendAt"].is_null());
+
+    EXPECT_EQ(runner.runDue(kNow + hours{23}), 1);
+    EXPECT_EQ(invoice("f-later")["status"], "sent");
+    EXPECT_EQ(invoice("f-later")["invoiceNumber"], "FAC-2026-0023");
+    EXPECT_EQ(invoice("f-later")["sentAt"], "2026-03-17T09:00:00.000Z");
+    EXPECT_TRUE(invoice("f-later")["scheduledSendAt"].is_null());
+    EXPECT_EQ(invoice("f-weg")["status"], "draft");
+    EXPECT_EQ(messages().size(), 2u);
+    EXPECT_EQ(runner.runDue(kNow + days{3}), 0);  // nothing is sent twice
+    EXPECT_EQ(messages().size(), 2u);
+}
+
+TEST_F(InvoiceActionsIntegrationTest, AScheduleAndASendByHandAtTheSameMomentGiveOneNumberAndOneMessage) {
+    for (int round = 0; round < 8; ++round) {
+        const std::string id = "f-race-" + std::to_string(round);
+        draft(id, 1);
+        scheduleInvoiceSend(database, caller(), id, request, "2026-03-16T10:00:01Z", kNow);
+        ScheduledSendRunner runner(database, outbox);
+        std::thread scheduler([&] { runner.runDue(kNow + hours{1}); });
+        try {
+            sendInvoice(database, outbox, caller(), id, request, kNow + hours{1});
+        } catch (const ServiceError& error) {
+            EXPECT_EQ(error.kind(), ErrorKind::conflict) << error.what();  // the schedule was first
+        }
+        scheduler.join();
+        EXPECT_EQ(invoice(id)["invoiceNumber"], "FAC-2026-00" + std::to_string(22 + round));
+        EXPECT_EQ(messages().size(), static_cast<std::size_t>(round + 1));
+        database.read(
+            [&](Connection& db) { EXPECT_FALSE(scheduledsends::find(db, demoOrganizationId(), id)); });
+    }
+}
+
+TEST_F(InvoiceActionsIntegrationTest, ASendThatCanNoLongerHappenDropsItsScheduleAndSaysWhy) {
+    draft("f-leeg-later", 1);
+    EXPECT_EQ(refusal([&] {
+                  scheduleInvoiceSend(database, caller(), "f-leeg-later", request, "2026-03-16T09:00:00Z",
+                                      kNow);
+              }).first,
+              ErrorKind::unprocessable);  // in the past
+    draft("f-leeg", 0);
+    EXPECT_EQ(refusal([&] {
+                  scheduleInvoiceSend(database, caller(), "f-leeg", request, "2026-03-17T08:00:00Z", kNow);
+              }).first,
+              ErrorKind::unprocessable);  // no lines
+    SendInvoiceRequest badAddress = request;
+    badAddress.recipientEmail = "geen-adres";
+    EXPECT_EQ(refusal([&] {
+                  scheduleInvoiceSend(database, caller(), "f-leeg-later", badAddress, "2026-03-17T08:00:00Z",
+                                      kNow);
+              }).first,
+              ErrorKind::unprocessable);
+    EXPECT_FALSE(invoice("f-leeg-later").contains("scheduledSendAt") &&
+                 !invoice("f-leeg-later")["scheduledSendAt"].is_null());
+
+    // Emptied after it was scheduled: at its time it is not sent, and the timeline says why.
+    scheduleInvoiceSend(database, caller(), "f-leeg-later", request, "2026-03-17T08:00:00Z", kNow);
+    database.write([&](Connection& db) {
+        writeRecord(db, {demoOrganizationId(),
+                         SyncEntityType::invoiceLine,
+                         "f-leeg-later-regel-0",
+                         RecordOperation::remove,
+                         Json::object(),
+                         kNow,
+                         {ChangeSource::push, demoOwnerUserId(), "apparaat-a"},
+                         std::nullopt});
+    });
+    EXPECT_EQ(ScheduledSendRunner(database, outbox).runDue(kNow + days{1}), 0);
+    EXPECT_EQ(invoice("f-leeg-later")["status"], "draft");
+    EXPECT_TRUE(invoice("f-leeg-later")["scheduledSendAt"].is_null());
+    EXPECT_TRUE(messages().empty());
+    const Json timeline = invoiceTimeline(database, caller(), "f-leeg-later");
+    EXPECT_EQ(timeline["events"].back()["kind"], "scheduleFailed") << timeline.dump();
+    EXPECT_EQ(refusal([&] { sendInvoice(database, outbox, caller(), "f-leeg-later", request, kNow); }).second,
+              timeline["events"].back()["detail"]);
+}
+
+TEST_F(InvoiceActionsIntegrationTest, TheSentPdfShowsQuantitiesAndAReverseChargeCustomersVatNumber) {
+    // A customer in another EU country with a VAT number, billed with the VAT shifted to them.
+    const Json customer = database.read([&](Connection& db) {
+        for (const StoredRecord& record : records::all(db, demoOrganizationId(), std::string("customer")))
+            if (record.payload.value("vatRateOverride", Json()) == "verlegd") return record.payload;
+        return Json();
+    });
+    ASSERT_TRUE(customer.is_object());
+    const Actor actor{ChangeSource::push, demoOwnerUserId(), "apparaat-a"};
+    database.write([&](Connection& db) {
+        writeRecord(db,
+                    {demoOrganizationId(), SyncEntityType::draftInvoice, "f-verlegd", RecordOperation::put,
+                     Json{{"id", "f-verlegd"},
+                          {"organizationId", demoOrganizationId()},
+                          {"customerId", customer["id"]},
+                          {"status", "draft"},
+                          {"issueDate", "2026-03-16"},
+                          {"dueDate", "2026-04-15"},
+                          {"vatTreatment", "verlegd"},
+                          {"subtotalCents", 33250},
+                          {"vatCents", 0},
+                          {"totalCents", 33250},
+                          {"createdAt", "2026-03-16T09:00:00.000Z"},
+                          {"updatedAt", "2026-03-16T09:00:00.000Z"}},
+                     kNow, actor, std::nullopt});
+        writeRecord(
+            db, {demoOrganizationId(), SyncEntityType::invoiceLine, "f-verlegd-uren", RecordOperation::put,
+                 Json{{"id", "f-verlegd-uren"},
+                      {"organizationId", demoOrganizationId()},
+                      {"invoiceId", "f-verlegd"},
+                      {"sortOrder", 0},
+                      {"description", "Advieswerk"},
+                      {"lineMode", "hours_rate"},
+                      {"quantityHundredths", 350},
+                      {"unitPriceCents", 9500},
+                      {"createdAt", "2026-03-16T09:00:00.000Z"},
+                      {"updatedAt", "2026-03-16T09:00:00.000Z"}},
+                 kNow, actor, std::nullopt});
+    });
+    sendInvoice(database, outbox, caller(), "f-verlegd", request, kNow);
+    const std::filesystem::path pdf = dir.path() / "verlegd.pdf";
+    std::ofstream(pdf, std::ios::binary) << invoicePreviewPdf(database, caller(), "f-verlegd", kNow);
+    const std::string text = testing::runCommand("pdftotext -layout " + pdf.string() + " -");
+    EXPECT_NE(text.find("BTW-nummer: " + customer["vatNumber"].get<std::string>()), std::string::npos)
+        << text;
+    EXPECT_NE(text.find("Aantal"), std::string::npos) << text;
+    EXPECT_NE(text.find("3,5"), std::string::npos) << text;  // hours of the line
+    EXPECT_NE(text.find("BTW verlegd"), std::string::npos) << text;
+}
+
+TEST_F(InvoiceActionsIntegrationTest, AReminderAfterAPartPaymentAsksForWhatIsStillOpen) {
+    draft("f-deels", 2);  // € 1.210,00
+    sendInvoice(database, outbox, caller(), "f-deels", request, kNow);
+    addInvoicePayment(database, caller(), "f-deels", {50000, std::nullopt, "bank_transfer", std::nullopt},
+                      kNow + days{1});
+    remindInvoice(database, outbox, caller(), "f-deels", "reminder_1", request, kNow + days{40});
+    std::vector<std::filesystem::path> sent = messages();
+    ASSERT_EQ(sent.size(), 2u);
+    std::sort(sent.begin(), sent.end());  // named after the number and the moment of sending
+    const std::filesystem::path pdf = dir.path() / "herinnering.pdf";
+    readMessage(sent.back(), pdf);
+    testing::runCommand("pdftoppm -r 150 -png -f 1 -l 1 -singlefile " + pdf.string() + " " +
+                        (dir.path() / "herinnering").string());
+    const std::string code = testing::runCommand(
+        "zbarimg --raw -q " + (dir.path() / "herinnering.png").string() + " 2>/dev/null | cat");
+    EXPECT_NE(code.find("\nEUR710.00\n"), std::string::npos) << code;
+    EXPECT_NE(testing::runCommand("pdftotext " + pdf.string() + " -").find("FAC-2026-0022"),
+              std::string::npos);
 }
 
 }  // namespace

@@ -19,7 +19,10 @@ using zelvorin::testing::ServiceProcess;
 using Json = nlohmann::json;
 
 ServiceProcess::Options demoSeed(const char* date) {
-    return {true, std::string(date), std::nullopt};
+    ServiceProcess::Options options;
+    options.seedDemo = true;
+    options.seedDate = date;
+    return options;
 }
 
 std::string demoRecords(const ServiceProcess& service, const std::string& entityType = "") {
@@ -85,6 +88,41 @@ TEST(ServiceProcessIntegrationTest, RestartKeepsTheDataAndDoesNotSeedTwice) {
     service.restart();  // starts again with --seed demo on the same, now non-empty, storage
     EXPECT_EQ(demoRecords(service), before);
     EXPECT_EQ(Json::parse(service.get("/admin/organizations").body)["organizations"].size(), 2u);
+}
+
+TEST(ServiceProcessIntegrationTest, AFixedClockStampsItsInstantAndMovesOnlyForwardWhenTold) {
+    ServiceProcess::Options options = demoSeed("2026-03-16");
+    options.now = "2026-03-16T10:00:00Z";
+    ServiceProcess service(options);
+    const std::string customer = Json::parse(demoRecords(service, "customer"))["records"][0]["id"];
+    const auto changeName = [&](const std::string& name) {
+        const auto answer = service.post("/admin/records", Json{{"org", demoOrganizationId()},
+                                                                {"entityType", "customer"},
+                                                                {"id", customer},
+                                                                {"payload", {{"companyName", name}}}}
+                                                               .dump());
+        EXPECT_EQ(answer.status, 200) << answer.body;
+        return Json::parse(answer.body).value("changedAt", "");
+    };
+    EXPECT_EQ(changeName("Eerst"), "2026-03-16T10:00:00.000Z");
+    EXPECT_EQ(changeName("Nog steeds"), "2026-03-16T10:00:00.000Z");  // it stands still
+
+    service.advanceClock(std::chrono::hours(25));
+    EXPECT_EQ(changeName("Morgen"), "2026-03-17T11:00:00.000Z");
+    EXPECT_EQ(Json::parse(service.get("/admin/clock").body)["now"], "2026-03-17T11:00:00.000Z");
+
+    EXPECT_EQ(service.post("/admin/clock", R"({"now": "2026-03-17T10:59:59Z"})").status, 422);
+    EXPECT_EQ(service.post("/admin/clock", R"({"advanceSeconds": -1})").status, 422);
+    EXPECT_EQ(service.post("/admin/clock", R"({"now": "morgen"})").status, 400);
+    EXPECT_EQ(service.post("/admin/clock", R"({})").status, 400);
+    EXPECT_EQ(service.post("/admin/clock", R"({"now": "2026-04-01T00:00:00Z"})").status, 200);
+    EXPECT_EQ(changeName("April"), "2026-04-01T00:00:00.000Z");
+
+    ServiceProcess following;  // on the system's clock: its time is not for moving
+    const auto refused = following.post("/admin/clock", R"({"advanceSeconds": 60})");
+    EXPECT_EQ(refused.status, 409);
+    EXPECT_NE(refused.body.find("--now"), std::string::npos) << refused.body;
+    EXPECT_FALSE(Json::parse(following.get("/admin/clock").body)["settable"].get<bool>());
 }
 
 TEST(ServiceProcessIntegrationTest, RefusesUnusableInputWithAReasonAndAFailingExit) {

@@ -31,10 +31,10 @@ protected:
     };
 
     Output run(const std::string& arguments) {
-        const CliRun run =
-            runCli("ZELVORIN_DATA_DIR=" + root.path().string() + " ZELVORIN_BASE_URL=" + service.baseUrl() +
-                       " ZELVORIN_NOW=2026-03-16T10:00:00Z ZELVORIN_APPCAST_URL=" + appcastUrl,
-                   arguments, root / "err.txt");
+        const CliRun run = runCli("ZELVORIN_DATA_DIR=" + root.path().string() + " ZELVORIN_BASE_URL=" +
+                                      (baseUrlOverride.empty() ? service.baseUrl() : baseUrlOverride) +
+                                      " ZELVORIN_NOW=2026-03-16T10:00:00Z ZELVORIN_APPCAST_URL=" + appcastUrl,
+                                  arguments, root / "err.txt");
         return {run.exitCode, run.out, readFile(root / "err.txt")};
     }
     // Names what differs from run to run; later outputs show `placeholder` in its place.
@@ -113,7 +113,29 @@ protected:
         return "'" + requestHandoff(service, status.value("deviceId", "")).location + "'";
     }
 
-    ServiceProcess service{ServiceProcess::demo()};
+    static ServiceProcess::Options demoAtTheDevicesTime() {
+        ServiceProcess::Options options = ServiceProcess::demo();
+        options.now = "2026-03-16T10:00:00Z";  // the service stamps what it does at the CLI's moment
+        return options;
+    }
+
+    // Refusals: the exit code and the message of each command, as text and with --json (on
+    // stderr), into `file`; each must fail with `exitCode`.
+    void refusals(const std::string& file, const std::vector<std::pair<std::string, int>>& commands) {
+        std::string seen;
+        for (const auto& [command, exitCode] : commands) {
+            for (const std::string& form : {command, command + " --json"}) {
+                const Output refused = run(form);
+                EXPECT_EQ(refused.exitCode, exitCode) << form << ": " << refused.err;
+                seen += "$ " + form + "\n" + std::to_string(refused.exitCode) + " " +
+                        withoutLogLines(refused.err);
+            }
+        }
+        expectGolden(file, seen);
+    }
+
+    ServiceProcess service{demoAtTheDevicesTime()};
+    std::string baseUrlOverride;  // where the CLI looks for the service when not `service`
     TempDir root;
     std::map<std::string, std::string> placeholders;
     std::string appcastUrl;  // empty: no update feed
@@ -229,6 +251,128 @@ TEST_F(CliGoldenIntegrationTest, EveryCommandsOutputOnTheDemoOrganisation) {
     json("update-check", "update-check", [&](const Json& body) {
         volatileText("\"" + body.value("currentVersion", "") + "\"", "\"<this-version>\"");
     });
+}
+
+// The service's actions on invoices drafted here: numbers follow the demo's last (FAC-2026-0021),
+// and every stamp is the clock's fixed moment.
+TEST_F(CliGoldenIntegrationTest, TheInvoiceActionsAndTheirRefusals) {
+    ASSERT_EQ(run("login --auto").exitCode, 0);
+    ASSERT_EQ(run("sync").exitCode, 0);
+    const std::string customer = "018cc251-f400-7000-8000-000000006638";  // Bakkerij Van Dam B.V.
+    const auto draft = [&](const std::string& placeholder, bool withLine = true) {
+        const Output made = run("invoice new --customer " + customer);
+        EXPECT_EQ(made.exitCode, 0) << made.err;
+        const std::string id = trimmed(made.out);
+        volatileText(id, placeholder);
+        if (withLine) {
+            const Output line = run("line add " + id + " --description Ontwerp --mode fixed --amount 200,00");
+            EXPECT_EQ(line.exitCode, 0) << line.err;
+        }
+        return id;
+    };
+    const std::string first = draft("<invoice-a>"), second = draft("<invoice-b>"),
+                      third = draft("<invoice-c>"), fourth = draft("<invoice-d>"),
+                      empty = draft("<invoice-empty>", false);
+    const std::string to = " --to administratie@bakkerijvandam.nl";
+    const std::string reason = " --reason 'Verkeerde klant gekozen'";
+    // What the service makes besides the invoice's own fields: timeline events, reminders,
+    // credit notes.
+    const auto serviceIds = [&](const std::string& prefix) {
+        return [this, prefix](const Json& body) {
+            int n = 0;
+            const auto name = [&](const Json& value) {
+                if (value.is_string() && !placeholders.contains(value.get<std::string>()))
+                    volatileText(value, "<" + prefix + "-" + std::to_string(++n) + ">");
+            };
+            if (body.contains("reminderId")) name(body["reminderId"]);
+            if (body.contains("events"))
+                for (const Json& event : body["events"])
+                    name(event["id"]);
+            if (body.contains("status") && body.value("invoiceNumber", Json()).is_null()) name(body["id"]);
+        };
+    };
+
+    text("invoice-send", "invoice send " + first + to);
+    json("invoice-send", "invoice send " + second + to + " --subject 'Factuur maart' --body 'Zie bijlage.'");
+    for (const std::string& id : {third, fourth})
+        ASSERT_EQ(run("invoice send " + id + to).exitCode, 0);
+    // The service's preview of a sent invoice is the file that was sent, with the demo template's
+    // quantity column.
+    const std::string previewFile = (root / "voorbeeld.pdf").string();
+    text("invoice-preview-pdf", "invoice preview-pdf " + first + " --out " + previewFile);
+    json("invoice-preview-pdf", "invoice preview-pdf " + second + " --out " + (root / "tweede.pdf").string());
+    const std::string previewText = runCommand("pdftotext -layout " + previewFile + " -");
+    for (const char* shown : {"FAC-2026-0022", "Aantal", "€ 242,00"})
+        EXPECT_NE(previewText.find(shown), std::string::npos) << shown << "\n" << previewText;
+    text("invoice-pay", "invoice pay " + first + " --amount 50,00 --date 2026-03-16");
+    json("invoice-pay", "invoice pay " + first + " --amount 10,00 --method cash --note Kas");
+    text("invoice-remind", "invoice remind " + first + " --level reminder_1" + to);
+    json("invoice-remind", "invoice remind " + first + " --level reminder_2" + to, serviceIds("reminder"));
+    text("invoice-remind-final", "invoice remind " + first + " --level reminder_final" + to);
+    {
+        // The credit note is a new draft the service made; its id is in the sentence.
+        const Output credited = run("invoice credit " + second + " --amount 20,00");
+        EXPECT_EQ(credited.exitCode, 0) << credited.err;
+        const std::size_t open = credited.out.rfind('('), comma = credited.out.rfind(',');
+        if (open != std::string::npos && comma > open)
+            volatileText(credited.out.substr(open + 1, comma - open - 1), "<credit-note-0>");
+        expectGolden("invoice-credit.txt", credited.out);
+    }
+    json("invoice-credit", "invoice credit " + second + " --amount 5,00", serviceIds("credit-note"));
+    text("invoice-mark-paid", "invoice mark-paid " + first + " --date 2026-03-17");
+    json("invoice-mark-paid", "invoice mark-paid " + second);
+    text("invoice-cancel", "invoice cancel " + third + reason + " --confirm ANNULEER");
+    json("invoice-cancel", "invoice cancel " + fourth + reason + " --confirm ' ANNULEER '");
+    refusals("errors-invoice-actions.txt",
+             {
+                 {"invoice send " + empty + to, 1},
+                 {"invoice send " + empty + " --to geen-adres", 1},
+                 {"invoice send " + first + to, 1},
+                 {"invoice pay " + first + " --amount 0,00", 2},
+                 {"invoice pay " + first + " --amount -5", 2},
+                 {"invoice pay " + first + " --amount 1,00", 1},
+                 {"invoice mark-paid " + first + " --date morgen", 2},
+                 {"invoice remind " + first + " --level reminder_3" + to, 2},
+                 {"invoice remind " + empty + " --level reminder_1" + to, 1},
+                 {"invoice credit " + first + " --amount 9999,00", 1},
+                 {"invoice cancel " + third + reason + " --confirm ANNULEER", 1},
+                 {"invoice cancel " + first + " --reason 'te  kort  ' --confirm ANNULEER", 2},
+                 {"invoice cancel " + first + reason + " --confirm annuleer", 2},
+                 {"invoice reopen " + first + " --reason kort", 2},
+                 {"invoice timeline weg", 4},
+                 {"invoice preview-pdf weg --out " + (root / "weg.pdf").string(), 4},
+             });
+    text("invoice-reopen", "invoice reopen " + third + reason);
+    json("invoice-reopen", "invoice reopen " + fourth + reason);
+    text("invoice-timeline", "invoice timeline " + first);
+    json("invoice-timeline", "invoice timeline " + first, serviceIds("event"));
+
+    // Sent later: the service sends when its clock passes the moment, not before.
+    const std::string later = draft("<invoice-later>"), laterJson = draft("<invoice-later-json>");
+    text("invoice-send-at", "invoice send " + later + to + " --at 2026-03-17T09:00:00+01:00");
+    json("invoice-send-at", "invoice send " + laterJson + to + " --at 2026-03-17T11:00:00+01:00");
+    refusals("errors-invoice-send-at.txt",
+             {
+                 {"invoice send " + later + to + " --at morgen", 2},
+                 {"invoice send " + later + to + " --at 2026-03-16T09:00:00Z", 1},
+             });
+    service.advanceClock(std::chrono::hours(23));  // 2026-03-17T09:00Z: the first is due, the second not
+    text("invoice-send-at-timeline", "invoice timeline " + later);
+    EXPECT_EQ(run("invoice timeline " + laterJson).out.find("verstuurd —"), std::string::npos);
+    text("invoice-unschedule", "invoice unschedule " + laterJson);
+    service.advanceClock(std::chrono::hours(2));
+    const Output unsent = run("invoice timeline " + laterJson);
+    EXPECT_NE(unsent.out.find("Geplande verzending geannuleerd"), std::string::npos) << unsent.out;
+    EXPECT_EQ(unsent.out.find("verstuurd —"), std::string::npos) << unsent.out;
+
+    // Without the service the actions are refused before any call, in the sheet's words.
+    baseUrlOverride = "http://127.0.0.1:1/";
+    refusals("errors-invoice-actions-offline.txt",
+             {
+                 {"invoice send " + third + to, 6},
+                 {"invoice pay " + third + " --amount 1,00", 6},
+                 {"invoice cancel " + third + reason + " --confirm ANNULEER", 6},
+             });
 }
 
 TEST_F(CliGoldenIntegrationTest, AMissingRecordIsExitCodeFourInEveryCommand) {
