@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/SyncDisplayStatus.h"
+#include "domain/MessageVariables.h"
 
 // The rules the invoice actions decide on the device before any call to the service, shared by
 // the desktop's sheets and the command line: which actions need a connection and what is said
@@ -48,20 +49,8 @@ inline constexpr std::string_view kReopenNeedsAdmin = "Alleen owner/admin kan fa
 // The trimmed reason of a reopen: at least 10 characters.
 std::string reopenReason(const std::string& reason);
 
-// The values of the twelve message variables. Dates are "yyyy-MM-dd" as stored; amounts in cents.
-struct MessageVariables {
-    std::optional<std::string> customerName;   // klant_naam, klant_bedrijf
-    std::optional<std::string> invoiceNumber;  // factuurnummer (empty for a draft)
-    std::int64_t totalCents = 0;               // bedrag
-    std::optional<std::string> dueDate;        // vervaldatum
-    std::optional<std::string> issueDate;      // factuur_datum
-    std::optional<std::string> orgName;        // org_naam, bedrijfsnaam
-    std::optional<std::string> iban;
-    std::optional<std::string> bic;
-    std::optional<std::int64_t> paymentTermDays;  // betaaltermijn (30 when absent)
-};
-// Replaces, for every key, each "{{key}}" and then each "{key}" with its value: dates in the "nl"
-// notation (dd-MM-yyyy), the total as euro money, "betaallink" always empty.
+// The twelve message variables (domain/MessageVariables.h), filled in both brace forms.
+using MessageVariables = zelvorin::MessageVariables;
 std::string substituteVariables(std::string text, const MessageVariables& values);
 
 // The e-mail template types that fit a send mode: "invoice" for invoice and resend, "credit_note"

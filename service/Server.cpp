@@ -14,6 +14,7 @@
 #include "service/store/ServiceDatabase.h"
 #include "service/sync/SyncRoutes.h"
 #include "service/team/TeamRoutes.h"
+#include "service/templates/TemplateRoutes.h"
 
 namespace zelvorin::service {
 
@@ -34,6 +35,7 @@ RouteTable serviceRoutes(const ServiceDatabase& database, const Authenticator& a
     addInvoiceRoutes(routes, database, outbox);
     addInboxRoutes(routes, database);
     addBtwRoutes(routes, database);
+    addTemplateRoutes(routes, database);
     return routes;
 }
 
