@@ -25,7 +25,7 @@ struct MessageVariables {
 
 // The keys of the built-in variables, in the order they are substituted.
 inline constexpr std::string_view kBuiltinVariableKeys[] = {
-    "klant_naam", "klant_bedrijf", "factuurnummer", "bedrag", "vervaldatum", "factuur_datum",
+    "klant_naam", "klant_bedrijf", "factuurnummer", "bedrag", "vervaldatum",   "factuur_datum",
     "org_naam",   "bedrijfsnaam",  "iban",          "bic",    "betaaltermijn", "betaallink"};
 
 // Whether `key` names one of the built-in variables.

@@ -49,16 +49,17 @@ void deleteDocumentTemplate(const ServiceDatabase& database, const Caller& calle
     database.write([&](Connection& db) {
         requireTemplate(db, caller, id);
         if (templaterecords::live(db, caller, "invoiceTemplate").size() == 1)
-            throw ServiceError(ErrorKind::conflict,
-                               "Dit is het enige documentsjabloon; een organisatie heeft er minstens één nodig.");
+            throw ServiceError(
+                ErrorKind::conflict,
+                "Dit is het enige documentsjabloon; een organisatie heeft er minstens één nodig.");
         std::size_t drafts = 0;
         for (const StoredRecord& invoice :
              records::withMember(db, caller.organizationId, "draftInvoice", "templateId", id))
             if (SentInvoiceContent::isEditable(text(invoice.payload, "status"))) ++drafts;
         if (drafts > 0)
-            throw ServiceError(ErrorKind::conflict, "Dit documentsjabloon wordt nog gebruikt door " +
-                                                        std::to_string(drafts) +
-                                                        " conceptfactuur/-facturen. Kies daar eerst een ander.");
+            throw ServiceError(ErrorKind::conflict,
+                               "Dit documentsjabloon wordt nog gebruikt door " + std::to_string(drafts) +
+                                   " conceptfactuur/-facturen. Kies daar eerst een ander.");
         templaterecords::remove(db, caller, SyncEntityType::invoiceTemplate, id, now);
     });
 }
@@ -71,7 +72,7 @@ std::string duplicateDocumentTemplate(const ServiceDatabase& database, const Cal
         copy.payload = templaterecords::withoutBookkeeping(copy.payload);
         copy.payload["id"] = copy.id;
         copy.payload["name"] = text(copy.payload, "name").value_or("Sjabloon") + " (kopie)";
-        copy.payload.erase("defaultFor");
+        copy.payload["defaultFor"] = nullptr;
         copy.payload["isDefaultForNew"] = false;
         copy.payload["createdAt"] = formatTimestampMillis(now);
         save(db, caller, copy, now);
@@ -79,8 +80,9 @@ std::string duplicateDocumentTemplate(const ServiceDatabase& database, const Cal
     });
 }
 
-void setDocumentTemplateDefaultFor(const ServiceDatabase& database, const Caller& caller, const std::string& id,
-                                   const std::optional<std::string>& docType, TimePoint now) {
+void setDocumentTemplateDefaultFor(const ServiceDatabase& database, const Caller& caller,
+                                   const std::string& id, const std::optional<std::string>& docType,
+                                   TimePoint now) {
     if (docType && *docType != "invoice" && *docType != "credit_note" && *docType != "quote")
         throw ServiceError(ErrorKind::unprocessable,
                            "Onbekend documenttype '" + *docType + "': invoice, credit_note of quote.");
@@ -89,13 +91,11 @@ void setDocumentTemplateDefaultFor(const ServiceDatabase& database, const Caller
         if (docType)
             for (StoredRecord& other : templaterecords::live(db, caller, "invoiceTemplate"))
                 if (other.id != id && text(other.payload, "defaultFor") == docType) {
-                    other.payload.erase("defaultFor");
+                    other.payload["defaultFor"] = nullptr;
                     save(db, caller, other, now);
                 }
-        if (docType)
-            chosen.payload["defaultFor"] = *docType;
-        else
-            chosen.payload.erase("defaultFor");
+        // A cleared member is null, not left out: a device applies only the members a pull names.
+        chosen.payload["defaultFor"] = docType ? Json(*docType) : Json(nullptr);
         save(db, caller, chosen, now);
     });
 }

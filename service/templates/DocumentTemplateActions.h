@@ -28,8 +28,9 @@ void deleteDocumentTemplate(const ServiceDatabase& database, const Caller& calle
 // The copy's id; it is called "<name> (kopie)" and is nobody's default.
 std::string duplicateDocumentTemplate(const ServiceDatabase& database, const Caller& caller,
                                       const std::string& id, TimePoint now);
-void setDocumentTemplateDefaultFor(const ServiceDatabase& database, const Caller& caller, const std::string& id,
-                                   const std::optional<std::string>& docType, TimePoint now);
+void setDocumentTemplateDefaultFor(const ServiceDatabase& database, const Caller& caller,
+                                   const std::string& id, const std::optional<std::string>& docType,
+                                   TimePoint now);
 // No template: new invoices start without a chosen one.
 void setDocumentTemplateDefaultForNew(const ServiceDatabase& database, const Caller& caller,
                                       const std::optional<std::string>& templateId, TimePoint now);

@@ -63,12 +63,14 @@ void checkType(const std::string& type) {
 
 void checkLanguage(const std::string& language) {
     if (language != "nl" && language != "en")
-        throw ServiceError(ErrorKind::unprocessable, "Taal '" + language + "' wordt niet ondersteund: nl of en.");
+        throw ServiceError(ErrorKind::unprocessable,
+                           "Taal '" + language + "' wordt niet ondersteund: nl of en.");
 }
 
 void checkStyle(const std::optional<std::string>& style) {
     if (style && *style != "plain" && *style != "branded")
-        throw ServiceError(ErrorKind::unprocessable, "Opmaak '" + *style + "' bestaat niet: plain of branded.");
+        throw ServiceError(ErrorKind::unprocessable,
+                           "Opmaak '" + *style + "' bestaat niet: plain of branded.");
 }
 
 void checkName(const std::string& name) {
@@ -78,7 +80,8 @@ void checkName(const std::string& name) {
 
 void checkInvoiceTemplate(Connection& db, const Caller& caller, const std::optional<std::string>& id) {
     if (!id) return;
-    const std::optional<StoredRecord> found = records::find(db, caller.organizationId, "invoiceTemplate", *id);
+    const std::optional<StoredRecord> found =
+        records::find(db, caller.organizationId, "invoiceTemplate", *id);
     if (!found || found->deleted)
         throw ServiceError(ErrorKind::unprocessable, "Het documentsjabloon '" + *id + "' bestaat niet.");
 }
@@ -99,7 +102,8 @@ Json makeDefault(Connection& db, const Caller& caller, StoredRecord chosen, Time
     }
     chosen.payload["isDefault"] = true;
     chosen.payload["updatedAt"] = formatTimestampMillis(now);
-    return invoicerecords::put(db, caller, SyncEntityType::emailTemplate, chosen.id, chosen.payload, now).payload;
+    return invoicerecords::put(db, caller, SyncEntityType::emailTemplate, chosen.id, chosen.payload, now)
+        .payload;
 }
 
 }  // namespace
@@ -132,15 +136,17 @@ Json createEmailTemplate(const ServiceDatabase& database, const Caller& caller,
     return database.write([&](Connection& db) {
         checkInvoiceTemplate(db, caller, fields.invoiceTemplateId);
         const std::string id = randomUuid();
-        Json payload{{"id", id},
-                     {"organizationId", caller.organizationId},
-                     {"name", fields.name},
-                     {"type", fields.type},
-                     {"language", fields.language},
-                     {"subject", fields.subject.empty() ? defaultMessageSubject(fields.type) : fields.subject},
-                     {"body", fields.body.empty() ? defaultMessageBody("{klant_naam}") : fields.body}};
-        const bool first = std::ranges::none_of(templaterecords::live(db, caller, "emailTemplate"),
-                                                [&](const StoredRecord& t) { return sameKind(t.payload, payload); });
+        Json payload{
+            {"id", id},
+            {"organizationId", caller.organizationId},
+            {"name", fields.name},
+            {"type", fields.type},
+            {"language", fields.language},
+            {"subject", fields.subject.empty() ? defaultMessageSubject(fields.type) : fields.subject},
+            {"body", fields.body.empty() ? defaultMessageBody("{klant_naam}") : fields.body}};
+        const bool first =
+            std::ranges::none_of(templaterecords::live(db, caller, "emailTemplate"),
+                                 [&](const StoredRecord& t) { return sameKind(t.payload, payload); });
         payload["isDefault"] = first;
         if (fields.invoiceTemplateId) payload["invoiceTemplateId"] = *fields.invoiceTemplateId;
         if (fields.style) payload["style"] = *fields.style;
@@ -167,11 +173,8 @@ Json changeEmailTemplate(const ServiceDatabase& database, const Caller& caller, 
             if (value) payload[key] = *value;
         };
         const auto setOrClear = [&](const char* key, const std::optional<std::optional<std::string>>& value) {
-            if (!value) return;
-            if (*value)
-                payload[key] = **value;
-            else
-                payload.erase(key);
+            // Cleared as null, not left out: a device applies only the members a pull names.
+            if (value) payload[key] = *value ? Json(**value) : Json(nullptr);
         };
         set("name", change.name);
         set("type", change.type);
@@ -220,8 +223,8 @@ Json setDefaultEmailTemplate(const ServiceDatabase& database, const Caller& call
         throw ServiceError(ErrorKind::notFound, kMissing);
     }
     return database.write([&](Connection& db) {
-        return templaterecords::withoutBookkeeping(
-            makeDefault(db, caller, templaterecords::require(db, caller, "emailTemplate", id, kMissing), now));
+        return templaterecords::withoutBookkeeping(makeDefault(
+            db, caller, templaterecords::require(db, caller, "emailTemplate", id, kMissing), now));
     });
 }
 

@@ -18,9 +18,11 @@ Json previewEmailTemplate(const ServiceDatabase& database, const Caller& caller,
     if (!isEmailTemplateType(type))
         throw ServiceError(ErrorKind::unprocessable, "Onbekend sjabloontype '" + type + "'.");
     if (language != "nl" && language != "en")
-        throw ServiceError(ErrorKind::unprocessable, "Taal '" + language + "' wordt niet ondersteund: nl of en.");
+        throw ServiceError(ErrorKind::unprocessable,
+                           "Taal '" + language + "' wordt niet ondersteund: nl of en.");
     if (style != "plain" && style != "branded")
-        throw ServiceError(ErrorKind::unprocessable, "Opmaak '" + style + "' bestaat niet: plain of branded.");
+        throw ServiceError(ErrorKind::unprocessable,
+                           "Opmaak '" + style + "' bestaat niet: plain of branded.");
     return database.read([&](Connection& db) {
         return messagevalues::preview(substituteMessageVariables(body, messagevalues::sample(db, caller),
                                                                  messagevalues::ownVariables(db, caller)),
@@ -43,7 +45,8 @@ Json setInvoiceTemplate(const ServiceDatabase& database, const Caller& caller, c
                         const std::string& templateId, TimePoint now) {
     return database.write([&](Connection& db) {
         StoredRecord invoice = invoicerecords::requireInvoice(db, caller, invoiceId);
-        templaterecords::require(db, caller, "invoiceTemplate", templateId, "Documentsjabloon niet gevonden.");
+        templaterecords::require(db, caller, "invoiceTemplate", templateId,
+                                 "Documentsjabloon niet gevonden.");
         if (!SentInvoiceContent::isEditable(invoicerecords::text(invoice.payload, "status")))
             throw ServiceError(ErrorKind::conflict,
                                "Deze factuur is al verstuurd; haar PDF blijft zoals de klant hem ontving. "

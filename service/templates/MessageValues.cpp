@@ -19,7 +19,8 @@ void addOrganisation(MessageVariables& values, const Json& settings) {
     values.orgName = text(settings, "orgName");
     values.iban = text(settings, "iban");
     values.bic = text(settings, "bic");
-    if (const auto days = settings.find("paymentTermsDays"); days != settings.end() && days->is_number_integer())
+    if (const auto days = settings.find("paymentTermsDays");
+        days != settings.end() && days->is_number_integer())
         values.paymentTermDays = days->get<std::int64_t>();
 }
 
@@ -27,11 +28,20 @@ std::string escaped(const std::string& text) {
     std::string out;
     for (const char c : text) {
         switch (c) {
-            case '&': out += "&amp;"; break;
-            case '<': out += "&lt;"; break;
-            case '>': out += "&gt;"; break;
-            case '"': out += "&quot;"; break;
-            default: out += c;
+            case '&':
+                out += "&amp;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            case '"':
+                out += "&quot;";
+                break;
+            default:
+                out += c;
         }
     }
     return out;
@@ -42,7 +52,8 @@ std::string escaped(const std::string& text) {
 MessageVariables ofInvoice(Connection& db, const Caller& caller, const Json& invoice) {
     MessageVariables values;
     if (const auto customerId = text(invoice, "customerId")) {
-        const std::optional<StoredRecord> customer = records::find(db, caller.organizationId, "customer", *customerId);
+        const std::optional<StoredRecord> customer =
+            records::find(db, caller.organizationId, "customer", *customerId);
         if (customer && !customer->deleted) values.customerName = text(customer->payload, "companyName");
     }
     values.invoiceNumber = text(invoice, "invoiceNumber");

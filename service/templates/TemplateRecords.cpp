@@ -20,8 +20,14 @@ std::vector<StoredRecord> live(Connection& db, const Caller& caller, const char*
 }
 
 void remove(Connection& db, const Caller& caller, SyncEntityType type, const std::string& id, TimePoint now) {
-    writeRecord(db, {caller.organizationId, type, id, RecordOperation::remove, {}, now,
-                     Actor{ChangeSource::route, caller.userId, caller.deviceId}, std::nullopt});
+    writeRecord(db, {caller.organizationId,
+                     type,
+                     id,
+                     RecordOperation::remove,
+                     {},
+                     now,
+                     Actor{ChangeSource::route, caller.userId, caller.deviceId},
+                     std::nullopt});
 }
 
 nlohmann::ordered_json withoutBookkeeping(nlohmann::ordered_json payload) {

@@ -33,12 +33,9 @@ EmailTemplateFields emailTemplateFields(const Json& body) {
 }
 
 EmailTemplateChange emailTemplateChange(const Json& body) {
-    return {optionalText(body, "name"),
-            optionalText(body, "type"),
-            optionalText(body, "language"),
-            optionalText(body, "subject"),
-            optionalText(body, "body"),
-            clearableText(body, "invoiceTemplateId"),
+    return {optionalText(body, "name"),     optionalText(body, "type"),
+            optionalText(body, "language"), optionalText(body, "subject"),
+            optionalText(body, "body"),     clearableText(body, "invoiceTemplateId"),
             clearableText(body, "style")};
 }
 
@@ -48,14 +45,15 @@ void addEmailTemplateRoutes(RouteTable& routes, const ServiceDatabase& database)
     });
     routes.add(HttpMethod::post, "api/native/v1/email-templates", Access::member, BodyRule::json(),
                [&](RequestContext& context) {
-                   return Reply::json(createEmailTemplate(database, context.caller(),
-                                                          emailTemplateFields(context.body()), context.now()));
+                   return Reply::json(createEmailTemplate(
+                       database, context.caller(), emailTemplateFields(context.body()), context.now()));
                });
-    routes.add(HttpMethod::patch, "api/native/v1/email-templates/{id}", Access::member, BodyRule::json(),
-               [&](RequestContext& context) {
-                   return Reply::json(changeEmailTemplate(database, context.caller(), context.parameter("id"),
-                                                          emailTemplateChange(context.body()), context.now()));
-               });
+    routes.add(
+        HttpMethod::patch, "api/native/v1/email-templates/{id}", Access::member, BodyRule::json(),
+        [&](RequestContext& context) {
+            return Reply::json(changeEmailTemplate(database, context.caller(), context.parameter("id"),
+                                                   emailTemplateChange(context.body()), context.now()));
+        });
     routes.add(HttpMethod::del, "api/native/v1/email-templates/{id}", Access::member, BodyRule::none(),
                [&](RequestContext& context) {
                    deleteEmailTemplate(database, context.caller(), context.parameter("id"), context.now());
@@ -63,8 +61,8 @@ void addEmailTemplateRoutes(RouteTable& routes, const ServiceDatabase& database)
                });
     routes.add(HttpMethod::post, "api/native/v1/email-templates/{id}/set-default", Access::member,
                BodyRule::none(), [&](RequestContext& context) {
-                   return Reply::json(
-                       setDefaultEmailTemplate(database, context.caller(), context.parameter("id"), context.now()));
+                   return Reply::json(setDefaultEmailTemplate(database, context.caller(),
+                                                              context.parameter("id"), context.now()));
                });
     routes.add(HttpMethod::post, "api/native/v1/email-templates/preview", Access::member, BodyRule::json(),
                [&](RequestContext& context) {
@@ -90,8 +88,9 @@ void addDocumentTemplateRoutes(RouteTable& routes, const ServiceDatabase& databa
                });
     routes.add(HttpMethod::post, "api/native/v1/templates/{id}/duplicate", Access::member, BodyRule::none(),
                [&](RequestContext& context) {
-                   return Reply::json(Json{{"id", duplicateDocumentTemplate(database, context.caller(),
-                                                                            context.parameter("id"), context.now())}});
+                   return Reply::json(
+                       Json{{"id", duplicateDocumentTemplate(database, context.caller(),
+                                                             context.parameter("id"), context.now())}});
                });
     routes.add(HttpMethod::post, "api/native/v1/templates/{id}/default-for", Access::member, BodyRule::json(),
                [&](RequestContext& context) {
@@ -101,8 +100,8 @@ void addDocumentTemplateRoutes(RouteTable& routes, const ServiceDatabase& databa
                });
     routes.add(HttpMethod::post, "api/native/v1/templates/default-for-new", Access::member, BodyRule::json(),
                [&](RequestContext& context) {
-                   setDocumentTemplateDefaultForNew(database, context.caller(),
-                                                    optionalText(context.body(), "templateId"), context.now());
+                   setDocumentTemplateDefaultForNew(
+                       database, context.caller(), optionalText(context.body(), "templateId"), context.now());
                    return Reply::json(kDone);
                });
 }
@@ -141,17 +140,18 @@ void addTemplateRoutes(RouteTable& routes, const ServiceDatabase& database) {
     addEmailTemplateRoutes(routes, database);
     addDocumentTemplateRoutes(routes, database);
     addVariableRoutes(routes, database);
-    routes.add(HttpMethod::post, "api/native/v1/invoices/{id}/set-template", Access::member, BodyRule::json(),
-               [&](RequestContext& context) {
-                   return Reply::json(setInvoiceTemplate(database, context.caller(), context.parameter("id"),
-                                                         requiredText(context.body(), "templateId"),
-                                                         context.now()));
-               });
-    routes.add(HttpMethod::post, "api/native/v1/invoices/{id}/preview-email", Access::member, BodyRule::json(),
-               [&](RequestContext& context) {
-                   return Reply::json(previewInvoiceEmail(database, context.caller(), context.parameter("id"),
-                                                          optionalText(context.body(), "message").value_or("")));
-               });
+    routes.add(
+        HttpMethod::post, "api/native/v1/invoices/{id}/set-template", Access::member, BodyRule::json(),
+        [&](RequestContext& context) {
+            return Reply::json(setInvoiceTemplate(database, context.caller(), context.parameter("id"),
+                                                  requiredText(context.body(), "templateId"), context.now()));
+        });
+    routes.add(
+        HttpMethod::post, "api/native/v1/invoices/{id}/preview-email", Access::member, BodyRule::json(),
+        [&](RequestContext& context) {
+            return Reply::json(previewInvoiceEmail(database, context.caller(), context.parameter("id"),
+                                                   optionalText(context.body(), "message").value_or("")));
+        });
 }
 
 }  // namespace zelvorin::service

@@ -33,7 +33,10 @@ const std::vector<BuiltinGroup>& builtinGroups() {
           {"betaaltermijn", "Betaaltermijn (dagen)"},
           {"betaallink", "Betaallink"}}},
         {"Organisatie",
-         {{"org_naam", "Organisatienaam"}, {"bedrijfsnaam", "Bedrijfsnaam"}, {"iban", "IBAN"}, {"bic", "BIC"}}},
+         {{"org_naam", "Organisatienaam"},
+          {"bedrijfsnaam", "Bedrijfsnaam"},
+          {"iban", "IBAN"},
+          {"bic", "BIC"}}},
     };
     return groups;
 }
@@ -75,9 +78,10 @@ Json builtinVariables(const ServiceDatabase& database, const Caller& caller) {
     for (const BuiltinGroup& group : builtinGroups()) {
         Json rows = Json::array();
         for (const auto& [key, label] : group.rows)
-            rows.push_back(Json{{"key", key},
-                                {"label", label},
-                                {"sample", substituteMessageVariables("{" + std::string(key) + "}", values)}});
+            rows.push_back(
+                Json{{"key", key},
+                     {"label", label},
+                     {"sample", substituteMessageVariables("{" + std::string(key) + "}", values)}});
         groups.push_back(Json{{"category", group.category}, {"rows", std::move(rows)}});
     }
     return Json{{"groups", std::move(groups)}};
@@ -89,7 +93,8 @@ Json createOwnVariable(const ServiceDatabase& database, const Caller& caller, co
     checkKind(variable.kind);
     const std::string key = variableKeyOf(variable.label);
     if (isBuiltinVariableKey(key))
-        throw ServiceError(ErrorKind::conflict, "{" + key + "} is een ingebouwde variabele. Kies een andere naam.");
+        throw ServiceError(ErrorKind::conflict,
+                           "{" + key + "} is een ingebouwde variabele. Kies een andere naam.");
     return database.write([&](Connection& db) {
         for (const StoredRecord& other : templaterecords::live(db, caller, "orgVariable"))
             if (text(other.payload, "key") == key)
