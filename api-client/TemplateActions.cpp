@@ -34,13 +34,14 @@ NativeEmailTemplate NativeEmailTemplate::fromJson(const Json& body) {
 }
 
 OrderedJson EmailTemplateBody::toJson() const {
-    return OrderedJson{{"name", name},
-                       {"type", type},
-                       {"language", language},
-                       {"subject", subject},
-                       {"body", body},
-                       {"invoiceTemplateId", invoiceTemplateId ? OrderedJson(*invoiceTemplateId) : OrderedJson()},
-                       {"style", style ? OrderedJson(*style) : OrderedJson()}};
+    return OrderedJson{
+        {"name", name},
+        {"type", type},
+        {"language", language},
+        {"subject", subject},
+        {"body", body},
+        {"invoiceTemplateId", invoiceTemplateId ? OrderedJson(*invoiceTemplateId) : OrderedJson()},
+        {"style", style ? OrderedJson(*style) : OrderedJson()}};
 }
 
 OrderedJson EmailTemplatePatch::toJson() const {
@@ -75,7 +76,8 @@ std::vector<NativeEmailTemplate> emailTemplates(SyncAPIClient& client) {
 }
 
 NativeEmailTemplate createEmailTemplate(SyncAPIClient& client, const EmailTemplateBody& body) {
-    return NativeEmailTemplate::fromJson(client.action("POST", "api/native/v1/email-templates", body.toJson()));
+    return NativeEmailTemplate::fromJson(
+        client.action("POST", "api/native/v1/email-templates", body.toJson()));
 }
 
 NativeEmailTemplate patchEmailTemplate(SyncAPIClient& client, const std::string& id,
@@ -93,8 +95,9 @@ NativeEmailTemplate setDefaultEmailTemplate(SyncAPIClient& client, const std::st
         client.action("POST", "api/native/v1/email-templates/" + segment(id) + "/set-default", kNoBody));
 }
 
-NativeEmailPreview previewEmailTemplate(SyncAPIClient& client, const std::string& body, const std::string& style,
-                                        const std::string& type, const std::string& language) {
+NativeEmailPreview previewEmailTemplate(SyncAPIClient& client, const std::string& body,
+                                        const std::string& style, const std::string& type,
+                                        const std::string& language) {
     return NativeEmailPreview::fromJson(
         client.action("POST", "api/native/v1/email-templates/preview",
                       OrderedJson{{"body", body}, {"style", style}, {"type", type}, {"language", language}}));
@@ -109,11 +112,12 @@ void deleteTemplate(SyncAPIClient& client, const std::string& id) {
 }
 
 std::string duplicateTemplate(SyncAPIClient& client, const std::string& id) {
-    return fields::text(client.action("POST", "api/native/v1/templates/" + segment(id) + "/duplicate", kNoBody),
-                        "id");
+    return fields::text(
+        client.action("POST", "api/native/v1/templates/" + segment(id) + "/duplicate", kNoBody), "id");
 }
 
-void setTemplateDefaultFor(SyncAPIClient& client, const std::string& id, const std::optional<std::string>& docType) {
+void setTemplateDefaultFor(SyncAPIClient& client, const std::string& id,
+                           const std::optional<std::string>& docType) {
     OrderedJson body = OrderedJson::object();
     if (docType) body["docType"] = *docType;
     client.action("POST", "api/native/v1/templates/" + segment(id) + "/default-for", body, false);
@@ -131,7 +135,8 @@ std::vector<NativeBuiltinVarGroup> builtinVariables(SyncAPIClient& client) {
     for (const Json& group : fields::array(answer, "groups")) {
         NativeBuiltinVarGroup read{fields::text(group, "category"), {}};
         for (const Json& row : fields::array(group, "rows"))
-            read.rows.push_back({fields::text(row, "key"), fields::text(row, "label"), fields::text(row, "sample")});
+            read.rows.push_back(
+                {fields::text(row, "key"), fields::text(row, "label"), fields::text(row, "sample")});
         groups.push_back(std::move(read));
     }
     return groups;
@@ -155,15 +160,17 @@ void deleteOrgVariable(SyncAPIClient& client, const std::string& id) {
 
 NativeSetTemplateResponse setInvoiceTemplate(SyncAPIClient& client, const std::string& invoiceId,
                                              const std::string& templateId) {
-    const Json answer = client.action("POST", "api/native/v1/invoices/" + segment(invoiceId) + "/set-template",
-                                      OrderedJson{{"templateId", templateId}});
+    const Json answer =
+        client.action("POST", "api/native/v1/invoices/" + segment(invoiceId) + "/set-template",
+                      OrderedJson{{"templateId", templateId}});
     return {fields::text(answer, "id"), fields::optionalText(answer, "templateId")};
 }
 
 NativeEmailPreview previewInvoiceEmail(SyncAPIClient& client, const std::string& invoiceId,
                                        const std::string& message) {
-    return NativeEmailPreview::fromJson(client.action(
-        "POST", "api/native/v1/invoices/" + segment(invoiceId) + "/preview-email", OrderedJson{{"message", message}}));
+    return NativeEmailPreview::fromJson(
+        client.action("POST", "api/native/v1/invoices/" + segment(invoiceId) + "/preview-email",
+                      OrderedJson{{"message", message}}));
 }
 
 }  // namespace zelvorin::templateactions

@@ -87,15 +87,17 @@ NativeEmailTemplate patchEmailTemplate(SyncAPIClient& client, const std::string&
                                        const EmailTemplatePatch& patch);
 void deleteEmailTemplate(SyncAPIClient& client, const std::string& id);
 NativeEmailTemplate setDefaultEmailTemplate(SyncAPIClient& client, const std::string& id);
-NativeEmailPreview previewEmailTemplate(SyncAPIClient& client, const std::string& body, const std::string& style,
-                                        const std::string& type, const std::string& language);
+NativeEmailPreview previewEmailTemplate(SyncAPIClient& client, const std::string& body,
+                                        const std::string& style, const std::string& type,
+                                        const std::string& language);
 
 // Document templates: PATCH/DELETE api/native/v1/templates/<id>, POST .../<id>/duplicate (the
 // copy's id), POST .../<id>/default-for {docType?}, POST .../default-for-new {templateId?}.
 void renameTemplate(SyncAPIClient& client, const std::string& id, const std::string& name);
 void deleteTemplate(SyncAPIClient& client, const std::string& id);
 std::string duplicateTemplate(SyncAPIClient& client, const std::string& id);
-void setTemplateDefaultFor(SyncAPIClient& client, const std::string& id, const std::optional<std::string>& docType);
+void setTemplateDefaultFor(SyncAPIClient& client, const std::string& id,
+                           const std::optional<std::string>& docType);
 void setTemplateDefaultForNew(SyncAPIClient& client, const std::optional<std::string>& templateId);
 
 // Variables: GET api/native/v1/variables/builtins; POST/PATCH/DELETE api/native/v1/org-variables.

@@ -115,18 +115,6 @@ void checkAttachments(const std::vector<Attachment>& attached, const std::vector
                          "Totale bestandsgrootte mag niet groter zijn dan 10 MB");
 }
 
-std::string attachmentContentType(std::string_view fileName) {
-    const std::size_t dot = fileName.rfind('.');
-    std::string extension(dot == std::string_view::npos ? std::string_view() : fileName.substr(dot + 1));
-    for (char& c : extension)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    if (extension == "pdf") return "application/pdf";
-    if (extension == "jpg" || extension == "jpeg") return "image/jpeg";
-    if (extension == "png") return "image/png";
-    if (extension == "gif") return "image/gif";
-    return "application/octet-stream";
-}
-
 bool isReminderKind(std::string_view kind) {
     return kind == "reminder_1" || kind == "reminder_2" || kind == "reminder_final";
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/SyncDisplayStatus.h"
+#include "domain/AttachmentRule.h"
 #include "domain/MessageVariables.h"
 
 // The rules the invoice actions decide on the device before any call to the service, shared by
@@ -65,16 +66,15 @@ struct Attachment {
     std::string fileName;
     std::int64_t sizeBytes = 0;
 };
-inline constexpr std::size_t kMaxAttachments = 3;
-inline constexpr std::int64_t kMaxAttachmentBytes = 10 * 1024 * 1024;
+using zelvorin::kMaxAttachmentBytes;
+using zelvorin::kMaxAttachments;
 // Whether another file can be added (the add button disappears at three).
 bool canAddAttachment(std::size_t attached);
 // Checks the files about to be uploaded together with those already attached: at most three and
 // 10 MB together ("Totale bestandsgrootte mag niet groter zijn dan 10 MB").
 void checkAttachments(const std::vector<Attachment>& attached, const std::vector<Attachment>& chosen);
-// The content type of a file by its lower-cased extension (pdf, jpg/jpeg, png, gif; else
-// application/octet-stream).
-std::string attachmentContentType(std::string_view fileName);
+// The content type of a file by its lower-cased extension (domain/AttachmentRule.h).
+using zelvorin::attachmentContentType;
 
 // The reminder kinds of the advanced actions, by their raw value.
 bool isReminderKind(std::string_view kind);

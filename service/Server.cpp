@@ -9,6 +9,7 @@
 #include "service/http/ErrorKinds.h"
 #include "service/http/ServiceError.h"
 #include "service/inbox/InboxRoutes.h"
+#include "service/invoices/InvoiceExtraRoutes.h"
 #include "service/invoices/InvoiceRoutes.h"
 #include "service/onboarding/OnboardingRoutes.h"
 #include "service/store/ServiceDatabase.h"
@@ -36,6 +37,7 @@ RouteTable serviceRoutes(const ServiceDatabase& database, const Authenticator& a
     addInboxRoutes(routes, database);
     addBtwRoutes(routes, database);
     addTemplateRoutes(routes, database);
+    addInvoiceExtraRoutes(routes, database);
     return routes;
 }
 

@@ -26,9 +26,9 @@ TEST(EmailTemplatePatchTest, LeftOutNullAndValueStayThreeDifferentBodies) {
 }
 
 TEST(EmailTemplatePatchTest, AnAnswerWithoutItsRequiredMembersIsInvalid) {
-    const nlohmann::json complete = {{"id", "t"},          {"organizationId", "o"}, {"name", "Kort"},
-                                     {"isDefault", true}, {"style", nullptr},      {"createdAt", "2026-03-16"},
-                                     {"updatedAt", "2026-03-16"}};
+    const nlohmann::json complete = {
+        {"id", "t"},        {"organizationId", "o"},     {"name", "Kort"},           {"isDefault", true},
+        {"style", nullptr}, {"createdAt", "2026-03-16"}, {"updatedAt", "2026-03-16"}};
     const NativeEmailTemplate read = NativeEmailTemplate::fromJson(complete);
     EXPECT_EQ(read.isDefault, true);
     EXPECT_FALSE(read.style);

@@ -2,6 +2,7 @@
 #include <ostream>
 
 #include "api-client/InvoiceActions.h"
+#include "app/cli/AttachmentFiles.h"
 #include "app/cli/CliError.h"
 #include "app/cli/CliOutput.h"
 #include "app/cli/Commands.h"
@@ -20,6 +21,7 @@ struct SendOptions {
     std::string subject;
     std::string body;
     std::string from;
+    std::vector<std::string> attach;
 };
 
 // The service acts on what it holds: the device's own edits go first, and what the service did
@@ -70,11 +72,15 @@ invoiceactions::SendBody messageBody(CliContext& context, const SendOptions& opt
 }
 
 void sendInvoice(CliContext& context, const SendOptions& options) {
+    const std::vector<AttachmentFile> attachments = readAttachmentFiles(options.attach);  // before any call
     context.requireSignedIn();
     syncForAction(context, rules::ServerAction::send);
     AppEnvironment& environment = context.environment();
-    const invoiceactions::SendBody body = messageBody(context, options, rules::SendMode::invoice);
+    invoiceactions::SendBody body = messageBody(context, options, rules::SendMode::invoice);
     SyncAPIClient client = context.apiClient();
+    if (!attachments.empty())
+        body.attachmentKeys = callService(rules::ServerAction::send,
+                                          [&] { return uploadAttachmentFiles(client, attachments); });
     const auto sent = callService(rules::ServerAction::send,
                                   [&] { return invoiceactions::send(client, options.id, body); });
     environment.syncNow();
@@ -179,6 +185,7 @@ void addInvoiceActionCommands(CLI::App& app, CliContext& context) {
     sendCommand->add_option("--subject", send->subject, "Onderwerp (standaard: Factuur versturen)");
     sendCommand->add_option("--body", send->body, "Berichttekst (standaard: Beste <klant>, ...)");
     sendCommand->add_option("--from", send->from, "Afzenderadres (standaard dat van de organisatie)");
+    sendCommand->add_option("--attach", send->attach, "Bijlagen (max 3 bestanden, 10 MB totaal)");
     sendCommand->callback([&context, send] { sendInvoice(context, *send); });
 
     auto pay = std::make_shared<PayOptions>();

@@ -36,10 +36,12 @@ void printTemplate(CliContext& context, const api::NativeEmailTemplate& t, const
     context.out() << done << ": " << t.name << " (" << t.id << ")\n";
 }
 
-void printPreview(CliContext& context, const api::NativeEmailPreview& preview, const std::string& subject = {}) {
+void printPreview(CliContext& context, const api::NativeEmailPreview& preview,
+                  const std::string& subject = {}) {
     if (context.json) {
         Json body{{"text", preview.text}, {"html", optionalJson(preview.html)}};
-        if (!subject.empty()) body = Json{{"subject", subject}, {"text", preview.text}, {"html", optionalJson(preview.html)}};
+        if (!subject.empty())
+            body = Json{{"subject", subject}, {"text", preview.text}, {"html", optionalJson(preview.html)}};
         return printJson(context, body);
     }
     if (!subject.empty()) context.out() << "Onderwerp: " << subject << "\n\n";
@@ -89,9 +91,8 @@ void addEmailTemplateCommands(CLI::App& parent, CliContext& context) {
     CLI::App* email = parent.add_subcommand("email", "E-mailsjablonen (vereist verbinding)");
     email->require_subcommand(1);
 
-    email->add_subcommand("list", "Alle e-mailsjablonen, ingebouwde standaarden inbegrepen")->callback([&context] {
-        printEmailTemplates(context);
-    });
+    email->add_subcommand("list", "Alle e-mailsjablonen, ingebouwde standaarden inbegrepen")
+        ->callback([&context] { printEmailTemplates(context); });
 
     auto create = std::make_shared<api::EmailTemplateBody>();
     auto* createCommand = email->add_subcommand("create", "Nieuw e-mailsjabloon");
@@ -101,12 +102,16 @@ void addEmailTemplateCommands(CLI::App& parent, CliContext& context) {
         ->required();
     createCommand->add_option("--language", create->language, "nl of en (standaard nl)");
     createCommand->add_option("--subject", create->subject, "Onderwerp (standaard de titel van het type)");
-    createCommand->add_option("--body", create->body, "Berichttekst; variabelen als {klant_naam} of {{bedrag}}");
-    createCommand->add_option("--document-template", create->invoiceTemplateId, "Id van het documentsjabloon");
+    createCommand->add_option("--body", create->body,
+                              "Berichttekst; variabelen als {klant_naam} of {{bedrag}}");
+    createCommand->add_option("--document-template", create->invoiceTemplateId,
+                              "Id van het documentsjabloon");
     createCommand->add_option("--style", create->style, "plain of branded");
     createCommand->callback([&context, create] {
-        printTemplate(context, onService(context, [&](SyncAPIClient& c) { return api::createEmailTemplate(c, *create); }),
-                      "E-mailsjabloon aangemaakt");
+        printTemplate(
+            context,
+            onService(context, [&](SyncAPIClient& c) { return api::createEmailTemplate(c, *create); }),
+            "E-mailsjabloon aangemaakt");
     });
 
     struct EditOptions {
@@ -121,15 +126,21 @@ void addEmailTemplateCommands(CLI::App& parent, CliContext& context) {
     editCommand->add_option("--language", edit->language, "nl of en");
     editCommand->add_option("--subject", edit->subject, "Onderwerp");
     editCommand->add_option("--body", edit->body, "Berichttekst");
-    editCommand->add_option("--document-template", edit->documentTemplate, "Id van het documentsjabloon, of none");
+    editCommand->add_option("--document-template", edit->documentTemplate,
+                            "Id van het documentsjabloon, of none");
     editCommand->add_option("--style", edit->style, "plain, branded of none");
     editCommand->callback([&context, edit] {
-        const api::EmailTemplatePatch patch{edit->name,    edit->type, edit->language,
-                                            edit->subject, edit->body, clearable(edit->documentTemplate),
+        const api::EmailTemplatePatch patch{edit->name,
+                                            edit->type,
+                                            edit->language,
+                                            edit->subject,
+                                            edit->body,
+                                            clearable(edit->documentTemplate),
                                             clearable(edit->style)};
-        printTemplate(context,
-                      onService(context, [&](SyncAPIClient& c) { return api::patchEmailTemplate(c, edit->id, patch); }),
-                      "E-mailsjabloon gewijzigd");
+        printTemplate(
+            context,
+            onService(context, [&](SyncAPIClient& c) { return api::patchEmailTemplate(c, edit->id, patch); }),
+            "E-mailsjabloon gewijzigd");
     });
 
     auto id = std::make_shared<std::string>();
@@ -147,8 +158,10 @@ void addEmailTemplateCommands(CLI::App& parent, CliContext& context) {
     auto* setDefault = email->add_subcommand("set-default", "Standaardsjabloon voor zijn type en taal maken");
     setDefault->add_option("id", *id, "Id van het sjabloon")->required();
     setDefault->callback([&context, id] {
-        printTemplate(context, onService(context, [&](SyncAPIClient& c) { return api::setDefaultEmailTemplate(c, *id); }),
-                      "Standaardsjabloon");
+        printTemplate(
+            context,
+            onService(context, [&](SyncAPIClient& c) { return api::setDefaultEmailTemplate(c, *id); }),
+            "Standaardsjabloon");
     });
 
     struct PreviewOptions {
@@ -180,7 +193,8 @@ void addEmailTemplateCommands(CLI::App& parent, CliContext& context) {
 void printDocumentTemplates(CliContext& context) {
     context.requireSignedIn();
     context.environment().syncNow();
-    const std::vector<InvoiceTemplateRecord> templates = context.environment().repositories().organisation.invoiceTemplates();
+    const std::vector<InvoiceTemplateRecord> templates =
+        context.environment().repositories().organisation.invoiceTemplates();
     if (context.json) return printJson(context, Json{{"templates", recordsJson(templates)}});
     for (const InvoiceTemplateRecord& t : templates)
         context.out() << column(t.id, 38) << column(t.defaultFor.value_or(""), 12)
@@ -188,7 +202,8 @@ void printDocumentTemplates(CliContext& context) {
 }
 
 void addDocumentTemplateCommands(CLI::App& parent, CliContext& context) {
-    CLI::App* doc = parent.add_subcommand("doc", "Documentsjablonen: de opmaak van facturen (vereist verbinding)");
+    CLI::App* doc =
+        parent.add_subcommand("doc", "Documentsjablonen: de opmaak van facturen (vereist verbinding)");
     doc->require_subcommand(1);
     doc->add_subcommand("list", "De documentsjablonen van de organisatie")->callback([&context] {
         printDocumentTemplates(context);
@@ -209,7 +224,8 @@ void addDocumentTemplateCommands(CLI::App& parent, CliContext& context) {
             api::renameTemplate(c, *id, value->value_or(""));
             return 0;
         });
-        done("Documentsjabloon hernoemd tot " + value->value_or("") + ".", Json{{"id", *id}, {"name", **value}});
+        done("Documentsjabloon hernoemd tot " + value->value_or("") + ".",
+             Json{{"id", *id}, {"name", **value}});
     });
 
     auto* remove = doc->add_subcommand("delete", "Documentsjabloon verwijderen");
@@ -225,11 +241,13 @@ void addDocumentTemplateCommands(CLI::App& parent, CliContext& context) {
     auto* duplicate = doc->add_subcommand("duplicate", "Documentsjabloon kopiëren");
     duplicate->add_option("id", *id, "Id van het sjabloon")->required();
     duplicate->callback([&context, id, done] {
-        const std::string copy = onService(context, [&](SyncAPIClient& c) { return api::duplicateTemplate(c, *id); });
+        const std::string copy =
+            onService(context, [&](SyncAPIClient& c) { return api::duplicateTemplate(c, *id); });
         done(copy, Json{{"id", copy}});
     });
 
-    auto* defaultFor = doc->add_subcommand("default-for", "Sjabloon waarmee een documenttype wordt opgemaakt");
+    auto* defaultFor =
+        doc->add_subcommand("default-for", "Sjabloon waarmee een documenttype wordt opgemaakt");
     defaultFor->add_option("id", *id, "Id van het sjabloon")->required();
     defaultFor->add_option("--type", *value, "invoice, credit_note of quote; weglaten wist het");
     defaultFor->callback([&context, id, value, done] {
@@ -248,7 +266,8 @@ void addDocumentTemplateCommands(CLI::App& parent, CliContext& context) {
             api::setTemplateDefaultForNew(c, *value);
             return 0;
         });
-        done(*value ? "Nieuwe facturen beginnen met " + **value + "." : "Nieuwe facturen beginnen zonder sjabloon.",
+        done(*value ? "Nieuwe facturen beginnen met " + **value + "."
+                    : "Nieuwe facturen beginnen zonder sjabloon.",
              Json{{"templateId", optionalJson(*value)}});
     });
 }
@@ -273,12 +292,14 @@ void printVariables(CliContext& context) {
     for (const auto& group : groups) {
         context.out() << group.category << '\n';
         for (const auto& row : group.rows)
-            context.out() << "  " << column("{" + row.key + "}", 18) << column(row.label, 24) << row.sample << '\n';
+            context.out() << "  " << column("{" + row.key + "}", 18) << column(row.label, 24) << row.sample
+                          << '\n';
     }
     context.out() << "Eigen variabelen\n";
     for (const OrgVariableRecord& variable : own)
-        context.out() << "  " << column("{" + variable.key + "}", 18) << column(variable.label.value_or(""), 24)
-                      << variable.defaultValue.value_or("") << '\n';
+        context.out() << "  " << column("{" + variable.key + "}", 18)
+                      << column(variable.label.value_or(""), 24) << variable.defaultValue.value_or("")
+                      << '\n';
 }
 
 void addVariableCommands(CLI::App& parent, CliContext& context) {
@@ -298,7 +319,8 @@ void addVariableCommands(CLI::App& parent, CliContext& context) {
         context.out() << text << '\n';
     };
     auto* add = variable->add_subcommand("add", "Eigen variabele toevoegen; de sleutel volgt uit de naam");
-    add->add_option("--label", options->label, "Naam, bijvoorbeeld \"Project code\" voor {project_code}")->required();
+    add->add_option("--label", options->label, "Naam, bijvoorbeeld \"Project code\" voor {project_code}")
+        ->required();
     add->add_option("--kind", options->kind, "text, date, money of number");
     add->add_option("--description", options->description, "Omschrijving");
     add->callback([&context, options, done] {
@@ -341,18 +363,22 @@ void addInvoiceTemplateCommands(CLI::App& app, CliContext& context) {
     setTemplate->callback([&context, id, templateId] {
         context.requireSignedIn();
         context.environment().syncNow();  // the service changes the invoice it holds
-        const auto answer =
-            onService(context, [&](SyncAPIClient& c) { return api::setInvoiceTemplate(c, *id, *templateId); });
+        const auto answer = onService(
+            context, [&](SyncAPIClient& c) { return api::setInvoiceTemplate(c, *id, *templateId); });
         if (context.json)
-            return printJson(context, Json{{"id", answer.id}, {"templateId", optionalJson(answer.templateId)}});
-        context.out() << "Sjabloon van factuur " << answer.id << " is nu " << answer.templateId.value_or("-") << ".\n";
+            return printJson(context,
+                             Json{{"id", answer.id}, {"templateId", optionalJson(answer.templateId)}});
+        context.out() << "Sjabloon van factuur " << answer.id << " is nu " << answer.templateId.value_or("-")
+                      << ".\n";
     });
 
     auto message = std::make_shared<std::string>();
     auto emailTemplate = std::make_shared<std::string>();
-    auto* preview = invoice->add_subcommand("preview-email", "Het bericht bij een factuur, met ingevulde variabelen");
+    auto* preview =
+        invoice->add_subcommand("preview-email", "Het bericht bij een factuur, met ingevulde variabelen");
     preview->add_option("id", *id, "Id van de factuur")->required();
-    preview->add_option("--template", *emailTemplate, "Id van het e-mailsjabloon (standaard dat voor facturen)");
+    preview->add_option("--template", *emailTemplate,
+                        "Id van het e-mailsjabloon (standaard dat voor facturen)");
     preview->add_option("--message", *message, "Eigen berichttekst in plaats van een sjabloon");
     preview->callback([&context, id, emailTemplate, message] {
         context.requireSignedIn();
@@ -362,10 +388,12 @@ void addInvoiceTemplateCommands(CLI::App& app, CliContext& context) {
         if (body.empty()) {
             const std::vector<api::NativeEmailTemplate> templates = api::emailTemplates(client);
             const auto chosen = std::ranges::find_if(templates, [&](const api::NativeEmailTemplate& t) {
-                return emailTemplate->empty() ? t.type == "invoice" && t.language == "nl" && t.isDefault.value_or(false)
-                                              : t.id == *emailTemplate;
+                return emailTemplate->empty()
+                           ? t.type == "invoice" && t.language == "nl" && t.isDefault.value_or(false)
+                           : t.id == *emailTemplate;
             });
-            if (chosen == templates.end()) throw PersistenceError::notFound("E-mailsjabloon '" + *emailTemplate + "'");
+            if (chosen == templates.end())
+                throw PersistenceError::notFound("E-mailsjabloon '" + *emailTemplate + "'");
             body = chosen->body.value_or("");
             subject = api::previewInvoiceEmail(client, *id, chosen->subject.value_or("")).text;
         }
