@@ -25,6 +25,10 @@ const Json& member(const Json& body, const char* key) {
 
 }  // namespace
 
+const Json& objectMember(const Json& body, const char* key) {
+    return object(member(body, key));
+}
+
 const Json& array(const Json& body, const char* key) {
     const Json& value = member(body, key);
     if (!value.is_array()) invalid();

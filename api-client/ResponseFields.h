@@ -13,6 +13,8 @@ namespace zelvorin::responsefields {
 
 [[noreturn]] void invalid();
 const nlohmann::json& object(const nlohmann::json& body);
+// A member that is itself an object.
+const nlohmann::json& objectMember(const nlohmann::json& body, const char* key);
 const nlohmann::json& array(const nlohmann::json& body, const char* key);
 std::string text(const nlohmann::json& body, const char* key);
 std::optional<std::string> optionalText(const nlohmann::json& body, const char* key);

@@ -30,7 +30,8 @@ std::vector<AttachmentFile> readAttachmentFiles(const std::vector<std::string>& 
     return files;
 }
 
-std::vector<std::string> uploadAttachmentFiles(SyncAPIClient& client, const std::vector<AttachmentFile>& files) {
+std::vector<std::string> uploadAttachmentFiles(SyncAPIClient& client,
+                                               const std::vector<AttachmentFile>& files) {
     std::vector<std::string> keys;
     for (const UploadedAttachment& uploaded : uploadInvoiceAttachments(client, files))
         keys.push_back(uploaded.key);

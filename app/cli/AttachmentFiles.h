@@ -11,6 +11,7 @@ namespace zelvorin::cli {
 // content type by extension) before anything is sent; a file that cannot be read is fileNotFound.
 std::vector<AttachmentFile> readAttachmentFiles(const std::vector<std::string>& paths);
 // Uploads them; the keys a send names in its attachmentKeys.
-std::vector<std::string> uploadAttachmentFiles(SyncAPIClient& client, const std::vector<AttachmentFile>& files);
+std::vector<std::string> uploadAttachmentFiles(SyncAPIClient& client,
+                                               const std::vector<AttachmentFile>& files);
 
 }  // namespace zelvorin::cli

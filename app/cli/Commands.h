@@ -22,6 +22,8 @@ void addInvoiceCommands(CLI::App& app, CliContext& context);
 void addInvoiceActionCommands(CLI::App& app, CliContext& context);
 // template email|doc|vars|var, invoice set-template|preview-email (after addInvoiceCommands)
 void addTemplateCommands(CLI::App& app, CliContext& context);
+// invoice stats|gmail-aliases (after addInvoiceCommands)
+void addInvoiceStatsCommands(CLI::App& app, CliContext& context);
 // line add|set|rm
 void addLineCommands(CLI::App& app, CliContext& context);
 // customers, customer add|set

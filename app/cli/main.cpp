@@ -18,6 +18,7 @@ int main(int argc, char** argv) {
     addInvoiceCommands(app, context);
     addInvoiceActionCommands(app, context);
     addTemplateCommands(app, context);
+    addInvoiceStatsCommands(app, context);
     addLineCommands(app, context);
     addCustomerCommands(app, context);
     addOverviewCommands(app, context);

@@ -22,20 +22,23 @@ std::string safeFileName(const std::string& name) {
 }
 
 void check(const std::vector<AttachmentUpload>& files) {
-    if (files.empty()) throw ServiceError(ErrorKind::unprocessable, "Kies minstens één bestand om bij te voegen.");
+    if (files.empty())
+        throw ServiceError(ErrorKind::unprocessable, "Kies minstens één bestand om bij te voegen.");
     if (files.size() > kMaxAttachments)
         throw ServiceError(ErrorKind::unprocessable, "Je kunt maximaal 3 bestanden bijvoegen.");
     std::int64_t total = 0;
     for (const AttachmentUpload& file : files)
         total += static_cast<std::int64_t>(file.bytes.size());
     if (total > kMaxAttachmentBytes)
-        throw ServiceError(ErrorKind::payloadTooLarge, "Totale bestandsgrootte mag niet groter zijn dan 10 MB");
+        throw ServiceError(ErrorKind::payloadTooLarge,
+                           "Totale bestandsgrootte mag niet groter zijn dan 10 MB");
     for (const AttachmentUpload& file : files)
         if (!isAcceptableAttachment(file.contentType, file.bytes))
-            throw ServiceError(ErrorKind::unsupportedMediaType,
-                               "'" + safeFileName(file.fileName) +
-                                   "' kan niet worden bijgevoegd: alleen PDF, JPEG, PNG, GIF of een ander "
-                                   "bestand als application/octet-stream, en de inhoud moet bij het type passen.");
+            throw ServiceError(
+                ErrorKind::unsupportedMediaType,
+                "'" + safeFileName(file.fileName) +
+                    "' kan niet worden bijgevoegd: alleen PDF, JPEG, PNG, GIF of een ander "
+                    "bestand als application/octet-stream, en de inhoud moet bij het type passen.");
 }
 
 }  // namespace

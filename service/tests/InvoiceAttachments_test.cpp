@@ -51,22 +51,25 @@ TEST_F(InvoiceAttachmentsIntegrationTest, AllFilesAreKeptOrNoneAndTheContentMust
     EXPECT_EQ(refusal({pdf, gif, pdf, gif}), ErrorKind::unprocessable);
     // Exactly 10 MB together passes the size rule; one byte more does not.
     const std::string half(5 * 1024 * 1024, 'x');
-    EXPECT_EQ(refusal({{"a.bin", "application/octet-stream", half}, {"b.bin", "application/octet-stream", half + "x"}}),
+    EXPECT_EQ(refusal({{"a.bin", "application/octet-stream", half},
+                       {"b.bin", "application/octet-stream", half + "x"}}),
               ErrorKind::payloadTooLarge);
     // One bad file among good ones keeps all of them out.
     EXPECT_EQ(refusal({pdf, {"script.html", "text/html", "<script>"}}), ErrorKind::unsupportedMediaType);
     EXPECT_EQ(refusal({pdf, {"foto.jpg", "image/jpeg", "%PDF-1.4"}}), ErrorKind::unsupportedMediaType);
 
     const nlohmann::ordered_json kept = uploadAttachments(
-        database, caller, {{"a.bin", "application/octet-stream", half}, {"b.bin", "application/octet-stream", half}},
-        kNow);
+        database, caller,
+        {{"a.bin", "application/octet-stream", half}, {"b.bin", "application/octet-stream", half}}, kNow);
     ASSERT_EQ(kept["attachments"].size(), 2u);
     const std::string key = kept["attachments"][1]["key"];
-    const auto file = database.read([&](Connection& db) { return storedfiles::find(db, demoOrganizationId(), key); });
+    const auto file =
+        database.read([&](Connection& db) { return storedfiles::find(db, demoOrganizationId(), key); });
     ASSERT_TRUE(file);
     EXPECT_EQ(file->bytes, half);
     // Another organisation cannot name the key.
-    EXPECT_FALSE(database.read([&](Connection& db) { return storedfiles::find(db, secondOrganizationId(), key); }));
+    EXPECT_FALSE(
+        database.read([&](Connection& db) { return storedfiles::find(db, secondOrganizationId(), key); }));
 }
 
 }  // namespace

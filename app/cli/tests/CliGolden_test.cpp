@@ -315,6 +315,8 @@ TEST_F(CliGoldenIntegrationTest, TemplateVerbsOnTheDemoOrganisation) {
 
     const Json paid = Json::parse(run("invoices --segment betaald --json").out)["invoices"][0];
     both("invoice-preview-email", "invoice preview-email " + paid.value("id", ""));
+    both("invoice-stats", "invoice stats " + paid.value("id", ""));
+    both("invoice-gmail-aliases", "invoice gmail-aliases");
     const Json draft = Json::parse(run("invoices --segment concept --json").out)["invoices"][0];
     both("invoice-set-template", "invoice set-template " + draft.value("id", "") + " " + copy);
 
