@@ -19,13 +19,16 @@ InvoiceStats InvoiceStats::fromJson(const Json& body) {
         stats.sessionsByDay.push_back({fields::text(day, "day"), fields::integer(day, "sessions")});
     stats.bounceRate = fields::number(body, "bounceRate");
     const Json& mail = fields::objectMember(body, "mail");
-    stats.mail = {fields::integer(mail, "delivered"), fields::integer(mail, "opened"), fields::integer(mail, "clicked"),
-                  fields::integer(mail, "bounced")};
+    stats.mail = {fields::integer(mail, "delivered"), fields::integer(mail, "opened"),
+                  fields::integer(mail, "clicked"), fields::integer(mail, "bounced")};
     stats.mailTrackingAvailable = fields::flag(body, "mailTrackingAvailable");
     const Json& payment = fields::objectMember(body, "payment");
-    stats.payment = {fields::text(payment, "status"),          fields::integer(payment, "paidCents"),
-                     fields::integer(payment, "outstandingCents"), fields::optionalText(payment, "method"),
-                     fields::optionalText(payment, "paidAt"),  {}};
+    stats.payment = {fields::text(payment, "status"),
+                     fields::integer(payment, "paidCents"),
+                     fields::integer(payment, "outstandingCents"),
+                     fields::optionalText(payment, "method"),
+                     fields::optionalText(payment, "paidAt"),
+                     {}};
     for (const Json& row : fields::array(payment, "payments"))
         stats.payment.payments.push_back({fields::integer(row, "amountCents"), fields::text(row, "method"),
                                           fields::text(row, "paymentDate"), fields::text(row, "createdAt")});
@@ -40,7 +43,8 @@ NativeGmailAliasInfo NativeGmailAliasInfo::fromJson(const Json& body) {
 }
 
 InvoiceStats stats(SyncAPIClient& client, const std::string& invoiceId) {
-    return InvoiceStats::fromJson(client.fetch("api/native/v1/invoices/" + percentEncodeQueryValue(invoiceId) + "/stats"));
+    return InvoiceStats::fromJson(
+        client.fetch("api/native/v1/invoices/" + percentEncodeQueryValue(invoiceId) + "/stats"));
 }
 
 NativeGmailAliasInfo gmailAliases(SyncAPIClient& client) {

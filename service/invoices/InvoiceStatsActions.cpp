@@ -55,21 +55,26 @@ Json invoiceStats(const ServiceDatabase& database, const Caller& caller, const s
         }
         const std::string status = text(invoice.payload, "status").value_or("");
         const std::int64_t open =
-            status == "cancelled" ? 0 : std::max<std::int64_t>(0, invoicerecords::openCents(db, caller, invoiceId, invoice.payload));
-        return Json{{"totalOpens", views},
-                    {"uniqueSessions", views},
-                    {"lastViewedAt", optional(lastViewedAt)},
-                    {"deviceBreakdown", Json{{"desktop", 0}, {"tablet", 0}, {"mobile", 0}}},
-                    {"sessionsByDay", std::move(byDay)},
-                    {"bounceRate", delivered > 0 ? static_cast<double>(bounced) / static_cast<double>(delivered) : 0.0},
-                    {"mail", Json{{"delivered", delivered}, {"opened", 0}, {"clicked", 0}, {"bounced", bounced}}},
-                    {"mailTrackingAvailable", false},
-                    {"payment", Json{{"status", status},
-                                     {"paidCents", paid},
-                                     {"outstandingCents", open},
-                                     {"method", payments.empty() ? Json(nullptr) : optional(text(payments.back().payload, "method"))},
-                                     {"paidAt", optional(text(invoice.payload, "paidAt"))},
-                                     {"payments", std::move(rows)}}}};
+            status == "cancelled" ? 0
+                                  : std::max<std::int64_t>(
+                                        0, invoicerecords::openCents(db, caller, invoiceId, invoice.payload));
+        return Json{
+            {"totalOpens", views},
+            {"uniqueSessions", views},
+            {"lastViewedAt", optional(lastViewedAt)},
+            {"deviceBreakdown", Json{{"desktop", 0}, {"tablet", 0}, {"mobile", 0}}},
+            {"sessionsByDay", std::move(byDay)},
+            {"bounceRate",
+             delivered > 0 ? static_cast<double>(bounced) / static_cast<double>(delivered) : 0.0},
+            {"mail", Json{{"delivered", delivered}, {"opened", 0}, {"clicked", 0}, {"bounced", bounced}}},
+            {"mailTrackingAvailable", false},
+            {"payment", Json{{"status", status},
+                             {"paidCents", paid},
+                             {"outstandingCents", open},
+                             {"method", payments.empty() ? Json(nullptr)
+                                                         : optional(text(payments.back().payload, "method"))},
+                             {"paidAt", optional(text(invoice.payload, "paidAt"))},
+                             {"payments", std::move(rows)}}}};
     });
 }
 

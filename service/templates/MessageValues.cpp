@@ -1,5 +1,6 @@
 #include "service/templates/MessageValues.h"
 
+#include "service/http/HtmlText.h"
 #include "service/invoices/InvoiceRecords.h"
 #include "service/store/Records.h"
 #include "service/templates/TemplateRecords.h"
@@ -22,29 +23,6 @@ void addOrganisation(MessageVariables& values, const Json& settings) {
     if (const auto days = settings.find("paymentTermsDays");
         days != settings.end() && days->is_number_integer())
         values.paymentTermDays = days->get<std::int64_t>();
-}
-
-std::string escaped(const std::string& text) {
-    std::string out;
-    for (const char c : text) {
-        switch (c) {
-            case '&':
-                out += "&amp;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            case '"':
-                out += "&quot;";
-                break;
-            default:
-                out += c;
-        }
-    }
-    return out;
 }
 
 }  // namespace
@@ -85,12 +63,12 @@ std::vector<std::pair<std::string, std::string>> ownVariables(Connection& db, co
 }
 
 Json preview(const std::string& text, const std::string& style) {
-    std::string html = "<div class=\"mail mail-" + escaped(style) + "\">";
+    std::string html = "<div class=\"mail mail-" + htmlEscaped(style) + "\">";
     std::size_t start = 0;
     while (start <= text.size()) {
         std::size_t end = text.find("\n\n", start);
         if (end == std::string::npos) end = text.size();
-        std::string paragraph = escaped(text.substr(start, end - start));
+        std::string paragraph = htmlEscaped(text.substr(start, end - start));
         for (std::size_t at = paragraph.find('\n'); at != std::string::npos; at = paragraph.find('\n', at))
             paragraph.replace(at, 1, "<br>");
         if (!paragraph.empty()) html += "<p>" + paragraph + "</p>";

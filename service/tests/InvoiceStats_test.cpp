@@ -34,7 +34,8 @@ TEST(InvoiceStatsIntegrationTest, CountsTheMessagesAndPaymentsThatReallyHappened
     EXPECT_EQ(stats["payment"]["outstandingCents"], 121000);
     EXPECT_TRUE(stats["payment"]["method"].is_null());
 
-    const SendInvoiceRequest message{"boekhouding@bakkerij-jansen.nl", "Factuur", "Beste klant", std::nullopt, {}};
+    const SendInvoiceRequest message{
+        "boekhouding@bakkerij-jansen.nl", "Factuur", "Beste klant", std::nullopt, {}};
     sendInvoice(database, outbox, caller, "f-stats", message, kNow);
     addInvoicePayment(database, caller, "f-stats", {20000, std::string("2026-03-20"), "ideal", std::nullopt},
                       kNow + days{4});
@@ -54,7 +55,8 @@ TEST(InvoiceStatsIntegrationTest, CountsTheMessagesAndPaymentsThatReallyHappened
     ASSERT_EQ(payment["payments"].size(), 2u);
     EXPECT_EQ(payment["payments"][0]["paymentDate"], "2026-03-18");
 
-    EXPECT_THROW(invoiceStats(database, {demoOwnerUserId(), secondOrganizationId(), "a", "s", std::nullopt}, "f-stats"),
+    EXPECT_THROW(invoiceStats(database, {demoOwnerUserId(), secondOrganizationId(), "a", "s", std::nullopt},
+                              "f-stats"),
                  ServiceError);
 }
 
