@@ -106,6 +106,17 @@ Json makeDefault(Connection& db, const Caller& caller, StoredRecord chosen, Time
         .payload;
 }
 
+// After `left` stopped being the default of its type and language, the oldest template that
+// remains of that kind takes over, so a kind that has templates always has its default.
+void handOverDefault(Connection& db, const Caller& caller, const StoredRecord& left, TimePoint now) {
+    if (!left.payload.value("isDefault", false)) return;
+    for (const StoredRecord& other : templaterecords::live(db, caller, "emailTemplate"))
+        if (other.id != left.id && sameKind(other.payload, left.payload)) {
+            makeDefault(db, caller, other, now);
+            return;
+        }
+}
+
 }  // namespace
 
 Json listEmailTemplates(const ServiceDatabase& database, const Caller& caller) {
@@ -166,9 +177,9 @@ Json changeEmailTemplate(const ServiceDatabase& database, const Caller& caller, 
     if (change.style) checkStyle(*change.style);
     return database.write([&](Connection& db) {
         StoredRecord record = templaterecords::require(db, caller, "emailTemplate", id, kMissing);
+        const StoredRecord before = record;
         if (change.invoiceTemplateId) checkInvoiceTemplate(db, caller, *change.invoiceTemplateId);
         Json& payload = record.payload;
-        const Json before = payload;
         const auto set = [&](const char* key, const std::optional<std::string>& value) {
             if (value) payload[key] = *value;
         };
@@ -185,14 +196,17 @@ Json changeEmailTemplate(const ServiceDatabase& database, const Caller& caller, 
         setOrClear("style", change.style);
         payload["updatedAt"] = formatTimestampMillis(now);
         // Moved to another type or language, it is that kind's default only when it has none.
-        if (!sameKind(before, payload)) {
+        const bool moved = !sameKind(before.payload, payload);
+        if (moved) {
             payload["isDefault"] = std::ranges::none_of(
                 templaterecords::live(db, caller, "emailTemplate"), [&](const StoredRecord& t) {
                     return t.id != id && sameKind(t.payload, payload) && t.payload.value("isDefault", false);
                 });
         }
-        return templaterecords::withoutBookkeeping(
-            invoicerecords::put(db, caller, SyncEntityType::emailTemplate, id, payload, now).payload);
+        Json changed =
+            invoicerecords::put(db, caller, SyncEntityType::emailTemplate, id, payload, now).payload;
+        if (moved) handOverDefault(db, caller, before, now);
+        return templaterecords::withoutBookkeeping(std::move(changed));
     });
 }
 
@@ -202,12 +216,7 @@ void deleteEmailTemplate(const ServiceDatabase& database, const Caller& caller, 
     database.write([&](Connection& db) {
         const StoredRecord record = templaterecords::require(db, caller, "emailTemplate", id, kMissing);
         templaterecords::remove(db, caller, SyncEntityType::emailTemplate, id, now);
-        if (!record.payload.value("isDefault", false)) return;
-        for (const StoredRecord& other : templaterecords::live(db, caller, "emailTemplate"))
-            if (sameKind(other.payload, record.payload)) {
-                makeDefault(db, caller, other, now);
-                return;
-            }
+        handOverDefault(db, caller, record, now);
     });
 }
 

@@ -37,7 +37,8 @@ struct EmailTemplateChange {
 // changed: the organisation makes its own instead.
 //
 // Per type and language one template is the default: the first one made, the one set-default
-// names, or, when the default is deleted, the oldest that remains.
+// names, or, when the default is deleted or moved to another type or language, the oldest that
+// remains.
 //
 // Refusals are ServiceErrors with a Dutch text: an unknown id (also another organisation's) is
 // notFound, an unfit member unprocessable, a change of a built-in default conflict. Each action is

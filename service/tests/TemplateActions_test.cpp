@@ -133,11 +133,18 @@ TEST_F(TemplateActionsIntegrationTest, APatchKeepsWhatIsLeftOutAndClearsWhatIsNu
     EXPECT_EQ(changed["name"], seeded["name"]);
     EXPECT_TRUE(changed["style"].is_null());
 
-    // Moved to a kind that already has a default, it is not a second one.
+    // Moved to a kind that already has a default, it is not a second one; the kind it left hands
+    // its default to the template that remains.
+    const Json other = createEmailTemplate(
+        database, caller(), {"Nog een", "reminder_1", "nl", "", "", std::nullopt, std::nullopt}, kNow);
     EmailTemplateChange move;
     move.type = "reminder_2";
     changeEmailTemplate(database, caller(), seeded["id"], move, kNow);
     EXPECT_EQ(defaults(emailTemplates("reminder_2")), 1);
+    const std::vector<Json> left = emailTemplates("reminder_1");
+    ASSERT_EQ(left.size(), 1u);
+    EXPECT_EQ(left[0]["id"], other["id"]);
+    EXPECT_TRUE(left[0]["isDefault"].get<bool>());
 }
 
 TEST_F(TemplateActionsIntegrationTest, RefusalsWriteNothing) {
