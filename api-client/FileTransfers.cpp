@@ -2,6 +2,7 @@
 
 #include "api-client/HttpHeaders.h"
 #include "api-client/MultipartBody.h"
+#include "api-client/ResponseFields.h"
 
 namespace zelvorin {
 
@@ -140,6 +141,31 @@ AvatarUploadResponse uploadAvatar(SyncAPIClient& client, const std::string& enti
     throwIfUnauthorizedOrRateLimited(response);
     if (response.status == 404 || response.status == 413 || response.status == 415)
         throw APIError(APIError::Conflict{errorText(response, "De avatar kon niet worden geüpload.")});
+    throw APIError(APIError::HttpError{response.status});
+}
+
+}  // namespace zelvorin
+
+namespace zelvorin {
+
+std::vector<UploadedAttachment> uploadInvoiceAttachments(SyncAPIClient& client,
+                                                         const std::vector<AttachmentFile>& files) {
+    MultipartBody body("ZelvorinBoundary-");
+    for (const AttachmentFile& file : files)
+        body.file("files", file.fileName, file.contentType, file.bytes);
+    const HttpResponse response = postMultipart(client, "api/native/v1/invoices/attachments", body);
+    if (isSuccess(response.status)) {
+        const auto decoded = nlohmann::json::parse(response.body, nullptr, /*allow_exceptions=*/false);
+        std::vector<UploadedAttachment> uploaded;
+        for (const auto& item : responsefields::array(decoded, "attachments"))
+            uploaded.push_back({responsefields::text(item, "key"), responsefields::text(item, "filename"),
+                                responsefields::text(item, "contentType"),
+                                responsefields::integer(item, "size")});
+        return uploaded;
+    }
+    throwIfUnauthorizedOrRateLimited(response);
+    if (response.status == 413 || response.status == 415 || response.status == 422)
+        throw APIError(APIError::Conflict{errorText(response, "Uploaden mislukt. Probeer het opnieuw.")});
     throw APIError(APIError::HttpError{response.status});
 }
 

@@ -62,3 +62,26 @@ AvatarUploadResponse uploadAvatar(SyncAPIClient& client, const std::string& enti
                                   const std::string& bytes);
 
 }  // namespace zelvorin
+
+namespace zelvorin {
+
+// A file uploaded to go with an invoice's message, as the service keeps it.
+struct UploadedAttachment {
+    std::string key;
+    std::string filename;
+    std::string contentType;
+    std::int64_t size = 0;
+    bool operator==(const UploadedAttachment&) const = default;
+};
+struct AttachmentFile {
+    std::string fileName;
+    std::string contentType;
+    std::string bytes;
+};
+// POST api/native/v1/invoices/attachments, multipart with one "files" part per file; their keys
+// go into a send's attachmentKeys. 413, 415 and 422 are conflicts with the service's message or
+// "Uploaden mislukt. Probeer het opnieuw.".
+std::vector<UploadedAttachment> uploadInvoiceAttachments(SyncAPIClient& client,
+                                                         const std::vector<AttachmentFile>& files);
+
+}  // namespace zelvorin

@@ -28,24 +28,12 @@ std::optional<std::string> offlineRefusal(ServerAction action, const SyncDisplay
 }
 
 std::string sendTitle(SendMode mode, std::string_view reminderKind) {
-    switch (mode) {
-        case SendMode::invoice:
-            return "Factuur versturen";
-        case SendMode::creditnote:
-            return "Creditnota versturen";
-        case SendMode::resend:
-            return "Opnieuw versturen";
-        case SendMode::reminder:
-            if (reminderKind == "reminder_1") return "1e herinnering versturen";
-            if (reminderKind == "reminder_2") return "2e herinnering versturen";
-            return "Laatste herinnering versturen";
-    }
-    return "Factuur versturen";
+    if (mode == SendMode::resend) return "Opnieuw versturen";
+    return defaultMessageSubject(templateTypeFor(mode, reminderKind));
 }
 
 std::string defaultBody(const std::optional<std::string>& customerName) {
-    const std::string name = customerName && !customerName->empty() ? *customerName : "klant";
-    return "Beste " + name + ",\n\nHierbij ontvang je de factuur.\n\nMet vriendelijke groet";
+    return defaultMessageBody(customerName);
 }
 
 std::int64_t positiveAmountCents(const std::string& typed) {
@@ -83,43 +71,8 @@ std::string reopenReason(const std::string& reason) {
     return why;
 }
 
-namespace {
-
-void replaceAll(std::string& text, const std::string& from, const std::string& to) {
-    for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
-        text.replace(at, from.size(), to);
-}
-
-// "2026-03-16" as "16-03-2026"; empty when absent or not a date.
-std::string dutchDate(const std::optional<std::string>& date) {
-    if (!date || date->size() != 10) return {};
-    return date->substr(8, 2) + "-" + date->substr(5, 2) + "-" + date->substr(0, 4);
-}
-
-}  // namespace
-
 std::string substituteVariables(std::string text, const MessageVariables& values) {
-    const std::string customer = values.customerName.value_or("");
-    const std::string org = values.orgName.value_or("");
-    const std::pair<const char*, std::string> variables[] = {
-        {"klant_naam", customer},
-        {"klant_bedrijf", customer},
-        {"factuurnummer", values.invoiceNumber.value_or("")},
-        {"bedrag", formatEuro(values.totalCents)},
-        {"vervaldatum", dutchDate(values.dueDate)},
-        {"factuur_datum", dutchDate(values.issueDate)},
-        {"org_naam", org},
-        {"bedrijfsnaam", org},
-        {"iban", values.iban.value_or("")},
-        {"bic", values.bic.value_or("")},
-        {"betaaltermijn", std::to_string(values.paymentTermDays.value_or(30))},
-        {"betaallink", ""},
-    };
-    for (const auto& [key, value] : variables) {
-        replaceAll(text, "{{" + std::string(key) + "}}", value);
-        replaceAll(text, "{" + std::string(key) + "}", value);
-    }
-    return text;
+    return substituteMessageVariables(std::move(text), values);
 }
 
 std::string templateTypeFor(SendMode mode, std::string_view reminderKind) {
@@ -160,18 +113,6 @@ void checkAttachments(const std::vector<Attachment>& attached, const std::vector
     if (total > kMaxAttachmentBytes)
         throw InputError(InputError::Kind::invalidValue,
                          "Totale bestandsgrootte mag niet groter zijn dan 10 MB");
-}
-
-std::string attachmentContentType(std::string_view fileName) {
-    const std::size_t dot = fileName.rfind('.');
-    std::string extension(dot == std::string_view::npos ? std::string_view() : fileName.substr(dot + 1));
-    for (char& c : extension)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    if (extension == "pdf") return "application/pdf";
-    if (extension == "jpg" || extension == "jpeg") return "image/jpeg";
-    if (extension == "png") return "image/png";
-    if (extension == "gif") return "image/gif";
-    return "application/octet-stream";
 }
 
 bool isReminderKind(std::string_view kind) {

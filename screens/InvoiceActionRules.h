@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "app/SyncDisplayStatus.h"
+#include "domain/AttachmentRule.h"
+#include "domain/MessageVariables.h"
 
 // The rules the invoice actions decide on the device before any call to the service, shared by
 // the desktop's sheets and the command line: which actions need a connection and what is said
@@ -48,20 +50,8 @@ inline constexpr std::string_view kReopenNeedsAdmin = "Alleen owner/admin kan fa
 // The trimmed reason of a reopen: at least 10 characters.
 std::string reopenReason(const std::string& reason);
 
-// The values of the twelve message variables. Dates are "yyyy-MM-dd" as stored; amounts in cents.
-struct MessageVariables {
-    std::optional<std::string> customerName;   // klant_naam, klant_bedrijf
-    std::optional<std::string> invoiceNumber;  // factuurnummer (empty for a draft)
-    std::int64_t totalCents = 0;               // bedrag
-    std::optional<std::string> dueDate;        // vervaldatum
-    std::optional<std::string> issueDate;      // factuur_datum
-    std::optional<std::string> orgName;        // org_naam, bedrijfsnaam
-    std::optional<std::string> iban;
-    std::optional<std::string> bic;
-    std::optional<std::int64_t> paymentTermDays;  // betaaltermijn (30 when absent)
-};
-// Replaces, for every key, each "{{key}}" and then each "{key}" with its value: dates in the "nl"
-// notation (dd-MM-yyyy), the total as euro money, "betaallink" always empty.
+// The twelve message variables (domain/MessageVariables.h), filled in both brace forms.
+using MessageVariables = zelvorin::MessageVariables;
 std::string substituteVariables(std::string text, const MessageVariables& values);
 
 // The e-mail template types that fit a send mode: "invoice" for invoice and resend, "credit_note"
@@ -76,16 +66,15 @@ struct Attachment {
     std::string fileName;
     std::int64_t sizeBytes = 0;
 };
-inline constexpr std::size_t kMaxAttachments = 3;
-inline constexpr std::int64_t kMaxAttachmentBytes = 10 * 1024 * 1024;
+using zelvorin::kMaxAttachmentBytes;
+using zelvorin::kMaxAttachments;
 // Whether another file can be added (the add button disappears at three).
 bool canAddAttachment(std::size_t attached);
 // Checks the files about to be uploaded together with those already attached: at most three and
 // 10 MB together ("Totale bestandsgrootte mag niet groter zijn dan 10 MB").
 void checkAttachments(const std::vector<Attachment>& attached, const std::vector<Attachment>& chosen);
-// The content type of a file by its lower-cased extension (pdf, jpg/jpeg, png, gif; else
-// application/octet-stream).
-std::string attachmentContentType(std::string_view fileName);
+// The content type of a file by its lower-cased extension (domain/AttachmentRule.h).
+using zelvorin::attachmentContentType;
 
 // The reminder kinds of the advanced actions, by their raw value.
 bool isReminderKind(std::string_view kind);

@@ -15,11 +15,13 @@
 #include "service/http/ErrorKinds.h"
 #include "service/http/ServiceError.h"
 #include "service/inbox/InboxRoutes.h"
+#include "service/invoices/InvoiceExtraRoutes.h"
 #include "service/invoices/InvoiceRoutes.h"
 #include "service/onboarding/OnboardingRoutes.h"
 #include "service/store/ServiceDatabase.h"
 #include "service/sync/SyncRoutes.h"
 #include "service/team/TeamRoutes.h"
+#include "service/templates/TemplateRoutes.h"
 
 namespace zelvorin::service {
 
@@ -42,6 +44,8 @@ RouteTable serviceRoutes(const ServiceDatabase& database, const Authenticator& a
     addInvoiceRoutes(routes, database, outbox);
     addInboxRoutes(routes, database);
     addBtwRoutes(routes, database);
+    addTemplateRoutes(routes, database);
+    addInvoiceExtraRoutes(routes, database);
     return routes;
 }
 

@@ -8,6 +8,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "api-client/InvoiceActions.h"
 #include "testing/ServiceProcess.h"
 #include "testing/ServiceSignIn.h"
 #include "testing/Shell.h"
@@ -149,6 +150,52 @@ TEST_F(FileTransfersIntegrationTest, TheVatExportIsNamedByTheServiceAndRefusesAn
     const APIError::Case refused = failure([&] { exportVatQuarter(client, 2026, 5); });
     ASSERT_TRUE(std::holds_alternative<APIError::Conflict>(refused));
     EXPECT_EQ(std::get<APIError::Conflict>(refused).message, "Ongeldige periode.");
+}
+
+TEST_F(FileTransfersIntegrationTest, AttachmentsGoWithTheSentMessageAndTheServiceHoldsTheRuleToo) {
+    const auto refusal = [&](const std::vector<AttachmentFile>& files) {
+        const APIError::Case refused = failure([&] { uploadInvoiceAttachments(client, files); });
+        return std::holds_alternative<APIError::Conflict>(refused)
+                   ? std::get<APIError::Conflict>(refused).message
+                   : std::string("geen conflict");
+    };
+    const AttachmentFile png{"bon.png", "image/png", kPng};
+    EXPECT_EQ(refusal({png, png, png, png}), "Je kunt maximaal 3 bestanden bijvoegen.");
+    EXPECT_EQ(refusal({{"a.bin", "application/octet-stream", std::string(6 * 1024 * 1024, 'a')},
+                       {"b.bin", "application/octet-stream", std::string(5 * 1024 * 1024, 'b')}}),
+              "Totale bestandsgrootte mag niet groter zijn dan 10 MB");
+    EXPECT_NE(refusal({{"pagina.html", "text/html", "<html></html>"}}).find("kan niet worden bijgevoegd"),
+              std::string::npos);
+
+    const std::vector<UploadedAttachment> uploaded = uploadInvoiceAttachments(
+        client, {png, {"../voorwaarden\".pdf", "application/pdf", "%PDF-1.4\nvoorwaarden\n%%EOF\n"}});
+    ASSERT_EQ(uploaded.size(), 2u);
+    EXPECT_EQ(uploaded[0].size, 67);
+    EXPECT_EQ(uploaded[1].filename, "voorwaarden.pdf");  // no folder, no quote to break its header
+
+    std::string draft;
+    for (const Json& invoice : records("draftInvoice"))
+        if (invoice["payload"].value("status", "") == "draft" &&
+            invoice["payload"].value("totalCents", 0) > 0)
+            draft = invoice["id"];
+    ASSERT_FALSE(draft.empty());
+    invoiceactions::SendBody body{"boekhouding@bakkerij-jansen.nl", "Factuur", "Beste klant", std::nullopt,
+                                  std::vector<std::string>{uploaded[0].key, uploaded[1].key}};
+    invoiceactions::send(client, draft, body);
+
+    std::filesystem::path message;
+    for (const auto& entry : std::filesystem::directory_iterator(service.dataDir() / "service" / "outbox"))
+        message = entry.path();
+    ASSERT_FALSE(message.empty());
+    const std::string parts = testing::runCommand(
+        "python3 -c \"import email,email.policy,sys\n"
+        "m=email.message_from_binary_file(open(sys.argv[1],'rb'),policy=email.policy.default)\n"
+        "for p in m.iter_attachments(): "
+        "print(p.get_filename(),p.get_content_type(),len(p.get_content()))\" " +
+        message.string());
+    EXPECT_NE(parts.find(".pdf application/pdf"), std::string::npos) << parts;  // the invoice itself
+    EXPECT_NE(parts.find("bon.png image/png 67\n"), std::string::npos) << parts;
+    EXPECT_NE(parts.find("voorwaarden.pdf application/pdf 27\n"), std::string::npos) << parts;
 }
 
 }  // namespace

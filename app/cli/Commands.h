@@ -20,6 +20,10 @@ void addRenderCommand(CLI::App& app, CliContext& context);
 void addInvoiceCommands(CLI::App& app, CliContext& context);
 // invoice send|pay|...: what only the service does to an invoice (after addInvoiceCommands)
 void addInvoiceActionCommands(CLI::App& app, CliContext& context);
+// template email|doc|vars|var, invoice set-template|preview-email (after addInvoiceCommands)
+void addTemplateCommands(CLI::App& app, CliContext& context);
+// invoice stats|gmail-aliases (after addInvoiceCommands)
+void addInvoiceStatsCommands(CLI::App& app, CliContext& context);
 // line add|set|rm
 void addLineCommands(CLI::App& app, CliContext& context);
 // customers, customer add|set

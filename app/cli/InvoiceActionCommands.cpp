@@ -3,6 +3,7 @@
 
 #include "api-client/FileTransfers.h"
 #include "api-client/InvoiceActions.h"
+#include "app/cli/AttachmentFiles.h"
 #include "app/cli/CliError.h"
 #include "app/cli/CliOutput.h"
 #include "app/cli/Commands.h"
@@ -23,6 +24,7 @@ struct SendOptions {
     std::string body;
     std::string from;
     std::string at;  // send later, at this moment
+    std::vector<std::string> attach;
 };
 
 // The service acts on what it holds: the device's own edits go first, and what the service did
@@ -72,8 +74,15 @@ invoiceactions::SendBody messageBody(CliContext& context, const SendOptions& opt
     return body;
 }
 
+std::optional<std::vector<std::string>> uploadAttachments(SyncAPIClient& client,
+                                                          const std::vector<AttachmentFile>& files) {
+    if (files.empty()) return std::nullopt;
+    return callService(rules::ServerAction::send, [&] { return uploadAttachmentFiles(client, files); });
+}
+
 // `invoice send --at WHEN`: the service sends it at that moment.
-void scheduleInvoice(CliContext& context, const SendOptions& options) {
+void scheduleInvoice(CliContext& context, const SendOptions& options,
+                     const std::vector<AttachmentFile>& attachments) {
     const std::optional<TimePoint> at = parseTimestamp(options.at);
     if (!at)
         throw InputError(
@@ -81,8 +90,9 @@ void scheduleInvoice(CliContext& context, const SendOptions& options) {
             "--at '" + options.at + "' is geen tijdstip; schrijf bijvoorbeeld 2026-03-17T09:00:00+01:00.");
     context.requireSignedIn();
     syncForAction(context, rules::ServerAction::schedule);
-    const invoiceactions::SendBody body = messageBody(context, options, rules::SendMode::invoice);
+    invoiceactions::SendBody body = messageBody(context, options, rules::SendMode::invoice);
     SyncAPIClient client = context.apiClient();
+    body.attachmentKeys = uploadAttachments(client, attachments);  // kept by the service until it sends
     const auto scheduled = callService(rules::ServerAction::schedule, [&] {
         return invoiceactions::schedule(client, options.id, body, formatTimestampSeconds(*at));
     });
@@ -110,12 +120,14 @@ void unscheduleInvoice(CliContext& context, const std::string& id) {
 }
 
 void sendInvoice(CliContext& context, const SendOptions& options) {
-    if (!options.at.empty()) return scheduleInvoice(context, options);
+    const std::vector<AttachmentFile> attachments = readAttachmentFiles(options.attach);  // before any call
+    if (!options.at.empty()) return scheduleInvoice(context, options, attachments);
     context.requireSignedIn();
     syncForAction(context, rules::ServerAction::send);
     AppEnvironment& environment = context.environment();
-    const invoiceactions::SendBody body = messageBody(context, options, rules::SendMode::invoice);
+    invoiceactions::SendBody body = messageBody(context, options, rules::SendMode::invoice);
     SyncAPIClient client = context.apiClient();
+    body.attachmentKeys = uploadAttachments(client, attachments);
     const auto sent = callService(rules::ServerAction::send,
                                   [&] { return invoiceactions::send(client, options.id, body); });
     environment.syncNow();
@@ -262,6 +274,7 @@ void addInvoiceActionCommands(CLI::App& app, CliContext& context) {
     sendCommand->add_option(
         "--at", send->at,
         "Later versturen: de dienst verstuurt op dit moment, bijvoorbeeld 2026-03-17T09:00:00+01:00");
+    sendCommand->add_option("--attach", send->attach, "Bijlagen (max 3 bestanden, 10 MB totaal)");
     sendCommand->callback([&context, send] { sendInvoice(context, *send); });
 
     auto unscheduledId = std::make_shared<std::string>();

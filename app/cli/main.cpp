@@ -17,6 +17,8 @@ int main(int argc, char** argv) {
     addReadReceiptCommand(app, context);
     addInvoiceCommands(app, context);
     addInvoiceActionCommands(app, context);
+    addTemplateCommands(app, context);
+    addInvoiceStatsCommands(app, context);
     addLineCommands(app, context);
     addCustomerCommands(app, context);
     addOverviewCommands(app, context);

@@ -83,36 +83,36 @@ struct EmailText {
 
 constexpr std::array<EmailText, 10> kEmailTexts{{
     {"invoice", "nl", "Factuur", "Factuur {factuurnummer} van {bedrijfsnaam}",
-     "Beste {klantnaam},\n\nIn de bijlage vind je factuur {factuurnummer} van {bedrag}. Wil je die voor "
+     "Beste {klant_naam},\n\nIn de bijlage vind je factuur {factuurnummer} van {bedrag}. Wil je die voor "
      "{vervaldatum} voldoen?\n\nMet vriendelijke groet,\n{bedrijfsnaam}"},
     {"invoice", "en", "Invoice", "Invoice {factuurnummer} from {bedrijfsnaam}",
-     "Dear {klantnaam},\n\nPlease find attached invoice {factuurnummer} for {bedrag}, due on "
+     "Dear {klant_naam},\n\nPlease find attached invoice {factuurnummer} for {bedrag}, due on "
      "{vervaldatum}.\n\nKind regards,\n{bedrijfsnaam}"},
     {"credit_note", "nl", "Creditnota", "Creditnota {factuurnummer} van {bedrijfsnaam}",
-     "Beste {klantnaam},\n\nIn de bijlage vind je creditnota {factuurnummer} van {bedrag}.\n\nMet "
+     "Beste {klant_naam},\n\nIn de bijlage vind je creditnota {factuurnummer} van {bedrag}.\n\nMet "
      "vriendelijke groet,\n{bedrijfsnaam}"},
     {"credit_note", "en", "Credit note", "Credit note {factuurnummer} from {bedrijfsnaam}",
-     "Dear {klantnaam},\n\nPlease find attached credit note {factuurnummer} for {bedrag}.\n\nKind "
+     "Dear {klant_naam},\n\nPlease find attached credit note {factuurnummer} for {bedrag}.\n\nKind "
      "regards,\n{bedrijfsnaam}"},
     {"reminder_1", "nl", "Herinnering", "Herinnering: factuur {factuurnummer}",
-     "Beste {klantnaam},\n\nWe hebben de betaling van factuur {factuurnummer} ({bedrag}) nog niet "
+     "Beste {klant_naam},\n\nWe hebben de betaling van factuur {factuurnummer} ({bedrag}) nog niet "
      "ontvangen. Wil je het bedrag binnenkort overmaken?\n\nMet vriendelijke groet,\n{bedrijfsnaam}"},
     {"reminder_1", "en", "Reminder", "Reminder: invoice {factuurnummer}",
-     "Dear {klantnaam},\n\nWe have not yet received payment of invoice {factuurnummer} ({bedrag}). "
+     "Dear {klant_naam},\n\nWe have not yet received payment of invoice {factuurnummer} ({bedrag}). "
      "Could you transfer the amount soon?\n\nKind regards,\n{bedrijfsnaam}"},
     {"reminder_2", "nl", "Tweede herinnering", "Tweede herinnering: factuur {factuurnummer}",
-     "Beste {klantnaam},\n\nOndanks onze eerdere herinnering staat factuur {factuurnummer} ({bedrag}) "
+     "Beste {klant_naam},\n\nOndanks onze eerdere herinnering staat factuur {factuurnummer} ({bedrag}) "
      "nog open. We verzoeken je het bedrag binnen 7 dagen te voldoen.\n\nMet vriendelijke groet,\n"
      "{bedrijfsnaam}"},
     {"reminder_2", "en", "Second reminder", "Second reminder: invoice {factuurnummer}",
-     "Dear {klantnaam},\n\nDespite our earlier reminder, invoice {factuurnummer} ({bedrag}) is still "
+     "Dear {klant_naam},\n\nDespite our earlier reminder, invoice {factuurnummer} ({bedrag}) is still "
      "unpaid. Please settle it within 7 days.\n\nKind regards,\n{bedrijfsnaam}"},
     {"reminder_final", "nl", "Laatste aanmaning", "Laatste aanmaning: factuur {factuurnummer}",
-     "Beste {klantnaam},\n\nFactuur {factuurnummer} ({bedrag}) is ondanks herhaalde herinneringen niet "
+     "Beste {klant_naam},\n\nFactuur {factuurnummer} ({bedrag}) is ondanks herhaalde herinneringen niet "
      "betaald. Zonder betaling binnen 5 dagen dragen we de vordering over.\n\nMet vriendelijke groet,\n"
      "{bedrijfsnaam}"},
     {"reminder_final", "en", "Final notice", "Final notice: invoice {factuurnummer}",
-     "Dear {klantnaam},\n\nInvoice {factuurnummer} ({bedrag}) remains unpaid despite repeated reminders. "
+     "Dear {klant_naam},\n\nInvoice {factuurnummer} ({bedrag}) remains unpaid despite repeated reminders. "
      "Without payment within 5 days we will hand the claim over.\n\nKind regards,\n{bedrijfsnaam}"},
 }};
 

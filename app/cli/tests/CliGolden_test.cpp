@@ -410,6 +410,75 @@ TEST_F(CliGoldenIntegrationTest, AMissingRecordIsExitCodeFourInEveryCommand) {
     EXPECT_EQ(runCommand(queued), before);  // nothing was queued
 }
 
+TEST_F(CliGoldenIntegrationTest, TemplateVerbsOnTheDemoOrganisation) {
+    ASSERT_EQ(run("login --auto").exitCode, 0);
+    // What the service stamps with its own clock differs from run to run.
+    const auto stamped = [&](const std::string& placeholder) {
+        return [this, placeholder](const Json& record) {
+            volatileText(record.value("id", ""), placeholder);
+            volatileText(record.value("createdAt", ""), "<created-at>");
+            volatileText(record.value("updatedAt", ""), "<updated-at>");
+        };
+    };
+    both("template-email-list", "template email list");
+    const std::string made = text(
+        "template-email-create",
+        "template email create --name Kort --type invoice --body 'Hoi {{klant_naam}}'", "<email-template-1>");
+    const Json english =
+        json("template-email-create",
+             "template email create --name Short --type reminder_1 --language en --style branded",
+             stamped("<email-template-2>"));
+    text("template-email-edit", "template email edit " + english.value("id", "") + " --subject Herinnering");
+    json("template-email-edit", "template email edit " + english.value("id", "") + " --style none",
+         stamped("<email-template-2>"));
+    const std::string madeId = made.substr(made.rfind('(') + 1, made.size() - made.rfind('(') - 2);
+    volatileText(madeId, "<email-template-1>");
+    text("template-email-set-default", "template email set-default " + madeId);
+    both("template-email-preview", "template email preview --template " + madeId);
+    text("template-email-delete", "template email delete " + madeId);
+    json("template-email-delete", "template email delete " + english.value("id", ""));
+
+    text("template-var-add", "template var add --label 'Project code' --description Projectnummer");
+    text("template-vars", "template vars");
+    json("template-vars", "template vars", [&](const Json& body) {
+        for (const Json& variable : body["variables"])
+            if (variable["key"] == "project_code") {
+                stamped("<variable-1>")(variable);
+                volatileText(variable.value("serverModifiedAt", ""), "<updated-at>");
+            }
+    });
+
+    const Json documents = json("template-doc-list", "template doc list");
+    const std::string original = documents["templates"][0]["id"];
+    const std::string copy =
+        text("template-doc-duplicate", "template doc duplicate " + original, "<doc-template-1>");
+    text("template-doc-rename", "template doc rename " + copy + " Zakelijk");
+    text("template-doc-default-for", "template doc default-for " + copy + " --type invoice");
+    json("template-doc-default-for-new", "template doc default-for-new " + copy);
+    text("template-doc-list", "template doc list");
+
+    const Json paid = Json::parse(run("invoices --segment betaald --json").out)["invoices"][0];
+    both("invoice-preview-email", "invoice preview-email " + paid.value("id", ""));
+    both("invoice-stats", "invoice stats " + paid.value("id", ""));
+    both("invoice-gmail-aliases", "invoice gmail-aliases");
+    const Json draft = Json::parse(run("invoices --segment concept --json").out)["invoices"][0];
+    both("invoice-set-template", "invoice set-template " + draft.value("id", "") + " " + copy);
+
+    // Refusals: the service's own words, and nothing changed.
+    std::string refusals;
+    for (const std::string& command :
+         {std::string("template email create --name X --type offerte"),
+          std::string("template email edit weg --name X"), "template doc delete " + copy,
+          "invoice set-template " + paid.value("id", "") + " " + original,
+          std::string("template var add --label IBAN")}) {
+        const Output refused = run(command);
+        EXPECT_NE(refused.exitCode, 0) << command;
+        refusals +=
+            "$ " + command + "\n" + std::to_string(refused.exitCode) + " " + withoutLogLines(refused.err);
+    }
+    expectGolden("errors-templates.txt", refusals);
+}
+
 // Scripts read the keys: they are the records' camelCase names, never a column's snake_case.
 void expectCamelCaseKeys(const Json& value, const std::string& where) {
     if (value.is_object()) {
