@@ -90,6 +90,8 @@ MainWindow::MainWindow(AppEnvironment& environment, std::shared_ptr<Executor> ma
       handoff_(std::move(handoff)),
       root_(new QStackedWidget),
       signIn_(new SignInView),
+      onboarding_(new OnboardingView(
+          [this](OnboardingRegistration registration) { completeOnboarding(std::move(registration)); })),
       lock_(new QWidget),
       unlockButton_(new QPushButton),
       cover_(new QWidget),
@@ -111,6 +113,7 @@ MainWindow::MainWindow(AppEnvironment& environment, std::shared_ptr<Executor> ma
     coverLayout->addWidget(coverTitle);
 
     root_->addWidget(signIn_);
+    root_->addWidget(onboarding_);
     root_->addWidget(lock_);
     root_->addWidget(cover_);
     setCentralWidget(root_);
@@ -150,6 +153,11 @@ MainWindow::~MainWindow() {
 void MainWindow::refresh() {
     const SessionState state = environment_.sessionState();
     showSyncChip();
+    if (state == SessionState::onboarding && !signingIn_) {
+        dropShell();
+        root_->setCurrentWidget(onboarding_);
+        return;
+    }
     if (state != SessionState::signedIn) {
         dropShell();
         signIn_->show(signingIn_ ? SessionState::signingIn : state, environment_.loginError());
@@ -305,6 +313,9 @@ QString MainWindow::statusText() const {
 bool MainWindow::showsShell() const {
     return shell_ && root_->currentWidget() == shell_;
 }
+bool MainWindow::showsOnboarding() const {
+    return root_->currentWidget() == onboarding_;
+}
 bool MainWindow::showsLock() const {
     return root_->currentWidget() == lock_;
 }
@@ -323,6 +334,16 @@ void MainWindow::signIn() {
         if (handoff_) environment_.signIn(*handoff_);
         mainExecutor_->post([this] {
             signingIn_ = false;
+            refresh();
+        });
+    });
+}
+
+void MainWindow::completeOnboarding(OnboardingRegistration registration) {
+    worker_->post([this, registration = std::move(registration)] {
+        const std::optional<std::string> failure = environment_.completeOnboarding(registration);
+        mainExecutor_->post([this, failure] {
+            onboarding_->wizard().finishSubmit(failure);
             refresh();
         });
     });
