@@ -10,7 +10,8 @@ namespace zelvorin {
 namespace {
 
 std::string trimmed(const std::string& text) {
-    const auto first = std::find_if_not(text.begin(), text.end(), [](unsigned char c) { return std::isspace(c); });
+    const auto first =
+        std::find_if_not(text.begin(), text.end(), [](unsigned char c) { return std::isspace(c); });
     const auto last =
         std::find_if_not(text.rbegin(), text.rend(), [](unsigned char c) { return std::isspace(c); }).base();
     return first < last ? std::string(first, last) : std::string();
@@ -48,8 +49,8 @@ std::string normalisedKvkNumber(const std::string& typed) {
 
 std::string normalisedVatNumber(const std::string& typed) {
     const std::string number = compact(typed);
-    if (number.size() != 14 || number.compare(0, 2, "NL") != 0 || !allDigits(number, 2, 9) || number[11] != 'B' ||
-        !allDigits(number, 12, 2))
+    if (number.size() != 14 || number.compare(0, 2, "NL") != 0 || !allDigits(number, 2, 9) ||
+        number[11] != 'B' || !allDigits(number, 12, 2))
         refuse("Een btw-nummer ziet eruit als NL123456789B01.");
     return number;
 }
@@ -159,7 +160,8 @@ bool OnboardingWizard::check(Step step) {
             const std::string street = trimmed(typed(Field::street));
             if (street.empty())
                 errors_[Field::street] = "Vul straat en huisnummer in.";
-            else if (std::none_of(street.begin(), street.end(), [](unsigned char c) { return std::isdigit(c); }))
+            else if (std::none_of(street.begin(), street.end(),
+                                  [](unsigned char c) { return std::isdigit(c); }))
                 errors_[Field::street] = "Vul ook het huisnummer in, bijvoorbeeld Keizersgracht 12.";
             parsed(Field::postcode, normalisedPostcode);
             required(Field::city, "Vul de plaats in.");
@@ -167,7 +169,8 @@ bool OnboardingWizard::check(Step step) {
         }
         case Step::terms:
             if (!acceptedTerms_)
-                errors_[Field::acceptedTerms] = "Ga akkoord met de algemene voorwaarden om je account aan te maken.";
+                errors_[Field::acceptedTerms] =
+                    "Ga akkoord met de algemene voorwaarden om je account aan te maken.";
             break;
     }
     return errors_.empty();

@@ -23,7 +23,17 @@ public:
     enum class Step { company, details, terms };
     static constexpr std::array allSteps{Step::company, Step::details, Step::terms};
 
-    enum class Field { companyName, firstName, lastName, kvkNumber, vatNumber, street, postcode, city, acceptedTerms };
+    enum class Field {
+        companyName,
+        firstName,
+        lastName,
+        kvkNumber,
+        vatNumber,
+        street,
+        postcode,
+        city,
+        acceptedTerms
+    };
 
     static std::string title(Step step);
     static std::vector<Field> fieldsOf(Step step);

@@ -30,8 +30,9 @@ OnboardingView::OnboardingView(std::function<void(OnboardingRegistration)> onSub
       status_(new QLabel),
       failure_(refusalLabel()) {
     auto* title = new QLabel("<h1>Welkom bij Zelvorin</h1>");
-    auto* intro = new QLabel("Maak je organisatie aan. Deze gegevens komen op je facturen; je kunt ze later "
-                             "wijzigen in de instellingen.");
+    auto* intro = new QLabel(
+        "Maak je organisatie aan. Deze gegevens komen op je facturen; je kunt ze later "
+        "wijzigen in de instellingen.");
     intro->setWordWrap(true);
     failure_->setWordWrap(true);
     next_->setDefault(true);

@@ -39,6 +39,14 @@ TEST(SyncChipTest, EveryStateSaysWhatIsGoingOnAndTheProblemsSayHowToRetry) {
     EXPECT_EQ(syncChip(D{D::Conflicts{1}}).text, "1 conflict");
     EXPECT_EQ(syncChip(D{D::Conflicts{2}}).text, "2 conflicten");
     EXPECT_EQ(syncChip(D{D::Syncing{}}).tone, SyncChip::Tone::busy);
+    EXPECT_EQ(syncChip(D{D::Syncing{}}).text, "Synchroniseren…");
+    const SyncChip pulling = syncChip(D{D::Syncing{12, 5750}});
+    EXPECT_EQ(pulling.text, "Synchroniseren… 5.750 records");
+    EXPECT_EQ(pulling.detail, "12 pagina's opgehaald, 5.750 records bijgewerkt.");
+    EXPECT_EQ(syncChip(D{D::Syncing{1, 1}}).detail, "1 pagina opgehaald, 1 record bijgewerkt.");
+    EXPECT_EQ(groupedNumber(1234567), "1.234.567");
+    EXPECT_EQ(groupedNumber(-1000), "-1.000");
+    EXPECT_EQ(groupedNumber(999), "999");
     EXPECT_EQ(syncChip(D{D::WaitingForServer{}}).text, "Wacht op de dienst…");
 }
 

@@ -32,9 +32,10 @@ void type(ui::OnboardingView& view, Field field, const QString& text) {
 // gave her browser, walks the wizard with the keyboard and lands in her new organisation.
 TEST(OnboardingViewIntegrationTest, ANewAccountWalksTheWizardAndLandsSignedInToItsOrganisation) {
     ServiceProcess service(ServiceProcess::demo());
-    ASSERT_EQ(service.post("/api/auth/sign-in/magic-link",
-                           R"({"email":"anna@bakkerijdevries.nl","callbackURL":"zelvorin://auth",)"
-                           R"("newUserCallbackURL":"zelvorin://auth"})")
+    ASSERT_EQ(service
+                  .post("/api/auth/sign-in/magic-link",
+                        R"({"email":"anna@bakkerijdevries.nl","callbackURL":"zelvorin://auth",)"
+                        R"("newUserCallbackURL":"zelvorin://auth"})")
                   .status,
               200);
     Desktop desktop(service, false);
@@ -82,9 +83,9 @@ TEST(OnboardingViewIntegrationTest, ANewAccountWalksTheWizardAndLandsSignedInToI
     EXPECT_EQ(requestsTo(service, kCreateOrg), 0);  // nothing was sent for all of that
 
     // The service failing once is told in Dutch; the answers stay for the next try.
-    ASSERT_EQ(service.post("/admin/faults", R"({"path":"/api/native/onboarding/create-org","status":500})")
-                  .status,
-              201);
+    ASSERT_EQ(
+        service.post("/admin/faults", R"({"path":"/api/native/onboarding/create-org","status":500})").status,
+        201);
     view.termsBox()->setChecked(true);
     QTest::mouseClick(view.nextButton(), Qt::LeftButton);
     ASSERT_TRUE(eventually([&] { return !view.failureText().isEmpty(); }));
