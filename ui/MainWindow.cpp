@@ -206,8 +206,10 @@ void MainWindow::buildShell() {
     sidebar_->setFixedWidth(190);
     sidebar_->setStyleSheet(
         "QListWidget { border: none; background: #f3f4f6; font-size: 11pt; padding-top: 8px; }"
-        "QListWidget::item { padding: 8px 14px; }"
-        "QListWidget::item:selected { background: #dfe7f5; color: #1a4d9c; }");
+        // Every row, selected or not, has the same box: the selection only colours it.
+        "QListWidget::item { padding: 8px 14px; margin: 0px; border: 0px; }"
+        "QListWidget::item:selected { padding: 8px 14px; margin: 0px; border: 0px; background: #dfe7f5; "
+        "color: #1a4d9c; }");
     for (std::size_t i = 0; i < kAllMainSections.size(); ++i) {
         const MainSection s = kAllMainSections[i];
         auto* item = new QListWidgetItem(QString::fromUtf8(sectionTitle(s).data(), sectionTitle(s).size()));
