@@ -392,6 +392,10 @@ void MainWindow::switchOrganisation(const std::string& organizationId, const QSt
     confirm.addButton("Annuleren", QMessageBox::RejectRole);
     confirm.exec();
     if (confirm.clickedButton() != go) return;
+    performSwitch(organizationId, name);
+}
+
+void MainWindow::performSwitch(const std::string& organizationId, const QString& name) {
     dropShell();  // nothing may read the old database while it is replaced
     showMessage("Wisselen naar " + name + "…");
     worker_->post([this, organizationId] {

@@ -54,6 +54,8 @@ public:
     void syncNow();
     // Takes the files in for the Kvitra inbox (what a drop onto the window does).
     void takeInDocuments(const QStringList& paths);
+    // The switch once the person confirmed the warning; the outcome's text shows in the status bar.
+    void performSwitch(const std::string& organizationId, const QString& name);
 
 public slots:
     void refresh();
