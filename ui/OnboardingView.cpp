@@ -4,6 +4,7 @@
 #include <QHBoxLayout>
 #include <QVBoxLayout>
 
+#include "ui/CentredColumn.h"
 #include "ui/RowTableModel.h"
 
 namespace zelvorin::ui {
@@ -40,9 +41,7 @@ OnboardingView::OnboardingView(std::function<void(OnboardingRegistration)> onSub
     connect(next_, &QPushButton::clicked, [this] { advance(); });
     connect(back_, &QPushButton::clicked, [this] { wizard_.back(); });
 
-    auto* column = new QWidget;
-    column->setFixedWidth(640);
-    auto* inner = new QVBoxLayout(column);
+    QVBoxLayout* inner = centredColumn(this, 640);
     inner->addWidget(title);
     inner->addWidget(intro);
     inner->addSpacing(8);
@@ -60,10 +59,6 @@ OnboardingView::OnboardingView(std::function<void(OnboardingRegistration)> onSub
     inner->addLayout(buttons);
     inner->addWidget(status_);
     inner->addWidget(failure_);
-    auto* layout = new QVBoxLayout(this);
-    layout->addStretch();
-    layout->addWidget(column, 0, Qt::AlignHCenter);
-    layout->addStretch();
 
     wizard_.setOnChange([this] { render(); });
     render();

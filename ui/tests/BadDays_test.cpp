@@ -39,8 +39,7 @@ TEST(BadDaysIntegrationTest, FailuresAndDroppedConnectionsAreToldInDutchAndChang
     const int quarters = vat.model().rowCount();
     bool saved = false;
     addFault(service, {{"path", "/api/native/v1/btw/export"}, {"status", 500}});
-    EXPECT_EQ(vatExportOutcome(vat, saved).toStdString(),
-              "De dienst weigerde het verzoek (HTTP 500).");
+    EXPECT_EQ(vatExportOutcome(vat, saved).toStdString(), "De dienst weigerde het verzoek (HTTP 500).");
     addFault(service, {{"path", "/api/native/v1/btw/export"}, {"drop", true}});
     const QString dropped = vatExportOutcome(vat, saved);
     EXPECT_TRUE(dropped.startsWith("De dienst is niet bereikbaar")) << dropped.toStdString();
@@ -68,8 +67,9 @@ TEST(BadDaysIntegrationTest, FailuresAndDroppedConnectionsAreToldInDutchAndChang
     desktop.window->performSwitch(other, "Tweede BV");
     ASSERT_TRUE(eventually([&] { return desktop.window->showsShell(); }));
     ASSERT_TRUE(eventually([&] { return desktop.window->statusText().startsWith("De dienst staat"); }));
-    EXPECT_EQ(desktop.window->statusText().toStdString(),
-              "De dienst staat het wisselen naar deze organisatie niet toe. Je blijft in de huidige organisatie.");
+    EXPECT_EQ(
+        desktop.window->statusText().toStdString(),
+        "De dienst staat het wisselen naar deze organisatie niet toe. Je blijft in de huidige organisatie.");
     EXPECT_EQ(desktop.environment->repositories().invoices.list({}).size(), invoices);
     EXPECT_EQ(desktop.environment->repositories().organisation.settings()->organizationId, organisation);
 }
