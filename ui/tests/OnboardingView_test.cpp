@@ -102,6 +102,14 @@ TEST(OnboardingViewIntegrationTest, ANewAccountWalksTheWizardAndLandsSignedInToI
     EXPECT_EQ(memberships.front().name, "Bakkerij de Vries");
     EXPECT_EQ(memberships.front().role, "owner");
     EXPECT_TRUE(memberships.front().isCurrent);
+    // The company's details arrive as the new organisation's settings with the first sync.
+    ASSERT_TRUE(
+        eventually([&] { return desktop.environment->repositories().organisation.settings().has_value(); }));
+    const OrgSettingsRecord settings = *desktop.environment->repositories().organisation.settings();
+    EXPECT_EQ(settings.orgName, "Bakkerij de Vries");
+    EXPECT_EQ(settings.kvkNumber, "12345678");
+    EXPECT_EQ(settings.addressPostal, "9712 CP");
+    EXPECT_EQ(settings.addressCity, "Groningen");
 }
 
 }  // namespace
