@@ -11,6 +11,7 @@
 
 #include "api-client/HandoffAuthenticator.h"
 #include "api-client/HttpSession.h"
+#include "api-client/OnboardingRegistration.h"
 #include "api-client/SyncAPIClient.h"
 #include "api-client/TokenStore.h"
 #include "app/AppPaths.h"
@@ -141,8 +142,9 @@ public:
     // (foregroundReturn) while signed in. Returns at once; the work runs on the scheduler.
     void sceneBecameActive();
 
-    // Onboarding: creates the organisation from the wizard's answers; a Dutch message on failure.
-    std::optional<std::string> completeOnboarding(const nlohmann::ordered_json& answers);
+    // Onboarding: creates the organisation from the wizard's answers, adding this device's name,
+    // platform and version; a Dutch message on failure (the onboarding session then goes on).
+    std::optional<std::string> completeOnboarding(OnboardingRegistration registration);
     bool markOnboardingStep(std::int64_t step);
 
     // A click on a desktop notification with the notification's link.

@@ -158,15 +158,14 @@ bool AppEnvironment::handleOpenURL(const std::string& url, AfterSignIn next) {
     return true;
 }
 
-std::optional<std::string> AppEnvironment::completeOnboarding(const nlohmann::ordered_json& answers) {
+std::optional<std::string> AppEnvironment::completeOnboarding(OnboardingRegistration registration) {
     const std::optional<std::string> token = onboardingToken();
     if (!token) return std::string(kNoOnboardingSession);
-    nlohmann::ordered_json body = answers;
-    body["deviceName"] = hostName().value_or("Linux");
-    body["platform"] = kPlatformName;
-    body["appVersion"] = kAppVersion;
+    registration.deviceName = hostName().value_or("Linux");
+    registration.platform = kPlatformName;
+    registration.appVersion = kAppVersion;
     try {
-        AccountAPI(*apiClient_).createOrganization(*token, body);  // saves the new pair
+        registerOrganization(*apiClient_, *token, registration);  // saves the new pair
     } catch (...) {
         return onboardingFailureMessage(std::current_exception());
     }

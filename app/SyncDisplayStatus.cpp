@@ -18,7 +18,7 @@ SyncDisplayStatus displayStatus(const SyncEngineStatus& status) {
             } else if constexpr (std::is_same_v<E, SyncEngineStatus::ConflictsNeedAttention>) {
                 return S{S::Conflicts{static_cast<int>(s.count)}};
             } else if constexpr (std::is_same_v<E, SyncEngineStatus::Syncing>) {
-                return S{S::Syncing{}};
+                return S{S::Syncing{s.pagesPulled, s.recordsApplied}};
             } else {
                 return S{S::WaitingForServer{}};
             }

@@ -29,6 +29,8 @@ struct SyncDisplayStatus {
         bool operator==(const Conflicts&) const = default;
     };
     struct Syncing {
+        std::int64_t pagesPulled = 0;  // the cycle's pull so far
+        std::int64_t recordsApplied = 0;
         bool operator==(const Syncing&) const = default;
     };
     struct WaitingForServer {

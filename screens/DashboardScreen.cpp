@@ -1,5 +1,8 @@
 #include "screens/DashboardScreen.h"
 
+#include <algorithm>
+#include <cmath>
+
 namespace zelvorin {
 namespace {
 
@@ -40,6 +43,31 @@ std::string periodTitle(ChartPeriod period) {
             return "Alles";
     }
     return "";
+}
+
+std::vector<ChartTick> chartTicks(double highestEuros) {
+    constexpr int kMostSteps = 5;
+    const double highest = highestEuros > 0 ? highestEuros : 100;  // an empty period keeps a scale
+    std::int64_t step = 1;
+    // Whole euros only: 2.5 times a power of ten is a step from 25 up.
+    for (std::int64_t magnitude = 1;; magnitude *= 10) {
+        bool found = false;
+        for (const std::int64_t tenfold : {10, 20, 25, 50}) {
+            if (tenfold == 25 && magnitude < 10) continue;
+            step = magnitude * tenfold / 10;
+            if (highest <= static_cast<double>(step * kMostSteps)) {
+                found = true;
+                break;
+            }
+        }
+        if (found) break;
+    }
+    const auto steps =
+        std::max<std::int64_t>(1, static_cast<std::int64_t>(std::ceil(highest / static_cast<double>(step))));
+    std::vector<ChartTick> ticks;
+    for (std::int64_t i = 0; i <= steps; ++i)
+        ticks.push_back({i * step, "€ " + groupedNumber(i * step)});
+    return ticks;
 }
 
 }  // namespace zelvorin

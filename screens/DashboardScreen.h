@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -25,5 +26,14 @@ inline constexpr std::array kChartPeriods{ChartPeriod::laatsteZesMaanden, ChartP
                                           ChartPeriod::jaar, ChartPeriod::vorigJaar, ChartPeriod::alles};
 // "Laatste 6 maanden", "Dit kwartaal", …
 std::string periodTitle(ChartPeriod period);
+
+// The value axis of a chart in euros (€ 100 when the period has nothing): from 0 to a round top in steps of
+// 1, 2, 2.5 or 5 times a power of ten, at most five of them, each labelled like "€ 2.000".
+struct ChartTick {
+    std::int64_t euros = 0;
+    std::string label;
+    bool operator==(const ChartTick&) const = default;
+};
+std::vector<ChartTick> chartTicks(double highestEuros);
 
 }  // namespace zelvorin

@@ -32,6 +32,16 @@ std::string DisplayFormats::date(const std::optional<std::string>& stored) const
     return day + "-" + month + "-" + year;
 }
 
+std::string groupedNumber(std::int64_t value) {
+    const std::string digits = std::to_string(value < 0 ? -value : value);
+    std::string out = value < 0 ? "-" : "";
+    for (std::size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0) out += '.';
+        out += digits[i];
+    }
+    return out;
+}
+
 std::string invoiceStatusLabel(const std::string& rawStatus) {
     const std::optional<InvoiceStatus> status = parseInvoiceStatus(rawStatus);
     if (!status) return rawStatus;

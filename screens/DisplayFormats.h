@@ -18,6 +18,9 @@ struct DisplayFormats {
     std::string date(const std::optional<std::string>& stored) const;
 };
 
+// A count with Dutch thousands separators: "12.345".
+std::string groupedNumber(std::int64_t value);
+
 // "Concept", "Verzonden", "Deels betaald", …; an unknown status as it is stored.
 std::string invoiceStatusLabel(const std::string& rawStatus);
 

@@ -3,6 +3,8 @@
 #include <ctime>
 #include <type_traits>
 
+#include "screens/DisplayFormats.h"
+
 namespace zelvorin {
 namespace {
 
@@ -17,8 +19,8 @@ std::string clockTime(std::chrono::system_clock::time_point at) {
     return text;
 }
 
-std::string counted(int count, const std::string& one, const std::string& many) {
-    return std::to_string(count) + " " + (count == 1 ? one : many);
+std::string counted(std::int64_t count, const std::string& one, const std::string& many) {
+    return groupedNumber(count) + " " + (count == 1 ? one : many);
 }
 
 }  // namespace
@@ -51,7 +53,14 @@ SyncChip syncChip(const SyncDisplayStatus& status) {
                             std::string(kClickToSync),
                         T::problem};
             } else if constexpr (std::is_same_v<S, SyncDisplayStatus::Syncing>) {
-                return {"Synchroniseren…", "Wijzigingen worden uitgewisseld met de dienst.", T::busy};
+                if (s.pagesPulled == 0)
+                    return {"Synchroniseren…", "Wijzigingen worden uitgewisseld met de dienst.", T::busy};
+                // A first sync of a large book takes a while: say how far it got.
+                const std::string records = counted(s.recordsApplied, "record", "records");
+                return {
+                    "Synchroniseren… " + records,
+                    counted(s.pagesPulled, "pagina", "pagina's") + " opgehaald, " + records + " bijgewerkt.",
+                    T::busy};
             } else {
                 return {"Wacht op de dienst…",
                         "De dienst vraagt even te wachten; de synchronisatie gaat daarna vanzelf verder.",

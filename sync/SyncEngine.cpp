@@ -194,6 +194,7 @@ void SyncEngine::pullPhase(std::stop_token stop) {
             [&] { return transport_->pull(cursor, SyncTuning::kPullPageSize, entityTypes_); }, stop);
     };
     PullResponse page = fetch(store_->currentCursor());
+    std::int64_t recordsApplied = 0;
     for (int pages = 1;; ++pages) {
         // The next page travels and is decoded while this one is written: a first sync waits on
         // the network or on the disk, not on both in turn. Only the engine's thread writes.
@@ -202,6 +203,8 @@ void SyncEngine::pullPhase(std::stop_token stop) {
             next = std::async(std::launch::async, fetch, page.nextCursor);
         }
         store_->applyPulledChanges(page.changes, page.nextCursor);
+        recordsApplied += static_cast<std::int64_t>(page.changes.size());
+        setStatus(SyncEngineStatus::syncing(pages, recordsApplied));
         if (!page.hasMore) break;
         if (pages >= SyncTuning::kPullPageLimit) throw PullPageLimitExceededError(SyncTuning::kPullPageLimit);
         page = next.get();

@@ -11,7 +11,8 @@
 namespace zelvorin {
 
 // What the engine is doing, published to the application environment after every change:
-// idle at creation, syncing at the start of a cycle, waitingForServer during a rate-limit wait,
+// idle at creation, syncing at the start of a cycle and again after each pulled page with the
+// pull's progress, waitingForServer during a rate-limit wait,
 // and exactly one of idle, conflictsNeedAttention, offline or failed at the end of a cycle.
 class SyncEngineStatus {
 public:
@@ -36,7 +37,11 @@ public:
         std::int64_t count = 0;
         bool operator==(const ConflictsNeedAttention&) const = default;
     };
+    // How far the pull of this cycle got: both counts grow with every page applied, so a first
+    // sync of a large book can show them.
     struct Syncing {
+        std::int64_t pagesPulled = 0;
+        std::int64_t recordsApplied = 0;
         bool operator==(const Syncing&) const = default;
     };
 
@@ -62,7 +67,9 @@ public:
     static SyncEngineStatus conflictsNeedAttention(std::int64_t count) {
         return SyncEngineStatus(ConflictsNeedAttention{count});
     }
-    static SyncEngineStatus syncing() { return SyncEngineStatus(Syncing{}); }
+    static SyncEngineStatus syncing(std::int64_t pagesPulled = 0, std::int64_t recordsApplied = 0) {
+        return SyncEngineStatus(Syncing{pagesPulled, recordsApplied});
+    }
 
     Case statusCase() const { return static_cast<Case>(value_.index()); }
     const Value& value() const { return value_; }

@@ -9,7 +9,7 @@
 #include <QtCharts/QBarCategoryAxis>
 #include <QtCharts/QBarSeries>
 #include <QtCharts/QBarSet>
-#include <QtCharts/QValueAxis>
+#include <QtCharts/QCategoryAxis>
 
 #include "screens/DashboardScreen.h"
 #include "screens/InvoiceOverview.h"
@@ -33,10 +33,13 @@ QChart* barChart(const QString& title, const QStringList& categories, const std:
     x->append(categories);
     chart->addAxis(x, Qt::AlignBottom);
     series->attachAxis(x);
-    auto* y = new QValueAxis;
-    y->setLabelFormat("%.0f");
-    y->setTitleText("euro");
-    y->setRange(0, highest > 0 ? highest * 1.1 : 100);
+    // Round steps with Dutch labels ("€ 2.000") instead of the highest bar's odd fractions.
+    const std::vector<ChartTick> ticks = chartTicks(highest);
+    auto* y = new QCategoryAxis;
+    y->setLabelsPosition(QCategoryAxis::AxisLabelsPositionOnValue);
+    for (const ChartTick& tick : ticks)
+        y->append(qText(tick.label), static_cast<double>(tick.euros));
+    y->setRange(0, static_cast<double>(ticks.back().euros));
     chart->addAxis(y, Qt::AlignLeft);
     series->attachAxis(y);
     chart->legend()->setVisible(sets.size() > 1);

@@ -90,6 +90,8 @@ MainWindow::MainWindow(AppEnvironment& environment, std::shared_ptr<Executor> ma
       handoff_(std::move(handoff)),
       root_(new QStackedWidget),
       signIn_(new SignInView),
+      onboarding_(new OnboardingView(
+          [this](OnboardingRegistration registration) { completeOnboarding(std::move(registration)); })),
       lock_(new QWidget),
       unlockButton_(new QPushButton),
       cover_(new QWidget),
@@ -111,6 +113,7 @@ MainWindow::MainWindow(AppEnvironment& environment, std::shared_ptr<Executor> ma
     coverLayout->addWidget(coverTitle);
 
     root_->addWidget(signIn_);
+    root_->addWidget(onboarding_);
     root_->addWidget(lock_);
     root_->addWidget(cover_);
     setCentralWidget(root_);
@@ -150,6 +153,11 @@ MainWindow::~MainWindow() {
 void MainWindow::refresh() {
     const SessionState state = environment_.sessionState();
     showSyncChip();
+    if (state == SessionState::onboarding && !signingIn_) {
+        dropShell();
+        root_->setCurrentWidget(onboarding_);
+        return;
+    }
     if (state != SessionState::signedIn) {
         dropShell();
         signIn_->show(signingIn_ ? SessionState::signingIn : state, environment_.loginError());
@@ -198,8 +206,10 @@ void MainWindow::buildShell() {
     sidebar_->setFixedWidth(190);
     sidebar_->setStyleSheet(
         "QListWidget { border: none; background: #f3f4f6; font-size: 11pt; padding-top: 8px; }"
-        "QListWidget::item { padding: 8px 14px; }"
-        "QListWidget::item:selected { background: #dfe7f5; color: #1a4d9c; }");
+        // Every row, selected or not, has the same box: the selection only colours it.
+        "QListWidget::item { padding: 8px 14px; margin: 0px; border: 0px; }"
+        "QListWidget::item:selected { padding: 8px 14px; margin: 0px; border: 0px; background: #dfe7f5; "
+        "color: #1a4d9c; }");
     for (std::size_t i = 0; i < kAllMainSections.size(); ++i) {
         const MainSection s = kAllMainSections[i];
         auto* item = new QListWidgetItem(QString::fromUtf8(sectionTitle(s).data(), sectionTitle(s).size()));
@@ -305,6 +315,9 @@ QString MainWindow::statusText() const {
 bool MainWindow::showsShell() const {
     return shell_ && root_->currentWidget() == shell_;
 }
+bool MainWindow::showsOnboarding() const {
+    return root_->currentWidget() == onboarding_;
+}
 bool MainWindow::showsLock() const {
     return root_->currentWidget() == lock_;
 }
@@ -323,6 +336,16 @@ void MainWindow::signIn() {
         if (handoff_) environment_.signIn(*handoff_);
         mainExecutor_->post([this] {
             signingIn_ = false;
+            refresh();
+        });
+    });
+}
+
+void MainWindow::completeOnboarding(OnboardingRegistration registration) {
+    worker_->post([this, registration = std::move(registration)] {
+        const std::optional<std::string> failure = environment_.completeOnboarding(registration);
+        mainExecutor_->post([this, failure] {
+            onboarding_->wizard().finishSubmit(failure);
             refresh();
         });
     });
@@ -369,6 +392,10 @@ void MainWindow::switchOrganisation(const std::string& organizationId, const QSt
     confirm.addButton("Annuleren", QMessageBox::RejectRole);
     confirm.exec();
     if (confirm.clickedButton() != go) return;
+    performSwitch(organizationId, name);
+}
+
+void MainWindow::performSwitch(const std::string& organizationId, const QString& name) {
     dropShell();  // nothing may read the old database while it is replaced
     showMessage("Wisselen naar " + name + "…");
     worker_->post([this, organizationId] {

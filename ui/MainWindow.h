@@ -12,6 +12,7 @@
 #include "app/AppEnvironment.h"
 #include "screens/MainSections.h"
 #include "ui/DesktopBrowserHandoff.h"
+#include "ui/OnboardingView.h"
 #include "ui/SectionView.h"
 #include "ui/SignInView.h"
 
@@ -20,6 +21,7 @@ namespace zelvorin::ui {
 // The desktop's one window. What it shows follows the session:
 //
 //   signedOut / signingIn ──► the sign-in screen
+//   onboarding            ──► the new account's wizard; a made organisation signs in
 //   signedIn              ──► the shell: sidebar with the eight sections, the organisation and the
 //                             sync chip on top; rebuilt whole after an organisation switch
 //   signedIn and locked   ──► the lock screen;  obscured (window not in front) ──► a plain cover
@@ -42,6 +44,8 @@ public:
     QString syncChipText() const { return syncChip_->text(); }
     QString statusText() const;
     SignInView& signInView() { return *signIn_; }
+    OnboardingView& onboardingView() { return *onboarding_; }
+    bool showsOnboarding() const;
     bool showsShell() const;
     bool showsLock() const;
     bool showsCover() const;
@@ -50,6 +54,8 @@ public:
     void syncNow();
     // Takes the files in for the Kvitra inbox (what a drop onto the window does).
     void takeInDocuments(const QStringList& paths);
+    // The switch once the person confirmed the warning; the outcome's text shows in the status bar.
+    void performSwitch(const std::string& organizationId, const QString& name);
 
 public slots:
     void refresh();
@@ -72,6 +78,7 @@ private:
     void switchOrganisation(const std::string& organizationId, const QString& name);
     void openSettings();
     void unlock();
+    void completeOnboarding(OnboardingRegistration registration);
     void showMessage(const QString& text);
 
     AppEnvironment& environment_;
@@ -80,6 +87,7 @@ private:
     std::shared_ptr<DesktopBrowserHandoff> handoff_;
     QStackedWidget* root_;
     SignInView* signIn_;
+    OnboardingView* onboarding_;
     QWidget* lock_;
     QPushButton* unlockButton_;
     QWidget* cover_;

@@ -9,6 +9,7 @@
 
 #include "ui/CustomersView.h"
 #include "ui/InvoicesView.h"
+#include "ui/OnboardingView.h"
 
 namespace zelvorin::ui {
 
@@ -55,6 +56,32 @@ void tour(MainWindow& window, const QString& folder) {
     }
 }
 
+// The new account's wizard on its second step, with a postcode it refuses, drawn at the window's
+// size: a new device reaches it only from the browser's onboarding link.
+void drawOnboarding(const MainWindow& window, const QString& folder) {
+    using Field = OnboardingWizard::Field;
+    OnboardingView view([](OnboardingRegistration) {});
+    view.setAttribute(Qt::WA_DontShowOnScreen);
+    view.resize(window.size());
+    const auto fill = [&](Field field, const char* text) {
+        view.field(field)->setText(text);
+        view.wizard().set(field, text);
+    };
+    fill(Field::companyName, "Bakkerij de Vries");
+    fill(Field::firstName, "Anna");
+    fill(Field::lastName, "de Vries");
+    view.wizard().next();
+    fill(Field::kvkNumber, "12345678");
+    fill(Field::vatNumber, "NL123456789B01");
+    fill(Field::street, "Grote Markt 1");
+    fill(Field::postcode, "97121");
+    fill(Field::city, "Groningen");
+    view.wizard().next();
+    view.show();
+    settle(300);
+    save(view, folder, "account-aanmaken");
+}
+
 }  // namespace
 
 void startScreenshotTour(MainWindow& window, AppEnvironment& environment, const QString& folder) {
@@ -69,6 +96,7 @@ void startScreenshotTour(MainWindow& window, AppEnvironment& environment, const 
             poll->stop();
             settle(300);
             save(window, folder, "aanmelden");
+            drawOnboarding(window, folder);
             QApplication::quit();
             return;
         }

@@ -1,6 +1,6 @@
 #include "ui/SignInView.h"
 
-#include <QVBoxLayout>
+#include "ui/CentredColumn.h"
 
 namespace zelvorin::ui {
 
@@ -24,9 +24,7 @@ SignInView::SignInView(QWidget* parent)
     cancel_->hide();
     for (QLabel* label : {title, text, status_, failure_})
         label->setAlignment(Qt::AlignCenter);
-    auto* column = new QWidget;
-    column->setFixedWidth(460);
-    auto* inner = new QVBoxLayout(column);
+    QVBoxLayout* inner = centredColumn(this, 460);
     inner->addWidget(title);
     inner->addWidget(text);
     inner->addSpacing(12);
@@ -34,10 +32,6 @@ SignInView::SignInView(QWidget* parent)
     inner->addWidget(cancel_);
     inner->addWidget(status_);
     inner->addWidget(failure_);
-    auto* layout = new QVBoxLayout(this);
-    layout->addStretch();
-    layout->addWidget(column, 0, Qt::AlignHCenter);
-    layout->addStretch();
 }
 
 void SignInView::show(SessionState state, const std::optional<LoginFailure>& failure) {

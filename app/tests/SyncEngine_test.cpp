@@ -109,7 +109,7 @@ TEST_F(SyncEngineTest, ANothingToDoCyclePullsOnceAndEndsIdleWithADate) {
     engine_.sync(SyncTrigger::manual);
     EXPECT_TRUE(transport_->pushes.empty());
     EXPECT_EQ(transport_->pulledCursors.size(), 1u);
-    EXPECT_EQ(statuses_, (std::vector{Case::syncing, Case::idle}));
+    EXPECT_EQ(statuses_, (std::vector{Case::syncing, Case::syncing, Case::idle}));  // start, one page
     EXPECT_EQ(engine_.status(), SyncEngineStatus::idle(clock_->now()));
     EXPECT_EQ(store_->currentCursor(), "end");
 }
@@ -185,7 +185,7 @@ TEST_F(SyncEngineTest, RateLimitsAreWaitedOutSixTimesThenTheCycleFails) {
     EXPECT_EQ(waiter_->waits, (std::vector<long>{2, 4, 8, 16, 32, 60}));
     EXPECT_EQ(engine_.status().statusCase(), Case::idle);
     EXPECT_EQ(std::count(statuses_.begin(), statuses_.end(), Case::waitingForServer), 6);
-    EXPECT_EQ(std::count(statuses_.begin(), statuses_.end(), Case::syncing), 1);
+    EXPECT_EQ(std::count(statuses_.begin(), statuses_.end(), Case::syncing), 2);  // start, the page
 
     waiter_->waits.clear();
     refusals = 7;

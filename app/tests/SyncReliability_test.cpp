@@ -58,6 +58,7 @@ public:
         return engine_.status();
     }
 
+    void onStatus(SyncEngine::StatusListener listener) { engine_.setStatusListener(std::move(listener)); }
     AppDatabase database() const { return store_->database(); }
     GRDBSyncStore& store() { return *store_; }
     const std::vector<long>& waits() const { return waiter_->waits; }
@@ -195,6 +196,34 @@ TEST_F(SyncReliabilityIntegrationTest,
         [&](Connection& db) { return recordById<DraftInvoiceRecord>(db, invoiceId); });
     EXPECT_EQ(marked.internalNote, "Weer van A");
     EXPECT_EQ(marked.syncState, "conflict");
+}
+
+// A first sync of a large book tells how far it got after every page it wrote: full pages of 500
+// until the last, counted per cycle.
+TEST(SyncProgressIntegrationTest, AFirstSyncReportsEveryPulledPageAndTheRecordsAppliedSoFar) {
+    ServiceProcess service(ServiceProcess::demo(3000));
+    Device device(service, "device-progress");
+    std::vector<SyncEngineStatus::Syncing> progress;
+    device.onStatus([&](const SyncEngineStatus& status) {
+        if (const auto* syncing = status.get<SyncEngineStatus::Syncing>()) progress.push_back(*syncing);
+    });
+    ASSERT_EQ(device.sync().statusCase(), SyncEngineStatus::Case::idle);
+
+    ASSERT_GE(progress.size(), 8u);
+    EXPECT_EQ(progress.front(), (SyncEngineStatus::Syncing{0, 0}));  // the cycle's start
+    for (std::size_t i = 1; i < progress.size(); ++i) {
+        EXPECT_EQ(progress[i].pagesPulled, static_cast<std::int64_t>(i));
+        const std::int64_t pageSize = progress[i].recordsApplied - progress[i - 1].recordsApplied;
+        if (i + 1 < progress.size())
+            EXPECT_EQ(pageSize, SyncTuning::kPullPageSize) << "page " << i;
+        else
+            EXPECT_TRUE(pageSize > 0 && pageSize <= SyncTuning::kPullPageSize) << pageSize;
+    }
+    EXPECT_GT(progress.back().recordsApplied, 3000);
+
+    progress.clear();
+    ASSERT_EQ(device.sync().statusCase(), SyncEngineStatus::Case::idle);
+    EXPECT_EQ(progress, (std::vector<SyncEngineStatus::Syncing>{{0, 0}, {1, 0}}));
 }
 
 TEST_F(SyncReliabilityIntegrationTest, AServiceThatDiesMidCycleLeavesTheDeviceOfflineWithNothingLost) {

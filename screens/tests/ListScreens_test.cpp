@@ -39,6 +39,14 @@ TEST(SyncChipTest, EveryStateSaysWhatIsGoingOnAndTheProblemsSayHowToRetry) {
     EXPECT_EQ(syncChip(D{D::Conflicts{1}}).text, "1 conflict");
     EXPECT_EQ(syncChip(D{D::Conflicts{2}}).text, "2 conflicten");
     EXPECT_EQ(syncChip(D{D::Syncing{}}).tone, SyncChip::Tone::busy);
+    EXPECT_EQ(syncChip(D{D::Syncing{}}).text, "Synchroniseren…");
+    const SyncChip pulling = syncChip(D{D::Syncing{12, 5750}});
+    EXPECT_EQ(pulling.text, "Synchroniseren… 5.750 records");
+    EXPECT_EQ(pulling.detail, "12 pagina's opgehaald, 5.750 records bijgewerkt.");
+    EXPECT_EQ(syncChip(D{D::Syncing{1, 1}}).detail, "1 pagina opgehaald, 1 record bijgewerkt.");
+    EXPECT_EQ(groupedNumber(1234567), "1.234.567");
+    EXPECT_EQ(groupedNumber(-1000), "-1.000");
+    EXPECT_EQ(groupedNumber(999), "999");
     EXPECT_EQ(syncChip(D{D::WaitingForServer{}}).text, "Wacht op de dienst…");
 }
 
@@ -116,6 +124,26 @@ TEST(MainSectionsTest, EightSectionsWithDistinctTitlesAndSlugs) {
 
 namespace zelvorin {
 namespace {
+
+std::vector<std::int64_t> tickValues(double highest) {
+    std::vector<std::int64_t> values;
+    for (const ChartTick& tick : chartTicks(highest))
+        values.push_back(tick.euros);
+    return values;
+}
+
+TEST(DashboardScreenTest, ChartAxesStopAtARoundTopInAtMostFiveRoundSteps) {
+    using V = std::vector<std::int64_t>;
+    EXPECT_EQ(tickValues(7444), (V{0, 2000, 4000, 6000, 8000}));
+    EXPECT_EQ(tickValues(6717), (V{0, 2000, 4000, 6000, 8000}));
+    EXPECT_EQ(tickValues(12000), (V{0, 2500, 5000, 7500, 10000, 12500}));
+    EXPECT_EQ(tickValues(10000), (V{0, 2000, 4000, 6000, 8000, 10000}));
+    EXPECT_EQ(tickValues(3), (V{0, 1, 2, 3}));
+    EXPECT_EQ(tickValues(0), (V{0, 20, 40, 60, 80, 100}));  // an empty period still has a scale
+    EXPECT_EQ(tickValues(-50), tickValues(0));
+    EXPECT_EQ(chartTicks(7444).back().label, "€ 8.000");
+    EXPECT_EQ(chartTicks(0.4).back().label, "€ 1");
+}
 
 TEST(DashboardScreenTest, FiguresInEurosWithTheirCountsAndTheSyncTime) {
     DashboardSummary summary{1250000, 7100, 1, 7100, 2, "2026-03-16T10:05:00Z"};

@@ -13,13 +13,28 @@ namespace zelvorin::service {
 
 CreatedOrganization createOrganization(const ServiceDatabase& database, const Authenticator& authenticator,
                                        const std::string& onboardingToken, const std::string& name,
-                                       const std::string& userAgent, const std::string& ip, TimePoint now) {
+                                       const std::string& userAgent, const std::string& ip, TimePoint now,
+                                       const OrganizationDetails& details) {
     return database.write([&](Connection& db) {
         const SignInGrant grant = authenticator.takeOnboardingToken(db, onboardingToken, now);
         const std::string created = formatTimestampSeconds(now);
         const std::string organizationId = randomUuid();
         accounts::addOrganization(db, {organizationId, name, created});
         accounts::addMembership(db, {organizationId, grant.userId, "owner", created});
+        Json settings{{"id", randomUuid()}, {"organizationId", organizationId}, {"orgName", name}};
+        const auto put = [&](const char* key, const std::optional<std::string>& value) {
+            if (value) settings[key] = *value;
+        };
+        put("kvkNumber", details.kvkNumber);
+        put("vatNumber", details.vatNumber);
+        put("addressStreet", details.street);
+        put("addressPostal", details.postcode);
+        put("addressCity", details.city);
+        settings["updatedAt"] = formatTimestampMillis(now);
+        writeRecord(
+            db, RecordChange{organizationId, SyncEntityType::orgSettings, settings["id"].get<std::string>(),
+                             RecordOperation::put, std::move(settings), now,
+                             Actor{ChangeSource::route, grant.userId, grant.deviceId}, std::nullopt});
         faultPoint("onboarding.organizationCreated");
         const DeviceDescription device{grant.deviceId,   grant.platform, grant.appVersion,
                                        grant.deviceName, userAgent,      ip};

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "domain/TimePoint.h"
@@ -13,17 +14,24 @@ class ServiceDatabase;
 
 // A new user's first steps; each action is one transaction.
 
+// What the new account told about its company; each absent field stays empty in the settings.
+struct OrganizationDetails {
+    std::optional<std::string> kvkNumber, vatNumber, street, postcode, city;
+};
+
 struct CreatedOrganization {
     std::string organizationId;
     IssuedTokens tokens;
 };
 // Spends the onboarding token and creates the organisation named `name` with its user as owner,
-// and the device's first session in it, all in one transaction: a failure anywhere leaves neither
+// its settings (the name and `details`, which devices pull) and the device's first session in it,
+// all in one transaction: a failure anywhere leaves neither
 // the organisation nor the session, and the token still unspent for another try. Throws
 // ServiceError(unauthorized) for an unknown, spent or expired token.
 CreatedOrganization createOrganization(const ServiceDatabase& database, const Authenticator& authenticator,
                                        const std::string& onboardingToken, const std::string& name,
-                                       const std::string& userAgent, const std::string& ip, TimePoint now);
+                                       const std::string& userAgent, const std::string& ip, TimePoint now,
+                                       const OrganizationDetails& details = {});
 
 // Records that the caller reached `step` (never going back) and returns the furthest step.
 // Throws ServiceError(badRequest) for a negative step.

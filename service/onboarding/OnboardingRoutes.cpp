@@ -19,10 +19,15 @@ void addOnboardingRoutes(RouteTable& routes, const ServiceDatabase& database,
                    if (token.empty())
                        throw ServiceError(ErrorKind::unauthorized,
                                           "Niet aangemeld: het verzoek heeft geen onboardingtoken.");
-                   const std::string name = requiredText(context.body(), "name");
+                   const Json& body = context.body();
+                   const std::string name = requiredText(body, "name");
+                   const OrganizationDetails details{
+                       optionalText(body, "kvkNumber"), optionalText(body, "vatNumber"),
+                       optionalText(body, "street"), optionalText(body, "postcode"),
+                       optionalText(body, "city")};
                    const CreatedOrganization created =
                        createOrganization(database, authenticator, token, name, context.header("User-Agent"),
-                                          context.request().remote_addr, context.now());
+                                          context.request().remote_addr, context.now(), details);
                    return Reply::json(Json{{"organizationId", created.organizationId},
                                            {"accessToken", created.tokens.accessToken},
                                            {"refreshToken", created.tokens.refreshToken},

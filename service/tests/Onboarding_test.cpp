@@ -105,9 +105,14 @@ TEST_F(OnboardingIntegrationTest, TheFirstCustomerIsACustomerAndAContactDevicesC
             records::withMember(db, created.organizationId, "contact", "contactId", customerId);
         ASSERT_EQ(contacts.size(), 1u);
         EXPECT_EQ(contacts[0].payload["name"], "Jan Klant");
-        EXPECT_EQ(records::changedAfter(db, created.organizationId, 0, 10, {}).size(), 2u);
+        // The organisation's settings, made with it, then the customer and its contact.
+        const std::vector<PulledRecord> changes =
+            records::changedAfter(db, created.organizationId, 0, 10, {});
+        ASSERT_EQ(changes.size(), 3u);
+        EXPECT_EQ(changes[0].entityType, "orgSettings");
+        EXPECT_EQ(nlohmann::json::parse(changes[0].payloadText)["orgName"], "Bakkerij Brood");
         const std::vector<AuditEntry> audit = auditlog::newest(db, created.organizationId, 10);
-        ASSERT_EQ(audit.size(), 2u);
+        ASSERT_EQ(audit.size(), 3u);
         EXPECT_EQ(audit[0].source, "route");
         EXPECT_EQ(audit[0].userId, "user-1");
     });

@@ -2,10 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QTest>
 
-#include "app/tests/EnvironmentFixture.h"
 #include "screens/InvoiceListScreen.h"
 #include "testing/TempDir.h"
 #include "ui/BankView.h"
@@ -16,62 +14,17 @@
 #include "ui/InvoicesView.h"
 #include "ui/KvitraView.h"
 #include "ui/ProposalsView.h"
-#include "ui/QtMainExecutor.h"
 #include "ui/SchedulesView.h"
 #include "ui/VatReturnView.h"
+#include "ui/tests/DesktopFixture.h"
 
 namespace zelvorin {
 namespace {
 
+using testing::Desktop;
+using testing::eventually;
 using testing::ServiceProcess;
 using testing::TempDir;
-
-QApplication& application() {
-    static int argc = 1;
-    static char name[] = "zelvorin_ui_tests";
-    static char* argv[] = {name, nullptr};
-    // Never destroyed: tearing Qt down among the other statics at exit crashes in the platform
-    // plugin, after every test has passed.
-    static QApplication* app = new QApplication(argc, argv);
-    return *app;
-}
-
-template <class Condition>
-bool eventually(Condition condition) {
-    return QTest::qWaitFor(condition, 30000);
-}
-
-// A device of the demo organisation with the desktop's window over it: its own folder, the
-// window's worker thread, observations delivered on the GUI thread.
-struct Desktop {
-    explicit Desktop(const ServiceProcess& service, bool signIn = true) {
-        application();
-        environment = testing::makeEnvironment(root.path(), service.baseUrl());
-        if (signIn) {
-            EXPECT_TRUE(environment->handleOpenURL(testing::callbackFor(service, *environment)));
-        }
-        handoff = std::make_shared<ui::DesktopBrowserHandoff>(mainExecutor, environment->httpSession(), true);
-        window = std::make_unique<ui::MainWindow>(
-            *environment, mainExecutor, std::shared_ptr<Executor>(std::shared_ptr<void>(), &worker), handoff);
-        window->show();
-    }
-    ~Desktop() {
-        handoff->cancel();
-        QTest::qWait(50);
-    }
-    template <class View>
-    View& section(MainSection which) {
-        window->selectSection(which);
-        return *static_cast<View*>(window->section(which));
-    }
-
-    TempDir root;
-    std::unique_ptr<AppEnvironment> environment;
-    std::shared_ptr<Executor> mainExecutor = std::make_shared<ui::QtMainExecutor>(&application());
-    SerialExecutor worker;
-    std::shared_ptr<ui::DesktopBrowserHandoff> handoff;
-    std::unique_ptr<ui::MainWindow> window;
-};
 
 TEST(MainWindowIntegrationTest, EverySectionShowsTheSyncedBookAndFacturenFiltersAsYouType) {
     ServiceProcess service(ServiceProcess::demo());
