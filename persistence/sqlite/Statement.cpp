@@ -75,6 +75,8 @@ void Statement::run() {
 
 void Statement::reset() {
     rowsOfLastRun_ = std::exchange(rowsSoFar_, 0);
+    columnNames_.clear();
+    nextColumnHint_ = 0;
     sqlite3_reset(stmt_.get());
     sqlite3_clear_bindings(stmt_.get());
 }
@@ -89,8 +91,19 @@ std::string_view Statement::columnName(int index) const {
 }
 
 int Statement::columnIndex(std::string_view name) const {
-    for (int i = 0, n = columnCount(); i < n; ++i) {
-        if (columnName(i) == name) return i;
+    if (columnNames_.empty()) {
+        const int count = columnCount();
+        columnNames_.reserve(static_cast<std::size_t>(count));
+        for (int i = 0; i < count; ++i)
+            columnNames_.emplace_back(columnName(i));
+    }
+    const int count = static_cast<int>(columnNames_.size());
+    for (int step = 0; step < count; ++step) {
+        const int i = (nextColumnHint_ + step) % count;
+        if (columnNames_[static_cast<std::size_t>(i)] == name) {
+            nextColumnHint_ = i + 1;
+            return i;
+        }
     }
     return -1;
 }

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 #include "persistence/sqlite/SqliteHandles.h"
 #include "persistence/sqlite/Value.h"
@@ -91,6 +92,12 @@ private:
     StatementHandle stmt_;
     std::size_t rowsSoFar_ = 0;
     std::size_t rowsOfLastRun_ = 0;
+    // Reads by name look here rather than asking SQLite for every name on every row: a list of
+    // 100 000 invoices reads forty columns per row. Filled at the first read by name after a reset
+    // (a schema change can reprepare the statement with other columns).
+    mutable std::vector<std::string> columnNames_;
+    // Rows are read mostly in the order of the SELECT, so the search starts after the last hit.
+    mutable int nextColumnHint_ = 0;
 };
 
 }  // namespace zelvorin

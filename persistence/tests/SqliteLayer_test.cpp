@@ -137,6 +137,29 @@ TEST(SqliteLayerTest, CachedStatementsAreReusedWithFreshBindings) {
     EXPECT_EQ(again.int64(0), 2) << "the cleared binding reads as NULL";
 }
 
+TEST(SqliteLayerTest, ReadsByNameFollowTheColumnsOfEachRunOfACachedStatement) {
+    Connection c = scratch();
+    c.exec("CREATE TABLE pair (x TEXT, y TEXT); INSERT INTO pair VALUES ('x1', 'y1')");
+    const std::string sql = "SELECT * FROM pair";
+    Statement& first = c.cached(sql);
+    ASSERT_TRUE(first.step());
+    EXPECT_EQ(first.text("y"), "y1");
+    EXPECT_EQ(first.text("x"), "x1");  // behind the last column read
+    EXPECT_EQ(first.text("y"), "y1");
+    first.reset();
+
+    // The same text now selects the columns the other way round: SQLite prepares it again.
+    c.exec(
+        "DROP TABLE pair; CREATE TABLE pair (y TEXT, x TEXT, z TEXT); INSERT INTO pair VALUES ('y2', 'x2', "
+        "'z2')");
+    Statement& again = c.cached(sql);
+    ASSERT_TRUE(again.step());
+    EXPECT_EQ(again.text("x"), "x2");
+    EXPECT_EQ(again.text("y"), "y2");
+    EXPECT_EQ(again.text("z"), "z2");
+    EXPECT_EQ(errorOf([&] { again.text("w"); }).code(), SQLITE_RANGE);
+}
+
 TEST(SqliteLayerTest, ACachedStatementKnowsHowManyRowsItsPreviousRunReturned) {
     Connection c = scratch();
     c.exec("INSERT INTO a (id, n) VALUES ('r1', 1), ('r2', 2), ('r3', 3)");
