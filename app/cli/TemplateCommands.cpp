@@ -314,8 +314,13 @@ void addVariableCommands(CLI::App& parent, CliContext& context) {
     };
     auto options = std::make_shared<VariableOptions>();
     const auto done = [&context, options](const std::string& text) {
-        if (context.json)
-            return printJson(context, Json{{"id", options->id}, {"label", options->label}, {"done", true}});
+        if (context.json) {
+            Json out = Json::object();
+            if (!options->id.empty()) out["id"] = options->id;  // the service does not answer a new one's id
+            if (!options->label.empty()) out["label"] = options->label;
+            out["done"] = true;
+            return printJson(context, out);
+        }
         context.out() << text << '\n';
     };
     auto* add = variable->add_subcommand("add", "Eigen variabele toevoegen; de sleutel volgt uit de naam");

@@ -360,6 +360,9 @@ TEST_F(CliGoldenIntegrationTest, TheInvoiceActionsAndTheirRefusals) {
     text("invoice-send-at-timeline", "invoice timeline " + later);
     EXPECT_EQ(run("invoice timeline " + laterJson).out.find("verstuurd —"), std::string::npos);
     text("invoice-unschedule", "invoice unschedule " + laterJson);
+    const std::string laterStill = draft("<invoice-later-still>");
+    ASSERT_EQ(run("invoice send " + laterStill + to + " --at 2026-03-18T09:00:00+01:00").exitCode, 0);
+    json("invoice-unschedule", "invoice unschedule " + laterStill);
     service.advanceClock(std::chrono::hours(2));
     const Output unsent = run("invoice timeline " + laterJson);
     EXPECT_NE(unsent.out.find("Geplande verzending geannuleerd"), std::string::npos) << unsent.out;
@@ -430,11 +433,27 @@ TEST_F(CliGoldenIntegrationTest, TemplateVerbsOnTheDemoOrganisation) {
     const std::string madeId = made.substr(made.rfind('(') + 1, made.size() - made.rfind('(') - 2);
     volatileText(madeId, "<email-template-1>");
     text("template-email-set-default", "template email set-default " + madeId);
+    json("template-email-set-default", "template email set-default " + madeId);
     both("template-email-preview", "template email preview --template " + madeId);
     text("template-email-delete", "template email delete " + madeId);
     json("template-email-delete", "template email delete " + english.value("id", ""));
 
     text("template-var-add", "template var add --label 'Project code' --description Projectnummer");
+    json("template-var-add", "template var add --label Kostenplaats");
+    const auto ownVariable = [&](const std::string& key) {
+        EXPECT_EQ(run("sync").exitCode, 0);  // the list reads the device's copy
+        const Json listed = Json::parse(run("template vars --json").out);
+        for (const Json& variable : listed["variables"])
+            if (variable["key"] == key) return variable.value("id", "");
+        ADD_FAILURE() << "no variable " << key;
+        return std::string();
+    };
+    const std::string costCentre = ownVariable("kostenplaats");
+    volatileText(costCentre, "<variable-2>");
+    text("template-var-edit",
+         "template var edit " + costCentre + " --label Kostenplaats --description Afdeling");
+    json("template-var-edit", "template var edit " + costCentre + " --label Kostendrager");
+    json("template-var-rm", "template var rm " + costCentre);
     text("template-vars", "template vars");
     json("template-vars", "template vars", [&](const Json& body) {
         for (const Json& variable : body["variables"])
@@ -447,6 +466,14 @@ TEST_F(CliGoldenIntegrationTest, TemplateVerbsOnTheDemoOrganisation) {
         text("template-doc-duplicate", "template doc duplicate " + original, "<doc-template-1>");
     text("template-doc-rename", "template doc rename " + copy + " Zakelijk");
     text("template-doc-default-for", "template doc default-for " + copy + " --type invoice");
+    json("template-doc-default-for", "template doc default-for " + copy + " --type invoice");
+    const Json spare =
+        json("template-doc-duplicate", "template doc duplicate " + original, stamped("<doc-template-2>"));
+    json("template-doc-rename", "template doc rename " + spare.value("id", "") + " Reserve");
+    text("template-doc-delete", "template doc delete " + spare.value("id", ""));
+    const Json another = Json::parse(run("template doc duplicate " + original + " --json").out);
+    volatileText(another.value("id", ""), "<doc-template-3>");
+    json("template-doc-delete", "template doc delete " + another.value("id", ""));
     json("template-doc-default-for-new", "template doc default-for-new " + copy);
     text("template-doc-list", "template doc list");
 
