@@ -225,7 +225,8 @@ bool InvoiceEditorModel::addLine(LineEditorModel::TypedLine typed) {
     });
 }
 
-bool InvoiceEditorModel::setLine(const std::string& lineId, const std::string& field, const std::string& typed) {
+bool InvoiceEditorModel::setLine(const std::string& lineId, const std::string& field,
+                                 const std::string& typed) {
     const std::optional<InvoiceLineRecord> before = contentEditable() ? storedLine(lineId) : std::nullopt;
     if (!before) {
         message_ = contentEditable() ? "Deze regel bestaat niet meer." : SentInvoiceContent::kRefusal;
@@ -249,7 +250,8 @@ bool InvoiceEditorModel::setLine(const std::string& lineId, const std::string& f
 }
 
 std::string InvoiceEditorModel::lineText(const std::string& lineId, const std::string& field) const {
-    if (const auto typed = typedLines_.find({lineId, field}); typed != typedLines_.end()) return typed->second;
+    if (const auto typed = typedLines_.find({lineId, field}); typed != typedLines_.end())
+        return typed->second;
     const std::optional<InvoiceLineRecord> line = storedLine(lineId);
     if (!line) return {};
     if (field == "description") return line->description;
@@ -278,8 +280,8 @@ void InvoiceEditorModel::askForCustomerRate() {
     rateQuestion_.reset();
     const std::optional<CustomerRecord>& customer = overview_.detail.customer;
     if (!customer || !customer->defaultHourlyRate || !contentEditable()) return;
-    const bool hasHourLines =
-        std::any_of(lines().begin(), lines().end(), [](const auto& line) { return line.lineMode == "hours_rate"; });
+    const bool hasHourLines = std::any_of(lines().begin(), lines().end(),
+                                          [](const auto& line) { return line.lineMode == "hours_rate"; });
     if (!hasHourLines) return;
     rateQuestion_ = RateQuestion{customer->companyName + " heeft een standaard uurtarief van " +
                                      formatEuro(*customer->defaultHourlyRate) +

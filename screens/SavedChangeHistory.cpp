@@ -38,7 +38,8 @@ bool SavedChangeHistory::revert(Step& step) {
                 break;
             case Step::Kind::lineRemoved: {
                 const std::string oldId = step.lineBefore.id;
-                const InvoiceLineRecord back = invoices_.addLine(step.lineBefore, vatOf(step.lineBefore.invoiceId));
+                const InvoiceLineRecord back =
+                    invoices_.addLine(step.lineBefore, vatOf(step.lineBefore.invoiceId));
                 followLine(oldId, back.id);
                 break;
             }
@@ -57,7 +58,8 @@ bool SavedChangeHistory::apply(Step& step) {
                 break;
             case Step::Kind::lineAdded: {
                 const std::string oldId = step.lineAfter.id;
-                const InvoiceLineRecord again = invoices_.addLine(step.lineAfter, vatOf(step.lineAfter.invoiceId));
+                const InvoiceLineRecord again =
+                    invoices_.addLine(step.lineAfter, vatOf(step.lineAfter.invoiceId));
                 followLine(oldId, again.id);
                 break;
             }

@@ -52,7 +52,8 @@ protected:
         return other;
     }
     CustomerRecord customerWithRate(const std::string& name, std::int64_t rateCents) {
-        CustomerRecord customer = CustomerFormModel(customers_, organisation_).add({name, "Ede", "NL", "", ""});
+        CustomerRecord customer =
+            CustomerFormModel(customers_, organisation_).add({name, "Ede", "NL", "", ""});
         customer.defaultHourlyRate = rateCents;
         return customers_.updateCustomer(customer, {"defaultHourlyRate"});
     }
@@ -94,7 +95,8 @@ TEST_F(InvoiceEditorModelTest, LinesOfEveryModeGiveTheTotalsBesideThemAndTheInsp
     EXPECT_EQ(editor_->message(), "Vul een omschrijving in.");
     EXPECT_EQ(editor_->lines().size(), 3u);
 
-    EXPECT_EQ(InvoiceEditorModel(invoices_, customers_, *clock_, "nope").loadState(), RecordLoadState::loading);
+    EXPECT_EQ(InvoiceEditorModel(invoices_, customers_, *clock_, "nope").loadState(),
+              RecordLoadState::loading);
     InvoiceEditorModel missing(invoices_, customers_, *clock_, "nope");
     missing.reload();
     EXPECT_EQ(missing.loadState(), RecordLoadState::notFound);
@@ -151,10 +153,12 @@ TEST_F(InvoiceEditorModelTest, ASaveThatFailsKeepsWhatWasTypedAndUndoDropsIt) {
         EXPECT_EQ(editor_->message(), kNotSavedReference);
         EXPECT_EQ(editor_->fieldText("referenceNumber"), "PO-2");
         EXPECT_FALSE(editor_->setHeader("issueDate", "2026-03-20"));
-        EXPECT_EQ(editor_->message(),
-                  "De nieuwe factuurdatum is niet opgeslagen. Probeer het opnieuw, of gebruik Ongedaan maken.");
+        EXPECT_EQ(
+            editor_->message(),
+            "De nieuwe factuurdatum is niet opgeslagen. Probeer het opnieuw, of gebruik Ongedaan maken.");
         EXPECT_FALSE(editor_->setHeader("idealEnabled", "ja"));
-        EXPECT_EQ(editor_->message(), "De wijziging in de instellingen is niet opgeslagen. Probeer het opnieuw.");
+        EXPECT_EQ(editor_->message(),
+                  "De wijziging in de instellingen is niet opgeslagen. Probeer het opnieuw.");
         EXPECT_FALSE(editor_->addLine({"", "Ontwerp", "hours_rate", "1", "85", "", ""}));
         EXPECT_EQ(editor_->message(),
                   "De regelwijziging is niet opgeslagen. Probeer het opnieuw, of gebruik Ongedaan maken.");

@@ -1,0 +1,101 @@
+#include "screens/InvoiceSheets.h"
+
+#include "domain/Money.h"
+#include "screens/InputError.h"
+#include "screens/TypedInput.h"
+
+namespace zelvorin {
+namespace {
+
+namespace rules = InvoiceActionRules;
+
+// Starts a call unless one runs or the device is offline; `error` says why not.
+bool mayCall(bool& busy, std::string& error, rules::ServerAction action, const SyncDisplayStatus& status) {
+    if (busy) return false;
+    if (auto refusal = rules::offlineRefusal(action, status)) {
+        error = *refusal;
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+const std::vector<std::pair<std::string, std::string>>& paymentMethods() {
+    static const std::vector<std::pair<std::string, std::string>> methods{
+        {"bank_transfer", "Overboeking"}, {"cash", "Contant"},        {"ideal", "iDEAL"},
+        {"stripe", "Stripe"},             {"creditcard", "Creditcard"}, {"paypal", "PayPal"},
+        {"bancontact", "Bancontact"},     {"wero", "Wero"},           {"applepay", "Apple Pay"}};
+    return methods;
+}
+
+PaymentSheet PaymentSheet::open(const InvoiceDetail& detail, const std::string& today) {
+    PaymentSheet sheet;
+    sheet.invoiceId = detail.invoice.id;
+    sheet.totalCents = detail.invoice.totalCents;
+    for (const InvoicePaymentRecord& payment : detail.payments)
+        sheet.paidCents += payment.amountCents;
+    if (sheet.openCents() > 0) sheet.amountText = formatEuroAmount(sheet.openCents());
+    sheet.paymentDate = today;
+    return sheet;
+}
+
+std::optional<invoiceactions::PaymentBody> PaymentSheet::submit(const SyncDisplayStatus& status) {
+    if (!mayCall(busy, error, rules::ServerAction::payment, status)) return std::nullopt;
+    invoiceactions::PaymentBody body;
+    try {
+        body.amountCents = rules::positiveAmountCents(amountText);
+        body.paymentDate = typedDate(paymentDate, "datum");
+    } catch (const InputError& refused) {
+        error = refused.what();
+        return std::nullopt;
+    }
+    body.method = method;
+    if (!note.empty()) body.notes = note;
+    busy = true;
+    error.clear();
+    return body;
+}
+
+void PaymentSheet::finished(std::optional<std::string> failure) {
+    busy = false;
+    error = failure.value_or("");
+}
+
+SendSheet SendSheet::open(const InvoiceDetail& detail, rules::SendMode mode, std::string reminderKind) {
+    SendSheet sheet;
+    sheet.mode = mode;
+    sheet.reminderKind = std::move(reminderKind);
+    sheet.recipient = detail.invoice.invoiceEmail.value_or(
+        detail.customer ? detail.customer->billingEmail.value_or("") : std::string());
+    sheet.subject = sheet.title();
+    sheet.body = rules::defaultBody(detail.customer ? std::optional(detail.customer->companyName) : std::nullopt);
+    return sheet;
+}
+
+std::optional<SendSheet::Call> SendSheet::submit(const SyncDisplayStatus& status) {
+    const rules::ServerAction action = later ? rules::ServerAction::schedule : rules::ServerAction::send;
+    if (!mayCall(busy, error, action, status)) return std::nullopt;
+    Call call;
+    try {
+        call.body.recipientEmail = optionalEmail(recipient, "ontvanger").value_or("");
+        if (call.body.recipientEmail.empty())
+            throw InputError(InputError::Kind::missingValue, "Vul het e-mailadres van de ontvanger in.");
+    } catch (const InputError& refused) {
+        error = refused.what();
+        return std::nullopt;
+    }
+    call.body.subject = subject.empty() ? title() : subject;
+    call.body.body = body;
+    if (later) call.scheduledAt = sendAt;
+    busy = true;
+    error.clear();
+    return call;
+}
+
+void SendSheet::finished(std::optional<std::string> failure) {
+    busy = false;
+    error = failure.value_or("");
+}
+
+}  // namespace zelvorin

@@ -1,0 +1,82 @@
+#include <gtest/gtest.h>
+
+#include "screens/InvoiceSheets.h"
+
+namespace zelvorin {
+namespace {
+
+using D = SyncDisplayStatus;
+const D kOnline{D::Synced{}};
+const D kOffline{D::Offline{}};
+
+InvoiceDetail sentInvoice() {
+    InvoiceDetail detail;
+    detail.invoice.id = "inv-1";
+    detail.invoice.status = "sent";
+    detail.invoice.totalCents = 12100;
+    CustomerRecord customer;
+    customer.companyName = "Bakker";
+    customer.billingEmail = "boekhouding@bakker.nl";
+    detail.customer = customer;
+    InvoicePaymentRecord first;
+    first.amountCents = 5000;
+    detail.payments.push_back(first);
+    return detail;
+}
+
+TEST(InvoiceSheetsTest, ThePaymentSheetOffersWhatIsOpenAndSendsOneCallAtATime) {
+    PaymentSheet sheet = PaymentSheet::open(sentInvoice(), "2026-03-16");
+    EXPECT_EQ(sheet.paidCents, 5000);
+    EXPECT_EQ(sheet.openCents(), 7100);
+    EXPECT_EQ(sheet.amountText, "71,00");
+
+    EXPECT_FALSE(sheet.submit(kOffline));
+    EXPECT_EQ(sheet.error, "Betaling registreren vereist een internetverbinding.");
+    sheet.amountText = "0,00";
+    EXPECT_FALSE(sheet.submit(kOnline));
+    EXPECT_EQ(sheet.error, "Vul een geldig bedrag in.");
+    EXPECT_FALSE(sheet.busy);
+
+    sheet.amountText = "1.234,56";
+    sheet.method = "ideal";
+    const auto body = sheet.submit(kOnline);
+    ASSERT_TRUE(body);
+    EXPECT_EQ(body->amountCents, 123456);
+    EXPECT_EQ(body->paymentDate, "2026-03-16");
+    EXPECT_EQ(body->notes, std::nullopt);
+    EXPECT_TRUE(sheet.busy);
+    EXPECT_FALSE(sheet.submit(kOnline));  // the first call still runs
+    sheet.finished(std::string(PaymentSheet::kFailed));
+    EXPECT_FALSE(sheet.busy);
+    EXPECT_EQ(sheet.error, PaymentSheet::kFailed);
+    EXPECT_TRUE(sheet.submit(kOnline));
+}
+
+TEST(InvoiceSheetsTest, TheSendSheetFollowsItsModeAndRefusesWithoutAConnectionOrRecipient) {
+    SendSheet reminder = SendSheet::open(sentInvoice(), InvoiceActionRules::SendMode::reminder, "reminder_2");
+    EXPECT_EQ(reminder.title(), "2e herinnering versturen");
+    EXPECT_EQ(reminder.subject, "2e herinnering versturen");
+    EXPECT_EQ(reminder.recipient, "boekhouding@bakker.nl");
+    EXPECT_EQ(reminder.body, "Beste Bakker,\n\nHierbij ontvang je de factuur.\n\nMet vriendelijke groet");
+
+    SendSheet sheet = SendSheet::open(sentInvoice(), InvoiceActionRules::SendMode::invoice);
+    sheet.later = true;
+    sheet.sendAt = "2026-03-20T08:00:00Z";
+    EXPECT_FALSE(sheet.submit(kOffline));
+    EXPECT_EQ(sheet.error, "Versturen vereist een internetverbinding.");
+    sheet.recipient = "";
+    EXPECT_FALSE(sheet.submit(kOnline));
+    EXPECT_EQ(sheet.error, "Vul het e-mailadres van de ontvanger in.");
+    sheet.recipient = "geen adres";
+    EXPECT_FALSE(sheet.submit(kOnline));
+    sheet.recipient = "jan@bakker.nl";
+    sheet.subject = "";
+    const auto call = sheet.submit(kOnline);
+    ASSERT_TRUE(call);
+    EXPECT_EQ(call->body.subject, "Factuur versturen");
+    EXPECT_EQ(call->scheduledAt, "2026-03-20T08:00:00Z");
+    EXPECT_FALSE(sheet.submit(kOnline));
+}
+
+}  // namespace
+}  // namespace zelvorin
