@@ -225,8 +225,7 @@ bool InvoiceEditorModel::addLine(LineEditorModel::TypedLine typed) {
     });
 }
 
-bool InvoiceEditorModel::setLine(const std::string& lineId, const std::string& field,
-                                 const std::string& typed) {
+bool InvoiceEditorModel::setLine(std::string lineId, const std::string& field, const std::string& typed) {
     const std::optional<InvoiceLineRecord> before = contentEditable() ? storedLine(lineId) : std::nullopt;
     if (!before) {
         message_ = contentEditable() ? "Deze regel bestaat niet meer." : SentInvoiceContent::kRefusal;
@@ -263,7 +262,7 @@ std::string InvoiceEditorModel::lineText(const std::string& lineId, const std::s
     throw std::invalid_argument("unknown line field " + field);
 }
 
-bool InvoiceEditorModel::deleteLine(const std::string& lineId) {
+bool InvoiceEditorModel::deleteLine(std::string lineId) {
     const std::optional<InvoiceLineRecord> line = contentEditable() ? storedLine(lineId) : std::nullopt;
     if (!line) {
         message_ = contentEditable() ? "Deze regel bestaat niet meer." : SentInvoiceContent::kRefusal;

@@ -89,10 +89,12 @@ public:
 
     // A new line after the others. True when saved.
     bool addLine(LineEditorModel::TypedLine typed);
-    // A line's field by the line editor's names (description, mode, qty, price, amount, vat).
-    bool setLine(const std::string& lineId, const std::string& field, const std::string& typed);
+    // A line's field by the line editor's names; the id is taken by value, since a caller's
+    // reference into lines() does not outlive the reload after the save. (description, mode, qty, price,
+    // amount, vat).
+    bool setLine(std::string lineId, const std::string& field, const std::string& typed);
     std::string lineText(const std::string& lineId, const std::string& field) const;
-    bool deleteLine(const std::string& lineId);
+    bool deleteLine(std::string lineId);
     std::int64_t lineExclCents(std::size_t index) const { return overview_.lineExclCents.at(index); }
 
     const std::optional<RateQuestion>& rateQuestion() const { return rateQuestion_; }

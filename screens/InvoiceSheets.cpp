@@ -22,10 +22,15 @@ bool mayCall(bool& busy, std::string& error, rules::ServerAction action, const S
 }  // namespace
 
 const std::vector<std::pair<std::string, std::string>>& paymentMethods() {
-    static const std::vector<std::pair<std::string, std::string>> methods{
-        {"bank_transfer", "Overboeking"}, {"cash", "Contant"},        {"ideal", "iDEAL"},
-        {"stripe", "Stripe"},             {"creditcard", "Creditcard"}, {"paypal", "PayPal"},
-        {"bancontact", "Bancontact"},     {"wero", "Wero"},           {"applepay", "Apple Pay"}};
+    static const std::vector<std::pair<std::string, std::string>> methods{{"bank_transfer", "Overboeking"},
+                                                                          {"cash", "Contant"},
+                                                                          {"ideal", "iDEAL"},
+                                                                          {"stripe", "Stripe"},
+                                                                          {"creditcard", "Creditcard"},
+                                                                          {"paypal", "PayPal"},
+                                                                          {"bancontact", "Bancontact"},
+                                                                          {"wero", "Wero"},
+                                                                          {"applepay", "Apple Pay"}};
     return methods;
 }
 
@@ -64,12 +69,14 @@ void PaymentSheet::finished(std::optional<std::string> failure) {
 
 SendSheet SendSheet::open(const InvoiceDetail& detail, rules::SendMode mode, std::string reminderKind) {
     SendSheet sheet;
+    sheet.invoiceId = detail.invoice.id;
     sheet.mode = mode;
     sheet.reminderKind = std::move(reminderKind);
     sheet.recipient = detail.invoice.invoiceEmail.value_or(
         detail.customer ? detail.customer->billingEmail.value_or("") : std::string());
     sheet.subject = sheet.title();
-    sheet.body = rules::defaultBody(detail.customer ? std::optional(detail.customer->companyName) : std::nullopt);
+    sheet.body =
+        rules::defaultBody(detail.customer ? std::optional(detail.customer->companyName) : std::nullopt);
     return sheet;
 }
 
@@ -91,6 +98,25 @@ std::optional<SendSheet::Call> SendSheet::submit(const SyncDisplayStatus& status
     busy = true;
     error.clear();
     return call;
+}
+
+std::optional<std::string> runServerAction(AppEnvironment& environment, rules::ServerAction action,
+                                           std::string_view fallback,
+                                           const std::function<void(SyncAPIClient&)>& call) {
+    environment.syncNow();
+    if (auto refusal = rules::offlineRefusal(action, environment.syncStatus())) return refusal;
+    try {
+        call(environment.apiClient());
+    } catch (const APIError& error) {
+        if (const auto* conflict = std::get_if<APIError::Conflict>(&error.value())) return conflict->message;
+        return std::string(fallback);
+    } catch (const TransportError& error) {
+        return error.isOffline() ? rules::offlineNotice(action) : std::string(fallback);
+    } catch (const std::exception&) {
+        return std::string(fallback);
+    }
+    environment.syncNow();
+    return std::nullopt;
 }
 
 void SendSheet::finished(std::optional<std::string> failure) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -8,6 +9,7 @@
 #include <vector>
 
 #include "api-client/InvoiceActions.h"
+#include "app/AppEnvironment.h"
 #include "app/SyncDisplayStatus.h"
 #include "persistence/repositories/InvoiceRepository.h"
 #include "screens/InvoiceActionRules.h"
@@ -58,6 +60,7 @@ struct SendSheet {
     static SendSheet open(const InvoiceDetail& detail, InvoiceActionRules::SendMode mode,
                           std::string reminderKind = {});
 
+    std::string invoiceId;
     InvoiceActionRules::SendMode mode = InvoiceActionRules::SendMode::invoice;
     std::string reminderKind;
     std::string recipient;
@@ -76,5 +79,13 @@ struct SendSheet {
     std::optional<Call> submit(const SyncDisplayStatus& status);
     void finished(std::optional<std::string> failure);
 };
+
+// Runs one call of a sheet: pushes the device's edits first (the service acts on what it holds),
+// makes the call and pulls what it changed. Blocking; for the worker. Returns the failure text,
+// nothing on success: the offline notice without a connection (no call is made), the service's own
+// words for a refusal, `fallback` for anything else.
+std::optional<std::string> runServerAction(AppEnvironment& environment,
+                                           InvoiceActionRules::ServerAction action, std::string_view fallback,
+                                           const std::function<void(SyncAPIClient&)>& call);
 
 }  // namespace zelvorin

@@ -1,0 +1,91 @@
+#pragma once
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTableWidget>
+
+#include <map>
+#include <memory>
+
+#include "persistence/Observation.h"
+#include "screens/InvoiceEditorModel.h"
+#include "ui/SectionView.h"
+
+namespace zelvorin::ui {
+
+// The window of one invoice: the header sidebar, the lines with the line editor and the totals
+// beside them, and the inspector with status, next step, timeline and the service's actions. It
+// draws an InvoiceEditorModel and turns edits into its calls; it follows the invoice by
+// observation, so what a sync or a sheet changed shows at once. A sent invoice opens in the same
+// window with what the customer received read-only. Ctrl+Z undoes, Ctrl+Shift+Z redoes.
+class InvoiceEditorWindow final : public QDialog {
+public:
+    InvoiceEditorWindow(SectionContext context, std::string invoiceId, QWidget* parent = nullptr);
+
+    InvoiceEditorModel& model() { return *model_; }
+    QString statusText() const { return status_->text(); }
+    QString messageText() const { return message_->text(); }
+    QString totalsText() const { return totals_->text(); }
+    QTableWidget& linesTable() { return *lines_; }
+    // The new-line form and its button.
+    QLineEdit& newLineDescription() { return *newDescription_; }
+    QComboBox& newLineMode() { return *newMode_; }
+    QLineEdit& newLineQuantity() { return *newQuantity_; }
+    QLineEdit& newLinePrice() { return *newPrice_; }
+    QPushButton& addLineButton() { return *addLine_; }
+    QPushButton& sendButton() { return *send_; }
+    QPushButton& paymentButton() { return *payment_; }
+    QLineEdit* headerField(const std::string& field);
+
+private:
+    void buildSidebar(QWidget* sidebar);
+    void buildLines(QWidget* centre);
+    void buildInspector(QWidget* inspector);
+    void draw();
+    void drawHeader();
+    void drawLines();
+    void drawInspector();
+    void addLine();
+    void lineEdited(QTableWidgetItem* item);
+    void askForRate();
+    void openSendSheet();
+    void openPaymentSheet();
+    void fetchTimeline();
+
+    SectionContext context_;
+    std::unique_ptr<InvoiceEditorModel> model_;
+    ObservationHandle observation_;
+    bool drawing_ = false;
+
+    QLabel* loadText_;
+    QPushButton* retry_;
+    QWidget* body_;
+    QComboBox* customer_;
+    std::map<std::string, QLineEdit*> textFields_;
+    QComboBox* vatTreatment_;
+    QCheckBox* ideal_;
+    QCheckBox* portal_;
+    QTableWidget* lines_;
+    QLineEdit* newDescription_;
+    QComboBox* newMode_;
+    QLineEdit* newQuantity_;
+    QLineEdit* newPrice_;
+    QComboBox* newVat_;
+    QPushButton* addLine_;
+    QPushButton* deleteLine_;
+    QLabel* totals_;
+    QLabel* number_;
+    QLabel* status_;
+    QLabel* nextAction_;
+    QListWidget* timeline_;
+    QPushButton* send_;
+    QPushButton* payment_;
+    QLabel* message_;
+};
+
+}  // namespace zelvorin::ui

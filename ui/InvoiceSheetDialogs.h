@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDateTimeEdit>
+#include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+#include "screens/InvoiceSheets.h"
+#include "ui/SectionView.h"
+
+namespace zelvorin::ui {
+
+// The sheets of the invoice editor that call the service. Each draws its screens/ sheet, runs the
+// call on the worker (pushing the device's edits first and pulling the result after), shows the
+// failure in the sheet and closes (accepted) when the call went through.
+class SendSheetDialog final : public QDialog {
+public:
+    SendSheetDialog(SectionContext context, SendSheet sheet, QWidget* parent = nullptr);
+    QLineEdit& recipient() { return *recipient_; }
+    QPushButton& sendButton() { return *send_; }
+    QString errorText() const { return error_->text(); }
+
+private:
+    void submit();
+
+    SectionContext context_;
+    SendSheet sheet_;
+    QLineEdit* recipient_;
+    QLineEdit* subject_;
+    QPlainTextEdit* body_;
+    QCheckBox* later_;
+    QDateTimeEdit* sendAt_;
+    QPushButton* send_;
+    QLabel* error_;
+};
+
+class PaymentSheetDialog final : public QDialog {
+public:
+    PaymentSheetDialog(SectionContext context, PaymentSheet sheet, QWidget* parent = nullptr);
+    QLineEdit& amount() { return *amount_; }
+    QPushButton& registerButton() { return *register_; }
+    QString errorText() const { return error_->text(); }
+
+private:
+    void submit();
+
+    SectionContext context_;
+    PaymentSheet sheet_;
+    QLineEdit* amount_;
+    QLineEdit* date_;
+    QComboBox* method_;
+    QLineEdit* note_;
+    QPushButton* register_;
+    QLabel* error_;
+};
+
+}  // namespace zelvorin::ui
