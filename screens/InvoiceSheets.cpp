@@ -9,8 +9,21 @@ namespace {
 
 namespace rules = InvoiceActionRules;
 
-// Starts a call unless one runs or the device is offline; `error` says why not.
-bool mayCall(bool& busy, std::string& error, rules::ServerAction action, const SyncDisplayStatus& status) {
+// Runs a check of typed input; a refusal becomes the sheet's error.
+template <class Check>
+bool accepted(std::string& error, Check check) {
+    try {
+        check();
+        return true;
+    } catch (const InputError& refused) {
+        error = refused.what();
+        return false;
+    }
+}
+
+}  // namespace
+
+bool SheetCall::mayStart(rules::ServerAction action, const SyncDisplayStatus& status) {
     if (busy) return false;
     if (auto refusal = rules::offlineRefusal(action, status)) {
         error = *refusal;
@@ -19,7 +32,15 @@ bool mayCall(bool& busy, std::string& error, rules::ServerAction action, const S
     return true;
 }
 
-}  // namespace
+void SheetCall::start() {
+    busy = true;
+    error.clear();
+}
+
+void SheetCall::finished(std::optional<std::string> failure) {
+    busy = false;
+    error = failure.value_or("");
+}
 
 const std::vector<std::pair<std::string, std::string>>& paymentMethods() {
     static const std::vector<std::pair<std::string, std::string>> methods{{"bank_transfer", "Overboeking"},
@@ -46,25 +67,17 @@ PaymentSheet PaymentSheet::open(const InvoiceDetail& detail, const std::string& 
 }
 
 std::optional<invoiceactions::PaymentBody> PaymentSheet::submit(const SyncDisplayStatus& status) {
-    if (!mayCall(busy, error, rules::ServerAction::payment, status)) return std::nullopt;
+    if (!mayStart(rules::ServerAction::payment, status)) return std::nullopt;
     invoiceactions::PaymentBody body;
-    try {
-        body.amountCents = rules::positiveAmountCents(amountText);
-        body.paymentDate = typedDate(paymentDate, "datum");
-    } catch (const InputError& refused) {
-        error = refused.what();
+    if (!accepted(error, [&] {
+            body.amountCents = rules::positiveAmountCents(amountText);
+            body.paymentDate = typedDate(paymentDate, "datum");
+        }))
         return std::nullopt;
-    }
     body.method = method;
     if (!note.empty()) body.notes = note;
-    busy = true;
-    error.clear();
+    start();
     return body;
-}
-
-void PaymentSheet::finished(std::optional<std::string> failure) {
-    busy = false;
-    error = failure.value_or("");
 }
 
 SendSheet SendSheet::open(const InvoiceDetail& detail, rules::SendMode mode, std::string reminderKind) {
@@ -82,21 +95,18 @@ SendSheet SendSheet::open(const InvoiceDetail& detail, rules::SendMode mode, std
 
 std::optional<SendSheet::Call> SendSheet::submit(const SyncDisplayStatus& status) {
     const rules::ServerAction action = later ? rules::ServerAction::schedule : rules::ServerAction::send;
-    if (!mayCall(busy, error, action, status)) return std::nullopt;
+    if (!mayStart(action, status)) return std::nullopt;
     Call call;
-    try {
-        call.body.recipientEmail = optionalEmail(recipient, "ontvanger").value_or("");
-        if (call.body.recipientEmail.empty())
-            throw InputError(InputError::Kind::missingValue, "Vul het e-mailadres van de ontvanger in.");
-    } catch (const InputError& refused) {
-        error = refused.what();
+    if (!accepted(error, [&] {
+            call.body.recipientEmail = optionalEmail(recipient, "ontvanger").value_or("");
+            if (call.body.recipientEmail.empty())
+                throw InputError(InputError::Kind::missingValue, "Vul het e-mailadres van de ontvanger in.");
+        }))
         return std::nullopt;
-    }
     call.body.subject = subject.empty() ? title() : subject;
     call.body.body = body;
     if (later) call.scheduledAt = sendAt;
-    busy = true;
-    error.clear();
+    start();
     return call;
 }
 
@@ -119,9 +129,32 @@ std::optional<std::string> runServerAction(AppEnvironment& environment, rules::S
     return std::nullopt;
 }
 
-void SendSheet::finished(std::optional<std::string> failure) {
-    busy = false;
-    error = failure.value_or("");
+std::optional<std::int64_t> CreditSheet::submit(const SyncDisplayStatus& status) {
+    if (!mayStart(rules::ServerAction::creditNote, status)) return std::nullopt;
+    std::int64_t cents = 0;
+    if (!accepted(error, [&] { cents = rules::positiveAmountCents(amountText); })) return std::nullopt;
+    start();
+    return cents;
+}
+
+std::optional<rules::CancelInput> CancelSheet::submit(const SyncDisplayStatus& status) {
+    if (!mayStart(rules::ServerAction::cancel, status)) return std::nullopt;
+    rules::CancelInput input;
+    if (!accepted(error, [&] { input = rules::cancelInput(reason, confirmText); })) return std::nullopt;
+    start();
+    return input;
+}
+
+std::optional<std::string> ReopenSheet::submit(const SyncDisplayStatus& status) {
+    if (!isOrgAdmin) {
+        error = rules::kReopenNeedsAdmin;
+        return std::nullopt;
+    }
+    if (!mayStart(rules::ServerAction::reopen, status)) return std::nullopt;
+    std::string why;
+    if (!accepted(error, [&] { why = rules::reopenReason(reason); })) return std::nullopt;
+    start();
+    return why;
 }
 
 }  // namespace zelvorin

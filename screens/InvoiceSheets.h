@@ -22,10 +22,25 @@ namespace zelvorin {
 //
 // busy: idle --submit() gives a call--> busy --finished()--> idle (error set on failure)
 
+// What every sheet that calls the service holds: whether its call runs, and what went wrong.
+struct SheetCall {
+    bool busy = false;
+    std::string error;
+
+    // Ends the call; `failure` is its text, nothing when it went through.
+    void finished(std::optional<std::string> failure);
+
+protected:
+    // Whether a call may start now: none runs and the device is online (else `error` says so).
+    bool mayStart(InvoiceActionRules::ServerAction action, const SyncDisplayStatus& status);
+    // The call starts: busy, and no error left from before.
+    void start();
+};
+
 // The payment methods the service knows, as raw value and label.
 const std::vector<std::pair<std::string, std::string>>& paymentMethods();
 
-struct PaymentSheet {
+struct PaymentSheet : SheetCall {
     static constexpr std::string_view kTitle = "Betaling registreren";
     static constexpr std::string_view kAmountPlaceholder = "bijv. 1.234,56";
     static constexpr std::string_view kFailed =
@@ -40,15 +55,12 @@ struct PaymentSheet {
     std::string paymentDate;     // "yyyy-MM-dd"
     std::string method = "bank_transfer";
     std::string note;
-    bool busy = false;
-    std::string error;
 
     std::int64_t openCents() const { return totalCents - paidCents; }
     std::optional<invoiceactions::PaymentBody> submit(const SyncDisplayStatus& status);
-    void finished(std::optional<std::string> failure);
 };
 
-struct SendSheet {
+struct SendSheet : SheetCall {
     static constexpr std::string_view kFailed =
         "Versturen is niet gelukt. Controleer je verbinding en probeer het opnieuw.";
     static constexpr std::string_view kScheduleFailed =
@@ -68,8 +80,6 @@ struct SendSheet {
     std::string body;
     bool later = false;
     std::string sendAt;  // internet date-time, used when `later`
-    bool busy = false;
-    std::string error;
 
     std::string title() const { return InvoiceActionRules::sendTitle(mode, reminderKind); }
     struct Call {
@@ -77,7 +87,53 @@ struct SendSheet {
         std::optional<std::string> scheduledAt;  // schedule instead of sending now
     };
     std::optional<Call> submit(const SyncDisplayStatus& status);
-    void finished(std::optional<std::string> failure);
+};
+
+// "Maak credit factuur": the amount to credit, at least one cent.
+struct CreditSheet : SheetCall {
+    static constexpr std::string_view kTitle = "Maak credit factuur";
+    static constexpr std::string_view kQuestion = "Voer het te crediteren bedrag in euro in.";
+    static constexpr std::string_view kCreated =
+        "Creditnota aangemaakt — verschijnt na synchronisatie in je facturen.";
+    static constexpr std::string_view kFailed = "Creditnota maken mislukt. Probeer het opnieuw.";
+
+    std::string invoiceId;
+    std::string amountText;
+
+    std::optional<std::int64_t> submit(const SyncDisplayStatus& status);
+};
+
+// "Factuur annuleren": a reason of ten characters and the confirmation ANNULEER.
+struct CancelSheet : SheetCall {
+    static constexpr std::string_view kTitle = "Factuur annuleren";
+    static constexpr std::string_view kExplanation =
+        "Status wordt geannuleerd; het factuurnummer blijft behouden.";
+    static constexpr std::string_view kReasonLabel = "Reden (min. 10 tekens)";
+    static constexpr std::string_view kFailed =
+        "Annuleren is niet gelukt. Controleer je verbinding en probeer het opnieuw.";
+    // Cancelling is not offered for an invoice that is cancelled already.
+    static bool offered(const std::string& status) { return status != "cancelled"; }
+
+    std::string invoiceId;
+    std::string reason;
+    std::string confirmText;
+
+    std::optional<InvoiceActionRules::CancelInput> submit(const SyncDisplayStatus& status);
+};
+
+// "Heropenen": back to draft, only for someone who administers the organisation.
+struct ReopenSheet : SheetCall {
+    static constexpr std::string_view kTitle = "Heropenen";
+    static constexpr std::string_view kExplanation = "Zet de status terug naar concept.";
+    static constexpr std::string_view kFailed =
+        "Heropenen is niet gelukt. Controleer je verbinding en probeer het opnieuw.";
+
+    std::string invoiceId;
+    bool isOrgAdmin = false;
+    std::string reason;
+
+    // The trimmed reason to send.
+    std::optional<std::string> submit(const SyncDisplayStatus& status);
 };
 
 // Runs one call of a sheet: pushes the device's edits first (the service acts on what it holds),

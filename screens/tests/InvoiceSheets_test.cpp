@@ -78,5 +78,44 @@ TEST(InvoiceSheetsTest, TheSendSheetFollowsItsModeAndRefusesWithoutAConnectionOr
     EXPECT_FALSE(sheet.submit(kOnline));
 }
 
+TEST(InvoiceSheetsTest, CreditCancelAndReopenCheckWhatWasTypedBeforeAnyCall) {
+    CreditSheet credit;
+    credit.amountText = "0,00";
+    EXPECT_FALSE(credit.submit(kOnline));
+    EXPECT_EQ(credit.error, "Vul een geldig bedrag in.");
+    credit.amountText = "25";
+    EXPECT_FALSE(credit.submit(kOffline));
+    EXPECT_EQ(credit.error, "Een creditnota maken vereist een internetverbinding.");
+    EXPECT_EQ(credit.submit(kOnline), 2500);
+
+    CancelSheet cancel;
+    cancel.reason = "  negen tek  ";  // nine characters once trimmed
+    cancel.confirmText = "ANNULEER";
+    EXPECT_FALSE(cancel.submit(kOnline));
+    EXPECT_EQ(cancel.error, "Reden voor annulering moet minimaal 10 tekens bevatten.");
+    cancel.reason = " dubbel gefactureerd ";
+    cancel.confirmText = "annuleer";
+    EXPECT_FALSE(cancel.submit(kOnline));
+    EXPECT_EQ(cancel.error, "Type exact ANNULEER om de annulering te bevestigen.");
+    cancel.confirmText = " ANNULEER ";
+    const auto input = cancel.submit(kOnline);
+    ASSERT_TRUE(input);
+    EXPECT_EQ(input->reason, "dubbel gefactureerd");
+    EXPECT_EQ(input->confirmText, "ANNULEER");
+    EXPECT_FALSE(CancelSheet::offered("cancelled"));
+
+    ReopenSheet reopen;
+    reopen.reason = "bedrag klopte niet";
+    EXPECT_FALSE(reopen.submit(kOnline));
+    EXPECT_EQ(reopen.error, "Alleen owner/admin kan facturen heropenen");
+    reopen.isOrgAdmin = true;
+    reopen.reason = "te kort";
+    EXPECT_FALSE(reopen.submit(kOnline));
+    EXPECT_EQ(reopen.error, "Reden voor heropenen moet minimaal 10 tekens bevatten.");
+    reopen.reason = " bedrag klopte niet ";
+    EXPECT_EQ(reopen.submit(kOnline), "bedrag klopte niet");
+    EXPECT_TRUE(reopen.busy);
+}
+
 }  // namespace
 }  // namespace zelvorin
