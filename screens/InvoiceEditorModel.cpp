@@ -275,6 +275,16 @@ bool InvoiceEditorModel::deleteLine(std::string lineId) {
     });
 }
 
+bool InvoiceEditorModel::deleteInvoice() {
+    if (!contentEditable()) {
+        message_ = SentInvoiceContent::kRefusal;
+        changed();
+        return false;
+    }
+    return save("De factuur is niet verwijderd. Probeer het opnieuw.",
+                [&] { invoices_.deleteInvoice(invoiceId_); });
+}
+
 void InvoiceEditorModel::askForCustomerRate() {
     rateQuestion_.reset();
     const std::optional<CustomerRecord>& customer = overview_.detail.customer;

@@ -97,6 +97,10 @@ public:
     bool deleteLine(std::string lineId);
     std::int64_t lineExclCents(std::size_t index) const { return overview_.lineExclCents.at(index); }
 
+    // A draft only; asked first with kDeleteQuestion. True when deleted (the window closes).
+    static constexpr std::string_view kDeleteQuestion = "Factuur verwijderen?";
+    bool deleteInvoice();
+
     const std::optional<RateQuestion>& rateQuestion() const { return rateQuestion_; }
     // Yes: the rate on every hour line, as one change. No: the question goes away.
     bool applyCustomerRate();

@@ -4,12 +4,14 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeySequence>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPointer>
 #include <QShortcut>
 #include <QSplitter>
 #include <QVBoxLayout>
 
+#include "api-client/AccountAPI.h"
 #include "domain/Timestamps.h"
 #include "domain/VatTreatment.h"
 #include "screens/InvoiceSheets.h"
@@ -121,7 +123,7 @@ InvoiceEditorWindow::InvoiceEditorWindow(SectionContext context, std::string inv
         },
         context_.mainExecutor);
     model_->reload();
-    fetchTimeline();
+    fetchFromService();
 }
 
 void InvoiceEditorWindow::buildSidebar(QWidget* sidebar) {
@@ -151,7 +153,8 @@ void InvoiceEditorWindow::buildSidebar(QWidget* sidebar) {
         vatTreatment_->addItem(label, qText(raw));
     form->addRow("BTW", vatTreatment_);
     connect(vatTreatment_, &QComboBox::activated, [this](int index) {
-        if (!drawing_) model_->setHeader("vatTreatment", vatTreatment_->itemData(index).toString().toStdString());
+        if (!drawing_)
+            model_->setHeader("vatTreatment", vatTreatment_->itemData(index).toString().toStdString());
     });
     ideal_ = new QCheckBox("iDEAL-betaallink");
     portal_ = new QCheckBox("Link naar het klantportaal");
@@ -219,13 +222,38 @@ void InvoiceEditorWindow::buildInspector(QWidget* inspector) {
     number_ = new QLabel;
     number_->setStyleSheet("font-size: 16pt; font-weight: 600;");
     status_ = new QLabel;
-    nextAction_ = new QLabel;
-    nextAction_->setWordWrap(true);
+    nextAction_ = new QPushButton;
+    nextAction_->setDefault(true);
     timeline_ = new QListWidget;
     send_ = new QPushButton("Versturen");
     payment_ = new QPushButton(qText(std::string(PaymentSheet::kTitle)));
-    connect(send_, &QPushButton::clicked, [this] { openSendSheet(); });
+    connect(nextAction_, &QPushButton::clicked, [this] { followNextAction(); });
+    connect(send_, &QPushButton::clicked, [this] {
+        openSendSheet(model_->contentEditable() ? InvoiceActionRules::SendMode::invoice
+                                                : InvoiceActionRules::SendMode::resend);
+    });
     connect(payment_, &QPushButton::clicked, [this] { openPaymentSheet(); });
+
+    advanced_ = new QToolButton;
+    advanced_->setText("Gevorderde acties");
+    advanced_->setPopupMode(QToolButton::InstantPopup);
+    auto* menu = new QMenu(advanced_);
+    for (const auto& [kind, label] :
+         {std::pair{"reminder_1", "1e herinnering"}, std::pair{"reminder_2", "2e herinnering"},
+          std::pair{"reminder_final", "Aanmaning"}})
+        connect(menu->addAction(label), &QAction::triggered, [this, kind = std::string(kind)] {
+            openSendSheet(InvoiceActionRules::SendMode::reminder, kind);
+        });
+    menu->addSeparator();
+    connect(menu->addAction(qText(std::string(CreditSheet::kTitle))), &QAction::triggered,
+            [this] { openActionSheet(static_cast<int>(InvoiceActionSheetDialog::Kind::credit)); });
+    connect(menu->addAction(qText(std::string(CancelSheet::kTitle))), &QAction::triggered,
+            [this] { openActionSheet(static_cast<int>(InvoiceActionSheetDialog::Kind::cancel)); });
+    connect(menu->addAction(qText(std::string(ReopenSheet::kTitle))), &QAction::triggered,
+            [this] { openActionSheet(static_cast<int>(InvoiceActionSheetDialog::Kind::reopen)); });
+    menu->addSeparator();
+    connect(menu->addAction("Factuur verwijderen"), &QAction::triggered, [this] { confirmDelete(); });
+    advanced_->setMenu(menu);
     auto* layout = new QVBoxLayout(inspector);
     layout->setContentsMargins(8, 0, 0, 0);
     layout->addWidget(number_);
@@ -233,8 +261,15 @@ void InvoiceEditorWindow::buildInspector(QWidget* inspector) {
     layout->addWidget(nextAction_);
     layout->addWidget(send_);
     layout->addWidget(payment_);
+    layout->addWidget(advanced_);
     layout->addWidget(new QLabel("Tijdlijn"));
     layout->addWidget(timeline_, 1);
+}
+
+QAction* InvoiceEditorWindow::advancedAction(const QString& text) {
+    for (QAction* action : advanced_->menu()->actions())
+        if (action->text() == text) return action;
+    return nullptr;
 }
 
 QLineEdit* InvoiceEditorWindow::headerField(const std::string& field) {
@@ -333,7 +368,7 @@ void InvoiceEditorWindow::drawLines() {
         lines_->setItem(row, excl, total);
     }
     for (QWidget* widget : std::initializer_list<QWidget*>{newDescription_, newMode_, newQuantity_, newPrice_,
-                                                            newVat_, addLine_, deleteLine_})
+                                                           newVat_, addLine_, deleteLine_})
         widget->setEnabled(editable);
 
     const InvoiceEditorModel::Totals totals = model_->totals();
@@ -353,11 +388,23 @@ void InvoiceEditorWindow::drawInspector() {
     number_->setText(qText(model_->numberText()));
     status_->setText("Status: " + qText(model_->statusText()));
     const auto next = model_->nextAction();
-    nextAction_->setText(next ? "Volgende stap: " + qText(next->label) : QString());
+    nextAction_->setText(next ? qText(next->label) : QString());
+    nextAction_->setVisible(next.has_value() && next->kind != NextActionKind::viewPdf);
     const bool draft = model_->contentEditable();
     send_->setText(draft ? "Versturen" : "Opnieuw versturen");
     send_->setEnabled(!invoice.deletedAt && (draft || awaitsPayment(invoice.status)));
     payment_->setEnabled(awaitsPayment(invoice.status));
+    for (QAction* action : advanced_->menu()->actions()) {
+        const QString text = action->text();
+        if (text.contains("herinnering") || text == "Aanmaning")
+            action->setEnabled(awaitsPayment(invoice.status));
+        else if (text == qText(std::string(CancelSheet::kTitle)))
+            action->setEnabled(!draft && CancelSheet::offered(invoice.status));
+        else if (text == "Factuur verwijderen")
+            action->setEnabled(draft);
+        else if (!action->isSeparator())
+            action->setEnabled(!draft);
+    }
     timeline_->clear();
     for (const auto& event : model_->timeline())
         timeline_->addItem(qText(context_.formats.date(event.occurredAt)) + "  " + qText(event.description));
@@ -368,10 +415,10 @@ void InvoiceEditorWindow::addLine() {
     const std::string mode = newMode_->currentData().toString().toStdString();
     const bool fixed = mode == "fixed";
     const std::string priceOrAmount = newPrice_->text().toStdString();
-    const bool added = model_->addLine({"", newDescription_->text().toStdString(), mode,
-                                        fixed ? "" : newQuantity_->text().toStdString(),
-                                        fixed ? "" : priceOrAmount, fixed ? priceOrAmount : "",
-                                        newVat_->currentData().toString().toStdString()});
+    const bool added =
+        model_->addLine({"", newDescription_->text().toStdString(), mode,
+                         fixed ? "" : newQuantity_->text().toStdString(), fixed ? "" : priceOrAmount,
+                         fixed ? priceOrAmount : "", newVat_->currentData().toString().toStdString()});
     if (!added) return;
     newDescription_->clear();
     newQuantity_->clear();
@@ -392,48 +439,93 @@ void InvoiceEditorWindow::lineEdited(QTableWidgetItem* item) {
 void InvoiceEditorWindow::askForRate() {
     const auto& question = model_->rateQuestion();
     if (!question) return;
-    const auto answer = QMessageBox::question(this, qText(std::string(InvoiceEditorModel::kRateQuestionTitle)),
-                                              qText(question->text));
+    const auto answer = QMessageBox::question(
+        this, qText(std::string(InvoiceEditorModel::kRateQuestionTitle)), qText(question->text));
     if (answer == QMessageBox::Yes)
         model_->applyCustomerRate();
     else
         model_->declineCustomerRate();
 }
 
-void InvoiceEditorWindow::openSendSheet() {
-    if (model_->loadState() != RecordLoadState::found) return;
-    const auto mode = model_->contentEditable() ? InvoiceActionRules::SendMode::invoice
-                                                : InvoiceActionRules::SendMode::resend;
-    auto* sheet = new SendSheetDialog(context_, SendSheet::open(model_->overview().detail, mode), this);
-    connect(sheet, &QDialog::accepted, this, [this] { fetchTimeline(); });
+void InvoiceEditorWindow::showSheet(QDialog* sheet) {
+    connect(sheet, &QDialog::accepted, this, [this] { fetchFromService(); });
     sheet->setAttribute(Qt::WA_DeleteOnClose);
     sheet->open();
+}
+
+void InvoiceEditorWindow::openSendSheet(InvoiceActionRules::SendMode mode, std::string reminderKind) {
+    if (model_->loadState() != RecordLoadState::found) return;
+    showSheet(new SendSheetDialog(
+        context_, SendSheet::open(model_->overview().detail, mode, std::move(reminderKind)), this));
 }
 
 void InvoiceEditorWindow::openPaymentSheet() {
     if (model_->loadState() != RecordLoadState::found) return;
     const std::string today = formatTimestampSeconds(context_.environment.clock()->now()).substr(0, 10);
-    auto* sheet = new PaymentSheetDialog(context_, PaymentSheet::open(model_->overview().detail, today), this);
-    connect(sheet, &QDialog::accepted, this, [this] { fetchTimeline(); });
-    sheet->setAttribute(Qt::WA_DeleteOnClose);
-    sheet->open();
+    showSheet(new PaymentSheetDialog(context_, PaymentSheet::open(model_->overview().detail, today), this));
 }
 
-// The timeline is the service's; without a connection the inspector shows none.
-void InvoiceEditorWindow::fetchTimeline() {
+void InvoiceEditorWindow::openActionSheet(int kind) {
+    if (model_->loadState() != RecordLoadState::found) return;
+    showSheet(new InvoiceActionSheetDialog(context_, static_cast<InvoiceActionSheetDialog::Kind>(kind),
+                                           model_->invoiceId(), isOrgAdmin_, this));
+}
+
+// The advisor's step as the primary button.
+void InvoiceEditorWindow::followNextAction() {
+    const auto next = model_->nextAction();
+    if (!next) return;
+    switch (next->kind) {
+        case NextActionKind::registerPayment:
+        case NextActionKind::registerRemainder:
+            openPaymentSheet();
+            break;
+        case NextActionKind::sendReminder1:
+            openSendSheet(InvoiceActionRules::SendMode::reminder, "reminder_1");
+            break;
+        case NextActionKind::sendReminder2:
+            openSendSheet(InvoiceActionRules::SendMode::reminder, "reminder_2");
+            break;
+        case NextActionKind::sendFinalNotice:
+            openSendSheet(InvoiceActionRules::SendMode::reminder, "reminder_final");
+            break;
+        case NextActionKind::createCredit:
+            openActionSheet(static_cast<int>(InvoiceActionSheetDialog::Kind::credit));
+            break;
+        case NextActionKind::viewPdf:
+        case NextActionKind::viewCredit:
+            break;
+    }
+}
+
+void InvoiceEditorWindow::confirmDelete() {
+    const auto answer = QMessageBox::question(this, qText(std::string(InvoiceEditorModel::kDeleteQuestion)),
+                                              qText(std::string(InvoiceEditorModel::kDeleteQuestion)));
+    if (answer == QMessageBox::Yes && model_->deleteInvoice()) accept();
+}
+
+// The timeline and the user's role are the service's; without a connection the inspector shows no
+// timeline and reopening stays disabled.
+void InvoiceEditorWindow::fetchFromService() {
     QPointer<InvoiceEditorWindow> self(this);
-    context_.worker->post([self, id = model_->invoiceId(), &environment = context_.environment,
-                           main = context_.mainExecutor] {
-        std::vector<invoiceactions::NativeTimelineEvent> events;
-        try {
-            events = invoiceactions::timeline(environment.apiClient(), id).events;
-        } catch (const std::exception&) {
-            return;
-        }
-        main->post([self, events = std::move(events)]() mutable {
-            if (self) self->model_->setTimeline(std::move(events));
+    context_.worker->post(
+        [self, id = model_->invoiceId(), &environment = context_.environment, main = context_.mainExecutor] {
+            std::vector<invoiceactions::NativeTimelineEvent> events;
+            bool admin = false;
+            try {
+                for (const OrgMembership& membership : AccountAPI(environment.apiClient()).memberships())
+                    if (membership.isCurrent)
+                        admin = membership.role == "owner" || membership.role == "admin";
+                events = invoiceactions::timeline(environment.apiClient(), id).events;
+            } catch (const std::exception&) {
+                // A draft the service does not hold yet has no timeline.
+            }
+            main->post([self, events = std::move(events), admin]() mutable {
+                if (!self) return;
+                self->isOrgAdmin_ = admin;
+                self->model_->setTimeline(std::move(events));
+            });
         });
-    });
 }
 
 }  // namespace zelvorin::ui

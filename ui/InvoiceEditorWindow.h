@@ -8,11 +8,13 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QTableWidget>
+#include <QToolButton>
 
 #include <map>
 #include <memory>
 
 #include "persistence/Observation.h"
+#include "screens/InvoiceActionRules.h"
 #include "screens/InvoiceEditorModel.h"
 #include "ui/SectionView.h"
 
@@ -40,6 +42,9 @@ public:
     QPushButton& addLineButton() { return *addLine_; }
     QPushButton& sendButton() { return *send_; }
     QPushButton& paymentButton() { return *payment_; }
+    QPushButton& nextActionButton() { return *nextAction_; }
+    // The advanced actions' menu entries by their text ("1e herinnering", "Factuur annuleren", …).
+    QAction* advancedAction(const QString& text);
     QLineEdit* headerField(const std::string& field);
 
 private:
@@ -53,9 +58,13 @@ private:
     void addLine();
     void lineEdited(QTableWidgetItem* item);
     void askForRate();
-    void openSendSheet();
+    void openSendSheet(InvoiceActionRules::SendMode mode, std::string reminderKind = {});
     void openPaymentSheet();
-    void fetchTimeline();
+    void openActionSheet(int kind);
+    void showSheet(QDialog* sheet);
+    void followNextAction();
+    void confirmDelete();
+    void fetchFromService();
 
     SectionContext context_;
     std::unique_ptr<InvoiceEditorModel> model_;
@@ -81,7 +90,9 @@ private:
     QLabel* totals_;
     QLabel* number_;
     QLabel* status_;
-    QLabel* nextAction_;
+    QPushButton* nextAction_;
+    QToolButton* advanced_;
+    bool isOrgAdmin_ = false;
     QListWidget* timeline_;
     QPushButton* send_;
     QPushButton* payment_;

@@ -28,11 +28,11 @@ void showError(QLabel* label, const std::string& text) {
 
 // Runs the sheet's call on the worker and hands its outcome back on the GUI thread.
 template <class Dialog, class Done>
-void runCall(const SectionContext& context, Dialog* dialog, rules::ServerAction action, std::string_view fallback,
-             std::function<void(SyncAPIClient&)> call, Done done) {
+void runCall(const SectionContext& context, Dialog* dialog, rules::ServerAction action,
+             std::string_view fallback, std::function<void(SyncAPIClient&)> call, Done done) {
     QPointer<Dialog> self(dialog);
-    context.worker->post([self, action, fallback, call = std::move(call), done, &environment = context.environment,
-                          main = context.mainExecutor] {
+    context.worker->post([self, action, fallback, call = std::move(call), done,
+                          &environment = context.environment, main = context.mainExecutor] {
         std::optional<std::string> failure = runServerAction(environment, action, fallback, call);
         main->post([self, failure = std::move(failure), done] {
             if (self) done(self.data(), failure);
@@ -168,6 +168,129 @@ void PaymentSheetDialog::submit() {
             showError(self->error_, self->sheet_.error);
             if (!failure) self->accept();
         });
+}
+
+InvoiceActionSheetDialog::InvoiceActionSheetDialog(SectionContext context, Kind kind, std::string invoiceId,
+                                                   bool isOrgAdmin, QWidget* parent)
+    : QDialog(parent),
+      context_(std::move(context)),
+      kind_(kind),
+      first_(new QLineEdit),
+      confirmButton_(new QPushButton),
+      error_(errorLabel()),
+      done_(new QLabel) {
+    credit_.invoiceId = cancel_.invoiceId = reopen_.invoiceId = invoiceId;
+    reopen_.isOrgAdmin = isOrgAdmin;
+    auto* form = new QFormLayout;
+    QString title;
+    QString explanation;
+    switch (kind_) {
+        case Kind::credit:
+            title = qText(std::string(CreditSheet::kTitle));
+            explanation = qText(std::string(CreditSheet::kQuestion));
+            first_->setPlaceholderText(qText(std::string(PaymentSheet::kAmountPlaceholder)));
+            form->addRow("Bedrag", first_);
+            confirmButton_->setText("Creditnota maken");
+            break;
+        case Kind::cancel:
+            title = qText(std::string(CancelSheet::kTitle));
+            explanation = qText(std::string(CancelSheet::kExplanation));
+            confirm_ = new QLineEdit;
+            form->addRow(qText(std::string(CancelSheet::kReasonLabel)), first_);
+            form->addRow("Typ ANNULEER", confirm_);
+            confirmButton_->setText("Annuleren bevestigen");
+            break;
+        case Kind::reopen:
+            title = qText(std::string(ReopenSheet::kTitle));
+            explanation = qText(std::string(ReopenSheet::kExplanation));
+            form->addRow("Reden (min. 10 tekens)", first_);
+            confirmButton_->setText("Heropenen");
+            if (!isOrgAdmin) {
+                confirmButton_->setEnabled(false);
+                explanation += "<br>" + qText(std::string(InvoiceActionRules::kReopenNeedsAdmin));
+            }
+            break;
+    }
+    setWindowTitle(title);
+    auto* text = new QLabel(explanation);
+    text->setWordWrap(true);
+    done_->setWordWrap(true);
+    done_->hide();
+    auto* buttons = new QDialogButtonBox;
+    buttons->addButton("Sluiten", QDialogButtonBox::RejectRole);
+    buttons->addButton(confirmButton_, QDialogButtonBox::ActionRole);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connect(confirmButton_, &QPushButton::clicked, [this] { submit(); });
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(new QLabel("<b>" + title + "</b>"));
+    layout->addWidget(text);
+    layout->addLayout(form);
+    layout->addWidget(error_);
+    layout->addWidget(done_);
+    layout->addStretch(1);
+    layout->addWidget(buttons);
+    resize(440, 260);
+}
+
+template <class Sheet, class Call>
+void InvoiceActionSheetDialog::run(Sheet& sheet, rules::ServerAction action, std::string_view fallback,
+                                   Call call) {
+    confirmButton_->setEnabled(false);
+    runCall(context_, this, action, fallback, std::function<void(SyncAPIClient&)>(std::move(call)),
+            [&sheet](InvoiceActionSheetDialog* self, const std::optional<std::string>& failure) {
+                sheet.finished(failure);
+                self->confirmButton_->setEnabled(true);
+                showError(self->error_, sheet.error);
+                if (failure) return;
+                if (self->kind_ != Kind::credit) {
+                    self->accept();
+                    return;
+                }
+                // The credit note arrives by the next pull; the sheet says so and stays.
+                self->done_->setText(qText(std::string(CreditSheet::kCreated)));
+                self->done_->show();
+                self->confirmButton_->setEnabled(false);
+            });
+}
+
+void InvoiceActionSheetDialog::submit() {
+    const SyncDisplayStatus status = context_.environment.syncStatus();
+    switch (kind_) {
+        case Kind::credit: {
+            credit_.amountText = first_->text().toStdString();
+            const std::optional<std::int64_t> cents = credit_.submit(status);
+            showError(error_, credit_.error);
+            if (cents)
+                run(credit_, rules::ServerAction::creditNote, CreditSheet::kFailed,
+                    [cents = *cents, id = credit_.invoiceId](SyncAPIClient& client) {
+                        invoiceactions::creditNote(client, id, cents);
+                    });
+            break;
+        }
+        case Kind::cancel: {
+            cancel_.reason = first_->text().toStdString();
+            cancel_.confirmText = confirm_->text().toStdString();
+            const std::optional<rules::CancelInput> input = cancel_.submit(status);
+            showError(error_, cancel_.error);
+            if (input)
+                run(cancel_, rules::ServerAction::cancel, CancelSheet::kFailed,
+                    [input = *input, id = cancel_.invoiceId](SyncAPIClient& client) {
+                        invoiceactions::cancel(client, id, input.reason, input.confirmText);
+                    });
+            break;
+        }
+        case Kind::reopen: {
+            reopen_.reason = first_->text().toStdString();
+            const std::optional<std::string> reason = reopen_.submit(status);
+            showError(error_, reopen_.error);
+            if (reason)
+                run(reopen_, rules::ServerAction::reopen, ReopenSheet::kFailed,
+                    [reason = *reason, id = reopen_.invoiceId](SyncAPIClient& client) {
+                        invoiceactions::reopen(client, id, reason);
+                    });
+            break;
+        }
+    }
 }
 
 }  // namespace zelvorin::ui

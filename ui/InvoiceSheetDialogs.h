@@ -58,4 +58,34 @@ private:
     QLabel* error_;
 };
 
+// Credit note, cancel and reopen: a few typed fields and one call each.
+class InvoiceActionSheetDialog final : public QDialog {
+public:
+    enum class Kind { credit, cancel, reopen };
+    InvoiceActionSheetDialog(SectionContext context, Kind kind, std::string invoiceId, bool isOrgAdmin,
+                             QWidget* parent = nullptr);
+    QLineEdit& firstField() { return *first_; }
+    QLineEdit* confirmField() { return confirm_; }
+    QPushButton& confirmButton() { return *confirmButton_; }
+    QString errorText() const { return error_->text(); }
+    // After a credit note: what the sheet says while the note travels by sync.
+    QString doneText() const { return done_->text(); }
+
+private:
+    void submit();
+    template <class Sheet, class Call>
+    void run(Sheet& sheet, InvoiceActionRules::ServerAction action, std::string_view fallback, Call call);
+
+    SectionContext context_;
+    Kind kind_;
+    CreditSheet credit_;
+    CancelSheet cancel_;
+    ReopenSheet reopen_;
+    QLineEdit* first_;
+    QLineEdit* confirm_ = nullptr;
+    QPushButton* confirmButton_;
+    QLabel* error_;
+    QLabel* done_;
+};
+
 }  // namespace zelvorin::ui

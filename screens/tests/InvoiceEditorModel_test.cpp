@@ -159,6 +159,8 @@ TEST_F(InvoiceEditorModelTest, ASaveThatFailsKeepsWhatWasTypedAndUndoDropsIt) {
         EXPECT_FALSE(editor_->setHeader("idealEnabled", "ja"));
         EXPECT_EQ(editor_->message(),
                   "De wijziging in de instellingen is niet opgeslagen. Probeer het opnieuw.");
+        EXPECT_FALSE(editor_->deleteInvoice());
+        EXPECT_EQ(editor_->message(), "De factuur is niet verwijderd. Probeer het opnieuw.");
         EXPECT_FALSE(editor_->addLine({"", "Ontwerp", "hours_rate", "1", "85", "", ""}));
         EXPECT_EQ(editor_->message(),
                   "De regelwijziging is niet opgeslagen. Probeer het opnieuw, of gebruik Ongedaan maken.");
@@ -204,6 +206,7 @@ TEST_F(InvoiceEditorModelTest, WhatTheCustomerReceivedIsReadOnlyOnceSent) {
     EXPECT_FALSE(editor_->setLine(editor_->lines()[0].id, "qty", "5"));
     EXPECT_FALSE(editor_->deleteLine(editor_->lines()[0].id));
     EXPECT_FALSE(editor_->addLine({"", "Extra", "fixed", "", "", "10", ""}));
+    EXPECT_FALSE(editor_->deleteInvoice());
     EXPECT_EQ(queued(), changes);
 
     // The organisation's own note and the payment switches still change.

@@ -113,6 +113,18 @@ TEST(InvoiceEditorIntegrationTest, ANewDraftIsEditedSentAndPaidAndASecondDeviceP
     pay(*editor, "", "Betaald");  // the sheet offers what is still open
     EXPECT_TRUE(editor->totalsText().contains("Openstaand: € 0,00"));
 
+    // A credit note of part of it: the sheet says it comes by sync, and it does.
+    editor->advancedAction("Maak credit factuur")->trigger();
+    auto* credit = shown<ui::InvoiceActionSheetDialog>(*editor);
+    ASSERT_NE(credit, nullptr);
+    credit->firstField().setText("50,00");
+    QTest::mouseClick(&credit->confirmButton(), Qt::LeftButton);
+    ASSERT_TRUE(eventually([&] { return !credit->doneText().isEmpty() || !credit->errorText().isEmpty(); }));
+    EXPECT_EQ(credit->doneText(), "Creditnota aangemaakt — verschijnt na synchronisatie in je facturen.")
+        << credit->errorText().toStdString();
+    EXPECT_TRUE(desktop.environment->repositories().invoices.hasCreditNote(id));
+    credit->reject();
+
     Desktop second(service);
     second.environment->syncNow();
     const std::optional<InvoiceDetail> pulled = second.environment->repositories().invoices.detail(id);
@@ -122,6 +134,47 @@ TEST(InvoiceEditorIntegrationTest, ANewDraftIsEditedSentAndPaidAndASecondDeviceP
     EXPECT_EQ(pulled->invoice.totalCents, total);
     EXPECT_EQ(pulled->lines.size(), 3u);
     EXPECT_EQ(pulled->payments.size(), 2u);
+}
+
+// Cancelling a sent invoice of the demo and taking it back to draft, through the sheets' checks.
+TEST(InvoiceEditorIntegrationTest, ASentInvoiceIsCancelledAndReopenedThroughItsSheets) {
+    ServiceProcess service(ServiceProcess::demo());
+    Desktop desktop(service);
+    auto& invoices = desktop.section<ui::InvoicesView>(MainSection::facturen);
+    ASSERT_TRUE(eventually([&] { return invoices.model().rowCount() > 0; }));
+    std::string id;
+    for (const InvoiceListItem& item : desktop.environment->repositories().invoices.list({}))
+        if (item.status == "sent") id = item.id;
+    ASSERT_FALSE(id.empty());
+    invoices.openInvoice(id);
+    ui::InvoiceEditorWindow* editor = shown<ui::InvoiceEditorWindow>(invoices);
+    ASSERT_NE(editor, nullptr);
+    ASSERT_EQ(editor->statusText(), "Status: Verzonden");
+    EXPECT_FALSE(editor->advancedAction("Factuur verwijderen")->isEnabled());
+
+    editor->advancedAction("Factuur annuleren")->trigger();
+    auto* cancel = shown<ui::InvoiceActionSheetDialog>(*editor);
+    ASSERT_NE(cancel, nullptr);
+    cancel->firstField().setText("Dubbel gefactureerd");
+    cancel->confirmField()->setText("annuleer");
+    QTest::mouseClick(&cancel->confirmButton(), Qt::LeftButton);
+    EXPECT_EQ(cancel->errorText(), "Type exact ANNULEER om de annulering te bevestigen.");
+    cancel->confirmField()->setText("ANNULEER");
+    QTest::mouseClick(&cancel->confirmButton(), Qt::LeftButton);
+    ASSERT_TRUE(eventually([&] { return shown<ui::InvoiceActionSheetDialog>(*editor) == nullptr; }))
+        << cancel->errorText().toStdString();
+    ASSERT_TRUE(eventually([&] { return editor->statusText() == "Status: Geannuleerd"; }));
+    EXPECT_FALSE(editor->advancedAction("Factuur annuleren")->isEnabled());
+
+    editor->advancedAction("Heropenen")->trigger();
+    auto* reopen = shown<ui::InvoiceActionSheetDialog>(*editor);
+    ASSERT_NE(reopen, nullptr);
+    reopen->firstField().setText("Bedrag klopte niet");
+    QTest::mouseClick(&reopen->confirmButton(), Qt::LeftButton);
+    ASSERT_TRUE(eventually([&] { return shown<ui::InvoiceActionSheetDialog>(*editor) == nullptr; }))
+        << reopen->errorText().toStdString();
+    ASSERT_TRUE(eventually([&] { return editor->statusText() == "Status: Concept"; }));
+    EXPECT_TRUE(editor->model().contentEditable());
 }
 
 }  // namespace
