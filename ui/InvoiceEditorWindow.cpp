@@ -86,7 +86,7 @@ InvoiceEditorWindow::InvoiceEditorWindow(SectionContext context, std::string inv
       body_(new QWidget),
       message_(new QLabel) {
     setWindowTitle("Factuur");
-    resize(1180, 680);
+    resize(1240, 700);
     loadText_->setWordWrap(true);
     message_->setWordWrap(true);
     message_->setStyleSheet("color: #b3261e;");
@@ -127,7 +127,7 @@ InvoiceEditorWindow::InvoiceEditorWindow(SectionContext context, std::string inv
 }
 
 void InvoiceEditorWindow::buildSidebar(QWidget* sidebar) {
-    sidebar->setFixedWidth(300);
+    sidebar->setFixedWidth(290);
     auto* form = new QFormLayout(sidebar);
     form->setContentsMargins(0, 0, 8, 0);
     customer_ = new QComboBox;
@@ -177,6 +177,10 @@ void InvoiceEditorWindow::buildLines(QWidget* centre) {
     lines_->setHorizontalHeaderLabels(
         {"Omschrijving", "Soort", "Aantal", "Prijs", "Bedrag", "BTW", "Excl. BTW"});
     lines_->horizontalHeader()->setSectionResizeMode(description, QHeaderView::Stretch);
+    for (const auto& [column, width] : {std::pair{mode, 120}, std::pair{quantity, 64}, std::pair{price, 80},
+                                        std::pair{amount, 80}, std::pair{vat, 96}, std::pair{excl, 96}})
+        lines_->setColumnWidth(column, width);
+    lines_->setWordWrap(false);
     lines_->verticalHeader()->hide();
     lines_->setSelectionBehavior(QAbstractItemView::SelectRows);
     connect(lines_, &QTableWidget::itemChanged, [this](QTableWidgetItem* item) { lineEdited(item); });
@@ -199,7 +203,6 @@ void InvoiceEditorWindow::buildLines(QWidget* centre) {
             model_->deleteLine(model_->lines()[static_cast<std::size_t>(row)].id);
     });
     auto* newLine = new QHBoxLayout;
-    newLine->addWidget(newDescription_, 1);
     newLine->addWidget(newMode_);
     newLine->addWidget(newQuantity_);
     newLine->addWidget(newPrice_);
@@ -212,15 +215,17 @@ void InvoiceEditorWindow::buildLines(QWidget* centre) {
     auto* layout = new QVBoxLayout(centre);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(lines_, 1);
+    layout->addWidget(newDescription_);
     layout->addLayout(newLine);
     layout->addWidget(deleteLine_, 0, Qt::AlignLeft);
     layout->addWidget(totals_);
 }
 
 void InvoiceEditorWindow::buildInspector(QWidget* inspector) {
-    inspector->setFixedWidth(260);
+    inspector->setFixedWidth(240);
     number_ = new QLabel;
-    number_->setStyleSheet("font-size: 16pt; font-weight: 600;");
+    number_->setWordWrap(true);
+    number_->setStyleSheet("font-size: 13pt; font-weight: 600;");
     status_ = new QLabel;
     nextAction_ = new QPushButton;
     nextAction_->setDefault(true);
@@ -320,7 +325,7 @@ void InvoiceEditorWindow::drawHeader() {
     for (const auto& [field, edit] : textFields_) {
         const QString text = qText(model_->fieldText(field));
         if (edit->text() != text && !edit->hasFocus()) edit->setText(text);
-        edit->setReadOnly(!model_->headerFieldEditable(field));
+        edit->setEnabled(model_->headerFieldEditable(field));
     }
     selectData(vatTreatment_, model_->fieldText("vatTreatment"));
     ideal_->setChecked(model_->fieldText("idealEnabled") == "ja");
@@ -406,6 +411,7 @@ void InvoiceEditorWindow::drawInspector() {
             action->setEnabled(!draft);
     }
     timeline_->clear();
+    if (model_->timeline().empty()) timeline_->addItem("Nog geen gebeurtenissen.");
     for (const auto& event : model_->timeline())
         timeline_->addItem(qText(context_.formats.date(event.occurredAt)) + "  " + qText(event.description));
 }

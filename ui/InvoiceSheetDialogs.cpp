@@ -51,7 +51,7 @@ SendSheetDialog::SendSheetDialog(SectionContext context, SendSheet sheet, QWidge
       body_(new QPlainTextEdit(qText(sheet_.body))),
       later_(new QCheckBox(qText(std::string(SendSheet::kLater)))),
       sendAt_(new QDateTimeEdit(QDateTime::currentDateTime().addDays(1))),
-      send_(new QPushButton("Versturen")),
+      send_(new QPushButton(qText(sheet_.title()))),
       error_(errorLabel()) {
     setWindowTitle(qText(sheet_.title()));
     resize(520, 440);

@@ -105,6 +105,7 @@ TEST(InvoiceEditorIntegrationTest, ANewDraftIsEditedSentAndPaidAndASecondDeviceP
     ASSERT_TRUE(eventually([&] { return editor->statusText() == "Status: Verzonden"; }))
         << editor->statusText().toStdString();
     EXPECT_EQ(filesIn(service.dataDir() / "service" / "outbox"), messagesBefore + 1);
+    EXPECT_TRUE(eventually([&] { return !model.timeline().empty(); }));  // the service's account of the send
     EXPECT_NE(model.numberText(), "Nummer volgt bij verzenden");
     EXPECT_FALSE(model.contentEditable());
     EXPECT_FALSE(editor->addLineButton().isEnabled());
