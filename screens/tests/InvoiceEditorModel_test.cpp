@@ -6,7 +6,7 @@
 #include "persistence/sqlite/Connection.h"
 #include "screens/CustomerFormModel.h"
 #include "screens/InvoiceEditorModel.h"
-#include "testing/TempDir.h"
+#include "screens/tests/EditorDatabaseTest.h"
 
 namespace zelvorin {
 namespace {
@@ -15,27 +15,13 @@ constexpr const char* kNotSavedReference =
     "De referentie is niet opgeslagen. Probeer het opnieuw, of gebruik Ongedaan maken.";
 
 // One draft in a real database file, opened in the editor as the window opens it.
-class InvoiceEditorModelTest : public ::testing::Test {
+class InvoiceEditorModelTest : public EditorDatabaseTest {
 protected:
-    InvoiceEditorModelTest()
-        : database_(AppDatabase::openFile(dir_ / "zelvorin.sqlite")),
-          clock_(std::make_shared<ManualClock>(*parseTimestamp("2026-03-16T10:00:00Z"))),
-          invoices_(database_, clock_),
-          customers_(database_, clock_),
-          organisation_(database_) {
-        database_.writer->write([](Connection& db) {
-            db.exec(
-                "INSERT INTO org_settings (id, organization_id, org_name, payment_terms_days) VALUES ('s', "
-                "'org-1', 'Studio', 14)");
-        });
+    InvoiceEditorModelTest() {
         bakker_ = CustomerFormModel(customers_, organisation_).add({"Bakker", "Ede", "NL", "", ""});
         draft_ = invoices_.createDraft(bakker_.id, "2026-03-16");
         editor_ = std::make_unique<InvoiceEditorModel>(invoices_, customers_, *clock_, draft_.id);
         editor_->reload();
-    }
-    std::int64_t queued() {
-        return database_.writer->read(
-            [](Connection& db) { return countRows(db, "SELECT COUNT(*) FROM outbox_change"); });
     }
     DraftInvoiceRecord stored() { return *invoices_.invoice(draft_.id); }
     void addThreeLines() {
@@ -58,12 +44,6 @@ protected:
         return customers_.updateCustomer(customer, {"defaultHourlyRate"});
     }
 
-    testing::TempDir dir_;
-    AppDatabase database_;
-    std::shared_ptr<ManualClock> clock_;
-    InvoiceRepository invoices_;
-    CustomerRepository customers_;
-    OrgRepository organisation_;
     CustomerRecord bakker_;
     DraftInvoiceRecord draft_;
     std::unique_ptr<InvoiceEditorModel> editor_;

@@ -137,6 +137,44 @@ TEST(InvoiceEditorIntegrationTest, ANewDraftIsEditedSentAndPaidAndASecondDeviceP
     EXPECT_EQ(pulled->payments.size(), 2u);
 }
 
+// Without the service the sheets say so in their own words and keep what was typed.
+TEST(InvoiceEditorIntegrationTest, OfflineTheSendAndPaymentSheetsRefuseWithTheirNotices) {
+    ServiceProcess service(ServiceProcess::demo());
+    Desktop desktop(service);
+    auto& invoices = desktop.section<ui::InvoicesView>(MainSection::facturen);
+    ASSERT_TRUE(eventually([&] { return invoices.model().rowCount() > 0; }));
+    std::string id;
+    for (const InvoiceListItem& item : desktop.environment->repositories().invoices.list({}))
+        if (item.status == "sent") id = item.id;
+    ASSERT_FALSE(id.empty());
+    invoices.openInvoice(id);
+    ui::InvoiceEditorWindow* editor = shown<ui::InvoiceEditorWindow>(invoices);
+    ASSERT_NE(editor, nullptr);
+    ASSERT_TRUE(eventually([&] { return editor->paymentButton().isEnabled(); }));
+    service.stop();
+
+    QTest::mouseClick(&editor->paymentButton(), Qt::LeftButton);
+    auto* payment = shown<ui::PaymentSheetDialog>(*editor);
+    ASSERT_NE(payment, nullptr);
+    payment->amount().setText("10,00");
+    QTest::mouseClick(&payment->registerButton(), Qt::LeftButton);
+    ASSERT_TRUE(eventually([&] { return !payment->errorText().isEmpty(); }));
+    EXPECT_EQ(payment->errorText(), "Betaling registreren vereist een internetverbinding.");
+    EXPECT_EQ(payment->amount().text(), "10,00");
+    // Now the device knows it is offline, the next click is refused before any attempt.
+    QTest::mouseClick(&payment->registerButton(), Qt::LeftButton);
+    EXPECT_EQ(payment->errorText(), "Betaling registreren vereist een internetverbinding.");
+    EXPECT_TRUE(payment->registerButton().isEnabled());
+    payment->reject();
+
+    QTest::mouseClick(&editor->sendButton(), Qt::LeftButton);
+    auto* send = shown<ui::SendSheetDialog>(*editor);
+    ASSERT_NE(send, nullptr);
+    QTest::mouseClick(&send->sendButton(), Qt::LeftButton);
+    EXPECT_EQ(send->errorText(), "Versturen vereist een internetverbinding.");
+    EXPECT_TRUE(desktop.environment->repositories().invoices.detail(id)->payments.empty());
+}
+
 // Cancelling a sent invoice of the demo and taking it back to draft, through the sheets' checks.
 TEST(InvoiceEditorIntegrationTest, ASentInvoiceIsCancelledAndReopenedThroughItsSheets) {
     ServiceProcess service(ServiceProcess::demo());
