@@ -1,5 +1,7 @@
 #include "screens/InvoiceSheets.h"
 
+#include <algorithm>
+
 #include "domain/Money.h"
 #include "screens/InputError.h"
 #include "screens/TypedInput.h"
@@ -80,8 +82,21 @@ std::optional<invoiceactions::PaymentBody> PaymentSheet::submit(const SyncDispla
     return body;
 }
 
-SendSheet SendSheet::open(const InvoiceDetail& detail, rules::SendMode mode, std::string reminderKind) {
+SendSheet SendSheet::open(const InvoiceDetail& detail, const std::optional<OrgSettingsRecord>& settings,
+                          rules::SendMode mode, std::string reminderKind) {
     SendSheet sheet;
+    MessageVariables& values = sheet.variables;
+    if (detail.customer) values.customerName = detail.customer->companyName;
+    values.invoiceNumber = detail.invoice.invoiceNumber;
+    values.totalCents = detail.invoice.totalCents;
+    values.dueDate = detail.invoice.dueDate;
+    values.issueDate = detail.invoice.issueDate;
+    if (settings) {
+        values.orgName = settings->orgName;
+        values.iban = settings->iban;
+        values.bic = settings->bic;
+        values.paymentTermDays = settings->paymentTermsDays;
+    }
     sheet.invoiceId = detail.invoice.id;
     sheet.mode = mode;
     sheet.reminderKind = std::move(reminderKind);
@@ -91,6 +106,35 @@ SendSheet SendSheet::open(const InvoiceDetail& detail, rules::SendMode mode, std
     sheet.body =
         rules::defaultBody(detail.customer ? std::optional(detail.customer->companyName) : std::nullopt);
     return sheet;
+}
+
+void SendSheet::setTemplates(const std::vector<templateactions::NativeEmailTemplate>& all) {
+    std::vector<std::pair<std::string, std::string>> types;
+    for (const auto& candidate : all)
+        types.emplace_back(candidate.id, candidate.type.value_or(""));
+    const std::vector<std::string> fitting = rules::templatesForMode(types, mode, reminderKind);
+    templates.clear();
+    for (const auto& candidate : all)
+        if (std::find(fitting.begin(), fitting.end(), candidate.id) != fitting.end())
+            templates.push_back(candidate);
+}
+
+void SendSheet::editBody(std::string text) {
+    if (text == body) return;
+    body = std::move(text);
+    bodyEdited = true;
+}
+
+bool SendSheet::chooseTemplate(const std::string& templateId, bool overwrite) {
+    const auto chosen = std::find_if(templates.begin(), templates.end(),
+                                     [&](const auto& candidate) { return candidate.id == templateId; });
+    if (chosen == templates.end() || (bodyEdited && !overwrite)) return false;
+    selectedTemplateId = templateId;
+    body = rules::substituteVariables(chosen->body.value_or(""), variables);
+    if (chosen->subject && !chosen->subject->empty())
+        subject = rules::substituteVariables(*chosen->subject, variables);
+    bodyEdited = false;
+    return true;
 }
 
 std::optional<SendSheet::Call> SendSheet::submit(const SyncDisplayStatus& status) {

@@ -9,8 +9,10 @@
 #include <vector>
 
 #include "api-client/InvoiceActions.h"
+#include "api-client/TemplateActions.h"
 #include "app/AppEnvironment.h"
 #include "app/SyncDisplayStatus.h"
+#include "domain/MessageVariables.h"
 #include "persistence/repositories/InvoiceRepository.h"
 #include "screens/InvoiceActionRules.h"
 
@@ -68,9 +70,23 @@ struct SendSheet : SheetCall {
     static constexpr std::string_view kLater = "Later versturen";
     static constexpr std::string_view kSendAt = "Verzenddatum";
 
-    // The recipient is the invoice's own address, else the customer's billing address.
-    static SendSheet open(const InvoiceDetail& detail, InvoiceActionRules::SendMode mode,
-                          std::string reminderKind = {});
+    static constexpr std::string_view kOverwriteQuestion =
+        "Je hebt de berichttekst bewerkt. Wil je die overschrijven met de nieuwe sjabloon?";
+    static constexpr std::string_view kBodyEdited = "Berichttekst bewerkt";
+
+    // The recipient is the invoice's own address, else the customer's billing address; the
+    // variables of a template's text come from the invoice and the organisation's settings.
+    static SendSheet open(const InvoiceDetail& detail, const std::optional<OrgSettingsRecord>& settings,
+                          InvoiceActionRules::SendMode mode, std::string reminderKind = {});
+
+    // The organisation's e-mail templates as the service gives them; the sheet offers those whose
+    // type fits its mode, all of them when none fits.
+    void setTemplates(const std::vector<templateactions::NativeEmailTemplate>& all);
+    // The body was typed by hand: a template chosen later asks before it overwrites it.
+    void editBody(std::string text);
+    // Fills subject and body from the template with the variables put in. False, changing nothing,
+    // when the body was edited by hand and `overwrite` was not confirmed (ask kOverwriteQuestion).
+    bool chooseTemplate(const std::string& templateId, bool overwrite = false);
 
     std::string invoiceId;
     InvoiceActionRules::SendMode mode = InvoiceActionRules::SendMode::invoice;
@@ -80,6 +96,10 @@ struct SendSheet : SheetCall {
     std::string body;
     bool later = false;
     std::string sendAt;  // internet date-time, used when `later`
+    bool bodyEdited = false;
+    MessageVariables variables;
+    std::vector<templateactions::NativeEmailTemplate> templates;  // those offered
+    std::optional<std::string> selectedTemplateId;
 
     std::string title() const { return InvoiceActionRules::sendTitle(mode, reminderKind); }
     struct Call {

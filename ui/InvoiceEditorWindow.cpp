@@ -461,8 +461,10 @@ void InvoiceEditorWindow::showSheet(QDialog* sheet) {
 
 void InvoiceEditorWindow::openSendSheet(InvoiceActionRules::SendMode mode, std::string reminderKind) {
     if (model_->loadState() != RecordLoadState::found) return;
+    const std::optional<OrgSettingsRecord> settings =
+        context_.environment.repositories().organisation.settings();
     showSheet(new SendSheetDialog(
-        context_, SendSheet::open(model_->overview().detail, mode, std::move(reminderKind)), this));
+        context_, SendSheet::open(model_->overview().detail, settings, mode, std::move(reminderKind)), this));
 }
 
 void InvoiceEditorWindow::openPaymentSheet() {

@@ -2,6 +2,7 @@
 
 #include <QDialogButtonBox>
 #include <QFormLayout>
+#include <QMessageBox>
 #include <QPointer>
 #include <QTimeZone>
 #include <QVBoxLayout>
@@ -46,6 +47,8 @@ SendSheetDialog::SendSheetDialog(SectionContext context, SendSheet sheet, QWidge
     : QDialog(parent),
       context_(std::move(context)),
       sheet_(std::move(sheet)),
+      template_(new QComboBox),
+      edited_(new QLabel(qText(std::string(SendSheet::kBodyEdited)))),
       recipient_(new QLineEdit(qText(sheet_.recipient))),
       subject_(new QLineEdit(qText(sheet_.subject))),
       body_(new QPlainTextEdit(qText(sheet_.body))),
@@ -60,9 +63,20 @@ SendSheetDialog::SendSheetDialog(SectionContext context, SendSheet sheet, QWidge
     connect(later_, &QCheckBox::toggled, sendAt_, &QWidget::setEnabled);
     auto* title = new QLabel("<b>" + qText(sheet_.title()) + "</b>");
     auto* form = new QFormLayout;
+    template_->addItem("Geen sjabloon", QString());
+    edited_->setStyleSheet("color: palette(mid);");
+    edited_->hide();
+    connect(template_, &QComboBox::activated, [this](int index) { chooseTemplate(index); });
+    connect(body_, &QPlainTextEdit::textChanged, [this] {
+        if (showing_) return;
+        sheet_.editBody(body_->toPlainText().toStdString());
+        edited_->setVisible(sheet_.bodyEdited);
+    });
     form->addRow("Aan", recipient_);
+    form->addRow("Sjabloon", template_);
     form->addRow("Onderwerp", subject_);
     form->addRow("Bericht", body_);
+    form->addRow(edited_);
     form->addRow(later_);
     form->addRow(qText(std::string(SendSheet::kSendAt)), sendAt_);
     auto* buttons = new QDialogButtonBox;
@@ -75,6 +89,48 @@ SendSheetDialog::SendSheetDialog(SectionContext context, SendSheet sheet, QWidge
     layout->addLayout(form, 1);
     layout->addWidget(error_);
     layout->addWidget(buttons);
+    fetchTemplates();
+}
+
+void SendSheetDialog::fetchTemplates() {
+    QPointer<SendSheetDialog> self(this);
+    context_.worker->post([self, &environment = context_.environment, main = context_.mainExecutor] {
+        std::vector<templateactions::NativeEmailTemplate> all;
+        try {
+            all = templateactions::emailTemplates(environment.apiClient());
+        } catch (const std::exception&) {
+            return;  // without the service the sheet offers no templates
+        }
+        main->post([self, all = std::move(all)] {
+            if (!self) return;
+            self->sheet_.setTemplates(all);
+            for (const auto& offered : self->sheet_.templates)
+                self->template_->addItem(qText(offered.name), qText(offered.id));
+        });
+    });
+}
+
+void SendSheetDialog::chooseTemplate(int index) {
+    const std::string id = template_->itemData(index).toString().toStdString();
+    if (id.empty()) return;
+    bool overwrite = false;
+    if (sheet_.bodyEdited) {
+        QMessageBox question(QMessageBox::Question, windowTitle(),
+                             qText(std::string(SendSheet::kOverwriteQuestion)), QMessageBox::NoButton, this);
+        QPushButton* yes = question.addButton("Overschrijven", QMessageBox::AcceptRole);
+        question.addButton("Behouden", QMessageBox::RejectRole);
+        question.exec();
+        overwrite = question.clickedButton() == yes;
+    }
+    if (sheet_.chooseTemplate(id, overwrite)) showBody();
+}
+
+void SendSheetDialog::showBody() {
+    showing_ = true;
+    subject_->setText(qText(sheet_.subject));
+    body_->setPlainText(qText(sheet_.body));
+    edited_->setVisible(sheet_.bodyEdited);
+    showing_ = false;
 }
 
 void SendSheetDialog::submit() {

@@ -23,12 +23,20 @@ public:
     QLineEdit& recipient() { return *recipient_; }
     QPushButton& sendButton() { return *send_; }
     QString errorText() const { return error_->text(); }
+    QComboBox& templateChoice() { return *template_; }
+    QPlainTextEdit& body() { return *body_; }
 
 private:
     void submit();
+    void fetchTemplates();
+    void chooseTemplate(int index);
+    void showBody();
 
     SectionContext context_;
     SendSheet sheet_;
+    bool showing_ = false;
+    QComboBox* template_;
+    QLabel* edited_;
     QLineEdit* recipient_;
     QLineEdit* subject_;
     QPlainTextEdit* body_;

@@ -53,13 +53,14 @@ TEST(InvoiceSheetsTest, ThePaymentSheetOffersWhatIsOpenAndSendsOneCallAtATime) {
 }
 
 TEST(InvoiceSheetsTest, TheSendSheetFollowsItsModeAndRefusesWithoutAConnectionOrRecipient) {
-    SendSheet reminder = SendSheet::open(sentInvoice(), InvoiceActionRules::SendMode::reminder, "reminder_2");
+    SendSheet reminder =
+        SendSheet::open(sentInvoice(), std::nullopt, InvoiceActionRules::SendMode::reminder, "reminder_2");
     EXPECT_EQ(reminder.title(), "2e herinnering versturen");
     EXPECT_EQ(reminder.subject, "2e herinnering versturen");
     EXPECT_EQ(reminder.recipient, "boekhouding@bakker.nl");
     EXPECT_EQ(reminder.body, "Beste Bakker,\n\nHierbij ontvang je de factuur.\n\nMet vriendelijke groet");
 
-    SendSheet sheet = SendSheet::open(sentInvoice(), InvoiceActionRules::SendMode::invoice);
+    SendSheet sheet = SendSheet::open(sentInvoice(), std::nullopt, InvoiceActionRules::SendMode::invoice);
     sheet.later = true;
     sheet.sendAt = "2026-03-20T08:00:00Z";
     EXPECT_FALSE(sheet.submit(kOffline));
@@ -76,6 +77,41 @@ TEST(InvoiceSheetsTest, TheSendSheetFollowsItsModeAndRefusesWithoutAConnectionOr
     EXPECT_EQ(call->body.subject, "Factuur versturen");
     EXPECT_EQ(call->scheduledAt, "2026-03-20T08:00:00Z");
     EXPECT_FALSE(sheet.submit(kOnline));
+}
+
+templateactions::NativeEmailTemplate emailTemplate(std::string id, std::string type, std::string body) {
+    templateactions::NativeEmailTemplate made;
+    made.id = std::move(id);
+    made.type = std::move(type);
+    made.body = std::move(body);
+    return made;
+}
+
+TEST(InvoiceSheetsTest, ATemplateFitsTheModeFillsItsVariablesAndAsksBeforeOverwritingAnEditedBody) {
+    OrgSettingsRecord settings;
+    settings.orgName = "Studio";
+    SendSheet sheet = SendSheet::open(sentInvoice(), settings, InvoiceActionRules::SendMode::resend);
+    sheet.setTemplates(
+        {emailTemplate("t-1", "invoice", "Beste {{klant_naam}}, bedrag {bedrag}, {betaaltermijn} dagen"),
+         emailTemplate("t-2", "reminder_1", "Herinnering"),
+         emailTemplate("t-3", "invoice", "Groet van {org_naam}")});
+    ASSERT_EQ(sheet.templates.size(), 2u);  // a resend mails the invoice
+    ASSERT_TRUE(sheet.chooseTemplate("t-1"));
+    // Without a payment term of its own the organisation gives 30 days.
+    EXPECT_EQ(sheet.body, "Beste Bakker, bedrag € 121,00, 30 dagen");
+    EXPECT_FALSE(sheet.chooseTemplate("t-2"));  // not offered in this mode
+
+    sheet.editBody("Eigen tekst");
+    EXPECT_TRUE(sheet.bodyEdited);
+    EXPECT_FALSE(sheet.chooseTemplate("t-3"));  // asks first
+    EXPECT_EQ(sheet.body, "Eigen tekst");
+    ASSERT_TRUE(sheet.chooseTemplate("t-3", true));
+    EXPECT_EQ(sheet.body, "Groet van Studio");
+    EXPECT_FALSE(sheet.bodyEdited);
+
+    SendSheet credit = SendSheet::open(sentInvoice(), settings, InvoiceActionRules::SendMode::creditnote);
+    credit.setTemplates({emailTemplate("t-1", "invoice", "")});
+    EXPECT_EQ(credit.templates.size(), 1u);  // none fits: all are offered
 }
 
 TEST(InvoiceSheetsTest, CreditCancelAndReopenCheckWhatWasTypedBeforeAnyCall) {

@@ -99,6 +99,13 @@ TEST(InvoiceEditorIntegrationTest, ANewDraftIsEditedSentAndPaidAndASecondDeviceP
     ASSERT_NE(send, nullptr);
     EXPECT_EQ(send->windowTitle(), "Factuur versturen");
     send->recipient().setText("boekhouding@example.nl");
+    // The organisation's invoice mails are offered, and one chosen fills the message with its variables.
+    ASSERT_TRUE(eventually([&] { return send->templateChoice().count() > 1; }));
+    const QString greeting = send->body().toPlainText();
+    send->templateChoice().setCurrentIndex(1);
+    emit send->templateChoice().activated(1);
+    EXPECT_NE(send->body().toPlainText(), greeting);
+    EXPECT_FALSE(send->body().toPlainText().contains("{"));
     QTest::mouseClick(&send->sendButton(), Qt::LeftButton);
     ASSERT_TRUE(eventually([&] { return shown<ui::SendSheetDialog>(*editor) == nullptr; }))
         << send->errorText().toStdString();
