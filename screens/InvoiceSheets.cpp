@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "api-client/FileTransfers.h"
 #include "domain/Money.h"
 #include "screens/InputError.h"
 #include "screens/TypedInput.h"
@@ -152,6 +153,16 @@ std::optional<SendSheet::Call> SendSheet::submit(const SyncDisplayStatus& status
     if (later) call.scheduledAt = sendAt;
     start();
     return call;
+}
+
+std::variant<std::string, std::string> PdfPreviewSheet::download(AppEnvironment& environment,
+                                                                 const std::string& invoiceId) {
+    std::string pdf;
+    const std::optional<std::string> failure =
+        runServerAction(environment, rules::ServerAction::send, kNotBuilt,
+                        [&](SyncAPIClient& client) { pdf = downloadInvoicePreview(client, invoiceId).data; });
+    if (failure) return std::variant<std::string, std::string>(std::in_place_index<1>, *failure);
+    return std::variant<std::string, std::string>(std::in_place_index<0>, std::move(pdf));
 }
 
 std::optional<std::string> runServerAction(AppEnvironment& environment, rules::ServerAction action,

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <variant>
 #include <vector>
 
 #include "api-client/InvoiceActions.h"
@@ -154,6 +155,20 @@ struct ReopenSheet : SheetCall {
 
     // The trimmed reason to send.
     std::optional<std::string> submit(const SyncDisplayStatus& status);
+};
+
+// The service's PDF of the invoice in a sheet of its own; for a sent invoice the very file that was sent.
+struct PdfPreviewSheet {
+    static constexpr std::string_view kTitle = "Factuur voorbeeld";
+    static constexpr std::string_view kNotBuilt =
+        "De PDF kon niet worden samengesteld. Controleer of er een factuurtemplate is.";
+    static std::string fileName(const std::string& invoiceId) {
+        return "factuur-preview-" + invoiceId + ".pdf";
+    }
+    // Pushes the device's edits (a draft must be on the service to be drawn) and downloads the PDF.
+    // Blocking; for the worker. The PDF's bytes, or the text the sheet shows instead.
+    static std::variant<std::string, std::string> download(AppEnvironment& environment,
+                                                           const std::string& invoiceId);
 };
 
 // Runs one call of a sheet: pushes the device's edits first (the service acts on what it holds),

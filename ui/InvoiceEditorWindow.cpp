@@ -15,6 +15,7 @@
 #include "domain/Timestamps.h"
 #include "domain/VatTreatment.h"
 #include "screens/InvoiceSheets.h"
+#include "ui/InvoicePdfPreviewDialog.h"
 #include "ui/InvoiceSheetDialogs.h"
 #include "ui/RowTableModel.h"
 
@@ -238,6 +239,8 @@ void InvoiceEditorWindow::buildInspector(QWidget* inspector) {
                                                 : InvoiceActionRules::SendMode::resend);
     });
     connect(payment_, &QPushButton::clicked, [this] { openPaymentSheet(); });
+    pdf_ = new QPushButton("Bekijk PDF");
+    connect(pdf_, &QPushButton::clicked, [this] { openPdfPreview(); });
 
     advanced_ = new QToolButton;
     advanced_->setText("Gevorderde acties");
@@ -266,6 +269,7 @@ void InvoiceEditorWindow::buildInspector(QWidget* inspector) {
     layout->addWidget(nextAction_);
     layout->addWidget(send_);
     layout->addWidget(payment_);
+    layout->addWidget(pdf_);
     layout->addWidget(advanced_);
     layout->addWidget(new QLabel("Tijdlijn"));
     layout->addWidget(timeline_, 1);
@@ -394,7 +398,8 @@ void InvoiceEditorWindow::drawInspector() {
     status_->setText("Status: " + qText(model_->statusText()));
     const auto next = model_->nextAction();
     nextAction_->setText(next ? qText(next->label) : QString());
-    nextAction_->setVisible(next.has_value() && next->kind != NextActionKind::viewPdf);
+    nextAction_->setVisible(next.has_value() && next->kind != NextActionKind::viewPdf &&
+                            next->kind != NextActionKind::viewCredit);
     const bool draft = model_->contentEditable();
     send_->setText(draft ? "Versturen" : "Opnieuw versturen");
     send_->setEnabled(!invoice.deletedAt && (draft || awaitsPayment(invoice.status)));
@@ -473,6 +478,13 @@ void InvoiceEditorWindow::openPaymentSheet() {
     showSheet(new PaymentSheetDialog(context_, PaymentSheet::open(model_->overview().detail, today), this));
 }
 
+void InvoiceEditorWindow::openPdfPreview() {
+    if (model_->loadState() != RecordLoadState::found) return;
+    auto* preview = new InvoicePdfPreviewDialog(context_, model_->invoiceId(), this);
+    preview->setAttribute(Qt::WA_DeleteOnClose);
+    preview->open();
+}
+
 void InvoiceEditorWindow::openActionSheet(int kind) {
     if (model_->loadState() != RecordLoadState::found) return;
     showSheet(new InvoiceActionSheetDialog(context_, static_cast<InvoiceActionSheetDialog::Kind>(kind),
@@ -501,6 +513,8 @@ void InvoiceEditorWindow::followNextAction() {
             openActionSheet(static_cast<int>(InvoiceActionSheetDialog::Kind::credit));
             break;
         case NextActionKind::viewPdf:
+            openPdfPreview();
+            break;
         case NextActionKind::viewCredit:
             break;
     }

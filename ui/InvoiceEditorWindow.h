@@ -43,6 +43,7 @@ public:
     QPushButton& sendButton() { return *send_; }
     QPushButton& paymentButton() { return *payment_; }
     QPushButton& nextActionButton() { return *nextAction_; }
+    QPushButton& pdfButton() { return *pdf_; }
     // The advanced actions' menu entries by their text ("1e herinnering", "Factuur annuleren", …).
     QAction* advancedAction(const QString& text);
     QLineEdit* headerField(const std::string& field);
@@ -60,6 +61,7 @@ private:
     void askForRate();
     void openSendSheet(InvoiceActionRules::SendMode mode, std::string reminderKind = {});
     void openPaymentSheet();
+    void openPdfPreview();
     void openActionSheet(int kind);
     void showSheet(QDialog* sheet);
     void followNextAction();
@@ -96,6 +98,7 @@ private:
     QListWidget* timeline_;
     QPushButton* send_;
     QPushButton* payment_;
+    QPushButton* pdf_;
     QLabel* message_;
 };
 

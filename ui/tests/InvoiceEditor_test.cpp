@@ -8,6 +8,7 @@
 #include <filesystem>
 
 #include "ui/InvoiceEditorWindow.h"
+#include "ui/InvoicePdfPreviewDialog.h"
 #include "ui/InvoiceSheetDialogs.h"
 #include "ui/InvoicesView.h"
 #include "ui/tests/DesktopFixture.h"
@@ -113,6 +114,12 @@ TEST(InvoiceEditorIntegrationTest, ANewDraftIsEditedSentAndPaidAndASecondDeviceP
         << editor->statusText().toStdString();
     EXPECT_EQ(filesIn(service.dataDir() / "service" / "outbox"), messagesBefore + 1);
     EXPECT_TRUE(eventually([&] { return !model.timeline().empty(); }));  // the service's account of the send
+    QTest::mouseClick(&editor->pdfButton(), Qt::LeftButton);
+    auto* preview = shown<ui::InvoicePdfPreviewDialog>(*editor);
+    ASSERT_NE(preview, nullptr);
+    EXPECT_EQ(preview->windowTitle(), "Factuur voorbeeld");
+    ASSERT_TRUE(eventually([&] { return preview->pageCount() > 0; })) << preview->statusText().toStdString();
+    preview->reject();
     EXPECT_NE(model.numberText(), "Nummer volgt bij verzenden");
     EXPECT_FALSE(model.contentEditable());
     EXPECT_FALSE(editor->addLineButton().isEnabled());
