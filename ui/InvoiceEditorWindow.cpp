@@ -364,10 +364,10 @@ void InvoiceEditorWindow::drawLines() {
         modeBox->setEnabled(editable);
         vatBox->setEnabled(editable);
         connect(modeBox, &QComboBox::activated, [this, id, modeBox](int index) {
-            model_->setLine(id, "mode", modeBox->itemData(index).toString().toStdString());
+            saveLineLater(id, "mode", modeBox->itemData(index).toString().toStdString());
         });
         connect(vatBox, &QComboBox::activated, [this, id, vatBox](int index) {
-            model_->setLine(id, "vat", vatBox->itemData(index).toString().toStdString());
+            saveLineLater(id, "vat", vatBox->itemData(index).toString().toStdString());
         });
         lines_->setCellWidget(row, mode, modeBox);
         lines_->setCellWidget(row, vat, vatBox);
@@ -444,7 +444,18 @@ void InvoiceEditorWindow::lineEdited(QTableWidgetItem* item) {
     if (!field || row >= model_->lines().size()) return;
     const std::string id = model_->lines()[row].id;
     const std::string text = item->text().toStdString();
-    if (text != model_->lineText(id, field)) model_->setLine(id, field, text);
+    if (text != model_->lineText(id, field)) saveLineLater(id, field, text);
+}
+
+// The save redraws the table, which replaces the item or box whose signal is still being delivered;
+// the save waits until that delivery is over.
+void InvoiceEditorWindow::saveLineLater(std::string lineId, std::string field, std::string typed) {
+    QMetaObject::invokeMethod(
+        this,
+        [this, lineId = std::move(lineId), field = std::move(field), typed = std::move(typed)] {
+            model_->setLine(lineId, field, typed);
+        },
+        Qt::QueuedConnection);
 }
 
 void InvoiceEditorWindow::askForRate() {

@@ -58,6 +58,7 @@ private:
     void drawInspector();
     void addLine();
     void lineEdited(QTableWidgetItem* item);
+    void saveLineLater(std::string lineId, std::string field, std::string typed);
     void askForRate();
     void openSendSheet(InvoiceActionRules::SendMode mode, std::string reminderKind = {});
     void openPaymentSheet();

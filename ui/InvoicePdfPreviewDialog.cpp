@@ -14,7 +14,8 @@
 
 namespace zelvorin::ui {
 
-InvoicePdfPreviewDialog::InvoicePdfPreviewDialog(SectionContext context, std::string invoiceId, QWidget* parent)
+InvoicePdfPreviewDialog::InvoicePdfPreviewDialog(SectionContext context, std::string invoiceId,
+                                                 QWidget* parent)
     : QDialog(parent),
       context_(std::move(context)),
       invoiceId_(std::move(invoiceId)),
@@ -55,7 +56,8 @@ InvoicePdfPreviewDialog::InvoicePdfPreviewDialog(SectionContext context, std::st
 }
 
 void InvoicePdfPreviewDialog::show(const std::string& pdf) {
-    const std::unique_ptr<Poppler::Document> document = Poppler::Document::loadFromData(QByteArray::fromStdString(pdf));
+    const std::unique_ptr<Poppler::Document> document =
+        Poppler::Document::loadFromData(QByteArray::fromStdString(pdf));
     if (!document || document->numPages() == 0) {
         status_->setText(qText(std::string(PdfPreviewSheet::kNotBuilt)));
         return;
@@ -76,8 +78,8 @@ void InvoicePdfPreviewDialog::show(const std::string& pdf) {
 }
 
 void InvoicePdfPreviewDialog::save() {
-    const QString path = QFileDialog::getSaveFileName(this, "PDF opslaan",
-                                                      qText(PdfPreviewSheet::fileName(invoiceId_)), "PDF (*.pdf)");
+    const QString path = QFileDialog::getSaveFileName(
+        this, "PDF opslaan", qText(PdfPreviewSheet::fileName(invoiceId_)), "PDF (*.pdf)");
     if (path.isEmpty()) return;
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(pdf_.data(), static_cast<qint64>(pdf_.size())) < 0) {

@@ -83,7 +83,7 @@ TEST(InvoiceEditorIntegrationTest, ANewDraftIsEditedSentAndPaidAndASecondDeviceP
 
     // A change of the hours in the table, undone and redone by the keys.
     editor->linesTable().item(0, 2)->setText("2");
-    ASSERT_EQ(editor->linesTable().item(0, 6)->text(), "€ 170,00");
+    ASSERT_TRUE(eventually([&] { return editor->linesTable().item(0, 6)->text() == "€ 170,00"; }));
     editor->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(editor));
     editor->linesTable().setFocus();
