@@ -205,6 +205,19 @@ TEST(InvoiceEditorIntegrationTest, ASentInvoiceIsCancelledAndReopenedThroughItsS
     ASSERT_EQ(editor->statusText(), "Status: Verzonden");
     EXPECT_FALSE(editor->advancedAction("Factuur verwijderen")->isEnabled());
 
+    // A first reminder from the advanced actions goes out as a message of its own.
+    const std::size_t messagesBefore = filesIn(service.dataDir() / "service" / "outbox");
+    editor->advancedAction("1e herinnering")->trigger();
+    auto* reminder = shown<ui::SendSheetDialog>(*editor);
+    ASSERT_NE(reminder, nullptr);
+    EXPECT_EQ(reminder->windowTitle(), "1e herinnering versturen");
+    reminder->recipient().setText("boekhouding@example.nl");
+    QTest::mouseClick(&reminder->sendButton(), Qt::LeftButton);
+    ASSERT_TRUE(eventually([&] { return shown<ui::SendSheetDialog>(*editor) == nullptr; }))
+        << reminder->errorText().toStdString();
+    EXPECT_EQ(filesIn(service.dataDir() / "service" / "outbox"), messagesBefore + 1);
+    EXPECT_TRUE(eventually([&] { return editor->model().overview().detail.reminders.size() == 1; }));
+
     editor->advancedAction("Factuur annuleren")->trigger();
     auto* cancel = shown<ui::InvoiceActionSheetDialog>(*editor);
     ASSERT_NE(cancel, nullptr);
