@@ -9,7 +9,9 @@ namespace {
 using R = DraftInvoiceRecord;
 using V = const std::string&;
 
-const RecordEditor<R>::Setters& headerSetters() {
+}  // namespace
+
+const RecordEditor<R>::Setters& invoiceHeaderSetters() {
     static const RecordEditor<R>::Setters setters{
         {"customerId", [](R& r, V v) { r.customerId = optionalText(v); }},
         {"issueDate", [](R& r, V v) { r.issueDate = typedDate(v, "issueDate"); }},
@@ -28,11 +30,9 @@ const RecordEditor<R>::Setters& headerSetters() {
     return setters;
 }
 
-}  // namespace
-
 InvoiceHeaderModel::InvoiceHeaderModel(InvoiceRepository& invoices, CustomerRepository& customers,
                                        const Clock& clock)
-    : invoices_(invoices), customers_(customers), clock_(clock), editor_(headerSetters()) {}
+    : invoices_(invoices), customers_(customers), clock_(clock), editor_(invoiceHeaderSetters()) {}
 
 DraftInvoiceRecord InvoiceHeaderModel::createDraft(const std::string& customerId,
                                                    const std::string& typedIssueDate) {

@@ -9,6 +9,9 @@
 
 namespace zelvorin {
 
+// The twelve header fields by their payload key, each checked as typed.
+const RecordEditor<DraftInvoiceRecord>::Setters& invoiceHeaderSetters();
+
 // The header of one invoice in the editor: the twelve fields a person may set, each checked as it
 // is typed, written together by save(). Every field may be cleared except the issue date and the
 // VAT treatment, and the switches take ja/nee.

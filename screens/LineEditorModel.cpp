@@ -8,7 +8,9 @@ namespace {
 using R = InvoiceLineRecord;
 using V = const std::string&;
 
-const RecordEditor<R>::Setters& lineSetters() {
+}  // namespace
+
+const RecordEditor<R>::Setters& invoiceLineSetters() {
     static const RecordEditor<R>::Setters setters{
         {"description", [](R& r, V v) { r.description = v; }},
         {"mode", [](R& r, V v) { r.lineMode = typedLineMode(v, "mode"); }},
@@ -24,9 +26,8 @@ const RecordEditor<R>::Setters& lineSetters() {
     return setters;
 }
 
-}  // namespace
-
-LineEditorModel::LineEditorModel(InvoiceRepository& invoices) : invoices_(invoices), editor_(lineSetters()) {}
+LineEditorModel::LineEditorModel(InvoiceRepository& invoices)
+    : invoices_(invoices), editor_(invoiceLineSetters()) {}
 
 DraftInvoiceRecord LineEditorModel::invoiceOf(const std::string& invoiceId) {
     std::optional<DraftInvoiceRecord> invoice = invoices_.invoice(invoiceId);

@@ -7,6 +7,10 @@
 
 namespace zelvorin {
 
+// The fields of a line as the line editor names them (description, mode, qty, price, amount, vat,
+// sort), each checked as typed.
+const RecordEditor<InvoiceLineRecord>::Setters& invoiceLineSetters();
+
 // Adding, editing and removing the lines of an invoice. A line is priced one of three ways
 // (LineMode): hours × rate and quantity × price need a price and count one when no quantity is
 // given; a fixed line needs its amount. A new line goes after the invoice's other lines.

@@ -9,7 +9,7 @@
 
 #include "domain/Timestamps.h"
 #include "screens/ErrorMessages.h"
-#include "ui/InvoiceDetailDialog.h"
+#include "ui/InvoiceEditorWindow.h"
 #include "ui/TableSetup.h"
 
 namespace zelvorin::ui {
@@ -107,7 +107,7 @@ void InvoicesView::createDraft() {
 }
 
 void InvoicesView::openInvoice(const std::string& id) {
-    auto* dialog = new InvoiceDetailDialog(context_, id, this);
+    auto* dialog = new InvoiceEditorWindow(context_, id, this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     dialog->open();
 }

@@ -8,6 +8,8 @@
 #include <iostream>
 
 #include "ui/CustomersView.h"
+#include "ui/InvoiceEditorWindow.h"
+#include "ui/InvoiceSheetDialogs.h"
 #include "ui/InvoicesView.h"
 #include "ui/OnboardingView.h"
 
@@ -33,6 +35,30 @@ void settle(int milliseconds) {
     loop.exec();
 }
 
+// The editor of one invoice, then each sheet that a button opens, drawn one by one.
+using SheetButton = std::pair<QString, QPushButton& (InvoiceEditorWindow::*)()>;
+void drawEditor(InvoicesView& invoices, const std::string& id, const QString& folder, const QString& name,
+                const std::vector<SheetButton>& sheets) {
+    invoices.openInvoice(id);
+    settle(1500);  // the timeline comes from the service
+    InvoiceEditorWindow* editor = nullptr;
+    for (auto* open : invoices.findChildren<InvoiceEditorWindow*>())
+        if (open->isVisible()) editor = open;
+    if (!editor) return;
+    save(*editor, folder, name);
+    for (const auto& [sheetName, button] : sheets) {
+        (editor->*button)().click();
+        settle(300);
+        for (auto* sheet : editor->findChildren<QDialog*>())
+            if (sheet->isVisible()) {
+                save(*sheet, folder, sheetName);
+                sheet->close();
+            }
+    }
+    editor->close();
+    settle(100);
+}
+
 void tour(MainWindow& window, const QString& folder) {
     for (const MainSection section : kAllMainSections) {
         window.selectSection(section);
@@ -45,15 +71,19 @@ void tour(MainWindow& window, const QString& folder) {
     }
     auto* invoices = static_cast<InvoicesView*>(window.section(MainSection::facturen));
     window.selectSection(MainSection::facturen);
-    if (invoices->model().rowCount() > 0) {
-        invoices->openInvoice(invoices->model().row(0).id);
-        settle(500);
-        for (QWidget* top : QApplication::topLevelWidgets())
-            if (top != &window && top->isVisible() && top->inherits("QDialog")) {
-                save(*top, folder, "factuur");
-                top->close();
-            }
-    }
+    // A draft in the editor, and a sent invoice with the sheets of its buttons open.
+    const auto rowWith = [invoices](auto wanted) -> std::optional<std::string> {
+        for (int row = 0; row < invoices->model().rowCount(); ++row)
+            if (wanted(invoices->model().row(row).status)) return invoices->model().row(row).id;
+        return std::nullopt;
+    };
+    if (auto draft = rowWith([](const std::string& status) { return status == "draft"; }))
+        drawEditor(*invoices, *draft, folder, "factuur-concept", {});
+    if (auto sent =
+            rowWith([](const std::string& status) { return status == "sent" || status == "overdue"; }))
+        drawEditor(*invoices, *sent, folder, "factuur",
+                   {{"factuur-versturen", &InvoiceEditorWindow::sendButton},
+                    {"factuur-betaling", &InvoiceEditorWindow::paymentButton}});
 }
 
 // The new account's wizard on its second step, with a postcode it refuses, drawn at the window's

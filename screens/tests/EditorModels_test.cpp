@@ -7,6 +7,7 @@
 #include "screens/InvoiceHeaderModel.h"
 #include "screens/InvoiceOverview.h"
 #include "screens/LineEditorModel.h"
+#include "screens/tests/EditorDatabaseTest.h"
 #include "testing/TempDir.h"
 #include "testing/ThrownKind.h"
 
@@ -25,25 +26,8 @@ std::optional<InputError::Kind> refusedAs(Action&& action) {
     return std::nullopt;
 }
 
-// The editors over a real database file, as the desktop and the command line use them.
-class EditorModelsIntegrationTest : public ::testing::Test {
+class EditorModelsIntegrationTest : public EditorDatabaseTest {
 protected:
-    EditorModelsIntegrationTest()
-        : database_(AppDatabase::openFile(dir_ / "zelvorin.sqlite")),
-          clock_(std::make_shared<ManualClock>(*parseTimestamp("2026-03-16T10:00:00Z"))),
-          invoices_(database_, clock_),
-          customers_(database_, clock_),
-          organisation_(database_) {
-        database_.writer->write([](Connection& db) {
-            db.exec(
-                "INSERT INTO org_settings (id, organization_id, org_name, payment_terms_days) VALUES ('s', "
-                "'org-1', 'Studio', 14)");
-        });
-    }
-    std::int64_t queued() {
-        return database_.writer->read(
-            [](Connection& db) { return countRows(db, "SELECT COUNT(*) FROM outbox_change"); });
-    }
     std::string lastChangedFields() {
         return database_.writer->read([](Connection& db) {
             Statement& last =
@@ -57,13 +41,6 @@ protected:
         CustomerFormModel form(customers_, organisation_);
         return form.add({name, "Ede", "NL", "", ""});
     }
-
-    testing::TempDir dir_;
-    AppDatabase database_;
-    std::shared_ptr<ManualClock> clock_;
-    InvoiceRepository invoices_;
-    CustomerRepository customers_;
-    OrgRepository organisation_;
 };
 
 TEST_F(EditorModelsIntegrationTest, HeaderEditsAreCheckedAsTypedAndSavedAsTheFieldsThatChanged) {

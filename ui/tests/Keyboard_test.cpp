@@ -3,7 +3,7 @@
 
 #include <QApplication>
 
-#include "ui/InvoiceDetailDialog.h"
+#include "ui/InvoiceEditorWindow.h"
 #include "ui/InvoicesView.h"
 #include "ui/tests/DesktopFixture.h"
 
@@ -14,8 +14,8 @@ using testing::Desktop;
 using testing::eventually;
 using testing::ServiceProcess;
 
-ui::InvoiceDetailDialog* openDialog(QWidget& owner) {
-    for (auto* dialog : owner.findChildren<ui::InvoiceDetailDialog*>())
+ui::InvoiceEditorWindow* openDialog(QWidget& owner) {
+    for (auto* dialog : owner.findChildren<ui::InvoiceEditorWindow*>())
         if (dialog->isVisible()) return dialog;
     return nullptr;
 }
@@ -43,9 +43,9 @@ TEST(KeyboardIntegrationTest, SectionsSearchNewInvoiceEnterAndEscapeAllWorkFromT
     invoices.table().setFocus();
     invoices.table().setCurrentIndex(invoices.model().index(0, 0));
     QTest::keyClick(&invoices.table(), Qt::Key_Return);
-    ui::InvoiceDetailDialog* detail = openDialog(invoices);
+    ui::InvoiceEditorWindow* detail = openDialog(invoices);
     ASSERT_NE(detail, nullptr);
-    ASSERT_TRUE(eventually([&] { return detail->headerText().contains("Status:"); }));
+    ASSERT_TRUE(eventually([&] { return detail->statusText().contains("Status:"); }));
     QTest::keyClick(detail, Qt::Key_Escape);
     ASSERT_TRUE(eventually([&] { return openDialog(invoices) == nullptr; }));
 

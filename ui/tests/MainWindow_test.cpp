@@ -10,7 +10,7 @@
 #include "ui/CustomerDialog.h"
 #include "ui/CustomersView.h"
 #include "ui/DashboardView.h"
-#include "ui/InvoiceDetailDialog.h"
+#include "ui/InvoiceEditorWindow.h"
 #include "ui/InvoicesView.h"
 #include "ui/KvitraView.h"
 #include "ui/ProposalsView.h"
@@ -55,11 +55,15 @@ TEST(MainWindowIntegrationTest, EverySectionShowsTheSyncedBookAndFacturenFilters
     QTest::keyClicks(invoices.searchField(), "-bestaat-niet");
     ASSERT_TRUE(eventually([&] { return invoices.model().rowCount() == 0; }));
 
-    // Opening an invoice shows it read-only with its customer and total.
-    ui::SectionContext context{*desktop.environment, desktop.mainExecutor, nullptr, {}};
-    ui::InvoiceDetailDialog detail(context, all.front().id);
-    ASSERT_TRUE(eventually([&] { return detail.headerText().contains("Status:"); }));
-    EXPECT_TRUE(detail.headerText().contains(ui::qText(all.front().customerName.value_or("Geen klant"))));
+    // Opening an invoice shows it in the editor with its customer and total.
+    ui::SectionContext context{*desktop.environment,
+                               desktop.mainExecutor,
+                               std::shared_ptr<Executor>(std::shared_ptr<void>(), &desktop.worker),
+                               {}};
+    ui::InvoiceEditorWindow detail(context, all.front().id);
+    ASSERT_TRUE(eventually([&] { return detail.statusText().contains("Status:"); }));
+    EXPECT_EQ(detail.model().invoice().customerId.has_value(), all.front().customerName.has_value());
+    EXPECT_EQ(detail.model().invoice().totalCents, all.front().totalCents);
 
     auto& dashboard = desktop.section<ui::DashboardView>(MainSection::dashboard);
     ASSERT_TRUE(eventually([&] { return dashboard.cardText(0).contains("Omzet deze maand"); }));
