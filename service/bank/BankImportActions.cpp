@@ -27,16 +27,18 @@ using invoicerecords::text;
 std::string referenceKey(const std::string& accountIban, const std::string& reference) {
     return "ref\x1f" + accountIban + "\x1f" + reference;
 }
-std::string contentKey(const std::string& accountIban, const std::string& date, std::int64_t signedCents, const std::string& counterpartyIban,
-                       const std::string& counterpartyName, const std::string& description) {
-    return "txt\x1f" + accountIban + "\x1f" + date + "\x1f" + std::to_string(signedCents) + "\x1f" + counterpartyIban + "\x1f" +
-           statementtext::folded(counterpartyName) + "\x1f" + statementtext::folded(description);
+std::string contentKey(const std::string& accountIban, const std::string& date, std::int64_t signedCents,
+                       const std::string& counterpartyIban, const std::string& counterpartyName,
+                       const std::string& description) {
+    return "txt\x1f" + accountIban + "\x1f" + date + "\x1f" + std::to_string(signedCents) + "\x1f" +
+           counterpartyIban + "\x1f" + statementtext::folded(counterpartyName) + "\x1f" +
+           statementtext::folded(description);
 }
 
 std::string keyOf(const std::string& accountIban, const StatementEntry& entry) {
     if (entry.entryReference) return referenceKey(accountIban, *entry.entryReference);
-    return contentKey(accountIban, entry.bookingDate, entry.amountCents, entry.counterpartyIban, entry.counterpartyName,
-                      entry.description);
+    return contentKey(accountIban, entry.bookingDate, entry.amountCents, entry.counterpartyIban,
+                      entry.counterpartyName, entry.description);
 }
 
 // How often each key is already there, from one read of the organisation's transactions.
@@ -116,8 +118,8 @@ Json transactionPayload(const Caller& caller, const Account& account, const std:
 
 // Links an incoming entry to the open invoice it names, when its amount leaves no doubt, and
 // registers the payment; the transaction's payload gets the link.
-bool autoMatch(Connection& db, const Caller& caller, OpenInvoiceIndex& openInvoices, const StatementEntry& entry,
-               Json& payload, const std::string& stamp, TimePoint now) {
+bool autoMatch(Connection& db, const Caller& caller, OpenInvoiceIndex& openInvoices,
+               const StatementEntry& entry, Json& payload, const std::string& stamp, TimePoint now) {
     if (entry.amountCents <= 0) return false;
     OpenInvoiceIndex::OpenInvoice* invoice = openInvoices.findIn(entry.description);
     if (!invoice || invoice->openCents != entry.amountCents) return false;
@@ -135,8 +137,8 @@ bool autoMatch(Connection& db, const Caller& caller, OpenInvoiceIndex& openInvoi
 
 }  // namespace
 
-BankImportOutcome importStatement(const ServiceDatabase& database, const Caller& caller, std::string_view bytes,
-                                  TimePoint now) {
+BankImportOutcome importStatement(const ServiceDatabase& database, const Caller& caller,
+                                  std::string_view bytes, TimePoint now) {
     const ParsedStatement statement = readStatement(bytes);
     return database.write([&](Connection& db) {
         // Time-ordered ids that stay unique under a clock that stands still: the change log's

@@ -28,7 +28,7 @@ struct BankImportOutcome {
 //     amount is what is open on it is linked to that invoice and registered as its payment (the
 //     invoice becomes paid); everything else waits for review.
 // A file that cannot be read is a ServiceError (see readStatement) and nothing is written.
-BankImportOutcome importStatement(const ServiceDatabase& database, const Caller& caller, std::string_view bytes,
-                                  TimePoint now);
+BankImportOutcome importStatement(const ServiceDatabase& database, const Caller& caller,
+                                  std::string_view bytes, TimePoint now);
 
 }  // namespace zelvorin::service

@@ -30,7 +30,8 @@ using XmlText = UniqueHandle<xmlChar*, freeXmlText>;
 }
 
 bool named(const xmlNode* node, const char* name) {
-    return node->type == XML_ELEMENT_NODE && std::strcmp(reinterpret_cast<const char*>(node->name), name) == 0;
+    return node->type == XML_ELEMENT_NODE &&
+           std::strcmp(reinterpret_cast<const char*>(node->name), name) == 0;
 }
 
 const xmlNode* child(const xmlNode* node, const char* name) {
@@ -49,7 +50,8 @@ std::vector<const xmlNode*> children(const xmlNode* node, const char* name) {
 
 // The element at the end of a path of child names, or nothing.
 const xmlNode* path(const xmlNode* node, std::initializer_list<const char*> names) {
-    for (const char* name : names) node = child(node, name);
+    for (const char* name : names)
+        node = child(node, name);
     return node;
 }
 
@@ -84,14 +86,16 @@ std::string dateOf(const xmlNode* dateChoice) {
 std::int64_t signedAmount(const xmlNode* amount, bool debit) {
     if (!amount) refuse("Een boeking in het CAMT.053-afschrift heeft geen bedrag.");
     const std::int64_t cents = parseAmountCents(text(amount));
-    if (cents < 0) refuse("Een bedrag in het CAMT.053-afschrift is negatief; de richting staat in CdtDbtInd.");
+    if (cents < 0)
+        refuse("Een bedrag in het CAMT.053-afschrift is negatief; de richting staat in CdtDbtInd.");
     return debit ? -cents : cents;
 }
 
 std::string remittance(const xmlNode* details) {
     const xmlNode* info = child(details, "RmtInf");
     std::string out;
-    for (const xmlNode* line : children(info, "Ustrd")) out += (out.empty() ? "" : " ") + text(line);
+    for (const xmlNode* line : children(info, "Ustrd"))
+        out += (out.empty() ? "" : " ") + text(line);
     // A structured creditor reference (a payment reference) when there is no free text.
     if (out.empty())
         for (const xmlNode* structured : children(info, "Strd"))
@@ -120,7 +124,8 @@ void readEntry(const xmlNode* entry, std::vector<StatementEntry>& out) {
 
     std::vector<const xmlNode*> details;
     for (const xmlNode* group : children(entry, "NtryDtls"))
-        for (const xmlNode* transaction : children(group, "TxDtls")) details.push_back(transaction);
+        for (const xmlNode* transaction : children(group, "TxDtls"))
+            details.push_back(transaction);
     if (details.empty()) details.push_back(nullptr);
 
     for (std::size_t i = 0; i < details.size(); ++i) {
@@ -134,7 +139,8 @@ void readEntry(const xmlNode* entry, std::vector<StatementEntry>& out) {
         }
         if (!amount) amount = child(entry, "Amt");
         item.amountCents = signedAmount(amount, debit);
-        if (const std::string currency = attribute(amount, "Ccy"); !currency.empty()) item.currency = currency;
+        if (const std::string currency = attribute(amount, "Ccy"); !currency.empty())
+            item.currency = currency;
         // The counterparty of money coming in is the debtor, of money going out the creditor.
         const xmlNode* parties = child(detail, "RltdPties");
         item.counterpartyName = partyName(child(parties, debit ? "Cdtr" : "Dbtr"));

@@ -66,7 +66,8 @@ std::vector<Row> rowsOf(std::string_view text, char delimiter) {
 
 std::string lower(std::string_view text) {
     std::string out(trimmed(text));
-    for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (char& c : out)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return out;
 }
 
@@ -76,7 +77,9 @@ std::string_view firstLine(std::string_view bytes) {
 }
 
 char delimiterOf(std::string_view header) {
-    return std::count(header.begin(), header.end(), ';') > std::count(header.begin(), header.end(), ',') ? ';' : ',';
+    return std::count(header.begin(), header.end(), ';') > std::count(header.begin(), header.end(), ',')
+               ? ';'
+               : ',';
 }
 
 enum class Layout { directionColumn, signedAmount };
@@ -94,7 +97,8 @@ std::optional<Layout> layoutOf(const Row& header) {
 class Columns {
 public:
     explicit Columns(const Row& header) {
-        for (const std::string& column : header) names_.push_back(lower(column));
+        for (const std::string& column : header)
+            names_.push_back(lower(column));
     }
     std::string operator()(const Row& row, std::string_view name) const {
         const auto found = std::ranges::find(names_, name);
@@ -113,8 +117,8 @@ StatementEntry directionRow(const Columns& column, const Row& row, std::string& 
     const std::int64_t cents = parseAmountCents(column(row, "bedrag (eur)"));
     const std::string direction = lower(column(row, "af bij"));
     if (direction != "af" && direction != "bij")
-        throw ServiceError(ErrorKind::badRequest,
-                           "De kolom 'Af Bij' moet 'Af' of 'Bij' zijn, niet '" + column(row, "af bij") + "'.");
+        throw ServiceError(ErrorKind::badRequest, "De kolom 'Af Bij' moet 'Af' of 'Bij' zijn, niet '" +
+                                                      column(row, "af bij") + "'.");
     entry.amountCents = direction == "af" ? -cents : cents;
     entry.counterpartyName = folded(column(row, "naam / omschrijving"));
     entry.counterpartyIban = compactIban(column(row, "tegenrekening"));
@@ -128,7 +132,8 @@ StatementEntry signedRow(const Columns& column, const Row& row, std::string& acc
     entry.bookingDate = calendarDate(column(row, "datum"));
     entry.amountCents = parseAmountCents(column(row, "bedrag"));
     if (const std::string currency = column(row, "munt"); !currency.empty()) entry.currency = currency;
-    if (const std::string sequence = column(row, "volgnr"); !sequence.empty()) entry.entryReference = sequence;
+    if (const std::string sequence = column(row, "volgnr"); !sequence.empty())
+        entry.entryReference = sequence;
     entry.counterpartyName = folded(column(row, "naam tegenpartij"));
     entry.counterpartyIban = compactIban(column(row, "tegenrekening iban/bban"));
     std::string description;

@@ -33,7 +33,8 @@ std::vector<Field> fieldsOf(std::string_view text) {
         std::string_view line = text.substr(at, end - at);
         if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
         at = end + 1;
-        const std::size_t close = line.size() > 1 && line[0] == ':' ? line.find(':', 1) : std::string_view::npos;
+        const std::size_t close =
+            line.size() > 1 && line[0] == ':' ? line.find(':', 1) : std::string_view::npos;
         if (close != std::string_view::npos && close <= 4) {
             fields.push_back({std::string(line.substr(1, close - 1)), std::string(line.substr(close + 1))});
         } else if (line == "-" || line == "-}" || line.starts_with("{") || line.empty()) {
@@ -48,7 +49,8 @@ std::vector<Field> fieldsOf(std::string_view text) {
 // A balance field: C or D, yymmdd, currency, amount ("C260316EUR1234,56").
 std::int64_t balanceCents(const Field& field) {
     const std::string& value = field.value;
-    if (value.size() < 11 || (value[0] != 'C' && value[0] != 'D')) refuse("saldo :" + field.tag + ": '" + value + "'.");
+    if (value.size() < 11 || (value[0] != 'C' && value[0] != 'D'))
+        refuse("saldo :" + field.tag + ": '" + value + "'.");
     const std::int64_t cents = parseAmountCents(value.substr(10));
     return value[0] == 'D' ? -cents : cents;
 }
@@ -129,8 +131,10 @@ void readInformation(std::string_view raw, StatementEntry& entry) {
             entry.description = folded(joined(marked ? 1 : 0));
         }
         if (code == "CNTP" || code == "ORDP" || code == "BENM") {
-            if (!values.empty() && entry.counterpartyIban.empty()) entry.counterpartyIban = compactIban(values[0]);
-            if (values.size() > 2 && entry.counterpartyName.empty()) entry.counterpartyName = folded(values[2]);
+            if (!values.empty() && entry.counterpartyIban.empty())
+                entry.counterpartyIban = compactIban(values[0]);
+            if (values.size() > 2 && entry.counterpartyName.empty())
+                entry.counterpartyName = folded(values[2]);
         }
         values.clear();
     };
@@ -183,15 +187,18 @@ ParsedStatement parseMt940Statement(std::string_view bytes) {
         } else if (field.tag == "62F" || field.tag == "62M") {
             if (!open || !opened) refuse("een slotsaldo zonder beginsaldo.");
             if (balanceCents(field) != running)
-                refuse("beginsaldo plus de boekingen komt niet uit op het slotsaldo; het bestand is onvolledig.");
-            for (StatementEntry& entry : pending) parsed.entries.push_back(std::move(entry));
+                refuse(
+                    "beginsaldo plus de boekingen komt niet uit op het slotsaldo; het bestand is "
+                    "onvolledig.");
+            for (StatementEntry& entry : pending)
+                parsed.entries.push_back(std::move(entry));
             pending.clear();
             open = false;
         }
     }
-    if (open || !pending.empty()) refuse("het bestand houdt op voor het slotsaldo (:62F:); het is onvolledig.");
-    if (parsed.entries.empty() && !opened)
-        refuse("geen afschrift met begin- en slotsaldo gevonden.");
+    if (open || !pending.empty())
+        refuse("het bestand houdt op voor het slotsaldo (:62F:); het is onvolledig.");
+    if (parsed.entries.empty() && !opened) refuse("geen afschrift met begin- en slotsaldo gevonden.");
     return parsed;
 }
 

@@ -15,7 +15,8 @@ using invoicerecords::text;
 
 std::string upper(std::string_view text) {
     std::string out(text);
-    for (char& c : out) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    for (char& c : out)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return out;
 }
 
@@ -29,13 +30,17 @@ std::vector<std::string> OpenInvoiceIndex::candidateNumbers(std::string_view rem
     std::vector<std::string> words;
     std::size_t at = 0;
     while (at < remittance.size()) {
-        while (at < remittance.size() && !isWordCharacter(remittance[at])) ++at;
+        while (at < remittance.size() && !isWordCharacter(remittance[at]))
+            ++at;
         std::size_t end = at;
-        while (end < remittance.size() && isWordCharacter(remittance[end])) ++end;
+        while (end < remittance.size() && isWordCharacter(remittance[end]))
+            ++end;
         std::string_view word = remittance.substr(at, end - at);
         // A number at the end of a sentence keeps no full stop; "FAC-1." is "FAC-1".
-        while (!word.empty() && !std::isalnum(static_cast<unsigned char>(word.back()))) word.remove_suffix(1);
-        while (!word.empty() && !std::isalnum(static_cast<unsigned char>(word.front()))) word.remove_prefix(1);
+        while (!word.empty() && !std::isalnum(static_cast<unsigned char>(word.back())))
+            word.remove_suffix(1);
+        while (!word.empty() && !std::isalnum(static_cast<unsigned char>(word.front())))
+            word.remove_prefix(1);
         if (!word.empty()) words.push_back(upper(word));
         at = end;
     }
@@ -59,10 +64,12 @@ OpenInvoiceIndex OpenInvoiceIndex::load(Connection& db, const std::string& organ
     for (StoredRecord& invoice : invoices) {
         if (invoice.deleted) continue;
         const std::optional<std::string> number = text(invoice.payload, "invoiceNumber");
-        const std::optional<InvoiceStatus> status = parseInvoiceStatus(text(invoice.payload, "status").value_or(""));
+        const std::optional<InvoiceStatus> status =
+            parseInvoiceStatus(text(invoice.payload, "status").value_or(""));
         if (!number || number->empty() || !status || !acceptsPayment(*status)) continue;
         const auto found = paid.find(invoice.id);
-        const std::int64_t open = integer(invoice.payload, "totalCents") - (found == paid.end() ? 0 : found->second);
+        const std::int64_t open =
+            integer(invoice.payload, "totalCents") - (found == paid.end() ? 0 : found->second);
         if (open <= 0) continue;
         index.byNumber_.insert_or_assign(upper(*number), OpenInvoice{std::move(invoice), open});
     }

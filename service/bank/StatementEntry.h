@@ -9,8 +9,8 @@ namespace zelvorin::service {
 
 // One booked movement on a statement, whatever format it came in.
 struct StatementEntry {
-    std::string bookingDate;                    // "yyyy-MM-dd"
-    std::int64_t amountCents = 0;               // negative for money going out
+    std::string bookingDate;       // "yyyy-MM-dd"
+    std::int64_t amountCents = 0;  // negative for money going out
     std::string currency = "EUR";
     std::optional<std::string> entryReference;  // the bank's own reference; unique per account
     std::string counterpartyName;

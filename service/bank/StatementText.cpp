@@ -32,7 +32,8 @@ std::int64_t parseAmountCents(std::string_view raw) {
                            "Het bedrag '" + std::string(text) +
                                "' heeft zowel een punt als een komma (of meer dan één scheidingsteken); "
                                "het bankafschrift is niet ingelezen.");
-    const std::string_view whole = text.substr(at, separator == std::string_view::npos ? text.npos : separator - at);
+    const std::string_view whole =
+        text.substr(at, separator == std::string_view::npos ? text.npos : separator - at);
     const std::string_view fraction =
         separator == std::string_view::npos ? std::string_view{} : text.substr(separator + 1);
     // Twelve digits of euros is far beyond any bank movement and keeps the cents inside 64 bits.
@@ -69,8 +70,10 @@ std::string calendarDate(std::string_view raw) {
 
 std::string_view trimmed(std::string_view text) {
     const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-    while (!text.empty() && blank(text.front())) text.remove_prefix(1);
-    while (!text.empty() && blank(text.back())) text.remove_suffix(1);
+    while (!text.empty() && blank(text.front()))
+        text.remove_prefix(1);
+    while (!text.empty() && blank(text.back()))
+        text.remove_suffix(1);
     return text;
 }
 

@@ -34,7 +34,8 @@ class BankImportIntegrationTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(seedDemo(database, year{2026} / March / 16)); }
 
-    std::vector<StoredRecord> live(const std::string& type, const std::string& organizationId = demoOrganizationId()) {
+    std::vector<StoredRecord> live(const std::string& type,
+                                   const std::string& organizationId = demoOrganizationId()) {
         return database.read([&](Connection& db) {
             std::vector<StoredRecord> kept;
             for (StoredRecord& record : records::all(db, organizationId, type))
@@ -110,18 +111,22 @@ TEST_F(BankImportIntegrationTest, ImportsOnceMatchesWhatLeavesNoDoubtAndLeavesTh
 TEST_F(BankImportIntegrationTest, OverlappingStatementsImportOnlyWhatIsNew) {
     // An export of the same account whose lines carry no bank reference: known by what they say.
     const std::string march =
-        "\"Datum\",\"Naam / Omschrijving\",\"Rekening\",\"Tegenrekening\",\"Code\",\"Af Bij\",\"Bedrag (EUR)\","
+        "\"Datum\",\"Naam / Omschrijving\",\"Rekening\",\"Tegenrekening\",\"Code\",\"Af Bij\",\"Bedrag "
+        "(EUR)\","
         "\"Mutatiesoort\",\"Mededelingen\"\n"
-        "\"20260310\",\"Koffiebar Centraal\",\"NL03RABO0312456789\",\"\",\"BA\",\"Af\",\"3,20\",\"Betaalautomaat\",\"Koffie\"\n"
-        "\"20260310\",\"Koffiebar Centraal\",\"NL03RABO0312456789\",\"\",\"BA\",\"Af\",\"3,20\",\"Betaalautomaat\",\"Koffie\"\n";
+        "\"20260310\",\"Koffiebar "
+        "Centraal\",\"NL03RABO0312456789\",\"\",\"BA\",\"Af\",\"3,20\",\"Betaalautomaat\",\"Koffie\"\n"
+        "\"20260310\",\"Koffiebar "
+        "Centraal\",\"NL03RABO0312456789\",\"\",\"BA\",\"Af\",\"3,20\",\"Betaalautomaat\",\"Koffie\"\n";
     BankImportOutcome outcome = importStatement(database, caller, march, kNow);
     EXPECT_EQ(outcome.imported, 2);  // two equal coffees on one day are two
 
-    const std::string later = march +
-                              "\"20260311\",\"Koffiebar Centraal\",\"NL03RABO0312456789\",\"\",\"BA\",\"Af\",\"3,20\","
-                              "\"Betaalautomaat\",\"Koffie\"\n"
-                              "\"20260310\",\"Koffiebar Centraal\",\"NL03RABO0312456789\",\"\",\"BA\",\"Af\",\"3,20\","
-                              "\"Betaalautomaat\",\"Koffie\"\n";
+    const std::string later =
+        march +
+        "\"20260311\",\"Koffiebar Centraal\",\"NL03RABO0312456789\",\"\",\"BA\",\"Af\",\"3,20\","
+        "\"Betaalautomaat\",\"Koffie\"\n"
+        "\"20260310\",\"Koffiebar Centraal\",\"NL03RABO0312456789\",\"\",\"BA\",\"Af\",\"3,20\","
+        "\"Betaalautomaat\",\"Koffie\"\n";
     outcome = importStatement(database, caller, later, kNow);
     EXPECT_EQ(outcome.skipped, 2);
     EXPECT_EQ(outcome.imported, 2);  // the next day's, and a third on the tenth
@@ -146,10 +151,13 @@ TEST_F(BankImportIntegrationTest, MatchingStaysWithinTheOrganisationAndWithinDou
     // Two numbers in one text, an invoice of the other organisation, a credit transfer going out
     // with an invoice's number: none of them is linked.
     const std::string statement =
-        "\"IBAN/BBAN\",\"Munt\",\"Volgnr\",\"Datum\",\"Bedrag\",\"Naam tegenpartij\",\"Tegenrekening IBAN/BBAN\","
+        "\"IBAN/BBAN\",\"Munt\",\"Volgnr\",\"Datum\",\"Bedrag\",\"Naam tegenpartij\",\"Tegenrekening "
+        "IBAN/BBAN\","
         "\"Omschrijving-1\"\n"
-        "\"NL03RABO0312456789\",\"EUR\",\"1\",\"2026-03-12\",\"+2455,00\",\"Brandt\",\"\",\"FAC-2026-0017 FAC-2026-0020\"\n"
-        "\"NL03RABO0312456789\",\"EUR\",\"2\",\"2026-03-12\",\"-1532,02\",\"Terugboeking\",\"\",\"FAC-2026-0020\"\n";
+        "\"NL03RABO0312456789\",\"EUR\",\"1\",\"2026-03-12\",\"+2455,00\",\"Brandt\",\"\",\"FAC-2026-0017 "
+        "FAC-2026-0020\"\n"
+        "\"NL03RABO0312456789\",\"EUR\",\"2\",\"2026-03-12\",\"-1532,02\",\"Terugboeking\",\"\",\"FAC-2026-"
+        "0020\"\n";
     const Caller other{demoOwnerUserId(), secondOrganizationId(), "apparaat-a", "sessie", std::nullopt};
     BankImportOutcome outcome = importStatement(database, other, statement, kNow);
     EXPECT_EQ(outcome.matched, 0);

@@ -100,11 +100,13 @@ TEST(StatementFormatsTest, ReadsTheHandWrittenMt940WithItsWrappedInformation) {
 
 TEST(StatementFormatsTest, ReadsBothCsvLayoutsWhateverTheirColumnOrderAndEncoding) {
     const std::string directionColumns =
-        "\"Datum\";\"Naam / Omschrijving\";\"Rekening\";\"Tegenrekening\";\"Code\";\"Af Bij\";\"Bedrag (EUR)\";"
+        "\"Datum\";\"Naam / Omschrijving\";\"Rekening\";\"Tegenrekening\";\"Code\";\"Af Bij\";\"Bedrag "
+        "(EUR)\";"
         "\"Mutatiesoort\";\"Mededelingen\"\r\n"
         "\"20260312\";\"Groenland Hoveniers\";\"NL03RABO0312456789\";\"NL91ABNA0417164300\";\"OV\";\"Bij\";"
         "\"1582,69\";\"Overschrijving\";\"Naam: Groenland; factuur FAC-2026-0019\"\r\n"
-        "\"20260313\";\"Kantoorhuis\";\"NL03RABO0312456789\";\"\";\"BA\";\"Af\";\"47,89\";\"Betaalautomaat\";\"\"\r\n";
+        "\"20260313\";\"Kantoorhuis\";\"NL03RABO0312456789\";\"\";\"BA\";\"Af\";\"47,89\";\"Betaalautomaat\";"
+        "\"\"\r\n";
     ParsedStatement statement = readStatement(directionColumns);
     EXPECT_EQ(statement.format, "csv");
     ASSERT_EQ(statement.entries.size(), 2u);
@@ -115,11 +117,13 @@ TEST(StatementFormatsTest, ReadsBothCsvLayoutsWhateverTheirColumnOrderAndEncodin
 
     // Signed amounts, another column order, ISO-8859-1 ("é" as one byte).
     const std::string signedAmounts =
-        "\"Datum\",\"Bedrag\",\"IBAN/BBAN\",\"Munt\",\"Volgnr\",\"Naam tegenpartij\",\"Tegenrekening IBAN/BBAN\","
+        "\"Datum\",\"Bedrag\",\"IBAN/BBAN\",\"Munt\",\"Volgnr\",\"Naam tegenpartij\",\"Tegenrekening "
+        "IBAN/BBAN\","
         "\"Omschrijving-1\",\"Omschrijving-2\"\n"
         "\"2026-03-12\",\"+173,23\",\"NL03RABO0312456789\",\"EUR\",\"000000000000007001\",\"Caf\xE9 Noord\","
         "\"NL20INGB0001234567\",\"FAC-2026-0016\",\"dank\"\n"
-        "\"2026-03-13\",\"-4,75\",\"NL03RABO0312456789\",\"EUR\",\"000000000000007002\",\"\",\"\",\"Kosten\",\"\"\n";
+        "\"2026-03-13\",\"-4,75\",\"NL03RABO0312456789\",\"EUR\",\"000000000000007002\",\"\",\"\",\"Kosten\","
+        "\"\"\n";
     statement = readStatement(signedAmounts);
     ASSERT_EQ(statement.entries.size(), 2u);
     EXPECT_EQ(statement.entries[0].amountCents, 17323);
@@ -149,7 +153,8 @@ TEST(StatementFormatsTest, RefusesWhatIsNoStatementOrIsBrokenWithADutchText) {
     EXPECT_EQ(refusal.status, 400);
     EXPECT_NE(refusal.text.find("onvolledig"), std::string::npos) << refusal.text;
     std::string lineMissing = mt940;
-    lineMissing.erase(lineMissing.find(":61:2603110311D4,75"), std::string(":61:2603110311D4,75NMSCNONREF\r\n").size());
+    lineMissing.erase(lineMissing.find(":61:2603110311D4,75"),
+                      std::string(":61:2603110311D4,75NMSCNONREF\r\n").size());
     EXPECT_EQ(refusalOf(lineMissing).status, 400);
 
     std::string bothSeparators = mt940;
@@ -168,17 +173,20 @@ TEST(StatementFormatsTest, RefusesWhatIsNoStatementOrIsBrokenWithADutchText) {
 }
 
 TEST(StatementFormatsTest, AnEntityBombIsRefusedNotExpanded) {
-    std::string bomb = "<?xml version=\"1.0\"?>\n<!DOCTYPE Document [\n<!ENTITY a0 \"hahahahahahahahahaha\">\n";
+    std::string bomb =
+        "<?xml version=\"1.0\"?>\n<!DOCTYPE Document [\n<!ENTITY a0 \"hahahahahahahahahaha\">\n";
     // Twelve levels of ten references each: 10^12 copies if anything expanded it.
     for (int level = 1; level <= 12; ++level) {
         bomb += "<!ENTITY a" + std::to_string(level) + " \"";
-        for (int i = 0; i < 10; ++i) bomb += "&a" + std::to_string(level - 1) + ";";
+        for (int i = 0; i < 10; ++i)
+            bomb += "&a" + std::to_string(level - 1) + ";";
         bomb += "\">\n";
     }
-    bomb += "]>\n<Document xmlns=\"urn:iso:std:iso:20022:tech:xsd:camt.053.001.02\"><BkToCstmrStmt><Stmt><Ntry>"
-            "<Amt Ccy=\"EUR\">1.00</Amt><CdtDbtInd>CRDT</CdtDbtInd><BookgDt><Dt>2026-03-13</Dt></BookgDt>"
-            "<NtryDtls><TxDtls><RmtInf><Ustrd>&a12;</Ustrd></RmtInf></TxDtls></NtryDtls></Ntry></Stmt>"
-            "</BkToCstmrStmt></Document>";
+    bomb +=
+        "]>\n<Document xmlns=\"urn:iso:std:iso:20022:tech:xsd:camt.053.001.02\"><BkToCstmrStmt><Stmt><Ntry>"
+        "<Amt Ccy=\"EUR\">1.00</Amt><CdtDbtInd>CRDT</CdtDbtInd><BookgDt><Dt>2026-03-13</Dt></BookgDt>"
+        "<NtryDtls><TxDtls><RmtInf><Ustrd>&a12;</Ustrd></RmtInf></TxDtls></NtryDtls></Ntry></Stmt>"
+        "</BkToCstmrStmt></Document>";
     const Refusal refusal = refusalOf(bomb);
     EXPECT_EQ(refusal.status, 400);
     EXPECT_NE(refusal.text.find("entiteiten"), std::string::npos) << refusal.text;

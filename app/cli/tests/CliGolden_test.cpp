@@ -375,6 +375,38 @@ TEST_F(CliGoldenIntegrationTest, TheInvoiceActionsAndTheirRefusals) {
              });
 }
 
+// Two statements of the demo's business account, written by hand: the CAMT file pays
+// FAC-2026-0017 in full (its number as the remittance, as the payment code puts it), the MT940
+// file FAC-2026-0016. The service links and pays both, and a second device sees them paid.
+TEST_F(CliGoldenIntegrationTest, BankStatementsImportOnceAndPayTheInvoicesTheyName) {
+    const std::string statements = ZELVORIN_STATEMENTS_DIR;
+    ASSERT_EQ(run("login --auto").exitCode, 0);
+    ASSERT_EQ(run("sync").exitCode, 0);
+    text("bank-import", "bank import " + statements + "/demo-maart.camt053.xml");
+    json("bank-import", "bank import " + statements + "/demo-maart.mt940");
+    json("bank-import-again", "bank import " + statements + "/demo-maart.camt053.xml");
+    both("bank-sync-now", "bank sync-now");
+    writeFile(root / "brief.txt", "Beste klant,\nhierbij de factuur.\n");
+    refusals("errors-bank-import.txt", {{"bank import " + (root / "brief.txt").string(), 1},
+                                        {"bank import " + (root / "bestaat-niet.xml").string(), 4}});
+
+    TempDir second;
+    const auto onSecondDevice = [&](const std::string& arguments) {
+        return runCli("ZELVORIN_DATA_DIR=" + second.path().string() +
+                          " ZELVORIN_BASE_URL=" + service.baseUrl() + " ZELVORIN_NOW=2026-03-16T10:00:00Z",
+                      arguments, second / "err.txt");
+    };
+    ASSERT_EQ(onSecondDevice("login --auto").exitCode, 0);
+    ASSERT_EQ(onSecondDevice("sync").exitCode, 0);
+    for (const char* id : {"018cc251-f400-7000-8000-00000000db5c", "018cc251-f400-7000-8000-00000000f0e5"}) {
+        const Json invoice =
+            Json::parse(onSecondDevice(std::string("invoice show ") + id + " --json").out, nullptr, false);
+        EXPECT_EQ(invoice.value("invoice", Json::object()).value("status", ""), "paid") << id;
+    }
+    const std::string unmatched = onSecondDevice("bank --unmatched").out;
+    EXPECT_NE(unmatched.find("Eerste deel van FAC-2026-0019"), std::string::npos) << unmatched;
+}
+
 TEST_F(CliGoldenIntegrationTest, AMissingRecordIsExitCodeFourInEveryCommand) {
     ASSERT_EQ(run("login --auto").exitCode, 0);
     ASSERT_EQ(run("sync").exitCode, 0);
