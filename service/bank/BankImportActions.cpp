@@ -10,7 +10,7 @@
 #include "service/bank/OpenInvoiceIndex.h"
 #include "service/bank/StatementFormat.h"
 #include "service/bank/StatementText.h"
-#include "service/invoices/InvoicePaymentActions.h"
+#include "service/bank/TransactionLink.h"
 #include "service/invoices/InvoiceRecords.h"
 #include "service/store/ServiceDatabase.h"
 
@@ -116,21 +116,15 @@ Json transactionPayload(const Caller& caller, const Account& account, const std:
     return payload;
 }
 
-// Links an incoming entry to the open invoice it names, when its amount leaves no doubt, and
-// registers the payment; the transaction's payload gets the link.
+// Links an incoming entry to the open invoice it names, when its amount leaves no doubt.
 bool autoMatch(Connection& db, const Caller& caller, OpenInvoiceIndex& openInvoices,
-               const StatementEntry& entry, Json& payload, const std::string& stamp, TimePoint now) {
+               const StatementEntry& entry, Json& payload, TimePoint now) {
     if (entry.amountCents <= 0) return false;
     OpenInvoiceIndex::OpenInvoice* invoice = openInvoices.findIn(entry.description);
     if (!invoice || invoice->openCents != entry.amountCents) return false;
     const std::string number = text(invoice->record.payload, "invoiceNumber").value_or("");
-    PaymentRequest payment{entry.amountCents, entry.bookingDate, "bank_transfer",
-                           "Gekoppeld aan de bankafschrijving van " + entry.bookingDate};
-    StoredRecord written = registerPayment(db, caller, invoice->record, invoice->openCents, payment, now);
-    payload["matchedInvoiceId"] = written.id;
-    payload["matchConfidence"] = "high";
-    payload["matchedAt"] = stamp;
-    payload["category"] = "omzet";
+    StoredRecord written =
+        linkTransaction(db, caller, payload, invoice->record, invoice->openCents, "high", now);
     openInvoices.settle(number, entry.amountCents, std::move(written));
     return true;
 }
@@ -160,7 +154,7 @@ BankImportOutcome importStatement(const ServiceDatabase& database, const Caller&
             }
             const std::string id = uuidV7(now, idBase + made++);
             Json payload = transactionPayload(caller, account, id, importId, entry, stamp);
-            if (autoMatch(db, caller, openInvoices, entry, payload, stamp, now)) ++outcome.matched;
+            if (autoMatch(db, caller, openInvoices, entry, payload, now)) ++outcome.matched;
             invoicerecords::put(db, caller, SyncEntityType::bankTransaction, id, std::move(payload), now);
             ++outcome.imported;
         }

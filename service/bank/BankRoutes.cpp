@@ -3,6 +3,7 @@
 #include <httplib.h>
 
 #include "service/bank/BankImportActions.h"
+#include "service/bank/BankMatchActions.h"
 #include "service/http/ServiceError.h"
 
 namespace zelvorin::service {
@@ -18,6 +19,31 @@ void addBankRoutes(RouteTable& routes, const ServiceDatabase& database) {
             return Reply::json(Json{
                 {"imported", outcome.imported}, {"skipped", outcome.skipped}, {"matched", outcome.matched}});
         });
+    routes.get("api/native/v1/bank/transactions/{id}/suggestion", Access::member,
+               [&](RequestContext& context) {
+                   return Reply::json(suggestMatch(database, context.caller(), context.parameter("id")));
+               });
+    routes.add(
+        HttpMethod::post, "api/native/v1/bank/transactions/{id}/match", Access::member, BodyRule::json(),
+        [&](RequestContext& context) {
+            const Json& body = context.body();
+            const auto invoiceId = body.find("invoiceId");
+            if (invoiceId == body.end() || !invoiceId->is_string())
+                throw ServiceError(ErrorKind::badRequest, "\"invoiceId\" ontbreekt of is geen tekst.");
+            std::optional<std::string> invoiceType;
+            if (const auto type = body.find("invoiceType"); type != body.end() && !type->is_null()) {
+                if (!type->is_string())
+                    throw ServiceError(ErrorKind::badRequest, "\"invoiceType\" is geen tekst.");
+                invoiceType = type->get<std::string>();
+            }
+            return Reply::json(matchTransaction(database, context.caller(), context.parameter("id"),
+                                                invoiceId->get<std::string>(), invoiceType, context.now()));
+        });
+    routes.add(HttpMethod::post, "api/native/v1/bank/transactions/{id}/unmatch", Access::member,
+               BodyRule::none(), [&](RequestContext& context) {
+                   return Reply::json(unmatchTransaction(database, context.caller(), context.parameter("id"),
+                                                         context.now()));
+               });
     // This service has no connection to a bank: statements arrive by import only. It says so
     // instead of pretending to have fetched nothing.
     routes.add(

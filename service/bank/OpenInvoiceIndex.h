@@ -35,6 +35,8 @@ public:
     void settle(const std::string& number, std::int64_t paidCents, StoredRecord written);
 
     std::size_t size() const { return byNumber_.size(); }
+    // Every open invoice, by upper-cased number.
+    const std::unordered_map<std::string, OpenInvoice>& all() const { return byNumber_; }
 
     // The words of a remittance text that could be an invoice number, upper-cased.
     static std::vector<std::string> candidateNumbers(std::string_view remittance);

@@ -48,10 +48,10 @@ std::string paymentDay(const std::optional<std::string>& typed, TimePoint now) {
 
 StoredRecord writePayment(Connection& db, const Caller& caller, StoredRecord invoice, std::int64_t open,
                           const PaymentRequest& request, const std::optional<std::string>& paidAt,
-                          TimePoint now) {
+                          TimePoint now, const std::optional<std::string>& chosenId = std::nullopt) {
     const std::string& invoiceId = invoice.id;
     const std::string stamp = formatTimestampMillis(now);
-    const std::string paymentId = randomUuid();
+    const std::string paymentId = chosenId.value_or(randomUuid());
     Json payment{{"id", paymentId},
                  {"invoiceId", invoiceId},
                  {"organizationId", caller.organizationId},
@@ -101,8 +101,9 @@ bool acceptsPayment(InvoiceStatus status) {
 }
 
 StoredRecord registerPayment(Connection& db, const Caller& caller, StoredRecord invoice,
-                             std::int64_t openCents, const PaymentRequest& request, TimePoint now) {
-    return writePayment(db, caller, std::move(invoice), openCents, request, std::nullopt, now);
+                             std::int64_t openCents, const PaymentRequest& request, TimePoint now,
+                             const std::optional<std::string>& paymentId) {
+    return writePayment(db, caller, std::move(invoice), openCents, request, std::nullopt, now, paymentId);
 }
 
 Json addInvoicePayment(const ServiceDatabase& database, const Caller& caller, const std::string& invoiceId,

@@ -51,7 +51,9 @@ bool acceptsPayment(InvoiceStatus status);
 // caller's write transaction, the invoicePayment record of `request` (its paymentDate set), the
 // timeline entry and the invoice's new status, partiallyPaid or, when `request.amountCents` is
 // `openCents`, paid. Returns the invoice as written.
+// `paymentId` names the payment record, so the caller can find it again; a new id when absent.
 StoredRecord registerPayment(Connection& db, const Caller& caller, StoredRecord invoice,
-                             std::int64_t openCents, const PaymentRequest& request, TimePoint now);
+                             std::int64_t openCents, const PaymentRequest& request, TimePoint now,
+                             const std::optional<std::string>& paymentId = std::nullopt);
 
 }  // namespace zelvorin::service

@@ -1,9 +1,12 @@
 #include "service/bank/BankImportActions.h"
 
+#include "service/bank/BankMatchActions.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 
 #include "persistence/sqlite/Connection.h"
@@ -166,6 +169,64 @@ TEST_F(BankImportIntegrationTest, MatchingStaysWithinTheOrganisationAndWithinDou
     EXPECT_EQ(outcome.matched, 0);
     EXPECT_EQ(invoiceNumbered("FAC-2026-0017").payload["status"], "sent");
     EXPECT_EQ(invoiceNumbered("FAC-2026-0020").payload["status"], "sent");
+}
+
+int statusOf(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const ServiceError& error) {
+        return error.httpStatus();
+    }
+    return 0;
+}
+
+TEST_F(BankImportIntegrationTest, ALinkMadeByHandPaysTheInvoiceOnceAndUndoingItReopensIt) {
+    importStatement(database, caller, fileText(kStatements / "demo-maart.camt053.xml"), kNow);
+    const std::string partial = transactionsMentioning("Eerste deel van FAC-2026-0019")[0].id;
+    const StoredRecord invoice = invoiceNumbered("FAC-2026-0019");
+
+    const Json suggestion = suggestMatch(database, caller, partial);
+    EXPECT_EQ(suggestion["invoiceId"], invoice.id);
+    EXPECT_EQ(suggestion["isPartial"], true);
+    EXPECT_NE(suggestion["matchReason"].get<std::string>().find("FAC-2026-0019"), std::string::npos);
+    const std::string debit = transactionsMentioning("Abonnement mobiel")[0].id;
+    EXPECT_TRUE(suggestMatch(database, caller, debit)["invoiceId"].is_null());
+
+    const Caller stranger{demoOwnerUserId(), secondOrganizationId(), "apparaat-b", "sessie", std::nullopt};
+    EXPECT_EQ(
+        statusOf([&] { matchTransaction(database, stranger, partial, invoice.id, std::nullopt, kNow); }),
+        404);
+    EXPECT_EQ(statusOf([&] { matchTransaction(database, caller, debit, invoice.id, std::nullopt, kNow); }),
+              422);
+    EXPECT_EQ(statusOf([&] { matchTransaction(database, caller, partial, invoice.id, "incoming", kNow); }),
+              422);
+
+    matchTransaction(database, caller, partial, invoice.id, std::nullopt, kNow);
+    EXPECT_EQ(invoiceNumbered("FAC-2026-0019").payload["status"], "partiallyPaid");
+    EXPECT_EQ(statusOf([&] { matchTransaction(database, caller, partial, invoice.id, std::nullopt, kNow); }),
+              409);
+    const auto payments = [&] {
+        int count = 0;
+        for (const StoredRecord& payment : live("invoicePayment"))
+            count += payment.payload["invoiceId"] == invoice.id;
+        return count;
+    };
+    EXPECT_EQ(payments(), 1);
+
+    unmatchTransaction(database, caller, partial, kNow);
+    EXPECT_EQ(invoiceNumbered("FAC-2026-0019").payload["status"], "sent");
+    EXPECT_EQ(payments(), 0);
+    EXPECT_FALSE(
+        transactionsMentioning("Eerste deel van FAC-2026-0019")[0].payload.contains("matchedInvoiceId"));
+    EXPECT_EQ(statusOf([&] { unmatchTransaction(database, caller, partial, kNow); }), 409);
+
+    // The link the import made undoes the same way; a later link may pay the invoice again.
+    const std::string automatic = transactionsMentioning("FAC-2026-0017")[0].id;
+    unmatchTransaction(database, caller, automatic, kNow);
+    EXPECT_NE(invoiceNumbered("FAC-2026-0017").payload["status"], "paid");
+    EXPECT_FALSE(invoiceNumbered("FAC-2026-0017").payload.contains("paidAt"));
+    matchTransaction(database, caller, automatic, invoiceNumbered("FAC-2026-0017").id, "invoice", kNow);
+    EXPECT_EQ(invoiceNumbered("FAC-2026-0017").payload["status"], "paid");
 }
 
 TEST_F(BankImportIntegrationTest, AFileThatCannotBeReadWritesNothing) {
