@@ -14,8 +14,9 @@ BankMatchSuggestion BankMatchSuggestion::fromJson(const Json& body) {
 }
 
 BankInvoiceSearchResult BankInvoiceSearchResult::fromJson(const Json& body) {
-    return {fields::text(body, "id"), fields::text(body, "invoiceNumber"), fields::optionalText(body, "customerName"),
-            fields::integer(body, "totalCents"), fields::text(body, "type")};
+    return {fields::text(body, "id"), fields::text(body, "invoiceNumber"),
+            fields::optionalText(body, "customerName"), fields::integer(body, "totalCents"),
+            fields::text(body, "type")};
 }
 
 BankSyncResult BankSyncResult::fromJson(const Json& body) {
@@ -27,20 +28,27 @@ BankImportResult BankImportResult::fromJson(const Json& body) {
 }
 
 BankIgnoreRule BankIgnoreRule::fromJson(const Json& body) {
-    return {fields::text(body, "id"),          fields::text(body, "counterpartyPattern"),
-            fields::optionalText(body, "counterpartyIban"), fields::flag(body, "isInternalTransfer"),
-            fields::integer(body, "matchCount"), fields::text(body, "createdAt")};
+    return {fields::text(body, "id"),
+            fields::text(body, "counterpartyPattern"),
+            fields::optionalText(body, "counterpartyIban"),
+            fields::flag(body, "isInternalTransfer"),
+            fields::integer(body, "matchCount"),
+            fields::text(body, "createdAt")};
 }
 
 BankSmartRuleSuggestion BankSmartRuleSuggestion::fromJson(const Json& body) {
-    return {fields::text(body, "type"),    fields::text(body, "label"),
-            fields::text(body, "description"), fields::text(body, "pattern"),
-            fields::integer(body, "transactionCount"), fields::flag(body, "enabled")};
+    return {fields::text(body, "type"),
+            fields::text(body, "label"),
+            fields::text(body, "description"),
+            fields::text(body, "pattern"),
+            fields::integer(body, "transactionCount"),
+            fields::flag(body, "enabled")};
 }
 
 BankRulesResponse BankRulesResponse::fromJson(const Json& body) {
     BankRulesResponse response;
-    for (const Json& rule : fields::array(body, "rules")) response.rules.push_back(BankIgnoreRule::fromJson(rule));
+    for (const Json& rule : fields::array(body, "rules"))
+        response.rules.push_back(BankIgnoreRule::fromJson(rule));
     for (const Json& suggestion : fields::array(body, "suggestions"))
         response.suggestions.push_back(BankSmartRuleSuggestion::fromJson(suggestion));
     return response;

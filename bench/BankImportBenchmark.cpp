@@ -55,18 +55,20 @@ std::string statement() {
         const bool out = i % 4 == 3;
         const bool whole = i % 2 == 0;
         const std::int64_t cents = out ? 1234 + i : whole ? invoiceTotal(i) : invoiceTotal(i) / 2;
-        xml += "<Ntry><Amt Ccy=\"EUR\">" + amount(cents) + "</Amt><CdtDbtInd>" + (out ? "DBIT" : "CRDT") +
-               "</CdtDbtInd><Sts>BOOK</Sts><BookgDt><Dt>2026-03-1" + std::to_string(i % 6) +
-               "</Dt></BookgDt><ValDt><Dt>2026-03-1" + std::to_string(i % 6) +
-               "</Dt></ValDt><AcctSvcrRef>BENCH-" + std::to_string(i) +
-               "</AcctSvcrRef><BkTxCd><Domn><Cd>PMNT</Cd><Fmly><Cd>RCDT</Cd><SubFmlyCd>ESCT</SubFmlyCd></Fmly>"
-               "</Domn></BkTxCd><NtryDtls><TxDtls><Refs><EndToEndId>NOTPROVIDED</EndToEndId></Refs><RltdPties>" +
-               (out ? "<Cdtr><Nm>Leverancier " + std::to_string(i) +
-                          "</Nm></Cdtr><CdtrAcct><Id><IBAN>NL39SNSB2010000000</IBAN></Id></CdtrAcct>"
-                    : "<Dbtr><Nm>Klant " + std::to_string(i) +
-                          "</Nm></Dbtr><DbtrAcct><Id><IBAN>NL91ABNA0417164300</IBAN></Id></DbtrAcct>") +
-               "</RltdPties><RmtInf><Ustrd>" + (out ? "Inkoop " + std::to_string(i) : "Betaling " + invoiceNumber(i)) +
-               "</Ustrd></RmtInf></TxDtls></NtryDtls></Ntry>\n";
+        xml +=
+            "<Ntry><Amt Ccy=\"EUR\">" + amount(cents) + "</Amt><CdtDbtInd>" + (out ? "DBIT" : "CRDT") +
+            "</CdtDbtInd><Sts>BOOK</Sts><BookgDt><Dt>2026-03-1" + std::to_string(i % 6) +
+            "</Dt></BookgDt><ValDt><Dt>2026-03-1" + std::to_string(i % 6) +
+            "</Dt></ValDt><AcctSvcrRef>BENCH-" + std::to_string(i) +
+            "</AcctSvcrRef><BkTxCd><Domn><Cd>PMNT</Cd><Fmly><Cd>RCDT</Cd><SubFmlyCd>ESCT</SubFmlyCd></Fmly>"
+            "</Domn></BkTxCd><NtryDtls><TxDtls><Refs><EndToEndId>NOTPROVIDED</EndToEndId></Refs><RltdPties>" +
+            (out ? "<Cdtr><Nm>Leverancier " + std::to_string(i) +
+                       "</Nm></Cdtr><CdtrAcct><Id><IBAN>NL39SNSB2010000000</IBAN></Id></CdtrAcct>"
+                 : "<Dbtr><Nm>Klant " + std::to_string(i) +
+                       "</Nm></Dbtr><DbtrAcct><Id><IBAN>NL91ABNA0417164300</IBAN></Id></DbtrAcct>") +
+            "</RltdPties><RmtInf><Ustrd>" +
+            (out ? "Inkoop " + std::to_string(i) : "Betaling " + invoiceNumber(i)) +
+            "</Ustrd></RmtInf></TxDtls></NtryDtls></Ntry>\n";
     }
     return xml + "</Stmt></BkToCstmrStmt></Document>\n";
 }
@@ -85,7 +87,8 @@ struct Organisation {
     Organisation() {
         seedDemo(database, year{2026} / March / 16);
         database.write([&](Connection& db) {
-            const std::string customer = records::all(db, demoOrganizationId(), std::string("customer"))[0].id;
+            const std::string customer =
+                records::all(db, demoOrganizationId(), std::string("customer"))[0].id;
             const Actor actor{ChangeSource::seed, std::nullopt, std::nullopt};
             for (int n = 0; n < kInvoices; ++n) {
                 const std::string id = "bank-bench-" + std::to_string(n);

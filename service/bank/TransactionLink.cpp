@@ -17,7 +17,8 @@ StoredRecord linkTransaction(Connection& db, const Caller& caller, nlohmann::ord
     const std::string day = invoicerecords::text(transaction, "transactionDate").value_or("");
     const PaymentRequest payment{invoicerecords::integer(transaction, "amountCents"), day, "bank_transfer",
                                  "Banktransactie van " + day};
-    StoredRecord written = registerPayment(db, caller, std::move(invoice), openCents, payment, now, bankPaymentId(id));
+    StoredRecord written =
+        registerPayment(db, caller, std::move(invoice), openCents, payment, now, bankPaymentId(id));
     transaction["matchedInvoiceId"] = written.id;
     transaction["matchConfidence"] = confidence;
     transaction["matchedAt"] = formatTimestampMillis(now);
