@@ -5,9 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <sstream>
 
 #include "persistence/sqlite/Connection.h"
 #include "service/http/ServiceError.h"
@@ -25,13 +23,6 @@ using Json = nlohmann::ordered_json;
 
 const TimePoint kNow = sys_days{year{2026} / March / 16} + hours{10};
 const std::filesystem::path kStatements = ZELVORIN_STATEMENTS_DIR;
-
-std::string fileText(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 class BankImportIntegrationTest : public ::testing::Test {
 protected:
@@ -70,7 +61,7 @@ protected:
 
 TEST_F(BankImportIntegrationTest, ImportsOnceMatchesWhatLeavesNoDoubtAndLeavesTheRestForReview) {
     const std::size_t before = live("bankTransaction").size();
-    const std::string camt = fileText(kStatements / "demo-maart.camt053.xml");
+    const std::string camt = testing::readFile(kStatements / "demo-maart.camt053.xml");
 
     BankImportOutcome outcome = importStatement(database, caller, camt, kNow);
     EXPECT_EQ(outcome.imported, 4);
@@ -137,12 +128,12 @@ TEST_F(BankImportIntegrationTest, OverlappingStatementsImportOnlyWhatIsNew) {
 
     // The MT940 of the same account: one line pays FAC-2026-0016 exactly; a statement for an
     // account the organisation did not have gets one.
-    outcome = importStatement(database, caller, fileText(kStatements / "demo-maart.mt940"), kNow);
+    outcome = importStatement(database, caller, testing::readFile(kStatements / "demo-maart.mt940"), kNow);
     EXPECT_EQ(outcome.imported, 3);
     EXPECT_EQ(outcome.matched, 1);
     EXPECT_EQ(invoiceNumbered("FAC-2026-0016").payload["status"], "paid");
     const std::size_t accounts = live("bankAccount").size();
-    std::string elsewhere = fileText(kStatements / "demo-maart.mt940");
+    std::string elsewhere = testing::readFile(kStatements / "demo-maart.mt940");
     elsewhere.replace(elsewhere.find("NL03RABO0312456789"), 18, "NL02ABNA0123456789");
     outcome = importStatement(database, caller, elsewhere, kNow);
     EXPECT_EQ(outcome.imported, 3);  // the same references on another account are other entries
@@ -181,7 +172,7 @@ int statusOf(const std::function<void()>& action) {
 }
 
 TEST_F(BankImportIntegrationTest, ALinkMadeByHandPaysTheInvoiceOnceAndUndoingItReopensIt) {
-    importStatement(database, caller, fileText(kStatements / "demo-maart.camt053.xml"), kNow);
+    importStatement(database, caller, testing::readFile(kStatements / "demo-maart.camt053.xml"), kNow);
     const std::string partial = transactionsMentioning("Eerste deel van FAC-2026-0019")[0].id;
     const StoredRecord invoice = invoiceNumbered("FAC-2026-0019");
 
@@ -231,7 +222,7 @@ TEST_F(BankImportIntegrationTest, ALinkMadeByHandPaysTheInvoiceOnceAndUndoingItR
 
 TEST_F(BankImportIntegrationTest, AFileThatCannotBeReadWritesNothing) {
     const std::int64_t sequence = lastSequence();
-    std::string broken = fileText(kStatements / "demo-maart.camt053.xml");
+    std::string broken = testing::readFile(kStatements / "demo-maart.camt053.xml");
     broken.replace(broken.find("65.34"), 5, "65,340");
     try {
         importStatement(database, caller, broken, kNow);

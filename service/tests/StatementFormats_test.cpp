@@ -3,25 +3,17 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "service/ServiceTunables.h"
 #include "service/bank/OpenInvoiceIndex.h"
 #include "service/bank/StatementText.h"
 #include "service/http/ServiceError.h"
+#include "testing/TempDir.h"
 
 namespace zelvorin::service {
 namespace {
 
 const std::filesystem::path kStatements = ZELVORIN_STATEMENTS_DIR;
-
-std::string fileText(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 struct Refusal {
     int status = 0;
@@ -38,7 +30,8 @@ Refusal refusalOf(const std::string& bytes) {
 }
 
 TEST(StatementFormatsTest, ReadsTheHandWrittenCamtStatementBookedEntriesOnly) {
-    const ParsedStatement statement = readStatement(fileText(kStatements / "demo-maart.camt053.xml"));
+    const ParsedStatement statement =
+        readStatement(testing::readFile(kStatements / "demo-maart.camt053.xml"));
     EXPECT_EQ(statement.format, "camt053");
     EXPECT_EQ(statement.accountIban, "NL03RABO0312456789");
     ASSERT_EQ(statement.entries.size(), 4u);  // the pending entry is not a booking yet
@@ -79,7 +72,7 @@ TEST(StatementFormatsTest, ReadsLaterCamtVersionsAndSplitsBatches) {
 }
 
 TEST(StatementFormatsTest, ReadsTheHandWrittenMt940WithItsWrappedInformation) {
-    const ParsedStatement statement = readStatement(fileText(kStatements / "demo-maart.mt940"));
+    const ParsedStatement statement = readStatement(testing::readFile(kStatements / "demo-maart.mt940"));
     EXPECT_EQ(statement.format, "mt940");
     EXPECT_EQ(statement.accountIban, "NL03RABO0312456789");
     ASSERT_EQ(statement.entries.size(), 3u);
@@ -134,8 +127,8 @@ TEST(StatementFormatsTest, ReadsBothCsvLayoutsWhateverTheirColumnOrderAndEncodin
 }
 
 TEST(StatementFormatsTest, RefusesWhatIsNoStatementOrIsBrokenWithADutchText) {
-    const std::string camt = fileText(kStatements / "demo-maart.camt053.xml");
-    const std::string mt940 = fileText(kStatements / "demo-maart.mt940");
+    const std::string camt = testing::readFile(kStatements / "demo-maart.camt053.xml");
+    const std::string mt940 = testing::readFile(kStatements / "demo-maart.mt940");
 
     Refusal refusal = refusalOf("Beste klant,\nhierbij de factuur.\n");
     EXPECT_EQ(refusal.status, 415);
