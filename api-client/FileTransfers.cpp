@@ -122,6 +122,22 @@ std::vector<std::string> uploadKvitraDocument(SyncAPIClient& client, const Kvitr
     throw APIError(APIError::HttpError{response.status});
 }
 
+bank::BankImportResult uploadBankStatement(SyncAPIClient& client, const std::string& fileName,
+                                           const std::string& bytes) {
+    MultipartBody body("ZelvorinBoundary-");
+    body.file("file", fileName, "application/octet-stream", bytes);
+    const HttpResponse response = postMultipart(client, "api/native/v1/bank/import", body);
+    if (isSuccess(response.status)) {
+        const auto decoded = nlohmann::json::parse(response.body, nullptr, /*allow_exceptions=*/false);
+        return bank::BankImportResult::fromJson(decoded);
+    }
+    throwIfUnauthorizedOrRateLimited(response);
+    if (response.status == 400 || response.status == 415)
+        throw APIError(
+            APIError::Conflict{errorText(response, "Het bankafschrift kon niet worden verwerkt.")});
+    throw APIError(APIError::HttpError{response.status});
+}
+
 AvatarUploadResponse uploadAvatar(SyncAPIClient& client, const std::string& entity,
                                   const std::string& entityId, const std::string& contentType,
                                   const std::string& bytes) {

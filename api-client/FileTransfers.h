@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "api-client/BankRecords.h"
 #include "api-client/SyncAPIClient.h"
 
 namespace zelvorin {
@@ -49,6 +50,12 @@ struct KvitraUpload {
     std::string bytes;
 };
 std::vector<std::string> uploadKvitraDocument(SyncAPIClient& client, const KvitraUpload& upload);
+
+// A bank statement (CAMT.053, MT940 or a bank's CSV export; the service tells them apart by
+// content), uploaded as multipart with the one part `file`. 400 and 415 are conflicts with the
+// service's message or "Het bankafschrift kon niet worden verwerkt."; other failures HttpError.
+bank::BankImportResult uploadBankStatement(SyncAPIClient& client, const std::string& fileName,
+                                           const std::string& bytes);
 
 // A customer's ("customer") or contact person's ("contact_person") avatar, uploaded as multipart
 // (boundary "ZelvorinBoundary-"): entity, entityId and the image as avatar.png, avatar.webp or

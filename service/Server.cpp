@@ -11,6 +11,7 @@
 #include "service/admin/ClockRoutes.h"
 #include "service/auth/AuthRoutes.h"
 #include "service/auth/RequestAuthentication.h"
+#include "service/bank/BankRoutes.h"
 #include "service/btw/BtwRoutes.h"
 #include "service/http/ErrorKinds.h"
 #include "service/http/ServiceError.h"
@@ -44,6 +45,7 @@ RouteTable serviceRoutes(const ServiceDatabase& database, const Authenticator& a
     addInvoiceRoutes(routes, database, outbox);
     addInboxRoutes(routes, database);
     addBtwRoutes(routes, database);
+    addBankRoutes(routes, database);
     addTemplateRoutes(routes, database);
     addInvoiceExtraRoutes(routes, database);
     return routes;

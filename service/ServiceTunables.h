@@ -36,6 +36,10 @@ inline constexpr int kMaxPullLimit = 1000;
 // An inbox document: a scanned multi-page PDF stays well below this.
 inline constexpr std::size_t kMaxDocumentBytes = 25 * 1024 * 1024;
 
+// A bank statement: a year of a busy account in CAMT.053 (about 1 KB an entry) stays well below
+// this; anything larger is refused before it is parsed.
+inline constexpr std::size_t kMaxStatementBytes = 25 * 1024 * 1024;
+
 // Seconds an access token is valid: the app's expiresIn (tests shorten it on the command line).
 inline constexpr std::int64_t kDefaultAccessTokenLifetime = 900;
 // Seconds a hand-off code waits for its redeem: the browser returns to the app at once.

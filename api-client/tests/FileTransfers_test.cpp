@@ -8,6 +8,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "api-client/BankActions.h"
 #include "api-client/InvoiceActions.h"
 #include "testing/ServiceProcess.h"
 #include "testing/ServiceSignIn.h"
@@ -150,6 +151,38 @@ TEST_F(FileTransfersIntegrationTest, TheVatExportIsNamedByTheServiceAndRefusesAn
     const APIError::Case refused = failure([&] { exportVatQuarter(client, 2026, 5); });
     ASSERT_TRUE(std::holds_alternative<APIError::Conflict>(refused));
     EXPECT_EQ(std::get<APIError::Conflict>(refused).message, "Ongeldige periode.");
+}
+
+TEST_F(FileTransfersIntegrationTest, AStatementIsImportedOnceAndABrokenOneIsTheServicesConflict) {
+    const std::string statement =
+        "\"IBAN/BBAN\";\"Munt\";\"Volgnr\";\"Datum\";\"Bedrag\";\"Naam tegenpartij\";\"Omschrijving-1\"\r\n"
+        "\"NL03RABO0312456789\";\"EUR\";\"900001\";\"2026-03-12\";\"-12,10\";\"Drukkerij\";\"Proefdruk\"\r\n"
+        "\"NL03RABO0312456789\";\"EUR\";\"900002\";\"2026-03-12\";\"+80,00\";\"J. Bakker\";\"Workshop\"\r\n";
+    const std::size_t before = records("bankTransaction").size();
+    bank::BankImportResult result = uploadBankStatement(client, "export.csv", statement);
+    EXPECT_EQ(result.imported, 2);
+    EXPECT_EQ(result.skipped, 0);
+    result = uploadBankStatement(client, "export.csv", statement);
+    EXPECT_EQ(result.imported, 0);
+    EXPECT_EQ(result.skipped, 2);
+    EXPECT_EQ(records("bankTransaction").size(), before + 2);
+
+    // 415 for what is no statement, 400 for a statement that is broken: both the service's words.
+    for (const std::string& refusedFile :
+         {std::string(
+              "<?xml version=\"1.0\"?><Document xmlns=\"urn:iso:std:iso:20022:tech:xsd:pain.001.001.03\"/>"),
+          statement.substr(0, statement.size() - 20) + "\"+1.000,00\";\"X\";\"Y\"\r\n"}) {
+        const APIError::Case refused =
+            failure([&] { uploadBankStatement(client, "afschrift.xml", refusedFile); });
+        ASSERT_TRUE(std::holds_alternative<APIError::Conflict>(refused));
+        EXPECT_NE(std::get<APIError::Conflict>(refused).message,
+                  "Het bankafschrift kon niet worden verwerkt.");
+    }
+    EXPECT_EQ(records("bankTransaction").size(), before + 2);
+
+    const bank::BankSyncResult fetched = bank::syncNow(client);
+    EXPECT_EQ(fetched.imported, 0);
+    EXPECT_EQ(fetched.skipped, 0);
 }
 
 TEST_F(FileTransfersIntegrationTest, AttachmentsGoWithTheSentMessageAndTheServiceHoldsTheRuleToo) {

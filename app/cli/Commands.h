@@ -30,5 +30,7 @@ void addLineCommands(CLI::App& app, CliContext& context);
 void addCustomerCommands(CLI::App& app, CliContext& context);
 // schedules, inbox, bank, dashboard
 void addOverviewCommands(CLI::App& app, CliContext& context);
+// bank import|sync-now (after addOverviewCommands)
+void addBankCommands(CLI::App& app, CliContext& context);
 
 }  // namespace zelvorin::cli

@@ -182,7 +182,10 @@ void addOverviewCommands(CLI::App& app, CliContext& context) {
     bankCommand->add_flag("--unmatched", bank->unmatched, "Alleen transacties die nog niet gekoppeld zijn");
     bankCommand->add_option("--account", bank->account, "Id van de rekening");
     bankCommand->add_option("--page", bank->page, "Paginanummer, vanaf 1");
-    bankCommand->callback([&context, bank] { listBank(context, *bank); });
+    // "bank import" and the other verbs under it do their own work instead of the list.
+    bankCommand->callback([&context, bank, bankCommand] {
+        if (bankCommand->get_subcommands().empty()) listBank(context, *bank);
+    });
 
     app.add_subcommand("dashboard", "Samenvatting en grafiekreeksen per periode")->callback([&context] {
         showDashboard(context);

@@ -46,26 +46,17 @@ std::string paymentDay(const std::optional<std::string>& typed, TimePoint now) {
     return *typed;
 }
 
-Json record(Connection& db, const Caller& caller, const std::string& invoiceId, const PaymentRequest& request,
-            std::optional<std::string> paidAt, TimePoint now) {
-    if (std::ranges::find(kPaymentMethods, request.method) == kPaymentMethods.end())
-        throw ServiceError(ErrorKind::unprocessable, "Onbekende betaalmethode '" + request.method + "'.");
-    const std::string day = paymentDay(request.paymentDate, now);
-    StoredRecord invoice = invoicerecords::requireInvoice(db, caller, invoiceId);
-    const std::int64_t open = payableCents(db, caller, invoiceId, invoice.payload);
-    if (request.amountCents < 1)
-        throw ServiceError(ErrorKind::unprocessable, "Een betaling is minstens € 0,01.");
-    if (request.amountCents > open)
-        throw ServiceError(ErrorKind::unprocessable, "De betaling van " + formatEuro(request.amountCents) +
-                                                         " is meer dan het openstaande bedrag van " +
-                                                         formatEuro(open) + ".");
+StoredRecord writePayment(Connection& db, const Caller& caller, StoredRecord invoice, std::int64_t open,
+                          const PaymentRequest& request, const std::optional<std::string>& paidAt,
+                          TimePoint now, const std::optional<std::string>& chosenId = std::nullopt) {
+    const std::string& invoiceId = invoice.id;
     const std::string stamp = formatTimestampMillis(now);
-    const std::string paymentId = randomUuid();
+    const std::string paymentId = chosenId.value_or(randomUuid());
     Json payment{{"id", paymentId},
                  {"invoiceId", invoiceId},
                  {"organizationId", caller.organizationId},
                  {"amountCents", request.amountCents},
-                 {"paymentDate", day},
+                 {"paymentDate", request.paymentDate.value_or(formatCalendarDate(amsterdamDate(now)))},
                  {"method", request.method}};
     if (request.notes) payment["notes"] = *request.notes;
     payment["createdAt"] = stamp;
@@ -79,11 +70,41 @@ Json record(Connection& db, const Caller& caller, const std::string& invoiceId, 
     changed["status"] = settled ? "paid" : "partiallyPaid";
     if (settled) changed["paidAt"] = paidAt.value_or(stamp);
     changed["updatedAt"] = stamp;
+    return invoicerecords::put(db, caller, SyncEntityType::draftInvoice, invoiceId, changed, now);
+}
+
+Json record(Connection& db, const Caller& caller, const std::string& invoiceId, const PaymentRequest& request,
+            std::optional<std::string> paidAt, TimePoint now) {
+    if (std::ranges::find(kPaymentMethods, request.method) == kPaymentMethods.end())
+        throw ServiceError(ErrorKind::unprocessable, "Onbekende betaalmethode '" + request.method + "'.");
+    const std::string day = paymentDay(request.paymentDate, now);
+    StoredRecord invoice = invoicerecords::requireInvoice(db, caller, invoiceId);
+    const std::int64_t open = payableCents(db, caller, invoiceId, invoice.payload);
+    if (request.amountCents < 1)
+        throw ServiceError(ErrorKind::unprocessable, "Een betaling is minstens € 0,01.");
+    if (request.amountCents > open)
+        throw ServiceError(ErrorKind::unprocessable, "De betaling van " + formatEuro(request.amountCents) +
+                                                         " is meer dan het openstaande bedrag van " +
+                                                         formatEuro(open) + ".");
+    PaymentRequest dated = request;
+    dated.paymentDate = day;
     return invoiceActionResponse(
-        invoicerecords::put(db, caller, SyncEntityType::draftInvoice, invoiceId, changed, now).payload);
+        writePayment(db, caller, std::move(invoice), open, dated, paidAt, now).payload);
 }
 
 }  // namespace
+
+bool acceptsPayment(InvoiceStatus status) {
+    return !isEditableDraft(status) && status != InvoiceStatus::finalizing &&
+           status != InvoiceStatus::finalized && status != InvoiceStatus::paid &&
+           status != InvoiceStatus::cancelled && status != InvoiceStatus::credited;
+}
+
+StoredRecord registerPayment(Connection& db, const Caller& caller, StoredRecord invoice,
+                             std::int64_t openCents, const PaymentRequest& request, TimePoint now,
+                             const std::optional<std::string>& paymentId) {
+    return writePayment(db, caller, std::move(invoice), openCents, request, std::nullopt, now, paymentId);
+}
 
 Json addInvoicePayment(const ServiceDatabase& database, const Caller& caller, const std::string& invoiceId,
                        const PaymentRequest& request, TimePoint now) {

@@ -6,8 +6,14 @@
 
 #include <nlohmann/json.hpp>
 
+#include "domain/InvoiceStatus.h"
 #include "domain/TimePoint.h"
 #include "service/http/RequestContext.h"
+#include "service/store/Records.h"
+
+namespace zelvorin {
+class Connection;
+}
 
 namespace zelvorin::service {
 
@@ -35,5 +41,19 @@ nlohmann::ordered_json addInvoicePayment(const ServiceDatabase& database, const 
 nlohmann::ordered_json markInvoicePaid(const ServiceDatabase& database, const Caller& caller,
                                        const std::string& invoiceId, const std::string& paidAt,
                                        TimePoint now);
+
+// Whether an invoice in `status` can take a payment: it was sent and is neither paid, cancelled
+// nor credited.
+bool acceptsPayment(InvoiceStatus status);
+
+// The write half of a payment, for callers that checked the payment themselves (a bank
+// statement's matching knows each invoice's open amount from one read of them all): on the
+// caller's write transaction, the invoicePayment record of `request` (its paymentDate set), the
+// timeline entry and the invoice's new status, partiallyPaid or, when `request.amountCents` is
+// `openCents`, paid. Returns the invoice as written.
+// `paymentId` names the payment record, so the caller can find it again; a new id when absent.
+StoredRecord registerPayment(Connection& db, const Caller& caller, StoredRecord invoice,
+                             std::int64_t openCents, const PaymentRequest& request, TimePoint now,
+                             const std::optional<std::string>& paymentId = std::nullopt);
 
 }  // namespace zelvorin::service

@@ -378,6 +378,58 @@ TEST_F(CliGoldenIntegrationTest, TheInvoiceActionsAndTheirRefusals) {
              });
 }
 
+// Two statements of the demo's business account, written by hand: the CAMT file pays
+// FAC-2026-0017 in full (its number as the remittance, as the payment code puts it), the MT940
+// file FAC-2026-0016. The service links and pays both; a part payment of FAC-2026-0019 waits for a
+// person, who links it by hand. A second device sees all three after its sync.
+TEST_F(CliGoldenIntegrationTest, BankStatementsImportOnceAndPayTheInvoicesTheyName) {
+    const std::string statements = ZELVORIN_STATEMENTS_DIR;
+    ASSERT_EQ(run("login --auto").exitCode, 0);
+    ASSERT_EQ(run("sync").exitCode, 0);
+    text("bank-import", "bank import " + statements + "/demo-maart.camt053.xml");
+    json("bank-import", "bank import " + statements + "/demo-maart.mt940");
+    json("bank-import-again", "bank import " + statements + "/demo-maart.camt053.xml");
+    both("bank-sync-now", "bank sync-now");
+
+    // The part payment of FAC-2026-0019 waits for review: suggested, linked by hand, undone.
+    std::string partial;
+    const Json listed = Json::parse(run("bank --unmatched --json").out, nullptr, false);
+    for (const Json& transaction : listed.value("transactions", Json::array()))
+        if (transaction.value("description", "") == "Eerste deel van FAC-2026-0019")
+            partial = transaction["id"];
+    ASSERT_FALSE(partial.empty());
+    volatileText(partial, "<transaction>");
+    const std::string invoice0019 = "018cc251-f400-7000-8000-00000000cff9";
+    both("bank-suggest", "bank suggest " + partial);
+    text("bank-match", "bank match " + partial + " " + invoice0019);
+    EXPECT_NE(run("invoice show " + invoice0019).out.find("partiallyPaid"), std::string::npos);
+    json("bank-unmatch", "bank unmatch " + partial);
+    json("bank-match", "bank match " + partial + " " + invoice0019);
+    writeFile(root / "brief.txt", "Beste klant,\nhierbij de factuur.\n");
+    refusals("errors-bank-import.txt", {{"bank import " + (root / "brief.txt").string(), 1},
+                                        {"bank import " + (root / "bestaat-niet.xml").string(), 4},
+                                        {"bank match " + partial + " " + invoice0019, 1},
+                                        {"bank unmatch onbekend", 1}});
+
+    TempDir second;
+    const auto onSecondDevice = [&](const std::string& arguments) {
+        return runCli("ZELVORIN_DATA_DIR=" + second.path().string() +
+                          " ZELVORIN_BASE_URL=" + service.baseUrl() + " ZELVORIN_NOW=2026-03-16T10:00:00Z",
+                      arguments, second / "err.txt");
+    };
+    ASSERT_EQ(onSecondDevice("login --auto").exitCode, 0);
+    ASSERT_EQ(onSecondDevice("sync").exitCode, 0);
+    const std::vector<std::pair<std::string, std::string>> expected{
+        {"018cc251-f400-7000-8000-00000000db5c", "paid"},  // FAC-2026-0017, by the CAMT file
+        {"018cc251-f400-7000-8000-00000000f0e5", "paid"},  // FAC-2026-0016, by the MT940 file
+        {invoice0019, "partiallyPaid"},                    // linked by hand
+    };
+    for (const auto& [id, status] : expected) {
+        const Json shown = Json::parse(onSecondDevice("invoice show " + id + " --json").out, nullptr, false);
+        EXPECT_EQ(shown.value("invoice", Json::object()).value("status", ""), status) << id;
+    }
+}
+
 TEST_F(CliGoldenIntegrationTest, AMissingRecordIsExitCodeFourInEveryCommand) {
     ASSERT_EQ(run("login --auto").exitCode, 0);
     ASSERT_EQ(run("sync").exitCode, 0);
