@@ -17,14 +17,14 @@ bool present(const Json& body, const char* key) {
 }  // namespace
 
 BtwRubriek BtwRubriek::fromJson(const Json& body) {
-    return {fields::text(body, "label"), fields::integer(body, "omzetCents"), fields::integer(body, "btwCents"),
-            fields::integer(body, "invoiceCount")};
+    return {fields::text(body, "label"), fields::integer(body, "omzetCents"),
+            fields::integer(body, "btwCents"), fields::integer(body, "invoiceCount")};
 }
 
 BtwOverigeKosten BtwOverigeKosten::fromJson(const Json& body) {
-    return {fields::text(body, "transactionId"),      fields::optionalText(body, "counterpartyName"),
-            fields::integer(body, "amountCents"),     fields::integer(body, "vatRatePercent"),
-            fields::integer(body, "btwCents"),        fields::text(body, "transactionDate")};
+    return {fields::text(body, "transactionId"),  fields::optionalText(body, "counterpartyName"),
+            fields::integer(body, "amountCents"), fields::integer(body, "vatRatePercent"),
+            fields::integer(body, "btwCents"),    fields::text(body, "transactionDate")};
 }
 
 BtwQuarterSummary BtwQuarterSummary::fromJson(const Json& body) {

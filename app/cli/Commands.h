@@ -30,5 +30,7 @@ void addLineCommands(CLI::App& app, CliContext& context);
 void addCustomerCommands(CLI::App& app, CliContext& context);
 // schedules, inbox, bank, dashboard
 void addOverviewCommands(CLI::App& app, CliContext& context);
+// btw QUARTER [--year], btw export QUARTER
+void addBtwCommands(CLI::App& app, CliContext& context);
 
 }  // namespace zelvorin::cli

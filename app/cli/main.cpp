@@ -22,6 +22,7 @@ int main(int argc, char** argv) {
     addLineCommands(app, context);
     addCustomerCommands(app, context);
     addOverviewCommands(app, context);
+    addBtwCommands(app, context);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {

@@ -30,7 +30,6 @@ struct Period {
     }
 };
 
-
 // Two amounts in cents multiplied can leave 64 bits before the division brings them back.
 __extension__ using Wide = __int128;
 
@@ -44,10 +43,14 @@ std::int64_t share(std::int64_t amount, std::int64_t paid, std::int64_t total) {
 
 Rubriek& rubriekOf(QuarterSummary& summary, VatTreatment treatment) {
     switch (treatment) {
-        case VatTreatment::nl21: return summary.rubriek1a;
-        case VatTreatment::nl9: return summary.rubriek1b;
-        case VatTreatment::nl0: return summary.rubriek1e;
-        case VatTreatment::verlegd: return summary.verlegd;
+        case VatTreatment::nl21:
+            return summary.rubriek1a;
+        case VatTreatment::nl9:
+            return summary.rubriek1b;
+        case VatTreatment::nl0:
+            return summary.rubriek1e;
+        case VatTreatment::verlegd:
+            return summary.verlegd;
     }
     return summary.rubriek1a;
 }
@@ -131,8 +134,8 @@ void addCosts(QuarterSummary& summary, const QuarterFacts& facts, const Period& 
         if (!isPurchaseCategory(*transaction.category)) continue;
         const int rate = transaction.vatRatePercent.value_or(21);
         const std::int64_t vat = includedVatCents(transaction.amountCents, rate);
-        summary.otherCosts.push_back({transaction.id, transaction.counterpartyName, transaction.amountCents, rate,
-                                      vat, transaction.date.substr(0, 10)});
+        summary.otherCosts.push_back({transaction.id, transaction.counterpartyName, transaction.amountCents,
+                                      rate, vat, transaction.date.substr(0, 10)});
         summary.voorbelastingOtherCostsCents += vat;
     }
     if (!summary.missingDocuments.empty()) {
@@ -166,14 +169,12 @@ void addOutlookWarnings(QuarterSummary& summary) {
     if (summary.kor.percent >= 100) {
         summary.warnings.push_back("KOR: de omzet van " + std::to_string(summary.kor.year) + " is " +
                                    formatEuro(summary.kor.turnoverCents) + ", boven de grens van " +
-                                   formatEuro(summary.kor.limitCents) +
-                                   " van de kleineondernemersregeling.");
+                                   formatEuro(summary.kor.limitCents) + " van de kleineondernemersregeling.");
     } else if (summary.kor.percent >= kKorWarningPercent) {
         summary.warnings.push_back("KOR: de omzet van " + std::to_string(summary.kor.year) + " is " +
                                    formatEuro(summary.kor.turnoverCents) + ", " +
                                    std::to_string(summary.kor.percent) + " % van de grens van " +
-                                   formatEuro(summary.kor.limitCents) +
-                                   " van de kleineondernemersregeling.");
+                                   formatEuro(summary.kor.limitCents) + " van de kleineondernemersregeling.");
     }
     if (!summary.icp.empty()) {
         std::int64_t goods = 0, services = 0;

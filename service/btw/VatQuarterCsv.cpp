@@ -35,8 +35,8 @@ std::string invoiceRows(const QuarterSummary& summary, const std::vector<SalesDo
             excl += line.exclCents;
             if (line.treatment != VatTreatment::verlegd) vat += line.vatCents;
         }
-        csv += csvCell(document.number) + ";" + day + ";" + csvCell(document.customerName) + ";" + amount(excl) +
-               ";" + amount(vat) + ";" + amount(excl + vat) + kEnd;
+        csv += csvCell(document.number) + ";" + day + ";" + csvCell(document.customerName) + ";" +
+               amount(excl) + ";" + amount(vat) + ";" + amount(excl + vat) + kEnd;
     }
     return csv;
 }
@@ -57,8 +57,9 @@ std::string csvCell(const std::string& text) {
 }
 
 std::string quarterCsv(const QuarterSummary& summary, const std::vector<SalesDocument>& sales) {
-    std::string csv = "Btw-aangifte;Q" + std::to_string(summary.quarter) + " " + std::to_string(summary.year) +
-                      ";" + (summary.basis == VatBasis::cash ? "kasstelsel" : "factuurstelsel") + kEnd;
+    std::string csv = "Btw-aangifte;Q" + std::to_string(summary.quarter) + " " +
+                      std::to_string(summary.year) + ";" +
+                      (summary.basis == VatBasis::cash ? "kasstelsel" : "factuurstelsel") + kEnd;
     csv += std::string("Rubriek;Omzet excl. btw;Btw;Facturen") + kEnd;
     csv += rubriekRow(summary.rubriek1a) + rubriekRow(summary.rubriek1b) + rubriekRow(summary.rubriek1e) +
            rubriekRow(summary.verlegd);
@@ -70,8 +71,9 @@ std::string quarterCsv(const QuarterSummary& summary, const std::vector<SalesDoc
     if (!summary.otherCosts.empty()) {
         csv += std::string(kEnd) + "Overige kosten;Datum;Bedrag incl. btw;Tarief;Btw" + kEnd;
         for (const OtherCost& cost : summary.otherCosts) {
-            csv += csvCell(cost.counterpartyName) + ";" + cost.transactionDate + ";" + amount(cost.amountCents) +
-                   ";" + std::to_string(cost.vatRatePercent) + ";" + amount(cost.btwCents) + kEnd;
+            csv += csvCell(cost.counterpartyName) + ";" + cost.transactionDate + ";" +
+                   amount(cost.amountCents) + ";" + std::to_string(cost.vatRatePercent) + ";" +
+                   amount(cost.btwCents) + kEnd;
         }
     }
     if (!summary.missingDocuments.empty()) {

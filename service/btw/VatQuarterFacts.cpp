@@ -1,6 +1,8 @@
 #include "service/btw/VatQuarterFacts.h"
 
+#include <algorithm>
 #include <map>
+#include <tuple>
 
 #include "domain/LineTotals.h"
 #include "service/store/Records.h"
@@ -60,7 +62,8 @@ SalesDocument salesDocument(const Sales& sales, const std::string& id, const Jso
     document.id = id;
     document.number = text(invoice, "invoiceNumber");
     document.issueDate = text(invoice, "issueDate");
-    if (const std::string sent = text(invoice, "sentAt"); !sent.empty()) document.sentDate = sent.substr(0, 10);
+    if (const std::string sent = text(invoice, "sentAt"); !sent.empty())
+        document.sentDate = sent.substr(0, 10);
     if (const auto customer = sales.customers.find(text(invoice, "customerId"));
         customer != sales.customers.end()) {
         document.customerName = text(customer->second, "companyName");
@@ -113,10 +116,12 @@ std::vector<SalesDocument> salesDocuments(Connection& db, const std::string& org
         } else {
             document.lines.push_back(
                 {parseVatTreatment(text(credit, "vatTreatment")).value_or(VatTreatment::nl21),
-                 integer(credit, "subtotalCents").value_or(0), integer(credit, "vatCents").value_or(0), false});
+                 integer(credit, "subtotalCents").value_or(0), integer(credit, "vatCents").value_or(0),
+                 false});
         }
         documents.push_back(std::move(document));
     }
+    std::ranges::sort(documents, {}, [](const SalesDocument& d) { return std::tie(d.issueDate, d.number); });
     return documents;
 }
 
@@ -153,10 +158,13 @@ void addOutgoing(QuarterFacts& facts, Connection& db, const std::string& organiz
         outgoing.counterpartyName = text(transaction, "counterpartyName");
         if (std::string category = text(transaction, "category"); !category.empty())
             outgoing.category = std::move(category);
-        if (const auto rate = integer(transaction, "vatRatePercent")) outgoing.vatRatePercent = static_cast<int>(*rate);
+        if (const auto rate = integer(transaction, "vatRatePercent"))
+            outgoing.vatRatePercent = static_cast<int>(*rate);
         outgoing.hasDocument = !text(transaction, "matchedIncomingInvoiceId").empty();
         facts.outgoing.push_back(std::move(outgoing));
     }
+    std::ranges::sort(facts.outgoing, {},
+                      [](const OutgoingTransaction& t) { return std::tie(t.date, t.id); });
 }
 
 }  // namespace

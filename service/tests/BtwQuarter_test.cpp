@@ -38,9 +38,8 @@ std::map<std::string, Expected> expectedRubrieken(Connection& db, const std::str
         const Json& invoice = invoices[line["invoiceId"].get<std::string>()];
         std::int64_t excl = line.value("amountCents", std::int64_t{0});
         if (line["lineMode"] != "fixed") {
-            excl = static_cast<std::int64_t>(std::floor(line.value("quantityHundredths", 0.0) *
-                                                            line.value("unitPriceCents", 0.0) / 100.0 +
-                                                        0.5));
+            excl = static_cast<std::int64_t>(std::floor(
+                line.value("quantityHundredths", 0.0) * line.value("unitPriceCents", 0.0) / 100.0 + 0.5));
         }
         lines[line["invoiceId"]].push_back(
             {line.value("vatTreatmentOverride", invoice.value("vatTreatment", "")), excl});
@@ -92,8 +91,9 @@ TEST_F(BtwQuarterIntegrationTest, DemoQuartersEqualTheirInvoiceLinesRubriekByRub
         EXPECT_EQ(summary["rubriekVerlegd"]["omzetCents"], expected["verlegd"].omzet);
         EXPECT_EQ(summary["rubriekVerlegd"]["btwCents"], 0);  // the customer accounts for it
         EXPECT_EQ(summary["totalBtwAf"], expected["nl_21"].btw + expected["nl_9"].btw);
-        EXPECT_EQ(summary["perSaldo"].get<std::int64_t>(),
-                  summary["totalBtwAf"].get<std::int64_t>() - summary["totalVoorbelasting"].get<std::int64_t>());
+        EXPECT_EQ(
+            summary["perSaldo"].get<std::int64_t>(),
+            summary["totalBtwAf"].get<std::int64_t>() - summary["totalVoorbelasting"].get<std::int64_t>());
         EXPECT_EQ(summary["rubriek5b"]["btwCents"], summary["totalVoorbelasting"]);
     }
     // The demo has turnover in every rubriek of the first quarter, so the comparison above means something.
@@ -125,7 +125,8 @@ TEST_F(BtwQuarterIntegrationTest, OtherCostRateMovesTheInputVatAndReachesDevices
     const Json before = quarterSummary(database, caller, 2026, 1);
     const Json cost = before["overigeKosten"][0];
     const std::string id = cost["transactionId"];
-    const std::int64_t sequenceBefore = database.read([](Connection& db) { return records::lastSequence(db); });
+    const std::int64_t sequenceBefore =
+        database.read([](Connection& db) { return records::lastSequence(db); });
 
     const int newRate = cost["vatRatePercent"] == 9 ? 21 : 9;
     const Json changed = setOtherCostVatRate(database, caller, id, newRate, kNow);
@@ -133,8 +134,9 @@ TEST_F(BtwQuarterIntegrationTest, OtherCostRateMovesTheInputVatAndReachesDevices
     EXPECT_EQ(changed["btwCents"], btw::includedVatCents(cost["amountCents"], newRate));
 
     const Json after = quarterSummary(database, caller, 2026, 1);
-    EXPECT_EQ(after["totalVoorbelasting"].get<std::int64_t>() - before["totalVoorbelasting"].get<std::int64_t>(),
-              changed["btwCents"].get<std::int64_t>() - cost["btwCents"].get<std::int64_t>());
+    EXPECT_EQ(
+        after["totalVoorbelasting"].get<std::int64_t>() - before["totalVoorbelasting"].get<std::int64_t>(),
+        changed["btwCents"].get<std::int64_t>() - cost["btwCents"].get<std::int64_t>());
     // Written through the change log, so devices pull the transaction's new rate.
     database.read([&](Connection& db) {
         const auto record = records::find(db, demoOrganizationId(), "bankTransaction", id);
@@ -157,7 +159,8 @@ TEST_F(BtwQuarterIntegrationTest, ExportCarriesTheSummaryAndNoFormula) {
     const QuarterExport exported = exportQuarter(database, caller, 2026, 1);
     EXPECT_EQ(exported.fileName, "btw-aangifte-Q1-2026.csv");
     const auto amount = [](std::int64_t cents) {
-        return std::to_string(cents / 100) + "," + (cents % 100 < 10 ? "0" : "") + std::to_string(cents % 100);
+        return std::to_string(cents / 100) + "," + (cents % 100 < 10 ? "0" : "") +
+               std::to_string(cents % 100);
     };
     EXPECT_NE(exported.csv.find(";" + amount(summary["rubriek1a"]["omzetCents"]) + ";" +
                                 amount(summary["rubriek1a"]["btwCents"]) + ";"),
@@ -174,13 +177,27 @@ TEST_F(BtwQuarterIntegrationTest, ExportCarriesTheSummaryAndNoFormula) {
 
 // The rules that the demo does not reach, on facts written out by hand.
 TEST(VatQuarterTest, CashBasisLateInvoicesKorAndIcp) {
-    btw::SalesDocument invoice{"f1",       "FAC-2025-0099", "2025-12-20", "2026-01-05", "Bakkerij",
-                               "NL",       "NL1B01",        12100,        {{VatTreatment::nl21, 10000, 2100, false}},
+    btw::SalesDocument invoice{"f1",
+                               "FAC-2025-0099",
+                               "2025-12-20",
+                               "2026-01-05",
+                               "Bakkerij",
+                               "NL",
+                               "NL1B01",
+                               12100,
+                               {{VatTreatment::nl21, 10000, 2100, false}},
                                {{"2026-01-10", 6050}, {"2026-04-02", 6050}}};
-    btw::SalesDocument export_{"f2", "FAC-2026-0001", "2026-02-01", std::nullopt, "Ateliers Liège", "BE",
-                               "BE0123456789", 1700000,
-                               {{VatTreatment::verlegd, 1000000, 0, false}, {VatTreatment::verlegd, 700000, 0, true}},
-                               {}};
+    btw::SalesDocument export_{
+        "f2",
+        "FAC-2026-0001",
+        "2026-02-01",
+        std::nullopt,
+        "Ateliers Liège",
+        "BE",
+        "BE0123456789",
+        1700000,
+        {{VatTreatment::verlegd, 1000000, 0, false}, {VatTreatment::verlegd, 700000, 0, true}},
+        {}};
     btw::QuarterFacts facts;
     facts.sales = {invoice, export_};
 
@@ -203,8 +220,16 @@ TEST(VatQuarterTest, CashBasisLateInvoicesKorAndIcp) {
     EXPECT_NE(q1.warnings.back().find("ICP-opgaaf: 1 afnemer(s)"), std::string::npos);
 
     // 16 000 of NL turnover is 80 % of the small-business limit; reverse-charged turnover does not count.
-    facts.sales.push_back({"f3", "FAC-2026-0002", "2026-03-01", std::nullopt, "Bakkerij", "NL", "", 1936000,
-                           {{VatTreatment::nl21, 1600000, 336000, false}}, {}});
+    facts.sales.push_back({"f3",
+                           "FAC-2026-0002",
+                           "2026-03-01",
+                           std::nullopt,
+                           "Bakkerij",
+                           "NL",
+                           "",
+                           1936000,
+                           {{VatTreatment::nl21, 1600000, 336000, false}},
+                           {}});
     q1 = btw::computeQuarter(facts, 2026, 1);
     EXPECT_EQ(q1.kor.turnoverCents, 1600000);
     EXPECT_EQ(q1.kor.percent, 80);
