@@ -27,8 +27,8 @@ Period period(CliContext& context, const PeriodOptions& options) {
     std::string_view text = options.quarter;
     if (!text.empty() && (text.front() == 'Q' || text.front() == 'q')) text.remove_prefix(1);
     int quarter = 0;
-    if (text.empty() || std::from_chars(text.data(), text.data() + text.size(), quarter).ptr !=
-                            text.data() + text.size()) {
+    if (text.empty() ||
+        std::from_chars(text.data(), text.data() + text.size(), quarter).ptr != text.data() + text.size()) {
         throw InputError(InputError::Kind::invalidValue,
                          "Kwartaal '" + options.quarter + "' is geen kwartaal: geef 1 tot en met 4 (of Q1).");
     }
@@ -49,12 +49,13 @@ Json rubriekJson(const vatactions::BtwRubriek& r) {
 Json summaryJson(const vatactions::BtwQuarterSummary& s) {
     Json otherCosts = Json::array(), missing = Json::array(), icp = Json::array();
     for (const auto& cost : s.overigeKosten) {
-        otherCosts.push_back(Json{{"transactionId", cost.transactionId},
-                                  {"counterpartyName", cost.counterpartyName ? Json(*cost.counterpartyName) : Json()},
-                                  {"amountCents", cost.amountCents},
-                                  {"vatRatePercent", cost.vatRatePercent},
-                                  {"btwCents", cost.btwCents},
-                                  {"transactionDate", cost.transactionDate}});
+        otherCosts.push_back(
+            Json{{"transactionId", cost.transactionId},
+                 {"counterpartyName", cost.counterpartyName ? Json(*cost.counterpartyName) : Json()},
+                 {"amountCents", cost.amountCents},
+                 {"vatRatePercent", cost.vatRatePercent},
+                 {"btwCents", cost.btwCents},
+                 {"transactionDate", cost.transactionDate}});
     }
     for (const auto& document : s.missingInvoices) {
         missing.push_back(Json{{"counterpartyName", document.counterpartyName},
@@ -110,14 +111,15 @@ void printSummary(CliContext& context, const vatactions::BtwQuarterSummary& s) {
             << rightColumn("Diensten", 14) << '\n';
         for (const auto& entry : *s.icp)
             out << column(entry.vatNumber, 18) << column(entry.customerName, 30)
-                << rightColumn(formatEuro(entry.goodsCents), 14) << rightColumn(formatEuro(entry.servicesCents), 14)
-                << '\n';
+                << rightColumn(formatEuro(entry.goodsCents), 14)
+                << rightColumn(formatEuro(entry.servicesCents), 14) << '\n';
     }
     if (!s.overigeKosten.empty()) {
         out << "\nOverige kosten (btw uit het bedrag, tarief instelbaar)\n";
         for (const auto& cost : s.overigeKosten)
             out << cost.transactionDate << "  " << column(cost.counterpartyName.value_or("—"), 32)
-                << rightColumn(formatEuro(cost.amountCents), 14) << rightColumn(std::to_string(cost.vatRatePercent) + " %", 6)
+                << rightColumn(formatEuro(cost.amountCents), 14)
+                << rightColumn(std::to_string(cost.vatRatePercent) + " %", 6)
                 << rightColumn(formatEuro(cost.btwCents), 12) << '\n';
     }
     if (!s.missingInvoices.empty()) {
