@@ -12,6 +12,7 @@
 #include "service/auth/AuthRoutes.h"
 #include "service/auth/RequestAuthentication.h"
 #include "service/btw/BtwRoutes.h"
+#include "service/dashboard/DashboardRoutes.h"
 #include "service/http/ErrorKinds.h"
 #include "service/http/ServiceError.h"
 #include "service/inbox/InboxRoutes.h"
@@ -44,6 +45,7 @@ RouteTable serviceRoutes(const ServiceDatabase& database, const Authenticator& a
     addInvoiceRoutes(routes, database, outbox);
     addInboxRoutes(routes, database);
     addBtwRoutes(routes, database);
+    addDashboardRoutes(routes, database);
     addTemplateRoutes(routes, database);
     addInvoiceExtraRoutes(routes, database);
     return routes;

@@ -29,7 +29,8 @@ TEST(ServiceFiguresIntegrationTest, TheVatSectionShowsTheServicesQuarterAndKeeps
 
     vat.loadQuarter(2026, 1);
     ASSERT_TRUE(eventually(loaded));
-    const vatactions::BtwQuarterSummary expected = vatactions::summary(desktop.environment->apiClient(), 2026, 1);
+    const vatactions::BtwQuarterSummary expected =
+        vatactions::summary(desktop.environment->apiClient(), 2026, 1);
     ASSERT_GE(vat.returnModel().rowCount(), 8);
     EXPECT_EQ(vat.returnModel().row(0).label, expected.rubriek1a.label);
     EXPECT_EQ(vat.returnModel().row(0).btw, formatEuro(expected.rubriek1a.btwCents));
@@ -50,7 +51,8 @@ TEST(ServiceFiguresIntegrationTest, TheVatSectionShowsTheServicesQuarterAndKeeps
     service.stop();
     vat.loadQuarter(2025, 4);
     ASSERT_TRUE(eventually(loaded));
-    EXPECT_TRUE(vat.returnStatusText().startsWith("De dienst is niet bereikbaar")) << vat.returnStatusText().toStdString();
+    EXPECT_TRUE(vat.returnStatusText().startsWith("De dienst is niet bereikbaar"))
+        << vat.returnStatusText().toStdString();
     EXPECT_EQ(vat.returnModel().row(0).btw, formatEuro(expected.rubriek1a.btwCents));
 }
 
