@@ -4,10 +4,11 @@
 
 namespace zelvorin::service::briefingdecisions {
 
-void put(Connection& db, const std::string& organizationId, const std::string& actionId, const Decision& decision,
-         const std::string& userId, const std::string& decidedAt) {
-    db.cached("INSERT OR REPLACE INTO briefing_decision (organization_id, action_id, decision, snooze_until, "
-              "user_id, decided_at) VALUES (?, ?, ?, ?, ?, ?)")
+void put(Connection& db, const std::string& organizationId, const std::string& actionId,
+         const Decision& decision, const std::string& userId, const std::string& decidedAt) {
+    db.cached(
+          "INSERT OR REPLACE INTO briefing_decision (organization_id, action_id, decision, snooze_until, "
+          "user_id, decided_at) VALUES (?, ?, ?, ?, ?, ?)")
         .bindAll(organizationId, actionId, decision.decision, decision.snoozeUntil, userId, decidedAt)
         .run();
 }

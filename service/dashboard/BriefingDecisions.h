@@ -18,8 +18,8 @@ struct Decision {
 };
 
 // Stores the decision, replacing an earlier one about the same action.
-void put(Connection& db, const std::string& organizationId, const std::string& actionId, const Decision& decision,
-         const std::string& userId, const std::string& decidedAt);
+void put(Connection& db, const std::string& organizationId, const std::string& actionId,
+         const Decision& decision, const std::string& userId, const std::string& decidedAt);
 std::map<std::string, Decision> all(Connection& db, const std::string& organizationId);
 
 }  // namespace zelvorin::service::briefingdecisions

@@ -27,7 +27,8 @@ constexpr std::size_t kOverdueActions = 5;
 constexpr int kVatNoticeDays = 45;
 
 Json choices() {
-    return Json::array({Json{{"key", "done"}, {"label", "Gedaan"}}, Json{{"key", "snoozed"}, {"label", "Later"}},
+    return Json::array({Json{{"key", "done"}, {"label", "Gedaan"}},
+                        Json{{"key", "snoozed"}, {"label", "Later"}},
                         Json{{"key", "dismissed"}, {"label", "Negeren"}}});
 }
 
@@ -59,7 +60,8 @@ VatDeadline nextVatDeadline(year_month_day today) {
         --year;
     }
     for (int step = 0; step < 2; ++step) {
-        const year_month dueMonth = std::chrono::year{year} / month{static_cast<unsigned>(quarter * 3)} + months{1};
+        const year_month dueMonth =
+            std::chrono::year{year} / month{static_cast<unsigned>(quarter * 3)} + months{1};
         const year_month_day due{dueMonth / last};
         if (sys_days{due} >= sys_days{today}) return {year, quarter, due};
         if (++quarter == 5) {
@@ -97,10 +99,11 @@ Json dashboardBriefing(const ServiceDatabase& database, const Caller& caller, Ti
     std::vector<const InvoiceFact*> overdue;
     std::int64_t overdueTotal = 0, revenueThisMonth = 0, revenuePreviousMonth = 0;
     const std::string thisMonth = todayText.substr(0, 7);
-    const std::string previousMonth = formatCalendarDate(year_month_day{today.year() / today.month() / 1} -
-                                                         months{1}).substr(0, 7);
+    const std::string previousMonth =
+        formatCalendarDate(year_month_day{today.year() / today.month() / 1} - months{1}).substr(0, 7);
     for (const InvoiceFact& invoice : facts.invoices) {
-        if (invoice.number && invoice.issueDate.starts_with(thisMonth)) revenueThisMonth += invoice.subtotalCents;
+        if (invoice.number && invoice.issueDate.starts_with(thisMonth))
+            revenueThisMonth += invoice.subtotalCents;
         if (invoice.number && invoice.issueDate.starts_with(previousMonth))
             revenuePreviousMonth += invoice.subtotalCents;
         if (invoice.openCents > 0 && !invoice.dueDate.empty() && invoice.dueDate < todayText) {
@@ -111,13 +114,13 @@ Json dashboardBriefing(const ServiceDatabase& database, const Caller& caller, Ti
     std::ranges::sort(overdue, std::greater<>{}, &InvoiceFact::openCents);
     Json overdueList = Json::array();
     for (const InvoiceFact* invoice : overdue) {
-        const auto daysOverdue =
-            (sys_days{today} - sys_days{*parseCalendarDate(invoice->dueDate)}).count();
-        overdueList.push_back(Json{{"invoiceId", invoice->id},
-                                   {"invoiceNumber", invoice->number ? Json(*invoice->number) : Json(nullptr)},
-                                   {"customerName", invoice->customerName},
-                                   {"outstandingCents", invoice->openCents},
-                                   {"daysOverdue", daysOverdue}});
+        const auto daysOverdue = (sys_days{today} - sys_days{*parseCalendarDate(invoice->dueDate)}).count();
+        overdueList.push_back(
+            Json{{"invoiceId", invoice->id},
+                 {"invoiceNumber", invoice->number ? Json(*invoice->number) : Json(nullptr)},
+                 {"customerName", invoice->customerName},
+                 {"outstandingCents", invoice->openCents},
+                 {"daysOverdue", daysOverdue}});
         if (overdueList.size() > kOverdueActions) continue;
         const std::string number = invoice->number.value_or(invoice->id);
         offer(Json{{"id", "herinnering-" + invoice->id},
@@ -139,7 +142,8 @@ Json dashboardBriefing(const ServiceDatabase& database, const Caller& caller, Ti
     }
     if (unmatched > 0) {
         offer(Json{{"id", "betalingen-" + newestUnmatched},
-                   {"title", std::to_string(unmatched) + (unmatched == 1 ? " ontvangen betaling" : " ontvangen betalingen") +
+                   {"title", std::to_string(unmatched) +
+                                 (unmatched == 1 ? " ontvangen betaling" : " ontvangen betalingen") +
                                  " nog niet gekoppeld"},
                    {"body", "Samen " + formatEuro(unmatchedCents) +
                                 ". Koppel ze aan een factuur, dan klopt wat er openstaat."},
@@ -150,17 +154,19 @@ Json dashboardBriefing(const ServiceDatabase& database, const Caller& caller, Ti
     const auto daysLeft = (sys_days{deadline.due} - sys_days{today}).count();
     if (daysLeft <= kVatNoticeDays && btw::isValidPeriod(deadline.year, deadline.quarter)) {
         const btw::QuarterSummary vat = btw::computeQuarter(vatFacts, deadline.year, deadline.quarter);
-        const std::string label = "Q" + std::to_string(deadline.quarter) + " " + std::to_string(deadline.year);
-        offer(Json{{"id", "btw-" + std::to_string(deadline.year) + "-Q" + std::to_string(deadline.quarter)},
-                   {"title", "Btw-aangifte " + label + " uiterlijk " + formatCalendarDate(deadline.due)},
-                   {"body", std::string(vat.perSaldo >= 0 ? "Per saldo te betalen: " : "Per saldo terug te vragen: ") +
-                                formatEuro(std::llabs(vat.perSaldo)) + " (nog " + std::to_string(daysLeft) +
-                                " dagen)."},
-                   {"ctaLink", "zelvorin://btw?jaar=" + std::to_string(deadline.year) +
-                                   "&kwartaal=" + std::to_string(deadline.quarter)},
-                   {"meta", Json{{"bronnen", Json::array({"Aangifte omzetbelasting: uiterlijk de laatste dag van "
-                                                          "de maand na het kwartaal"})},
-                                 {"peildatum", todayText}}}});
+        const std::string label =
+            "Q" + std::to_string(deadline.quarter) + " " + std::to_string(deadline.year);
+        offer(Json{
+            {"id", "btw-" + std::to_string(deadline.year) + "-Q" + std::to_string(deadline.quarter)},
+            {"title", "Btw-aangifte " + label + " uiterlijk " + formatCalendarDate(deadline.due)},
+            {"body",
+             std::string(vat.perSaldo >= 0 ? "Per saldo te betalen: " : "Per saldo terug te vragen: ") +
+                 formatEuro(std::llabs(vat.perSaldo)) + " (nog " + std::to_string(daysLeft) + " dagen)."},
+            {"ctaLink", "zelvorin://btw?jaar=" + std::to_string(deadline.year) +
+                            "&kwartaal=" + std::to_string(deadline.quarter)},
+            {"meta", Json{{"bronnen", Json::array({"Aangifte omzetbelasting: uiterlijk de laatste dag van "
+                                                   "de maand na het kwartaal"})},
+                          {"peildatum", todayText}}}});
     }
 
     std::int64_t waiting = 0;
@@ -172,24 +178,27 @@ Json dashboardBriefing(const ServiceDatabase& database, const Caller& caller, Ti
     }
     if (waiting > 0) {
         offer(Json{{"id", "kvitra-" + newestWaiting},
-                   {"title", std::to_string(waiting) + (waiting == 1 ? " document wacht" : " documenten wachten") +
-                                 " in Kvitra"},
+                   {"title", std::to_string(waiting) +
+                                 (waiting == 1 ? " document wacht" : " documenten wachten") + " in Kvitra"},
                    {"body", "Bekijk en categoriseer ze, dan telt de btw mee in de aangifte."},
                    {"ctaLink", "zelvorin://kvitra"}});
     }
 
-    const bool hasAnyInvoice = std::ranges::any_of(facts.invoices, [](const InvoiceFact& i) { return i.number.has_value(); });
-    std::string narrative =
-        overdue.empty() ? "Er staan geen facturen over de vervaldatum."
-                        : std::to_string(overdue.size()) + (overdue.size() == 1 ? " factuur staat" : " facturen staan") +
-                              " over de vervaldatum, samen " + formatEuro(overdueTotal) + ".";
+    const bool hasAnyInvoice =
+        std::ranges::any_of(facts.invoices, [](const InvoiceFact& i) { return i.number.has_value(); });
+    std::string narrative = overdue.empty()
+                                ? "Er staan geen facturen over de vervaldatum."
+                                : std::to_string(overdue.size()) +
+                                      (overdue.size() == 1 ? " factuur staat" : " facturen staan") +
+                                      " over de vervaldatum, samen " + formatEuro(overdueTotal) + ".";
     narrative += " Omzet deze maand tot nu toe: " + formatEuro(revenueThisMonth) + " (excl. btw).";
     Json briefing{{"enabled", true},
                   {"greetingTitle", greeting(now)},
                   {"kickerLine", "Week " + std::to_string(isoWeek(today))},
-                  {"contextLine", actions.empty() ? std::string("Niets dat op je wacht.")
-                                                  : std::to_string(actions.size()) +
-                                                        (actions.size() == 1 ? " punt" : " punten") + " voor deze week"},
+                  {"contextLine", actions.empty()
+                                      ? std::string("Niets dat op je wacht.")
+                                      : std::to_string(actions.size()) +
+                                            (actions.size() == 1 ? " punt" : " punten") + " voor deze week"},
                   {"narrative", narrative},
                   {"narrativeSource", "regels"},
                   {"overdueInvoices", std::move(overdueList)},
@@ -202,20 +211,23 @@ Json dashboardBriefing(const ServiceDatabase& database, const Caller& caller, Ti
     if (revenuePreviousMonth > 0) {
         briefing["revenueDeltaPercent"] =
             std::round(1000.0 * static_cast<double>(revenueThisMonth - revenuePreviousMonth) /
-                       static_cast<double>(revenuePreviousMonth)) / 10.0;
+                       static_cast<double>(revenuePreviousMonth)) /
+            10.0;
     }
     return briefing;
 }
 
 Json decideBriefingAction(const ServiceDatabase& database, const Caller& caller, const std::string& actionId,
-                          const std::string& decision, const std::optional<std::string>& snoozeUntil, TimePoint now) {
+                          const std::string& decision, const std::optional<std::string>& snoozeUntil,
+                          TimePoint now) {
     if (actionId.empty()) throw ServiceError(ErrorKind::unprocessable, "Welke actie? actionId ontbreekt.");
     if (decision != "done" && decision != "dismissed" && decision != "snoozed")
         throw ServiceError(ErrorKind::unprocessable,
                            "Onbekende keuze '" + decision + "': kies done, dismissed of snoozed.");
     const std::string today = formatCalendarDate(amsterdamDate(now));
     if (decision == "snoozed" && (!snoozeUntil || !parseCalendarDate(*snoozeUntil) || *snoozeUntil <= today))
-        throw ServiceError(ErrorKind::unprocessable, "Kies een datum na vandaag om de actie tot dan uit te stellen.");
+        throw ServiceError(ErrorKind::unprocessable,
+                           "Kies een datum na vandaag om de actie tot dan uit te stellen.");
     database.write([&](Connection& db) {
         briefingdecisions::put(db, caller.organizationId, actionId,
                                {decision, decision == "snoozed" ? snoozeUntil : std::nullopt}, caller.userId,

@@ -17,7 +17,8 @@ class ServiceDatabase;
 // within a month, and documents waiting in the inbox; each an action with the choices done, later and
 // dismiss. Actions decided done or dismissed stay away; snoozed ones come back after their date.
 // Action ids name what they are about, so a new overdue invoice or a new payment raises a new action.
-nlohmann::ordered_json dashboardBriefing(const ServiceDatabase& database, const Caller& caller, TimePoint now);
+nlohmann::ordered_json dashboardBriefing(const ServiceDatabase& database, const Caller& caller,
+                                         TimePoint now);
 
 // Remembers the decision about an action ("done", "dismissed", "snoozed" with a date after today);
 // ServiceError(unprocessable) with a Dutch text for another decision or a missing or past date.

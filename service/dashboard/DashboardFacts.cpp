@@ -44,31 +44,36 @@ DashboardFacts gatherFacts(Connection& db, const Caller& caller) {
                          integer(invoice, "totalCents"),
                          0};
         if (awaitsPayment(status))
-            fact.openCents = std::max<std::int64_t>(0, invoicerecords::openCents(db, caller, record.id, invoice));
+            fact.openCents =
+                std::max<std::int64_t>(0, invoicerecords::openCents(db, caller, record.id, invoice));
         facts.invoices.push_back(std::move(fact));
     }
     // Credit notes kept as records of their own take their amounts back from the revenue.
     for (const StoredRecord& record : records::all(db, caller.organizationId, std::string("creditNote"))) {
         const Json& credit = record.payload;
         if (record.deleted || !invoicerecords::text(credit, "invoiceNumber")) continue;
-        facts.invoices.push_back({record.id, invoicerecords::text(credit, "invoiceNumber"), text(credit, "status"),
-                                  customerNames[text(credit, "customerId")], text(credit, "issueDate").substr(0, 10),
-                                  "", text(credit, "updatedAt"), integer(credit, "subtotalCents"),
-                                  integer(credit, "totalCents"), 0});
+        facts.invoices.push_back({record.id, invoicerecords::text(credit, "invoiceNumber"),
+                                  text(credit, "status"), customerNames[text(credit, "customerId")],
+                                  text(credit, "issueDate").substr(0, 10), "", text(credit, "updatedAt"),
+                                  integer(credit, "subtotalCents"), integer(credit, "totalCents"), 0});
     }
-    for (const StoredRecord& record : records::all(db, caller.organizationId, std::string("bankTransaction"))) {
+    for (const StoredRecord& record :
+         records::all(db, caller.organizationId, std::string("bankTransaction"))) {
         if (record.deleted) continue;
         const Json& t = record.payload;
         const std::int64_t amount = std::abs(integer(t, "amountCents"));
         facts.transactions.push_back(
-            {record.id, text(t, "transactionDate").substr(0, 10), text(t, "direction") == "in" ? amount : -amount,
+            {record.id, text(t, "transactionDate").substr(0, 10),
+             text(t, "direction") == "in" ? amount : -amount,
              !text(t, "matchedInvoiceId").empty() || !text(t, "matchedIncomingInvoiceId").empty(),
              !text(t, "category").empty(), text(t, "counterpartyName")});
     }
     std::ranges::sort(facts.transactions, {}, &TransactionFact::date);
-    for (const StoredRecord& record : records::all(db, caller.organizationId, std::string("incomingInvoice"))) {
+    for (const StoredRecord& record :
+         records::all(db, caller.organizationId, std::string("incomingInvoice"))) {
         if (!record.deleted)
-            facts.inbox.push_back({record.id, text(record.payload, "status"), text(record.payload, "receivedAt")});
+            facts.inbox.push_back(
+                {record.id, text(record.payload, "status"), text(record.payload, "receivedAt")});
     }
     return facts;
 }

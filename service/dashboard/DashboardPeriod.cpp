@@ -31,8 +31,10 @@ DayRange periodRange(const std::string& period, year_month_day today, const std:
         return {day(y / month{firstMonth} / 1), day(today)};
     }
     if (period == "jaar") return {day(y / January / 1), day(today)};
-    if (period == "vorig_jaar") return {day((y - years{1}) / January / 1), day((y - years{1}) / December / 31)};
-    if (period == "alles") return {earliest.empty() || earliest > day(today) ? day(today) : earliest, day(today)};
+    if (period == "vorig_jaar")
+        return {day((y - years{1}) / January / 1), day((y - years{1}) / December / 31)};
+    if (period == "alles")
+        return {earliest.empty() || earliest > day(today) ? day(today) : earliest, day(today)};
     if (period == "aangepast") {
         DayRange range{from ? checkedDate(*from) : day(year_month_day{sys_days{today} - days{365}}),
                        to ? checkedDate(*to) : day(today)};
@@ -40,8 +42,9 @@ DayRange periodRange(const std::string& period, year_month_day today, const std:
             throw ServiceError(ErrorKind::unprocessable, "De begindatum ligt na de einddatum.");
         return range;
     }
-    throw ServiceError(ErrorKind::unprocessable,
-                       "Onbekende periode '" + period + "': kies kwartaal, jaar, vorig_jaar, aangepast of alles.");
+    throw ServiceError(
+        ErrorKind::unprocessable,
+        "Onbekende periode '" + period + "': kies kwartaal, jaar, vorig_jaar, aangepast of alles.");
 }
 
 std::vector<std::string> monthsOf(const DayRange& range) {

@@ -20,8 +20,9 @@ struct DayRange {
 // "kwartaal" (this quarter so far), "jaar" (this year so far), "vorig_jaar", "alles" (from
 // `earliest` on) and "aangepast" (`from`–`to`, or the last twelve months when they are not given).
 // Throws ServiceError(unprocessable) with a Dutch text for another period or an unreadable date.
-DayRange periodRange(const std::string& period, std::chrono::year_month_day today, const std::string& earliest,
-                     const std::optional<std::string>& from, const std::optional<std::string>& to);
+DayRange periodRange(const std::string& period, std::chrono::year_month_day today,
+                     const std::string& earliest, const std::optional<std::string>& from,
+                     const std::optional<std::string>& to);
 
 // The months "yyyy-MM" from the range's first to its last day.
 std::vector<std::string> monthsOf(const DayRange& range);

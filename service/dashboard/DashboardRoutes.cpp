@@ -20,7 +20,8 @@ std::string textMember(const Json& body, const char* key) {
 
 void addDashboardRoutes(RouteTable& routes, const ServiceDatabase& database) {
     routes.get("api/native/v1/dashboard/summary", Access::member, [&](RequestContext& context) {
-        return Reply::json(dashboardSummary(database, context.caller(), context.query("period").value_or("kwartaal"),
+        return Reply::json(dashboardSummary(database, context.caller(),
+                                            context.query("period").value_or("kwartaal"),
                                             context.query("from"), context.query("to"), context.now()));
     });
     routes.get("api/native/v1/dashboard/briefing", Access::member, [&](RequestContext& context) {
@@ -32,8 +33,9 @@ void addDashboardRoutes(RouteTable& routes, const ServiceDatabase& database) {
                    std::optional<std::string> snoozeUntil;
                    if (body.contains("snoozeUntilDate") && !body["snoozeUntilDate"].is_null())
                        snoozeUntil = textMember(body, "snoozeUntilDate");
-                   return Reply::json(decideBriefingAction(database, context.caller(), textMember(body, "actionId"),
-                                                           textMember(body, "decision"), snoozeUntil, context.now()));
+                   return Reply::json(
+                       decideBriefingAction(database, context.caller(), textMember(body, "actionId"),
+                                            textMember(body, "decision"), snoozeUntil, context.now()));
                });
 }
 

@@ -41,7 +41,8 @@ Json recentActivity(const DashboardFacts& facts) {
     std::vector<const InvoiceFact*> invoices;
     for (const InvoiceFact& invoice : facts.invoices)
         invoices.push_back(&invoice);
-    std::ranges::sort(invoices, std::greater<>{}, [](const InvoiceFact* i) { return std::tie(i->updatedAt, i->id); });
+    std::ranges::sort(invoices, std::greater<>{},
+                      [](const InvoiceFact* i) { return std::tie(i->updatedAt, i->id); });
     Json items = Json::array();
     for (std::size_t n = 0; n < invoices.size() && n < 10; ++n) {
         const InvoiceFact& i = *invoices[n];
@@ -97,7 +98,8 @@ Json vatPerQuarter(const btw::QuarterFacts& vatFacts, const DayRange& range) {
 }  // namespace
 
 Json dashboardSummary(const ServiceDatabase& database, const Caller& caller, const std::string& period,
-                      const std::optional<std::string>& from, const std::optional<std::string>& to, TimePoint now) {
+                      const std::optional<std::string>& from, const std::optional<std::string>& to,
+                      TimePoint now) {
     const auto today = std::chrono::year_month_day{amsterdamDate(now)};
     const std::string todayText = formatCalendarDate(today);
     const std::string thisMonth = todayText.substr(0, 7);
@@ -154,7 +156,8 @@ Json dashboardSummary(const ServiceDatabase& database, const Caller& caller, con
     std::int64_t yearProfit = vat.kor.turnoverCents;
     for (const btw::OutgoingTransaction& cost : vatFacts.outgoing)
         if (cost.date.substr(0, 4) == todayText.substr(0, 4) && cost.category) yearProfit -= cost.amountCents;
-    const std::int64_t incomeTaxReserve = std::max<std::int64_t>(0, yearProfit) * kIncomeTaxReservePercent / 100;
+    const std::int64_t incomeTaxReserve =
+        std::max<std::int64_t>(0, yearProfit) * kIncomeTaxReservePercent / 100;
     const std::int64_t vatOwed = std::max<std::int64_t>(0, vat.perSaldo);
 
     Json revenueByMonth = Json::array(), incomeAndExpenses = Json::array(), openPerMonth = Json::array();
@@ -180,8 +183,9 @@ Json dashboardSummary(const ServiceDatabase& database, const Caller& caller, con
                 {"overduePrimaryInvoiceId", optionalText(overduePrimary)},
                 {"btwLabel", "Q" + std::to_string(quarter) + " " + std::to_string(year)},
                 {"vrijTeBestedenCents", balance - vatOwed - incomeTaxReserve},
-                {"vrijTeBestedenOpbouw",
-                 Json{{"banksaldoCents", balance}, {"btwSchuldCents", vatOwed}, {"ibReserveCents", incomeTaxReserve}}},
+                {"vrijTeBestedenOpbouw", Json{{"banksaldoCents", balance},
+                                              {"btwSchuldCents", vatOwed},
+                                              {"ibReserveCents", incomeTaxReserve}}},
                 {"vrijTeBestedenBeschikbaar", !facts.transactions.empty()},
                 {"kvitraNewCount", kvitraNew},
                 {"missingInvoiceCount", missing},

@@ -21,7 +21,8 @@ class DashboardIntegrationTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(seedDemo(database, year{2026} / March / 16)); }
 
-    Json summary(const std::string& period, std::optional<std::string> from = {}, std::optional<std::string> to = {}) {
+    Json summary(const std::string& period, std::optional<std::string> from = {},
+                 std::optional<std::string> to = {}) {
         return dashboardSummary(database, caller, period, from, to, kNow);
     }
     std::vector<std::string> actionIds(TimePoint now, const Caller& who) {
@@ -63,12 +64,14 @@ TEST_F(DashboardIntegrationTest, SummaryFiguresAgreeWithTheVatReturnAndTheBankAn
     EXPECT_EQ(summary("jaar")["revenueByMonth"].front()["month"], "2026-01");
     EXPECT_EQ(summary("alles")["revenueByMonth"].back()["month"], "2026-03");
     EXPECT_EQ(summary("aangepast", "2026-02-01", "2026-02-28")["btwPerKwartaal"][0]["kwartaal"], "Q1 2026");
-    EXPECT_EQ(quarter["outstandingCents"], summary("alles")["outstandingCents"]);  // not a figure of the period
+    EXPECT_EQ(quarter["outstandingCents"],
+              summary("alles")["outstandingCents"]);  // not a figure of the period
 
-    for (const auto& [period, from, to] : {std::tuple<std::string, std::optional<std::string>, std::optional<std::string>>{
-                                               "maand", std::nullopt, std::nullopt},
-                                           {"aangepast", "2026-03-01", "2026-02-01"},
-                                           {"aangepast", "1 maart", std::nullopt}}) {
+    for (const auto& [period, from, to] :
+         {std::tuple<std::string, std::optional<std::string>, std::optional<std::string>>{
+              "maand", std::nullopt, std::nullopt},
+          {"aangepast", "2026-03-01", "2026-02-01"},
+          {"aangepast", "1 maart", std::nullopt}}) {
         try {
             summary(period, from, to);
             ADD_FAILURE() << period;
@@ -107,9 +110,10 @@ TEST_F(DashboardIntegrationTest, BriefingActionsAndTheirDecisionsAreRemembered) 
     now = actionIds(kNow, caller);
     EXPECT_NE(std::ranges::find(now, "btw-2026-Q1"), now.end());
 
-    for (const auto& [decision, until] : {std::pair<std::string, std::optional<std::string>>{"later", std::nullopt},
-                                          {"snoozed", std::nullopt},
-                                          {"snoozed", "2026-03-16"}}) {
+    for (const auto& [decision, until] :
+         {std::pair<std::string, std::optional<std::string>>{"later", std::nullopt},
+          {"snoozed", std::nullopt},
+          {"snoozed", "2026-03-16"}}) {
         EXPECT_THROW(decideBriefingAction(database, caller, ids[2], decision, until, kNow), ServiceError);
     }
     now = actionIds(kNow, caller);
