@@ -39,7 +39,8 @@ void describe(V& v, NativeInkomstenUitgavenItem& x) {
 }
 template <class V>
 void describe(V& v, NativeBtwPerKwartaalItem& x) {
-    v("kwartaal", x.kwartaal), v("teBetalen", x.teBetalen), v("teVorderen", x.teVorderen), v("perSaldo", x.perSaldo);
+    v("kwartaal", x.kwartaal), v("teBetalen", x.teBetalen), v("teVorderen", x.teVorderen),
+        v("perSaldo", x.perSaldo);
 }
 template <class V>
 void describe(V& v, NativeCashflowItem& x) {
@@ -57,16 +58,18 @@ template <class V>
 void describe(V& v, NativeDashboardSummary& x) {
     v("serverTime", x.serverTime), v("revenueThisMonthCents", x.revenueThisMonthCents),
         v("outstandingCents", x.outstandingCents), v("outstandingCount", x.outstandingCount),
-        v("overdueCents", x.overdueCents), v("overdueCount", x.overdueCount), v("recentActivity", x.recentActivity),
-        v("bankBalanceCents", x.bankBalanceCents), v("btwSaldoCents", x.btwSaldoCents),
-        v("overduePrimaryInvoiceId", x.overduePrimaryInvoiceId), v("btwLabel", x.btwLabel),
-        v("vrijTeBestedenCents", x.vrijTeBestedenCents), v("vrijTeBestedenOpbouw", x.vrijTeBestedenOpbouw),
+        v("overdueCents", x.overdueCents), v("overdueCount", x.overdueCount),
+        v("recentActivity", x.recentActivity), v("bankBalanceCents", x.bankBalanceCents),
+        v("btwSaldoCents", x.btwSaldoCents), v("overduePrimaryInvoiceId", x.overduePrimaryInvoiceId),
+        v("btwLabel", x.btwLabel), v("vrijTeBestedenCents", x.vrijTeBestedenCents),
+        v("vrijTeBestedenOpbouw", x.vrijTeBestedenOpbouw),
         v("vrijTeBestedenBeschikbaar", x.vrijTeBestedenBeschikbaar), v("margePercent", x.margePercent),
         v("winstDezeMaandCents", x.winstDezeMaandCents), v("margeReden", x.margeReden),
         v("kvitraNewCount", x.kvitraNewCount), v("missingInvoiceCount", x.missingInvoiceCount),
-        v("unmatchedTransactionCount", x.unmatchedTransactionCount), v("upcomingDueDates", x.upcomingDueDates),
-        v("revenueByMonth", x.revenueByMonth), v("inkomstenUitgaven", x.inkomstenUitgaven),
-        v("btwPerKwartaal", x.btwPerKwartaal), v("cashflow", x.cashflow), v("winstVerlies", x.winstVerlies),
+        v("unmatchedTransactionCount", x.unmatchedTransactionCount),
+        v("upcomingDueDates", x.upcomingDueDates), v("revenueByMonth", x.revenueByMonth),
+        v("inkomstenUitgaven", x.inkomstenUitgaven), v("btwPerKwartaal", x.btwPerKwartaal),
+        v("cashflow", x.cashflow), v("winstVerlies", x.winstVerlies),
         v("openstaandPerMaand", x.openstaandPerMaand), v("btwSaldoPerKwartaal", x.btwSaldoPerKwartaal);
 }
 template <class V>
@@ -91,7 +94,8 @@ void describe(V& v, NativeAiActionChoice& x) {
 template <class V>
 void describe(V& v, NativeAiActionItem& x) {
     v("id", x.id), v("title", x.title), v("body", x.body), v("ctaLink", x.ctaLink), v("meta", x.meta),
-        v("availableActions", x.availableActions), v("invoiceId", x.invoiceId), v("invoiceNumber", x.invoiceNumber);
+        v("availableActions", x.availableActions), v("invoiceId", x.invoiceId),
+        v("invoiceNumber", x.invoiceNumber);
 }
 template <class V>
 void describe(V& v, NativeAiCashflowPoint& x) {
@@ -108,13 +112,13 @@ void describe(V& v, NativeAiSubscore& x) {
 }
 template <class V>
 void describe(V& v, NativeAiCard& x) {
-    v("id", x.id), v("state", x.state), v("aiText", x.aiText), v("vrijBesteedbaarCents", x.vrijBesteedbaarCents),
-        v("btwExpectedCents", x.btwExpectedCents), v("revenueThisMonthCents", x.revenueThisMonthCents),
-        v("score", x.score), v("recentCashflowSeries", x.recentCashflowSeries),
-        v("ibReserveSoFarCents", x.ibReserveSoFarCents), v("ibForecastCents", x.ibForecastCents),
-        v("revenuePrevMonthCents", x.revenuePrevMonthCents), v("profitThisMonthCents", x.profitThisMonthCents),
-        v("profitPrevMonthCents", x.profitPrevMonthCents), v("costsReliable", x.costsReliable),
-        v("subscores", x.subscores);
+    v("id", x.id), v("state", x.state), v("aiText", x.aiText),
+        v("vrijBesteedbaarCents", x.vrijBesteedbaarCents), v("btwExpectedCents", x.btwExpectedCents),
+        v("revenueThisMonthCents", x.revenueThisMonthCents), v("score", x.score),
+        v("recentCashflowSeries", x.recentCashflowSeries), v("ibReserveSoFarCents", x.ibReserveSoFarCents),
+        v("ibForecastCents", x.ibForecastCents), v("revenuePrevMonthCents", x.revenuePrevMonthCents),
+        v("profitThisMonthCents", x.profitThisMonthCents), v("profitPrevMonthCents", x.profitPrevMonthCents),
+        v("costsReliable", x.costsReliable), v("subscores", x.subscores);
 }
 template <class V>
 void describe(V& v, NativeDashboardBriefing& x) {
@@ -206,8 +210,8 @@ struct Writer {
 
 template <class T>
 OrderedJson writeValue(const T& value) {
-    if constexpr (std::is_same_v<T, std::string> || std::is_same_v<T, bool> || std::is_same_v<T, std::int64_t> ||
-                  std::is_same_v<T, double>) {
+    if constexpr (std::is_same_v<T, std::string> || std::is_same_v<T, bool> ||
+                  std::is_same_v<T, std::int64_t> || std::is_same_v<T, double>) {
         return OrderedJson(value);
     } else if constexpr (IsVector<T>::value) {
         OrderedJson list = OrderedJson::array();
@@ -223,7 +227,8 @@ OrderedJson writeValue(const T& value) {
     }
 }
 
-constexpr std::array<std::string_view, 5> kPeriodValues{"kwartaal", "jaar", "vorig_jaar", "alles", "aangepast"};
+constexpr std::array<std::string_view, 5> kPeriodValues{"kwartaal", "jaar", "vorig_jaar", "alles",
+                                                        "aangepast"};
 constexpr std::array<std::string_view, 3> kDecisionValues{"done", "dismissed", "snoozed"};
 
 }  // namespace

@@ -15,7 +15,8 @@ namespace {
 using Json = nlohmann::json;
 
 TEST(DashboardRecordsTest, OptionalMembersStayAbsentAndWrongTypesAreRefused) {
-    const NativeDashboardBriefing off = NativeDashboardBriefing::fromJson(Json::parse(R"({"enabled": false})"));
+    const NativeDashboardBriefing off =
+        NativeDashboardBriefing::fromJson(Json::parse(R"({"enabled": false})"));
     EXPECT_FALSE(off.enabled);
     EXPECT_FALSE(off.actions);
     EXPECT_EQ(off.toJson().dump(), R"({"enabled":false})");
@@ -65,7 +66,8 @@ TEST(DashboardRecordsTest, PeriodsAndDecisionsKeepTheirWireValues) {
 TEST(DashboardActionsIntegrationTest, TheServicesFiguresDecodeAndADecisionTakesTheActionAway) {
     testing::ServiceProcess service{testing::ServiceProcess::demo()};
     auto tokens = std::make_shared<InMemoryTokenStore>();
-    tokens->save(testing::signInDevice(service, "apparaat-dashboard", std::string("sanne@studiozelvorin.nl")));
+    tokens->save(
+        testing::signInDevice(service, "apparaat-dashboard", std::string("sanne@studiozelvorin.nl")));
     SyncAPIClient client{service.baseUrl(), tokens, "apparaat-dashboard"};
 
     for (NativeDashboardPeriod period : kAllDashboardPeriods) {

@@ -184,8 +184,10 @@ void addOverviewCommands(CLI::App& app, CliContext& context) {
     bankCommand->add_option("--page", bank->page, "Paginanummer, vanaf 1");
     bankCommand->callback([&context, bank] { listBank(context, *bank); });
 
-    app.add_subcommand("dashboard", "Samenvatting en grafiekreeksen per periode")->callback([&context] {
-        showDashboard(context);
+    auto* dashboard = app.add_subcommand("dashboard", "Samenvatting en grafiekreeksen per periode");
+    // dashboard summary|briefing (DashboardCommands) ask the service instead.
+    dashboard->callback([&context, dashboard] {
+        if (dashboard->get_subcommands().empty()) showDashboard(context);
     });
 }
 

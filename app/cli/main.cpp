@@ -23,6 +23,7 @@ int main(int argc, char** argv) {
     addCustomerCommands(app, context);
     addOverviewCommands(app, context);
     addBtwCommands(app, context);
+    addDashboardCommands(app, context);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {

@@ -170,14 +170,14 @@ Json dashboardBriefing(const ServiceDatabase& database, const Caller& caller, Ti
     }
 
     std::int64_t waiting = 0;
-    std::string newestWaiting;
+    const InboxFact* newestWaiting = nullptr;
     for (const InboxFact& item : facts.inbox) {
         if (item.status != "nieuw") continue;
         ++waiting;
-        if (newestWaiting.empty() || item.receivedAt > newestWaiting) newestWaiting = item.receivedAt;
+        if (!newestWaiting || item.receivedAt > newestWaiting->receivedAt) newestWaiting = &item;
     }
-    if (waiting > 0) {
-        offer(Json{{"id", "kvitra-" + newestWaiting},
+    if (newestWaiting) {
+        offer(Json{{"id", "kvitra-" + newestWaiting->id},
                    {"title", std::to_string(waiting) +
                                  (waiting == 1 ? " document wacht" : " documenten wachten") + " in Kvitra"},
                    {"body", "Bekijk en categoriseer ze, dan telt de btw mee in de aangifte."},
