@@ -19,17 +19,19 @@ std::string optionalEuro(const std::optional<std::int64_t>& cents) {
 void printSummary(CliContext& context, const std::string& periodText) {
     const std::optional<NativeDashboardPeriod> period = parseDashboardPeriod(periodText);
     if (!period) {
-        throw InputError(InputError::Kind::invalidValue,
-                         "--period '" + periodText + "': kies kwartaal, jaar, vorig_jaar, aangepast of alles.");
+        throw InputError(
+            InputError::Kind::invalidValue,
+            "--period '" + periodText + "': kies kwartaal, jaar, vorig_jaar, aangepast of alles.");
     }
     context.requireSignedIn();
     SyncAPIClient client = context.apiClient();
     const NativeDashboardSummary s = summary(client, *period);
     if (context.json) return printJson(context, s.toJson());
     std::ostream& out = context.out();
-    out << "Omzet deze maand:     " << rightColumn(formatEuro(s.revenueThisMonthCents), 14) << " (excl. btw)\n"
-        << "Openstaand:           " << rightColumn(formatEuro(s.outstandingCents), 14) << " (" << s.outstandingCount
-        << " facturen)\n"
+    out << "Omzet deze maand:     " << rightColumn(formatEuro(s.revenueThisMonthCents), 14)
+        << " (excl. btw)\n"
+        << "Openstaand:           " << rightColumn(formatEuro(s.outstandingCents), 14) << " ("
+        << s.outstandingCount << " facturen)\n"
         << "Achterstallig:        " << rightColumn(formatEuro(s.overdueCents), 14) << " (" << s.overdueCount
         << " facturen)\n"
         << "Banksaldo:            " << rightColumn(optionalEuro(s.bankBalanceCents), 14) << '\n'
@@ -45,7 +47,8 @@ void printSummary(CliContext& context, const std::string& periodText) {
         << ", ontvangsten niet gekoppeld: " << s.unmatchedTransactionCount.value_or(0)
         << ", betalingen zonder document: " << s.missingInvoiceCount.value_or(0) << '\n';
     if (s.revenueByMonth && s.inkomstenUitgaven) {
-        out << '\n' << column("Maand", 10) << rightColumn("Omzet", 14) << rightColumn("Inkomsten", 14)
+        out << '\n'
+            << column("Maand", 10) << rightColumn("Omzet", 14) << rightColumn("Inkomsten", 14)
             << rightColumn("Uitgaven", 14) << '\n';
         for (std::size_t n = 0; n < s.revenueByMonth->size() && n < s.inkomstenUitgaven->size(); ++n) {
             const auto& revenue = (*s.revenueByMonth)[n];
@@ -56,12 +59,13 @@ void printSummary(CliContext& context, const std::string& periodText) {
         }
     }
     if (s.btwPerKwartaal && !s.btwPerKwartaal->empty()) {
-        out << '\n' << column("Kwartaal", 10) << rightColumn("Te betalen", 14) << rightColumn("Te vorderen", 14)
+        out << '\n'
+            << column("Kwartaal", 10) << rightColumn("Te betalen", 14) << rightColumn("Te vorderen", 14)
             << rightColumn("Per saldo", 14) << '\n';
         for (const auto& quarter : *s.btwPerKwartaal)
             out << column(quarter.kwartaal, 10) << rightColumn(formatEuro(quarter.teBetalen), 14)
-                << rightColumn(formatEuro(quarter.teVorderen), 14) << rightColumn(formatEuro(quarter.perSaldo), 14)
-                << '\n';
+                << rightColumn(formatEuro(quarter.teVorderen), 14)
+                << rightColumn(formatEuro(quarter.perSaldo), 14) << '\n';
     }
 }
 
@@ -90,11 +94,12 @@ void printBriefing(CliContext& context) {
 void addDashboardCommands(CLI::App& app, CliContext& context) {
     CLI::App* dashboard = app.get_subcommand("dashboard");
     auto period = std::make_shared<std::string>("kwartaal");
-    auto* summaryCommand =
-        dashboard->add_subcommand("summary", "De cijfers van de dienst over de hele administratie (vereist verbinding)");
+    auto* summaryCommand = dashboard->add_subcommand(
+        "summary", "De cijfers van de dienst over de hele administratie (vereist verbinding)");
     summaryCommand->add_option("--period", *period, "kwartaal, jaar, vorig_jaar, aangepast of alles");
     summaryCommand->callback([&context, period] { printSummary(context, *period); });
-    dashboard->add_subcommand("briefing", "De briefing van deze week met voorgestelde acties (vereist verbinding)")
+    dashboard
+        ->add_subcommand("briefing", "De briefing van deze week met voorgestelde acties (vereist verbinding)")
         ->callback([&context] { printBriefing(context); });
 }
 

@@ -4,8 +4,10 @@
 
 #include <nlohmann/json.hpp>
 
+#include "api-client/DashboardActions.h"
 #include "api-client/VatActions.h"
 #include "domain/Money.h"
+#include "ui/DashboardView.h"
 #include "ui/VatReturnView.h"
 #include "ui/tests/DesktopFixture.h"
 
@@ -54,6 +56,38 @@ TEST(ServiceFiguresIntegrationTest, TheVatSectionShowsTheServicesQuarterAndKeeps
     EXPECT_TRUE(vat.returnStatusText().startsWith("De dienst is niet bereikbaar"))
         << vat.returnStatusText().toStdString();
     EXPECT_EQ(vat.returnModel().row(0).btw, formatEuro(expected.rubriek1a.btwCents));
+}
+
+TEST(ServiceFiguresIntegrationTest, TheDashboardShowsTheBriefingAndSendsTheDecisions) {
+    ServiceProcess service(ServiceProcess::demo());
+    Desktop desktop(service);
+    auto& briefing = desktop.section<ui::DashboardView>(MainSection::dashboard).briefing();
+    ASSERT_TRUE(eventually([&] { return !briefing.actionIds().empty(); }));
+    EXPECT_TRUE(briefing.headingText().contains("punten voor deze week"))
+        << briefing.headingText().toStdString();
+    const std::vector<std::string> before = briefing.actionIds();
+
+    briefing.decide(0, dashboardactions::NativeAiActionDecision::dismissed);
+    ASSERT_TRUE(eventually([&] { return briefing.actionIds().size() == before.size() - 1; }));
+    briefing.decide(0, dashboardactions::NativeAiActionDecision::snoozed);
+    ASSERT_TRUE(eventually([&] { return briefing.actionIds().size() == before.size() - 2; }));
+    // The service remembers both: a fresh briefing leaves them out too.
+    const auto fresh = *dashboardactions::briefing(desktop.environment->apiClient()).actions;
+    EXPECT_EQ(fresh.size(), before.size() - 2);
+    for (const auto& action : fresh)
+        EXPECT_TRUE(action.id != before[0] && action.id != before[1]) << action.id;
+
+    // A refused decision and a briefing that cannot be fetched are told; the actions stay.
+    addFault(service, {{"path", "/api/native/v1/dashboard/action"}, {"status", 500}});
+    briefing.decide(0, dashboardactions::NativeAiActionDecision::done);
+    ASSERT_TRUE(eventually([&] { return briefing.statusText().startsWith("Keuze niet verstuurd"); }));
+    EXPECT_EQ(briefing.actionIds().size(), before.size() - 2);
+    service.stop();
+    briefing.load();
+    ASSERT_TRUE(eventually([&] {
+        return briefing.statusText().startsWith("Briefing niet bijgewerkt: De dienst is niet bereikbaar");
+    })) << briefing.statusText().toStdString();
+    EXPECT_EQ(briefing.actionIds().size(), before.size() - 2);
 }
 
 }  // namespace
