@@ -17,8 +17,10 @@ std::string briefingHeading(const NativeDashboardBriefing& briefing) {
 
 std::vector<BriefingChoice> briefingChoices(const NativeAiActionItem& action) {
     std::vector<BriefingChoice> choices;
-    for (const NativeAiActionChoice& choice : action.availableActions.value_or(std::vector<NativeAiActionChoice>{})) {
-        if (const auto decision = parseAiActionDecision(choice.key)) choices.push_back({*decision, choice.label});
+    for (const NativeAiActionChoice& choice :
+         action.availableActions.value_or(std::vector<NativeAiActionChoice>{})) {
+        if (const auto decision = parseAiActionDecision(choice.key))
+            choices.push_back({*decision, choice.label});
     }
     if (choices.empty()) {
         choices = {{NativeAiActionDecision::done, "Gedaan"},

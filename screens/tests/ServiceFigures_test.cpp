@@ -42,7 +42,8 @@ TEST(BriefingScreenTest, HeadingChoicesAndSnooze) {
     NativeAiActionItem action;
     EXPECT_EQ(briefingChoices(action).size(), 3u);  // none offered: the three decisions
     action.availableActions = {{"later", "Straks"}, {"dismissed", "Weg ermee"}};
-    EXPECT_EQ(briefingChoices(action), (std::vector<BriefingChoice>{{NativeAiActionDecision::dismissed, "Weg ermee"}}));
+    EXPECT_EQ(briefingChoices(action),
+              (std::vector<BriefingChoice>{{NativeAiActionDecision::dismissed, "Weg ermee"}}));
 
     using namespace std::chrono;
     EXPECT_EQ(snoozeUntil(year{2026} / December / 28), "2027-01-04");

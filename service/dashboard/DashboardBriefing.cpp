@@ -102,9 +102,9 @@ Json dashboardBriefing(const ServiceDatabase& database, const Caller& caller, Ti
     const std::string previousMonth =
         formatCalendarDate(year_month_day{today.year() / today.month() / 1} - months{1}).substr(0, 7);
     for (const InvoiceFact& invoice : facts.invoices) {
-        if (invoice.number && invoice.issueDate.starts_with(thisMonth))
+        if (invoice.revenue && invoice.issueDate.starts_with(thisMonth))
             revenueThisMonth += invoice.subtotalCents;
-        if (invoice.number && invoice.issueDate.starts_with(previousMonth))
+        if (invoice.revenue && invoice.issueDate.starts_with(previousMonth))
             revenuePreviousMonth += invoice.subtotalCents;
         if (invoice.openCents > 0 && !invoice.dueDate.empty() && invoice.dueDate < todayText) {
             overdue.push_back(&invoice);

@@ -24,6 +24,10 @@ bool awaitsPayment(const std::string& status) {
            status == "overdue";
 }
 
+bool countsAsRevenue(const std::string& status) {
+    return awaitsPayment(status) || status == "paid" || status == "credited";
+}
+
 DashboardFacts gatherFacts(Connection& db, const Caller& caller) {
     DashboardFacts facts;
     std::map<std::string, std::string> customerNames;
@@ -42,20 +46,22 @@ DashboardFacts gatherFacts(Connection& db, const Caller& caller) {
                          text(invoice, "updatedAt"),
                          integer(invoice, "subtotalCents"),
                          integer(invoice, "totalCents"),
-                         0};
+                         0,
+                         countsAsRevenue(status) && text(invoice, "invoiceType") != "credit_note"};
         if (awaitsPayment(status))
             fact.openCents =
                 std::max<std::int64_t>(0, invoicerecords::openCents(db, caller, record.id, invoice));
         facts.invoices.push_back(std::move(fact));
     }
-    // Credit notes kept as records of their own take their amounts back from the revenue.
+    // Credit notes kept as records of their own: listed as activity, not counted as revenue (the
+    // credited invoice stays revenue, as on the device).
     for (const StoredRecord& record : records::all(db, caller.organizationId, std::string("creditNote"))) {
         const Json& credit = record.payload;
         if (record.deleted || !invoicerecords::text(credit, "invoiceNumber")) continue;
         facts.invoices.push_back({record.id, invoicerecords::text(credit, "invoiceNumber"),
                                   text(credit, "status"), customerNames[text(credit, "customerId")],
                                   text(credit, "issueDate").substr(0, 10), "", text(credit, "updatedAt"),
-                                  integer(credit, "subtotalCents"), integer(credit, "totalCents"), 0});
+                                  integer(credit, "subtotalCents"), integer(credit, "totalCents"), 0, false});
     }
     for (const StoredRecord& record :
          records::all(db, caller.organizationId, std::string("bankTransaction"))) {

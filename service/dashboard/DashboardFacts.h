@@ -26,6 +26,7 @@ struct InvoiceFact {
     std::int64_t subtotalCents = 0;
     std::int64_t totalCents = 0;
     std::int64_t openCents = 0;  // what is still to be paid, for a sent invoice; 0 otherwise
+    bool revenue = false;        // a regular invoice that went out: counted as revenue, as on the device
 };
 
 struct TransactionFact {
@@ -51,6 +52,8 @@ struct DashboardFacts {
 
 // True for the statuses in which an invoice waits for its money.
 bool awaitsPayment(const std::string& status);
+// True for the statuses of an invoice that counts as revenue: it went out (paid, credited or not).
+bool countsAsRevenue(const std::string& status);
 
 DashboardFacts gatherFacts(Connection& db, const Caller& caller);
 

@@ -117,9 +117,9 @@ Json dashboardSummary(const ServiceDatabase& database, const Caller& caller, con
     for (const InvoiceFact& invoice : facts.invoices) {
         if (!invoice.number) continue;
         const std::string month = invoice.issueDate.substr(0, 7);
-        if (month == thisMonth) revenueThisMonth += invoice.subtotalCents;
+        if (invoice.revenue && month == thisMonth) revenueThisMonth += invoice.subtotalCents;
         if (range.holds(invoice.issueDate)) {
-            months[month].revenue += invoice.subtotalCents;
+            if (invoice.revenue) months[month].revenue += invoice.subtotalCents;
             months[month].open += invoice.openCents;
         }
         if (invoice.openCents <= 0) continue;

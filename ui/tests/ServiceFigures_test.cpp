@@ -66,6 +66,13 @@ TEST(ServiceFiguresIntegrationTest, TheDashboardShowsTheBriefingAndSendsTheDecis
     EXPECT_TRUE(briefing.headingText().contains("punten voor deze week"))
         << briefing.headingText().toStdString();
     const std::vector<std::string> before = briefing.actionIds();
+    // The service counts this month's revenue and what is open as the device does.
+    const DashboardSummary local = desktop.environment->repositories().dashboard.summary();
+    const auto remote = dashboardactions::summary(desktop.environment->apiClient(),
+                                                  dashboardactions::NativeDashboardPeriod::kwartaal);
+    EXPECT_EQ(remote.revenueThisMonthCents, local.revenueThisMonthCents);
+    EXPECT_EQ(remote.outstandingCents, local.outstandingCents);
+    EXPECT_EQ(remote.overdueCount, local.overdueCount);
 
     briefing.decide(0, dashboardactions::NativeAiActionDecision::dismissed);
     ASSERT_TRUE(eventually([&] { return briefing.actionIds().size() == before.size() - 1; }));
