@@ -1,7 +1,9 @@
 #include "service/btw/VatQuarter.h"
 
 #include <algorithm>
+#include <array>
 #include <map>
+#include <string_view>
 
 #include "domain/Money.h"
 
@@ -55,9 +57,17 @@ Rubriek& rubriekOf(QuarterSummary& summary, VatTreatment treatment) {
     return summary.rubriek1a;
 }
 
+// The other member states: only supplies to a business in one of these belong on the ICP return
+// (a customer elsewhere is an export, which has no such return).
+bool isOtherMemberState(std::string_view country) {
+    static constexpr std::array<std::string_view, 26> kMemberStates{
+        "AT", "BE", "BG", "CY", "CZ", "DE", "DK", "EE", "ES", "FI", "FR", "GR", "HR",
+        "HU", "IE", "IT", "LT", "LU", "LV", "MT", "PL", "PT", "RO", "SE", "SI", "SK"};
+    return std::ranges::find(kMemberStates, country) != kMemberStates.end();
+}
+
 bool isIntraEu(const SalesDocument& document) {
-    return !document.customerVatNumber.empty() && !document.customerCountry.empty() &&
-           document.customerCountry != "NL";
+    return !document.customerVatNumber.empty() && isOtherMemberState(document.customerCountry);
 }
 
 // Adds `fraction` (paid of total; 1 of 1 for the whole document) of the document's lines to the

@@ -198,8 +198,11 @@ TEST(VatQuarterTest, CashBasisLateInvoicesKorAndIcp) {
         1700000,
         {{VatTreatment::verlegd, 1000000, 0, false}, {VatTreatment::verlegd, 700000, 0, true}},
         {}};
+    btw::SalesDocument outsideEu = export_;
+    outsideEu.customerCountry = "CH";
+    outsideEu.customerVatNumber = "CHE123456789";
     btw::QuarterFacts facts;
-    facts.sales = {invoice, export_};
+    facts.sales = {invoice, export_, outsideEu};
 
     facts.basis = btw::VatBasis::cash;
     btw::QuarterSummary q1 = btw::computeQuarter(facts, 2026, 1);
@@ -210,8 +213,8 @@ TEST(VatQuarterTest, CashBasisLateInvoicesKorAndIcp) {
     facts.basis = btw::VatBasis::invoice;
     q1 = btw::computeQuarter(facts, 2026, 1);
     EXPECT_EQ(q1.rubriek1a.omzetCents, 0);  // dated in December
-    EXPECT_EQ(q1.verlegd.omzetCents, 1700000);
-    ASSERT_EQ(q1.icp.size(), 1u);
+    EXPECT_EQ(q1.verlegd.omzetCents, 3400000);
+    ASSERT_EQ(q1.icp.size(), 1u);  // the Swiss customer is an export, not an intra-EU supply
     EXPECT_EQ(q1.icp[0].vatNumber, "BE0123456789");
     EXPECT_EQ(q1.icp[0].goodsCents, 700000);
     EXPECT_EQ(q1.icp[0].servicesCents, 1000000);
