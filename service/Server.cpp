@@ -13,6 +13,7 @@
 #include "service/auth/RequestAuthentication.h"
 #include "service/bank/BankRoutes.h"
 #include "service/btw/BtwRoutes.h"
+#include "service/dashboard/DashboardRoutes.h"
 #include "service/http/ErrorKinds.h"
 #include "service/http/ServiceError.h"
 #include "service/inbox/InboxRoutes.h"
@@ -46,6 +47,7 @@ RouteTable serviceRoutes(const ServiceDatabase& database, const Authenticator& a
     addInboxRoutes(routes, database);
     addBtwRoutes(routes, database);
     addBankRoutes(routes, database);
+    addDashboardRoutes(routes, database);
     addTemplateRoutes(routes, database);
     addInvoiceExtraRoutes(routes, database);
     return routes;

@@ -61,6 +61,7 @@ QLabel* card() {
 
 DashboardView::DashboardView(SectionContext context, QWidget* parent)
     : SectionView(std::move(context), parent),
+      briefing_(new BriefingPanel(context_)),
       period_(new QComboBox),
       revenueChart_(new QChartView),
       bankChart_(new QChartView),
@@ -104,6 +105,7 @@ DashboardView::DashboardView(SectionContext context, QWidget* parent)
     charts->addWidget(bankChart_, 1);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(figures);
+    layout->addWidget(briefing_);
     layout->addLayout(periodRow);
     layout->addLayout(charts, 2);
     layout->addWidget(new QLabel("<b>Laatst gewijzigde facturen</b>"));
@@ -137,6 +139,7 @@ void DashboardView::showSummary(const DashboardSummary& summary) {
 void DashboardView::reload() {
     recent_->setRows(context_.environment.repositories().dashboard.recentInvoices());
     showCharts();
+    briefing_->load();
 }
 
 void DashboardView::showCharts() {

@@ -18,7 +18,14 @@ VatReturnView::VatReturnView(SectionContext context, QWidget* parent)
       year_(new QSpinBox),
       quarter_(new QComboBox),
       export_(new QPushButton("Exporteren…")),
+      returnStatus_(new QLabel),
+      warnings_(new QLabel),
       status_(new QLabel),
+      returnModel_(new RowTableModel<VatReturnRow>(
+          {{"Rubriek", [](const VatReturnRow& r) { return qText(r.label); }},
+           {"Omzet", [](const VatReturnRow& r) { return qText(r.omzet); }, Qt::AlignRight | Qt::AlignVCenter},
+           {"Btw", [](const VatReturnRow& r) { return qText(r.btw); }, Qt::AlignRight | Qt::AlignVCenter}},
+          this)),
       model_(new RowTableModel<BtwQuarterPoint>(
           {{"Kwartaal", [](const BtwQuarterPoint& p) { return qText(p.kwartaalLabel); }},
            {"Te betalen",
@@ -38,19 +45,28 @@ VatReturnView::VatReturnView(SectionContext context, QWidget* parent)
         quarter_->addItem("Q" + QString::number(q));
     quarter_->setCurrentIndex((today.month() - 1) / 3);
     status_->setWordWrap(true);
+    returnStatus_->setWordWrap(true);
+    warnings_->setWordWrap(true);
+    warnings_->setTextFormat(Qt::PlainText);
 
-    auto* exportRow = new QHBoxLayout;
-    exportRow->addWidget(new QLabel("Overzicht van de dienst voor"));
-    exportRow->addWidget(quarter_);
-    exportRow->addWidget(year_);
-    exportRow->addWidget(export_);
-    exportRow->addStretch();
+    auto* periodRow = new QHBoxLayout;
+    periodRow->addWidget(new QLabel("<b>Aangifte van</b>"));
+    periodRow->addWidget(quarter_);
+    periodRow->addWidget(year_);
+    periodRow->addWidget(export_);
+    periodRow->addStretch();
     auto* layout = new QVBoxLayout(this);
+    layout->addLayout(periodRow);
+    layout->addWidget(listTable(returnModel_, 0), 2);
+    layout->addWidget(returnStatus_);
+    layout->addWidget(warnings_);
+    layout->addWidget(status_);
     layout->addWidget(
         new QLabel("<b>BTW over betaalde facturen, per kwartaal</b> (uit de gegevens op dit apparaat)"));
     layout->addWidget(listTable(model_, 0), 1);
-    layout->addLayout(exportRow);
-    layout->addWidget(status_);
+
+    connect(quarter_, &QComboBox::currentIndexChanged, this, [this] { loadChosenQuarter(); });
+    connect(year_, &QSpinBox::valueChanged, this, [this] { loadChosenQuarter(); });
 
     connect(export_, &QPushButton::clicked, [this] {
         exportQuarter(year_->value(), quarter_->currentIndex() + 1, [this](const ExportedFile& file) {
@@ -72,6 +88,43 @@ VatReturnView::VatReturnView(SectionContext context, QWidget* parent)
 
 void VatReturnView::reload() {
     model_->setRows(context_.environment.repositories().dashboardCharts.vatPerQuarter(ChartPeriod::alles));
+    loadChosenQuarter();
+}
+
+void VatReturnView::loadChosenQuarter() {
+    loadQuarter(year_->value(), quarter_->currentIndex() + 1);
+}
+
+void VatReturnView::loadQuarter(int year, int quarter) {
+    returnStatus_->setText("Aangifte Q" + QString::number(quarter) + " " + QString::number(year) +
+                           " ophalen…");
+    const int generation = ++loadGeneration_;
+    QPointer<VatReturnView> self(this);
+    context_.worker->post([=, &environment = context_.environment, main = context_.mainExecutor] {
+        std::optional<vatactions::BtwQuarterSummary> summary;
+        std::string failure;
+        try {
+            summary = loadVatQuarter(environment.apiClient(), year, quarter);
+        } catch (...) {
+            failure = errorMessage(classifyCurrentException());
+        }
+        main->post([self, summary = std::move(summary), failure, year, quarter, generation] {
+            // A quarter chosen since: its own answer is on the way.
+            if (!self || generation != self->loadGeneration_) return;
+            if (!summary) {
+                self->returnStatus_->setText(qText(failure));
+                return;
+            }
+            self->returnModel_->setRows(vatReturnRows(*summary));
+            QString warnings;
+            for (const std::string& warning : summary->warnings)
+                warnings += "• " + qText(warning) + "\n";
+            self->warnings_->setText(warnings.trimmed());
+            self->returnStatus_->setText("Q" + QString::number(quarter) + " " + QString::number(year) +
+                                         ", berekend door de dienst (" +
+                                         (summary->basis == "kas" ? "kasstelsel" : "factuurstelsel") + ").");
+        });
+    });
 }
 
 void VatReturnView::exportQuarter(int year, int quarter, std::function<void(const ExportedFile&)> save) {

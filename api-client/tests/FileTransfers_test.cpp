@@ -10,6 +10,8 @@
 
 #include "api-client/BankActions.h"
 #include "api-client/InvoiceActions.h"
+#include "api-client/VatActions.h"
+#include "domain/Money.h"
 #include "testing/ServiceProcess.h"
 #include "testing/ServiceSignIn.h"
 #include "testing/Shell.h"
@@ -134,23 +136,49 @@ TEST_F(FileTransfersIntegrationTest, AnUploadedDocumentBecomesAnInboxItemAndCome
 TEST_F(FileTransfersIntegrationTest, TheVatExportIsNamedByTheServiceAndRefusesAnImpossibleQuarter) {
     const ExportedFile quarter = exportVatQuarter(client, 2026, 1);
     EXPECT_EQ(quarter.fileName, "btw-aangifte-Q1-2026.csv");
-    EXPECT_EQ(quarter.data.rfind("Factuurnummer;Factuurdatum;Klant;", 0), 0U) << quarter.data;
+    EXPECT_EQ(quarter.data.rfind("Btw-aangifte;Q1 2026;factuurstelsel\r\n", 0), 0U) << quarter.data;
     std::int64_t sent = 0;
     for (const Json& record : records("draftInvoice")) {
         const Json& invoice = record["payload"];
         const std::string date = invoice.value("issueDate", "");
-        if (invoice.contains("invoiceNumber") && date >= "2026-01" && date < "2026-04") {
+        if (invoice.contains("invoiceNumber") && invoice["status"] != "cancelled" && date >= "2026-01" &&
+            date < "2026-04") {
             ++sent;
             EXPECT_NE(quarter.data.find(invoice["invoiceNumber"].get<std::string>() + ";"),
                       std::string::npos);
         }
     }
     EXPECT_GT(sent, 0);
-    EXPECT_NE(quarter.data.find("\r\nTotaal;"), std::string::npos);
+    EXPECT_NE(quarter.data.find("\r\nPer saldo te betalen;;"), std::string::npos);
 
     const APIError::Case refused = failure([&] { exportVatQuarter(client, 2026, 5); });
     ASSERT_TRUE(std::holds_alternative<APIError::Conflict>(refused));
-    EXPECT_EQ(std::get<APIError::Conflict>(refused).message, "Ongeldige periode.");
+    EXPECT_EQ(std::get<APIError::Conflict>(refused).message, "Kwartaal 5 bestaat niet: kies 1, 2, 3 of 4.");
+}
+
+// The quarter's figures and its file come from one computation: what the summary says the file says.
+TEST_F(FileTransfersIntegrationTest, TheQuarterSummaryDecodesAndAgreesWithItsExport) {
+    const vatactions::BtwQuarterSummary summary = vatactions::summary(client, 2026, 1);
+    EXPECT_EQ(summary.quarter, 1);
+    EXPECT_EQ(summary.totalBtwAf, summary.rubriek1a.btwCents + summary.rubriek1b.btwCents);
+    EXPECT_EQ(summary.perSaldo, summary.totalBtwAf - summary.totalVoorbelasting);
+    ASSERT_TRUE(summary.rubriekVerlegd && summary.kor && summary.icp);
+    EXPECT_EQ(summary.basis, "factuur");
+    const std::string file = exportVatQuarter(client, 2026, 1).data;
+    std::string perSaldo = formatEuroAmount(summary.perSaldo);
+    std::erase(perSaldo, '.');  // the file has no thousands separators
+    EXPECT_NE(file.find("Per saldo te betalen;;" + perSaldo + ";"), std::string::npos) << file;
+
+    ASSERT_FALSE(summary.overigeKosten.empty());
+    const vatactions::BtwOverigeKosten cost = summary.overigeKosten.front();
+    const vatactions::BtwOverigeKosten changed =
+        vatactions::setOverigeKostenVatRate(client, cost.transactionId, cost.vatRatePercent == 0 ? 21 : 0);
+    EXPECT_EQ(vatactions::summary(client, 2026, 1).totalVoorbelasting - summary.totalVoorbelasting,
+              changed.btwCents - cost.btwCents);
+
+    // A read: its 422 is an HTTP error (the screens check the period before they ask).
+    EXPECT_EQ(failure([&] { vatactions::summary(client, 1899, 1); }),
+              APIError::Case(APIError::HttpError{422}));
 }
 
 TEST_F(FileTransfersIntegrationTest, AStatementIsImportedOnceAndABrokenOneIsTheServicesConflict) {

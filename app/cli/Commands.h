@@ -32,5 +32,9 @@ void addCustomerCommands(CLI::App& app, CliContext& context);
 void addOverviewCommands(CLI::App& app, CliContext& context);
 // bank import|sync-now (after addOverviewCommands)
 void addBankCommands(CLI::App& app, CliContext& context);
+// btw QUARTER [--year], btw export QUARTER
+void addBtwCommands(CLI::App& app, CliContext& context);
+// dashboard summary [--period], dashboard briefing (after addOverviewCommands)
+void addDashboardCommands(CLI::App& app, CliContext& context);
 
 }  // namespace zelvorin::cli

@@ -187,8 +187,10 @@ void addOverviewCommands(CLI::App& app, CliContext& context) {
         if (bankCommand->get_subcommands().empty()) listBank(context, *bank);
     });
 
-    app.add_subcommand("dashboard", "Samenvatting en grafiekreeksen per periode")->callback([&context] {
-        showDashboard(context);
+    auto* dashboard = app.add_subcommand("dashboard", "Samenvatting en grafiekreeksen per periode");
+    // dashboard summary|briefing (DashboardCommands) ask the service instead.
+    dashboard->callback([&context, dashboard] {
+        if (dashboard->get_subcommands().empty()) showDashboard(context);
     });
 }
 

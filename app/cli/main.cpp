@@ -23,6 +23,8 @@ int main(int argc, char** argv) {
     addCustomerCommands(app, context);
     addOverviewCommands(app, context);
     addBankCommands(app, context);
+    addBtwCommands(app, context);
+    addDashboardCommands(app, context);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {

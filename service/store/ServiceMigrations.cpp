@@ -197,6 +197,20 @@ CREATE TABLE scheduled_send (
 CREATE INDEX idx_scheduled_send_due ON scheduled_send(scheduled_at);
 )sql";
 
+// The organisation's decisions about the dashboard briefing's suggested actions, by the action's id:
+// done and dismissed keep it away, snoozed until its date.
+constexpr const char* kBriefingDecisions = R"sql(
+CREATE TABLE briefing_decision (
+  organization_id TEXT NOT NULL REFERENCES organization(id),
+  action_id TEXT NOT NULL,
+  decision TEXT NOT NULL CHECK (decision IN ('done', 'dismissed', 'snoozed')),
+  snooze_until TEXT,
+  user_id TEXT NOT NULL,
+  decided_at TEXT NOT NULL,
+  PRIMARY KEY (organization_id, action_id)
+);
+)sql";
+
 }  // namespace
 
 const std::vector<Migration>& serviceMigrations() {
@@ -210,6 +224,7 @@ const std::vector<Migration>& serviceMigrations() {
         {"service_v7_invoice_numbers", {kInvoiceNumbers}},
         {"service_v8_invoice_events", {kInvoiceEvents}},
         {"service_v9_scheduled_sends", {kScheduledSends}},
+        {"service_v11_briefing_decisions", {kBriefingDecisions}},
     };
     return migrations;
 }

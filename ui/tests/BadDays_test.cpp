@@ -12,14 +12,10 @@
 namespace zelvorin {
 namespace {
 
+using testing::addFault;
 using testing::Desktop;
 using testing::eventually;
 using testing::ServiceProcess;
-using Json = nlohmann::json;
-
-void addFault(const ServiceProcess& service, const Json& fault) {
-    ASSERT_EQ(service.post("/admin/faults", fault.dump()).status, 201);
-}
 
 // What the VAT section says after asking the service for the quarter.
 QString vatExportOutcome(ui::VatReturnView& vat, bool& saved) {

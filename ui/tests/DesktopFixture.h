@@ -5,6 +5,9 @@
 
 #include <memory>
 
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
 #include "app/tests/EnvironmentFixture.h"
 #include "testing/ServiceProcess.h"
 #include "testing/TempDir.h"
@@ -26,6 +29,11 @@ inline QApplication& application() {
 template <class Condition>
 bool eventually(Condition condition) {
     return QTest::qWaitFor(condition, 30000);
+}
+
+// Makes the service fail the next request to a path as the fault says (admin/faults).
+inline void addFault(const ServiceProcess& service, const nlohmann::json& fault) {
+    ASSERT_EQ(service.post("/admin/faults", fault.dump()).status, 201);
 }
 
 // A device of the demo organisation with the desktop's window over it: its own folder, the

@@ -430,6 +430,22 @@ TEST_F(CliGoldenIntegrationTest, BankStatementsImportOnceAndPayTheInvoicesTheyNa
     }
 }
 
+// What the service computes over the whole administration: the VAT return of a quarter and its file,
+// the dashboard's figures and the week's briefing.
+TEST_F(CliGoldenIntegrationTest, TheServicesVatReturnAndDashboard) {
+    ASSERT_EQ(run("login --auto").exitCode, 0);
+    both("btw", "btw 1 --year 2026");
+    json("btw-q4", "btw Q4 --year 2025");
+    text("btw-export", "btw export 1 --out " + (root / "q1.csv").string());
+    expectGolden("btw-export.csv", readFile(root / "q1.csv"));
+    refusals("errors-btw.txt", {{"btw 5", 2}, {"btw 1 --year 1899", 2}, {"btw export vijf", 2}});
+
+    both("dashboard-summary", "dashboard summary");
+    json("dashboard-summary-vorig-jaar", "dashboard summary --period vorig_jaar");
+    both("dashboard-briefing", "dashboard briefing");
+    refusals("errors-dashboard.txt", {{"dashboard summary --period maand", 2}});
+}
+
 TEST_F(CliGoldenIntegrationTest, AMissingRecordIsExitCodeFourInEveryCommand) {
     ASSERT_EQ(run("login --auto").exitCode, 0);
     ASSERT_EQ(run("sync").exitCode, 0);

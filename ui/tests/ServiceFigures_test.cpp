@@ -1,0 +1,97 @@
+// The sections that show what only the service computes, against the real service: the figures
+// arrive, and a refusal or a lost connection is told in Dutch while the figures stay.
+#include <gtest/gtest.h>
+
+#include <nlohmann/json.hpp>
+
+#include "api-client/DashboardActions.h"
+#include "api-client/VatActions.h"
+#include "domain/Money.h"
+#include "ui/DashboardView.h"
+#include "ui/VatReturnView.h"
+#include "ui/tests/DesktopFixture.h"
+
+namespace zelvorin {
+namespace {
+
+using testing::addFault;
+using testing::Desktop;
+using testing::eventually;
+using testing::ServiceProcess;
+
+TEST(ServiceFiguresIntegrationTest, TheVatSectionShowsTheServicesQuarterAndKeepsItOnABadDay) {
+    ServiceProcess service(ServiceProcess::demo());
+    Desktop desktop(service);
+    auto& vat = desktop.section<ui::VatReturnView>(MainSection::btwAangifte);
+    const auto loaded = [&] { return !vat.returnStatusText().endsWith("ophalen…"); };
+
+    vat.loadQuarter(2026, 1);
+    ASSERT_TRUE(eventually(loaded));
+    const vatactions::BtwQuarterSummary expected =
+        vatactions::summary(desktop.environment->apiClient(), 2026, 1);
+    ASSERT_GE(vat.returnModel().rowCount(), 8);
+    EXPECT_EQ(vat.returnModel().row(0).label, expected.rubriek1a.label);
+    EXPECT_EQ(vat.returnModel().row(0).btw, formatEuro(expected.rubriek1a.btwCents));
+    const VatReturnRow last = vat.returnModel().row(vat.returnModel().rowCount() - 1);
+    EXPECT_EQ(last.label, "Per saldo te betalen");
+    EXPECT_EQ(last.btw, formatEuro(expected.perSaldo));
+    EXPECT_TRUE(vat.warningsText().contains("ICP-opgaaf")) << vat.warningsText().toStdString();
+    EXPECT_EQ(vat.returnStatusText().toStdString(), "Q1 2026, berekend door de dienst (factuurstelsel).");
+
+    const int rows = vat.returnModel().rowCount();
+    addFault(service, {{"path", "/api/native/v1/btw/summary"}, {"status", 500}});
+    vat.loadQuarter(2025, 4);
+    ASSERT_TRUE(eventually(loaded));
+    EXPECT_EQ(vat.returnStatusText().toStdString(), "De dienst weigerde het verzoek (HTTP 500).");
+    EXPECT_EQ(vat.returnModel().rowCount(), rows);
+    EXPECT_EQ(vat.returnModel().row(0).btw, formatEuro(expected.rubriek1a.btwCents));
+
+    service.stop();
+    vat.loadQuarter(2025, 4);
+    ASSERT_TRUE(eventually(loaded));
+    EXPECT_TRUE(vat.returnStatusText().startsWith("De dienst is niet bereikbaar"))
+        << vat.returnStatusText().toStdString();
+    EXPECT_EQ(vat.returnModel().row(0).btw, formatEuro(expected.rubriek1a.btwCents));
+}
+
+TEST(ServiceFiguresIntegrationTest, TheDashboardShowsTheBriefingAndSendsTheDecisions) {
+    ServiceProcess service(ServiceProcess::demo());
+    Desktop desktop(service);
+    auto& briefing = desktop.section<ui::DashboardView>(MainSection::dashboard).briefing();
+    ASSERT_TRUE(eventually([&] { return !briefing.actionIds().empty(); }));
+    EXPECT_TRUE(briefing.headingText().contains("punten voor deze week"))
+        << briefing.headingText().toStdString();
+    const std::vector<std::string> before = briefing.actionIds();
+    // The service counts this month's revenue and what is open as the device does.
+    const DashboardSummary local = desktop.environment->repositories().dashboard.summary();
+    const auto remote = dashboardactions::summary(desktop.environment->apiClient(),
+                                                  dashboardactions::NativeDashboardPeriod::kwartaal);
+    EXPECT_EQ(remote.revenueThisMonthCents, local.revenueThisMonthCents);
+    EXPECT_EQ(remote.outstandingCents, local.outstandingCents);
+    EXPECT_EQ(remote.overdueCount, local.overdueCount);
+
+    briefing.decide(0, dashboardactions::NativeAiActionDecision::dismissed);
+    ASSERT_TRUE(eventually([&] { return briefing.actionIds().size() == before.size() - 1; }));
+    briefing.decide(0, dashboardactions::NativeAiActionDecision::snoozed);
+    ASSERT_TRUE(eventually([&] { return briefing.actionIds().size() == before.size() - 2; }));
+    // The service remembers both: a fresh briefing leaves them out too.
+    const auto fresh = *dashboardactions::briefing(desktop.environment->apiClient()).actions;
+    EXPECT_EQ(fresh.size(), before.size() - 2);
+    for (const auto& action : fresh)
+        EXPECT_TRUE(action.id != before[0] && action.id != before[1]) << action.id;
+
+    // A refused decision and a briefing that cannot be fetched are told; the actions stay.
+    addFault(service, {{"path", "/api/native/v1/dashboard/action"}, {"status", 500}});
+    briefing.decide(0, dashboardactions::NativeAiActionDecision::done);
+    ASSERT_TRUE(eventually([&] { return briefing.statusText().startsWith("Keuze niet verstuurd"); }));
+    EXPECT_EQ(briefing.actionIds().size(), before.size() - 2);
+    service.stop();
+    briefing.load();
+    ASSERT_TRUE(eventually([&] {
+        return briefing.statusText().startsWith("Briefing niet bijgewerkt: De dienst is niet bereikbaar");
+    })) << briefing.statusText().toStdString();
+    EXPECT_EQ(briefing.actionIds().size(), before.size() - 2);
+}
+
+}  // namespace
+}  // namespace zelvorin
