@@ -224,7 +224,7 @@ const std::vector<Migration>& serviceMigrations() {
         {"service_v7_invoice_numbers", {kInvoiceNumbers}},
         {"service_v8_invoice_events", {kInvoiceEvents}},
         {"service_v9_scheduled_sends", {kScheduledSends}},
-        {"service_v11_briefing_decisions", {kBriefingDecisions}},
+        {"service_v10_briefing_decisions", {kBriefingDecisions}},
     };
     return migrations;
 }
