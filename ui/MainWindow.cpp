@@ -412,8 +412,8 @@ void MainWindow::performSwitch(const std::string& organizationId, const QString&
 }
 
 void MainWindow::openSettings() {
-    if (!showsShell()) return;
-    SettingsDialog dialog(environment_, this);
+    if (!showsShell() || !sectionContext_) return;
+    SettingsDialog dialog(*sectionContext_, this);
     dialog.exec();
 }
 

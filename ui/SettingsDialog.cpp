@@ -12,8 +12,9 @@
 
 namespace zelvorin::ui {
 
-SettingsDialog::SettingsDialog(AppEnvironment& environment, QWidget* parent)
-    : QDialog(parent), appLock_(new QCheckBox) {
+SettingsDialog::SettingsDialog(const SectionContext& context, QWidget* parent)
+    : QDialog(parent), appLock_(new QCheckBox), emailTemplates_(new EmailTemplatesPage(context)) {
+    AppEnvironment& environment = context.environment;
     setWindowTitle("Instellingen");
     auto* tabs = new QTabWidget;
 
@@ -40,6 +41,8 @@ SettingsDialog::SettingsDialog(AppEnvironment& environment, QWidget* parent)
         form->addRow(new QLabel("De gegevens van de organisatie komen met de eerste synchronisatie."));
     }
     tabs->addTab(organisation, "Organisatie");
+    tabs->addTab(emailTemplates_, "E-mailsjablonen");
+    emailTemplates_->load();
 
     auto* security = new QWidget;
     auto* securityLayout = new QVBoxLayout(security);

@@ -5,9 +5,11 @@
 #include <nlohmann/json.hpp>
 
 #include "api-client/DashboardActions.h"
+#include "api-client/TemplateActions.h"
 #include "api-client/VatActions.h"
 #include "domain/Money.h"
 #include "ui/DashboardView.h"
+#include "ui/SettingsDialog.h"
 #include "ui/VatReturnView.h"
 #include "ui/tests/DesktopFixture.h"
 
@@ -52,6 +54,54 @@ TEST(ServiceFiguresIntegrationTest, TheVatSectionShowsTheServicesQuarterAndKeeps
     EXPECT_TRUE(vat.returnStatusText().startsWith("De dienst is niet bereikbaar"))
         << vat.returnStatusText().toStdString();
     EXPECT_EQ(vat.returnModel().row(0).btw, formatEuro(expected.rubriek1a.btwCents));
+}
+
+TEST(ServiceFiguresIntegrationTest, TheSettingsListTheServicesEmailTemplatesAndMakeOneTheDefault) {
+    ServiceProcess service(ServiceProcess::demo());
+    Desktop desktop(service);
+    const ui::SectionContext context{*desktop.environment,
+                                     desktop.mainExecutor,
+                                     std::shared_ptr<Executor>(std::shared_ptr<void>(), &desktop.worker),
+                                     {}};
+    SyncAPIClient& client = desktop.environment->apiClient();
+    templateactions::EmailTemplateBody body;
+    body.name = "Kort en bondig";
+    body.type = "invoice";
+    body.subject = "Factuur {factuurnummer}";
+    body.body = "Beste {klant_naam}, hierbij de factuur.";
+    const auto made = templateactions::createEmailTemplate(client, body);
+
+    ui::SettingsDialog settings(context);
+    ui::EmailTemplatesPage& page = settings.emailTemplates();
+    const auto loaded = [&] { return !page.statusText().endsWith("ophalen…"); };
+    ASSERT_TRUE(eventually(loaded));
+    const auto rowOf = [&](const QString& name) {
+        for (int row = 0; row < page.table().rowCount(); ++row)
+            if (page.table().item(row, 0)->text() == name) return row;
+        return -1;
+    };
+    const int row = rowOf("Kort en bondig");
+    ASSERT_GE(row, 0) << page.statusText().toStdString();
+    EXPECT_EQ(page.table().rowCount(), static_cast<int>(templateactions::emailTemplates(client).size()));
+    EXPECT_EQ(page.table().item(row, 1)->text(), "Factuur");
+    EXPECT_EQ(page.table().item(row, 3)->text(), "");
+
+    page.makeDefault(row);
+    ASSERT_TRUE(eventually(loaded));
+    EXPECT_EQ(page.table().item(rowOf("Kort en bondig"), 3)->text(), "Ja");
+    for (const auto& held : templateactions::emailTemplates(client)) {
+        if (held.type == std::optional<std::string>("invoice") && held.language == made.language) {
+            EXPECT_EQ(held.isDefault.value_or(false), held.id == made.id) << held.name;
+        }
+    }
+
+    service.stop();
+    const int rows = page.table().rowCount();
+    page.load();
+    ASSERT_TRUE(eventually(loaded));
+    EXPECT_TRUE(page.statusText().startsWith("De dienst is niet bereikbaar"))
+        << page.statusText().toStdString();
+    EXPECT_EQ(page.table().rowCount(), rows);
 }
 
 TEST(ServiceFiguresIntegrationTest, TheDashboardShowsTheBriefingAndSendsTheDecisions) {
