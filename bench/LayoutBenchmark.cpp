@@ -23,6 +23,7 @@
 #include "app/InvoiceSourceReader.h"
 #include "bench/support/InvoiceHtml.h"
 #include "bench/support/RatioReporter.h"
+#include "bench/support/StudioInvoice.h"
 #include "domain/Clock.h"
 #include "layout/DocumentRenderer.h"
 #include "layout/InvoicePdf.h"
@@ -49,30 +50,7 @@ struct StoredInvoice {
 
     StoredInvoice() {
         database.writer->write([](Connection& db) {
-            OrgSettingsRecord settings;
-            settings.id = "org-settings";
-            settings.organizationId = kOrganizationId;
-            settings.orgName = "Studio Zelvorin";
-            settings.addressStreet = "Oudegracht 118";
-            settings.addressPostal = "3511 AW";
-            settings.addressCity = "Utrecht";
-            settings.vatNumber = "NL861234567B01";
-            settings.kvkNumber = "81234567";
-            settings.iban = "NL03RABO0312456789";
-            settings.paymentTermsDays = 30;
-            settings.updatedAt = "2026-03-16T09:00:00.000Z";
-            insertRecord(db, settings);
-            CustomerRecord customer;
-            customer.id = "klant-1";
-            customer.organizationId = kOrganizationId;
-            customer.companyName = "Bakkerij Van Dam B.V.";
-            customer.street = "Voorstraat";
-            customer.houseNumber = "41";
-            customer.postcode = "3512 AK";
-            customer.city = "Utrecht";
-            customer.country = "NL";
-            customer.createdAt = customer.updatedAt = "2026-03-16T09:00:00.000Z";
-            insertRecord(db, customer);
+            bench::insertStudioAndCustomer(db, kOrganizationId);
             DraftInvoiceRecord invoice;
             invoice.id = kInvoiceId;
             invoice.organizationId = kOrganizationId;
@@ -85,23 +63,10 @@ struct StoredInvoice {
             invoice.createdAt = invoice.updatedAt = "2026-03-16T09:00:00.000Z";
             insertRecord(db, invoice);
             for (int n = 0; n < kLines; ++n) {
-                InvoiceLineRecord line;
+                InvoiceLineRecord line = bench::mixedLine(n);
                 line.id = "regel-" + std::to_string(n);
                 line.invoiceId = kInvoiceId;
                 line.sortOrder = n;
-                line.description =
-                    "Werkzaamheden week " + std::to_string(n % 52 + 1) + " — ontwerp en overleg" +
-                    (n % 7 == 0 ? std::string(", inclusief uitgebreide afstemming met de "
-                                              "opdrachtgever over de drukproeven en de planning")
-                                : std::string());
-                line.lineMode = n % 3 == 0 ? "hours_rate" : n % 3 == 1 ? "qty_price" : "fixed";
-                if (n % 3 != 2) {
-                    line.quantityHundredths = 100 + n % 9 * 25;
-                    line.unitPriceCents = 8500 + n % 5 * 250;
-                } else {
-                    line.amountCents = 12000 + n * 10;
-                }
-                if (n % 10 == 0) line.vatTreatmentOverride = "nl_9";
                 line.createdAt = line.updatedAt = "2026-03-16T09:00:00.000Z";
                 insertRecord(db, line);
             }

@@ -258,16 +258,20 @@ void DocumentRenderer::writePdf(const LaidOutDocument& document, const std::file
                           "PDF kon niet worden opgeslagen: " + path.string());
 }
 
-std::string DocumentRenderer::png(const LaidOutDocument& document, std::size_t pageIndex,
+PageImage DocumentRenderer::image(const LaidOutDocument& document, std::size_t pageIndex,
                                   double scale) const {
     if (pageIndex >= document.pages.size())
         throw LayoutError(LayoutError::Kind::invalidRequest, "Die pagina bestaat niet");
     const LaidOutPage& page = document.pages[pageIndex];
     if (!(scale > 0 && scale <= 8))
         throw LayoutError(LayoutError::Kind::invalidRequest, "Ongeldige schaal voor de afbeelding");
-    int width = std::max(1, static_cast<int>(std::ceil(page.width * scale)));
-    int height = std::max(1, static_cast<int>(std::ceil(page.height * scale)));
-    CairoSurface surface(cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height));
+    PageImage image;
+    image.width = std::max(1, static_cast<int>(std::ceil(page.width * scale)));
+    image.height = std::max(1, static_cast<int>(std::ceil(page.height * scale)));
+    image.stride = cairo_format_stride_for_width(CAIRO_FORMAT_RGB24, image.width);
+    image.pixels.resize(static_cast<std::size_t>(image.stride) * static_cast<std::size_t>(image.height));
+    CairoSurface surface(cairo_image_surface_create_for_data(image.pixels.data(), CAIRO_FORMAT_RGB24,
+                                                             image.width, image.height, image.stride));
     CairoContext cr(cairo_create(surface.get()));
     cairo_set_source_rgb(cr.get(), 1, 1, 1);
     cairo_paint(cr.get());
@@ -278,6 +282,17 @@ std::string DocumentRenderer::png(const LaidOutDocument& document, std::size_t p
     cairo_set_font_options(cr.get(), fontOptions.get());
     drawPage(cr.get(), page, document.pageBackgroundColor);
     cr.reset();
+    cairo_surface_flush(surface.get());
+    if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS)
+        throw LayoutError(LayoutError::Kind::outputFailed, "De pagina kon niet worden getekend");
+    return image;
+}
+
+std::string DocumentRenderer::png(const LaidOutDocument& document, std::size_t pageIndex,
+                                  double scale) const {
+    PageImage drawn = image(document, pageIndex, scale);
+    CairoSurface surface(cairo_image_surface_create_for_data(drawn.pixels.data(), CAIRO_FORMAT_RGB24,
+                                                             drawn.width, drawn.height, drawn.stride));
     std::string bytes;
     if (cairo_surface_write_to_png_stream(surface.get(), appendToString, &bytes) != CAIRO_STATUS_SUCCESS) {
         throw LayoutError(LayoutError::Kind::outputFailed, "PNG kon niet worden gemaakt");

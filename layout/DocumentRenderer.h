@@ -3,11 +3,21 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "layout/FontSet.h"
 #include "layout/LaidOutDocument.h"
 
 namespace zelvorin {
+
+// One page drawn into memory: 32 bits per pixel, native-endian xRGB with the top byte unused
+// (the layout of cairo's RGB24 and of QImage::Format_RGB32), rows `stride` bytes apart.
+struct PageImage {
+    int width = 0;
+    int height = 0;
+    int stride = 0;
+    std::vector<unsigned char> pixels;
+};
 
 struct PdfOptions {
     // Written as the file's creation date, so the same document gives the same bytes. Callers
@@ -28,6 +38,8 @@ public:
                   const PdfOptions& options = {}) const;
     // scale 1 draws a point as a pixel; 0.5 gives a half-size thumbnail.
     std::string png(const LaidOutDocument& document, std::size_t pageIndex, double scale) const;
+    // The same drawing without the PNG encoding, for a screen that shows it at once.
+    PageImage image(const LaidOutDocument& document, std::size_t pageIndex, double scale) const;
 
 private:
     void drawPage(cairo_t* cr, const LaidOutPage& page, const std::optional<std::string>& background) const;

@@ -7,6 +7,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPointer>
+#include <QScreen>
 #include <QShortcut>
 #include <QSplitter>
 #include <QVBoxLayout>
@@ -87,7 +88,7 @@ InvoiceEditorWindow::InvoiceEditorWindow(SectionContext context, std::string inv
       body_(new QWidget),
       message_(new QLabel) {
     setWindowTitle("Factuur");
-    resize(1240, 700);
+    resize(1700, 760);
     loadText_->setWordWrap(true);
     message_->setWordWrap(true);
     message_->setStyleSheet("color: #b3261e;");
@@ -98,11 +99,20 @@ InvoiceEditorWindow::InvoiceEditorWindow(SectionContext context, std::string inv
     buildSidebar(sidebar);
     buildLines(centre);
     buildInspector(inspector);
+    preview_ = new InvoiceLivePreview(context_, model_->invoiceId());
     auto* columns = new QHBoxLayout(body_);
     columns->setContentsMargins(0, 0, 0, 0);
     columns->addWidget(sidebar, 0);
     columns->addWidget(centre, 1);
     columns->addWidget(inspector, 0);
+    columns->addWidget(preview_, 0);
+
+    // The preview needs a wide screen beside the editor; on a narrower one it waits for its button.
+    if (const QScreen* display = screen(); display && display->availableGeometry().width() < 1700) {
+        preview_->hide();
+        previewToggle_->setText("Voorbeeld tonen");
+        resize(1240, 700);
+    }
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(loadText_);
@@ -241,6 +251,13 @@ void InvoiceEditorWindow::buildInspector(QWidget* inspector) {
     connect(payment_, &QPushButton::clicked, [this] { openPaymentSheet(); });
     pdf_ = new QPushButton("Bekijk PDF");
     connect(pdf_, &QPushButton::clicked, [this] { openPdfPreview(); });
+    previewToggle_ = new QPushButton("Voorbeeld verbergen");
+    connect(previewToggle_, &QPushButton::clicked, [this] {
+        const bool show = preview_->isHidden();
+        preview_->setVisible(show);
+        previewToggle_->setText(show ? "Voorbeeld verbergen" : "Voorbeeld tonen");
+        if (show) preview_->refresh();
+    });
 
     advanced_ = new QToolButton;
     advanced_->setText("Gevorderde acties");
@@ -270,6 +287,7 @@ void InvoiceEditorWindow::buildInspector(QWidget* inspector) {
     layout->addWidget(send_);
     layout->addWidget(payment_);
     layout->addWidget(pdf_);
+    layout->addWidget(previewToggle_);
     layout->addWidget(advanced_);
     layout->addWidget(new QLabel("Tijdlijn"));
     layout->addWidget(timeline_, 1);
@@ -313,6 +331,7 @@ void InvoiceEditorWindow::draw() {
         drawHeader();
         drawLines();
         drawInspector();
+        if (preview_->isVisibleTo(this)) preview_->refresh();
     }
     message_->setText(qText(model_->message()));
     message_->setVisible(!model_->message().empty());

@@ -16,6 +16,7 @@
 #include "persistence/Observation.h"
 #include "screens/InvoiceActionRules.h"
 #include "screens/InvoiceEditorModel.h"
+#include "ui/InvoiceLivePreview.h"
 #include "ui/SectionView.h"
 
 namespace zelvorin::ui {
@@ -24,7 +25,8 @@ namespace zelvorin::ui {
 // beside them, and the inspector with status, next step, timeline and the service's actions. It
 // draws an InvoiceEditorModel and turns edits into its calls; it follows the invoice by
 // observation, so what a sync or a sheet changed shows at once. A sent invoice opens in the same
-// window with what the customer received read-only. Ctrl+Z undoes, Ctrl+Shift+Z redoes.
+// window with what the customer received read-only. Beside it the invoice as it will print, drawn
+// again after every saved change. Ctrl+Z undoes, Ctrl+Shift+Z redoes.
 class InvoiceEditorWindow final : public QDialog {
 public:
     InvoiceEditorWindow(SectionContext context, std::string invoiceId, QWidget* parent = nullptr);
@@ -44,6 +46,8 @@ public:
     QPushButton& paymentButton() { return *payment_; }
     QPushButton& nextActionButton() { return *nextAction_; }
     QPushButton& pdfButton() { return *pdf_; }
+    InvoiceLivePreview& livePreview() { return *preview_; }
+    QPushButton& previewToggle() { return *previewToggle_; }
     // The advanced actions' menu entries by their text ("1e herinnering", "Factuur annuleren", …).
     QAction* advancedAction(const QString& text);
     QLineEdit* headerField(const std::string& field);
@@ -100,6 +104,8 @@ private:
     QPushButton* send_;
     QPushButton* payment_;
     QPushButton* pdf_;
+    QPushButton* previewToggle_;
+    InvoiceLivePreview* preview_;
     QLabel* message_;
 };
 

@@ -5,6 +5,7 @@
 #include <QPixmap>
 #include <QTimer>
 
+#include <functional>
 #include <iostream>
 
 #include "ui/CustomersView.h"
@@ -35,10 +36,19 @@ void settle(int milliseconds) {
     loop.exec();
 }
 
-// The editor of one invoice, then each sheet that a button opens, drawn one by one.
-using SheetButton = std::pair<QString, QPushButton& (InvoiceEditorWindow::*)()>;
+// The editor of one invoice, then each sheet that a button or a menu entry opens, drawn one by one.
+using SheetOpener = std::pair<QString, std::function<void(InvoiceEditorWindow&)>>;
+SheetOpener button(QString name, QPushButton& (InvoiceEditorWindow::*which)()) {
+    return {std::move(name), [which](InvoiceEditorWindow& editor) { (editor.*which)().click(); }};
+}
+SheetOpener menuEntry(QString name, QString text) {
+    return {std::move(name), [text](InvoiceEditorWindow& editor) {
+                if (QAction* action = editor.advancedAction(text)) action->trigger();
+            }};
+}
+
 void drawEditor(InvoicesView& invoices, const std::string& id, const QString& folder, const QString& name,
-                const std::vector<SheetButton>& sheets) {
+                const std::vector<SheetOpener>& sheets) {
     invoices.openInvoice(id);
     settle(1500);  // the timeline comes from the service
     InvoiceEditorWindow* editor = nullptr;
@@ -46,8 +56,8 @@ void drawEditor(InvoicesView& invoices, const std::string& id, const QString& fo
         if (open->isVisible()) editor = open;
     if (!editor) return;
     save(*editor, folder, name);
-    for (const auto& [sheetName, button] : sheets) {
-        (editor->*button)().click();
+    for (const auto& [sheetName, open] : sheets) {
+        open(*editor);
         settle(300);
         for (auto* sheet : editor->findChildren<QDialog*>())
             if (sheet->isVisible()) {
@@ -82,8 +92,11 @@ void tour(MainWindow& window, const QString& folder) {
     if (auto sent =
             rowWith([](const std::string& status) { return status == "sent" || status == "overdue"; }))
         drawEditor(*invoices, *sent, folder, "factuur",
-                   {{"factuur-versturen", &InvoiceEditorWindow::sendButton},
-                    {"factuur-betaling", &InvoiceEditorWindow::paymentButton}});
+                   {button("factuur-versturen", &InvoiceEditorWindow::sendButton),
+                    button("factuur-betaling", &InvoiceEditorWindow::paymentButton),
+                    menuEntry("factuur-creditnota", qText(std::string(CreditSheet::kTitle))),
+                    menuEntry("factuur-annuleren", qText(std::string(CancelSheet::kTitle))),
+                    menuEntry("factuur-heropenen", qText(std::string(ReopenSheet::kTitle)))});
 }
 
 // The new account's wizard on its second step, with a postcode it refuses, drawn at the window's

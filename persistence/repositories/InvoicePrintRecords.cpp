@@ -6,12 +6,6 @@
 namespace zelvorin {
 namespace {
 
-// Templates are made for invoices or for credit notes; a regular invoice uses an invoice's.
-std::string templateKind(const DraftInvoiceRecord& invoice) {
-    const std::string type = invoice.invoiceType.value_or("regular");
-    return type == "regular" ? "invoice" : type;
-}
-
 std::optional<InvoiceTemplateRecord> templateOf(Connection& db, const DraftInvoiceRecord& invoice) {
     if (invoice.templateId) {
         if (auto named = recordById<InvoiceTemplateRecord>(db, *invoice.templateId)) return named;
@@ -20,10 +14,15 @@ std::optional<InvoiceTemplateRecord> templateOf(Connection& db, const DraftInvoi
         db,
         "SELECT * FROM invoice_template WHERE org_id = ? AND default_for = ?\n"
         "ORDER BY is_default_for_new DESC, name LIMIT 1",
-        invoice.organizationId, templateKind(invoice));
+        invoice.organizationId, invoiceTemplateKind(invoice));
 }
 
 }  // namespace
+
+std::string invoiceTemplateKind(const DraftInvoiceRecord& invoice) {
+    const std::string type = invoice.invoiceType.value_or("regular");
+    return type == "regular" ? "invoice" : type;
+}
 
 std::optional<InvoicePrintRecords> InvoiceRepository::printRecords(const std::string& invoiceId) {
     return database_.writer->read([&](Connection& db) -> std::optional<InvoicePrintRecords> {

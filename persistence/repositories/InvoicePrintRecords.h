@@ -1,6 +1,7 @@
 #pragma once
 
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "persistence/generated/Records.h"
@@ -17,5 +18,9 @@ struct InvoicePrintRecords {
     std::optional<OrgSettingsRecord> settings;
     std::optional<InvoiceTemplateRecord> invoiceTemplate;
 };
+
+// The kind of template an invoice is printed with: templates are made for invoices or for credit
+// notes, and a regular invoice uses an invoice's.
+std::string invoiceTemplateKind(const DraftInvoiceRecord& invoice);
 
 }  // namespace zelvorin

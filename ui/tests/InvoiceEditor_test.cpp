@@ -243,5 +243,47 @@ TEST(InvoiceEditorIntegrationTest, ASentInvoiceIsCancelledAndReopenedThroughItsS
     EXPECT_TRUE(editor->model().contentEditable());
 }
 
+TEST(InvoiceEditorIntegrationTest, ThePreviewBesideTheEditorFollowsEverySavedChange) {
+    ServiceProcess service(ServiceProcess::demo());
+    Desktop desktop(service);
+    auto& invoices = desktop.section<ui::InvoicesView>(MainSection::facturen);
+    ASSERT_TRUE(eventually([&] { return invoices.model().rowCount() > 0; }));
+    const std::vector<CustomerRecord> customers =
+        desktop.environment->repositories().customers.customers(false, "");
+    ASSERT_FALSE(customers.empty());
+    const DraftInvoiceRecord draft =
+        desktop.environment->repositories().invoices.createDraft(customers.front().id, "2026-03-16");
+    invoices.openInvoice(draft.id);
+    ui::InvoiceEditorWindow* editor = shown<ui::InvoiceEditorWindow>(invoices);
+    ASSERT_NE(editor, nullptr);
+    ui::InvoiceLivePreview& preview = editor->livePreview();
+    if (preview.isHidden()) {  // a screen too narrow for it: the button shows it
+        EXPECT_EQ(editor->previewToggle().text(), "Voorbeeld tonen");
+        QTest::mouseClick(&editor->previewToggle(), Qt::LeftButton);
+    }
+    ASSERT_TRUE(eventually([&] { return preview.pageCount() == 1; }));
+    // The demo's own template fits a Dutch customer's invoice: nothing to warn about.
+    EXPECT_EQ(preview.noticeText(), "");
+
+    int drawn = 0;
+    preview.setOnDrawn([&] { ++drawn; });
+    for (int i = 0; i < 45; ++i)
+        ASSERT_TRUE(editor->model().addLine(
+            {"", "Uren week " + std::to_string(i + 1), "hours_rate", "8", "85,00", "", ""}));
+    // Forty-five saves in a row are folded into a few drawings, the last of them complete.
+    ASSERT_TRUE(eventually([&] { return preview.pageCount() >= 2; }));
+    EXPECT_LT(drawn, 45);
+
+    QTest::mouseClick(&editor->previewToggle(), Qt::LeftButton);
+    EXPECT_TRUE(preview.isHidden());  // and a saved change draws nothing while it is
+    drawn = 0;
+    ASSERT_TRUE(editor->model().addLine({"", "Reiskosten", "fixed", "", "", "40", ""}));
+    QTest::qWait(200);
+    EXPECT_EQ(drawn, 0);
+    EXPECT_EQ(editor->previewToggle().text(), "Voorbeeld tonen");
+    QTest::mouseClick(&editor->previewToggle(), Qt::LeftButton);
+    EXPECT_TRUE(preview.isVisible());
+}
+
 }  // namespace
 }  // namespace zelvorin
