@@ -99,8 +99,8 @@ void BM_LayoutRun(benchmark::State& state) {
     const BuiltInvoiceDocument built = buildInvoiceDocument(source);
     const TextMeasurer measurer(draft().fonts);
     for (auto _ : state) {
-        bench::timeIteration(state,
-                             [&] { benchmark::DoNotOptimize(layoutDocument(built.document, measurer, kToday)); });
+        bench::timeIteration(
+            state, [&] { benchmark::DoNotOptimize(layoutDocument(built.document, measurer, kToday)); });
     }
 }
 
@@ -115,7 +115,8 @@ int main(int argc, char** argv) {
     return zelvorin::bench::runWithRatios(argc, argv, [](const zelvorin::bench::RatioReporter& reporter) {
         reporter.printRatio("BM_EditToPreview", "BM_LayoutRun");
         reporter.printRatio("BM_PreviewOnly", "BM_LayoutRun");
-        if (const auto edit = reporter.milliseconds.find("BM_EditToPreview"); edit != reporter.milliseconds.end())
+        if (const auto edit = reporter.milliseconds.find("BM_EditToPreview");
+            edit != reporter.milliseconds.end())
             std::printf("%-44s %.1f ms (target <= 50)\n", "BM_EditToPreview", edit->second);
     });
 }

@@ -32,7 +32,8 @@ PreviewTemplateChoice choosePreviewTemplate(const InvoicePrintRecords& records,
     const InvoiceTemplateRecord* fitting = nullptr;
     for (const InvoiceTemplateRecord& candidate : templates) {
         if (candidate.defaultFor != kind || candidate.language.value_or("nl") != language) continue;
-        if (!fitting || (candidate.isDefaultForNew.value_or(false) && !fitting->isDefaultForNew.value_or(false)))
+        if (!fitting ||
+            (candidate.isDefaultForNew.value_or(false) && !fitting->isDefaultForNew.value_or(false)))
             fitting = &candidate;
     }
     if (!fitting) return {std::nullopt, std::string(LocalInvoicePreview::kNoFittingTemplate)};
@@ -40,7 +41,8 @@ PreviewTemplateChoice choosePreviewTemplate(const InvoicePrintRecords& records,
 }
 
 std::optional<InvoicePreviewPages> LocalInvoicePreview::render(const std::string& invoiceId,
-                                                               std::chrono::sys_days today, double scale) const {
+                                                               std::chrono::sys_days today,
+                                                               double scale) const {
     std::optional<InvoicePrintRecords> records = invoices_.printRecords(invoiceId);
     if (!records) return std::nullopt;
     const PreviewTemplateChoice choice = choosePreviewTemplate(*records, organisation_.invoiceTemplates());
@@ -52,7 +54,8 @@ std::optional<InvoicePreviewPages> LocalInvoicePreview::render(const std::string
     BuiltInvoiceDocument built = buildInvoiceDocument(source);
     preview.notices.insert(preview.notices.end(), built.notices.begin(), built.notices.end());
     LaidOutDocument laidOut = layoutDocument(built.document, TextMeasurer(fonts_), today);
-    if (const std::optional<std::string> code = invoicePaymentCodeText(source)) placePaymentCode(laidOut, *code);
+    if (const std::optional<std::string> code = invoicePaymentCodeText(source))
+        placePaymentCode(laidOut, *code);
     const DocumentRenderer renderer(fonts_);
     for (std::size_t page = 0; page < laidOut.pages.size(); ++page)
         preview.pages.push_back(renderer.image(laidOut, page, scale));

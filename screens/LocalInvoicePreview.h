@@ -34,9 +34,11 @@ struct InvoicePreviewPages {
 class LocalInvoicePreview {
 public:
     static constexpr std::string_view kNoTemplates =
-        "Deze organisatie heeft nog geen factuurtemplates. Templates worden vanaf het web gesynct — maak/seed een "
+        "Deze organisatie heeft nog geen factuurtemplates. Templates worden vanaf het web gesynct — "
+        "maak/seed een "
         "standaardtemplate.";
-    static constexpr std::string_view kNoFittingTemplate = "Geen passende template (type/taal) voor deze factuur gevonden.";
+    static constexpr std::string_view kNoFittingTemplate =
+        "Geen passende template (type/taal) voor deze factuur gevonden.";
 
     LocalInvoicePreview(InvoiceRepository& invoices, OrgRepository& organisation, const FontSet& fonts)
         : invoices_(invoices), organisation_(organisation), fonts_(fonts) {}

@@ -24,7 +24,8 @@ class LocalInvoicePreviewTest : public EditorDatabaseTest {
 protected:
     LocalInvoicePreviewTest() {
         draft_ = invoices_.createDraft(customer("Bakker", "NL").id, "2026-03-16");
-        for (int i = 0; i < 3; ++i) addLine(draft_.id, "Ontwerp van het logo, ronde " + std::to_string(i + 1));
+        for (int i = 0; i < 3; ++i)
+            addLine(draft_.id, "Ontwerp van het logo, ronde " + std::to_string(i + 1));
     }
     CustomerRecord customer(const std::string& name, const std::string& country) {
         return CustomerFormModel(customers_, organisation_).add({name, "Ede", country, "", ""});
@@ -84,8 +85,8 @@ TEST_F(LocalInvoicePreviewTest, TheTemplateOfTheCustomersLanguageIsUsedUnlessThe
 
     // The template an invoice names arrives from the service (the editor changes it there).
     database_.writer->write([&](Connection& db) {
-        db.exec("UPDATE " + std::string(DraftInvoiceRecord::tableName) + " SET template_id = 'en' WHERE id = '" +
-                draft_.id + "'");
+        db.exec("UPDATE " + std::string(DraftInvoiceRecord::tableName) +
+                " SET template_id = 'en' WHERE id = '" + draft_.id + "'");
     });
     EXPECT_EQ(render(draft_.id).pages.at(0).width, 842);
 }
@@ -93,7 +94,8 @@ TEST_F(LocalInvoicePreviewTest, TheTemplateOfTheCustomersLanguageIsUsedUnlessThe
 TEST_F(LocalInvoicePreviewTest, ATemplateThatDoesNotFitOrCannotBeReadIsNamedAndTheInvoiceStillShown) {
     storeTemplate("en", "en", landscapeConfig());
     InvoicePreviewPages preview = render(draft_.id);  // a Dutch customer, only an English template
-    EXPECT_EQ(preview.notices, std::vector<std::string>{std::string(LocalInvoicePreview::kNoFittingTemplate)});
+    EXPECT_EQ(preview.notices,
+              std::vector<std::string>{std::string(LocalInvoicePreview::kNoFittingTemplate)});
     EXPECT_EQ(preview.pages.at(0).width, 596);
 
     storeTemplate("kapot", "nl", "{\"page\": ");
@@ -106,12 +108,14 @@ TEST_F(LocalInvoicePreviewTest, ATemplateThatDoesNotFitOrCannotBeReadIsNamedAndT
 TEST_F(LocalInvoicePreviewTest, TheMarkedTemplateWinsAmongFittingOnesAndEveryPageIsDrawn) {
     storeTemplate("a", "nl", std::string(defaultLayoutJson()));
     storeTemplate("b", "nl", landscapeConfig(), /*defaultForNew=*/true);
-    for (int i = 0; i < 60; ++i) addLine(draft_.id, "Uren week " + std::to_string(i));
+    for (int i = 0; i < 60; ++i)
+        addLine(draft_.id, "Uren week " + std::to_string(i));
     const InvoicePreviewPages preview = render(draft_.id);
     EXPECT_GT(preview.pages.size(), 2u);
     for (const PageImage& page : preview.pages) {
         EXPECT_EQ(page.width, 842);
-        EXPECT_EQ(page.pixels.size(), static_cast<std::size_t>(page.stride) * static_cast<std::size_t>(page.height));
+        EXPECT_EQ(page.pixels.size(),
+                  static_cast<std::size_t>(page.stride) * static_cast<std::size_t>(page.height));
     }
 }
 

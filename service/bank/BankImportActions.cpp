@@ -7,6 +7,7 @@
 #include "domain/Timestamps.h"
 #include "domain/Uuid.h"
 #include "persistence/sqlite/Connection.h"
+#include "service/bank/BankRules.h"
 #include "service/bank/OpenInvoiceIndex.h"
 #include "service/bank/StatementFormat.h"
 #include "service/bank/StatementText.h"
@@ -142,6 +143,7 @@ BankImportOutcome importStatement(const ServiceDatabase& database, const Caller&
         const Account account = accountFor(db, caller, statement.accountIban, now, idBase + made++);
         std::unordered_map<std::string, int> known = knownEntries(db, caller.organizationId);
         OpenInvoiceIndex openInvoices = OpenInvoiceIndex::load(db, caller.organizationId);
+        const std::vector<bankrules::Rule> rules = bankrules::load(db, caller.organizationId);
         const std::string importId = uuidV7(now, idBase + made++);
         const std::string stamp = formatTimestampMillis(now);
 
@@ -154,7 +156,10 @@ BankImportOutcome importStatement(const ServiceDatabase& database, const Caller&
             }
             const std::string id = uuidV7(now, idBase + made++);
             Json payload = transactionPayload(caller, account, id, importId, entry, stamp);
-            if (autoMatch(db, caller, openInvoices, entry, payload, now)) ++outcome.matched;
+            if (autoMatch(db, caller, openInvoices, entry, payload, now))
+                ++outcome.matched;
+            else if (bankrules::categorise(rules, payload))
+                ++outcome.categorised;
             invoicerecords::put(db, caller, SyncEntityType::bankTransaction, id, std::move(payload), now);
             ++outcome.imported;
         }

@@ -10,9 +10,10 @@ namespace zelvorin::service {
 class ServiceDatabase;
 
 struct BankImportOutcome {
-    int imported = 0;  // new bank transactions written
-    int skipped = 0;   // entries the organisation already had
-    int matched = 0;   // of the imported, linked to an invoice with its payment registered
+    int imported = 0;     // new bank transactions written
+    int skipped = 0;      // entries the organisation already had
+    int matched = 0;      // of the imported, linked to an invoice with its payment registered
+    int categorised = 0;  // of the imported, given a category by one of the organisation's bank rules
 };
 
 // Imports a statement file (CAMT.053, MT940 or a bank's CSV, told apart by content) into the

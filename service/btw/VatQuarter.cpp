@@ -5,6 +5,7 @@
 #include <map>
 #include <string_view>
 
+#include "domain/BankIgnoreRuleMatching.h"
 #include "domain/Money.h"
 
 namespace zelvorin::service::btw {
@@ -16,11 +17,11 @@ namespace {
 constexpr std::int64_t kKorLimitCents = 20000'00;
 constexpr int kKorWarningPercent = 80;
 
-// Bank categories that are not purchases: moving money between own accounts, private spending and
-// paying taxes carry no input VAT and need no document.
+// Bank categories that are not purchases: moving money between own accounts, private spending,
+// paying taxes and what a bank rule set aside carry no input VAT and need no document.
 bool isPurchaseCategory(const std::string& category) {
-    return category != "overboeking" && category != "prive" && category != "belastingen" &&
-           category != "omzet";
+    return category != "overboeking" && category != BankIgnoreRuleMatching::kInternalTransferCategory &&
+           category != "prive" && category != "belastingen" && category != "omzet" && category != "genegeerd";
 }
 
 struct Period {

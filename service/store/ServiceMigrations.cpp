@@ -211,6 +211,22 @@ CREATE TABLE briefing_decision (
 );
 )sql";
 
+// The organisation's bank rules: transactions of a counterparty (its name contains the pattern, or
+// its IBAN is the pattern) get the rule's category when they arrive, so they no longer wait for
+// review. One rule per pattern.
+constexpr const char* kBankRules = R"sql(
+CREATE TABLE bank_rule (
+  organization_id TEXT NOT NULL REFERENCES organization(id),
+  id TEXT NOT NULL,
+  counterparty_pattern TEXT NOT NULL,
+  counterparty_iban TEXT,
+  category TEXT NOT NULL,
+  created_at TEXT NOT NULL,
+  PRIMARY KEY (organization_id, id),
+  UNIQUE (organization_id, counterparty_pattern)
+);
+)sql";
+
 }  // namespace
 
 const std::vector<Migration>& serviceMigrations() {
@@ -225,6 +241,7 @@ const std::vector<Migration>& serviceMigrations() {
         {"service_v8_invoice_events", {kInvoiceEvents}},
         {"service_v9_scheduled_sends", {kScheduledSends}},
         {"service_v10_briefing_decisions", {kBriefingDecisions}},
+        {"service_v14_bank_rules", {kBankRules}},
     };
     return migrations;
 }
