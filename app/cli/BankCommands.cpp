@@ -118,6 +118,7 @@ void addBankCommands(CLI::App& app, CliContext& context) {
     unmatchCommand->callback([&context, transaction] { link(context, *transaction, std::nullopt); });
     bankCommand->add_subcommand("sync-now", "Haal nieuwe transacties bij de bank op (vereist verbinding)")
         ->callback([&context] { fetchFromBank(context); });
+    addBankRuleCommands(*bankCommand, context);
 }
 
 }  // namespace zelvorin::cli

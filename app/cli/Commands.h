@@ -32,6 +32,8 @@ void addCustomerCommands(CLI::App& app, CliContext& context);
 void addOverviewCommands(CLI::App& app, CliContext& context);
 // bank import|sync-now (after addOverviewCommands)
 void addBankCommands(CLI::App& app, CliContext& context);
+// Below "bank": categorize, search, account and rules.
+void addBankRuleCommands(CLI::App& bankCommand, CliContext& context);
 // btw QUARTER [--year], btw export QUARTER
 void addBtwCommands(CLI::App& app, CliContext& context);
 // dashboard summary [--period], dashboard briefing (after addOverviewCommands)

@@ -30,13 +30,6 @@ StoredRecord requireTransaction(Connection& db, const Caller& caller, const std:
     return std::move(*found);
 }
 
-std::string lower(std::string_view text) {
-    std::string out = statementtext::folded(text);
-    for (char& c : out)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return out;
-}
-
 struct CustomerFacts {
     std::string iban;
     std::string name;  // lower case
@@ -80,7 +73,8 @@ Fit fitOf(const Json& transaction, const OpenInvoiceIndex::OpenInvoice& invoice,
             fit.score += 25;
             fit.reasons.push_back("IBAN van de klant");
         }
-        const std::string name = lower(text(transaction, "counterpartyName").value_or(""));
+        const std::string name =
+            statementtext::foldedLower(text(transaction, "counterpartyName").value_or(""));
         const std::string& known = customer->second.name;
         if (!name.empty() && !known.empty() &&
             (name.find(known) != std::string::npos || known.find(name) != std::string::npos)) {
@@ -114,7 +108,7 @@ Json suggestionFor(Connection& db, const Caller& caller, const StoredRecord& tra
     for (const StoredRecord& customer : records::all(db, caller.organizationId, std::string("customer")))
         customers[customer.id] = {
             statementtext::compactIban(text(customer.payload, "knownIban").value_or("")),
-            lower(text(customer.payload, "companyName").value_or(""))};
+            statementtext::foldedLower(text(customer.payload, "companyName").value_or(""))};
     const std::vector<std::string> words =
         OpenInvoiceIndex::candidateNumbers(text(transaction, "description").value_or(""));
     const OpenInvoiceIndex open = OpenInvoiceIndex::load(db, caller.organizationId);

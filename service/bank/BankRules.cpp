@@ -11,8 +11,8 @@
 #include "persistence/sqlite/Connection.h"
 #include "service/bank/StatementText.h"
 #include "service/http/ServiceError.h"
-#include "service/seed/IbanText.h"
 #include "service/invoices/InvoiceRecords.h"
+#include "service/seed/IbanText.h"
 #include "service/store/Records.h"
 #include "service/store/ServiceDatabase.h"
 
@@ -27,18 +27,13 @@ constexpr std::size_t kMaxPatternLength = 200;
 constexpr std::size_t kMaxCategoryLength = 64;
 constexpr int kSuggestAfter = 3;  // outgoing transactions of one counterparty waiting for review
 
-std::string lowerFolded(std::string_view value) {
-    std::string out = statementtext::folded(value);
-    for (char& c : out)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return out;
-}
-
 // A counterparty's name without its legal form, so "De Pomp" and "De Pomp B.V." are one.
 std::string withoutLegalForm(std::string name) {
-    static const std::vector<std::string> forms{" b.v.", " b.v", " bv", " n.v.", " nv", " v.o.f.", " vof", " gmbh"};
+    static const std::vector<std::string> forms{" b.v.", " b.v",    " bv",  " n.v.",
+                                                " nv",   " v.o.f.", " vof", " gmbh"};
     for (const std::string& form : forms) {
-        if (name.size() > form.size() && std::ranges::equal(name.substr(name.size() - form.size()), form, [](char a, char b) {
+        if (name.size() > form.size() &&
+            std::ranges::equal(name.substr(name.size() - form.size()), form, [](char a, char b) {
                 return std::tolower(static_cast<unsigned char>(a)) == b;
             })) {
             name.resize(name.size() - form.size());
@@ -72,16 +67,19 @@ std::map<std::string, std::string> ownAccounts(Connection& db, const std::string
 
 std::string checkedPattern(const std::string& pattern) {
     std::string trimmed = statementtext::folded(pattern);
-    if (trimmed.empty()) throw ServiceError(ErrorKind::unprocessable, "Geef een tegenpartij op voor de regel.");
+    if (trimmed.empty())
+        throw ServiceError(ErrorKind::unprocessable, "Geef een tegenpartij op voor de regel.");
     if (trimmed.size() > kMaxPatternLength)
-        throw ServiceError(ErrorKind::unprocessable, "De tegenpartij van een regel is te lang (ten hoogste 200 tekens).");
+        throw ServiceError(ErrorKind::unprocessable,
+                           "De tegenpartij van een regel is te lang (ten hoogste 200 tekens).");
     return trimmed;
 }
 
 std::optional<bankrules::Rule> ruleWithPattern(Connection& db, const std::string& organizationId,
                                                const std::string& pattern) {
     for (bankrules::Rule& rule : bankrules::load(db, organizationId))
-        if (lowerFolded(rule.pattern) == lowerFolded(pattern)) return std::move(rule);
+        if (statementtext::foldedLower(rule.pattern) == statementtext::foldedLower(pattern))
+            return std::move(rule);
     return std::nullopt;
 }
 
@@ -96,7 +94,8 @@ bankrules::Rule insertRule(Connection& db, const Caller& caller, const std::stri
     const std::string iban = statementtext::compactIban(pattern);
     if (hasValidIbanChecksum(iban)) {
         rule.iban = iban;
-        if (ownAccounts(db, caller.organizationId).contains(iban)) category = std::string(BankIgnoreRuleMatching::kInternalTransferCategory);
+        if (ownAccounts(db, caller.organizationId).contains(iban))
+            category = std::string(BankIgnoreRuleMatching::kInternalTransferCategory);
     }
     rule.category = std::move(category);
     rule.createdAt = formatTimestampMillis(now);
@@ -150,8 +149,8 @@ std::vector<Rule> load(Connection& db, const std::string& organizationId) {
 bool fits(const Rule& rule, const Json& transaction) {
     if (rule.iban)
         return statementtext::compactIban(text(transaction, "counterpartyIban").value_or("")) == *rule.iban;
-    const std::string name = lowerFolded(text(transaction, "counterpartyName").value_or(""));
-    return !name.empty() && name.find(lowerFolded(rule.pattern)) != std::string::npos;
+    const std::string name = statementtext::foldedLower(text(transaction, "counterpartyName").value_or(""));
+    return !name.empty() && name.find(statementtext::foldedLower(rule.pattern)) != std::string::npos;
 }
 
 bool categorise(const std::vector<Rule>& rules, Json& transaction) {
@@ -172,22 +171,23 @@ Json bankRulesOverview(const ServiceDatabase& database, const Caller& caller) {
         for (const bankrules::Rule& rule : rules) {
             const auto count = std::ranges::count_if(
                 transactions, [&](const StoredRecord& t) { return bankrules::fits(rule, t.payload); });
-            listed.push_back(Json{{"id", rule.id},
-                                  {"counterpartyPattern", rule.pattern},
-                                  {"counterpartyIban", rule.iban ? Json(*rule.iban) : Json(nullptr)},
-                                  {"isInternalTransfer", rule.category == BankIgnoreRuleMatching::kInternalTransferCategory},
-                                  {"matchCount", count},
-                                  {"createdAt", rule.createdAt}});
+            listed.push_back(Json{
+                {"id", rule.id},
+                {"counterpartyPattern", rule.pattern},
+                {"counterpartyIban", rule.iban ? Json(*rule.iban) : Json(nullptr)},
+                {"isInternalTransfer", rule.category == BankIgnoreRuleMatching::kInternalTransferCategory},
+                {"matchCount", count},
+                {"createdAt", rule.createdAt}});
         }
         const auto ruled = [&](const std::string& pattern) {
             return std::ranges::any_of(rules, [&](const bankrules::Rule& r) {
-                return lowerFolded(r.pattern) == lowerFolded(pattern);
+                return statementtext::foldedLower(r.pattern) == statementtext::foldedLower(pattern);
             });
         };
 
         Json suggestions = Json::array();
         const std::map<std::string, std::string> own = ownAccounts(db, caller.organizationId);
-        std::map<std::string, int> transfers;            // own IBAN -> transactions waiting
+        std::map<std::string, int> transfers;  // own IBAN -> transactions waiting
         std::map<std::string, std::pair<std::string, int>> counterparties;  // folded name -> name, count
         for (const StoredRecord& transaction : transactions) {
             if (!waitsForReview(transaction.payload)) continue;
@@ -198,10 +198,10 @@ Json bankRulesOverview(const ServiceDatabase& database, const Caller& caller) {
                 continue;
             }
             if (text(transaction.payload, "direction").value_or("") != "out") continue;
-            const std::string name =
-                withoutLegalForm(statementtext::folded(text(transaction.payload, "counterpartyName").value_or("")));
+            const std::string name = withoutLegalForm(
+                statementtext::folded(text(transaction.payload, "counterpartyName").value_or("")));
             if (name.empty()) continue;
-            auto& [shown, count] = counterparties[lowerFolded(name)];
+            auto& [shown, count] = counterparties[statementtext::foldedLower(name)];
             if (shown.empty()) shown = name;
             ++count;
         }
@@ -220,14 +220,13 @@ Json bankRulesOverview(const ServiceDatabase& database, const Caller& caller) {
         for (const auto& [key, entry] : counterparties) {
             const auto& [name, count] = entry;
             if (count < kSuggestAfter || ruled(name)) continue;
-            suggestions.push_back(
-                Json{{"type", "ignore_counterparty"},
-                     {"label", name},
-                     {"description", std::to_string(count) + " afschrijvingen van " + name +
-                                         " zonder categorie of document"},
-                     {"pattern", name},
-                     {"transactionCount", count},
-                     {"enabled", false}});
+            suggestions.push_back(Json{{"type", "ignore_counterparty"},
+                                       {"label", name},
+                                       {"description", std::to_string(count) + " afschrijvingen van " + name +
+                                                           " zonder categorie of document"},
+                                       {"pattern", name},
+                                       {"transactionCount", count},
+                                       {"enabled", false}});
         }
         return Json{{"rules", std::move(listed)}, {"suggestions", std::move(suggestions)}};
     });
@@ -236,7 +235,8 @@ Json bankRulesOverview(const ServiceDatabase& database, const Caller& caller) {
 Json addBankRule(const ServiceDatabase& database, const Caller& caller, const std::string& pattern,
                  const std::optional<std::string>& category, TimePoint now) {
     const std::string checked = checkedPattern(pattern);
-    const std::string ruleCategory = category ? checkedCategory(*category) : std::string(bankrules::kIgnoredCategory);
+    const std::string ruleCategory =
+        category ? checkedCategory(*category) : std::string(bankrules::kIgnoredCategory);
     return database.write([&](Connection& db) {
         const bankrules::Rule rule = insertRule(db, caller, checked, ruleCategory, now);
         return Json{{"id", rule.id}, {"count", applyRule(db, caller, rule, now)}};
@@ -262,9 +262,9 @@ void deleteBankRule(const ServiceDatabase& database, const Caller& caller, const
     });
 }
 
-Json categorizeTransaction(const ServiceDatabase& database, const Caller& caller, const std::string& transactionId,
-                           const std::string& category, bool createRule, const std::optional<std::string>& pattern,
-                           TimePoint now) {
+Json categorizeTransaction(const ServiceDatabase& database, const Caller& caller,
+                           const std::string& transactionId, const std::string& category, bool createRule,
+                           const std::optional<std::string>& pattern, TimePoint now) {
     const std::string checked = checkedCategory(category);
     return database.write([&](Connection& db) {
         std::optional<StoredRecord> transaction =
@@ -276,13 +276,15 @@ Json categorizeTransaction(const ServiceDatabase& database, const Caller& caller
         payload["updatedAt"] = formatTimestampMillis(now);
         int count = 1;
         if (createRule) {
-            std::string counterparty = pattern.value_or(text(payload, "counterpartyName")
-                                                            .value_or(text(payload, "counterpartyIban").value_or("")));
+            std::string counterparty = pattern.value_or(
+                text(payload, "counterpartyName").value_or(text(payload, "counterpartyIban").value_or("")));
             const bankrules::Rule rule = insertRule(db, caller, checkedPattern(counterparty), checked, now);
-            invoicerecords::put(db, caller, SyncEntityType::bankTransaction, transactionId, std::move(payload), now);
+            invoicerecords::put(db, caller, SyncEntityType::bankTransaction, transactionId,
+                                std::move(payload), now);
             count += applyRule(db, caller, rule, now);
         } else {
-            invoicerecords::put(db, caller, SyncEntityType::bankTransaction, transactionId, std::move(payload), now);
+            invoicerecords::put(db, caller, SyncEntityType::bankTransaction, transactionId,
+                                std::move(payload), now);
         }
         return Json{{"category", checked}, {"count", count}};
     });

@@ -22,13 +22,6 @@ using invoicerecords::text;
 
 constexpr std::size_t kMaxResults = 25;
 
-std::string lowerFolded(std::string_view value) {
-    std::string out = statementtext::folded(value);
-    for (char& c : out)
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return out;
-}
-
 bool awaitsPayment(const std::string& status) {
     return status == "sent" || status == "delivered" || status == "viewed" || status == "overdue" ||
            status == "partiallyPaid";
@@ -44,17 +37,18 @@ Json salesInvoices(Connection& db, const Caller& caller, const std::string& need
         if (invoice.deleted || !number) continue;  // a draft cannot be paid yet
         const auto customer = customers.find(text(invoice.payload, "customerId").value_or(""));
         const std::string customerName = customer == customers.end() ? "" : customer->second;
-        if (lowerFolded(*number).find(needle) == std::string::npos &&
-            lowerFolded(customerName).find(needle) == std::string::npos)
+        if (statementtext::foldedLower(*number).find(needle) == std::string::npos &&
+            statementtext::foldedLower(customerName).find(needle) == std::string::npos)
             continue;
-        found.emplace_back(awaitsPayment(text(invoice.payload, "status").value_or("")),
-                           Json{{"id", invoice.id},
-                                {"invoiceNumber", *number},
-                                {"customerName", customerName.empty() ? Json(nullptr) : Json(customerName)},
-                                {"totalCents", integer(invoice.payload, "totalCents")},
-                                {"type", text(invoice.payload, "invoiceType").value_or("regular") == "credit_note"
-                                             ? "credit_note"
-                                             : "invoice"}});
+        found.emplace_back(
+            awaitsPayment(text(invoice.payload, "status").value_or("")),
+            Json{{"id", invoice.id},
+                 {"invoiceNumber", *number},
+                 {"customerName", customerName.empty() ? Json(nullptr) : Json(customerName)},
+                 {"totalCents", integer(invoice.payload, "totalCents")},
+                 {"type", text(invoice.payload, "invoiceType").value_or("regular") == "credit_note"
+                              ? "credit_note"
+                              : "invoice"}});
     }
     std::ranges::stable_sort(found, [](const auto& a, const auto& b) { return a.first > b.first; });
     Json results = Json::array();
@@ -70,10 +64,10 @@ Json incomingInvoices(Connection& db, const Caller& caller, const std::string& n
     for (const StoredRecord& item : records::all(db, caller.organizationId, std::string("incomingInvoice"))) {
         if (item.deleted || results.size() == kMaxResults) continue;
         const std::string number = text(item.payload, "extractedInvoiceNumber").value_or("");
-        const std::string sender =
-            text(item.payload, "extractedSenderCompany").value_or(text(item.payload, "senderName").value_or(""));
-        if (lowerFolded(number).find(needle) == std::string::npos &&
-            lowerFolded(sender).find(needle) == std::string::npos)
+        const std::string sender = text(item.payload, "extractedSenderCompany")
+                                       .value_or(text(item.payload, "senderName").value_or(""));
+        if (statementtext::foldedLower(number).find(needle) == std::string::npos &&
+            statementtext::foldedLower(sender).find(needle) == std::string::npos)
             continue;
         results.push_back(Json{{"id", item.id},
                                {"invoiceNumber", number},
@@ -88,18 +82,20 @@ Json incomingInvoices(Connection& db, const Caller& caller, const std::string& n
 
 Json searchInvoicesToLink(const ServiceDatabase& database, const Caller& caller, const std::string& query,
                           const std::optional<std::string>& direction) {
-    const std::string needle = lowerFolded(query);
+    const std::string needle = statementtext::foldedLower(query);
     if (needle.empty()) throw ServiceError(ErrorKind::unprocessable, "Geef een zoekterm op.");
     const std::string way = direction.value_or("in");
     if (way != "in" && way != "out")
         throw ServiceError(ErrorKind::unprocessable, "\"direction\" is \"in\" of \"out\".");
     return database.read([&](Connection& db) {
-        return Json{{"results", way == "in" ? salesInvoices(db, caller, needle) : incomingInvoices(db, caller, needle)}};
+        return Json{{"results",
+                     way == "in" ? salesInvoices(db, caller, needle) : incomingInvoices(db, caller, needle)}};
     });
 }
 
 Json updateBankAccount(const ServiceDatabase& database, const Caller& caller, const std::string& accountId,
-                       const std::optional<std::string>& name, const std::optional<std::string>& type, TimePoint now) {
+                       const std::optional<std::string>& name, const std::optional<std::string>& type,
+                       TimePoint now) {
     std::optional<std::string> newName;
     if (name) {
         newName = statementtext::folded(*name);
@@ -110,13 +106,16 @@ Json updateBankAccount(const ServiceDatabase& database, const Caller& caller, co
         throw ServiceError(ErrorKind::unprocessable,
                            "Het rekeningtype is \"checking\", \"savings\" of \"credit_card\".");
     return database.write([&](Connection& db) {
-        std::optional<StoredRecord> account = records::find(db, caller.organizationId, "bankAccount", accountId);
-        if (!account || account->deleted) throw ServiceError(ErrorKind::notFound, "Bankrekening niet gevonden.");
+        std::optional<StoredRecord> account =
+            records::find(db, caller.organizationId, "bankAccount", accountId);
+        if (!account || account->deleted)
+            throw ServiceError(ErrorKind::notFound, "Bankrekening niet gevonden.");
         Json payload = account->payload;
         if (newName) payload["name"] = *newName;
         if (type) payload["type"] = *type;
         payload["updatedAt"] = formatTimestampMillis(now);
-        return invoicerecords::put(db, caller, SyncEntityType::bankAccount, accountId, std::move(payload), now)
+        return invoicerecords::put(db, caller, SyncEntityType::bankAccount, accountId, std::move(payload),
+                                   now)
             .payload;
     });
 }

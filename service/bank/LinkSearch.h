@@ -17,7 +17,8 @@ class ServiceDatabase;
 // incoming invoices of the inbox. At most 25; {"results": [BankInvoiceSearchResult…]}. A query of
 // white space only, or a direction of neither, is a 422.
 nlohmann::ordered_json searchInvoicesToLink(const ServiceDatabase& database, const Caller& caller,
-                                            const std::string& query, const std::optional<std::string>& direction);
+                                            const std::string& query,
+                                            const std::optional<std::string>& direction);
 
 // PATCH bank/accounts/<id>: a new name (1–100 characters) and/or type ("checking", "savings",
 // "credit_card"); anything else is a 422, an unknown account a 404. Answers the account.

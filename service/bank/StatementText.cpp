@@ -77,6 +77,13 @@ std::string_view trimmed(std::string_view text) {
     return text;
 }
 
+std::string foldedLower(std::string_view text) {
+    std::string out = folded(text);
+    for (char& c : out)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return out;
+}
+
 std::string folded(std::string_view text) {
     std::string out;
     bool space = false;

@@ -21,6 +21,8 @@ std::string calendarDate(std::string_view text);
 std::string_view trimmed(std::string_view text);
 // Runs of white space folded to one space, trimmed.
 std::string folded(std::string_view text);
+// Folded and in lower case (ASCII letters): how names and numbers are compared.
+std::string foldedLower(std::string_view text);
 // An IBAN as one upper-case word without spaces.
 std::string compactIban(std::string_view text);
 

@@ -25,11 +25,12 @@ constexpr const char* kSavings = "NL91ABNA0417164300";
 // {sequence, amount, counterparty, counterparty IBAN, description}.
 std::string currentAccountStatement(const std::vector<std::array<std::string, 5>>& entries) {
     std::string csv =
-        "\"IBAN/BBAN\",\"Munt\",\"Volgnr\",\"Datum\",\"Bedrag\",\"Naam tegenpartij\",\"Tegenrekening IBAN/BBAN\","
+        "\"IBAN/BBAN\",\"Munt\",\"Volgnr\",\"Datum\",\"Bedrag\",\"Naam tegenpartij\",\"Tegenrekening "
+        "IBAN/BBAN\","
         "\"Omschrijving-1\"\n";
     for (const auto& [sequence, amount, name, iban, description] : entries)
-        csv += "\"NL03RABO0312456789\",\"EUR\",\"" + sequence + "\",\"2026-03-12\",\"" + amount + "\",\"" + name +
-               "\",\"" + iban + "\",\"" + description + "\"\n";
+        csv += "\"NL03RABO0312456789\",\"EUR\",\"" + sequence + "\",\"2026-03-12\",\"" + amount + "\",\"" +
+               name + "\",\"" + iban + "\",\"" + description + "\"\n";
     return csv;
 }
 
@@ -50,7 +51,8 @@ protected:
         importStatement(database, caller,
                         "\"IBAN/BBAN\",\"Munt\",\"Volgnr\",\"Datum\",\"Bedrag\",\"Naam tegenpartij\","
                         "\"Tegenrekening IBAN/BBAN\",\"Omschrijving-1\"\n\"" +
-                            std::string(kSavings) + "\",\"EUR\",\"1\",\"2026-03-01\",\"+0,25\",\"\",\"\",\"Rente\"\n",
+                            std::string(kSavings) +
+                            "\",\"EUR\",\"1\",\"2026-03-01\",\"+0,25\",\"\",\"\",\"Rente\"\n",
                         kNow);
         const BankImportOutcome outcome = importStatement(
             database, caller,
@@ -66,9 +68,10 @@ protected:
     std::vector<Json> transactionsOf(const std::string& counterpartyPart) {
         return database.read([&](Connection& db) {
             std::vector<Json> found;
-            for (const StoredRecord& record : records::all(db, demoOrganizationId(), std::string("bankTransaction")))
-                if (!record.deleted && record.payload.value("counterpartyName", "").find(counterpartyPart) !=
-                                           std::string::npos)
+            for (const StoredRecord& record :
+                 records::all(db, demoOrganizationId(), std::string("bankTransaction")))
+                if (!record.deleted &&
+                    record.payload.value("counterpartyName", "").find(counterpartyPart) != std::string::npos)
                     found.push_back(record.payload);
             return found;
         });
@@ -90,7 +93,8 @@ TEST_F(BankRulesIntegrationTest, RepeatedCounterpartiesAndOwnAccountsAreSuggeste
     EXPECT_TRUE(overview["rules"].empty());
     const Json* pump = suggestion(overview, "ignore_counterparty");
     ASSERT_NE(pump, nullptr) << overview.dump();
-    EXPECT_EQ((*pump)["transactionCount"], 3);  // the name's case and spacing do not count; Bart once is no pattern
+    EXPECT_EQ((*pump)["transactionCount"],
+              3);  // the name's case and spacing do not count; Bart once is no pattern
     EXPECT_EQ((*pump)["enabled"], false);
     const Json* transfer = suggestion(overview, "internal_transfer");
     ASSERT_NE(transfer, nullptr);
@@ -118,7 +122,8 @@ TEST_F(BankRulesIntegrationTest, RepeatedCounterpartiesAndOwnAccountsAreSuggeste
 
     // What arrives later from the counterparty is set aside on import.
     const BankImportOutcome next = importStatement(
-        database, caller, currentAccountStatement({{"21", "-70,00", "Tankstation De Pomp", "", "Tanken"}}), kNow);
+        database, caller, currentAccountStatement({{"21", "-70,00", "Tankstation De Pomp", "", "Tanken"}}),
+        kNow);
     EXPECT_EQ(next.categorised, 1);
     EXPECT_EQ(transactionsOf("omp").size(), 4u);
     for (const Json& transaction : transactionsOf("omp"))
@@ -130,26 +135,36 @@ TEST_F(BankRulesIntegrationTest, RepeatedCounterpartiesAndOwnAccountsAreSuggeste
     EXPECT_EQ(transactionsOf("omp").at(0)["category"], "genegeerd");
 }
 
-TEST_F(BankRulesIntegrationTest, CategorisingWithARuleTakesTheCounterpartysOthersAlongAndBadInputChangesNothing) {
+TEST_F(BankRulesIntegrationTest,
+       CategorisingWithARuleTakesTheCounterpartysOthersAlongAndBadInputChangesNothing) {
     const std::string first = transactionsOf("omp").at(0)["id"];
-    const Json answer = categorizeTransaction(database, caller, first, " zakelijk ", true, std::nullopt, kNow);
+    const Json answer =
+        categorizeTransaction(database, caller, first, " zakelijk ", true, std::nullopt, kNow);
     EXPECT_EQ(answer["count"], 3);
     for (const Json& transaction : transactionsOf("omp"))
         EXPECT_EQ(transaction["category"], "zakelijk");
     EXPECT_EQ(bankRulesOverview(database, caller)["rules"].size(), 1u);
 
     const std::string bart = transactionsOf("Bart").at(0)["id"];
-    EXPECT_EQ(statusOf([&] { categorizeTransaction(database, caller, bart, "  ", false, std::nullopt, kNow); }), 422);
+    EXPECT_EQ(
+        statusOf([&] { categorizeTransaction(database, caller, bart, "  ", false, std::nullopt, kNow); }),
+        422);
     EXPECT_EQ(statusOf([&] {
-                  categorizeTransaction(database, caller, bart, std::string(65, 'x'), false, std::nullopt, kNow);
+                  categorizeTransaction(database, caller, bart, std::string(65, 'x'), false, std::nullopt,
+                                        kNow);
               }),
               422);
-    EXPECT_EQ(statusOf([&] { categorizeTransaction(database, other, bart, "zakelijk", false, std::nullopt, kNow); }),
+    EXPECT_EQ(statusOf([&] {
+                  categorizeTransaction(database, other, bart, "zakelijk", false, std::nullopt, kNow);
+              }),
               404);
-    EXPECT_EQ(statusOf([&] { categorizeTransaction(database, caller, "onbekend", "zakelijk", false, {}, kNow); }),
-              404);
+    EXPECT_EQ(
+        statusOf([&] { categorizeTransaction(database, caller, "onbekend", "zakelijk", false, {}, kNow); }),
+        404);
     // A second rule for the same counterparty is refused, and the categorisation with it is undone.
-    EXPECT_EQ(statusOf([&] { categorizeTransaction(database, caller, bart, "prive", true, "TANKSTATION DE POMP", kNow); }),
+    EXPECT_EQ(statusOf([&] {
+                  categorizeTransaction(database, caller, bart, "prive", true, "TANKSTATION DE POMP", kNow);
+              }),
               409);
     EXPECT_FALSE(transactionsOf("Bart").at(0).value("category", Json()).is_string());
     EXPECT_EQ(statusOf([&] { addBankRule(database, caller, "   ", std::nullopt, kNow); }), 422);
@@ -178,7 +193,8 @@ TEST_F(BankRulesIntegrationTest, TheInvoicesToLinkAreFoundByNumberOrCustomerAndA
     const Json renamed = updateBankAccount(database, caller, savings, " Spaarrekening ", "savings", kNow);
     EXPECT_EQ(renamed["name"], "Spaarrekening");
     EXPECT_EQ(renamed["type"], "savings");
-    EXPECT_EQ(statusOf([&] { updateBankAccount(database, caller, savings, std::nullopt, "gold", kNow); }), 422);
+    EXPECT_EQ(statusOf([&] { updateBankAccount(database, caller, savings, std::nullopt, "gold", kNow); }),
+              422);
     EXPECT_EQ(statusOf([&] { updateBankAccount(database, caller, savings, "", std::nullopt, kNow); }), 422);
     EXPECT_EQ(statusOf([&] { updateBankAccount(database, other, savings, "X", std::nullopt, kNow); }), 404);
 }

@@ -378,6 +378,40 @@ TEST_F(CliGoldenIntegrationTest, TheInvoiceActionsAndTheirRefusals) {
              });
 }
 
+// The review the rules spare: the demo's transfers to its own VAT savings are suggested and set
+// aside in one go, a cost is categorised with a rule for its counterparty, the invoice to link is
+// found by its number, and the savings account gets a new name that a pull brings back.
+TEST_F(CliGoldenIntegrationTest, BankRulesSetTransactionsAsideAndTheInvoiceToLinkIsFound) {
+    ASSERT_EQ(run("login --auto").exitCode, 0);
+    ASSERT_EQ(run("sync").exitCode, 0);
+    const std::string savings = "018cc251-f400-7000-8000-000000021f77";
+    const std::string coworking = "018cc251-f400-7000-8000-00000002ef29";
+    // Three payments at one filling station (its legal form once): a rule is suggested for them.
+    writeFile(
+        root / "pomp.csv",
+        "\"IBAN/BBAN\",\"Munt\",\"Volgnr\",\"Datum\",\"Bedrag\",\"Naam tegenpartij\",\"Omschrijving-1\"\n"
+        "\"NL03RABO0312456789\",\"EUR\",\"31\",\"2026-03-02\",\"-61,20\",\"Tankstation De Pomp\",\"Tanken\"\n"
+        "\"NL03RABO0312456789\",\"EUR\",\"32\",\"2026-03-09\",\"-48,10\",\"Tankstation De Pomp "
+        "B.V.\",\"Tanken\"\n"
+        "\"NL03RABO0312456789\",\"EUR\",\"33\",\"2026-03-15\",\"-55,00\",\"Tankstation De "
+        "Pomp\",\"Tanken\"\n");
+    ASSERT_EQ(run("bank import " + (root / "pomp.csv").string()).exitCode, 0);
+    both("bank-rules", "bank rules");
+    text("bank-rules-activate", "bank rules activate 'Tankstation De Pomp'");
+    text("bank-categorize", "bank categorize " + coworking + " zakelijk --rule");
+    json("bank-rules-after", "bank rules");
+    both("bank-search", "bank search fac-2026-001");
+    json("bank-search-out", "bank search telecom --out");
+    text("bank-account", "bank account " + savings + " --name 'Spaarpot BTW'");
+    EXPECT_NE(run("bank").out.find("Rekening: Spaarpot BTW"), std::string::npos);
+    refusals("errors-bank-rules.txt", {{"bank rules add '  '", 1},
+                                       {"bank rules add 'Coworking De Werkplaats'", 1},
+                                       {"bank rules rm onbekend", 1},
+                                       {"bank categorize onbekend zakelijk", 1},
+                                       {"bank search '   '", 2},
+                                       {"bank account " + savings + " --type goud", 1}});
+}
+
 // Two statements of the demo's business account, written by hand: the CAMT file pays
 // FAC-2026-0017 in full (its number as the remittance, as the payment code puts it), the MT940
 // file FAC-2026-0016. The service links and pays both; a part payment of FAC-2026-0019 waits for a
