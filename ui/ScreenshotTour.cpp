@@ -8,6 +8,8 @@
 #include <functional>
 #include <iostream>
 
+#include "screens/BankReview.h"
+#include "ui/BankView.h"
 #include "ui/CustomersView.h"
 #include "ui/InvoiceEditorWindow.h"
 #include "ui/InvoiceSheetDialogs.h"
@@ -76,6 +78,15 @@ void tour(MainWindow& window, const QString& folder) {
         if (section == MainSection::contacten) {
             static_cast<CustomersView*>(window.section(section))->select(0);
             settle(200);
+        }
+        if (section == MainSection::bank) {  // the payment still waiting, with the service's suggestion
+            auto* bank = static_cast<BankView*>(window.section(section));
+            for (int row = 0; row < bank->model().rowCount(); ++row)
+                if (BankReview::offerFor(bank->model().row(row)).link) {
+                    bank->table().selectRow(row);
+                    break;
+                }
+            settle(800);
         }
         save(window, folder, QString::fromUtf8(sectionSlug(section).data(), sectionSlug(section).size()));
     }

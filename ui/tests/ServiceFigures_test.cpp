@@ -4,10 +4,13 @@
 
 #include <nlohmann/json.hpp>
 
+#include "api-client/BankActions.h"
 #include "api-client/DashboardActions.h"
+#include "api-client/FileTransfers.h"
 #include "api-client/TemplateActions.h"
 #include "api-client/VatActions.h"
 #include "domain/Money.h"
+#include "ui/BankView.h"
 #include "ui/DashboardView.h"
 #include "ui/SettingsDialog.h"
 #include "ui/VatReturnView.h"
@@ -141,6 +144,56 @@ TEST(ServiceFiguresIntegrationTest, TheDashboardShowsTheBriefingAndSendsTheDecis
         return briefing.statusText().startsWith("Briefing niet bijgewerkt: De dienst is niet bereikbaar");
     })) << briefing.statusText().toStdString();
     EXPECT_EQ(briefing.actionIds().size(), before.size() - 2);
+}
+
+// A part payment from a statement is linked through the service's suggestion, and a cost gets a
+// category with a rule that takes the counterparty's other transactions along.
+TEST(ServiceFiguresIntegrationTest, TheBankSectionLinksASuggestedPaymentAndCategorisesWithARule) {
+    ServiceProcess service(ServiceProcess::demo());
+    Desktop desktop(service);
+    uploadBankStatement(
+        desktop.environment->apiClient(), "maart.xml",
+        testing::readFile(std::filesystem::path(ZELVORIN_STATEMENTS_DIR) / "demo-maart.camt053.xml"));
+    desktop.environment->syncNow();
+    auto& bank = desktop.section<ui::BankView>(MainSection::bank);
+    bank.reload();
+    const auto select = [&](const std::string& description) {
+        for (int row = 0; row < bank.model().rowCount(); ++row)
+            if (bank.model().row(row).description == description) {
+                bank.table().selectRow(row);
+                return true;
+            }
+        return false;
+    };
+
+    ASSERT_TRUE(select("Eerste deel van FAC-2026-0019"));
+    EXPECT_EQ(bank.reviewState(), "Nog niet beoordeeld.");
+    ASSERT_TRUE(eventually([&] { return bank.linkButton().isEnabled(); }))
+        << bank.suggestionText().toStdString();
+    EXPECT_TRUE(bank.suggestionText().startsWith("Voorstel: FAC-2026-0019 (deelbetaling) — "))
+        << bank.suggestionText().toStdString();
+    QTest::mouseClick(&bank.linkButton(), Qt::LeftButton);
+    ASSERT_TRUE(eventually([&] { return bank.messageText().startsWith("Gekoppeld"); }))
+        << bank.messageText().toStdString();
+    const auto paid =
+        desktop.environment->repositories().invoices.invoice("018cc251-f400-7000-8000-00000000cff9");
+    ASSERT_TRUE(paid);
+    EXPECT_EQ(paid->status, "partiallyPaid");
+
+    // The statement's phone bill waits for review; the earlier ones of that provider have their category.
+    ASSERT_TRUE(select("Abonnement mobiel en internet maart"));
+    ASSERT_TRUE(bank.categoryChoice().isVisibleTo(&bank));
+    EXPECT_FALSE(bank.linkButton().isVisibleTo(&bank));  // money going out pays no sales invoice
+    bank.categoryChoice().setCurrentIndex(bank.categoryChoice().findData("telefoon_internet"));
+    bank.ruleChoice().setChecked(true);
+    QTest::mouseClick(&bank.categoriseButton(), Qt::LeftButton);
+    ASSERT_TRUE(eventually([&] { return bank.messageText().startsWith("Categorie gegeven"); }))
+        << bank.messageText().toStdString();
+    ASSERT_TRUE(select("Abonnement mobiel en internet maart"));
+    EXPECT_EQ(bank.reviewState(), "Categorie: Telefoon en internet");
+    const bank::BankRulesResponse rules = bank::rules(desktop.environment->apiClient());
+    ASSERT_EQ(rules.rules.size(), 1u);
+    EXPECT_EQ(rules.rules[0].counterpartyPattern, "Telecom Noord B.V.");
 }
 
 }  // namespace
