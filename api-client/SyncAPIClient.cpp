@@ -150,6 +150,12 @@ nlohmann::json SyncAPIClient::fetch(const std::string& path, const QueryItems& q
     return mapFetchResponse(isAuthorizedPath(path) ? sendAuthorized(request) : sendUnauthenticated(request));
 }
 
+nlohmann::json SyncAPIClient::fetch(const std::string& method, const std::string& path,
+                                    const nlohmann::ordered_json& body) {
+    const HttpRequest request = jsonRequest(method, path, body.dump());
+    return mapFetchResponse(isAuthorizedPath(path) ? sendAuthorized(request) : sendUnauthenticated(request));
+}
+
 nlohmann::json SyncAPIClient::action(const std::string& method, const std::string& path,
                                      const nlohmann::ordered_json& body, bool decode) {
     HttpRequest request = jsonRequest(method, path, body.dump());
