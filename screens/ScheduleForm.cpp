@@ -84,7 +84,8 @@ ScheduleForm ScheduleForm::fromRecord(const InvoiceScheduleRecord& schedule) {
     form.autoSend = schedule.autoSend;
     form.reviewWindowHours = schedule.reviewWindowHours;
     form.indexationMode = schedule.indexationMode;
-    if (schedule.indexationPercentBps) form.indexationPercentText = amountText(*schedule.indexationPercentBps);
+    if (schedule.indexationPercentBps)
+        form.indexationPercentText = amountText(*schedule.indexationPercentBps);
     form.indexationAnchor = schedule.indexationAnchor;
     return form;
 }
@@ -92,7 +93,8 @@ ScheduleForm ScheduleForm::fromRecord(const InvoiceScheduleRecord& schedule) {
 std::optional<std::string> ScheduleForm::validationError(bool organisationHasVatNumber,
                                                          std::string_view customerVatTreatment) const {
     if (customerId.empty()) return std::string(kNoCustomer);
-    if (!isFixed() && std::none_of(workdays.begin(), workdays.end(), [](std::int64_t hours) { return hours > 0; }))
+    if (!isFixed() &&
+        std::none_of(workdays.begin(), workdays.end(), [](std::int64_t hours) { return hours > 0; }))
         return std::string(kNoWorkday);
     if (isFixed()) {
         if (lines.empty()) return std::string(kNoLines);
@@ -102,11 +104,10 @@ std::optional<std::string> ScheduleForm::validationError(bool organisationHasVat
         for (const ScheduleLineForm& line : lines)
             if (!parseAmountCents(line.amountDisplay)) return std::string(kLineWithoutAmount);
     }
-    const bool reverseCharge = isFixed() ? std::any_of(lines.begin(), lines.end(),
-                                                       [](const ScheduleLineForm& line) {
-                                                           return line.vatTreatment == "verlegd";
-                                                       })
-                                         : customerVatTreatment == "verlegd";
+    const bool reverseCharge =
+        isFixed() ? std::any_of(lines.begin(), lines.end(),
+                                [](const ScheduleLineForm& line) { return line.vatTreatment == "verlegd"; })
+                  : customerVatTreatment == "verlegd";
     if (reverseCharge && !organisationHasVatNumber) return std::string(kReverseChargeWithoutVatNumber);
     if (indexationMode == "fixed_percent") {
         const auto bps = percentBasisPoints(indexationPercentText);
@@ -120,7 +121,8 @@ std::optional<std::string> ScheduleForm::validationError(bool organisationHasVat
 }
 
 InvoiceScheduleRecord ScheduleForm::save(ScheduleRepository& schedules, const std::string& organizationId,
-                                         bool organisationHasVatNumber, std::string_view customerVatTreatment) {
+                                         bool organisationHasVatNumber,
+                                         std::string_view customerVatTreatment) {
     if (const auto refused = validationError(organisationHasVatNumber, customerVatTreatment))
         throw InputError(InputError::Kind::invalidValue, *refused);
     InvoiceScheduleRecord fields = original_.value_or(InvoiceScheduleRecord{});
@@ -155,7 +157,8 @@ InvoiceScheduleRecord ScheduleForm::save(ScheduleRepository& schedules, const st
                                  {"sortOrder", static_cast<std::int64_t>(n)}});
     const JSONValue workdaysDocument = JSONValue::parse(workdaysJson(workdays).dump());
     const JSONValue linesDocument = JSONValue::parse(lineDocuments.dump());
-    if (!original_) return original_ = schedules.createSchedule(fields, workdaysDocument, linesDocument), *original_;
+    if (!original_)
+        return original_ = schedules.createSchedule(fields, workdaysDocument, linesDocument), *original_;
 
     const InvoiceScheduleRecord& was = *original_;
     std::vector<std::string> changed;
@@ -192,18 +195,23 @@ std::vector<std::string> ScheduleForm::preview(year_month_day today, const std::
     const auto time = parseBillingTime(billingTime);
     const auto rate = parseAmountCents(hourlyRateText);
     if (isFixed() || !frequency || !time || !rate) return {};
-    sys_days first{today};
+    // The rhythm counts from the day the service does: the later of the start date and the day the
+    // schedule was made (today for a new one), so the weeks shown are the weeks it will bill.
+    sys_days anchor{today};
+    if (original_)
+        if (const auto made = parseCalendarDate(original_->createdAt.substr(0, 10))) anchor = sys_days{*made};
     if (startDate)
-        if (const auto start = parseCalendarDate(*startDate)) first = std::max(first, sys_days{*start});
-    const ScheduleRhythm rhythm{*frequency, static_cast<int>(billingDay), *time, billingMoment == "arrears", first};
+        if (const auto start = parseCalendarDate(*startDate)) anchor = std::max(anchor, sys_days{*start});
+    const ScheduleRhythm rhythm{*frequency, static_cast<int>(billingDay), *time, billingMoment == "arrears",
+                                anchor};
     WorkWeek week{};
     std::copy(workdays.begin(), workdays.end(), week.begin());
     std::vector<std::string> lines;
-    for (const BillingPeriod& period : billingPeriods(rhythm, first, count)) {
+    for (const BillingPeriod& period : billingPeriods(rhythm, sys_days{today}, count)) {
         const std::int64_t hours = billableHundredths(period, week, daysOff);
-        lines.push_back(dutchDate(period.billingDate) + " om " + billingTime + " — " + dutchDate(period.from) +
-                        " t/m " + dutchDate(period.through) + " — " + hoursText(hours) + " uur — " +
-                        formatEuro(hours * *rate / 100));
+        lines.push_back(dutchDate(period.billingDate) + " om " + billingTime + " — " +
+                        dutchDate(period.from) + " t/m " + dutchDate(period.through) + " — " +
+                        hoursText(hours) + " uur — " + formatEuro(hours * *rate / 100));
     }
     return lines;
 }

@@ -27,7 +27,7 @@ TEST(ScheduleTextsTest, FixedNextDatesFollowTheMonthsAndTheirLastDays) {
     EXPECT_EQ(next("monthly", 31, 2026y / 4 / 1), "2026-04-30");
     EXPECT_EQ(next("monthly", 15, 2026y / 4 / 15), "2026-04-15");  // today counts
     EXPECT_EQ(next("monthly", 15, 2026y / 4 / 16), "2026-05-15");
-    EXPECT_EQ(next("monthly", 0, 2026y / 6 / 3), "2026-06-30");    // no billing day: the last day
+    EXPECT_EQ(next("monthly", 0, 2026y / 6 / 3), "2026-06-30");  // no billing day: the last day
     EXPECT_EQ(next("quarterly", 1, 2026y / 5 / 2), "2026-07-01");
     EXPECT_EQ(next("half_yearly", 1, 2026y / 1 / 2), "2026-07-01");
     EXPECT_EQ(next("yearly", 1, 2026y / 1 / 2), "2027-01-01");
@@ -41,7 +41,8 @@ TEST(ScheduleTextsTest, FixedNextDatesFollowTheMonthsAndTheirLastDays) {
     fixed.billingDay = 2;
     EXPECT_EQ(rowText(fixed, amsterdamDate(clock.now())), "Volgende factuur: 02-06-2026");
     fixed.billingFrequency = "per_eeuw";
-    EXPECT_EQ(rowText(fixed, 2026y / 5 / 2), "Volgende factuur: 02-05-2026");  // an unknown step bills monthly
+    EXPECT_EQ(rowText(fixed, 2026y / 5 / 2),
+              "Volgende factuur: 02-05-2026");  // an unknown step bills monthly
 }
 
 TEST(ScheduleTextsTest, HourlySummariesLabelsAndWeekdays) {
@@ -159,9 +160,15 @@ TEST(ScheduleFormTest, ThePreviewLeavesOutDaysOffAndHolidays) {
     std::set<sys_days> off{sys_days{2026y / 4 / 15}};
     for (const DutchPublicHoliday& holiday : dutchPublicHolidays(2026y))
         if (holiday.dayOff) off.insert(sys_days{holiday.date});
-    EXPECT_EQ(form.preview(2026y / 3 / 16, off, 2),
-              (std::vector<std::string>{"06-04-2026 om 09:00 — 06-04-2026 t/m 12-04-2026 — 32 uur — € 3.040,00",
-                                        "13-04-2026 om 09:00 — 13-04-2026 t/m 19-04-2026 — 32 uur — € 3.040,00"}));
+    EXPECT_EQ(
+        form.preview(2026y / 3 / 16, off, 2),
+        (std::vector<std::string>{"06-04-2026 om 09:00 — 06-04-2026 t/m 12-04-2026 — 32 uur — € 3.040,00",
+                                  "13-04-2026 om 09:00 — 13-04-2026 t/m 19-04-2026 — 32 uur — € 3.040,00"}));
+    // Seen later, the weeks stay on the grid of the start date: every other Monday from 6 April.
+    form.billingFrequency = "biweekly";
+    EXPECT_EQ(
+        form.preview(2026y / 4 / 14, off, 1),
+        (std::vector<std::string>{"20-04-2026 om 09:00 — 20-04-2026 t/m 03-05-2026 — 72 uur — € 6.840,00"}));
     form.scheduleType = "fixed";
     EXPECT_TRUE(form.preview(2026y / 3 / 16, off).empty());
 }
@@ -172,16 +179,18 @@ TEST(DayOffGroupsTest, ConsecutiveDaysOfOneKindAndHolidaysBecomeRanges) {
                                        {"z1", sys_days{2026y / 4 / 16}, "ziek"},
                                        {"x1", sys_days{2026y / 4 / 20}, "verlof"},
                                        {"v3", sys_days{2026y / 4 / 17}, "vakantie"}};
-    const std::vector<NLHolidayRecord> holidays{{"2026-04-05", "Eerste Paasdag"}, {"2026-04-06", "Tweede Paasdag"}};
+    const std::vector<NLHolidayRecord> holidays{{"2026-04-05", "Eerste Paasdag"},
+                                                {"2026-04-06", "Tweede Paasdag"}};
     const std::vector<DayOffGroup> groups = groupDaysOff(days, holidays);
     std::vector<std::string> shown;
     for (const DayOffGroup& group : groups)
         shown.push_back(dayOffLabel(group) + " " + dayOffDates(group) + " " + group.identity() +
                         (group.holidayName ? " " + *group.holidayName : ""));
-    EXPECT_EQ(shown, (std::vector<std::string>{
-                         "Feestdag 05-04-2026 – 06-04-2026 feestdag-2026-04-05 Eerste Paasdag en Tweede Paasdag",
-                         "Vakantie 14-04-2026 – 15-04-2026 v1+v2", "Ziekteverzuim 16-04-2026 z1",
-                         "Vakantie 17-04-2026 v3", "Vrij 20-04-2026 x1"}));
+    EXPECT_EQ(shown,
+              (std::vector<std::string>{
+                  "Feestdag 05-04-2026 – 06-04-2026 feestdag-2026-04-05 Eerste Paasdag en Tweede Paasdag",
+                  "Vakantie 14-04-2026 – 15-04-2026 v1+v2", "Ziekteverzuim 16-04-2026 z1",
+                  "Vakantie 17-04-2026 v3", "Vrij 20-04-2026 x1"}));
 }
 
 }  // namespace
