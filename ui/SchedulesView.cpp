@@ -53,7 +53,7 @@ SchedulesView::SchedulesView(SectionContext context, QWidget* parent)
     actions->addWidget(edit);
     actions->addWidget(remove);
     actions->addStretch(1);
-    table_ = listTable(model_, 0);
+    table_ = listTable(model_, 1);  // the schedule's text gets the room
     connect(table_, &QTableView::doubleClicked, this, [this] { editSelected(); });
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(actions);
@@ -83,6 +83,13 @@ void SchedulesView::select(int row) {
 
 void SchedulesView::editSelected() {
     if (const InvoiceScheduleRecord* schedule = selected()) ScheduleDialog(context_, *schedule, this).exec();
+}
+
+QDialog* SchedulesView::openEditor(int row) {
+    auto* dialog = new ScheduleDialog(context_, model_->row(row), this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->show();
+    return dialog;
 }
 
 void SchedulesView::deleteSelected(const std::function<bool(const QString&)>& confirm) {

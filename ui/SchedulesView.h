@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDialog>
 #include <QLabel>
 #include <QPushButton>
 #include <QTableView>
@@ -20,6 +21,8 @@ public:
     QLabel* emptyState() { return empty_; }
     // The selected schedule in its editor; nothing without a selection.
     void editSelected();
+    // The editor of a row's schedule, shown without waiting (the screenshots); the caller closes it.
+    QDialog* openEditor(int row);
     // Asks the deletion question and deletes the selected schedule when the answer is yes;
     // `confirm` stands in for the question box in tests.
     void deleteSelected(const std::function<bool(const QString& question)>& confirm = {});
