@@ -19,7 +19,8 @@ struct NativeDayOff {
     std::string type;  // "vakantie", "ziek", "vrij"
     std::string createdAt;
 
-    static NativeDayOff fromJson(const nlohmann::json& body);  // APIError::InvalidResponse when it does not fit
+    static NativeDayOff fromJson(
+        const nlohmann::json& body);  // APIError::InvalidResponse when it does not fit
     nlohmann::ordered_json toJson() const;
     bool operator==(const NativeDayOff&) const = default;
 };

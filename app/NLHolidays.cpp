@@ -41,7 +41,8 @@ std::vector<NLHolidayRecord> NLHolidays::records(int year) {
     {
         std::lock_guard lock(mutex_);
         const auto cached = cache_.find(year);
-        if (cached != cache_.end() && clock_->now() - cached->second.fetchedAt < kTtl) return cached->second.records;
+        if (cached != cache_.end() && clock_->now() - cached->second.fetchedAt < kTtl)
+            return cached->second.records;
     }
     std::optional<std::vector<NLHolidayRecord>> fetched = fetch(year);
     std::lock_guard lock(mutex_);

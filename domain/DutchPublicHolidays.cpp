@@ -44,9 +44,9 @@ std::vector<DutchPublicHoliday> dutchPublicHolidays(year y) {
         {shifted(easter, -2), "Goede Vrijdag", "Good Friday", false},
         {easter, "Eerste Paasdag", "Easter Sunday", true},
         {shifted(easter, 1), "Tweede Paasdag", "Easter Monday", true},
-        y >= year{2014} ? DutchPublicHoliday{sundayMovedBack(y / April / 27), "Koningsdag", "King's Day", true}
-                        : DutchPublicHoliday{sundayMovedBack(y / April / 30), "Koninginnedag",
-                                             "Queen's Day", true},
+        y >= year{2014}
+            ? DutchPublicHoliday{sundayMovedBack(y / April / 27), "Koningsdag", "King's Day", true}
+            : DutchPublicHoliday{sundayMovedBack(y / April / 30), "Koninginnedag", "Queen's Day", true},
         {y / May / 5, "Bevrijdingsdag", "Liberation Day", true},
         {shifted(easter, 39), "Hemelvaartsdag", "Ascension Day", true},
         {shifted(easter, 49), "Eerste Pinksterdag", "Whit Sunday", true},

@@ -14,15 +14,17 @@ std::string twoDigits(unsigned value) {
 
 std::string dutchDate(sys_days day) {
     const year_month_day date{day};
-    return twoDigits(static_cast<unsigned>(date.day())) + "-" + twoDigits(static_cast<unsigned>(date.month())) +
-           "-" + std::to_string(static_cast<int>(date.year()));
+    return twoDigits(static_cast<unsigned>(date.day())) + "-" +
+           twoDigits(static_cast<unsigned>(date.month())) + "-" +
+           std::to_string(static_cast<int>(date.year()));
 }
 
 }  // namespace
 
 std::string_view dutchMonthName(unsigned month) {
-    static constexpr std::string_view kNames[]{"januari", "februari", "maart",     "april",   "mei",      "juni",
-                                               "juli",    "augustus", "september", "oktober", "november", "december"};
+    static constexpr std::string_view kNames[]{"januari",   "februari", "maart",    "april",
+                                               "mei",       "juni",     "juli",     "augustus",
+                                               "september", "oktober",  "november", "december"};
     return month >= 1 && month <= 12 ? kNames[month - 1] : std::string_view{};
 }
 

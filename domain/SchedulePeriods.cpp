@@ -11,22 +11,29 @@ using namespace std::chrono;
 namespace {
 
 constexpr std::pair<BillingFrequency, std::string_view> kFrequencies[]{
-    {BillingFrequency::weekly, "weekly"},         {BillingFrequency::biweekly, "biweekly"},
+    {BillingFrequency::weekly, "weekly"},          {BillingFrequency::biweekly, "biweekly"},
     {BillingFrequency::fourWeekly, "four_weekly"}, {BillingFrequency::monthly, "monthly"},
-    {BillingFrequency::quarterly, "quarterly"},   {BillingFrequency::halfYearly, "half_yearly"},
+    {BillingFrequency::quarterly, "quarterly"},    {BillingFrequency::halfYearly, "half_yearly"},
     {BillingFrequency::yearly, "yearly"},
 };
 
 // Weeks of a weekly kind, months of a monthly kind.
 int stepOf(BillingFrequency frequency) {
     switch (frequency) {
-        case BillingFrequency::weekly: return 1;
-        case BillingFrequency::biweekly: return 2;
-        case BillingFrequency::fourWeekly: return 4;
-        case BillingFrequency::monthly: return 1;
-        case BillingFrequency::quarterly: return 3;
-        case BillingFrequency::halfYearly: return 6;
-        case BillingFrequency::yearly: return 12;
+        case BillingFrequency::weekly:
+            return 1;
+        case BillingFrequency::biweekly:
+            return 2;
+        case BillingFrequency::fourWeekly:
+            return 4;
+        case BillingFrequency::monthly:
+            return 1;
+        case BillingFrequency::quarterly:
+            return 3;
+        case BillingFrequency::halfYearly:
+            return 6;
+        case BillingFrequency::yearly:
+            return 12;
     }
     return 1;
 }
@@ -65,7 +72,8 @@ std::vector<BillingPeriod> monthlyPeriods(const ScheduleRhythm& rhythm, sys_days
     year_month month{start.year(), start.month()};
     // A year of months without a billing date cannot happen for these steps; the bound keeps
     // a broken rhythm from looping.
-    for (int tried = 0; periods.size() < limit && tried < 1200 * 12; ++tried, month += std::chrono::months{1}) {
+    for (int tried = 0; periods.size() < limit && tried < 1200 * 12;
+         ++tried, month += std::chrono::months{1}) {
         if ((static_cast<unsigned>(month.month()) - 1) % step != 0) continue;
         const year_month_day_last last{month / std::chrono::last};
         const unsigned lastDay = static_cast<unsigned>(last.day());
@@ -105,7 +113,8 @@ std::optional<minutes> parseBillingTime(std::string_view text) {
 
 std::vector<BillingPeriod> billingPeriods(const ScheduleRhythm& rhythm, sys_days from, std::size_t limit) {
     from = std::max(from, rhythm.firstDay);
-    return isWeekly(rhythm.frequency) ? weeklyPeriods(rhythm, from, limit) : monthlyPeriods(rhythm, from, limit);
+    return isWeekly(rhythm.frequency) ? weeklyPeriods(rhythm, from, limit)
+                                      : monthlyPeriods(rhythm, from, limit);
 }
 
 TimePoint billingInstant(sys_days billingDate, minutes billingTime) {

@@ -29,7 +29,8 @@ std::string DayOffGroup::identity() const {
     return joined;
 }
 
-std::vector<DayOffGroup> groupDaysOff(std::vector<DayOffItem> items, const std::vector<NLHolidayRecord>& holidays) {
+std::vector<DayOffGroup> groupDaysOff(std::vector<DayOffItem> items,
+                                      const std::vector<NLHolidayRecord>& holidays) {
     struct Day {
         sys_days date;
         bool holiday;
@@ -40,7 +41,8 @@ std::vector<DayOffGroup> groupDaysOff(std::vector<DayOffItem> items, const std::
     for (DayOffItem& item : items)
         all.push_back({item.date, false, std::move(item.type), std::move(item.id)});
     for (const NLHolidayRecord& holiday : holidays)
-        if (const auto date = parseCalendarDate(holiday.date)) all.push_back({sys_days{*date}, true, "feestdag", holiday.name});
+        if (const auto date = parseCalendarDate(holiday.date))
+            all.push_back({sys_days{*date}, true, "feestdag", holiday.name});
     std::stable_sort(all.begin(), all.end(), [](const Day& a, const Day& b) {
         return a.date != b.date ? a.date < b.date : a.holiday < b.holiday;
     });
@@ -51,15 +53,20 @@ std::vector<DayOffGroup> groupDaysOff(std::vector<DayOffItem> items, const std::
         });
         if (open == groups.rend()) {
             groups.push_back({{}, day.date, day.date, day.type, std::nullopt});
-            if (day.holiday) groups.back().holidayName = day.idOrName;
-            else groups.back().ids.push_back(day.idOrName);
+            if (day.holiday)
+                groups.back().holidayName = day.idOrName;
+            else
+                groups.back().ids.push_back(day.idOrName);
             continue;
         }
         open->to = day.date;
-        if (day.holiday) *open->holidayName += " en " + day.idOrName;
-        else open->ids.push_back(day.idOrName);
+        if (day.holiday)
+            *open->holidayName += " en " + day.idOrName;
+        else
+            open->ids.push_back(day.idOrName);
     }
-    std::stable_sort(groups.begin(), groups.end(), [](const DayOffGroup& a, const DayOffGroup& b) { return a.from < b.from; });
+    std::stable_sort(groups.begin(), groups.end(),
+                     [](const DayOffGroup& a, const DayOffGroup& b) { return a.from < b.from; });
     return groups;
 }
 
@@ -71,7 +78,8 @@ std::string dayOffLabel(const DayOffGroup& group) {
 }
 
 std::string dayOffDates(const DayOffGroup& group) {
-    return group.from == group.to ? dutchDate(group.from) : dutchDate(group.from) + " – " + dutchDate(group.to);
+    return group.from == group.to ? dutchDate(group.from)
+                                  : dutchDate(group.from) + " – " + dutchDate(group.to);
 }
 
 }  // namespace zelvorin

@@ -31,7 +31,8 @@ struct DayOffGroup {
 
 // The days off and the public holidays, grouped and in date order; a public holiday on which a day
 // off was entered too stays in its own group.
-std::vector<DayOffGroup> groupDaysOff(std::vector<DayOffItem> days, const std::vector<NLHolidayRecord>& holidays);
+std::vector<DayOffGroup> groupDaysOff(std::vector<DayOffItem> days,
+                                      const std::vector<NLHolidayRecord>& holidays);
 
 // "Vakantie", "Ziekteverzuim", "Vrij"; "Feestdag" for a group with a holiday name.
 std::string dayOffLabel(const DayOffGroup& group);

@@ -36,7 +36,8 @@ public:
     static constexpr std::string_view kNoCustomer = "Selecteer een contact.";
     static constexpr std::string_view kNoWorkday = "Selecteer minstens één werkdag met uren.";
     static constexpr std::string_view kNoLines = "Voeg minstens één factuurregel toe.";
-    static constexpr std::string_view kLineWithoutDescription = "Elke factuurregel heeft een omschrijving nodig.";
+    static constexpr std::string_view kLineWithoutDescription =
+        "Elke factuurregel heeft een omschrijving nodig.";
     static constexpr std::string_view kLineWithoutAmount = "Elke factuurregel heeft een geldig bedrag nodig.";
     static constexpr std::string_view kReverseChargeWithoutVatNumber =
         "BTW-nummer is verplicht bij BTW verlegd. Voeg het toe in Instellingen -> Organisatie.";
@@ -49,7 +50,7 @@ public:
     std::string billingFrequency = "four_weekly";
     std::int64_t billingDay = 5;
     std::string billingTime = "09:00";
-    std::string hourlyRateText = "95";                             // euros as typed
+    std::string hourlyRateText = "95";                                    // euros as typed
     std::array<std::int64_t, 7> workdays{800, 800, 800, 800, 800, 0, 0};  // hundredths of an hour
     std::string invoiceDescriptionTemplate;
     std::string descriptionTemplate = "{klantnaam} -- week {weeknummer}";
@@ -84,7 +85,8 @@ public:
     // and time, leaving out `daysOff` (the schedule's and the public holidays): "Volgende facturen: "
     // followed by these lines, e.g. "06-04-2026 om 09:00 — 06-04-2026 t/m 12-04-2026 — 32 uur — € 3.040,00".
     std::vector<std::string> preview(std::chrono::year_month_day today,
-                                     const std::set<std::chrono::sys_days>& daysOff, std::size_t count = 3) const;
+                                     const std::set<std::chrono::sys_days>& daysOff,
+                                     std::size_t count = 3) const;
 
 private:
     std::optional<InvoiceScheduleRecord> original_;

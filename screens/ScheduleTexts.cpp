@@ -23,8 +23,8 @@ int monthStep(std::string_view frequency) {
 
 std::string frequencyLabel(std::string_view raw) {
     static constexpr std::pair<std::string_view, std::string_view> kLabels[]{
-        {"weekly", "Wekelijks"},       {"biweekly", "2-wekelijks"},     {"four_weekly", "4-wekelijks"},
-        {"monthly", "Maandelijks"},    {"quarterly", "Per kwartaal"}, {"half_yearly", "Per halfjaar"},
+        {"weekly", "Wekelijks"},    {"biweekly", "2-wekelijks"},   {"four_weekly", "4-wekelijks"},
+        {"monthly", "Maandelijks"}, {"quarterly", "Per kwartaal"}, {"half_yearly", "Per halfjaar"},
         {"yearly", "Per jaar"}};
     for (const auto& [value, label] : kLabels)
         if (value == raw) return std::string(label);
@@ -45,23 +45,28 @@ std::string hourlySummary(const InvoiceScheduleRecord& schedule) {
     if (frequency == "biweekly") return "Elke 2 weken op " + day + " om " + t;
     if (frequency == "four_weekly") return "Elke 4 weken op " + day + " om " + t;
     if (frequency == "monthly")
-        return schedule.billingDay > 0 ? "Dag " + std::to_string(schedule.billingDay) + " van de maand om " + t
-                                       : "Laatste dag van de maand om " + t;
+        return schedule.billingDay > 0
+                   ? "Dag " + std::to_string(schedule.billingDay) + " van de maand om " + t
+                   : "Laatste dag van de maand om " + t;
     return frequencyLabel(frequency);
 }
 
 std::optional<year_month_day> nextFixedInvoiceDate(std::string_view rawFrequency, std::int64_t billingDay,
                                                    year_month_day today) {
     const int step = monthStep(rawFrequency);
-    const int m0 = static_cast<int>(today.year()) * 12 + static_cast<int>(static_cast<unsigned>(today.month())) - 1;
+    const int m0 =
+        static_cast<int>(today.year()) * 12 + static_cast<int>(static_cast<unsigned>(today.month())) - 1;
     for (int k = 0; k <= 24; ++k) {
         const int m = m0 + k;
         const year y{m / 12};
         const month mo{static_cast<unsigned>(m % 12 + 1)};
         const unsigned n = static_cast<unsigned>(year_month_day_last{y / mo / last}.day());
-        const unsigned d = billingDay > 0 && billingDay <= static_cast<std::int64_t>(n) ? static_cast<unsigned>(billingDay) : n;
+        const unsigned d = billingDay > 0 && billingDay <= static_cast<std::int64_t>(n)
+                               ? static_cast<unsigned>(billingDay)
+                               : n;
         const year_month_day candidate{y / mo / day{d}};
-        if (sys_days{candidate} >= sys_days{today} && (static_cast<unsigned>(mo) - 1) % step == 0) return candidate;
+        if (sys_days{candidate} >= sys_days{today} && (static_cast<unsigned>(mo) - 1) % step == 0)
+            return candidate;
     }
     return std::nullopt;
 }
@@ -71,7 +76,8 @@ std::string rowText(const InvoiceScheduleRecord& schedule, year_month_day today)
     const auto next = nextFixedInvoiceDate(schedule.billingFrequency, schedule.billingDay, today);
     if (!next) return frequencyLabel(schedule.billingFrequency);
     return "Volgende factuur: " + twoDigits(static_cast<unsigned>(next->day())) + "-" +
-           twoDigits(static_cast<unsigned>(next->month())) + "-" + std::to_string(static_cast<int>(next->year()));
+           twoDigits(static_cast<unsigned>(next->month())) + "-" +
+           std::to_string(static_cast<int>(next->year()));
 }
 
 }  // namespace zelvorin::scheduletexts

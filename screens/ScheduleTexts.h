@@ -14,14 +14,17 @@ inline constexpr std::string_view kEmptyTitle = "Nog geen auto-factuur schema's"
 inline constexpr std::string_view kEmptyBody =
     "Maak er eentje aan om automatisch facturen te genereren op vaste tijdstippen.";
 inline constexpr std::string_view kDeleteQuestion =
-    "Weet je zeker dat je dit schema wilt verwijderen? Alle vrije dagen worden ook verwijderd. Deze actie kan "
+    "Weet je zeker dat je dit schema wilt verwijderen? Alle vrije dagen worden ook verwijderd. Deze actie "
+    "kan "
     "niet ongedaan worden gemaakt.";
 inline constexpr std::string_view kVariablesHelp =
     "Omschrijving ondersteunt {klantnaam}, {periode}, {jaar}, {kwartaal}, {maandnaam}.";
-inline constexpr std::string_view kVariablesExample = "Bijv. Werkzaamheden {maandnaam} {jaar} voor {klantnaam}";
+inline constexpr std::string_view kVariablesExample =
+    "Bijv. Werkzaamheden {maandnaam} {jaar} voor {klantnaam}";
 inline constexpr std::string_view kProjectDescriptionHelp =
     "verschijnt bovenaan de factuur in het 'Projectomschrijving' veld, boven de regelitems";
-inline constexpr std::string_view kLineDescriptionHelp = "wordt gebruikt als omschrijving op elke factuurregel";
+inline constexpr std::string_view kLineDescriptionHelp =
+    "wordt gebruikt als omschrijving op elke factuurregel";
 inline constexpr std::string_view kIndexationTitle = "Jaarlijkse indexatie";
 inline constexpr std::string_view kIndexationHelp =
     "Je krijgt 30 dagen vooraf een melding; toepassing is terug te draaien.";

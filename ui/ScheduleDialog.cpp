@@ -35,7 +35,8 @@ std::string typed(const QLineEdit* field) {
 
 }  // namespace
 
-ScheduleDialog::ScheduleDialog(SectionContext context, std::optional<InvoiceScheduleRecord> schedule, QWidget* parent)
+ScheduleDialog::ScheduleDialog(SectionContext context, std::optional<InvoiceScheduleRecord> schedule,
+                               QWidget* parent)
     : QDialog(parent),
       context_(std::move(context)),
       form_(schedule ? ScheduleForm::fromRecord(*schedule) : ScheduleForm::newSchedule()),
@@ -69,8 +70,9 @@ ScheduleDialog::ScheduleDialog(SectionContext context, std::optional<InvoiceSche
     frequency_->setCurrentIndex(std::max(0, frequency_->findData(qText(form_.billingFrequency))));
     billingDay_->setRange(0, 31);
     billingDay_->setValue(static_cast<int>(form_.billingDay));
-    billingDay_->setToolTip("1 maandag … 7 zondag bij wekelijkse schema's; de dag van de maand (0: de laatste) "
-                            "bij de andere");
+    billingDay_->setToolTip(
+        "1 maandag … 7 zondag bij wekelijkse schema's; de dag van de maand (0: de laatste) "
+        "bij de andere");
     billingTime_->setText(qText(form_.billingTime));
     rate_->setText(qText(form_.hourlyRateText));
     auto* week = new QGridLayout;
@@ -187,8 +189,9 @@ void ScheduleDialog::fillForm() {
         };
         const QTableWidgetItem* first = lines_->item(row, 0);
         const auto* vat = qobject_cast<QComboBox*>(lines_->cellWidget(row, 2));
-        form_.lines.push_back({first ? first->data(Qt::UserRole).toString().toStdString() : std::string(), text(0),
-                               text(1), vat ? vat->currentData().toString().toStdString() : "nl_21"});
+        form_.lines.push_back({first ? first->data(Qt::UserRole).toString().toStdString() : std::string(),
+                               text(0), text(1),
+                               vat ? vat->currentData().toString().toStdString() : "nl_21"});
     }
     const std::string start = typed(startDate_);
     form_.startDate = start.empty() ? std::nullopt : std::optional(start);

@@ -23,7 +23,8 @@ namespace zelvorin::ui {
 class ScheduleDialog final : public QDialog {
 public:
     // Without a record: a new schedule with its defaults.
-    ScheduleDialog(SectionContext context, std::optional<InvoiceScheduleRecord> schedule, QWidget* parent = nullptr);
+    ScheduleDialog(SectionContext context, std::optional<InvoiceScheduleRecord> schedule,
+                   QWidget* parent = nullptr);
 
     QComboBox* customerBox() { return customer_; }
     QComboBox* typeBox() { return type_; }

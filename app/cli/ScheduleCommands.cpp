@@ -97,8 +97,8 @@ void addDay(CliContext& context, const DayOffOptions& options) {
         }
     }();
     if (context.json) return printJson(context, added.toJson());
-    context.out() << "Vrije dag " << dutchDate(added.date) << " (" << added.type << ") toegevoegd: " << added.id
-                  << '\n';
+    context.out() << "Vrije dag " << dutchDate(added.date) << " (" << added.type
+                  << ") toegevoegd: " << added.id << '\n';
 }
 
 void removeDay(CliContext& context, const DayOffOptions& options) {

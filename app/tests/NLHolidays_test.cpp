@@ -17,7 +17,7 @@ class NLHolidaysTest : public ::testing::Test {
 protected:
     void SetUp() override {
         server.server.Get(R"(/api/v3/publicholidays/(\d+)/NL)", [this](const httplib::Request& request,
-                                                                     httplib::Response& response) {
+                                                                       httplib::Response& response) {
             ++requests;
             response.status = status;
             response.set_content(body.empty() ? answerFor(request.matches[1]) : body, "application/json");
@@ -26,14 +26,15 @@ protected:
     }
 
     static std::string answerFor(const std::string& year) {
-        return R"([{"date":")" + year + R"(-04-06","localName":"Tweede Paasdag","name":"Easter Monday","types":["Public"]},
-                   {"date":")" + year + R"(-04-03","localName":"Goede Vrijdag","name":"Good Friday","types":["Observance"]},
-                   {"date":")" + year + R"(-12-31","localName":"Oudjaar","name":"Bank closing","types":["Optional","Bank"]}])";
+        return R"([{"date":")" + year +
+               R"(-04-06","localName":"Tweede Paasdag","name":"Easter Monday","types":["Public"]},
+                   {"date":")" +
+               year + R"(-04-03","localName":"Goede Vrijdag","name":"Good Friday","types":["Observance"]},
+                   {"date":")" +
+               year + R"(-12-31","localName":"Oudjaar","name":"Bank closing","types":["Optional","Bank"]}])";
     }
 
-    NLHolidays holidays() {
-        return NLHolidays(session, BaseUrl::parse(server.baseURL()), clock);
-    }
+    NLHolidays holidays() { return NLHolidays(session, BaseUrl::parse(server.baseURL()), clock); }
 
     testing::LoopbackServer server;
     std::atomic<int> requests{0};

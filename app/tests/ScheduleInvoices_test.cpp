@@ -12,15 +12,16 @@ namespace {
 
 using namespace std::chrono;
 
-TEST(ScheduleInvoicesIntegrationTest, AWeeklyScheduleBillsFourAprilWeeksOnceAcrossARestartAndTheyReachTheDevice) {
+TEST(ScheduleInvoicesIntegrationTest,
+     AWeeklyScheduleBillsFourAprilWeeksOnceAcrossARestartAndTheyReachTheDevice) {
     ServiceProcess::Options options = ServiceProcess::demo();
     options.now = "2026-03-16T10:00:00Z";
     ServiceProcess service(options);
     TempDir root;
     AppEnvironment::Platform platform = quietPlatform();
     platform.clock = std::make_shared<ManualClock>(*parseTimestamp("2026-03-16T10:00:00Z"));
-    AppEnvironment device(*BaseUrl::parse(service.baseUrl()), AppPaths::under(root.path()), Collected{}.sink(),
-                          std::move(platform));
+    AppEnvironment device(*BaseUrl::parse(service.baseUrl()), AppPaths::under(root.path()),
+                          Collected{}.sink(), std::move(platform));
     ASSERT_TRUE(device.handleOpenURL(callbackFor(service, device)));
     device.syncNow();
 
@@ -37,7 +38,8 @@ TEST(ScheduleInvoicesIntegrationTest, AWeeklyScheduleBillsFourAprilWeeksOnceAcro
     fields.startDate = "2026-04-01";
     const InvoiceScheduleRecord schedule = device.repositories().schedules.createSchedule(
         fields,
-        JSONValue::object({{"ma", 800}, {"di", 800}, {"wo", 800}, {"do", 800}, {"vr", 800}, {"za", 0}, {"zo", 0}}),
+        JSONValue::object(
+            {{"ma", 800}, {"di", 800}, {"wo", 800}, {"do", 800}, {"vr", 800}, {"za", 0}, {"zo", 0}}),
         JSONValue::array());
     device.syncNow();
     ASSERT_EQ(device.repositories().schedules.schedule(schedule.id)->syncState, "synced");
@@ -69,10 +71,11 @@ TEST(ScheduleInvoicesIntegrationTest, AWeeklyScheduleBillsFourAprilWeeksOnceAcro
         return rows;
     });
     // Easter Monday (6 April), the day off (15 April) and King's Day (27 April) are not billed.
-    EXPECT_EQ(billed, (std::vector<std::string>{"2026-04-06 draft 3200 Bakkerij Van Dam B.V. -- week 15 367840",
-                                                "2026-04-13 draft 3200 Bakkerij Van Dam B.V. -- week 16 367840",
-                                                "2026-04-20 draft 4000 Bakkerij Van Dam B.V. -- week 17 459800",
-                                                "2026-04-27 draft 3200 Bakkerij Van Dam B.V. -- week 18 367840"}));
+    EXPECT_EQ(billed,
+              (std::vector<std::string>{"2026-04-06 draft 3200 Bakkerij Van Dam B.V. -- week 15 367840",
+                                        "2026-04-13 draft 3200 Bakkerij Van Dam B.V. -- week 16 367840",
+                                        "2026-04-20 draft 4000 Bakkerij Van Dam B.V. -- week 17 459800",
+                                        "2026-04-27 draft 3200 Bakkerij Van Dam B.V. -- week 18 367840"}));
 }
 
 }  // namespace

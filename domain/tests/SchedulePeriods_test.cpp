@@ -19,14 +19,18 @@ std::string dated(sys_days day) {
 std::vector<std::string> holidayDates(int y, bool onlyDaysOff) {
     std::vector<std::string> dates;
     for (const DutchPublicHoliday& holiday : dutchPublicHolidays(year{y}))
-        if (!onlyDaysOff || holiday.dayOff) dates.push_back(formatCalendarDate(holiday.date) + " " + holiday.localName);
+        if (!onlyDaysOff || holiday.dayOff)
+            dates.push_back(formatCalendarDate(holiday.date) + " " + holiday.localName);
     return dates;
 }
 
 TEST(DutchPublicHolidaysTest, EasterAndTheDaysThatHangOnIt) {
-    for (const auto& [y, easter] : std::vector<std::pair<int, std::string>>{
-             {2024, "2024-03-31"}, {2025, "2025-04-20"}, {2026, "2026-04-05"}, {2038, "2038-04-25"},
-             {2285, "2285-03-22"}, {2000, "2000-04-23"}})
+    for (const auto& [y, easter] : std::vector<std::pair<int, std::string>>{{2024, "2024-03-31"},
+                                                                            {2025, "2025-04-20"},
+                                                                            {2026, "2026-04-05"},
+                                                                            {2038, "2038-04-25"},
+                                                                            {2285, "2285-03-22"},
+                                                                            {2000, "2000-04-23"}})
         EXPECT_EQ(formatCalendarDate(easterSunday(year{y})), easter) << y;
 
     EXPECT_EQ(holidayDates(2026, true),
@@ -48,7 +52,7 @@ TEST(DutchPublicHolidaysTest, KingsDayAvoidsSundayAndTheListStaysInDateOrder) {
     EXPECT_TRUE(has(2025, "2025-04-26 Koningsdag"));  // the 27th is a Sunday
     EXPECT_TRUE(has(2014, "2014-04-26 Koningsdag"));
     EXPECT_TRUE(has(2013, "2013-04-30 Koninginnedag"));
-    EXPECT_TRUE(has(2006, "2006-04-29 Koninginnedag"));  // the 30th is a Sunday
+    EXPECT_TRUE(has(2006, "2006-04-29 Koninginnedag"));   // the 30th is a Sunday
     EXPECT_TRUE(has(2027, "2027-05-05 Bevrijdingsdag"));  // every year, not only every fifth
     // 2011: Easter on 24 April, so Easter Monday comes before Queen's Day; 2008: Ascension on 1 May.
     for (const int y : {2008, 2011, 2038, 2285}) {
@@ -60,13 +64,15 @@ TEST(DutchPublicHolidaysTest, KingsDayAvoidsSundayAndTheListStaysInDateOrder) {
     }
 }
 
-ScheduleRhythm rhythm(BillingFrequency frequency, int billingDay, year_month_day first, bool arrears = false) {
+ScheduleRhythm rhythm(BillingFrequency frequency, int billingDay, year_month_day first,
+                      bool arrears = false) {
     return {frequency, billingDay, minutes{9 * 60}, arrears, sys_days{first}};
 }
 
 TEST(SchedulePeriodsTest, WeeklyKindsBillWholeWeeksFromTheFirstFittingWeekday) {
     // Weekly on Monday from Wednesday 1 April 2026: the first Monday is 6 April.
-    auto periods = billingPeriods(rhythm(BillingFrequency::weekly, 1, 2026y / 4 / 1), sys_days{2026y / 1 / 1}, 3);
+    auto periods =
+        billingPeriods(rhythm(BillingFrequency::weekly, 1, 2026y / 4 / 1), sys_days{2026y / 1 / 1}, 3);
     ASSERT_EQ(periods.size(), 3u);
     EXPECT_EQ(dated(periods[0].billingDate), "2026-04-06");
     EXPECT_EQ(dated(periods[0].from), "2026-04-06");
@@ -83,23 +89,30 @@ TEST(SchedulePeriodsTest, WeeklyKindsBillWholeWeeksFromTheFirstFittingWeekday) {
     EXPECT_EQ(dated(periods[0].through), "2026-03-15");
     EXPECT_EQ(dated(periods[1].billingDate), "2026-04-17");
 
-    EXPECT_TRUE(billingPeriods(rhythm(BillingFrequency::weekly, 0, 2026y / 4 / 1), sys_days{2026y / 4 / 1}, 3).empty());
-    EXPECT_TRUE(billingPeriods(rhythm(BillingFrequency::biweekly, 8, 2026y / 4 / 1), sys_days{2026y / 4 / 1}, 3).empty());
+    EXPECT_TRUE(billingPeriods(rhythm(BillingFrequency::weekly, 0, 2026y / 4 / 1), sys_days{2026y / 4 / 1}, 3)
+                    .empty());
+    EXPECT_TRUE(
+        billingPeriods(rhythm(BillingFrequency::biweekly, 8, 2026y / 4 / 1), sys_days{2026y / 4 / 1}, 3)
+            .empty());
 }
 
 TEST(SchedulePeriodsTest, MonthlyKindsClampTheDayAndKeepToTheirMonths) {
-    auto periods = billingPeriods(rhythm(BillingFrequency::monthly, 31, 2026y / 1 / 15), sys_days{2026y / 1 / 1}, 4);
+    auto periods =
+        billingPeriods(rhythm(BillingFrequency::monthly, 31, 2026y / 1 / 15), sys_days{2026y / 1 / 1}, 4);
     ASSERT_EQ(periods.size(), 4u);
     EXPECT_EQ(dated(periods[0].billingDate), "2026-01-31");
     EXPECT_EQ(dated(periods[1].billingDate), "2026-02-28");
     EXPECT_EQ(dated(periods[1].from), "2026-02-01");
     EXPECT_EQ(dated(periods[1].through), "2026-02-28");
     EXPECT_EQ(dated(periods[3].billingDate), "2026-04-30");
-    EXPECT_EQ(dated(billingPeriods(rhythm(BillingFrequency::monthly, 0, 2028y / 2 / 1), sys_days{2028y / 2 / 1}, 1)[0].billingDate),
+    EXPECT_EQ(dated(billingPeriods(rhythm(BillingFrequency::monthly, 0, 2028y / 2 / 1),
+                                   sys_days{2028y / 2 / 1}, 1)[0]
+                        .billingDate),
               "2028-02-29");
 
     // Quarterly from 2 May: July, billed in arrears for April to June.
-    periods = billingPeriods(rhythm(BillingFrequency::quarterly, 1, 2026y / 5 / 2, true), sys_days{2026y / 5 / 2}, 2);
+    periods = billingPeriods(rhythm(BillingFrequency::quarterly, 1, 2026y / 5 / 2, true),
+                             sys_days{2026y / 5 / 2}, 2);
     ASSERT_EQ(periods.size(), 2u);
     EXPECT_EQ(dated(periods[0].billingDate), "2026-07-01");
     EXPECT_EQ(dated(periods[0].from), "2026-04-01");
@@ -113,12 +126,16 @@ TEST(SchedulePeriodsTest, MonthlyKindsClampTheDayAndKeepToTheirMonths) {
 
 TEST(SchedulePeriodsTest, HoursLeaveOutDaysOffAndTheBillingMomentIsAmsterdamTime) {
     const WorkWeek week{800, 800, 800, 800, 800, 0, 0};
-    const BillingPeriod easterWeek{sys_days{2026y / 4 / 6}, sys_days{2026y / 4 / 6}, sys_days{2026y / 4 / 12}};
+    const BillingPeriod easterWeek{sys_days{2026y / 4 / 6}, sys_days{2026y / 4 / 6},
+                                   sys_days{2026y / 4 / 12}};
     EXPECT_EQ(billableHundredths(easterWeek, week, {}), 4000);
-    EXPECT_EQ(billableHundredths(easterWeek, week, {sys_days{2026y / 4 / 6}, sys_days{2026y / 4 / 11}}), 3200);
+    EXPECT_EQ(billableHundredths(easterWeek, week, {sys_days{2026y / 4 / 6}, sys_days{2026y / 4 / 11}}),
+              3200);
 
-    EXPECT_EQ(formatTimestampSeconds(billingInstant(sys_days{2026y / 4 / 6}, minutes{9 * 60})), "2026-04-06T07:00:00Z");
-    EXPECT_EQ(formatTimestampSeconds(billingInstant(sys_days{2026y / 1 / 5}, minutes{9 * 60})), "2026-01-05T08:00:00Z");
+    EXPECT_EQ(formatTimestampSeconds(billingInstant(sys_days{2026y / 4 / 6}, minutes{9 * 60})),
+              "2026-04-06T07:00:00Z");
+    EXPECT_EQ(formatTimestampSeconds(billingInstant(sys_days{2026y / 1 / 5}, minutes{9 * 60})),
+              "2026-01-05T08:00:00Z");
     EXPECT_EQ(parseBillingTime("08:30"), minutes{510});
     for (const char* bad : {"24:00", "9:00", "09:60", "09.00", ""})
         EXPECT_FALSE(parseBillingTime(bad)) << bad;
@@ -127,10 +144,12 @@ TEST(SchedulePeriodsTest, HoursLeaveOutDaysOffAndTheBillingMomentIsAmsterdamTime
 TEST(ScheduleDescriptionTest, FillsEveryVariableOfThePeriod) {
     // 28 December 2026 lies in ISO week 53; 4 January 2027 begins week 1.
     const BillingPeriod period{sys_days{2026y / 12 / 28}, sys_days{2026y / 12 / 28}, sys_days{2027y / 1 / 3}};
-    EXPECT_EQ(fillScheduleDescription("{klantnaam} -- week {weeknummer} ({periode}) {maandnaam} {maand} {kwartaal} "
-                                      "{jaar} {factuurnummer}{onbekend} {",
-                                      period, "Bakkerij Van Dam", "FAC-2026-0042"),
-              "Bakkerij Van Dam -- week 53 (28-12-2026 t/m 03-01-2027) december 12 Q4 2026 FAC-2026-0042{onbekend} {");
+    EXPECT_EQ(
+        fillScheduleDescription("{klantnaam} -- week {weeknummer} ({periode}) {maandnaam} {maand} {kwartaal} "
+                                "{jaar} {factuurnummer}{onbekend} {",
+                                period, "Bakkerij Van Dam", "FAC-2026-0042"),
+        "Bakkerij Van Dam -- week 53 (28-12-2026 t/m 03-01-2027) december 12 Q4 2026 FAC-2026-0042{onbekend} "
+        "{");
     EXPECT_EQ(isoWeekNumber(sys_days{2027y / 1 / 4}), 1u);
     EXPECT_EQ(isoWeekNumber(sys_days{2026y / 1 / 1}), 1u);
 }

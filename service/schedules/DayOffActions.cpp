@@ -42,7 +42,8 @@ Json listDaysOff(const ServiceDatabase& database, const Caller& caller, const st
     return database.read([&](Connection& db) {
         requireSchedule(db, caller, scheduleId);
         Json days = Json::array();
-        for (const ScheduleDayOff& dayOff : scheduledaysoff::ofSchedule(db, caller.organizationId, scheduleId))
+        for (const ScheduleDayOff& dayOff :
+             scheduledaysoff::ofSchedule(db, caller.organizationId, scheduleId))
             days.push_back(dayOffJson(dayOff));
         return Json{{"daysOff", std::move(days)}};
     });
@@ -57,7 +58,7 @@ Json addDayOff(const ServiceDatabase& database, const Caller& caller, const std:
     if (std::find(std::begin(kDayOffTypes), std::end(kDayOffTypes), type) == std::end(kDayOffTypes))
         throw ServiceError(ErrorKind::unprocessable,
                            "Onbekend soort vrije dag '" + type + "': kies vakantie, ziek of vrij.");
-    const ScheduleDayOff dayOff{caller.organizationId, randomUuid(), scheduleId, date, type,
+    const ScheduleDayOff dayOff{caller.organizationId,     randomUuid(), scheduleId, date, type,
                                 formatTimestampMillis(now)};
     return database.write([&](Connection& db) {
         requireSchedule(db, caller, scheduleId);
@@ -71,7 +72,8 @@ Json removeDayOff(const ServiceDatabase& database, const Caller& caller, const s
                   const std::string& dayOffId) {
     return database.write([&](Connection& db) {
         requireSchedule(db, caller, scheduleId);
-        const std::optional<ScheduleDayOff> dayOff = scheduledaysoff::find(db, caller.organizationId, dayOffId);
+        const std::optional<ScheduleDayOff> dayOff =
+            scheduledaysoff::find(db, caller.organizationId, dayOffId);
         if (!dayOff || dayOff->scheduleId != scheduleId)
             throw ServiceError(ErrorKind::notFound, "Vrije dag niet gevonden.");
         scheduledaysoff::remove(db, caller.organizationId, dayOffId);

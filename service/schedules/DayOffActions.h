@@ -22,7 +22,8 @@ nlohmann::ordered_json listDaysOff(const ServiceDatabase& database, const Caller
                                    const std::string& scheduleId);
 // {"dayOff": {...}}. A date the schedule has a day off on already is a conflict.
 nlohmann::ordered_json addDayOff(const ServiceDatabase& database, const Caller& caller,
-                                 const std::string& scheduleId, const nlohmann::ordered_json& body, TimePoint now);
+                                 const std::string& scheduleId, const nlohmann::ordered_json& body,
+                                 TimePoint now);
 // {"ok": true}; notFound for an id the schedule has no day off under.
 nlohmann::ordered_json removeDayOff(const ServiceDatabase& database, const Caller& caller,
                                     const std::string& scheduleId, const std::string& dayOffId);

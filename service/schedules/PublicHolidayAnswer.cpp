@@ -15,10 +15,11 @@ Json publicHolidayAnswer(std::string_view yearText, std::string_view countryCode
     int year = 0;
     const auto [end, error] = std::from_chars(yearText.data(), yearText.data() + yearText.size(), year);
     if (error != std::errc{} || end != yearText.data() + yearText.size() || year < 1900 || year > 2199)
-        throw ServiceError(ErrorKind::badRequest,
-                           "Jaar '" + std::string(yearText) + "' wordt niet ondersteund (1900 tot en met 2199).");
+        throw ServiceError(ErrorKind::badRequest, "Jaar '" + std::string(yearText) +
+                                                      "' wordt niet ondersteund (1900 tot en met 2199).");
     if (countryCode != "NL")
-        throw ServiceError(ErrorKind::notFound, "Geen feestdagen bekend voor land '" + std::string(countryCode) + "'.");
+        throw ServiceError(ErrorKind::notFound,
+                           "Geen feestdagen bekend voor land '" + std::string(countryCode) + "'.");
     Json days = Json::array();
     for (const DutchPublicHoliday& holiday : dutchPublicHolidays(std::chrono::year{year})) {
         const bool fixed = holiday.localName == "Nieuwjaarsdag" || holiday.localName == "Bevrijdingsdag" ||

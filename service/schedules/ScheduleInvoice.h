@@ -50,7 +50,7 @@ struct ScheduleInvoice {
 std::optional<ScheduleInvoice> scheduleInvoice(const ScheduleTerms& terms, const BillingPeriod& period,
                                                const InvoiceParty& party,
                                                const std::set<std::chrono::sys_days>& daysOff,
-                                               const std::string& organizationId, const std::string& invoiceId,
-                                               const std::string& now);
+                                               const std::string& organizationId,
+                                               const std::string& invoiceId, const std::string& now);
 
 }  // namespace zelvorin::service

@@ -38,7 +38,8 @@ struct DuePeriod {
 
 std::optional<std::string> textOf(const Json& payload, const char* key) {
     const auto member = payload.find(key);
-    if (member == payload.end() || !member->is_string() || member->get<std::string>().empty()) return std::nullopt;
+    if (member == payload.end() || !member->is_string() || member->get<std::string>().empty())
+        return std::nullopt;
     return member->get<std::string>();
 }
 
@@ -51,7 +52,8 @@ std::vector<DuePeriod> duePeriods(Connection& db, TimePoint start, TimePoint now
             if (!terms) continue;
             sys_days from = terms->rhythm.firstDay;
             if (const auto last = scheduleruns::lastBillingDate(db, organization.id, record.id))
-                if (const auto date = parseCalendarDate(*last)) from = std::max(from, sys_days{*date} + days{1});
+                if (const auto date = parseCalendarDate(*last))
+                    from = std::max(from, sys_days{*date} + days{1});
             for (const BillingPeriod& period : billingPeriods(terms->rhythm, from, kPeriodsPerRun)) {
                 const TimePoint moment = billingInstant(period.billingDate, terms->rhythm.billingTime);
                 if (moment > now) break;
@@ -96,7 +98,8 @@ std::set<sys_days> daysOffOf(Connection& db, const DuePeriod& due) {
 
 std::optional<std::string> ownerOf(Connection& db, const std::string& organizationId) {
     for (const Membership& membership : accounts::memberships(db))
-        if (membership.organizationId == organizationId && membership.role == "owner") return membership.userId;
+        if (membership.organizationId == organizationId && membership.role == "owner")
+            return membership.userId;
     return std::nullopt;
 }
 
@@ -108,11 +111,11 @@ void scheduleSend(Connection& db, const DuePeriod& due, const ScheduleTerms& ter
     if (!terms.autoSend || !party.billingEmail || !owner) return;
     const TimePoint at =
         billingInstant(due.period.billingDate, terms.rhythm.billingTime) + hours{terms.reviewWindowHours};
-    const Json message{{"recipientEmail", *party.billingEmail},
-                       {"subject", defaultMessageSubject("invoice")},
-                       {"body", defaultMessageBody(party.customerName.empty()
-                                                       ? std::nullopt
-                                                       : std::optional(party.customerName))}};
+    const Json message{
+        {"recipientEmail", *party.billingEmail},
+        {"subject", defaultMessageSubject("invoice")},
+        {"body",
+         defaultMessageBody(party.customerName.empty() ? std::nullopt : std::optional(party.customerName))}};
     scheduledsends::put(db, {due.organizationId, invoice["id"].get<std::string>(), formatTimestampMillis(at),
                              message.dump(), *owner, kGeneratorDevice});
     invoice["scheduledSendAt"] = formatTimestampMillis(at);
@@ -122,8 +125,8 @@ void scheduleSend(Connection& db, const DuePeriod& due, const ScheduleTerms& ter
 // before or the schedule no longer bills.
 bool generate(const ServiceDatabase& database, const DuePeriod& due, TimePoint now) {
     const std::string stamp = formatTimestampMillis(now);
-    const std::string invoiceId =
-        uuidV7(now, std::hash<std::string>{}(due.scheduleId + formatCalendarDate(year_month_day{due.period.from})));
+    const std::string invoiceId = uuidV7(
+        now, std::hash<std::string>{}(due.scheduleId + formatCalendarDate(year_month_day{due.period.from})));
     return database.write([&](Connection& db) {
         const std::optional<StoredRecord> schedule =
             records::find(db, due.organizationId, "invoiceSchedule", due.scheduleId);
@@ -157,8 +160,10 @@ bool generate(const ServiceDatabase& database, const DuePeriod& due, TimePoint n
 
 int ScheduleInvoiceRunner::runDue(TimePoint now) {
     std::lock_guard lock(running_);
-    const TimePoint start = database_.write([&](Connection& db) { return scheduleruns::generationStart(db, now); });
-    const std::vector<DuePeriod> due = database_.read([&](Connection& db) { return duePeriods(db, start, now); });
+    const TimePoint start =
+        database_.write([&](Connection& db) { return scheduleruns::generationStart(db, now); });
+    const std::vector<DuePeriod> due =
+        database_.read([&](Connection& db) { return duePeriods(db, start, now); });
     int made = 0;
     for (const DuePeriod& period : due)
         if (generate(database_, period, now)) ++made;

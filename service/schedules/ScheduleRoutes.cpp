@@ -15,8 +15,8 @@ void addScheduleRoutes(RouteTable& routes, const ServiceDatabase& database) {
     });
     routes.add(HttpMethod::post, "api/native/v1/schedules/{id}/days-off", Access::member, BodyRule::json(),
                [&](RequestContext& context) {
-                   return Reply::json(
-                       addDayOff(database, context.caller(), context.parameter("id"), context.body(), context.now()));
+                   return Reply::json(addDayOff(database, context.caller(), context.parameter("id"),
+                                                context.body(), context.now()));
                });
     routes.add(HttpMethod::del, "api/native/v1/schedules/{id}/days-off/{dayOffId}", Access::member,
                BodyRule::none(), [&](RequestContext& context) {

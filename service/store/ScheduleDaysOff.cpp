@@ -35,14 +35,18 @@ std::optional<ScheduleDayOff> find(Connection& db, const std::string& organizati
 }
 
 bool add(Connection& db, const ScheduleDayOff& dayOff) {
-    db.cached(std::string("INSERT OR IGNORE INTO schedule_day_off (") + kColumns + ") VALUES (?, ?, ?, ?, ?, ?)")
-        .bindAll(dayOff.organizationId, dayOff.id, dayOff.scheduleId, dayOff.date, dayOff.type, dayOff.createdAt)
+    db.cached(std::string("INSERT OR IGNORE INTO schedule_day_off (") + kColumns +
+              ") VALUES (?, ?, ?, ?, ?, ?)")
+        .bindAll(dayOff.organizationId, dayOff.id, dayOff.scheduleId, dayOff.date, dayOff.type,
+                 dayOff.createdAt)
         .run();
     return db.changes() > 0;
 }
 
 bool remove(Connection& db, const std::string& organizationId, const std::string& id) {
-    db.cached("DELETE FROM schedule_day_off WHERE organization_id = ? AND id = ?").bindAll(organizationId, id).run();
+    db.cached("DELETE FROM schedule_day_off WHERE organization_id = ? AND id = ?")
+        .bindAll(organizationId, id)
+        .run();
     return db.changes() > 0;
 }
 

@@ -17,8 +17,8 @@ bool claim(Connection& db, const ScheduleRun& run) {
 
 std::optional<std::string> lastBillingDate(Connection& db, const std::string& organizationId,
                                            const std::string& scheduleId) {
-    Statement& row = db.cached(
-        "SELECT MAX(billing_date) FROM schedule_run WHERE organization_id = ? AND schedule_id = ?");
+    Statement& row =
+        db.cached("SELECT MAX(billing_date) FROM schedule_run WHERE organization_id = ? AND schedule_id = ?");
     row.bindAll(organizationId, scheduleId);
     if (!row.step() || row.isNull(0)) return std::nullopt;
     return row.text(0);

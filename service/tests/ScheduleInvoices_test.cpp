@@ -44,7 +44,9 @@ protected:
         });
     }
 
-    Caller caller() const { return {demoOwnerUserId(), demoOrganizationId(), "apparaat-a", "sessie", std::nullopt}; }
+    Caller caller() const {
+        return {demoOwnerUserId(), demoOrganizationId(), "apparaat-a", "sessie", std::nullopt};
+    }
 
     // A schedule as a device pushes it: weekly on Monday from 6 April 2026, 8 hours Monday to Friday.
     Json weeklySchedule(const std::string& id) const {
@@ -54,7 +56,8 @@ protected:
                     {"billingMode", "hours_per_week"},
                     {"unitsPerWeek", 4000},
                     {"rateCents", 9500},
-                    {"workdays", {{"ma", 800}, {"di", 800}, {"wo", 800}, {"do", 800}, {"vr", 800}, {"za", 0}, {"zo", 0}}},
+                    {"workdays",
+                     {{"ma", 800}, {"di", 800}, {"wo", 800}, {"do", 800}, {"vr", 800}, {"za", 0}, {"zo", 0}}},
                     {"billingFrequency", "weekly"},
                     {"billingDay", 1},
                     {"billingTime", "09:00"},
@@ -75,8 +78,13 @@ protected:
 
     void push(const Json& schedule, RecordOperation operation = RecordOperation::put) {
         database.write([&](Connection& db) {
-            writeRecord(db, {demoOrganizationId(), SyncEntityType::invoiceSchedule, schedule["id"], operation, schedule,
-                             at("2026-03-16T10:00:00Z"), {ChangeSource::push, demoOwnerUserId(), "apparaat-a"},
+            writeRecord(db, {demoOrganizationId(),
+                             SyncEntityType::invoiceSchedule,
+                             schedule["id"],
+                             operation,
+                             schedule,
+                             at("2026-03-16T10:00:00Z"),
+                             {ChangeSource::push, demoOwnerUserId(), "apparaat-a"},
                              std::nullopt});
         });
     }
@@ -180,10 +188,16 @@ TEST_F(ScheduleInvoicesIntegrationTest, AFixedScheduleBillsItsLinesAndSendsAfter
     fixed["descriptionTemplate"] = "";
     fixed["autoSend"] = true;
     fixed["reviewWindowHours"] = 24;
-    fixed["lines"] = Json::array({{{"id", "a"}, {"description", "Licentie {maandnaam}"}, {"amountCents", 10000},
-                                   {"vatTreatment", "nl_21"}, {"sortOrder", 0}},
-                                  {{"id", "b"}, {"description", "Boeken"}, {"amountCents", 5000},
-                                   {"vatTreatment", "nl_9"}, {"sortOrder", 1}}});
+    fixed["lines"] = Json::array({{{"id", "a"},
+                                   {"description", "Licentie {maandnaam}"},
+                                   {"amountCents", 10000},
+                                   {"vatTreatment", "nl_21"},
+                                   {"sortOrder", 0}},
+                                  {{"id", "b"},
+                                   {"description", "Boeken"},
+                                   {"amountCents", 5000},
+                                   {"vatTreatment", "nl_9"},
+                                   {"sortOrder", 1}}});
     push(fixed);
     runner.runDue(at("2026-04-30T12:00:00Z"));  // 30 April: the month's last day
     ASSERT_EQ(invoicesOf("vast").size(), 1u);
@@ -201,7 +215,8 @@ TEST_F(ScheduleInvoicesIntegrationTest, AFixedScheduleBillsItsLinesAndSendsAfter
 TEST_F(ScheduleInvoicesIntegrationTest, DaysOffAreKeptPerScheduleAndRefusedWhenTheyDoNotFit) {
     push(weeklySchedule("uren"));
     const TimePoint now = at("2026-03-16T10:00:00Z");
-    const Json added = addDayOff(database, caller(), "uren", Json{{"date", "2026-04-15"}, {"type", "ziek"}}, now);
+    const Json added =
+        addDayOff(database, caller(), "uren", Json{{"date", "2026-04-15"}, {"type", "ziek"}}, now);
     addDayOff(database, caller(), "uren", Json{{"date", "2026-04-14"}, {"type", "vakantie"}}, now);
     const Json listed = listDaysOff(database, caller(), "uren");
     ASSERT_EQ(listed["daysOff"].size(), 2u);
@@ -210,15 +225,21 @@ TEST_F(ScheduleInvoicesIntegrationTest, DaysOffAreKeptPerScheduleAndRefusedWhenT
     EXPECT_EQ(added["dayOff"]["scheduleId"], "uren");
 
     const std::string id = added["dayOff"]["id"];
-    EXPECT_EQ(refusal([&] { addDayOff(database, caller(), "uren", Json{{"date", "2026-04-15"}, {"type", "vrij"}}, now); }),
+    EXPECT_EQ(refusal([&] {
+                  addDayOff(database, caller(), "uren", Json{{"date", "2026-04-15"}, {"type", "vrij"}}, now);
+              }),
               std::pair(ErrorKind::conflict, std::string("Op 15-04-2026 staat al een vrije dag.")));
-    EXPECT_EQ(refusal([&] { addDayOff(database, caller(), "uren", Json{{"date", "2026-02-30"}, {"type", "vrij"}}, now); })
-                  .first,
+    EXPECT_EQ(refusal([&] {
+                  addDayOff(database, caller(), "uren", Json{{"date", "2026-02-30"}, {"type", "vrij"}}, now);
+              }).first,
               ErrorKind::unprocessable);
-    EXPECT_EQ(refusal([&] { addDayOff(database, caller(), "uren", Json{{"date", "2026-04-16"}, {"type", "feest"}}, now); })
-                  .first,
+    EXPECT_EQ(refusal([&] {
+                  addDayOff(database, caller(), "uren", Json{{"date", "2026-04-16"}, {"type", "feest"}}, now);
+              }).first,
               ErrorKind::unprocessable);
-    EXPECT_EQ(refusal([&] { listDaysOff(database, {demoOwnerUserId(), "ander", "", "", std::nullopt}, "uren"); }).first,
+    EXPECT_EQ(refusal([&] {
+                  listDaysOff(database, {demoOwnerUserId(), "ander", "", "", std::nullopt}, "uren");
+              }).first,
               ErrorKind::notFound);
     EXPECT_EQ(refusal([&] { removeDayOff(database, caller(), "onbekend", id); }).first, ErrorKind::notFound);
 

@@ -37,7 +37,8 @@ TEST(ScheduleSectionIntegrationTest, AScheduleMadeInTheWindowIsBilledByTheServic
     auto& schedules = desktop.section<ui::SchedulesView>(MainSection::autoFactuur);
     ASSERT_TRUE(eventually([&] { return schedules.model().rowCount() == 2; }));
     EXPECT_FALSE(schedules.emptyState()->isVisible());
-    const QString hourlyRow = schedules.model().data(schedules.model().index(0, 1), Qt::DisplayRole).toString();
+    const QString hourlyRow =
+        schedules.model().data(schedules.model().index(0, 1), Qt::DisplayRole).toString();
     EXPECT_EQ(hourlyRow, "Elke 4 weken op vrijdag om 09:00");
 
     ui::SectionContext context{*desktop.environment, desktop.mainExecutor, nullptr, {}};
@@ -62,7 +63,8 @@ TEST(ScheduleSectionIntegrationTest, AScheduleMadeInTheWindowIsBilledByTheServic
     std::string scheduleId;
     ASSERT_TRUE(eventually([&] {
         for (const auto& schedule : desktop.environment->repositories().schedules.schedules())
-            if (schedule.billingFrequency == "weekly" && schedule.syncState == "synced") scheduleId = schedule.id;
+            if (schedule.billingFrequency == "weekly" && schedule.syncState == "synced")
+                scheduleId = schedule.id;
         return !scheduleId.empty();
     }));
     service.advanceClock(hours{48});
