@@ -45,7 +45,7 @@ std::vector<BankInvoiceSearchResult> searchInvoices(SyncAPIClient& client, const
                                                     const std::optional<std::string>& direction) {
     nlohmann::ordered_json body{{"query", query}};
     if (direction) body["direction"] = *direction;
-    const nlohmann::json answer = client.fetchByPost("api/native/v1/bank/match-search", body);
+    const nlohmann::json answer = client.fetch("POST", "api/native/v1/bank/match-search", body);
     std::vector<BankInvoiceSearchResult> results;
     for (const nlohmann::json& item : responsefields::array(answer, "results"))
         results.push_back(BankInvoiceSearchResult::fromJson(item));

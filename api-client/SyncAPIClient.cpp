@@ -150,8 +150,9 @@ nlohmann::json SyncAPIClient::fetch(const std::string& path, const QueryItems& q
     return mapFetchResponse(isAuthorizedPath(path) ? sendAuthorized(request) : sendUnauthenticated(request));
 }
 
-nlohmann::json SyncAPIClient::fetchByPost(const std::string& path, const nlohmann::ordered_json& body) {
-    HttpRequest request = jsonRequest("POST", path, body.dump());
+nlohmann::json SyncAPIClient::fetch(const std::string& method, const std::string& path,
+                                    const nlohmann::ordered_json& body) {
+    const HttpRequest request = jsonRequest(method, path, body.dump());
     return mapFetchResponse(isAuthorizedPath(path) ? sendAuthorized(request) : sendUnauthenticated(request));
 }
 

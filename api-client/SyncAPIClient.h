@@ -38,8 +38,9 @@ public:
 
     // GET, authorised, "fetch" mapping; the decoded JSON body.
     nlohmann::json fetch(const std::string& path, const QueryItems& query = {});
-    // POST with a JSON body for what is a read (a search), authorised, "fetch" mapping.
-    nlohmann::json fetchByPost(const std::string& path, const nlohmann::ordered_json& body);
+    // A POST (or other method) with a JSON body that answers with the "fetch" mapping.
+    nlohmann::json fetch(const std::string& method, const std::string& path,
+                         const nlohmann::ordered_json& body);
     // POST/PATCH/DELETE with a JSON body, authorised, "action" mapping; the decoded body, or null
     // when `decode` is false (operations whose answer is ignored never look at it).
     nlohmann::json action(const std::string& method, const std::string& path,

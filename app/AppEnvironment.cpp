@@ -53,6 +53,7 @@ AppEnvironment::AppEnvironment(BaseUrl baseUrl, AppPaths paths, Diagnostic diagn
                                                     [this](const std::string& line) { report(line); });
     });
     httpSession_ = std::make_shared<HttpSession>(userAgentString(kAppVersion));
+    holidays_ = std::make_unique<NLHolidays>(httpSession_, publicHolidayServiceUrl(baseUrl_), clock_);
     buildClient();
     buildLocalStores(std::move(opened));
     appLock_ =

@@ -19,6 +19,7 @@
 #include "app/BiometricAppLock.h"
 #include "app/DesktopShell.h"
 #include "app/LoginFailure.h"
+#include "app/NLHolidays.h"
 #include "app/NotificationAnnouncer.h"
 #include "app/Repositories.h"
 #include "app/SessionState.h"
@@ -98,6 +99,8 @@ public:
     SyncAPIClient& apiClient() { return *apiClient_; }
     const std::shared_ptr<HttpSession>& httpSession() const { return httpSession_; }
     BiometricAppLock& appLock() { return *appLock_; }
+    // The Dutch public holidays for the schedules, cached for the life of the process.
+    NLHolidays& holidays() { return *holidays_; }
     UserDefaults& defaults() { return defaults_; }
 
     SessionState sessionState() const;
@@ -218,6 +221,7 @@ private:
     std::shared_ptr<HttpSession> httpSession_;
     std::shared_ptr<SyncAPIClient> apiClient_;
     std::unique_ptr<BiometricAppLock> appLock_;
+    std::unique_ptr<NLHolidays> holidays_;
     std::unique_ptr<SyncScheduler> scheduler_;
     NotificationAnnouncer announcer_;
     ObservationHandle notificationsObservation_;

@@ -20,6 +20,7 @@
 #include "service/invoices/InvoiceExtraRoutes.h"
 #include "service/invoices/InvoiceRoutes.h"
 #include "service/onboarding/OnboardingRoutes.h"
+#include "service/schedules/ScheduleRoutes.h"
 #include "service/store/ServiceDatabase.h"
 #include "service/sync/SyncRoutes.h"
 #include "service/team/TeamRoutes.h"
@@ -50,6 +51,7 @@ RouteTable serviceRoutes(const ServiceDatabase& database, const Authenticator& a
     addDashboardRoutes(routes, database);
     addTemplateRoutes(routes, database);
     addInvoiceExtraRoutes(routes, database);
+    addScheduleRoutes(routes, database);
     return routes;
 }
 
@@ -59,11 +61,12 @@ Server::Server(const ServiceDatabase& database, const Clock& clock, std::int64_t
       clock_(clock),
       outbox_(database.path().parent_path(), std::move(smtpUrl)),
       scheduledSends_(database_, outbox_),
+      scheduleInvoices_(database_),
       authenticator_(database.signingSecret(), accessTokenLifetime),
       http_(std::make_unique<httplib::Server>()) {
     router_ = std::make_unique<Router>(
         serviceRoutes(database_, authenticator_, faults_, requestLog_, outbox_, clock, settableClock,
-                      [this] { scheduledSends_.runDue(clock_.now()); }),
+                      [this] { runWhatCameDue(clock_.now()); }),
         clock,
         [this](const RequestContext& context, Access access) {
             return authenticateCaller(database_, authenticator_, context, access);
@@ -120,14 +123,20 @@ void Server::sendWhatCameDue(std::stop_token stop) {
     std::condition_variable_any wake;
     while (!stop.stop_requested()) {
         try {
-            scheduledSends_.runDue(clock_.now());
+            runWhatCameDue(clock_.now());
         } catch (const std::exception& error) {
             // A database that stayed busy or a full disk: the schedules wait for the next round.
-            std::fprintf(stderr, "zelvorin-service: geplande verzending: %s\n", error.what());
+            std::fprintf(stderr, "zelvorin-service: geplande facturen en verzendingen: %s\n", error.what());
         }
         std::unique_lock lock(mutex);
         wake.wait_for(lock, stop, tunables::kScheduledSendCheckInterval, [] { return false; });
     }
+}
+
+void Server::runWhatCameDue(TimePoint now) {
+    // Invoices first, so that one sent without a review window goes out in the same round.
+    scheduleInvoices_.runDue(now);
+    scheduledSends_.runDue(now);
 }
 
 void Server::stop() {

@@ -13,6 +13,7 @@
 #include "service/http/Router.h"
 #include "service/invoices/InvoiceScheduleActions.h"
 #include "service/invoices/MailOutbox.h"
+#include "service/schedules/ScheduleInvoiceRunner.h"
 
 namespace httplib {
 class Server;
@@ -52,11 +53,14 @@ public:
 private:
     // Sends what came due on the service's clock, on its own thread while serve() runs.
     void sendWhatCameDue(std::stop_token stop);
+    // The invoices of schedules and the scheduled sends whose moment has come.
+    void runWhatCameDue(TimePoint now);
 
     const ServiceDatabase& database_;
     const Clock& clock_;
     MailOutbox outbox_;
     ScheduledSendRunner scheduledSends_;
+    ScheduleInvoiceRunner scheduleInvoices_;
     Authenticator authenticator_;
     RequestLog requestLog_;
     FaultSwitches faults_;

@@ -15,6 +15,7 @@
 #include "ui/InvoiceSheetDialogs.h"
 #include "ui/InvoicesView.h"
 #include "ui/OnboardingView.h"
+#include "ui/SchedulesView.h"
 
 namespace zelvorin::ui {
 
@@ -89,6 +90,16 @@ void tour(MainWindow& window, const QString& folder) {
             settle(800);
         }
         save(window, folder, QString::fromUtf8(sectionSlug(section).data(), sectionSlug(section).size()));
+    }
+    // The editor of the first schedule, with the next invoices it will make.
+    auto* schedules = static_cast<SchedulesView*>(window.section(MainSection::autoFactuur));
+    window.selectSection(MainSection::autoFactuur);
+    if (schedules->model().rowCount() > 0) {
+        QDialog* editor = schedules->openEditor(0);
+        settle(300);
+        save(*editor, folder, "auto-factuur-schema");
+        editor->close();
+        settle(100);
     }
     auto* invoices = static_cast<InvoicesView*>(window.section(MainSection::facturen));
     window.selectSection(MainSection::facturen);

@@ -38,5 +38,7 @@ void addBankRuleCommands(CLI::App& bankCommand, CliContext& context);
 void addBtwCommands(CLI::App& app, CliContext& context);
 // dashboard summary [--period], dashboard briefing (after addOverviewCommands)
 void addDashboardCommands(CLI::App& app, CliContext& context);
+// holidays YEAR, schedule days-off SCHEDULE [add DATE [--type] | rm ID]
+void addScheduleCommands(CLI::App& app, CliContext& context);
 
 }  // namespace zelvorin::cli

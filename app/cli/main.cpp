@@ -25,6 +25,7 @@ int main(int argc, char** argv) {
     addBankCommands(app, context);
     addBtwCommands(app, context);
     addDashboardCommands(app, context);
+    addScheduleCommands(app, context);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {

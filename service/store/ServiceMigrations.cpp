@@ -211,6 +211,38 @@ CREATE TABLE briefing_decision (
 );
 )sql";
 
+// Recurring-invoice schedules on the service. A schedule's days off (not synced: devices read and
+// change them through their routes), at most one per day. Every period the service has billed,
+// keyed on schedule and period, so a period gets one invoice however often the generator runs,
+// restarts or races itself (invoice_id is NULL for a period without billable hours). The generator
+// bills no moment before it first ran on this database (generation_start, one row).
+constexpr const char* kSchedules = R"sql(
+CREATE TABLE schedule_day_off (
+  organization_id TEXT NOT NULL REFERENCES organization(id),
+  id TEXT NOT NULL,
+  schedule_id TEXT NOT NULL,
+  date TEXT NOT NULL,
+  type TEXT NOT NULL,
+  created_at TEXT NOT NULL,
+  PRIMARY KEY (organization_id, id),
+  UNIQUE (organization_id, schedule_id, date)
+);
+CREATE TABLE schedule_run (
+  organization_id TEXT NOT NULL REFERENCES organization(id),
+  schedule_id TEXT NOT NULL,
+  period_start TEXT NOT NULL,
+  period_end TEXT NOT NULL,
+  billing_date TEXT NOT NULL,
+  invoice_id TEXT,
+  generated_at TEXT NOT NULL,
+  PRIMARY KEY (organization_id, schedule_id, period_start)
+);
+CREATE TABLE schedule_generation (
+  id INTEGER PRIMARY KEY CHECK (id = 1),
+  started_at TEXT NOT NULL
+);
+)sql";
+
 // The organisation's bank rules: transactions of a counterparty (its name contains the pattern, or
 // its IBAN is the pattern) get the rule's category when they arrive, so they no longer wait for
 // review. One rule per pattern.
@@ -241,6 +273,7 @@ const std::vector<Migration>& serviceMigrations() {
         {"service_v8_invoice_events", {kInvoiceEvents}},
         {"service_v9_scheduled_sends", {kScheduledSends}},
         {"service_v10_briefing_decisions", {kBriefingDecisions}},
+        {"service_v13_schedules", {kSchedules}},
         {"service_v14_bank_rules", {kBankRules}},
     };
     return migrations;

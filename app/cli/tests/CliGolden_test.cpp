@@ -614,6 +614,32 @@ void expectCamelCaseKeys(const Json& value, const std::string& where) {
     }
 }
 
+// The holidays come from the service's public-holiday query; the days off of the demo's hourly
+// schedule are added, listed and removed through the service, and refused when they do not fit.
+TEST_F(CliGoldenIntegrationTest, HolidaysAndTheDaysOffOfASchedule) {
+    both("holidays", "holidays 2026");
+    ASSERT_EQ(run("login --auto").exitCode, 0);
+    ASSERT_EQ(run("sync").exitCode, 0);
+    const std::string schedule = "018cc251-f400-7000-8000-000000031e19";
+    const auto dayOff = [this](const std::string& placeholder) {
+        return [this, placeholder](const Json& added) { volatileText(added.value("id", ""), placeholder); };
+    };
+    json("schedule-days-off-add", "schedule days-off " + schedule + " add 2026-04-15 --type vakantie",
+         dayOff("<vakantie>"));
+    const std::string added = run("schedule days-off " + schedule + " add 2026-04-17").out;
+    volatileText(added.substr(added.rfind(' ') + 1, 36), "<vrij>");
+    expectGolden("schedule-days-off-add.txt", added);
+    both("schedule-days-off", "schedule days-off " + schedule);
+    json("schedule-days-off-rm",
+         "schedule days-off " + schedule + " rm " + std::string(added.substr(added.rfind(' ') + 1, 36)));
+    refusals("errors-schedule.txt", {{"holidays twintig", 2},
+                                     {"schedule days-off onbekend", 4},
+                                     {"schedule days-off " + schedule + " add 2026-02-30", 2},
+                                     {"schedule days-off " + schedule + " add 2026-04-16 --type feest", 2},
+                                     {"schedule days-off " + schedule + " add 2026-04-15", 1},
+                                     {"schedule days-off " + schedule + " rm onbekend", 1}});
+}
+
 TEST(CliGoldenTest, NoKeyInAnyGoldenJsonHasAnUnderscore) {
     int files = 0;
     for (const auto& entry : std::filesystem::directory_iterator(kGolden)) {

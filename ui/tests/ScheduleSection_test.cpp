@@ -1,0 +1,97 @@
+#include <gtest/gtest.h>
+
+#include "domain/Timestamps.h"
+#include "persistence/sqlite/Connection.h"
+#include "screens/ScheduleTexts.h"
+#include "ui/InvoicesView.h"
+#include "ui/ScheduleDialog.h"
+#include "ui/SchedulesView.h"
+#include "ui/tests/DesktopFixture.h"
+
+namespace zelvorin::testing {
+namespace {
+
+using namespace std::chrono;
+
+std::vector<std::string> invoicesOfSchedule(AppEnvironment& environment, const std::string& scheduleId) {
+    return environment.database().writer->read([&](Connection& db) {
+        std::vector<std::string> ids;
+        Statement& query = db.cached("SELECT id FROM draft_invoice WHERE schedule_id = ?");
+        query.bindAll(scheduleId);
+        while (query.step())
+            ids.push_back(query.text(0));
+        return ids;
+    });
+}
+
+// A schedule made in the window's editor is refused until it names a customer, then saved and
+// synced; when the service's clock reaches its first moment the service bills it, and the invoice
+// shows in Facturen after the next sync. Deleting asks first.
+TEST(ScheduleSectionIntegrationTest, AScheduleMadeInTheWindowIsBilledByTheServiceAndShowsInFacturen) {
+    // The service's clock stands at the desktop's moment, so moving it reaches the schedule's day.
+    const TimePoint now = floor<seconds>(system_clock::now());
+    ServiceProcess::Options options = ServiceProcess::demo();
+    options.now = formatTimestampSeconds(now);
+    ServiceProcess service(options);
+    Desktop desktop(service);
+    auto& schedules = desktop.section<ui::SchedulesView>(MainSection::autoFactuur);
+    ASSERT_TRUE(eventually([&] { return schedules.model().rowCount() == 2; }));
+    EXPECT_FALSE(schedules.emptyState()->isVisible());
+    const QString hourlyRow =
+        schedules.model().data(schedules.model().index(0, 1), Qt::DisplayRole).toString();
+    EXPECT_EQ(hourlyRow, "Elke 4 weken op vrijdag om 09:00");
+
+    ui::SectionContext context{*desktop.environment, desktop.mainExecutor, nullptr, {}};
+    ui::ScheduleDialog dialog(context, std::nullopt);
+    EXPECT_FALSE(dialog.save());
+    EXPECT_EQ(dialog.errorText(), "Selecteer een contact.");
+    dialog.customerBox()->setCurrentIndex(1);
+    dialog.frequencyBox()->setCurrentIndex(0);  // Wekelijks
+    const weekday tomorrow{sys_days{amsterdamDate(now)} + days{1}};
+    dialog.billingDayBox()->setValue(static_cast<int>(tomorrow.iso_encoding()));
+    for (int day = 0; day < 7; ++day)
+        dialog.hoursBox(day)->setValue(0);
+    EXPECT_FALSE(dialog.save());
+    EXPECT_EQ(dialog.errorText(), "Selecteer minstens één werkdag met uren.");
+    for (int day = 0; day < 7; ++day)
+        dialog.hoursBox(day)->setValue(6);
+    EXPECT_TRUE(dialog.previewText().startsWith("Volgende facturen: \n"));
+    ASSERT_TRUE(dialog.save());
+    ASSERT_TRUE(eventually([&] { return schedules.model().rowCount() == 3; }));
+
+    desktop.window->syncNow();
+    std::string scheduleId;
+    ASSERT_TRUE(eventually([&] {
+        for (const auto& schedule : desktop.environment->repositories().schedules.schedules())
+            if (schedule.billingFrequency == "weekly" && schedule.syncState == "synced")
+                scheduleId = schedule.id;
+        return !scheduleId.empty();
+    }));
+    service.advanceClock(hours{48});
+    desktop.window->syncNow();
+    ASSERT_TRUE(eventually([&] { return invoicesOfSchedule(*desktop.environment, scheduleId).size() == 1; }));
+    const std::string invoiceId = invoicesOfSchedule(*desktop.environment, scheduleId).front();
+    auto& invoices = desktop.section<ui::InvoicesView>(MainSection::facturen);
+    ASSERT_TRUE(eventually([&] {
+        for (const InvoiceListItem& row : invoices.model().rows())
+            if (row.id == invoiceId) return true;
+        return false;
+    }));
+
+    auto& again = desktop.section<ui::SchedulesView>(MainSection::autoFactuur);
+    int row = -1;
+    for (int n = 0; n < again.model().rowCount(); ++n)
+        if (again.model().row(n).id == scheduleId) row = n;
+    ASSERT_GE(row, 0);
+    again.select(row);
+    QString asked;
+    again.deleteSelected([&](const QString& question) {
+        asked = question;
+        return true;
+    });
+    EXPECT_EQ(asked.toStdString(), scheduletexts::kDeleteQuestion);
+    ASSERT_TRUE(eventually([&] { return again.model().rowCount() == 2; }));
+}
+
+}  // namespace
+}  // namespace zelvorin::testing
