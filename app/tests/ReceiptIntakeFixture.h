@@ -54,10 +54,11 @@ protected:
 
     std::unique_ptr<AppEnvironment> makeDevice(const std::filesystem::path& at) {
         AppEnvironment::Platform platform = quietPlatform();
-        platform.documentPipeline =
-            std::make_shared<FoundationModelsExtractionPipeline>(std::make_shared<TesseractOCRProvider>(), model);
+        platform.documentPipeline = std::make_shared<FoundationModelsExtractionPipeline>(
+            std::make_shared<TesseractOCRProvider>(), model);
         platform.uploadFileWriter = [this](const std::filesystem::path& target, const std::string& bytes) {
-            if (diskFull) throw std::system_error(ENOSPC, std::generic_category(), "schrijven van " + target.string());
+            if (diskFull)
+                throw std::system_error(ENOSPC, std::generic_category(), "schrijven van " + target.string());
             writePrivateFileAtomically(target, bytes);
         };
         return std::make_unique<AppEnvironment>(*BaseUrl::parse(service.baseUrl()), AppPaths::under(at),
@@ -79,7 +80,9 @@ protected:
         return nullptr;
     }
     std::vector<std::string> queueFolder() const { return environment->pendingUploadStore().entries(); }
-    std::vector<PendingUploadRecord> rows() { return environment->repositories().pendingUploads.waitingUploads(); }
+    std::vector<PendingUploadRecord> rows() {
+        return environment->repositories().pendingUploads.waitingUploads();
+    }
 
     ServiceProcess service{ServiceProcess::demo()};
     TempDir root;

@@ -3,6 +3,8 @@
 // drained later; and every kind of bad file refused before anything is stored.
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "app/ReceiptFile.h"
 #include "app/tests/ReceiptIntakeFixture.h"
 #include "testing/ThrownKind.h"
@@ -21,6 +23,15 @@ TEST_F(ReceiptIntakeIntegrationTest, AConfidentReadingGoesUpWithoutAskingTheServ
     EXPECT_EQ(item["subject"], "bon.jpg");
     EXPECT_FALSE(item.contains("extractionStartedAt"));  // the service waits for the device's reading
     EXPECT_TRUE(queueFolder().empty());
+
+    // The reading went with it and the service never read the document itself; it reaches the
+    // device by pull.
+    environment->syncNow();
+    const std::optional<IncomingInvoiceRecord> local = environment->repositories().inbox.item(outcome.ids[0]);
+    ASSERT_TRUE(local);
+    EXPECT_EQ(local->extractionSource, "device-fm");
+    EXPECT_EQ(local->extractionAttempts, 0);
+    EXPECT_TRUE(local->extractedAmount);
 }
 
 TEST_F(ReceiptIntakeIntegrationTest, ALowConfidenceReadingLeavesTheReadingToTheService) {
@@ -30,6 +41,16 @@ TEST_F(ReceiptIntakeIntegrationTest, ALowConfidenceReadingLeavesTheReadingToTheS
     ASSERT_EQ(outcome.ids.size(), 1u);
     EXPECT_TRUE(diagnostics.mentions("[AppEnvironment] On-device extractie lage confidence (0."));
     EXPECT_TRUE(inboxItem(outcome.ids[0]).contains("extractionStartedAt"));
+
+    // The service reads it on its own worker; the reading arrives by pull.
+    for (int tries = 0; tries < 300 && !inboxItem(outcome.ids[0]).contains("extractionSource"); ++tries)
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    environment->syncNow();
+    const std::optional<IncomingInvoiceRecord> local = environment->repositories().inbox.item(outcome.ids[0]);
+    ASSERT_TRUE(local);
+    EXPECT_EQ(local->extractionSource, "server-claude");
+    EXPECT_EQ(local->extractionAttempts, 1);
+    EXPECT_TRUE(local->extractedAmount);
 }
 
 TEST_F(ReceiptIntakeIntegrationTest, OfflineAReceiptIsQueuedAndTheNextDrainTakesItUp) {
@@ -72,7 +93,8 @@ TEST_F(ReceiptIntakeIntegrationTest, AFailedUploadEndsTheDrainWithOneAttemptAndT
     EXPECT_TRUE(waiting[0].lastError);
     EXPECT_EQ(waiting[1].status, PendingUploadRecord::Status::wachtend);
     EXPECT_EQ(waiting[1].attempts, 0);
-    EXPECT_TRUE(diagnostics.mentions("[AppEnvironment] PendingUpload " + waiting[0].id + " upload mislukt: "));
+    EXPECT_TRUE(
+        diagnostics.mentions("[AppEnvironment] PendingUpload " + waiting[0].id + " upload mislukt: "));
 
     // A row whose file went missing is dropped; the other goes up.
     std::filesystem::remove(environment->pendingUploadStore().absolutePath(waiting[1].relativePath));
@@ -107,7 +129,8 @@ TEST_F(ReceiptIntakeIntegrationTest, ASharedFileIsQueuedOnceAndBadSideCarsAreLef
     EXPECT_EQ(waiting[0].idempotencyKey, "deel-1");
     EXPECT_EQ(waiting[0].relativePath, "PendingUploads/gedeeld.jpg");
     EXPECT_TRUE(diagnostics.mentions("[AppEnvironment] importSharedFiles: geïmporteerd kassabon.jpg"));
-    EXPECT_TRUE(diagnostics.mentions("[AppEnvironment] importSharedFiles: enqueue mislukt voor kapot.jpg.meta.json: "));
+    EXPECT_TRUE(diagnostics.mentions(
+        "[AppEnvironment] importSharedFiles: enqueue mislukt voor kapot.jpg.meta.json: "));
     EXPECT_TRUE(std::filesystem::exists(folder / "kapot.jpg.meta.json"));
     EXPECT_TRUE(std::filesystem::exists(folder / "weg.jpg.meta.json"));
 
@@ -145,7 +168,8 @@ TEST_F(ReceiptIntakeIntegrationTest, AQueueThatCannotBeWrittenLeavesNeitherFileN
         ADD_FAILURE() << "a full disk was not reported";
     } catch (const PendingUploadStoreError& error) {
         EXPECT_EQ(error.kind(), PendingUploadStoreError::Kind::writeFailed);
-        EXPECT_EQ(std::string(error.what()).rfind("Kon het bon-bestand niet opslaan: ", 0), 0u) << error.what();
+        EXPECT_EQ(std::string(error.what()).rfind("Kon het bon-bestand niet opslaan: ", 0), 0u)
+            << error.what();
     }
     EXPECT_TRUE(queueFolder().empty());
     EXPECT_TRUE(rows().empty());

@@ -6,6 +6,7 @@
 #include "service/http/Route.h"
 #include "service/http/ServiceError.h"
 #include "service/inbox/InboxActions.h"
+#include "service/inbox/InboxReader.h"
 
 namespace zelvorin::service {
 
@@ -19,6 +20,8 @@ std::string formField(const httplib::Request& request, const char* name) {
 
 InboxUpload inboxUpload(const httplib::Request& request) {
     InboxUpload upload;
+    if (request.has_header("Idempotency-Key"))
+        upload.idempotencyKey = request.get_header_value("Idempotency-Key");
     upload.source = formField(request, "source");
     const std::string extraction = formField(request, "needsServerExtraction");
     if (extraction != "true" && extraction != "false")
@@ -34,12 +37,31 @@ InboxUpload inboxUpload(const httplib::Request& request) {
 
 }  // namespace
 
-void addInboxRoutes(RouteTable& routes, const ServiceDatabase& database) {
+void addInboxRoutes(RouteTable& routes, const ServiceDatabase& database, InboxReader& reader) {
     routes.add(HttpMethod::post, "api/native/v1/kvitra/upload", Access::member, BodyRule::multipart(),
                [&](RequestContext& context) {
-                   const std::string id = storeInboxDocument(database, context.caller(),
-                                                             inboxUpload(context.request()), context.now());
-                   return Reply::json(Json{{"ids", Json::array({id})}});
+                   const InboxUpload upload = inboxUpload(context.request());
+                   const StoredUpload stored =
+                       storeInboxDocument(database, context.caller(), upload, context.now());
+                   if (upload.needsServerExtraction && !stored.repeated)
+                       for (const std::string& id : stored.ids)
+                           reader.request(context.caller().organizationId, id);
+                   return Reply::json(Json{{"ids", stored.ids}});
+               });
+    routes.add(HttpMethod::post, "api/native/v1/kvitra/{id}/extraction", Access::member, BodyRule::json(),
+               [&](RequestContext& context) {
+                   const std::string id = context.parameter("id");
+                   const SubmissionAnswer answer =
+                       submitExtraction(database, context.caller(), id, context.body(), context.now());
+                   if (answer.fallback) reader.request(context.caller().organizationId, id);
+                   return Reply::json(answer.toJson());
+               });
+    routes.add(HttpMethod::post, "api/native/v1/kvitra/{id}/reextract", Access::member, BodyRule::none(),
+               [&](RequestContext& context) {
+                   const std::string id = context.parameter("id");
+                   requireInboxItem(database, context.caller(), id);
+                   reader.request(context.caller().organizationId, id, /*force=*/true);
+                   return Reply::json(Json{{"dispatched", true}});
                });
     routes.get("api/native/v1/kvitra/{id}/document", Access::member, [&](RequestContext& context) {
         StoredFile file = inboxDocument(database, context.caller(), context.parameter("id"));
