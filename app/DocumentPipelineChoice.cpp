@@ -10,7 +10,8 @@ namespace zelvorin {
 
 namespace {
 
-std::shared_ptr<const InvoiceStructurer> chooseStructurer(const std::function<void(const std::string&)>& warn) {
+std::shared_ptr<const InvoiceStructurer> chooseStructurer(
+    const std::function<void(const std::string&)>& warn) {
     const char* url = std::getenv("ZELVORIN_LLM_URL");
     if (url != nullptr && *url != '\0') {
         const char* model = std::getenv("ZELVORIN_LLM_MODEL");

@@ -66,7 +66,8 @@ void PendingUploadStore::remove(const std::string& relativePath) const {
 std::vector<std::string> PendingUploadStore::entries() const {
     std::vector<std::string> names;
     std::error_code error;
-    for (std::filesystem::directory_iterator it(folder_, error), end; !error && it != end; it.increment(error))
+    for (std::filesystem::directory_iterator it(folder_, error), end; !error && it != end;
+         it.increment(error))
         names.push_back(it->path().filename().string());
     std::sort(names.begin(), names.end());
     return names;

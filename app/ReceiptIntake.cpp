@@ -23,7 +23,8 @@ std::string plainFileName(const std::string& fileName) {
 
 std::string joined(const std::vector<std::string>& ids) {
     std::string text;
-    for (const std::string& id : ids) text += (text.empty() ? "" : ", ") + id;
+    for (const std::string& id : ids)
+        text += (text.empty() ? "" : ", ") + id;
     return text;
 }
 
@@ -57,8 +58,8 @@ ReceiptIntake::DeviceReading ReceiptIntake::readOnDevice(const std::string& byte
 std::vector<std::string> ReceiptIntake::upload(const std::string& bytes, const std::string& fileName,
                                                const std::string& mimeType, const std::string& source,
                                                const std::string& idempotencyKey, bool withSubmission) const {
-    return uploadKvitraDocument(parts_.client,
-                                KvitraUpload{source, !withSubmission, fileName, mimeType, bytes, idempotencyKey});
+    return uploadKvitraDocument(
+        parts_.client, KvitraUpload{source, !withSubmission, fileName, mimeType, bytes, idempotencyKey});
 }
 
 UploadOutcome ReceiptIntake::takeIn(const std::string& bytes, const std::string& fileName,
@@ -115,7 +116,8 @@ UploadOutcome ReceiptIntake::queue(const std::string& bytes, const std::string& 
 void ReceiptIntake::importSharedFiles() {
     const std::string suffix = ShareMeta::kSuffix;
     for (const std::string& entry : parts_.store.entries()) {
-        if (entry.size() <= suffix.size() || entry.compare(entry.size() - suffix.size(), suffix.size(), suffix) != 0)
+        if (entry.size() <= suffix.size() ||
+            entry.compare(entry.size() - suffix.size(), suffix.size(), suffix) != 0)
             continue;
         const std::string dataName = entry.substr(0, entry.size() - suffix.size());
         const std::string sideCar = PendingUploadStore::relativePath(entry);
@@ -180,7 +182,8 @@ ReceiptIntake::DrainReport ReceiptIntake::drain() {
                 try {
                     kvitra::submitExtraction(parts_.client, id, body);
                 } catch (const std::exception&) {
-                    report("PendingUpload drain: submitExtraction mislukt voor " + id + " — server pakt het over");
+                    report("PendingUpload drain: submitExtraction mislukt voor " + id +
+                           " — server pakt het over");
                 }
             }
         }

@@ -41,7 +41,7 @@ public:
     struct DrainReport {
         bool alreadyRunning = false;  // another drain held the flag: this one did nothing
         int uploaded = 0;
-        int skipped = 0;  // rows whose file was gone
+        int skipped = 0;                     // rows whose file was gone
         std::optional<std::string> failure;  // the upload error that ended the run
     };
 

@@ -14,6 +14,8 @@ void addAccountCommands(CLI::App& app, CliContext& context);
 void addSyncCommand(CLI::App& app, CliContext& context);
 // read-receipt FILE
 void addReadReceiptCommand(CLI::App& app, CliContext& context);
+// receipt add FILE... [--source S], uploads, drain
+void addReceiptCommands(CLI::App& app, CliContext& context);
 // render INVOICE_ID --pdf out.pdf [--png out.png]
 void addRenderCommand(CLI::App& app, CliContext& context);
 // invoices, invoice show|new|set|rm

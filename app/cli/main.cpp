@@ -15,6 +15,7 @@ int main(int argc, char** argv) {
     addSyncCommand(app, context);
     addRenderCommand(app, context);
     addReadReceiptCommand(app, context);
+    addReceiptCommands(app, context);
     addInvoiceCommands(app, context);
     addInvoiceActionCommands(app, context);
     addTemplateCommands(app, context);
