@@ -31,7 +31,8 @@ ExtractionSubmissionResponse submitExtraction(SyncAPIClient& client, const std::
 }
 
 bool reextract(SyncAPIClient& client, const std::string& id) {
-    const nlohmann::json answer = client.action("POST", itemPath(id, "reextract"), nlohmann::ordered_json::object());
+    const nlohmann::json answer =
+        client.action("POST", itemPath(id, "reextract"), nlohmann::ordered_json::object());
     const auto dispatched = answer.find("dispatched");
     if (!answer.is_object() || dispatched == answer.end() || !dispatched->is_boolean())
         throw APIError(APIError::InvalidResponse{});

@@ -12,8 +12,8 @@
 namespace zelvorin::kvitra {
 
 struct ExtractionSubmissionResponse {
-    bool accepted = false;      // the service kept the submitted reading
-    std::string source;         // the reading the item keeps ("device-fm", "server-claude")
+    bool accepted = false;         // the service kept the submitted reading
+    std::string source;            // the reading the item keeps ("device-fm", "server-claude")
     std::optional<bool> fallback;  // true: the service reads the document itself instead
 
     static ExtractionSubmissionResponse fromJson(const nlohmann::json& json);

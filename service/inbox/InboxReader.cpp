@@ -69,7 +69,8 @@ void InboxReader::work(std::stop_token stop) {
             readNow(job.organizationId, job.itemId, job.force);
         } catch (const std::exception& error) {
             // A busy or full database: the item keeps waiting; reextract asks again.
-            std::fprintf(stderr, "zelvorin-service: inbox %s niet gelezen: %s\n", job.itemId.c_str(), error.what());
+            std::fprintf(stderr, "zelvorin-service: inbox %s niet gelezen: %s\n", job.itemId.c_str(),
+                         error.what());
         }
         {
             std::lock_guard lock(mutex_);
@@ -81,8 +82,10 @@ void InboxReader::work(std::stop_token stop) {
 
 void InboxReader::readNow(const std::string& organizationId, const std::string& itemId, bool force) {
     const std::optional<StoredFile> file = database_.read([&](Connection& db) -> std::optional<StoredFile> {
-        const std::optional<StoredRecord> record = records::find(db, organizationId, "incomingInvoice", itemId);
-        if (!record || record->deleted || (!force && holdsDeviceReading(record->payload))) return std::nullopt;
+        const std::optional<StoredRecord> record =
+            records::find(db, organizationId, "incomingInvoice", itemId);
+        if (!record || record->deleted || (!force && holdsDeviceReading(record->payload)))
+            return std::nullopt;
         const auto path = record->payload.find("pdfPath");
         if (path == record->payload.end() || !path->is_string()) return std::nullopt;
         return storedfiles::find(db, organizationId, path->get<std::string>());
@@ -101,15 +104,17 @@ void InboxReader::readNow(const std::string& organizationId, const std::string& 
 
     const TimePoint now = clock_.now();
     database_.write([&](Connection& db) {
-        const std::optional<StoredRecord> record = records::find(db, organizationId, "incomingInvoice", itemId);
+        const std::optional<StoredRecord> record =
+            records::find(db, organizationId, "incomingInvoice", itemId);
         // A device's reading that arrived while this one ran wins: it was made for this document.
         if (!record || record->deleted || (!force && holdsDeviceReading(record->payload))) return;
         Json payload = reading ? withReading(record->payload, *reading) : record->payload;
         if (!reading) payload["extractionError"] = kUnreadable;
         payload["extractionAttempts"] = record->payload.value("extractionAttempts", 0) + 1;
         payload["updatedAt"] = formatTimestampMillis(now);
-        writeRecord(db, RecordChange{organizationId, SyncEntityType::incomingInvoice, itemId, RecordOperation::put,
-                                     std::move(payload), now, Actor{ChangeSource::service, {}, {}}, std::nullopt});
+        writeRecord(
+            db, RecordChange{organizationId, SyncEntityType::incomingInvoice, itemId, RecordOperation::put,
+                             std::move(payload), now, Actor{ChangeSource::service, {}, {}}, std::nullopt});
     });
 }
 

@@ -25,7 +25,8 @@ void requireType(const Json& object, const char* key, bool (Json::*isType)() con
 void checkItems(const Json& list, const char* key, const std::vector<const char*>& numbers) {
     for (const Json& item : list) {
         if (!item.is_object()) refuse(std::string("Elk element van \"") + key + "\" moet een object zijn.");
-        for (const char* number : numbers) requireType(item, number, &Json::is_number, "een getal", false);
+        for (const char* number : numbers)
+            requireType(item, number, &Json::is_number, "een getal", false);
     }
 }
 
@@ -39,7 +40,8 @@ InboxReading parseSubmission(const Json& body) {
     InboxReading reading;
     reading.source = body["source"].get<std::string>();
     reading.confidence = body["confidence"].get<double>();
-    if (!(reading.confidence >= 0 && reading.confidence <= 1)) refuse("\"confidence\" moet tussen 0 en 1 liggen.");
+    if (!(reading.confidence >= 0 && reading.confidence <= 1))
+        refuse("\"confidence\" moet tussen 0 en 1 liggen.");
     if (body.contains("modelVersion") && body["modelVersion"].is_string())
         reading.modelVersion = body["modelVersion"].get<std::string>();
 

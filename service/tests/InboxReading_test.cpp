@@ -36,7 +36,9 @@ Json deviceReading(double confidence, Json total = 7800) {
                 {"invoiceDate", "14-03-2026"},
                 {"lines", Json::array({{{"description", "Brood"}, {"amount", 78.0}}})},
                 {"vatBreakdown", Json::array()}};
-    return {{"source", "device-fm"}, {"confidence", confidence}, {"modelVersion", "zelvorin-rules/2"},
+    return {{"source", "device-fm"},
+            {"confidence", confidence},
+            {"modelVersion", "zelvorin-rules/2"},
             {"result", result}};
 }
 
@@ -106,16 +108,16 @@ TEST_F(InboxReadingIntegrationTest, ADeviceReadingIsKeptWhenItFitsAndRefusedWhol
 
 TEST_F(InboxReadingIntegrationTest, AnUploadIsMadeOncePerIdempotencyKey) {
     const std::string first = upload("receipt-photo.jpg", true, "sleutel-1");
-    const StoredUpload again =
-        storeInboxDocument(database, caller, {"sleutel-1", "upload", true, "x.jpg", sample("receipt-photo.jpg")}, kNow);
+    const StoredUpload again = storeInboxDocument(
+        database, caller, {"sleutel-1", "upload", true, "x.jpg", sample("receipt-photo.jpg")}, kNow);
     EXPECT_TRUE(again.repeated);
     EXPECT_EQ(again.ids, std::vector<std::string>{first});
     EXPECT_NE(upload("receipt-photo.jpg", true, "sleutel-2"), first);
     // Keys belong to an organisation: another one's same key makes its own item.
     const Caller stranger{demoOwnerUserId(), secondOrganizationId(), "apparaat-a", "sessie", std::nullopt};
-    EXPECT_FALSE(
-        storeInboxDocument(database, stranger, {"sleutel-1", "upload", true, "x.jpg", sample("receipt-photo.jpg")}, kNow)
-            .repeated);
+    EXPECT_FALSE(storeInboxDocument(database, stranger,
+                                    {"sleutel-1", "upload", true, "x.jpg", sample("receipt-photo.jpg")}, kNow)
+                     .repeated);
 }
 
 TEST_F(InboxReadingIntegrationTest, TheServiceReadsOnItsWorkerAndLeavesADevicesReadingAlone) {
