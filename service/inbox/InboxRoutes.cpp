@@ -6,6 +6,7 @@
 #include "service/http/Route.h"
 #include "service/http/ServiceError.h"
 #include "service/inbox/InboxActions.h"
+#include "service/inbox/InboxItemActions.h"
 #include "service/inbox/InboxReader.h"
 
 namespace zelvorin::service {
@@ -63,6 +64,34 @@ void addInboxRoutes(RouteTable& routes, const ServiceDatabase& database, InboxRe
                    reader.request(context.caller().organizationId, id, /*force=*/true);
                    return Reply::json(Json{{"dispatched", true}});
                });
+    const auto itemAction = [&](HttpMethod method, const char* pattern, BodyRule body,
+                                void (*action)(const ServiceDatabase&, const Caller&, const std::string&,
+                                               const Json&, TimePoint)) {
+        routes.add(method, pattern, Access::member, body, [&, action](RequestContext& context) {
+            action(database, context.caller(), context.parameter("id"), context.body(), context.now());
+            return Reply::json(Json::object());
+        });
+    };
+    const auto plainAction = [&](HttpMethod method, const char* pattern,
+                                 void (*action)(const ServiceDatabase&, const Caller&, const std::string&,
+                                                TimePoint)) {
+        routes.add(method, pattern, Access::member, BodyRule::none(), [&, action](RequestContext& context) {
+            action(database, context.caller(), context.parameter("id"), context.now());
+            return Reply::json(Json::object());
+        });
+    };
+    itemAction(HttpMethod::patch, "api/native/v1/kvitra/{id}", BodyRule::json(), &correctInboxItem);
+    itemAction(HttpMethod::post, "api/native/v1/kvitra/{id}/categorize", BodyRule::json(),
+               &categorizeInboxItem);
+    itemAction(HttpMethod::post, "api/native/v1/kvitra/{id}/invoice-type", BodyRule::json(),
+               &setInboxItemType);
+    plainAction(HttpMethod::post, "api/native/v1/kvitra/{id}/archive", &archiveInboxItem);
+    plainAction(HttpMethod::del, "api/native/v1/kvitra/{id}", &deleteInboxItem);
+    plainAction(HttpMethod::del, "api/native/v1/kvitra/rules/{id}", &deleteKvitraRule);
+    routes.get("api/native/v1/kvitra/sync", Access::member,
+               [](RequestContext&) { return Reply::json(cloudCopyStatus()); });
+    routes.add(HttpMethod::post, "api/native/v1/kvitra/sync", Access::member, BodyRule::none(),
+               [](RequestContext&) { return Reply::json(cloudCopyStatus()); });
     routes.get("api/native/v1/kvitra/{id}/document", Access::member, [&](RequestContext& context) {
         StoredFile file = inboxDocument(database, context.caller(), context.parameter("id"));
         return conditionalReply(context, std::move(file.bytes), file.contentType);

@@ -3,10 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <functional>
 #include <sstream>
 
 #include "service/http/ServiceError.h"
 #include "service/inbox/InboxActions.h"
+#include "service/inbox/InboxItemActions.h"
 #include "service/inbox/InboxReader.h"
 #include "service/seed/DemoSeed.h"
 #include "service/store/Records.h"
@@ -156,6 +158,49 @@ TEST_F(InboxReadingIntegrationTest, ADocumentNobodyCanReadGetsItsError) {
     EXPECT_EQ(payload["extractionError"], "Tekst op de bon kon niet worden gelezen.");
     EXPECT_EQ(payload["extractionAttempts"], 1);
     EXPECT_FALSE(payload.contains("extractionSource"));
+}
+
+TEST_F(InboxReadingIntegrationTest, APersonsChangesToAnItemAreCheckedAndKeptByTheWritePath) {
+    const std::string id = upload("receipt-photo.jpg", false);
+    const auto refused = [&](const std::function<void()>& action) {
+        const std::int64_t revision = item(id).revision;
+        try {
+            action();
+        } catch (const ServiceError& error) {
+            EXPECT_EQ(item(id).revision, revision) << error.what();
+            return error.kind();
+        }
+        return ErrorKind::internal;
+    };
+    EXPECT_EQ(refused([&] {
+                  correctInboxItem(database, caller, id, Json{{"extractedAmount", 12.5}}, kNow);
+              }),
+              ErrorKind::unprocessable);
+    EXPECT_EQ(refused([&] { correctInboxItem(database, caller, id, Json::object(), kNow); }),
+              ErrorKind::unprocessable);
+    EXPECT_EQ(refused([&] {
+                  categorizeInboxItem(database, caller, id, Json{{"category", "hobby"}}, kNow);
+              }),
+              ErrorKind::unprocessable);
+    const Caller stranger{demoOwnerUserId(), secondOrganizationId(), "apparaat-a", "sessie", std::nullopt};
+    EXPECT_EQ(refused([&] { archiveInboxItem(database, stranger, id, kNow); }), ErrorKind::notFound);
+    EXPECT_EQ(refused([&] { deleteKvitraRule(database, caller, id, kNow); }), ErrorKind::notFound);
+
+    correctInboxItem(database, caller, id,
+                     Json{{"extractedAmount", 1250}, {"extractedSenderCompany", "Bakker"}}, kNow);
+    categorizeInboxItem(database, caller, id, Json{{"category", "gemengd"}, {"invoiceType", "receipt"}},
+                        kNow);
+    Json payload = item(id).payload;
+    EXPECT_EQ(payload["extractedAmount"], 1250);
+    EXPECT_EQ(payload["extractedSenderCompany"], "Bakker");
+    EXPECT_EQ(payload["category"], "gemengd");
+    EXPECT_EQ(payload["status"], "gecategoriseerd");
+    EXPECT_EQ(payload["invoiceType"], "receipt");
+    archiveInboxItem(database, caller, id, kNow);
+    EXPECT_EQ(item(id).payload["status"], "gearchiveerd");
+    deleteInboxItem(database, caller, id, kNow);
+    EXPECT_TRUE(item(id).deleted);
+    EXPECT_EQ(cloudCopyStatus().dump(), R"({"pending":0,"done":0,"failed":0,"permanent":0})");
 }
 
 }  // namespace
