@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -26,5 +27,28 @@ ExtractionSubmissionResponse submitExtraction(SyncAPIClient& client, const std::
 
 // POST api/native/v1/kvitra/<id>/reextract: whether the service set about reading it again.
 bool reextract(SyncAPIClient& client, const std::string& id);
+
+// PATCH api/native/v1/kvitra/<id>: only the fields given are sent.
+struct ExtractedFieldsPatch {
+    std::optional<std::string> extractedSenderCompany;
+    std::optional<std::string> senderEmail;
+    std::optional<std::int64_t> extractedAmount;  // cents
+    std::optional<std::string> extractedInvoiceDate;
+};
+void correct(SyncAPIClient& client, const std::string& id, const ExtractedFieldsPatch& patch);
+void categorize(SyncAPIClient& client, const std::string& id, const std::string& category,
+                const std::optional<std::string>& invoiceType = std::nullopt);
+void setInvoiceType(SyncAPIClient& client, const std::string& id, const std::string& invoiceType);
+void archive(SyncAPIClient& client, const std::string& id);
+void remove(SyncAPIClient& client, const std::string& id);
+void removeRule(SyncAPIClient& client, const std::string& ruleId);
+
+// GET (or POST, to copy now) api/native/v1/kvitra/sync.
+struct CloudSyncStatus {
+    std::int64_t pending = 0, done = 0, failed = 0, permanent = 0;
+    static CloudSyncStatus fromJson(const nlohmann::json& json);
+};
+CloudSyncStatus cloudSyncStatus(SyncAPIClient& client);
+CloudSyncStatus startCloudSync(SyncAPIClient& client);
 
 }  // namespace zelvorin::kvitra

@@ -32,6 +32,8 @@ void addLineCommands(CLI::App& app, CliContext& context);
 void addCustomerCommands(CLI::App& app, CliContext& context);
 // schedules, inbox, bank, dashboard
 void addOverviewCommands(CLI::App& app, CliContext& context);
+// inbox show|fix|categorize|archive|rm|document (after addOverviewCommands)
+void addInboxCommands(CLI::App& app, CliContext& context);
 // bank import|sync-now (after addOverviewCommands)
 void addBankCommands(CLI::App& app, CliContext& context);
 // btw QUARTER [--year], btw export QUARTER

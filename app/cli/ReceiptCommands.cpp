@@ -4,11 +4,11 @@
 #include <ostream>
 #include <sstream>
 
+#include "app/ReceiptFile.h"
 #include "app/cli/CliError.h"
 #include "app/cli/CliOutput.h"
 #include "app/cli/Commands.h"
 #include "app/cli/ExitCodes.h"
-#include "app/ReceiptFile.h"
 #include "screens/InputError.h"
 
 namespace zelvorin::cli {
@@ -25,7 +25,8 @@ std::string readWholeFile(const std::string& path) {
 
 std::string joined(const std::vector<std::string>& ids) {
     std::string text;
-    for (const std::string& id : ids) text += (text.empty() ? "" : ", ") + id;
+    for (const std::string& id : ids)
+        text += (text.empty() ? "" : ", ") + id;
     return text;
 }
 
@@ -58,7 +59,8 @@ void addReceipts(CliContext& context, const std::vector<std::string>& paths, con
 
 void listUploads(CliContext& context) {
     context.requireSignedIn();
-    const std::vector<PendingUploadRecord> rows = context.environment().repositories().pendingUploads.allUploads();
+    const std::vector<PendingUploadRecord> rows =
+        context.environment().repositories().pendingUploads.allUploads();
     if (context.json) {
         printJson(context, Json{{"uploads", recordsJson(rows)}});
         return;
@@ -68,8 +70,8 @@ void listUploads(CliContext& context) {
         return;
     }
     for (const PendingUploadRecord& row : rows) {
-        context.out() << column(std::string(PendingUploadRecord::rawValue(row.status)), 10) << column(row.fileName, 28)
-                      << "pogingen " << row.attempts;
+        context.out() << column(std::string(PendingUploadRecord::rawValue(row.status)), 10)
+                      << column(row.fileName, 28) << "pogingen " << row.attempts;
         if (row.lastError) context.out() << "  " << *row.lastError;
         context.out() << '\n';
     }

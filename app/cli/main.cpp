@@ -23,6 +23,7 @@ int main(int argc, char** argv) {
     addLineCommands(app, context);
     addCustomerCommands(app, context);
     addOverviewCommands(app, context);
+    addInboxCommands(app, context);
     addBankCommands(app, context);
     addBtwCommands(app, context);
     addDashboardCommands(app, context);

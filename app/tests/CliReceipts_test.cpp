@@ -32,10 +32,13 @@ protected:
     }
     static std::string joined(const std::vector<std::string>& paths) {
         std::string text;
-        for (const std::string& path : paths) text += " " + path;
+        for (const std::string& path : paths)
+            text += " " + path;
         return text;
     }
-    std::filesystem::path queueFolder() const { return device.root / "group.nl.zelvorin.app" / "PendingUploads"; }
+    std::filesystem::path queueFolder() const {
+        return device.root / "group.nl.zelvorin.app" / "PendingUploads";
+    }
     std::size_t queuedFiles() const {
         if (!std::filesystem::exists(queueFolder())) return 0;
         return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(queueFolder()),
@@ -58,7 +61,8 @@ TEST_F(CliReceiptsIntegrationTest, ReceiptsQueuedWhileTheServiceIsAwayReachTheIn
     const CliRun added = device.run("receipt add" + joined(files));
     EXPECT_EQ(added.exitCode, 0) << device.errors();
     EXPECT_EQ(added.out, "bon-1.jpg: queued\nbon-2.jpg: queued\nbon-3.jpg: queued\n");
-    EXPECT_EQ(query(device, "SELECT status || ' ' || attempts FROM pending_upload"), "wachtend 0\nwachtend 0\nwachtend 0\n");
+    EXPECT_EQ(query(device, "SELECT status || ' ' || attempts FROM pending_upload"),
+              "wachtend 0\nwachtend 0\nwachtend 0\n");
     EXPECT_EQ(queuedFiles(), 3u);
 
     device.service.restart();
@@ -67,8 +71,9 @@ TEST_F(CliReceiptsIntegrationTest, ReceiptsQueuedWhileTheServiceIsAwayReachTheIn
     EXPECT_EQ(drained.out, R"({"uploaded":3,"skipped":0,"failure":null,"waiting":0})"
                            "\n");
     EXPECT_EQ(inboxSubjects(), "bon-1.jpg=1\nbon-2.jpg=1\nbon-3.jpg=1\n");
-    EXPECT_EQ(query(device, "SELECT COUNT(*) FROM incoming_invoice WHERE subject LIKE 'bon-%' "
-                            "AND extraction_source = 'device-fm' AND extracted_amount > 0"),
+    EXPECT_EQ(query(device,
+                    "SELECT COUNT(*) FROM incoming_invoice WHERE subject LIKE 'bon-%' "
+                    "AND extraction_source = 'device-fm' AND extracted_amount > 0"),
               "3\n");
     EXPECT_EQ(queuedFiles(), 0u);
     EXPECT_EQ(query(device, "SELECT COUNT(*) FROM pending_upload"), "0\n");
@@ -85,7 +90,8 @@ TEST_F(CliReceiptsIntegrationTest, ADrainKilledAtRandomMomentsLosesAndDoublesNot
     std::mt19937 random(20260316);
     std::uniform_int_distribution<int> moment(100, 2500);
     std::vector<std::string> assignments{"ZELVORIN_DATA_DIR=" + device.root.path().string(),
-                                         "ZELVORIN_BASE_URL=" + device.service.baseUrl(), "OMP_THREAD_LIMIT=1"};
+                                         "ZELVORIN_BASE_URL=" + device.service.baseUrl(),
+                                         "OMP_THREAD_LIMIT=1"};
     int killedWhileWorking = 0;
     for (int kill = 0; kill < 6; ++kill) {
         const pid_t pid = startProgram({ZELVORIN_CLI_BINARY, "drain"}, assignments, /*quiet=*/true);
@@ -107,7 +113,7 @@ TEST_F(CliReceiptsIntegrationTest, ADrainKilledAtRandomMomentsLosesAndDoublesNot
     EXPECT_EQ(queuedFiles(), 0u);
     std::string expected;
     for (const char* name : {"bon-1.jpg", "bon-10.jpg", "bon-2.jpg", "bon-3.jpg", "bon-4.jpg", "bon-5.jpg",
-                                    "bon-6.jpg", "bon-7.jpg", "bon-8.jpg", "bon-9.jpg"})
+                             "bon-6.jpg", "bon-7.jpg", "bon-8.jpg", "bon-9.jpg"})
         expected += std::string(name) + "=1\n";
     EXPECT_EQ(inboxSubjects(), expected);
 }
