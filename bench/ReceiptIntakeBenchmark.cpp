@@ -68,11 +68,13 @@ int main(int argc, char** argv) {
         bare += secondsOf({"/usr/bin/tesseract", photo.string(), "stdout", "-l", tuning::ocrLanguages},
                           {"OMP_THREAD_LIMIT=1"});
     std::vector<std::string> add{ZELVORIN_CLI_BINARY, "receipt", "add"};
-    for (const auto& photo : photos) add.push_back(photo.string());
+    for (const auto& photo : photos)
+        add.push_back(photo.string());
     const double intake = secondsOf(add, device);
 
     std::printf("%d phone photos, one thread each\n", documents);
-    std::printf("  bare tesseract -l %s   %7.2f s  (%.2f s a page)\n", tuning::ocrLanguages, bare, bare / documents);
+    std::printf("  bare tesseract -l %s   %7.2f s  (%.2f s a page)\n", tuning::ocrLanguages, bare,
+                bare / documents);
     std::printf("  zelvorin-cli receipt add     %7.2f s  (%.2f s a page)\n", intake, intake / documents);
     std::printf("  ratio                        %7.2f x  (target at most 1.30)\n", intake / bare);
     return 0;

@@ -25,23 +25,27 @@ std::string requiredText(const Json& body, const char* key) {
 // Finds the caller's live record, lets `change` edit its payload and writes it back, in one
 // transaction.
 void changeRecord(const ServiceDatabase& database, const Caller& caller, const char* entityType,
-                  SyncEntityType type, const std::string& id, TimePoint now, const std::function<void(Json&)>& change) {
+                  SyncEntityType type, const std::string& id, TimePoint now,
+                  const std::function<void(Json&)>& change) {
     database.write([&](Connection& db) {
         const std::optional<StoredRecord> record = records::find(db, caller.organizationId, entityType, id);
         if (!record || record->deleted)
-            throw ServiceError(ErrorKind::notFound,
-                               type == SyncEntityType::kvitraRule ? "Regel niet gevonden." : "Document niet gevonden.");
+            throw ServiceError(ErrorKind::notFound, type == SyncEntityType::kvitraRule
+                                                        ? "Regel niet gevonden."
+                                                        : "Document niet gevonden.");
         const Actor actor{ChangeSource::route, caller.userId, caller.deviceId};
         if (!change) {
-            writeRecord(db, RecordChange{caller.organizationId, type, id, RecordOperation::remove, {}, now, actor,
-                                         std::nullopt});
+            writeRecord(
+                db,
+                RecordChange{
+                    caller.organizationId, type, id, RecordOperation::remove, {}, now, actor, std::nullopt});
             return;
         }
         Json payload = record->payload;
         change(payload);
         payload["updatedAt"] = formatTimestampMillis(now);
-        writeRecord(db, RecordChange{caller.organizationId, type, id, RecordOperation::put, std::move(payload), now,
-                                     actor, std::nullopt});
+        writeRecord(db, RecordChange{caller.organizationId, type, id, RecordOperation::put,
+                                     std::move(payload), now, actor, std::nullopt});
     });
 }
 
@@ -58,7 +62,8 @@ void correctInboxItem(const ServiceDatabase& database, const Caller& caller, con
     for (const char* key : {"extractedSenderCompany", "senderEmail", "extractedInvoiceDate"})
         if (body.contains(key)) fields[key] = requiredText(body, key);
     if (body.contains("extractedAmount")) {
-        if (!body["extractedAmount"].is_number_integer()) refuse("\"extractedAmount\" moet een geheel aantal centen zijn.");
+        if (!body["extractedAmount"].is_number_integer())
+            refuse("\"extractedAmount\" moet een geheel aantal centen zijn.");
         fields["extractedAmount"] = body["extractedAmount"];
     }
     if (fields.empty()) refuse("Er is niets om te wijzigen.");
@@ -71,7 +76,8 @@ void categorizeInboxItem(const ServiceDatabase& database, const Caller& caller, 
     if (category != "zakelijk" && category != "prive" && category != "gemengd")
         refuse("\"category\" moet zakelijk, prive of gemengd zijn.");
     std::optional<std::string> invoiceType;
-    if (body.contains("invoiceType") && !body["invoiceType"].is_null()) invoiceType = requiredText(body, "invoiceType");
+    if (body.contains("invoiceType") && !body["invoiceType"].is_null())
+        invoiceType = requiredText(body, "invoiceType");
     changeItem(database, caller, id, now, [&](Json& payload) {
         payload["category"] = category;
         payload["status"] = "gecategoriseerd";
@@ -85,15 +91,18 @@ void setInboxItemType(const ServiceDatabase& database, const Caller& caller, con
     changeItem(database, caller, id, now, [&](Json& payload) { payload["invoiceType"] = invoiceType; });
 }
 
-void archiveInboxItem(const ServiceDatabase& database, const Caller& caller, const std::string& id, TimePoint now) {
+void archiveInboxItem(const ServiceDatabase& database, const Caller& caller, const std::string& id,
+                      TimePoint now) {
     changeItem(database, caller, id, now, [](Json& payload) { payload["status"] = "gearchiveerd"; });
 }
 
-void deleteInboxItem(const ServiceDatabase& database, const Caller& caller, const std::string& id, TimePoint now) {
+void deleteInboxItem(const ServiceDatabase& database, const Caller& caller, const std::string& id,
+                     TimePoint now) {
     changeItem(database, caller, id, now, {});
 }
 
-void deleteKvitraRule(const ServiceDatabase& database, const Caller& caller, const std::string& id, TimePoint now) {
+void deleteKvitraRule(const ServiceDatabase& database, const Caller& caller, const std::string& id,
+                      TimePoint now) {
     changeRecord(database, caller, "kvitraRule", SyncEntityType::kvitraRule, id, now, {});
 }
 

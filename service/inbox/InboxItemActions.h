@@ -22,9 +22,12 @@ void categorizeInboxItem(const ServiceDatabase& database, const Caller& caller, 
                          const Json& body, TimePoint now);
 void setInboxItemType(const ServiceDatabase& database, const Caller& caller, const std::string& id,
                       const Json& body, TimePoint now);
-void archiveInboxItem(const ServiceDatabase& database, const Caller& caller, const std::string& id, TimePoint now);
-void deleteInboxItem(const ServiceDatabase& database, const Caller& caller, const std::string& id, TimePoint now);
-void deleteKvitraRule(const ServiceDatabase& database, const Caller& caller, const std::string& id, TimePoint now);
+void archiveInboxItem(const ServiceDatabase& database, const Caller& caller, const std::string& id,
+                      TimePoint now);
+void deleteInboxItem(const ServiceDatabase& database, const Caller& caller, const std::string& id,
+                     TimePoint now);
+void deleteKvitraRule(const ServiceDatabase& database, const Caller& caller, const std::string& id,
+                      TimePoint now);
 
 // Copies to cloud storage by state. No cloud storage can be connected to this service, so every
 // count is 0, also right after being asked to copy now.
