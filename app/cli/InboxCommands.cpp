@@ -133,7 +133,8 @@ void addInboxCommands(CLI::App& app, CliContext& context) {
         SyncAPIClient client = context.apiClient();
         const ConditionalDownload file = downloadKvitraDocument(client, *documentId);
         writeOutputFile(*out, file.data);
-        if (context.json) return printJson(context, Json{{"id", *documentId}, {"file", *out}, {"bytes", file.data.size()}});
+        if (context.json)
+            return printJson(context, Json{{"id", *documentId}, {"file", *out}, {"bytes", file.data.size()}});
         context.out() << *out << " (" << file.data.size() << " bytes)\n";
     });
 }

@@ -5,19 +5,12 @@
 
 #include "app/DocumentPipelineChoice.h"
 #include "app/cli/CliError.h"
+#include "app/cli/CliOutput.h"
 #include "app/cli/Commands.h"
 
 namespace zelvorin::cli {
 
 namespace {
-
-std::string readWholeFile(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) throw CliError(CliError::Kind::fileNotFound, path);
-    std::ostringstream bytes;
-    bytes << file.rdbuf();
-    return bytes.str();
-}
 
 void readReceipt(CliContext& context, const std::string& path) {
     const std::string document = readWholeFile(path);

@@ -15,14 +15,6 @@ namespace zelvorin::cli {
 
 namespace {
 
-std::string readWholeFile(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) throw CliError(CliError::Kind::fileNotFound, path);
-    std::ostringstream bytes;
-    bytes << file.rdbuf();
-    return bytes.str();
-}
-
 std::string joined(const std::vector<std::string>& ids) {
     std::string text;
     for (const std::string& id : ids)
