@@ -88,11 +88,13 @@ ExportedFile exportVatQuarter(SyncAPIClient& client, int year, int quarter) {
 namespace {
 
 // An authorised POST of a multipart body (the refresh rule applies).
-HttpResponse postMultipart(SyncAPIClient& client, const std::string& path, const MultipartBody& body) {
+HttpResponse postMultipart(SyncAPIClient& client, const std::string& path, const MultipartBody& body,
+                           const std::optional<std::string>& idempotencyKey = std::nullopt) {
     HttpRequest request;
     request.method = "POST";
     request.url = client.url(path);
     request.headers.emplace_back("Content-Type", body.contentType());
+    if (idempotencyKey) request.headers.emplace_back("Idempotency-Key", *idempotencyKey);
     request.body = body.finish();
     return client.sendAuthorized(std::move(request));
 }
@@ -104,7 +106,8 @@ std::vector<std::string> uploadKvitraDocument(SyncAPIClient& client, const Kvitr
     body.field("source", upload.source)
         .field("needsServerExtraction", upload.needsServerExtraction ? "true" : "false")
         .file("file", upload.fileName, upload.contentType, upload.bytes);
-    const HttpResponse response = postMultipart(client, "api/native/v1/kvitra/upload", body);
+    const HttpResponse response =
+        postMultipart(client, "api/native/v1/kvitra/upload", body, upload.idempotencyKey);
     if (isSuccess(response.status)) {
         const auto decoded = nlohmann::json::parse(response.body, nullptr, /*allow_exceptions=*/false);
         if (!decoded.is_object() || !decoded.contains("ids") || !decoded["ids"].is_array())

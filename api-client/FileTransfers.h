@@ -48,6 +48,9 @@ struct KvitraUpload {
     std::string fileName;
     std::string contentType;
     std::string bytes;
+    // Sent as the Idempotency-Key header: the service answers a repeated key with the items the
+    // first upload made, so a queued file whose answer was lost is not taken in twice.
+    std::optional<std::string> idempotencyKey;
 };
 std::vector<std::string> uploadKvitraDocument(SyncAPIClient& client, const KvitraUpload& upload);
 

@@ -4,11 +4,13 @@
 #include "api-client/KeychainTokenStore.h"
 #include "api-client/UserAgent.h"
 #include "app/AppVersion.h"
+#include "app/DocumentPipelineChoice.h"
 #include "app/LocalDataReset.h"
 #include "app/NetlinkPathMonitor.h"
 #include "app/PamOwnerAuthenticator.h"
 #include "app/PushRegistration.h"
 #include "app/QueuedActionReplay.h"
+#include "app/ReceiptFile.h"
 #include "app/WidgetSnapshot.h"
 #include "domain/Timestamps.h"
 #include "domain/Uuid.h"
@@ -44,7 +46,9 @@ AppEnvironment::AppEnvironment(BaseUrl baseUrl, AppPaths paths, Diagnostic diagn
       syncStatus_{SyncDisplayStatus::Synced{}},
       defaults_(paths_.defaultsFile, diagnostic_),
       deviceId_(readOrCreateDeviceId(defaults_)),
-      orgSwitchGeneration_(randomUuid()) {
+      orgSwitchGeneration_(randomUuid()),
+      uploadStore_(paths_.groupContainer, std::move(platform.uploadFileWriter)),
+      documentPipeline_(std::move(platform.documentPipeline)) {
     LocalDataReset::removeLeftovers(paths_);
     OpenedDatabase opened = openDefaultDatabase(paths_.applicationSupport, diagnostic_);
     tokenStore_ = orDefault(std::move(platform.tokenStore), [this]() -> std::shared_ptr<TokenStore> {
@@ -197,9 +201,31 @@ void AppEnvironment::sceneBecameActive() {
     if (started_) scheduler_->sceneBecameActive();
 }
 
-void AppEnvironment::setUploadQueue(std::function<void()> drain, std::function<void()> importSharedFiles) {
-    uploadDrain_ = std::move(drain);
-    sharedFilesImport_ = std::move(importSharedFiles);
+const DocumentExtractionPipeline& AppEnvironment::documentPipeline() {
+    std::call_once(pipelineOnce_, [this] {
+        if (!documentPipeline_)
+            documentPipeline_ = makeDocumentPipeline(
+                [this](const std::string& warning) { report("[AppEnvironment] " + warning); });
+    });
+    return *documentPipeline_;
+}
+
+ReceiptIntake AppEnvironment::receiptIntake() {
+    return ReceiptIntake({*apiClient_, local_->repositories.pendingUploads, uploadStore_, documentPipeline(),
+                          *clock_, isDraining_, [this](const std::string& line) { report(line); }});
+}
+
+UploadOutcome AppEnvironment::takeInReceipt(const std::string& bytes, const std::string& fileName,
+                                            const std::string& source) {
+    const std::string mimeType = receiptMimeType(fileName, bytes);
+    const UploadOutcome outcome = receiptIntake().takeIn(bytes, fileName, mimeType, source);
+    // The service answered: whatever waited for it can go now.
+    if (outcome.kind != UploadOutcome::Kind::queued) drainUploads();
+    return outcome;
+}
+
+ReceiptIntake::DrainReport AppEnvironment::drainUploads() {
+    return receiptIntake().drain();
 }
 
 bool AppEnvironment::isSignedIn() {
@@ -211,11 +237,19 @@ void AppEnvironment::replayQueuedActions() {
 }
 
 void AppEnvironment::drainPendingUploads() {
-    if (uploadDrain_) uploadDrain_();
+    try {
+        drainUploads();
+    } catch (const std::exception& error) {
+        report(std::string("[AppEnvironment] Uploadwachtrij niet verwerkt: ") + error.what());
+    }
 }
 
 void AppEnvironment::importSharedFiles() {
-    if (sharedFilesImport_) sharedFilesImport_();
+    try {
+        receiptIntake().importSharedFiles();
+    } catch (const std::exception& error) {
+        report(std::string("[AppEnvironment] importSharedFiles: ") + error.what());
+    }
 }
 
 void AppEnvironment::runSync(SyncTrigger trigger, std::stop_token stop) {

@@ -21,6 +21,8 @@
 #include "app/LoginFailure.h"
 #include "app/NLHolidays.h"
 #include "app/NotificationAnnouncer.h"
+#include "app/PendingUploadStore.h"
+#include "app/ReceiptIntake.h"
 #include "app/Repositories.h"
 #include "app/SessionState.h"
 #include "app/SyncDisplayStatus.h"
@@ -64,6 +66,10 @@ public:
         std::shared_ptr<DesktopShell> desktop;                   // notifications and badge; none in the CLI
         std::shared_ptr<Executor> mainExecutor;  // where observers deliver; a serial thread by default
         std::shared_ptr<const Clock> clock;      // the system clock
+        // Reads receipts on the device; Tesseract with the rules or the language model server.
+        std::shared_ptr<const DocumentExtractionPipeline> documentPipeline;
+        // How a queued receipt reaches the disk: atomically, in a private file.
+        PendingUploadStore::FileWriter uploadFileWriter;
     };
 
     enum class SwitchOutcome { switched, refused, noConnection, failed };
@@ -160,8 +166,21 @@ public:
     void updateAvatar(AvatarOwner owner, const std::string& id, const std::string& contentType,
                       const std::string& bytes);
 
-    // The upload queue of receipts (its own subsystem) plugs in here; until then nothing waits.
-    void setUploadQueue(std::function<void()> drain, std::function<void()> importSharedFiles);
+    // --- receipts for the inbox ---------------------------------------------------------------------
+    // One file taken to the inbox (read here first when it can be, queued when the service cannot
+    // be reached); a file that went up is followed by a drain of the queue. Throws ReceiptFileError
+    // (Dutch) for a file that is empty, too large, not a PDF, JPEG or PNG, or cannot be drawn; the
+    // service's refusal as APIError; PendingUploadStoreError when it could not be queued.
+    UploadOutcome takeInReceipt(const std::string& bytes, const std::string& fileName,
+                                const std::string& source = "upload");
+    // Sends what waits in the queue, oldest first, until one upload fails. One drain at a time.
+    ReceiptIntake::DrainReport drainUploads();
+    // Files other applications left in the queue folder with a side-car become queue rows; runs at
+    // launch and on every return to the foreground.
+    void importSharedFiles() override;
+    const PendingUploadStore& pendingUploadStore() const { return uploadStore_; }
+    // Built on first use: loading the recogniser costs time that most commands do not need.
+    const DocumentExtractionPipeline& documentPipeline();
 
 private:
     // Everything that belongs to one organisation's local data; replaced whole on a reset.
@@ -190,12 +209,12 @@ private:
     void runCycle(SyncTrigger trigger);
     void writeWidgetSnapshot();
     void report(const std::string& line) const;
+    ReceiptIntake receiptIntake();
 
     // SyncSchedulerHost
     bool isSignedIn() override;
     void replayQueuedActions() override;
     void drainPendingUploads() override;
-    void importSharedFiles() override;
     void runSync(SyncTrigger trigger, std::stop_token stop) override;
 
     BaseUrl baseUrl_;
@@ -226,8 +245,10 @@ private:
     NotificationAnnouncer announcer_;
     ObservationHandle notificationsObservation_;
     std::atomic<bool> started_{false};  // read from the desktop's GUI thread too
-    std::function<void()> uploadDrain_;
-    std::function<void()> sharedFilesImport_;
+    PendingUploadStore uploadStore_;
+    std::once_flag pipelineOnce_;
+    std::shared_ptr<const DocumentExtractionPipeline> documentPipeline_;
+    std::atomic<bool> isDraining_{false};
 };
 
 std::string_view rawValue(AppEnvironment::SwitchOutcome outcome);

@@ -16,6 +16,7 @@
 #include "service/dashboard/DashboardRoutes.h"
 #include "service/http/ErrorKinds.h"
 #include "service/http/ServiceError.h"
+#include "service/inbox/InboxReader.h"
 #include "service/inbox/InboxRoutes.h"
 #include "service/invoices/InvoiceExtraRoutes.h"
 #include "service/invoices/InvoiceRoutes.h"
@@ -36,7 +37,8 @@ constexpr const char* kLoopback = "127.0.0.1";
 
 RouteTable serviceRoutes(const ServiceDatabase& database, const Authenticator& authenticator,
                          FaultSwitches& faults, RequestLog& log, const MailOutbox& outbox, const Clock& clock,
-                         ManualClock* settableClock, std::function<void()> afterClockMove) {
+                         ManualClock* settableClock, InboxReader& inboxReader,
+                         std::function<void()> afterClockMove) {
     RouteTable routes;
     addAdminRoutes(routes, database, faults, log);
     addClockRoutes(routes, clock, settableClock, std::move(afterClockMove));
@@ -45,7 +47,7 @@ RouteTable serviceRoutes(const ServiceDatabase& database, const Authenticator& a
     addTeamRoutes(routes, database);
     addSyncRoutes(routes, database);
     addInvoiceRoutes(routes, database, outbox);
-    addInboxRoutes(routes, database);
+    addInboxRoutes(routes, database, inboxReader);
     addBtwRoutes(routes, database);
     addBankRoutes(routes, database);
     addDashboardRoutes(routes, database);
@@ -63,10 +65,11 @@ Server::Server(const ServiceDatabase& database, const Clock& clock, std::int64_t
       scheduledSends_(database_, outbox_),
       scheduleInvoices_(database_),
       authenticator_(database.signingSecret(), accessTokenLifetime),
+      inboxReader_(std::make_unique<InboxReader>(database, clock)),
       http_(std::make_unique<httplib::Server>()) {
     router_ = std::make_unique<Router>(
         serviceRoutes(database_, authenticator_, faults_, requestLog_, outbox_, clock, settableClock,
-                      [this] { runWhatCameDue(clock_.now()); }),
+                      *inboxReader_, [this] { runWhatCameDue(clock_.now()); }),
         clock,
         [this](const RequestContext& context, Access access) {
             return authenticateCaller(database_, authenticator_, context, access);

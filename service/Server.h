@@ -21,6 +21,7 @@ class Server;
 
 namespace zelvorin::service {
 
+class InboxReader;
 class ServiceDatabase;
 
 // The HTTP side of the service, on 127.0.0.1 only: every family's routes in one table behind one
@@ -49,6 +50,7 @@ public:
     const Router& router() const { return *router_; }
     RequestLog& requestLog() { return requestLog_; }
     FaultSwitches& faults() { return faults_; }
+    InboxReader& inboxReader() { return *inboxReader_; }
 
 private:
     // Sends what came due on the service's clock, on its own thread while serve() runs.
@@ -64,6 +66,7 @@ private:
     Authenticator authenticator_;
     RequestLog requestLog_;
     FaultSwitches faults_;
+    std::unique_ptr<InboxReader> inboxReader_;  // reads uploaded documents off the request threads
     std::unique_ptr<Router> router_;
     std::unique_ptr<httplib::Server> http_;
 };
@@ -72,6 +75,7 @@ private:
 // `afterClockMove` runs when the admin clock route moved `settableClock`.
 RouteTable serviceRoutes(const ServiceDatabase& database, const Authenticator& authenticator,
                          FaultSwitches& faults, RequestLog& log, const MailOutbox& outbox, const Clock& clock,
-                         ManualClock* settableClock, std::function<void()> afterClockMove = {});
+                         ManualClock* settableClock, InboxReader& inboxReader,
+                         std::function<void()> afterClockMove = {});
 
 }  // namespace zelvorin::service

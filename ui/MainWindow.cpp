@@ -15,7 +15,6 @@
 #include <QVBoxLayout>
 
 #include "api-client/AccountAPI.h"
-#include "api-client/FileTransfers.h"
 #include "screens/DroppedDocument.h"
 #include "screens/ErrorMessages.h"
 #include "screens/OrganisationSwitch.h"
@@ -467,8 +466,8 @@ void MainWindow::takeInDocuments(const QStringList& paths) {
         std::string failure;
         for (const DroppedDocument& document : documents) {
             try {
-                uploadKvitraDocument(environment_.apiClient(), {"upload", true, document.fileName,
-                                                                document.contentType, document.bytes});
+                // Read here first, queued when the service cannot be reached.
+                environment_.takeInReceipt(document.bytes, document.fileName, "upload");
             } catch (...) {
                 failure = errorMessage(classifyCurrentException());
             }

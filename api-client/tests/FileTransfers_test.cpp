@@ -98,7 +98,7 @@ TEST_F(FileTransfersIntegrationTest, AnInvoicePreviewIsDownloadedOnceUntilTheInv
 
 TEST_F(FileTransfersIntegrationTest, AnUploadedDocumentBecomesAnInboxItemAndComesBackByKey) {
     const std::vector<std::string> ids =
-        uploadKvitraDocument(client, {"upload", true, "bon.png", "image/png", kPng});
+        uploadKvitraDocument(client, {"upload", true, "bon.png", "image/png", kPng, std::nullopt});
     ASSERT_EQ(ids.size(), 1U);
     Json item;
     for (const Json& record : records("incomingInvoice")) {
@@ -125,7 +125,8 @@ TEST_F(FileTransfersIntegrationTest, AnUploadedDocumentBecomesAnInboxItemAndCome
     // The content decides, not the name: text called .pdf is refused with the service's message.
     const std::size_t before = records("incomingInvoice").size();
     const APIError::Case refused = failure([&] {
-        uploadKvitraDocument(client, {"upload", false, "factuur.pdf", "application/pdf", "hallo"});
+        uploadKvitraDocument(client,
+                             {"upload", false, "factuur.pdf", "application/pdf", "hallo", std::nullopt});
     });
     ASSERT_TRUE(std::holds_alternative<APIError::Conflict>(refused));
     EXPECT_EQ(std::get<APIError::Conflict>(refused).message,

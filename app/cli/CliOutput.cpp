@@ -4,6 +4,7 @@
 #include <fstream>
 
 #include <ostream>
+#include <sstream>
 
 #include "persistence/Schema.h"
 
@@ -72,6 +73,14 @@ std::string rightColumn(const std::string& text, std::size_t width) {
 
 void printJson(CliContext& context, const Json& body) {
     context.out() << body.dump() << '\n';
+}
+
+std::string readWholeFile(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file) throw CliError(CliError::Kind::fileNotFound, path);
+    std::ostringstream bytes;
+    bytes << file.rdbuf();
+    return bytes.str();
 }
 
 void writeOutputFile(const std::string& path, const std::string& bytes) {

@@ -36,6 +36,8 @@ std::string rightColumn(const std::string& text, std::size_t width);
 
 void printJson(CliContext& context, const Json& body);
 
+// The whole file at `path`; CliError(fileNotFound) when it cannot be opened.
+std::string readWholeFile(const std::string& path);
 // Writes `bytes` to the file at `path`, replacing it; CliError(fileNotWritable) when it cannot.
 void writeOutputFile(const std::string& path, const std::string& bytes);
 

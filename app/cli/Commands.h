@@ -14,6 +14,8 @@ void addAccountCommands(CLI::App& app, CliContext& context);
 void addSyncCommand(CLI::App& app, CliContext& context);
 // read-receipt FILE
 void addReadReceiptCommand(CLI::App& app, CliContext& context);
+// receipt add FILE... [--source S], uploads, drain
+void addReceiptCommands(CLI::App& app, CliContext& context);
 // render INVOICE_ID --pdf out.pdf [--png out.png]
 void addRenderCommand(CLI::App& app, CliContext& context);
 // invoices, invoice show|new|set|rm
@@ -30,6 +32,8 @@ void addLineCommands(CLI::App& app, CliContext& context);
 void addCustomerCommands(CLI::App& app, CliContext& context);
 // schedules, inbox, bank, dashboard
 void addOverviewCommands(CLI::App& app, CliContext& context);
+// inbox show|fix|categorize|archive|rm|document (after addOverviewCommands)
+void addInboxCommands(CLI::App& app, CliContext& context);
 // bank import|sync-now (after addOverviewCommands)
 void addBankCommands(CLI::App& app, CliContext& context);
 // Below "bank": categorize, search, account and rules.

@@ -175,7 +175,9 @@ void addOverviewCommands(CLI::App& app, CliContext& context) {
     inboxCommand->add_option("--status", inbox->status,
                              "alle, nieuw, verwerken, gecategoriseerd of gearchiveerd");
     inboxCommand->add_option("--category", inbox->category, "alle, zakelijk, prive of gemengd");
-    inboxCommand->callback([&context, inbox] { listInbox(context, *inbox); });
+    inboxCommand->callback([&context, inbox, inboxCommand] {
+        if (inboxCommand->get_subcommands().empty()) listInbox(context, *inbox);  // not after "inbox show"
+    });
 
     auto bank = std::make_shared<BankOptions>();
     auto* bankCommand = app.add_subcommand("bank", "Toon bankrekeningen en transacties (50 per pagina)");

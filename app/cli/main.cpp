@@ -15,6 +15,7 @@ int main(int argc, char** argv) {
     addSyncCommand(app, context);
     addRenderCommand(app, context);
     addReadReceiptCommand(app, context);
+    addReceiptCommands(app, context);
     addInvoiceCommands(app, context);
     addInvoiceActionCommands(app, context);
     addTemplateCommands(app, context);
@@ -22,6 +23,7 @@ int main(int argc, char** argv) {
     addLineCommands(app, context);
     addCustomerCommands(app, context);
     addOverviewCommands(app, context);
+    addInboxCommands(app, context);
     addBankCommands(app, context);
     addBtwCommands(app, context);
     addDashboardCommands(app, context);

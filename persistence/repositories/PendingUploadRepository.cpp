@@ -61,6 +61,12 @@ std::vector<PendingUploadRecord> PendingUploadRepository::waitingUploads() {
     });
 }
 
+std::vector<PendingUploadRecord> PendingUploadRepository::allUploads() {
+    return database_.writer->read([](Connection& db) {
+        return selectRecords<PendingUploadRecord>(db, "SELECT * FROM pending_upload ORDER BY created_at");
+    });
+}
+
 std::int64_t PendingUploadRepository::waitingUploadCount() {
     return database_.writer->read([](Connection& db) {
         return countRows(db, std::string("SELECT COUNT(*) FROM pending_upload") + kWaitingCondition);

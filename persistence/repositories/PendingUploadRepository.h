@@ -33,6 +33,8 @@ public:
     // never get the same row. The returned record carries the bezig status it now has.
     std::optional<PendingUploadRecord> claimNextUpload();
     std::vector<PendingUploadRecord> waitingUploads();
+    // Every row whatever its status, oldest first: what a person looking at the queue sees.
+    std::vector<PendingUploadRecord> allUploads();
     std::int64_t waitingUploadCount();
 
     // These return false when no row has that id.

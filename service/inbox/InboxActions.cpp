@@ -6,6 +6,8 @@
 #include "domain/Uuid.h"
 #include "service/ServiceTunables.h"
 #include "service/http/ServiceError.h"
+#include "service/inbox/InboxReading.h"
+#include "service/store/InboxUploadKeys.h"
 #include "service/store/RecordWriter.h"
 #include "service/store/ServiceDatabase.h"
 
@@ -23,8 +25,8 @@ std::optional<std::string> documentType(const std::string& bytes) {
 
 }  // namespace
 
-std::string storeInboxDocument(const ServiceDatabase& database, const Caller& caller,
-                               const InboxUpload& upload, TimePoint now) {
+StoredUpload storeInboxDocument(const ServiceDatabase& database, const Caller& caller,
+                                const InboxUpload& upload, TimePoint now) {
     if (upload.bytes.size() > tunables::kMaxDocumentBytes)
         throw ServiceError(ErrorKind::payloadTooLarge, "Het bestand is groter dan 25 MB.");
     const std::optional<std::string> type = documentType(upload.bytes);
@@ -49,14 +51,59 @@ std::string storeInboxDocument(const ServiceDatabase& database, const Caller& ca
                  {"createdAt", stamp},
                  {"updatedAt", stamp}};
     if (upload.needsServerExtraction) payload["extractionStartedAt"] = stamp;
-    database.write([&](Connection& db) {
+    return database.write([&](Connection& db) {
+        if (upload.idempotencyKey) {
+            if (auto earlier = inboxuploadkeys::find(db, caller.organizationId, *upload.idempotencyKey))
+                return StoredUpload{std::move(*earlier), true};
+            inboxuploadkeys::put(db, caller.organizationId, *upload.idempotencyKey, {id});
+        }
         storedfiles::put(db, caller.organizationId, {key, fileName, *type, upload.bytes}, now);
         writeRecord(
             db, RecordChange{caller.organizationId, SyncEntityType::incomingInvoice, id, RecordOperation::put,
                              std::move(payload), now,
                              Actor{ChangeSource::route, caller.userId, caller.deviceId}, std::nullopt});
+        return StoredUpload{{id}, false};
     });
-    return id;
+}
+
+Json SubmissionAnswer::toJson() const {
+    Json answer{{"accepted", accepted}, {"source", source}};
+    if (fallback) answer["fallback"] = true;
+    return answer;
+}
+
+void requireInboxItem(const ServiceDatabase& database, const Caller& caller, const std::string& incomingId) {
+    const bool live = database.read([&](Connection& db) {
+        const std::optional<StoredRecord> record =
+            records::find(db, caller.organizationId, "incomingInvoice", incomingId);
+        return record && !record->deleted;
+    });
+    if (!live) throw ServiceError(ErrorKind::notFound, "Document niet gevonden.");
+}
+
+SubmissionAnswer submitExtraction(const ServiceDatabase& database, const Caller& caller,
+                                  const std::string& incomingId, const Json& body, TimePoint now) {
+    requireInboxItem(database, caller, incomingId);
+    const InboxReading reading = parseSubmission(body);
+    if (reading.source != "device-fm")
+        throw ServiceError(ErrorKind::unprocessable,
+                           "Alleen een lezing van een apparaat (\"device-fm\") kan worden ingediend.");
+    return database.write([&](Connection& db) {
+        const std::optional<StoredRecord> record =
+            records::find(db, caller.organizationId, "incomingInvoice", incomingId);
+        if (!record || record->deleted) throw ServiceError(ErrorKind::notFound, "Document niet gevonden.");
+        const std::string held = record->payload.value("extractionSource", "");
+        if (held == "server-claude") return SubmissionAnswer{false, held, false};
+        if (reading.confidence < kAcceptedDeviceConfidence)
+            return SubmissionAnswer{false, "server-claude", true};
+        Json payload = withReading(record->payload, reading);
+        payload["updatedAt"] = formatTimestampMillis(now);
+        writeRecord(db,
+                    RecordChange{caller.organizationId, SyncEntityType::incomingInvoice, incomingId,
+                                 RecordOperation::put, std::move(payload), now,
+                                 Actor{ChangeSource::route, caller.userId, caller.deviceId}, std::nullopt});
+        return SubmissionAnswer{true, reading.source, false};
+    });
 }
 
 StoredFile inboxDocument(const ServiceDatabase& database, const Caller& caller,

@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "domain/TimePoint.h"
 #include "service/http/RequestContext.h"
@@ -13,6 +14,7 @@ class ServiceDatabase;
 
 // A document sent to the inbox, as the upload carried it.
 struct InboxUpload {
+    std::optional<std::string> idempotencyKey;  // the Idempotency-Key header
     std::string source;
     bool needsServerExtraction = false;
     std::string fileName;  // as the device named it; "document" when it gave none
@@ -20,11 +22,32 @@ struct InboxUpload {
 };
 
 // Stores the document and its incoming invoice (status "nieuw"; devices pull it) in one
-// transaction and returns the invoice's id. What the bytes are is read from the bytes themselves:
-// throws ServiceError payloadTooLarge past the document limit, unsupportedMediaType for anything
-// but PDF, JPEG and PNG.
-std::string storeInboxDocument(const ServiceDatabase& database, const Caller& caller,
-                               const InboxUpload& upload, TimePoint now);
+// transaction. What the bytes are is read from the bytes themselves: throws ServiceError
+// payloadTooLarge past the document limit, unsupportedMediaType for anything but PDF, JPEG and
+// PNG. An idempotency key seen before stores nothing and answers the items it made then.
+struct StoredUpload {
+    std::vector<std::string> ids;
+    bool repeated = false;  // the key was seen before
+};
+StoredUpload storeInboxDocument(const ServiceDatabase& database, const Caller& caller,
+                                const InboxUpload& upload, TimePoint now);
+
+// What a device's reading of an item came to.
+struct SubmissionAnswer {
+    bool accepted = false;
+    std::string source;     // the reading the item keeps
+    bool fallback = false;  // the service reads the document itself
+    Json toJson() const;
+};
+// A device's reading of the caller's item: stored when it fits (a device reading of 0.45 or more
+// for an item the service has not read), else the service reads the item itself (`fallback`;
+// the caller asks the reader). ServiceError notFound for an unknown or another organisation's
+// item, unprocessable for a body that does not fit; nothing is stored then.
+SubmissionAnswer submitExtraction(const ServiceDatabase& database, const Caller& caller,
+                                  const std::string& incomingId, const Json& body, TimePoint now);
+
+// ServiceError(notFound) unless the caller's organisation holds a live item with this id.
+void requireInboxItem(const ServiceDatabase& database, const Caller& caller, const std::string& incomingId);
 
 // The document of the organisation's incoming invoice; ServiceError(notFound) when there is none.
 StoredFile inboxDocument(const ServiceDatabase& database, const Caller& caller,

@@ -6,6 +6,8 @@
 #include "service/http/Route.h"
 #include "service/http/ServiceError.h"
 #include "service/inbox/InboxActions.h"
+#include "service/inbox/InboxItemActions.h"
+#include "service/inbox/InboxReader.h"
 
 namespace zelvorin::service {
 
@@ -19,6 +21,8 @@ std::string formField(const httplib::Request& request, const char* name) {
 
 InboxUpload inboxUpload(const httplib::Request& request) {
     InboxUpload upload;
+    if (request.has_header("Idempotency-Key"))
+        upload.idempotencyKey = request.get_header_value("Idempotency-Key");
     upload.source = formField(request, "source");
     const std::string extraction = formField(request, "needsServerExtraction");
     if (extraction != "true" && extraction != "false")
@@ -34,13 +38,60 @@ InboxUpload inboxUpload(const httplib::Request& request) {
 
 }  // namespace
 
-void addInboxRoutes(RouteTable& routes, const ServiceDatabase& database) {
+void addInboxRoutes(RouteTable& routes, const ServiceDatabase& database, InboxReader& reader) {
     routes.add(HttpMethod::post, "api/native/v1/kvitra/upload", Access::member, BodyRule::multipart(),
                [&](RequestContext& context) {
-                   const std::string id = storeInboxDocument(database, context.caller(),
-                                                             inboxUpload(context.request()), context.now());
-                   return Reply::json(Json{{"ids", Json::array({id})}});
+                   const InboxUpload upload = inboxUpload(context.request());
+                   const StoredUpload stored =
+                       storeInboxDocument(database, context.caller(), upload, context.now());
+                   if (upload.needsServerExtraction && !stored.repeated)
+                       for (const std::string& id : stored.ids)
+                           reader.request(context.caller().organizationId, id);
+                   return Reply::json(Json{{"ids", stored.ids}});
                });
+    routes.add(HttpMethod::post, "api/native/v1/kvitra/{id}/extraction", Access::member, BodyRule::json(),
+               [&](RequestContext& context) {
+                   const std::string id = context.parameter("id");
+                   const SubmissionAnswer answer =
+                       submitExtraction(database, context.caller(), id, context.body(), context.now());
+                   if (answer.fallback) reader.request(context.caller().organizationId, id);
+                   return Reply::json(answer.toJson());
+               });
+    routes.add(HttpMethod::post, "api/native/v1/kvitra/{id}/reextract", Access::member, BodyRule::none(),
+               [&](RequestContext& context) {
+                   const std::string id = context.parameter("id");
+                   requireInboxItem(database, context.caller(), id);
+                   reader.request(context.caller().organizationId, id, /*force=*/true);
+                   return Reply::json(Json{{"dispatched", true}});
+               });
+    const auto itemAction = [&](HttpMethod method, const char* pattern, BodyRule body,
+                                void (*action)(const ServiceDatabase&, const Caller&, const std::string&,
+                                               const Json&, TimePoint)) {
+        routes.add(method, pattern, Access::member, body, [&, action](RequestContext& context) {
+            action(database, context.caller(), context.parameter("id"), context.body(), context.now());
+            return Reply::json(Json::object());
+        });
+    };
+    const auto plainAction = [&](HttpMethod method, const char* pattern,
+                                 void (*action)(const ServiceDatabase&, const Caller&, const std::string&,
+                                                TimePoint)) {
+        routes.add(method, pattern, Access::member, BodyRule::none(), [&, action](RequestContext& context) {
+            action(database, context.caller(), context.parameter("id"), context.now());
+            return Reply::json(Json::object());
+        });
+    };
+    itemAction(HttpMethod::patch, "api/native/v1/kvitra/{id}", BodyRule::json(), &correctInboxItem);
+    itemAction(HttpMethod::post, "api/native/v1/kvitra/{id}/categorize", BodyRule::json(),
+               &categorizeInboxItem);
+    itemAction(HttpMethod::post, "api/native/v1/kvitra/{id}/invoice-type", BodyRule::json(),
+               &setInboxItemType);
+    plainAction(HttpMethod::post, "api/native/v1/kvitra/{id}/archive", &archiveInboxItem);
+    plainAction(HttpMethod::del, "api/native/v1/kvitra/{id}", &deleteInboxItem);
+    plainAction(HttpMethod::del, "api/native/v1/kvitra/rules/{id}", &deleteKvitraRule);
+    routes.get("api/native/v1/kvitra/sync", Access::member,
+               [](RequestContext&) { return Reply::json(cloudCopyStatus()); });
+    routes.add(HttpMethod::post, "api/native/v1/kvitra/sync", Access::member, BodyRule::none(),
+               [](RequestContext&) { return Reply::json(cloudCopyStatus()); });
     routes.get("api/native/v1/kvitra/{id}/document", Access::member, [&](RequestContext& context) {
         StoredFile file = inboxDocument(database, context.caller(), context.parameter("id"));
         return conditionalReply(context, std::move(file.bytes), file.contentType);

@@ -211,6 +211,16 @@ CREATE TABLE briefing_decision (
 );
 )sql";
 
+// Inbox uploads by the device's idempotency key, with the items they made.
+constexpr const char* kInboxUploadKeys = R"sql(
+CREATE TABLE inbox_upload_key (
+  organization_id TEXT NOT NULL REFERENCES organization(id),
+  idempotency_key TEXT NOT NULL,
+  item_ids TEXT NOT NULL,
+  PRIMARY KEY (organization_id, idempotency_key)
+);
+)sql";
+
 // Recurring-invoice schedules on the service. A schedule's days off (not synced: devices read and
 // change them through their routes), at most one per day. Every period the service has billed,
 // keyed on schedule and period, so a period gets one invoice however often the generator runs,
@@ -273,6 +283,7 @@ const std::vector<Migration>& serviceMigrations() {
         {"service_v8_invoice_events", {kInvoiceEvents}},
         {"service_v9_scheduled_sends", {kScheduledSends}},
         {"service_v10_briefing_decisions", {kBriefingDecisions}},
+        {"service_v12_inbox_upload_keys", {kInboxUploadKeys}},
         {"service_v13_schedules", {kSchedules}},
         {"service_v14_bank_rules", {kBankRules}},
     };

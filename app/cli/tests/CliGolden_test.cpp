@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <map>
 #include <nlohmann/json.hpp>
@@ -478,6 +479,47 @@ TEST_F(CliGoldenIntegrationTest, TheServicesVatReturnAndDashboard) {
     json("dashboard-summary-vorig-jaar", "dashboard summary --period vorig_jaar");
     both("dashboard-briefing", "dashboard briefing");
     refusals("errors-dashboard.txt", {{"dashboard summary --period maand", 2}});
+}
+
+TEST_F(CliGoldenIntegrationTest, ReceiptsQueuedDrainedAndRefused) {
+    ASSERT_EQ(run("login --auto").exitCode, 0);
+    const std::string sample = std::string(ZELVORIN_INTELLIGENCE_SAMPLES) + "/receipt-photo.jpg";
+    service.stop();
+    both("receipt-add-offline", "receipt add " + sample + " --source share");
+    json("uploads", "uploads", [&](const Json& body) {
+        int n = 0;
+        for (const Json& row : body["uploads"]) {
+            const std::string at = "-" + std::to_string(++n) + ">";
+            volatileText(row.value("id", ""), "<upload" + at);
+            volatileText(row.value("idempotencyKey", ""), "<key" + at);
+            volatileText(row.value("relativePath", ""), "<path" + at);
+        }
+    });
+    text("uploads", "uploads");
+    service.restart();
+    both("drain", "drain");
+    // Online the service answers with the item it made.
+    const Json added = json("receipt-add", "receipt add " + sample,
+                            [&](const Json& body) { volatileText(body["receipts"][0]["ids"][0], "<item>"); });
+    EXPECT_EQ(added["receipts"][0]["outcome"], "onDevice");
+
+    // The item's own verbs; each syncs, so the device shows what the service made of it.
+    const std::string item = added["receipts"][0]["ids"][0];
+    ASSERT_EQ(run("sync").exitCode, 0);
+    both("inbox-show", "inbox show " + item);
+    text("inbox-fix", "inbox fix " + item + " --amount 12,50 --sender Bakker");
+    json("inbox-categorize", "inbox categorize " + item + " zakelijk --type receipt");
+    text("inbox-archive", "inbox archive " + item);
+    json("inbox-show-after", "inbox show " + item);
+    text("inbox-document", "inbox document " + item + " --out " + (root / "bon.jpg").string());
+    EXPECT_EQ(readFile(root / "bon.jpg"), readFile(sample));
+    json("inbox-rm", "inbox rm " + item);
+    refusals(
+        "errors-inbox.txt",
+        {{"inbox fix " + item + " --amount twaalf", 2}, {"inbox show weg", 4}, {"inbox archive weg", 1}});
+    std::ofstream(root / "notities.pdf") << "Alleen tekst, geen PDF.";
+    refusals("errors-receipts.txt", {{"receipt add " + (root / "notities.pdf").string(), 2},
+                                     {"receipt add " + (root / "weg.jpg").string(), 4}});
 }
 
 TEST_F(CliGoldenIntegrationTest, AMissingRecordIsExitCodeFourInEveryCommand) {
