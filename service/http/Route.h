@@ -21,6 +21,7 @@ enum class Access {
                // (listing one's organisations and switching away must work for a removed member)
     member,    // a valid token and still a member of the token's organisation
     admin,     // a member whose role is owner or admin
+    operator_,  // the service's operator: the admin token of AdminGate, no user (tests, development)
 };
 
 // What a route reads from the request body. The router parses it before the handler runs.

@@ -1,0 +1,153 @@
+// Requests a hostile web page or a stranger on the machine could send to the service over
+// loopback. Each is refused, and the service answers the honest request that follows.
+
+#include <gtest/gtest.h>
+#include <httplib.h>
+
+#include <fstream>
+
+#include <nlohmann/json.hpp>
+
+#include "service/seed/DemoSeed.h"
+#include "testing/ServiceProcess.h"
+#include "testing/TempDir.h"
+
+namespace zelvorin::service {
+namespace {
+
+using testing::ServiceProcess;
+using Json = nlohmann::json;
+
+// A request as anyone could send it: only the headers given, no admin token unless given.
+httplib::Result rawRequest(const ServiceProcess& service, const std::string& method, const std::string& path,
+                           httplib::Headers headers = {}, const std::string& body = {},
+                           const std::string& contentType = "application/json") {
+    httplib::Client client("127.0.0.1", service.port());
+    client.set_read_timeout(30, 0);
+    client.set_follow_location(false);
+    if (method == "GET") return client.Get(path, headers);
+    if (method == "DELETE") return client.Delete(path, headers);
+    return client.Post(path, headers, body, contentType);
+}
+
+httplib::Headers adminHeaders(const ServiceProcess& service, const std::string& host = {}) {
+    httplib::Headers headers{{ServiceProcess::adminTokenHeader(), service.adminToken()}};
+    if (!host.empty()) headers.emplace("Host", host);
+    return headers;
+}
+
+void expectRefused(const httplib::Result& answer, int status, const std::string& what) {
+    ASSERT_TRUE(answer) << what << ": no answer (the service is gone?)";
+    EXPECT_EQ(answer->status, status) << what << ": " << answer->body;
+    const Json body = Json::parse(answer->body, nullptr, false);
+    EXPECT_TRUE(body.is_object() && body["error"].is_string()) << what << ": " << answer->body;
+}
+
+// The honest request after an attack: the service is alive and still answers its operator.
+void expectStillServing(const ServiceProcess& service) {
+    const ServiceProcess::HttpAnswer organizations = service.get("/admin/organizations");
+    ASSERT_EQ(organizations.status, 200) << organizations.body;
+    EXPECT_FALSE(Json::parse(organizations.body)["organizations"].empty());
+}
+
+TEST(HostileRequestsIntegrationTest, AdminRoutesDoNotExistWithoutTheOperatorsToken) {
+    ServiceProcess::Options options = ServiceProcess::demo();
+    options.adminRoutes = false;
+    ServiceProcess service(options);
+    for (const char* path : {"/admin/organizations", "/admin/records?org=x", "/admin/requests", "/admin/clock"})
+        expectRefused(rawRequest(service, "GET", path), 404, path);
+    expectRefused(rawRequest(service, "POST", "/admin/faults", {}, R"({"path":"/healthz","status":500})"), 404,
+                  "faults");
+    // Nor does the automatic sign-in: a page could collect a code for the first account with it.
+    expectRefused(rawRequest(service, "GET", "/native/handoff?auto=1&device_id=a&platform=linux&app_version=1"),
+                  401, "auto hand-off");
+    // A person choosing an account on the page still signs in.
+    const auto page = rawRequest(service, "GET", "/native/handoff?device_id=a&platform=linux&app_version=1");
+    ASSERT_TRUE(page);
+    EXPECT_EQ(page->status, 200);
+    EXPECT_EQ(rawRequest(service, "GET", "/healthz")->status, 200);
+}
+
+TEST(HostileRequestsIntegrationTest, AdminRoutesAnswerOnlyTheTokenAndOnlyUnderTheirOwnHost) {
+    ServiceProcess service(ServiceProcess::demo());
+    const std::string ownHost = "127.0.0.1:" + std::to_string(service.port());
+
+    expectRefused(rawRequest(service, "GET", "/admin/organizations"), 401, "no token");
+    expectRefused(rawRequest(service, "GET", "/admin/organizations",
+                             {{ServiceProcess::adminTokenHeader(), service.adminToken() + "x"}}),
+                  401, "wrong token");
+    expectRefused(rawRequest(service, "GET", "/admin/organizations",
+                             {{ServiceProcess::adminTokenHeader(), service.adminToken().substr(1)}}),
+                  401, "shorter token");
+    // A page that rebound its name to 127.0.0.1 sends its own name; even with the token (which it
+    // cannot have) and on open routes, the service answers nothing under a foreign name.
+    expectRefused(rawRequest(service, "GET", "/admin/organizations", adminHeaders(service, "evil.example:80")),
+                  403, "foreign host");
+    expectRefused(rawRequest(service, "GET", "/admin/organizations",
+                             adminHeaders(service, "127.0.0.1:" + std::to_string(service.port() + 1))),
+                  403, "other port");
+    expectRefused(rawRequest(service, "GET", "/healthz", {{"Host", "evil.example"}}), 403, "open route");
+    expectRefused(rawRequest(service, "POST", "/admin/records", adminHeaders(service, "evil.example"),
+                             Json{{"org", demoOrganizationId()},
+                                  {"entityType", "organizationSettings"},
+                                  {"id", "x"},
+                                  {"payload", {{"iban", "NL02ABNA0123456789"}}}}
+                                 .dump()),
+                  403, "rewrite under a foreign host");
+
+    EXPECT_EQ(rawRequest(service, "GET", "/healthz", {{"Host", "localhost:" + std::to_string(service.port())}})
+                  ->status,
+              200);
+    EXPECT_EQ(rawRequest(service, "GET", "/admin/organizations", adminHeaders(service, ownHost))->status, 200);
+    expectStillServing(service);
+}
+
+TEST(HostileRequestsIntegrationTest, BodiesThatChangeStateMustBeJson) {
+    ServiceProcess service(ServiceProcess::demo());
+    // What a cross-site form can send without asking: text/plain and form bodies.
+    const std::string body = R"({"email":"bezoeker@example.nl","callbackURL":"x","newUserCallbackURL":"x"})";
+    expectRefused(rawRequest(service, "POST", "/api/auth/sign-in/magic-link", {}, body, "text/plain"), 415,
+                  "text/plain");
+    expectRefused(
+        rawRequest(service, "POST", "/api/auth/sign-in/magic-link", {}, "email=bezoeker%40example.nl",
+                   "application/x-www-form-urlencoded"),
+        415, "form");
+    expectRefused(rawRequest(service, "POST", "/admin/requests/reset", adminHeaders(service), "x=1",
+                             "application/x-www-form-urlencoded"),
+                  415, "form body to a route that reads none");
+    const Json organizations = Json::parse(service.get("/admin/organizations").body)["organizations"];
+    EXPECT_EQ(organizations.dump().find("bezoeker@example.nl"), std::string::npos);
+
+    const auto honest = rawRequest(service, "POST", "/api/auth/sign-in/magic-link", {}, body,
+                                   "application/json; charset=utf-8");
+    ASSERT_TRUE(honest);
+    EXPECT_EQ(honest->status, 200) << honest->body;
+}
+
+TEST(HostileRequestsIntegrationTest, DeeplyNestedJsonIsRefusedBeforeItIsParsed) {
+    ServiceProcess service(ServiceProcess::demo());
+    const std::string deep = std::string(200'000, '[') + std::string(200'000, ']');
+    expectRefused(rawRequest(service, "POST", "/admin/faults", adminHeaders(service),
+                             R"({"path":"/api/sync/pull","status":429,"retryAfter":)" + deep + "}"),
+                  400, "deep retryAfter");
+    expectRefused(rawRequest(service, "POST", "/api/auth/native/refresh", {},
+                             R"({"deviceId":"a","refreshToken":)" + std::string(200'000, '{')),
+                  400, "deep unauthenticated body");
+    expectStillServing(service);
+    EXPECT_EQ(service.post("/admin/faults", R"({"path":"/api/sync/pull","status":429,"retryAfter":"5"})").status,
+              201);
+}
+
+TEST(HostileRequestsIntegrationTest, AShortOrMissingAdminTokenFileStopsTheStart) {
+    testing::TempDir dir("admin-token");
+    std::ofstream(dir.path() / "kort") << "geheim\n";
+    for (const std::string& file : {(dir.path() / "kort").string(), (dir.path() / "ontbreekt").string()}) {
+        const ServiceProcess::CompletedRun run = ServiceProcess::runToExit(
+            {"--port", "0", "--data", (dir.path() / "data").string(), "--admin-token", file});
+        EXPECT_EQ(run.exitCode, 2) << run.standardError;
+        EXPECT_NE(run.standardError.find("beheertoken"), std::string::npos) << run.standardError;
+    }
+}
+
+}  // namespace
+}  // namespace zelvorin::service
