@@ -211,6 +211,12 @@ CREATE TABLE briefing_decision (
 );
 )sql";
 
+// An invoice's lines and payments by the invoice: restating totals after a pushed line read every
+// record of the organisation without it.
+constexpr const char* kInvoiceLineIndex = R"sql(
+CREATE INDEX idx_record_invoice ON record(organization_id, entity_type, json_extract(payload, '$.invoiceId'));
+)sql";
+
 }  // namespace
 
 const std::vector<Migration>& serviceMigrations() {
@@ -225,6 +231,7 @@ const std::vector<Migration>& serviceMigrations() {
         {"service_v8_invoice_events", {kInvoiceEvents}},
         {"service_v9_scheduled_sends", {kScheduledSends}},
         {"service_v10_briefing_decisions", {kBriefingDecisions}},
+        {"service_v11_invoice_line_index", {kInvoiceLineIndex}},
     };
     return migrations;
 }

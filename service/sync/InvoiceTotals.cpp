@@ -34,7 +34,7 @@ void restateInvoiceTotals(Connection& db, const std::string& organizationId, con
     if (!invoice || invoice->deleted) return;
     std::vector<StoredInvoiceLine> lines;
     for (const StoredRecord& line :
-         records::withMember(db, organizationId, "invoiceLine", "invoiceId", invoiceId)) {
+         records::ofInvoice(db, organizationId, "invoiceLine", invoiceId)) {
         const std::string override = text(line.payload, "vatTreatmentOverride");
         lines.push_back({text(line.payload, "lineMode"), optionalInteger(line.payload, "quantityHundredths"),
                          optionalInteger(line.payload, "unitPriceCents"),

@@ -10,6 +10,8 @@
 
 #include "service/seed/DemoSeed.h"
 #include "testing/ServiceProcess.h"
+#include "sync/PushRequest.h"
+#include "testing/ServiceSignIn.h"
 #include "testing/TempDir.h"
 
 namespace zelvorin::service {
@@ -147,6 +149,75 @@ TEST(HostileRequestsIntegrationTest, AShortOrMissingAdminTokenFileStopsTheStart)
         EXPECT_EQ(run.exitCode, 2) << run.standardError;
         EXPECT_NE(run.standardError.find("beheertoken"), std::string::npos) << run.standardError;
     }
+}
+
+PushChange pushed(SyncEntityType type, const std::string& id, Json payload) {
+    PushChange change;
+    change.entityType = type;
+    change.entityId = id;
+    change.operation = SyncOperation::create;
+    change.payload = JSONValue::fromJson(payload);
+    change.clientTimestamp = "2026-03-16T09:00:00.000Z";
+    change.idempotencyKey = "create-" + id;
+    return change;
+}
+
+Json line(const std::string& invoiceId, std::int64_t quantityHundredths, std::int64_t unitPriceCents) {
+    return {{"invoiceId", invoiceId},       {"sortOrder", 0},
+            {"description", "Uren"},        {"lineMode", "qty_price"},
+            {"quantityHundredths", quantityHundredths}, {"unitPriceCents", unitPriceCents}};
+}
+
+TEST(HostileRequestsIntegrationTest, OnePoisonedChangeIsItsOwnErrorAndTheRestOfThePushLands) {
+    ServiceProcess service(ServiceProcess::demo());
+    const TokenPair tokens = testing::signInDevice(service, "apparaat-a");
+    PushRequest request{"apparaat-a", std::nullopt, {}};
+    request.changes.push_back(
+        pushed(SyncEntityType::draftInvoice, "factuur-x", {{"issueDate", "2026-03-16"}, {"vatTreatment", "nl_21"}}));
+    request.changes.push_back(pushed(SyncEntityType::invoiceLine, "regel-goed", line("factuur-x", 200, 5000)));
+    for (int i = 0; i < 197; ++i) {
+        request.changes.push_back(pushed(SyncEntityType::customer, "klant-" + std::to_string(i),
+                                         {{"companyName", "Klant " + std::to_string(i)}}));
+        // Halfway, a line whose amount no 64-bit total can hold.
+        if (i == 100)
+            request.changes.push_back(
+                pushed(SyncEntityType::invoiceLine, "regel-gif", line("factuur-x", 1'000'000'000'000'000, 1'000'000'000)));
+    }
+    ASSERT_EQ(request.changes.size(), 200u);
+
+    const auto push = [&] { return service.post("/api/sync/push", toJson(request).dump(), tokens.accessToken); };
+    ServiceProcess::HttpAnswer answer = push();
+    ASSERT_EQ(answer.status, 200) << answer.body;
+    Json body = Json::parse(answer.body);
+    EXPECT_EQ(body["accepted"].size(), 199u);
+    ASSERT_EQ(body["errors"].size(), 1u) << body["errors"].dump();
+    EXPECT_EQ(body["errors"][0]["entityId"], "regel-gif");
+    EXPECT_NE(body["errors"][0]["error"].get<std::string>().find("factuur-x"), std::string::npos);
+
+    // The invoice counts the good line only, and the poisoned one is not stored.
+    const Json records =
+        Json::parse(service.get("/admin/records?org=" + demoOrganizationId() + "&entityType=draftInvoice").body);
+    for (const Json& record : records["records"]) {
+        if (record["id"] == "factuur-x") {
+            EXPECT_EQ(record["payload"]["subtotalCents"], 10000);
+        }
+    }
+    EXPECT_EQ(service.get("/admin/records?org=" + demoOrganizationId() + "&entityType=invoiceLine")
+                  .body.find("regel-gif"),
+              std::string::npos);
+
+    // Sent again, the accepted changes are answered from their receipts and the error is tried
+    // again; with a sane amount under the same key it now lands.
+    answer = push();
+    body = Json::parse(answer.body);
+    EXPECT_EQ(body["accepted"].size(), 199u);
+    EXPECT_EQ(body["errors"].size(), 1u);
+    for (PushChange& change : request.changes) {
+        if (change.entityId == "regel-gif") change.payload = JSONValue::fromJson(line("factuur-x", 100, 100));
+    }
+    body = Json::parse(push().body);
+    EXPECT_EQ(body["accepted"].size(), 200u) << body["errors"].dump();
+    EXPECT_EQ(service.getAuthorized("/api/sync/pull?limit=1", tokens.accessToken).status, 200);
 }
 
 }  // namespace
