@@ -4,14 +4,20 @@
 #include <gtest/gtest.h>
 #include <httplib.h>
 
+#include <cairo.h>
+#include <sys/stat.h>
+
+#include <filesystem>
 #include <fstream>
 
 #include <nlohmann/json.hpp>
 
+#include "layout/FontHandles.h"
 #include "service/seed/DemoSeed.h"
 #include "testing/ServiceProcess.h"
 #include "sync/PushRequest.h"
 #include "testing/ServiceSignIn.h"
+#include "testing/Shell.h"
 #include "testing/TempDir.h"
 
 namespace zelvorin::service {
@@ -218,6 +224,82 @@ TEST(HostileRequestsIntegrationTest, OnePoisonedChangeIsItsOwnErrorAndTheRestOfT
     body = Json::parse(push().body);
     EXPECT_EQ(body["accepted"].size(), 200u) << body["errors"].dump();
     EXPECT_EQ(service.getAuthorized("/api/sync/pull?limit=1", tokens.accessToken).status, 200);
+}
+
+// The demo's own template's layout, from the service.
+Json demoLayout(const ServiceProcess& service) {
+    const Json templates = Json::parse(
+        service.get("/admin/records?org=" + demoOrganizationId() + "&entityType=invoiceTemplate").body)["records"];
+    return templates.at(0)["payload"]["config"];
+}
+
+Json templatePayload(const std::string& id, const Json& config) {
+    return {{"orgId", demoOrganizationId()},
+            {"name", "Sjabloon " + id},
+            {"config", config},
+            {"createdAt", "2026-03-16T09:00:00.000Z"},
+            {"updatedAt", "2026-03-16T09:00:00.000Z"}};
+}
+
+TEST(HostileRequestsIntegrationTest, ATemplateReadsNoFileOfTheServiceAndNestsNoDeeperThanTheLayoutReads) {
+    ServiceProcess service(ServiceProcess::demo());
+    const TokenPair tokens = testing::signInDevice(service, "apparaat-a");
+    testing::TempDir dir("template-files");
+    const std::filesystem::path fifo = dir.path() / "fifo";
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    // A real picture the service could read: it must not end up in a PDF either.
+    const std::filesystem::path picture = dir.path() / "prive.png";
+    {
+        const CairoSurface surface(cairo_image_surface_create(CAIRO_FORMAT_RGB24, 40, 20));
+        ASSERT_EQ(cairo_surface_write_to_png(surface.get(), picture.c_str()), CAIRO_STATUS_SUCCESS);
+    }
+
+    PushRequest request{"apparaat-a", std::nullopt, {}};
+    // The first invoice's logo names nothing: what it draws is what every other one may draw.
+    const std::vector<std::string> urls{"", "/etc/passwd", "file:///dev/zero", fifo.string(), picture.string()};
+    for (std::size_t i = 0; i < urls.size(); ++i) {
+        Json config = demoLayout(service);
+        config["logo"]["visible"] = true;
+        for (Json& block : config["blocks"]) {
+            if (block["type"] == "logoBlock" && !urls[i].empty()) block["imageUrl"] = urls[i];
+        }
+        const std::string id = std::to_string(i);
+        request.changes.push_back(pushed(SyncEntityType::invoiceTemplate, "sjabloon-" + id, templatePayload(id, config)));
+        request.changes.push_back(pushed(SyncEntityType::draftInvoice, "factuur-" + id,
+                                         {{"issueDate", "2026-03-16"}, {"vatTreatment", "nl_21"},
+                                          {"templateId", "sjabloon-" + id}}));
+        request.changes.push_back(pushed(SyncEntityType::invoiceLine, "regel-" + id, line("factuur-" + id, 100, 100)));
+    }
+    // Ten thousand nested columns: as layout text it passes the body's own depth check and is
+    // refused by the write path; as JSON the body is refused whole.
+    std::string deep;
+    for (int level = 0; level < 10'000; ++level) deep += R"({"type":"columns","columnsLeft":[)";
+    request.changes.push_back(pushed(SyncEntityType::invoiceTemplate, "sjabloon-diep", templatePayload("diep", deep)));
+    const Json answer = Json::parse(service.post("/api/sync/push", toJson(request).dump(), tokens.accessToken).body);
+    EXPECT_EQ(answer["accepted"].size(), urls.size() * 3) << answer.dump();
+    ASSERT_EQ(answer["errors"].size(), 1u) << answer.dump();
+    EXPECT_EQ(answer["errors"][0]["entityId"], "sjabloon-diep");
+    expectRefused(rawRequest(service, "POST", "/admin/records", adminHeaders(service),
+                             Json{{"org", demoOrganizationId()}, {"entityType", "invoiceTemplate"}, {"id", "diep"},
+                                  {"payload", templatePayload("diep", deep)}}.dump()),
+                  422, "deep layout text");
+    expectRefused(rawRequest(service, "POST", "/api/sync/push", {{"Authorization", "Bearer " + tokens.accessToken}},
+                             R"({"deviceId":"apparaat-a","changes":[)" + deep),
+                  400, "deep layout JSON");
+
+    std::optional<std::string> plainImages;
+    for (std::size_t i = 0; i < urls.size(); ++i) {
+        const ServiceProcess::HttpAnswer pdf = service.getAuthorized(
+            "/api/native/v1/invoices/factuur-" + std::to_string(i) + "/preview-pdf", tokens.accessToken);
+        ASSERT_EQ(pdf.status, 200) << urls[i] << ": " << pdf.body.substr(0, 200);
+        const std::filesystem::path file = dir.path() / ("preview-" + std::to_string(i) + ".pdf");
+        testing::writeFile(file, pdf.body);
+        const std::string images = testing::runCommand("pdfimages -list " + file.string());
+        if (!plainImages) plainImages = images;
+        EXPECT_EQ(images, *plainImages) << urls[i] << ": the logo drew something";
+        EXPECT_EQ(testing::runCommand("pdftotext " + file.string() + " -").find("root:"), std::string::npos);
+    }
+    expectStillServing(service);
 }
 
 }  // namespace
