@@ -208,5 +208,40 @@ TEST(SyncAPIClientIntegrationTest, ARefusedConnectionIsNotConnected) {
     }
 }
 
+TEST(HttpSessionIntegrationTest, TokensTravelOverHttpsOrToThisMachineAndAnswersHaveABound) {
+    for (const char* safe : {"https://api.example.nl/x", "http://127.0.0.1:8080/x", "http://localhost/x",
+                             "http://[::1]:9/x", "HTTP://LOCALHOST/x"})
+        EXPECT_TRUE(isSafeServiceURL(safe)) << safe;
+    for (const char* unsafe : {"http://api.example.nl/x", "http://127.0.0.1.example.nl/x",
+                               "http://127.0.0.1@example.nl/x", "ftp://127.0.0.1/x", "file:///etc/passwd",
+                               "gopher://localhost/x", "geen url"})
+        EXPECT_FALSE(isSafeServiceURL(unsafe)) << unsafe;
+
+    testing::LoopbackServer server;
+    std::atomic<int> served{0};
+    server.server.Get("/groot", [&](const httplib::Request&, httplib::Response& response) {
+        ++served;
+        response.set_content(std::string(kMaxResponseBytes + 1, 'x'), "text/plain");
+    });
+    server.server.Get("/klein", [](const httplib::Request&, httplib::Response& response) {
+        response.set_content("ok", "text/plain");
+    });
+    server.start();
+    HttpSession session("Zelvorin-test/1.0");
+    HttpRequest request;
+    request.url = "http://example.invalid/klein";
+    EXPECT_THROW(session.send(request), TransportError);  // refused before any lookup
+    request.url = server.baseURL() + "groot";
+    try {
+        session.send(request);
+        FAIL() << "an answer past the bound was kept";
+    } catch (const TransportError& error) {
+        EXPECT_NE(std::string(error.what()).find("groter dan"), std::string::npos) << error.what();
+    }
+    EXPECT_EQ(served, 1);
+    request.url = server.baseURL() + "klein";
+    EXPECT_EQ(session.send(request).body, "ok");
+}
+
 }  // namespace
 }  // namespace zelvorin
