@@ -212,9 +212,11 @@ CREATE TABLE briefing_decision (
 )sql";
 
 // An invoice's lines and payments by the invoice: restating totals after a pushed line read every
-// record of the organisation without it.
-constexpr const char* kInvoiceLineIndex = R"sql(
+// record of the organisation without it. A refresh token's issue time, for its idle lifetime
+// (tokens issued before stay 0: their sessions' absolute lifetime still ends them).
+constexpr const char* kHardening = R"sql(
 CREATE INDEX idx_record_invoice ON record(organization_id, entity_type, json_extract(payload, '$.invoiceId'));
+ALTER TABLE refresh_token ADD COLUMN issued_at INTEGER NOT NULL DEFAULT 0;
 )sql";
 
 }  // namespace
@@ -231,7 +233,7 @@ const std::vector<Migration>& serviceMigrations() {
         {"service_v8_invoice_events", {kInvoiceEvents}},
         {"service_v9_scheduled_sends", {kScheduledSends}},
         {"service_v10_briefing_decisions", {kBriefingDecisions}},
-        {"service_v11_invoice_line_index", {kInvoiceLineIndex}},
+        {"service_v11_hardening", {kHardening}},
     };
     return migrations;
 }

@@ -226,6 +226,50 @@ TEST(HostileRequestsIntegrationTest, OnePoisonedChangeIsItsOwnErrorAndTheRestOfT
     EXPECT_EQ(service.getAuthorized("/api/sync/pull?limit=1", tokens.accessToken).status, 200);
 }
 
+ServiceProcess::HttpAnswer refresh(const ServiceProcess& service, const std::string& refreshToken) {
+    return service.post("/api/auth/native/refresh",
+                        Json{{"deviceId", "apparaat-a"}, {"refreshToken", refreshToken}}.dump());
+}
+
+TokenPair pairOf(const ServiceProcess::HttpAnswer& answer) {
+    EXPECT_EQ(answer.status, 200) << answer.body;
+    return TokenPair::fromJson(Json::parse(answer.body)).value_or(TokenPair{});
+}
+
+TEST(HostileRequestsIntegrationTest, AReplayedRefreshTokenEndsItsSessionAndRefreshTokensAge) {
+    ServiceProcess::Options options = ServiceProcess::demo();
+    options.now = "2026-03-16T10:00:00Z";
+    ServiceProcess service(options);
+    const TokenPair first = testing::signInDevice(service, "apparaat-a");
+    const TokenPair second = pairOf(refresh(service, first.refreshToken));
+    ASSERT_EQ(service.getAuthorized("/api/native/v1/org/memberships", second.accessToken).status, 200);
+
+    // The first token again: someone holds a copy. The session ends for both holders.
+    expectRefused(rawRequest(service, "POST", "/api/auth/native/refresh", {},
+                             Json{{"deviceId", "apparaat-a"}, {"refreshToken", first.refreshToken}}.dump()),
+                  401, "replayed refresh token");
+    EXPECT_EQ(service.getAuthorized("/api/native/v1/org/memberships", second.accessToken).status, 401);
+    EXPECT_EQ(refresh(service, second.refreshToken).status, 401);
+
+    // A token left unused for more than thirty days is refused; a session ends ninety days after
+    // its sign-in however often it refreshed.
+    const TokenPair idle = testing::signInDevice(service, "apparaat-a");
+    service.advanceClock(std::chrono::days(31));
+    EXPECT_EQ(refresh(service, idle.refreshToken).status, 401);
+    TokenPair kept = testing::signInDevice(service, "apparaat-a");
+    for (int month = 0; month < 3; ++month) {
+        service.advanceClock(std::chrono::days(29));
+        kept = pairOf(refresh(service, kept.refreshToken));
+    }
+    service.advanceClock(std::chrono::days(4));
+    EXPECT_EQ(refresh(service, kept.refreshToken).status, 401);
+
+    EXPECT_EQ(service.getAuthorized("/api/native/v1/org/memberships",
+                                    testing::signInDevice(service, "apparaat-a").accessToken)
+                  .status,
+              200);
+}
+
 // The demo's own template's layout, from the service.
 Json demoLayout(const ServiceProcess& service) {
     const Json templates = Json::parse(
