@@ -2,9 +2,9 @@
 
 #include <istream>
 #include <optional>
+#include <ostream>
 #include <string_view>
 #include <utility>
-#include <ostream>
 
 #include "api-client/APIError.h"
 

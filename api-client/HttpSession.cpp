@@ -150,9 +150,8 @@ void HttpSession::returnHandle(CurlEasyHandle handle) {
 
 HttpResponse HttpSession::send(const HttpRequest& request) {
     if (!isSafeServiceURL(request.url))
-        throw TransportError(TransportError::Kind::other,
-                             "Onveilige verbinding geweigerd: " + request.url +
-                                 " (alleen https, of http naar deze computer).");
+        throw TransportError(TransportError::Kind::other, "Onveilige verbinding geweigerd: " + request.url +
+                                                              " (alleen https, of http naar deze computer).");
     CurlEasyHandle handle = takeHandle();
     CURL* curl = handle.get();
     curl_easy_reset(curl);  // keeps the connection cache, drops the previous request's options

@@ -46,8 +46,8 @@ MultipartBody& MultipartBody::field(std::string_view name, std::string_view valu
 MultipartBody& MultipartBody::file(std::string_view name, std::string_view fileName,
                                    std::string_view contentType, std::string_view bytes) {
     parts_ += "--" + boundary_ + "\r\n";
-    parts_ += "Content-Disposition: form-data; name=\"" + quoted(name) + "\"; filename=\"" + quoted(fileName) +
-              "\"\r\n";
+    parts_ += "Content-Disposition: form-data; name=\"" + quoted(name) + "\"; filename=\"" +
+              quoted(fileName) + "\"\r\n";
     parts_ += "Content-Type: " + quoted(contentType) + "\r\n\r\n";
     parts_ += bytes;
     parts_ += "\r\n";

@@ -175,9 +175,9 @@ BlockConfig blockFromJson(const json& j, const std::string& path, int nesting);
 std::vector<BlockConfig> blocksFromJson(const Reader& r, const char* key, int nesting) {
     if (nesting > kMaxBlockNesting)
         r.fail(key, "nest blokken dieper dan " + std::to_string(kMaxBlockNesting) + " niveaus");
-    return arrayOf<BlockConfig>(r, r.requiredChild(key), key, [nesting](const json& item, const std::string& path) {
-        return blockFromJson(item, path, nesting);
-    });
+    return arrayOf<BlockConfig>(
+        r, r.requiredChild(key), key,
+        [nesting](const json& item, const std::string& path) { return blockFromJson(item, path, nesting); });
 }
 
 void readBlockText(const Reader& r, BlockConfig& b) {
@@ -757,8 +757,8 @@ namespace {
 json parseOrThrow(std::string_view text) {
     if (jsonNestingDepth(text, kMaxLayoutJsonDepth) > kMaxLayoutJsonDepth)
         throw LayoutError(LayoutError::Kind::invalidDocument,
-                          "Ongeldige opmaak: de JSON is dieper genest dan " + std::to_string(kMaxLayoutJsonDepth) +
-                              " niveaus");
+                          "Ongeldige opmaak: de JSON is dieper genest dan " +
+                              std::to_string(kMaxLayoutJsonDepth) + " niveaus");
     try {
         return json::parse(text);
     } catch (const json::parse_error& e) {

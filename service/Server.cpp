@@ -69,8 +69,8 @@ Server::Server(const ServiceDatabase& database, const Clock& clock, std::int64_t
       adminGate_(std::move(adminToken)),
       http_(std::make_unique<httplib::Server>()) {
     router_ = std::make_unique<Router>(
-        serviceRoutes(database_, authenticator_, adminGate_, faults_, requestLog_, outbox_, clock, settableClock,
-                      [this] { scheduledSends_.runDue(clock_.now()); }),
+        serviceRoutes(database_, authenticator_, adminGate_, faults_, requestLog_, outbox_, clock,
+                      settableClock, [this] { scheduledSends_.runDue(clock_.now()); }),
         clock,
         [this](const RequestContext& context, Access access) {
             if (access != Access::operator_)
@@ -101,8 +101,9 @@ Server::Server(const ServiceDatabase& database, const Clock& clock, std::int64_t
         // A page that rebinds its own name to 127.0.0.1 reaches this port with its name as Host;
         // answering it would hand the page whatever the service holds.
         if (!isOwnHost(request.get_header_value("Host"), port_)) {
-            const Reply refused = Reply::error(ErrorKind::forbidden, "Deze dienst antwoordt alleen op 127.0.0.1:" +
-                                                                         std::to_string(port_.load()) + ".");
+            const Reply refused = Reply::error(
+                ErrorKind::forbidden,
+                "Deze dienst antwoordt alleen op 127.0.0.1:" + std::to_string(port_.load()) + ".");
             response.status = refused.status;
             response.set_content(refused.body, refused.contentType);
             return httplib::Server::HandlerResponse::Handled;

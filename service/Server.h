@@ -74,7 +74,8 @@ private:
 // only when `adminGate` is enabled. `afterClockMove` runs when the admin clock route moved
 // `settableClock`.
 RouteTable serviceRoutes(const ServiceDatabase& database, const Authenticator& authenticator,
-                         const AdminGate& adminGate, FaultSwitches& faults, RequestLog& log, const MailOutbox& outbox, const Clock& clock,
-                         ManualClock* settableClock, std::function<void()> afterClockMove = {});
+                         const AdminGate& adminGate, FaultSwitches& faults, RequestLog& log,
+                         const MailOutbox& outbox, const Clock& clock, ManualClock* settableClock,
+                         std::function<void()> afterClockMove = {});
 
 }  // namespace zelvorin::service

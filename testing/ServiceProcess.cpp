@@ -254,7 +254,8 @@ ServiceProcess::HttpAnswer ServiceProcess::post(const std::string& path, const s
                                                 const std::string& bearer) const {
     httplib::Client client("127.0.0.1", port_);
     client.set_read_timeout(30, 0);
-    const auto answer = client.Post(path.c_str(), headersWith(adminToken_, bearer), jsonBody, "application/json");
+    const auto answer =
+        client.Post(path.c_str(), headersWith(adminToken_, bearer), jsonBody, "application/json");
     if (!answer) throw std::runtime_error("POST " + path + " kreeg geen antwoord van zelvorin-service");
     return HttpAnswer{answer->status, answer->body};
 }

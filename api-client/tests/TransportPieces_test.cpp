@@ -78,11 +78,11 @@ TEST(MultipartBodyTest, PartsAndTheClosingLineUseCrlfThroughout) {
     EXPECT_EQ(body, expected);
 
     // A file name cannot close its parameter or add a header of its own.
-    const std::string hostile = MultipartBody::withBoundary("B")
-                                    .file("file", "bon.jpg\"\r\nContent-Type: text/html\r\n\r\n<x>", "image/jpeg", "x")
-                                    .finish();
-    EXPECT_NE(hostile.find("filename=\"bon.jpgContent-Type: text/html<x>\"\r\n"),
-              std::string::npos)
+    const std::string hostile =
+        MultipartBody::withBoundary("B")
+            .file("file", "bon.jpg\"\r\nContent-Type: text/html\r\n\r\n<x>", "image/jpeg", "x")
+            .finish();
+    EXPECT_NE(hostile.find("filename=\"bon.jpgContent-Type: text/html<x>\"\r\n"), std::string::npos)
         << hostile;
     EXPECT_EQ(hostile.find("\r\nContent-Type: text/html"), std::string::npos);
 

@@ -64,13 +64,16 @@ IssuedTokens Authenticator::redeem(Connection& db, const std::string& code, cons
 
 IssuedTokens Authenticator::refresh(Connection& db, const std::string& refreshToken,
                                     const std::string& deviceId, TimePoint now) const {
-    const std::optional<signins::RefreshTokenUse> use = signins::takeRefreshToken(db, sha256Hex(refreshToken));
+    const std::optional<signins::RefreshTokenUse> use =
+        signins::takeRefreshToken(db, sha256Hex(refreshToken));
     if (!use) refuse("Dit verversingstoken is onbekend.");
     if (use->spentBefore) {
         // Only the pair's holder had it, and it moved on to the next token: a second use means a
         // copy exists. Whoever holds the session now, thief or owner, signs in again.
         signins::revokeSession(db, use->sessionId);
-        refuse("Dit verversingstoken is al gebruikt; de sessie is voor de zekerheid beëindigd. Meld je opnieuw aan.");
+        refuse(
+            "Dit verversingstoken is al gebruikt; de sessie is voor de zekerheid beëindigd. Meld je opnieuw "
+            "aan.");
     }
     const std::optional<DeviceSession> session = signins::session(db, use->sessionId);
     if (!session || session->revoked) refuse("Deze sessie is ingetrokken; meld je opnieuw aan.");

@@ -40,7 +40,8 @@ std::string mediaTypeOf(std::string_view contentType) {
 void requireJsonBody(const httplib::Request& request, bool bodyExpected) {
     if (!bodyExpected && request.body.empty()) return;
     if (mediaTypeOf(request.get_header_value("Content-Type")) != "application/json")
-        throw ServiceError(ErrorKind::unsupportedMediaType, "Verwacht een verzoek met Content-Type application/json.");
+        throw ServiceError(ErrorKind::unsupportedMediaType,
+                           "Verwacht een verzoek met Content-Type application/json.");
 }
 
 }  // namespace

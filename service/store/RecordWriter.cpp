@@ -2,12 +2,12 @@
 
 #include <cassert>
 
+#include "domain/JsonNesting.h"
 #include "domain/Timestamps.h"
+#include "layout/LayoutJson.h"
 #include "persistence/sqlite/Connection.h"
 #include "service/http/ServiceError.h"
 #include "sync/PayloadValidator.h"
-#include "domain/JsonNesting.h"
-#include "layout/LayoutJson.h"
 
 namespace zelvorin::service {
 

@@ -63,7 +63,8 @@ std::string uncountableText(const std::string& invoiceId) {
 
 class BatchApplier {
 public:
-    BatchApplier(Connection& db, const Caller& caller, TimePoint now, const std::set<std::string>& uncountable)
+    BatchApplier(Connection& db, const Caller& caller, TimePoint now,
+                 const std::set<std::string>& uncountable)
         : db_(db),
           organizationId_(caller.organizationId),
           actor_{ChangeSource::push, caller.userId, caller.deviceId},
@@ -80,8 +81,8 @@ public:
         } catch (const AmountOverflowError&) {
             return error(change, uncountableText(invoiceOf(change).value_or(change.entityId)));
         } catch (const std::exception& failure) {
-            std::cerr << "zelvorin-service: push " << rawValue(change.entityType) << " " << change.entityId << ": "
-                      << failure.what() << std::endl;
+            std::cerr << "zelvorin-service: push " << rawValue(change.entityType) << " " << change.entityId
+                      << ": " << failure.what() << std::endl;
             return error(change, "De server kon deze wijziging niet verwerken; er is niets van bewaard.");
         }
     }
@@ -108,12 +109,14 @@ private:
             invoiceId = change.entityId;
         } else if (change.entityType == SyncEntityType::invoiceLine) {
             const auto member = written->payload.find("invoiceId");
-            if (member != written->payload.end() && member->is_string()) invoiceId = member->get<std::string>();
+            if (member != written->payload.end() && member->is_string())
+                invoiceId = member->get<std::string>();
         }
         if (!invoiceId) return receipt;
         // An invoice whose totals overflowed in an earlier run of this batch is counted after each
         // of its changes, so the one that overflows it is found and only that one is refused.
-        if (uncountable_.contains(*invoiceId)) restateInvoiceTotals(db_, organizationId_, *invoiceId, now_, actor_);
+        if (uncountable_.contains(*invoiceId))
+            restateInvoiceTotals(db_, organizationId_, *invoiceId, now_, actor_);
         touched_.insert(*invoiceId);
         return receipt;
     }
@@ -123,7 +126,8 @@ private:
         if (change.entityType == SyncEntityType::draftInvoice) return change.entityId;
         const Json payload = change.payload.toJson();
         const auto member = payload.is_object() ? payload.find("invoiceId") : payload.end();
-        if (payload.is_object() && member != payload.end() && member->is_string()) return member->get<std::string>();
+        if (payload.is_object() && member != payload.end() && member->is_string())
+            return member->get<std::string>();
         return std::nullopt;
     }
 
@@ -232,7 +236,8 @@ Json applyBatch(Connection& db, const Caller& caller, const PushRequest& request
     Json body{{"accepted", Json::array()}, {"conflicts", Json::array()}, {"errors", Json::array()}};
     BatchApplier applier(db, caller, now, uncountable);
     for (const PushChange& change : request.changes) {
-        std::optional<PushReceipt> receipt = pushreceipts::find(db, caller.organizationId, change.idempotencyKey);
+        std::optional<PushReceipt> receipt =
+            pushreceipts::find(db, caller.organizationId, change.idempotencyKey);
         if (!receipt) {
             receipt = applier.apply(change);
             if (receipt->list != "errors")

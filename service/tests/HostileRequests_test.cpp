@@ -14,8 +14,8 @@
 
 #include "layout/FontHandles.h"
 #include "service/seed/DemoSeed.h"
-#include "testing/ServiceProcess.h"
 #include "sync/PushRequest.h"
+#include "testing/ServiceProcess.h"
 #include "testing/ServiceSignIn.h"
 #include "testing/Shell.h"
 #include "testing/TempDir.h"
@@ -62,13 +62,15 @@ TEST(HostileRequestsIntegrationTest, AdminRoutesDoNotExistWithoutTheOperatorsTok
     ServiceProcess::Options options = ServiceProcess::demo();
     options.adminRoutes = false;
     ServiceProcess service(options);
-    for (const char* path : {"/admin/organizations", "/admin/records?org=x", "/admin/requests", "/admin/clock"})
+    for (const char* path :
+         {"/admin/organizations", "/admin/records?org=x", "/admin/requests", "/admin/clock"})
         expectRefused(rawRequest(service, "GET", path), 404, path);
-    expectRefused(rawRequest(service, "POST", "/admin/faults", {}, R"({"path":"/healthz","status":500})"), 404,
-                  "faults");
+    expectRefused(rawRequest(service, "POST", "/admin/faults", {}, R"({"path":"/healthz","status":500})"),
+                  404, "faults");
     // Nor does the automatic sign-in: a page could collect a code for the first account with it.
-    expectRefused(rawRequest(service, "GET", "/native/handoff?auto=1&device_id=a&platform=linux&app_version=1"),
-                  401, "auto hand-off");
+    expectRefused(
+        rawRequest(service, "GET", "/native/handoff?auto=1&device_id=a&platform=linux&app_version=1"), 401,
+        "auto hand-off");
     // A person choosing an account on the page still signs in.
     const auto page = rawRequest(service, "GET", "/native/handoff?device_id=a&platform=linux&app_version=1");
     ASSERT_TRUE(page);
@@ -89,8 +91,9 @@ TEST(HostileRequestsIntegrationTest, AdminRoutesAnswerOnlyTheTokenAndOnlyUnderTh
                   401, "shorter token");
     // A page that rebound its name to 127.0.0.1 sends its own name; even with the token (which it
     // cannot have) and on open routes, the service answers nothing under a foreign name.
-    expectRefused(rawRequest(service, "GET", "/admin/organizations", adminHeaders(service, "evil.example:80")),
-                  403, "foreign host");
+    expectRefused(
+        rawRequest(service, "GET", "/admin/organizations", adminHeaders(service, "evil.example:80")), 403,
+        "foreign host");
     expectRefused(rawRequest(service, "GET", "/admin/organizations",
                              adminHeaders(service, "127.0.0.1:" + std::to_string(service.port() + 1))),
                   403, "other port");
@@ -103,10 +106,12 @@ TEST(HostileRequestsIntegrationTest, AdminRoutesAnswerOnlyTheTokenAndOnlyUnderTh
                                  .dump()),
                   403, "rewrite under a foreign host");
 
-    EXPECT_EQ(rawRequest(service, "GET", "/healthz", {{"Host", "localhost:" + std::to_string(service.port())}})
-                  ->status,
+    EXPECT_EQ(
+        rawRequest(service, "GET", "/healthz", {{"Host", "localhost:" + std::to_string(service.port())}})
+            ->status,
+        200);
+    EXPECT_EQ(rawRequest(service, "GET", "/admin/organizations", adminHeaders(service, ownHost))->status,
               200);
-    EXPECT_EQ(rawRequest(service, "GET", "/admin/organizations", adminHeaders(service, ownHost))->status, 200);
     expectStillServing(service);
 }
 
@@ -116,10 +121,9 @@ TEST(HostileRequestsIntegrationTest, BodiesThatChangeStateMustBeJson) {
     const std::string body = R"({"email":"bezoeker@example.nl","callbackURL":"x","newUserCallbackURL":"x"})";
     expectRefused(rawRequest(service, "POST", "/api/auth/sign-in/magic-link", {}, body, "text/plain"), 415,
                   "text/plain");
-    expectRefused(
-        rawRequest(service, "POST", "/api/auth/sign-in/magic-link", {}, "email=bezoeker%40example.nl",
-                   "application/x-www-form-urlencoded"),
-        415, "form");
+    expectRefused(rawRequest(service, "POST", "/api/auth/sign-in/magic-link", {},
+                             "email=bezoeker%40example.nl", "application/x-www-form-urlencoded"),
+                  415, "form");
     expectRefused(rawRequest(service, "POST", "/admin/requests/reset", adminHeaders(service), "x=1",
                              "application/x-www-form-urlencoded"),
                   415, "form body to a route that reads none");
@@ -142,8 +146,9 @@ TEST(HostileRequestsIntegrationTest, DeeplyNestedJsonIsRefusedBeforeItIsParsed) 
                              R"({"deviceId":"a","refreshToken":)" + std::string(200'000, '{')),
                   400, "deep unauthenticated body");
     expectStillServing(service);
-    EXPECT_EQ(service.post("/admin/faults", R"({"path":"/api/sync/pull","status":429,"retryAfter":"5"})").status,
-              201);
+    EXPECT_EQ(
+        service.post("/admin/faults", R"({"path":"/api/sync/pull","status":429,"retryAfter":"5"})").status,
+        201);
 }
 
 TEST(HostileRequestsIntegrationTest, AShortOrMissingAdminTokenFileStopsTheStart) {
@@ -169,29 +174,35 @@ PushChange pushed(SyncEntityType type, const std::string& id, Json payload) {
 }
 
 Json line(const std::string& invoiceId, std::int64_t quantityHundredths, std::int64_t unitPriceCents) {
-    return {{"invoiceId", invoiceId},       {"sortOrder", 0},
-            {"description", "Uren"},        {"lineMode", "qty_price"},
-            {"quantityHundredths", quantityHundredths}, {"unitPriceCents", unitPriceCents}};
+    return {{"invoiceId", invoiceId},
+            {"sortOrder", 0},
+            {"description", "Uren"},
+            {"lineMode", "qty_price"},
+            {"quantityHundredths", quantityHundredths},
+            {"unitPriceCents", unitPriceCents}};
 }
 
 TEST(HostileRequestsIntegrationTest, OnePoisonedChangeIsItsOwnErrorAndTheRestOfThePushLands) {
     ServiceProcess service(ServiceProcess::demo());
     const TokenPair tokens = testing::signInDevice(service, "apparaat-a");
     PushRequest request{"apparaat-a", std::nullopt, {}};
+    request.changes.push_back(pushed(SyncEntityType::draftInvoice, "factuur-x",
+                                     {{"issueDate", "2026-03-16"}, {"vatTreatment", "nl_21"}}));
     request.changes.push_back(
-        pushed(SyncEntityType::draftInvoice, "factuur-x", {{"issueDate", "2026-03-16"}, {"vatTreatment", "nl_21"}}));
-    request.changes.push_back(pushed(SyncEntityType::invoiceLine, "regel-goed", line("factuur-x", 200, 5000)));
+        pushed(SyncEntityType::invoiceLine, "regel-goed", line("factuur-x", 200, 5000)));
     for (int i = 0; i < 197; ++i) {
         request.changes.push_back(pushed(SyncEntityType::customer, "klant-" + std::to_string(i),
                                          {{"companyName", "Klant " + std::to_string(i)}}));
         // Halfway, a line whose amount no 64-bit total can hold.
         if (i == 100)
-            request.changes.push_back(
-                pushed(SyncEntityType::invoiceLine, "regel-gif", line("factuur-x", 1'000'000'000'000'000, 1'000'000'000)));
+            request.changes.push_back(pushed(SyncEntityType::invoiceLine, "regel-gif",
+                                             line("factuur-x", 1'000'000'000'000'000, 1'000'000'000)));
     }
     ASSERT_EQ(request.changes.size(), 200u);
 
-    const auto push = [&] { return service.post("/api/sync/push", toJson(request).dump(), tokens.accessToken); };
+    const auto push = [&] {
+        return service.post("/api/sync/push", toJson(request).dump(), tokens.accessToken);
+    };
     ServiceProcess::HttpAnswer answer = push();
     ASSERT_EQ(answer.status, 200) << answer.body;
     Json body = Json::parse(answer.body);
@@ -201,8 +212,8 @@ TEST(HostileRequestsIntegrationTest, OnePoisonedChangeIsItsOwnErrorAndTheRestOfT
     EXPECT_NE(body["errors"][0]["error"].get<std::string>().find("factuur-x"), std::string::npos);
 
     // The invoice counts the good line only, and the poisoned one is not stored.
-    const Json records =
-        Json::parse(service.get("/admin/records?org=" + demoOrganizationId() + "&entityType=draftInvoice").body);
+    const Json records = Json::parse(
+        service.get("/admin/records?org=" + demoOrganizationId() + "&entityType=draftInvoice").body);
     for (const Json& record : records["records"]) {
         if (record["id"] == "factuur-x") {
             EXPECT_EQ(record["payload"]["subtotalCents"], 10000);
@@ -264,16 +275,18 @@ TEST(HostileRequestsIntegrationTest, AReplayedRefreshTokenEndsItsSessionAndRefre
     service.advanceClock(std::chrono::days(4));
     EXPECT_EQ(refresh(service, kept.refreshToken).status, 401);
 
-    EXPECT_EQ(service.getAuthorized("/api/native/v1/org/memberships",
-                                    testing::signInDevice(service, "apparaat-a").accessToken)
+    EXPECT_EQ(service
+                  .getAuthorized("/api/native/v1/org/memberships",
+                                 testing::signInDevice(service, "apparaat-a").accessToken)
                   .status,
               200);
 }
 
 // The demo's own template's layout, from the service.
 Json demoLayout(const ServiceProcess& service) {
-    const Json templates = Json::parse(
-        service.get("/admin/records?org=" + demoOrganizationId() + "&entityType=invoiceTemplate").body)["records"];
+    const Json templates =
+        Json::parse(service.get("/admin/records?org=" + demoOrganizationId() + "&entityType=invoiceTemplate")
+                        .body)["records"];
     return templates.at(0)["payload"]["config"];
 }
 
@@ -300,7 +313,8 @@ TEST(HostileRequestsIntegrationTest, ATemplateReadsNoFileOfTheServiceAndNestsNoD
 
     PushRequest request{"apparaat-a", std::nullopt, {}};
     // The first invoice's logo names nothing: what it draws is what every other one may draw.
-    const std::vector<std::string> urls{"", "/etc/passwd", "file:///dev/zero", fifo.string(), picture.string()};
+    const std::vector<std::string> urls{"", "/etc/passwd", "file:///dev/zero", fifo.string(),
+                                        picture.string()};
     for (std::size_t i = 0; i < urls.size(); ++i) {
         Json config = demoLayout(service);
         config["logo"]["visible"] = true;
@@ -308,28 +322,37 @@ TEST(HostileRequestsIntegrationTest, ATemplateReadsNoFileOfTheServiceAndNestsNoD
             if (block["type"] == "logoBlock" && !urls[i].empty()) block["imageUrl"] = urls[i];
         }
         const std::string id = std::to_string(i);
-        request.changes.push_back(pushed(SyncEntityType::invoiceTemplate, "sjabloon-" + id, templatePayload(id, config)));
-        request.changes.push_back(pushed(SyncEntityType::draftInvoice, "factuur-" + id,
-                                         {{"issueDate", "2026-03-16"}, {"vatTreatment", "nl_21"},
-                                          {"templateId", "sjabloon-" + id}}));
-        request.changes.push_back(pushed(SyncEntityType::invoiceLine, "regel-" + id, line("factuur-" + id, 100, 100)));
+        request.changes.push_back(
+            pushed(SyncEntityType::invoiceTemplate, "sjabloon-" + id, templatePayload(id, config)));
+        request.changes.push_back(pushed(
+            SyncEntityType::draftInvoice, "factuur-" + id,
+            {{"issueDate", "2026-03-16"}, {"vatTreatment", "nl_21"}, {"templateId", "sjabloon-" + id}}));
+        request.changes.push_back(
+            pushed(SyncEntityType::invoiceLine, "regel-" + id, line("factuur-" + id, 100, 100)));
     }
     // Ten thousand nested columns: as layout text it passes the body's own depth check and is
     // refused by the write path; as JSON the body is refused whole.
     std::string deep;
-    for (int level = 0; level < 10'000; ++level) deep += R"({"type":"columns","columnsLeft":[)";
-    request.changes.push_back(pushed(SyncEntityType::invoiceTemplate, "sjabloon-diep", templatePayload("diep", deep)));
-    const Json answer = Json::parse(service.post("/api/sync/push", toJson(request).dump(), tokens.accessToken).body);
+    for (int level = 0; level < 10'000; ++level)
+        deep += R"({"type":"columns","columnsLeft":[)";
+    request.changes.push_back(
+        pushed(SyncEntityType::invoiceTemplate, "sjabloon-diep", templatePayload("diep", deep)));
+    const Json answer =
+        Json::parse(service.post("/api/sync/push", toJson(request).dump(), tokens.accessToken).body);
     EXPECT_EQ(answer["accepted"].size(), urls.size() * 3) << answer.dump();
     ASSERT_EQ(answer["errors"].size(), 1u) << answer.dump();
     EXPECT_EQ(answer["errors"][0]["entityId"], "sjabloon-diep");
     expectRefused(rawRequest(service, "POST", "/admin/records", adminHeaders(service),
-                             Json{{"org", demoOrganizationId()}, {"entityType", "invoiceTemplate"}, {"id", "diep"},
-                                  {"payload", templatePayload("diep", deep)}}.dump()),
+                             Json{{"org", demoOrganizationId()},
+                                  {"entityType", "invoiceTemplate"},
+                                  {"id", "diep"},
+                                  {"payload", templatePayload("diep", deep)}}
+                                 .dump()),
                   422, "deep layout text");
-    expectRefused(rawRequest(service, "POST", "/api/sync/push", {{"Authorization", "Bearer " + tokens.accessToken}},
-                             R"({"deviceId":"apparaat-a","changes":[)" + deep),
-                  400, "deep layout JSON");
+    expectRefused(
+        rawRequest(service, "POST", "/api/sync/push", {{"Authorization", "Bearer " + tokens.accessToken}},
+                   R"({"deviceId":"apparaat-a","changes":[)" + deep),
+        400, "deep layout JSON");
 
     std::optional<std::string> plainImages;
     for (std::size_t i = 0; i < urls.size(); ++i) {

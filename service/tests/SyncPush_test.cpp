@@ -85,7 +85,8 @@ TEST_F(SyncPushIntegrationTest, EveryChangeLandsInOneListAndARetryGetsTheSameAns
 }
 
 TEST_F(SyncPushIntegrationTest, AnErrorIsNoReceiptSoTheSameChangeIsAcceptedOnceItsCauseIsGone) {
-    const PushChange early = change(SyncEntityType::customer, "c5", SyncOperation::update, {{"city", "Ede"}}, 1);
+    const PushChange early =
+        change(SyncEntityType::customer, "c5", SyncOperation::update, {{"city", "Ede"}}, 1);
     EXPECT_EQ(push({early})["errors"].size(), 1u);  // the record is not there yet
     push({change(SyncEntityType::customer, "c5", SyncOperation::create, {{"companyName", "Vijf"}})});
     const Json again = push({early});

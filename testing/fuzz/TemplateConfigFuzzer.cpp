@@ -11,7 +11,8 @@
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
     try {
-        const std::string encoded = zelvorin::encodeInvoiceLayoutConfig(zelvorin::decodeInvoiceLayoutConfig(text));
+        const std::string encoded =
+            zelvorin::encodeInvoiceLayoutConfig(zelvorin::decodeInvoiceLayoutConfig(text));
         if (zelvorin::encodeInvoiceLayoutConfig(zelvorin::decodeInvoiceLayoutConfig(encoded)) != encoded)
             std::abort();
     } catch (const zelvorin::LayoutError&) {
