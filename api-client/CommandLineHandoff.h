@@ -22,9 +22,10 @@ private:
     std::istream& in_;
 };
 
-// Completes the hand-off against a service that signs in without asking (the local service's
-// development switch, auto=1): one GET without following redirects, and the redirect's Location
-// is the callback. `email` picks the account; the service's first one when empty.
+// Completes the hand-off against the local service's sign-in page as a person in the browser
+// would: reads the page's list of accounts, follows the link of the account with `email` (the
+// first one when empty) without following the redirect, and returns its Location as the callback.
+// A service that signs in without showing the page (a redirect at once) is followed the same way.
 class AutoBrowserHandoff final : public BrowserHandoff {
 public:
     AutoBrowserHandoff(std::shared_ptr<HttpSession> session, std::string email = {})

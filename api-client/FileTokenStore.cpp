@@ -1,8 +1,10 @@
 #include "api-client/FileTokenStore.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -48,6 +50,18 @@ bool FileTokenStore::clear() {
     std::error_code error;
     std::filesystem::remove(file_, error);
     return !std::filesystem::exists(file_, error);
+}
+
+std::shared_ptr<void> FileTokenStore::holdForRefresh() {
+    const std::filesystem::path lockFile = file_.string() + ".lock";
+    std::error_code ignored;
+    std::filesystem::create_directories(lockFile.parent_path(), ignored);
+    const int fd = ::open(lockFile.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0) return nullptr;  // no lock to be had: refresh without one, as a single process would
+    while (::flock(fd, LOCK_EX) != 0 && errno == EINTR) {
+    }
+    // Closing the descriptor releases the lock.
+    return std::shared_ptr<void>(nullptr, [fd](void*) { ::close(fd); });
 }
 
 }  // namespace zelvorin

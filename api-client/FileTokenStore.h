@@ -18,6 +18,8 @@ public:
     std::optional<TokenPair> load() override;
     void save(const TokenPair& pair) override;
     bool clear() override;
+    // An exclusive lock (flock) on "<file>.lock", held by every process of the device in turn.
+    std::shared_ptr<void> holdForRefresh() override;
 
 private:
     std::mutex mutex_;

@@ -4,6 +4,8 @@
 #include <strings.h>
 
 #include <algorithm>
+#include <cctype>
+#include <memory>
 #include <mutex>
 #include <type_traits>
 
@@ -46,9 +48,33 @@ void appendHeader(CurlHeaderList& headers, const std::string& line) {
     headers.reset(grown);
 }
 
+struct BodySink {
+    std::string& body;
+    bool overflowed = false;
+};
+
+// Returning less than was offered makes libcurl stop with CURLE_WRITE_ERROR.
 std::size_t appendBody(char* data, std::size_t size, std::size_t count, void* target) {
-    static_cast<std::string*>(target)->append(data, size * count);
+    auto* sink = static_cast<BodySink*>(target);
+    if (sink->body.size() + size * count > kMaxResponseBytes) {
+        sink->overflowed = true;
+        return 0;
+    }
+    sink->body.append(data, size * count);
     return size * count;
+}
+
+using CurlUrlHandle = std::unique_ptr<CURLU, decltype(&curl_url_cleanup)>;
+
+// A part of `url` as libcurl reads it (the same reading the request will get), lower-cased.
+std::optional<std::string> urlPart(const CurlUrlHandle& url, CURLUPart part) {
+    char* text = nullptr;
+    if (curl_url_get(url.get(), part, &text, 0) != CURLUE_OK || text == nullptr) return std::nullopt;
+    std::string value(text);
+    curl_free(text);
+    for (char& c : value)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return value;
 }
 
 std::size_t collectHeader(char* data, std::size_t size, std::size_t count, void* target) {
@@ -89,6 +115,15 @@ TransportError transportError(CURLcode code, const char* detail) {
 
 }  // namespace
 
+bool isSafeServiceURL(const std::string& url) {
+    const CurlUrlHandle parsed(curl_url(), curl_url_cleanup);
+    if (!parsed || curl_url_set(parsed.get(), CURLUPART_URL, url.c_str(), 0) != CURLUE_OK) return false;
+    const std::optional<std::string> scheme = urlPart(parsed, CURLUPART_SCHEME);
+    const std::optional<std::string> host = urlPart(parsed, CURLUPART_HOST);
+    if (scheme == "https") return true;
+    return scheme == "http" && (host == "127.0.0.1" || host == "localhost" || host == "[::1]");
+}
+
 HttpSession::HttpSession(std::string userAgent) : userAgent_(std::move(userAgent)) {
     initialiseCurlOnce();
 }
@@ -114,6 +149,9 @@ void HttpSession::returnHandle(CurlEasyHandle handle) {
 }
 
 HttpResponse HttpSession::send(const HttpRequest& request) {
+    if (!isSafeServiceURL(request.url))
+        throw TransportError(TransportError::Kind::other, "Onveilige verbinding geweigerd: " + request.url +
+                                                              " (alleen https, of http naar deze computer).");
     CurlEasyHandle handle = takeHandle();
     CURL* curl = handle.get();
     curl_easy_reset(curl);  // keeps the connection cache, drops the previous request's options
@@ -136,7 +174,9 @@ HttpResponse HttpSession::send(const HttpRequest& request) {
     curl_easy_setopt(curl, CURLOPT_ACCEPT_ENCODING, "gzip, deflate");
     curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, errorBuffer);
     curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, appendBody);
-    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &response.body);
+    BodySink sink{response.body};
+    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &sink);
+    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, collectHeader);
     curl_easy_setopt(curl, CURLOPT_HEADERDATA, &response.headers);
     if (request.method == "GET") {
@@ -150,6 +190,10 @@ HttpResponse HttpSession::send(const HttpRequest& request) {
     CURLcode code = curl_easy_perform(curl);
     if (code != CURLE_OK) {
         // The handle may hold a broken connection; let it go rather than pool it.
+        if (sink.overflowed)
+            throw TransportError(TransportError::Kind::other,
+                                 "Het antwoord van de server is groter dan " +
+                                     std::to_string(kMaxResponseBytes / (1024 * 1024)) + " MB.");
         throw transportError(code, errorBuffer);
     }
     long status = 0;

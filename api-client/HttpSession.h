@@ -33,9 +33,19 @@ struct HttpResponse {
     std::optional<std::string> header(const std::string& name) const;
 };
 
+// The largest answer read: a year's data export or a scanned document is far below it; a server
+// (or whatever answers in its name) that sends more gets a transport error, not the device's memory.
+inline constexpr std::size_t kMaxResponseBytes = 64 * 1024 * 1024;
+
+// True for an http(s) URL that may carry a token: https anywhere, plain http to this machine only
+// (127.0.0.1, ::1, localhost: the local service), where nothing crosses a network in the clear.
+bool isSafeServiceURL(const std::string& url);
+
 // One libcurl session for the whole client: easy handles are kept in a pool after use, so the
 // connections they hold are reused by later requests. Safe to call from several threads.
 // Connection failures throw TransportError; any HTTP answer, whatever its status, is returned.
+// A URL that isSafeServiceURL refuses, or an answer past kMaxResponseBytes, throws TransportError
+// (other) before or instead of anything being sent or kept.
 class HttpSession {
 public:
     explicit HttpSession(std::string userAgent);

@@ -133,12 +133,7 @@ HttpResponse SyncAPIClient::sendAuthorized(HttpRequest request) {
     auto current = tokenStore_->load();
     bool alreadyRenewed = current && sentWith && current->accessToken != *sentWith;
     if (!alreadyRenewed) {
-        try {
-            refreshCoordinator_->refresh([this] { refreshTokens(); });
-        } catch (const APIError& error) {
-            if (error.is<APIError::Unauthorized>()) tokenStore_->clear();
-            throw;
-        }
+        refreshCoordinator_->refresh([this, &sentWith] { refreshTokens(sentWith); });
     }
     attachBearer(request);
     return session_->send(request);
@@ -173,12 +168,24 @@ TokenPair SyncAPIClient::redeem(const std::string& code) {
     return *pair;
 }
 
-TokenPair SyncAPIClient::refreshTokens() {
+TokenPair SyncAPIClient::refreshTokens(const std::optional<std::string>& refusedAccessToken) {
+    const std::shared_ptr<void> held = tokenStore_->holdForRefresh();
     auto stored = tokenStore_->load();
     if (!stored) throw APIError(APIError::Unauthorized{});
+    if (refusedAccessToken && stored->accessToken != *refusedAccessToken) return *stored;
     nlohmann::ordered_json body{{"deviceId", deviceId_}, {"refreshToken", stored->refreshToken}};
-    auto json =
-        mapFetchResponse(sendUnauthenticated(jsonRequest("POST", "api/auth/native/refresh", body.dump())));
+    nlohmann::json json;
+    try {
+        json = mapFetchResponse(
+            sendUnauthenticated(jsonRequest("POST", "api/auth/native/refresh", body.dump())));
+    } catch (const APIError& error) {
+        if (!error.is<APIError::Unauthorized>()) throw;
+        // Another process without the hold (a store that has none) may have renewed meanwhile.
+        if (const auto now = tokenStore_->load(); now && now->refreshToken != stored->refreshToken)
+            return *now;
+        tokenStore_->clear();
+        throw;
+    }
     auto pair = TokenPair::fromJson(json);
     if (!pair) throw APIError(APIError::InvalidResponse{});
     tokenStore_->save(*pair);

@@ -54,7 +54,11 @@ public:
 
     // The unauthenticated sign-in calls. Both save the new pair before returning it.
     TokenPair redeem(const std::string& code);
-    TokenPair refreshTokens();
+    // Renews the pair after `refusedAccessToken` was answered 401. Under the store's refresh hold,
+    // a stored pair that is not the refused one was renewed by another process of this device and
+    // is used as it is; a refused refresh clears the store only when the pair it presented is
+    // still the stored one.
+    TokenPair refreshTokens(const std::optional<std::string>& refusedAccessToken = std::nullopt);
 
     // The refresh-and-retry rule around one request (the request's own Authorization is replaced).
     HttpResponse sendAuthorized(HttpRequest request);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -30,6 +31,10 @@ public:
     virtual void save(const TokenPair& pair) = 0;
     // True when nothing is stored afterwards (also when nothing was stored before).
     virtual bool clear() = 0;
+    // Held around a token refresh, so that the processes of one device that share this store
+    // refresh one at a time: the service ends a session whose spent refresh token comes back, so
+    // two processes must never both present the same one. Nothing to hold by default.
+    virtual std::shared_ptr<void> holdForRefresh() { return nullptr; }
 };
 
 class InMemoryTokenStore final : public TokenStore {

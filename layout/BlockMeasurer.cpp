@@ -209,7 +209,7 @@ void measureImage(MeasuredBlock& m, const BlockConfig& block, const BlockContext
     const LogoConfig& logo = ctx.document.layout.logo;
     if (block.type == BlockType::logoBlock && !logo.visible) return;
     std::string url = block.imagePngDataUrl.value_or(block.imageUrl.value_or(""));
-    if (url.empty()) return;
+    if (!url.starts_with("data:")) return;  // only data URLs are drawn (see ImageSource.h)
     bool isLogo = block.type == BlockType::logoBlock;
     double maxW = std::min(width, positive(block.imageMaxWidth ? block.imageMaxWidth
                                            : isLogo            ? std::optional(logo.maxWidth)

@@ -6,9 +6,6 @@
 #include <array>
 #include <csetjmp>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
-#include <sstream>
 #include <vector>
 
 namespace zelvorin {
@@ -117,7 +114,7 @@ bool decodeJpegPixels(std::string_view bytes, std::vector<unsigned char>& rgb, u
     jpeg_start_decompress(&info);
     width = info.output_width;
     height = info.output_height;
-    if (width == 0 || height == 0 || width > 20000 || height > 20000) {
+    if (width == 0 || height == 0 || static_cast<double>(width) * height > kMaxImagePixels) {
         jpeg_destroy_decompress(&info);
         return false;
     }
@@ -155,11 +152,13 @@ CairoSurface decodeJpeg(std::string_view bytes) {
 }  // namespace
 
 std::optional<std::string> dataUrlBytes(std::string_view url) {
-    if (url.substr(0, 5) != "data:") return std::nullopt;
+    if (url.substr(0, 5) != "data:" || url.size() > kMaxImageUrlBytes) return std::nullopt;
     std::size_t comma = url.find(',');
     if (comma == std::string_view::npos) return std::nullopt;
     if (url.substr(0, comma).find(";base64") == std::string_view::npos) return std::nullopt;
-    return decodeBase64(url.substr(comma + 1));
+    std::optional<std::string> bytes = decodeBase64(url.substr(comma + 1));
+    if (bytes && bytes->size() > kMaxImageBytes) return std::nullopt;
+    return bytes;
 }
 
 std::optional<ImageSize> imageSize(std::string_view bytes) {
@@ -173,6 +172,9 @@ std::optional<ImageSize> imageSize(std::string_view bytes) {
 }
 
 CairoSurface decodeImage(std::string_view bytes) {
+    // A few hundred bytes may declare 20 000 × 20 000 pixels: 1.6 GB once decoded.
+    const std::optional<ImageSize> size = imageSize(bytes);
+    if (!size || size->width * size->height > kMaxImagePixels) return {};
     if (isPng(bytes)) {
         PngReader reader{bytes};
         CairoSurface surface(cairo_image_surface_create_from_png_stream(readPng, &reader));
@@ -184,12 +186,7 @@ CairoSurface decodeImage(std::string_view bytes) {
 }
 
 std::optional<std::string> loadImageBytes(std::string_view url) {
-    if (auto bytes = dataUrlBytes(url)) return bytes;
-    std::string path(url.substr(0, 7) == "file://" ? url.substr(7) : url);
-    if (path.empty() || path.find("://") != std::string::npos) return std::nullopt;
-    std::ifstream file(path, std::ios::binary);
-    if (!file) return std::nullopt;
-    return std::string(std::istreambuf_iterator<char>(file), {});
+    return dataUrlBytes(url);
 }
 
 }  // namespace zelvorin

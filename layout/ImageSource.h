@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -9,21 +10,31 @@
 
 namespace zelvorin {
 
+// A template's image is the template's own business, never the machine's: only "data:" URLs are
+// read (the service hands in the organisation's uploads that way), never a path or another URL,
+// so a synced template cannot make a renderer read /dev/zero, a FIFO or a private file.
+// The caps hold for both sides of a data URL: what it encodes and what it decodes to.
+inline constexpr std::size_t kMaxImageUrlBytes = 14 * 1024 * 1024;  // 10 MB of picture in base64
+inline constexpr std::size_t kMaxImageBytes = 10 * 1024 * 1024;
+inline constexpr double kMaxImagePixels = 40'000'000;
+
 struct ImageSize {
     double width = 0;
     double height = 0;
 };
 
-// The bytes of a "data:" URL with base64 payload; nullopt when the text is not such a URL.
+// The bytes of a "data:" URL with base64 payload; nullopt when the text is not such a URL or its
+// bytes pass kMaxImageBytes.
 std::optional<std::string> dataUrlBytes(std::string_view url);
 
 // Width and height from a PNG or JPEG header; nullopt for anything that is not one of the two.
 std::optional<ImageSize> imageSize(std::string_view bytes);
 
-// The pixels of a PNG or JPEG; an empty owner when the bytes are neither or are damaged.
+// The pixels of a PNG or JPEG; an empty owner when the bytes are neither, are damaged, or their
+// header declares more than kMaxImagePixels (checked before anything is decoded).
 CairoSurface decodeImage(std::string_view bytes);
 
-// A data URL's bytes, or the contents of a file (a path or a "file://" URL); nullopt otherwise.
+// A data URL's bytes; nullopt for anything else (paths and other URLs included).
 std::optional<std::string> loadImageBytes(std::string_view url);
 
 }  // namespace zelvorin

@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "domain/JsonNesting.h"
 #include "layout/LayoutError.h"
 
 namespace zelvorin {
@@ -168,10 +169,15 @@ LogoConfig logoFromJson(const json& j, const std::string& path) {
     return l;
 }
 
-BlockConfig blockFromJson(const json& j, const std::string& path);
+BlockConfig blockFromJson(const json& j, const std::string& path, int nesting);
 
-std::vector<BlockConfig> blocksFromJson(const Reader& r, const char* key) {
-    return arrayOf<BlockConfig>(r, r.requiredChild(key), key, blockFromJson);
+// `nesting`: how many blocks hold the list (columns in columns in a zone's sub-blocks ...).
+std::vector<BlockConfig> blocksFromJson(const Reader& r, const char* key, int nesting) {
+    if (nesting > kMaxBlockNesting)
+        r.fail(key, "nest blokken dieper dan " + std::to_string(kMaxBlockNesting) + " niveaus");
+    return arrayOf<BlockConfig>(
+        r, r.requiredChild(key), key,
+        [nesting](const json& item, const std::string& path) { return blockFromJson(item, path, nesting); });
 }
 
 void readBlockText(const Reader& r, BlockConfig& b) {
@@ -203,7 +209,7 @@ void readBlockBox(const Reader& r, BlockConfig& b) {
     r.optional("name", b.name);
 }
 
-void readBlockExtras(const Reader& r, BlockConfig& b) {
+void readBlockExtras(const Reader& r, BlockConfig& b, int nesting) {
     r.optional("imageUrl", b.imageUrl);
     r.optional("imagePngDataUrl", b.imagePngDataUrl);
     r.optional("imagePosition", b.imagePosition);
@@ -211,8 +217,8 @@ void readBlockExtras(const Reader& r, BlockConfig& b) {
     r.optional("imageMaxHeight", b.imageMaxHeight);
     r.optional("imageNaturalWidth", b.imageNaturalWidth);
     r.optional("imageNaturalHeight", b.imageNaturalHeight);
-    if (r.child("columnsLeft")) b.columnsLeft = blocksFromJson(r, "columnsLeft");
-    if (r.child("columnsRight")) b.columnsRight = blocksFromJson(r, "columnsRight");
+    if (r.child("columnsLeft")) b.columnsLeft = blocksFromJson(r, "columnsLeft", nesting + 1);
+    if (r.child("columnsRight")) b.columnsRight = blocksFromJson(r, "columnsRight", nesting + 1);
     r.optional("columnsRatio", b.columnsRatio);
     r.optional("columnsGutter", b.columnsGutter);
     r.optional("sectionFilter", b.sectionFilter);
@@ -223,7 +229,7 @@ void readBlockExtras(const Reader& r, BlockConfig& b) {
     r.optional("verticalAlign", b.verticalAlign);
 }
 
-BlockConfig blockFromJson(const json& j, const std::string& path) {
+BlockConfig blockFromJson(const json& j, const std::string& path, int nesting) {
     Reader r(j, path);
     BlockConfig b;
     b.typeRaw = r.required<std::string>("type");
@@ -236,7 +242,7 @@ BlockConfig blockFromJson(const json& j, const std::string& path) {
     b.spacingAfter = r.required<double>("spacingAfter");
     readBlockText(r, b);
     readBlockBox(r, b);
-    readBlockExtras(r, b);
+    readBlockExtras(r, b, nesting);
     return b;
 }
 
@@ -287,7 +293,7 @@ ZonePanelConfig zoneFromJson(const json& j, const std::string& path) {
     ZonePanelConfig z;
     z.height = r.required<double>("height");
     r.optional("backgroundColor", z.backgroundColor);
-    if (r.child("subBlocks")) z.subBlocks = blocksFromJson(r, "subBlocks");
+    if (r.child("subBlocks")) z.subBlocks = blocksFromJson(r, "subBlocks", 1);
     return z;
 }
 
@@ -310,7 +316,7 @@ InvoiceLayoutConfig layoutFromJson(const json& j, const std::string& path) {
     l.spacing = spacingFromJson(r.requiredChild("spacing"), r.pathOf("spacing"));
     l.colors = colorsFromJson(r.requiredChild("colors"), r.pathOf("colors"));
     l.logo = logoFromJson(r.requiredChild("logo"), r.pathOf("logo"));
-    l.blocks = blocksFromJson(r, "blocks");
+    l.blocks = blocksFromJson(r, "blocks", 0);
     l.table = tableFromJson(r.requiredChild("table"), r.pathOf("table"));
     r.optional("twoColumnEnabled", l.twoColumnEnabled);
     r.optional("columnRatio", l.columnRatio);
@@ -606,7 +612,7 @@ FontWeight fontWeightFromJson(const json& value) {
 }
 
 BlockConfig blockConfigFromJson(const json& json) {
-    return blockFromJson(json, "block");
+    return blockFromJson(json, "block", 0);
 }
 
 InvoiceLayoutConfig layoutConfigFromJson(const json& json) {
@@ -749,6 +755,10 @@ json toJson(const InvoiceDocument& d) {
 
 namespace {
 json parseOrThrow(std::string_view text) {
+    if (jsonNestingDepth(text, kMaxLayoutJsonDepth) > kMaxLayoutJsonDepth)
+        throw LayoutError(LayoutError::Kind::invalidDocument,
+                          "Ongeldige opmaak: de JSON is dieper genest dan " +
+                              std::to_string(kMaxLayoutJsonDepth) + " niveaus");
     try {
         return json::parse(text);
     } catch (const json::parse_error& e) {

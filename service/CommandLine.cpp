@@ -6,6 +6,7 @@
 #include <CLI/CLI.hpp>
 
 #include "domain/Timestamps.h"
+#include "service/admin/AdminGate.h"
 
 namespace zelvorin::service {
 
@@ -82,6 +83,10 @@ ServiceOptions parseCommandLine(const std::vector<std::string>& arguments,
                    "Laat de klok van de dienst stilstaan op dit moment, bijvoorbeeld 2026-03-16T10:00:00Z "
                    "(alleen POST admin/clock zet haar vooruit)");
 
+    std::string adminTokenFile;
+    app.add_option("--admin-token", adminTokenFile,
+                   "Bestand met het beheertoken; alleen dan bestaan de admin-routes (tests, ontwikkeling)");
+
     // CLI11 takes the arguments in reverse order when given a vector.
     std::vector<std::string> reversed(arguments.rbegin(), arguments.rend());
     try {
@@ -116,6 +121,13 @@ ServiceOptions parseCommandLine(const std::vector<std::string>& arguments,
         if (!options.fixedNow)
             throw CommandLineError(
                 "Ongeldige --now '" + now + "': verwacht bijvoorbeeld 2026-03-16T10:00:00Z.", 2);
+    }
+    if (!adminTokenFile.empty()) {
+        try {
+            options.adminToken = readAdminToken(adminTokenFile);
+        } catch (const std::runtime_error& error) {
+            throw CommandLineError(error.what(), 2);
+        }
     }
     return options;
 }

@@ -28,6 +28,8 @@ struct ServiceOptions {
     // The service's clock stands still at this instant instead of following the system's, and only
     // the admin clock route moves it: every stamp a run writes is then the same from run to run.
     std::optional<TimePoint> fixedNow;
+    // The operator's token (read from --admin-token FILE); without it the admin routes are off.
+    std::optional<std::string> adminToken;
 };
 
 // A command line that cannot be used, or a request for the help text. `exitCode` is what the

@@ -15,6 +15,7 @@
 #include "service/btw/BtwRoutes.h"
 #include "service/dashboard/DashboardRoutes.h"
 #include "service/http/ErrorKinds.h"
+#include "service/http/OwnHost.h"
 #include "service/http/ServiceError.h"
 #include "service/inbox/InboxReader.h"
 #include "service/inbox/InboxRoutes.h"
@@ -36,13 +37,17 @@ constexpr const char* kLoopback = "127.0.0.1";
 }  // namespace
 
 RouteTable serviceRoutes(const ServiceDatabase& database, const Authenticator& authenticator,
-                         FaultSwitches& faults, RequestLog& log, const MailOutbox& outbox, const Clock& clock,
-                         ManualClock* settableClock, InboxReader& inboxReader,
+                         const AdminGate& adminGate, FaultSwitches& faults, RequestLog& log,
+                         const MailOutbox& outbox, const Clock& clock, ManualClock* settableClock,
+                         InboxReader& inboxReader,
                          std::function<void()> afterClockMove) {
     RouteTable routes;
-    addAdminRoutes(routes, database, faults, log);
-    addClockRoutes(routes, clock, settableClock, std::move(afterClockMove));
-    addAuthRoutes(routes, database, authenticator);
+    addHealthRoute(routes);
+    if (adminGate.enabled()) {
+        addAdminRoutes(routes, database, faults, log);
+        addClockRoutes(routes, clock, settableClock, std::move(afterClockMove));
+    }
+    addAuthRoutes(routes, database, authenticator, adminGate);
     addOnboardingRoutes(routes, database, authenticator);
     addTeamRoutes(routes, database);
     addSyncRoutes(routes, database);
@@ -58,21 +63,26 @@ RouteTable serviceRoutes(const ServiceDatabase& database, const Authenticator& a
 }
 
 Server::Server(const ServiceDatabase& database, const Clock& clock, std::int64_t accessTokenLifetime,
-               std::optional<std::string> smtpUrl, ManualClock* settableClock)
+               std::optional<std::string> smtpUrl, ManualClock* settableClock,
+               std::optional<std::string> adminToken)
     : database_(database),
       clock_(clock),
       outbox_(database.path().parent_path(), std::move(smtpUrl)),
       scheduledSends_(database_, outbox_),
       scheduleInvoices_(database_),
       authenticator_(database.signingSecret(), accessTokenLifetime),
+      adminGate_(std::move(adminToken)),
       inboxReader_(std::make_unique<InboxReader>(database, clock)),
       http_(std::make_unique<httplib::Server>()) {
     router_ = std::make_unique<Router>(
-        serviceRoutes(database_, authenticator_, faults_, requestLog_, outbox_, clock, settableClock,
-                      *inboxReader_, [this] { runWhatCameDue(clock_.now()); }),
+        serviceRoutes(database_, authenticator_, adminGate_, faults_, requestLog_, outbox_, clock,
+                      settableClock, *inboxReader_, [this] { runWhatCameDue(clock_.now()); }),
         clock,
         [this](const RequestContext& context, Access access) {
-            return authenticateCaller(database_, authenticator_, context, access);
+            if (access != Access::operator_)
+                return authenticateCaller(database_, authenticator_, context, access);
+            adminGate_.check(context);
+            return Caller{};
         },
         [this](const httplib::Request& request, httplib::Response& response) {
             faults_.rewrite(request, response);
@@ -94,6 +104,16 @@ Server::Server(const ServiceDatabase& database, const Clock& clock, std::int64_t
     };
     http_->set_error_handler(fillErrorBody);
     http_->set_pre_routing_handler([this](const httplib::Request& request, httplib::Response& response) {
+        // A page that rebinds its own name to 127.0.0.1 reaches this port with its name as Host;
+        // answering it would hand the page whatever the service holds.
+        if (!isOwnHost(request.get_header_value("Host"), port_)) {
+            const Reply refused = Reply::error(
+                ErrorKind::forbidden,
+                "Deze dienst antwoordt alleen op 127.0.0.1:" + std::to_string(port_.load()) + ".");
+            response.status = refused.status;
+            response.set_content(refused.body, refused.contentType);
+            return httplib::Server::HandlerResponse::Handled;
+        }
         requestLog_.record(request.path);
         return faults_.intercept(request, response) ? httplib::Server::HandlerResponse::Handled
                                                     : httplib::Server::HandlerResponse::Unhandled;
@@ -107,12 +127,14 @@ int Server::bind(int port) {
     if (port == 0) {
         const int bound = http_->bind_to_any_port(kLoopback);
         if (bound <= 0) throw ServiceError(ErrorKind::internal, "Geen vrije poort op 127.0.0.1 gevonden.");
+        port_ = bound;
         return bound;
     }
     if (!http_->bind_to_port(kLoopback, port)) {
         throw ServiceError(ErrorKind::internal,
                            "Poort " + std::to_string(port) + " op 127.0.0.1 is niet beschikbaar.");
     }
+    port_ = port;
     return port;
 }
 

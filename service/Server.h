@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -7,6 +8,7 @@
 
 #include "domain/Clock.h"
 #include "service/ServiceTunables.h"
+#include "service/admin/AdminGate.h"
 #include "service/admin/FaultSwitches.h"
 #include "service/admin/RequestLog.h"
 #include "service/auth/Authenticator.h"
@@ -33,9 +35,11 @@ public:
     // every request reads "now" from; it must outlive the server.
     // `smtpUrl`: where sent messages are delivered besides the outbox. `settableClock`: the same
     // clock when it stands still and the admin clock route may move it (the service's --now).
+    // `adminToken`: the operator's token; without it the admin routes do not exist.
     Server(const ServiceDatabase& database, const Clock& clock,
            std::int64_t accessTokenLifetime = tunables::kDefaultAccessTokenLifetime,
-           std::optional<std::string> smtpUrl = std::nullopt, ManualClock* settableClock = nullptr);
+           std::optional<std::string> smtpUrl = std::nullopt, ManualClock* settableClock = nullptr,
+           std::optional<std::string> adminToken = std::nullopt);
     ~Server();
     Server(const Server&) = delete;
     Server& operator=(const Server&) = delete;
@@ -64,6 +68,8 @@ private:
     ScheduledSendRunner scheduledSends_;
     ScheduleInvoiceRunner scheduleInvoices_;
     Authenticator authenticator_;
+    AdminGate adminGate_;
+    std::atomic<int> port_{0};
     RequestLog requestLog_;
     FaultSwitches faults_;
     std::unique_ptr<InboxReader> inboxReader_;  // reads uploaded documents off the request threads
@@ -71,11 +77,13 @@ private:
     std::unique_ptr<httplib::Server> http_;
 };
 
-// Every route of the service, for the router and for tests that walk the table.
-// `afterClockMove` runs when the admin clock route moved `settableClock`.
+// Every route of the service, for the router and for tests that walk the table; the admin routes
+// only when `adminGate` is enabled. `afterClockMove` runs when the admin clock route moved
+// `settableClock`.
 RouteTable serviceRoutes(const ServiceDatabase& database, const Authenticator& authenticator,
-                         FaultSwitches& faults, RequestLog& log, const MailOutbox& outbox, const Clock& clock,
-                         ManualClock* settableClock, InboxReader& inboxReader,
+                         const AdminGate& adminGate, FaultSwitches& faults, RequestLog& log,
+                         const MailOutbox& outbox, const Clock& clock, ManualClock* settableClock,
+                         InboxReader& inboxReader,
                          std::function<void()> afterClockMove = {});
 
 }  // namespace zelvorin::service

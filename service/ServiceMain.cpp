@@ -1,5 +1,6 @@
 // zelvorin-service --port N --data DIR [--seed demo] [--seed-date YYYY-MM-DD] [--seed-volume N]
 //                  [--access-token-lifetime SECONDS] [--smtp-url URL] [--now ISO-TIME]
+//                  [--admin-token FILE]
 //
 // Prints "zelvorin-service listening on 127.0.0.1:<port>" once it accepts connections, so that
 // a parent that started it with --port 0 can read the port. SIGTERM and SIGINT stop it cleanly.
@@ -76,7 +77,7 @@ int run(const ServiceOptions& options) {
     const zelvorin::Clock& clock =
         fixedClock ? static_cast<const zelvorin::Clock&>(*fixedClock) : systemClock;
     Server server(database, clock, options.accessTokenLifetime, options.smtpUrl,
-                  fixedClock ? &*fixedClock : nullptr);
+                  fixedClock ? &*fixedClock : nullptr, options.adminToken);
     const int port = server.bind(options.port);
 
     std::atomic<bool> served{false};

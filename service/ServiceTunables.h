@@ -42,6 +42,12 @@ inline constexpr std::size_t kMaxStatementBytes = 25 * 1024 * 1024;
 
 // Seconds an access token is valid: the app's expiresIn (tests shorten it on the command line).
 inline constexpr std::int64_t kDefaultAccessTokenLifetime = 900;
+// A refresh token unused this long is refused: a device that has not been opened for a month signs
+// in again, and a token copied off an old backup is worth nothing.
+inline constexpr std::int64_t kRefreshTokenIdleLifetime = 30 * 24 * 3600;
+// However often it refreshes, a session ends this long after its sign-in: a stolen pair that is
+// kept fresh still runs out.
+inline constexpr std::int64_t kSessionLifetime = 90 * 24 * 3600;
 // Seconds a hand-off code waits for its redeem: the browser returns to the app at once.
 inline constexpr std::int64_t kHandoffCodeLifetime = 120;
 // Seconds to fill in the onboarding before its token lapses.

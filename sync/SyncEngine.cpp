@@ -224,9 +224,10 @@ auto SyncEngine::sendRateLimited(Send&& send, std::stop_token stop) -> decltype(
                                 SyncTuning::kRateLimitRetries, error.what());
                 throw SyncRateLimitedError(error.retryAfterSeconds());
             }
-            const std::chrono::seconds wait = error.retryAfterSeconds()
-                                                  ? std::chrono::seconds(*error.retryAfterSeconds())
-                                                  : SyncTuning::backOffDelay(retries + 1);
+            const std::chrono::seconds wait =
+                error.retryAfterSeconds()
+                    ? std::min(std::chrono::seconds(*error.retryAfterSeconds()), SyncTuning::kRetryAfterCap)
+                    : SyncTuning::backOffDelay(retries + 1);
             syncLog().info("429 ontvangen (poging {}/{}) — wacht {:.6f}s en probeert opnieuw.", retries + 1,
                            SyncTuning::kRateLimitRetries, static_cast<double>(wait.count()));
             setStatus(SyncEngineStatus::waitingForServer(clock_->now() + wait));

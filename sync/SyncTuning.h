@@ -23,6 +23,10 @@ inline constexpr int kPullPageLimit = 200;
 // Further attempts of one request after a 429 answer before the cycle gives up.
 inline constexpr int kRateLimitRetries = 6;
 
+// The longest a Retry-After is obeyed: a service (or whatever answers in its name) that asks for a
+// day would otherwise park the engine for a day with the user's changes unsent.
+inline constexpr seconds kRetryAfterCap{3600};
+
 // The wait before retry 1..6 when the server sent no Retry-After: doubling from 2 s (2, 4, 8, 16,
 // 32, 60), capped at one minute so that a user who waits still sees the cycle finish.
 inline constexpr seconds kBackOffCap{60};

@@ -8,6 +8,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <fstream>
 #include <stdexcept>
 #include <thread>
 
@@ -27,6 +28,29 @@ using Clock = std::chrono::steady_clock;
 constexpr auto kStartBound = std::chrono::seconds(30);
 constexpr auto kStopBound = std::chrono::seconds(15);
 constexpr const char* kListeningPrefix = "zelvorin-service listening on 127.0.0.1:";
+constexpr const char* kAdminTokenHeader = "X-Zelvorin-Admin-Token";
+
+// The admin token, and the bearer token when there is one.
+httplib::Headers headersWith(const std::string& adminToken, const std::string& bearer = {}) {
+    httplib::Headers headers;
+    if (!adminToken.empty()) headers.emplace(kAdminTokenHeader, adminToken);
+    if (!bearer.empty()) headers.emplace("Authorization", "Bearer " + bearer);
+    return headers;
+}
+
+// A token nobody guesses, written where only this test's service reads it.
+std::string writeAdminToken(const std::filesystem::path& file) {
+    std::string token;
+    std::ifstream random("/dev/urandom", std::ios::binary);
+    for (int i = 0; i < 24; ++i) {
+        static constexpr char kDigits[] = "0123456789abcdef";
+        const auto byte = static_cast<unsigned char>(random.get());
+        token += kDigits[byte >> 4];
+        token += kDigits[byte & 15];
+    }
+    std::ofstream(file) << token << '\n';
+    return token;
+}
 
 struct Child {
     pid_t pid = -1;
@@ -106,7 +130,12 @@ bool readSome(int fd, std::string& into, Clock::time_point deadline) {
 ServiceProcess::ServiceProcess() : ServiceProcess(Options{}) {}
 
 ServiceProcess::ServiceProcess(Options options) : options_(std::move(options)), dataDir_("zelvorin-service") {
+    if (options_.adminRoutes) adminToken_ = writeAdminToken(dataDir_.path() / "admin-token");
     start();
+}
+
+const char* ServiceProcess::adminTokenHeader() {
+    return kAdminTokenHeader;
 }
 
 ServiceProcess::~ServiceProcess() {
@@ -148,6 +177,8 @@ void ServiceProcess::start() {
                          {"--access-token-lifetime", std::to_string(*options_.accessTokenLifetime)});
     }
     if (options_.now) arguments.insert(arguments.end(), {"--now", *options_.now});
+    if (options_.adminRoutes)
+        arguments.insert(arguments.end(), {"--admin-token", (dataDir_.path() / "admin-token").string()});
     const Child child = spawn(arguments, false);
     pid_ = child.pid;
     stdoutFd_ = child.stdoutFd;
@@ -206,7 +237,7 @@ void ServiceProcess::restart() {
 ServiceProcess::HttpAnswer ServiceProcess::get(const std::string& path) const {
     httplib::Client client("127.0.0.1", port_);
     client.set_read_timeout(30, 0);
-    const auto answer = client.Get(path.c_str());
+    const auto answer = client.Get(path.c_str(), headersWith(adminToken_));
     if (!answer) throw std::runtime_error("GET " + path + " kreeg geen antwoord van zelvorin-service");
     return HttpAnswer{answer->status, answer->body};
 }
@@ -214,7 +245,7 @@ ServiceProcess::HttpAnswer ServiceProcess::get(const std::string& path) const {
 ServiceProcess::HttpAnswer ServiceProcess::remove(const std::string& path) const {
     httplib::Client client("127.0.0.1", port_);
     client.set_read_timeout(30, 0);
-    const auto answer = client.Delete(path.c_str());
+    const auto answer = client.Delete(path.c_str(), headersWith(adminToken_));
     if (!answer) throw std::runtime_error("DELETE " + path + " kreeg geen antwoord van zelvorin-service");
     return HttpAnswer{answer->status, answer->body};
 }
@@ -223,9 +254,8 @@ ServiceProcess::HttpAnswer ServiceProcess::post(const std::string& path, const s
                                                 const std::string& bearer) const {
     httplib::Client client("127.0.0.1", port_);
     client.set_read_timeout(30, 0);
-    httplib::Headers headers;
-    if (!bearer.empty()) headers.emplace("Authorization", "Bearer " + bearer);
-    const auto answer = client.Post(path.c_str(), headers, jsonBody, "application/json");
+    const auto answer =
+        client.Post(path.c_str(), headersWith(adminToken_, bearer), jsonBody, "application/json");
     if (!answer) throw std::runtime_error("POST " + path + " kreeg geen antwoord van zelvorin-service");
     return HttpAnswer{answer->status, answer->body};
 }
@@ -234,7 +264,7 @@ ServiceProcess::HttpAnswer ServiceProcess::getAuthorized(const std::string& path
                                                          const std::string& bearer) const {
     httplib::Client client("127.0.0.1", port_);
     client.set_read_timeout(30, 0);
-    const auto answer = client.Get(path.c_str(), httplib::Headers{{"Authorization", "Bearer " + bearer}});
+    const auto answer = client.Get(path.c_str(), headersWith(adminToken_, bearer));
     if (!answer) throw std::runtime_error("GET " + path + " kreeg geen antwoord van zelvorin-service");
     return HttpAnswer{answer->status, answer->body};
 }

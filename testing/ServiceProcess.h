@@ -25,6 +25,9 @@ public:
         // The service's clock stands still at this instant ("2026-03-16T10:00:00Z", --now) and
         // moves only by advanceClock; a restart starts it there again.
         std::optional<std::string> now;
+        // The admin routes (records, faults, clock, request counts) and the hand-off's automatic
+        // sign-in, behind a token this object writes and sends with every request of its own.
+        bool adminRoutes = true;
     };
 
     // What a run to completion printed and how it ended (see runToExit).
@@ -53,6 +56,10 @@ public:
     std::string baseUrl() const;  // "http://127.0.0.1:<port>/"
     const std::filesystem::path& dataDir() const { return dataDir_.path(); }
     bool running() const { return pid_ > 0; }
+    // The admin token the service was started with (empty without admin routes), and the header
+    // that carries it.
+    const std::string& adminToken() const { return adminToken_; }
+    static const char* adminTokenHeader();
 
     // SIGTERM, then waits for the exit (SIGKILL if it takes unreasonably long). Returns the exit
     // code, -1 when it had to be killed. Does nothing and returns the last code when not running.
@@ -63,7 +70,8 @@ public:
     // port, so that clients keep their address.
     void restart();
 
-    // A GET against the running service; `path` starts with "/".
+    // The requests below carry the admin token; `path` starts with "/".
+    // A GET against the running service.
     HttpAnswer get(const std::string& path) const;
     // A request with a JSON body (POST) or none (GET), with "Authorization: Bearer <token>" when
     // `bearer` is not empty.
@@ -91,6 +99,7 @@ private:
     int stdoutFd_ = -1;
     int port_ = 0;
     int lastExitCode_ = -1;
+    std::string adminToken_;
 };
 
 }  // namespace zelvorin::testing

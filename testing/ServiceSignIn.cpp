@@ -34,7 +34,8 @@ HandoffRedirect requestHandoff(const ServiceProcess& service, const std::string&
     std::string path = "/native/handoff?auto=1&device_id=" + httplib::detail::encode_query_param(deviceId) +
                        "&platform=linux&app_version=1.0&device_name=Testapparaat";
     if (email) path += "&email=" + httplib::detail::encode_query_param(*email);
-    const auto answer = client.Get(path.c_str());
+    const auto answer =
+        client.Get(path.c_str(), {{ServiceProcess::adminTokenHeader(), service.adminToken()}});
     if (!answer) throw std::runtime_error("GET native/handoff kreeg geen antwoord van zelvorin-service");
     HandoffRedirect redirect;
     redirect.status = answer->status;

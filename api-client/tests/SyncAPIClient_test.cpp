@@ -12,13 +12,18 @@
 #include <thread>
 
 #include "api-client/APIError.h"
+#include "api-client/FileTokenStore.h"
 #include "api-client/tests/LoopbackServer.h"
 #include "domain/UniqueHandle.h"
+#include "testing/ServiceProcess.h"
+#include "testing/ServiceSignIn.h"
+#include "testing/TempDir.h"
 
 namespace zelvorin {
 namespace {
 
 using testing::LoopbackServer;
+using testing::ServiceProcess;
 
 std::string bearer(const httplib::Request& request) {
     return request.get_header_value("Authorization");
@@ -205,6 +210,74 @@ TEST(SyncAPIClientIntegrationTest, ARefusedConnectionIsNotConnected) {
     } catch (const TransportError& error) {
         EXPECT_EQ(error.kind(), TransportError::Kind::notConnected);
         EXPECT_TRUE(error.isOffline());
+    }
+}
+
+TEST(HttpSessionIntegrationTest, TokensTravelOverHttpsOrToThisMachineAndAnswersHaveABound) {
+    for (const char* safe : {"https://api.example.nl/x", "http://127.0.0.1:8080/x", "http://localhost/x",
+                             "http://[::1]:9/x", "HTTP://LOCALHOST/x"})
+        EXPECT_TRUE(isSafeServiceURL(safe)) << safe;
+    for (const char* unsafe :
+         {"http://api.example.nl/x", "http://127.0.0.1.example.nl/x", "http://127.0.0.1@example.nl/x",
+          "ftp://127.0.0.1/x", "file:///etc/passwd", "gopher://localhost/x", "geen url"})
+        EXPECT_FALSE(isSafeServiceURL(unsafe)) << unsafe;
+
+    testing::LoopbackServer server;
+    std::atomic<int> served{0};
+    server.server.Get("/groot", [&](const httplib::Request&, httplib::Response& response) {
+        ++served;
+        response.set_content(std::string(kMaxResponseBytes + 1, 'x'), "text/plain");
+    });
+    server.server.Get("/klein", [](const httplib::Request&, httplib::Response& response) {
+        response.set_content("ok", "text/plain");
+    });
+    server.start();
+    HttpSession session("Zelvorin-test/1.0");
+    HttpRequest request;
+    request.url = "http://example.invalid/klein";
+    EXPECT_THROW(session.send(request), TransportError);  // refused before any lookup
+    request.url = server.baseURL() + "groot";
+    try {
+        session.send(request);
+        FAIL() << "an answer past the bound was kept";
+    } catch (const TransportError& error) {
+        EXPECT_NE(std::string(error.what()).find("groter dan"), std::string::npos) << error.what();
+    }
+    EXPECT_EQ(served, 1);
+    request.url = server.baseURL() + "klein";
+    EXPECT_EQ(session.send(request).body, "ok");
+}
+
+// Two processes of one device share the token file (here: two stores and two clients over it).
+// Both find their access token expired at once; they must renew one after the other, the second
+// taking the pair the first stored, because a refresh token presented twice ends the session.
+TEST(SyncAPIClientIntegrationTest, TwoProcessesOfOneDeviceRenewTheirSharedPairWithoutSigningOut) {
+    ServiceProcess::Options options = ServiceProcess::demo();
+    options.now = "2026-03-16T10:00:00Z";
+    ServiceProcess service(options);
+    testing::TempDir dir("gedeelde-tokens");
+    const auto file = dir.path() / "tokens.json";
+    auto session = std::make_shared<HttpSession>("Zelvorin-test/1.0");
+    FileTokenStore(file).save(testing::signInDevice(service, "apparaat-a"));
+    auto firstStore = std::make_shared<FileTokenStore>(file);
+    auto secondStore = std::make_shared<FileTokenStore>(file);
+    SyncAPIClient first(service.baseUrl(), firstStore, "apparaat-a", session);
+    SyncAPIClient second(service.baseUrl(), secondStore, "apparaat-a", session);
+
+    for (int round = 0; round < 5; ++round) {
+        service.advanceClock(std::chrono::seconds(901));  // both access tokens run out
+        auto fromFirst =
+            std::async(std::launch::async, [&] { return first.fetch("api/native/v1/org/memberships"); });
+        auto fromSecond =
+            std::async(std::launch::async, [&] { return second.fetch("api/native/v1/org/memberships"); });
+        for (auto* answer : {&fromFirst, &fromSecond}) {
+            try {
+                answer->get();
+            } catch (const std::exception& error) {
+                ADD_FAILURE() << "round " << round << ": " << error.what();
+            }
+        }
+        ASSERT_TRUE(firstStore->load()) << "round " << round << ": signed out";
     }
 }
 

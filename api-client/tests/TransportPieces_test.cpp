@@ -77,6 +77,15 @@ TEST(MultipartBodyTest, PartsAndTheClosingLineUseCrlfThroughout) {
         std::string("\xff\xd8\x00", 3) + "\r\n--B--\r\n";
     EXPECT_EQ(body, expected);
 
+    // A file name cannot close its parameter or add a header of its own.
+    const std::string hostile =
+        MultipartBody::withBoundary("B")
+            .file("file", "bon.jpg\"\r\nContent-Type: text/html\r\n\r\n<x>", "image/jpeg", "x")
+            .finish();
+    EXPECT_NE(hostile.find("filename=\"bon.jpgContent-Type: text/html<x>\"\r\n"), std::string::npos)
+        << hostile;
+    EXPECT_EQ(hostile.find("\r\nContent-Type: text/html"), std::string::npos);
+
     MultipartBody random("ZelvorinBoundary-");
     EXPECT_EQ(random.boundary().rfind("ZelvorinBoundary-", 0), 0u);
     EXPECT_EQ(random.boundary().size(), std::string("ZelvorinBoundary-").size() + 36);

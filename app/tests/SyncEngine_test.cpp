@@ -196,6 +196,13 @@ TEST_F(SyncEngineTest, RateLimitsAreWaitedOutSixTimesThenTheCycleFails) {
     const auto* failed = status.get<SyncEngineStatus::Failed>();
     ASSERT_NE(failed, nullptr);
     EXPECT_EQ(failed->message.rfind("De server vroeg herhaaldelijk om te wachten", 0), 0u);
+
+    // A day is waited for an hour at most.
+    waiter_->waits.clear();
+    refusals = 1;
+    retryAfter = 86'400;
+    engine_.sync(SyncTrigger::manual);
+    EXPECT_EQ(waiter_->waits, (std::vector<long>{3600}));
 }
 
 TEST_F(SyncEngineTest, ALostConnectionIsOfflineWithWhatIsStillQueued) {

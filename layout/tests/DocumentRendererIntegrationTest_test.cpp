@@ -13,6 +13,7 @@
 #include "layout/DocumentFormat.h"
 #include "layout/DocumentRenderer.h"
 #include "layout/FontHandles.h"
+#include "layout/ImageSource.h"
 #include "layout/LayoutEngine.h"
 #include "layout/tests/TestDocuments.h"
 #include "testing/Shell.h"
@@ -121,23 +122,71 @@ TEST_F(DocumentRendererIntegrationTest, SameInputGivesByteIdenticalPdf) {
     EXPECT_EQ(first, second);
 }
 
-TEST_F(DocumentRendererIntegrationTest, ImagesFromDataUrlsAndBrokenOnesAreSkipped) {
-    // A 2×1 PNG made here, so the logo path sees a real picture.
+std::string base64(std::string_view bytes) {
+    static constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string out;
+    for (std::size_t i = 0; i < bytes.size(); i += 3) {
+        std::uint32_t chunk = static_cast<unsigned char>(bytes[i]) << 16;
+        if (i + 1 < bytes.size()) chunk |= static_cast<unsigned char>(bytes[i + 1]) << 8;
+        if (i + 2 < bytes.size()) chunk |= static_cast<unsigned char>(bytes[i + 2]);
+        out += kAlphabet[(chunk >> 18) & 63];
+        out += kAlphabet[(chunk >> 12) & 63];
+        out += i + 1 < bytes.size() ? kAlphabet[(chunk >> 6) & 63] : '=';
+        out += i + 2 < bytes.size() ? kAlphabet[chunk & 63] : '=';
+    }
+    return out;
+}
+
+// Pixels of the page (a PNG) that are the logo's red.
+long redPixels(const std::string& png, const std::filesystem::path& scratch) {
+    zelvorin::testing::writeFile(scratch, png);
+    const CairoSurface page(cairo_image_surface_create_from_png(scratch.c_str()));
+    const int w = cairo_image_surface_get_width(page.get()), h = cairo_image_surface_get_height(page.get());
+    const int stride = cairo_image_surface_get_stride(page.get());
+    const unsigned char* data = cairo_image_surface_get_data(page.get());
+    long red = 0;
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            const auto pixel = *reinterpret_cast<const std::uint32_t*>(data + y * stride + x * 4);
+            if (((pixel >> 16) & 0xFF) > 180 && ((pixel >> 8) & 0xFF) < 60) ++red;
+        }
+    }
+    return red;
+}
+
+TEST_F(DocumentRendererIntegrationTest, ImagesComeOnlyFromDataUrlsOfASaneSize) {
     auto pngPath = dir_ / "logo.png";
     {
         const CairoSurface s(cairo_image_surface_create(CAIRO_FORMAT_RGB24, 40, 20));
         const CairoContext cr(cairo_create(s.get()));
-        cairo_set_source_rgb(cr.get(), 0.8, 0.1, 0.1);
+        cairo_set_source_rgb(cr.get(), 0.9, 0.05, 0.05);
         cairo_paint(cr.get());
         cairo_surface_write_to_png(s.get(), pngPath.c_str());
     }
+    const std::string pngBytes = zelvorin::testing::readFile(pngPath);
     InvoiceDocument doc = sampleInvoice(2);
-    doc.layout.blocks[1].imageUrl = pngPath.string();  // logo from a file
-    doc.layout.blocks[1].imageNaturalWidth = 40;
-    doc.layout.blocks[1].imageNaturalHeight = 20;
-    LaidOutDocument laid = layoutDocument(doc, measurer_, kToday);
-    std::string png = renderer_.png(laid, 0, 0.5);
-    EXPECT_EQ(png.substr(1, 3), "PNG");
+    doc.layout.blocks[1].imageUrl = "data:image/png;base64," + base64(pngBytes);
+    EXPECT_GT(redPixels(renderer_.png(layoutDocument(doc, measurer_, kToday), 0, 0.5), dir_ / "a.png"), 50);
+
+    // The same picture as a path or a file URL is not read, and neither is anything else a
+    // synced template could name.
+    for (const std::string& url : {pngPath.string(), "file://" + pngPath.string(), std::string("/dev/zero"),
+                                   std::string("/etc/passwd")}) {
+        doc.layout.blocks[1].imageUrl = url;
+        EXPECT_EQ(redPixels(renderer_.png(layoutDocument(doc, measurer_, kToday), 0, 0.5), dir_ / "b.png"), 0)
+            << url;
+        EXPECT_FALSE(loadImageBytes(url)) << url;
+    }
+
+    // A PNG whose header claims 20 000 × 20 000 pixels is refused before anything is decoded.
+    std::string huge = pngBytes;
+    for (int i = 0; i < 2; ++i) {
+        huge[16 + 4 * i + 2] = static_cast<char>(20000 >> 8);
+        huge[16 + 4 * i + 3] = static_cast<char>(20000 & 0xFF);
+    }
+    ASSERT_EQ(imageSize(huge)->width, 20000);
+    EXPECT_FALSE(decodeImage(huge));
+    EXPECT_FALSE(dataUrlBytes("data:image/png;base64," + std::string(kMaxImageUrlBytes, 'A')));
 
     doc.layout.blocks[1].imageUrl.reset();
     doc.layout.blocks[1].imagePngDataUrl = "data:image/png;base64,bm90IGFuIGltYWdl";

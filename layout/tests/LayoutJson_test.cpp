@@ -56,6 +56,38 @@ TEST(LayoutJsonTest, RequiredFieldsFailAndOptionalOnesMayBeMissing) {
     EXPECT_THROW(decodeInvoiceDocument(R"({"locale": 5, "currency": "EUR"})"), LayoutError);
 }
 
+// The default layout's first block with `levels` levels of columns nested in its left column.
+json withNestedColumns(int levels) {
+    json layout = defaultJson();
+    json block = layout["blocks"][0];
+    for (int level = 0; level < levels; ++level) {
+        json outer = layout["blocks"][0];
+        outer["columnsLeft"] = json::array({block});
+        block = std::move(outer);
+    }
+    layout["blocks"][0] = block;
+    return layout;
+}
+
+TEST(LayoutJsonTest, NestingIsRefusedPastItsLimitBeforeTheBlocksAreRead) {
+    EXPECT_NO_THROW(layoutConfigFromJson(withNestedColumns(kMaxBlockNesting)));
+    try {
+        layoutConfigFromJson(withNestedColumns(kMaxBlockNesting + 1));
+        FAIL() << "columns nested past the limit decoded";
+    } catch (const LayoutError& error) {
+        EXPECT_NE(std::string(error.what()).find("columnsLeft"), std::string::npos) << error.what();
+    }
+    json zone = defaultJson();
+    zone["headerZone"] = {{"height", 40}, {"subBlocks", withNestedColumns(kMaxBlockNesting)["blocks"]}};
+    EXPECT_THROW(layoutConfigFromJson(zone), LayoutError) << "a zone's sub-blocks count as one level";
+
+    // Ten thousand levels as text never reach the recursive reader (nor the stack).
+    std::string deep;
+    for (int level = 0; level < 10'000; ++level)
+        deep += R"({"type":"columns","visible":true,"columnsLeft":[)";
+    EXPECT_THROW(decodeInvoiceLayoutConfig(R"({"blocks":[)" + deep), LayoutError);
+}
+
 TEST(LayoutJsonTest, FontWeightsFromNumbersAndWords) {
     EXPECT_EQ(fontWeightFromJson("bold").value, 700);
     EXPECT_EQ(fontWeightFromJson("semibold").value, 400);

@@ -73,7 +73,7 @@ int auditLimit(const RequestContext& context) {
 }
 
 void addRecordRoutes(RouteTable& routes, const ServiceDatabase& database) {
-    routes.get("admin/records", Access::open, [&](RequestContext& context) {
+    routes.get("admin/records", Access::operator_, [&](RequestContext& context) {
         const std::string organizationId = requiredQuery(context, "org");
         Json records = Json::array();
         for (const StoredRecord& record : listRecords(database, organizationId, context.query("entityType")))
@@ -81,7 +81,7 @@ void addRecordRoutes(RouteTable& routes, const ServiceDatabase& database) {
         return Reply::json(Json{{"organizationId", organizationId}, {"records", std::move(records)}});
     });
     routes.add(
-        HttpMethod::post, "admin/records", Access::open, BodyRule::json(), [&](RequestContext& context) {
+        HttpMethod::post, "admin/records", Access::operator_, BodyRule::json(), [&](RequestContext& context) {
             const Json& body = context.body();
             const auto payload = body.find("payload");
             if (payload == body.end() || !payload->is_object())
@@ -90,36 +90,36 @@ void addRecordRoutes(RouteTable& routes, const ServiceDatabase& database) {
                 changeRecordAsService(database, requiredText(body, "org"), requiredText(body, "entityType"),
                                       requiredText(body, "id"), *payload, context.now())));
         });
-    routes.add(HttpMethod::del, "admin/records", Access::open, BodyRule::none(),
+    routes.add(HttpMethod::del, "admin/records", Access::operator_, BodyRule::none(),
                [&](RequestContext& context) {
                    return Reply::json(recordJson(deleteRecordAsService(
                        database, requiredQuery(context, "org"), requiredQuery(context, "entityType"),
                        requiredQuery(context, "id"), context.now())));
                });
-    routes.get("admin/audit", Access::open, [&](RequestContext& context) {
+    routes.get("admin/audit", Access::operator_, [&](RequestContext& context) {
         return Reply::json(
             auditJson(auditEntries(database, requiredQuery(context, "org"), auditLimit(context))));
     });
 }
 
 void addSteeringRoutes(RouteTable& routes, FaultSwitches& faults, RequestLog& log) {
-    routes.get("admin/requests", Access::open, [&](RequestContext&) {
+    routes.get("admin/requests", Access::operator_, [&](RequestContext&) {
         Json counts = Json::object();
         for (const auto& [path, count] : log.counts())
             counts[path] = count;
         return Reply::json(Json{{"requests", std::move(counts)}});
     });
-    routes.add(HttpMethod::post, "admin/requests/reset", Access::open, BodyRule::none(),
+    routes.add(HttpMethod::post, "admin/requests/reset", Access::operator_, BodyRule::none(),
                [&](RequestContext&) {
                    log.reset();
                    return Reply::json(Json{{"requests", Json::object()}});
                });
-    routes.add(HttpMethod::post, "admin/faults", Access::open, BodyRule::json(),
+    routes.add(HttpMethod::post, "admin/faults", Access::operator_, BodyRule::json(),
                [&](RequestContext& context) {
                    faults.add(parseFault(context.body()));
                    return Reply::json(Json{{"status", "ok"}}, 201);
                });
-    routes.add(HttpMethod::del, "admin/faults", Access::open, BodyRule::none(), [&](RequestContext&) {
+    routes.add(HttpMethod::del, "admin/faults", Access::operator_, BodyRule::none(), [&](RequestContext&) {
         faults.clear();
         return Reply::json(Json{{"status", "ok"}});
     });
@@ -127,10 +127,13 @@ void addSteeringRoutes(RouteTable& routes, FaultSwitches& faults, RequestLog& lo
 
 }  // namespace
 
+void addHealthRoute(RouteTable& routes) {
+    routes.get("healthz", Access::open, [](RequestContext&) { return Reply::json(Json{{"status", "ok"}}); });
+}
+
 void addAdminRoutes(RouteTable& routes, const ServiceDatabase& database, FaultSwitches& faults,
                     RequestLog& log) {
-    routes.get("healthz", Access::open, [](RequestContext&) { return Reply::json(Json{{"status", "ok"}}); });
-    routes.get("admin/organizations", Access::open,
+    routes.get("admin/organizations", Access::operator_,
                [&](RequestContext&) { return Reply::json(organizationsJson(listOrganizations(database))); });
     addRecordRoutes(routes, database);
     addSteeringRoutes(routes, faults, log);

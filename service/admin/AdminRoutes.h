@@ -7,9 +7,11 @@ class RequestLog;
 class RouteTable;
 class ServiceDatabase;
 
-// Looking into the service and steering it, for tests and while developing; open, because the
-// service only listens on loopback:
-//   GET    healthz                                      {"status": "ok"}
+//   GET    healthz                                      {"status": "ok"}, open to anyone
+void addHealthRoute(RouteTable& routes);
+
+// Looking into the service and steering it, for tests and while developing: added only when the
+// service has an admin token (AdminGate), and answered only to a request that presents it:
 //   GET    admin/organizations                          organisations with their members
 //   GET    admin/records?org=<id>[&entityType=<type>]   the stored records, in change order
 //   POST   admin/records {org, entityType, id, payload} a change made on the service's side

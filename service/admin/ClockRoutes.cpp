@@ -37,11 +37,11 @@ TimePoint requestedTime(const Json& body, TimePoint now) {
 
 void addClockRoutes(RouteTable& routes, const Clock& clock, ManualClock* settable,
                     std::function<void()> afterMove) {
-    routes.get("admin/clock", Access::open, [&clock, settable](RequestContext&) {
+    routes.get("admin/clock", Access::operator_, [&clock, settable](RequestContext&) {
         return Reply::json(
             Json{{"now", formatTimestampMillis(clock.now())}, {"settable", settable != nullptr}});
     });
-    routes.add(HttpMethod::post, "admin/clock", Access::open, BodyRule::json(),
+    routes.add(HttpMethod::post, "admin/clock", Access::operator_, BodyRule::json(),
                [settable, afterMove = std::move(afterMove)](RequestContext& context) {
                    if (!settable)
                        throw ServiceError(ErrorKind::conflict,

@@ -11,7 +11,7 @@ namespace zelvorin::service {
 
 class RouteTable;
 
-// The service's clock, for the test harness (open like the other admin routes: loopback only):
+// The service's clock, for the test harness (behind the admin token like the other admin routes):
 //   GET  admin/clock                                  {"now": "...", "settable": bool}
 //   POST admin/clock {"advanceSeconds": n} | {"now"}  moves a clock that stands still forward
 // Only a service started with --now has a settable clock; on the system's clock the POST is a 409,

@@ -2,6 +2,7 @@
 
 #include <httplib.h>
 
+#include "service/admin/AdminGate.h"
 #include "service/auth/AuthActions.h"
 #include "service/auth/HandoffPage.h"
 #include "service/http/JsonBody.h"
@@ -33,7 +34,7 @@ std::string deviceQuery(const RequestContext& context) {
 }
 
 Reply handoffRoute(const ServiceDatabase& database, const Authenticator& authenticator,
-                   RequestContext& context) {
+                   const AdminGate& adminGate, RequestContext& context) {
     DeviceDescription device = requestingDevice(context);
     device.deviceId = context.query("device_id").value_or("");
     device.platform = context.query("platform").value_or("");
@@ -43,7 +44,11 @@ Reply handoffRoute(const ServiceDatabase& database, const Authenticator& authent
     if (device.platform.empty()) throw ServiceError(ErrorKind::badRequest, "De aanvraag mist 'platform'.");
     if (device.appVersion.empty())
         throw ServiceError(ErrorKind::badRequest, "De aanvraag mist 'app_version'.");
-    const HandoffChoice choice{context.query("user"), context.query("auto") == "1", context.query("email")};
+    // Signing in without a choice is the operator's shortcut: a page that could trigger it would
+    // be handed a code for whichever account comes first.
+    const bool automatic = context.query("auto") == "1";
+    if (automatic) adminGate.check(context);
+    const HandoffChoice choice{context.query("user"), automatic, context.query("email")};
 
     const HandoffOutcome outcome = handoff(database, authenticator, device, choice, context.now());
     switch (outcome.kind) {
@@ -73,9 +78,11 @@ Json membershipsJson(const std::vector<OrganizationChoice>& choices) {
 
 }  // namespace
 
-void addAuthRoutes(RouteTable& routes, const ServiceDatabase& database, const Authenticator& authenticator) {
-    routes.get("native/handoff", Access::open,
-               [&](RequestContext& context) { return handoffRoute(database, authenticator, context); });
+void addAuthRoutes(RouteTable& routes, const ServiceDatabase& database, const Authenticator& authenticator,
+                   const AdminGate& adminGate) {
+    routes.get("native/handoff", Access::open, [&](RequestContext& context) {
+        return handoffRoute(database, authenticator, adminGate, context);
+    });
     routes.add(HttpMethod::post, "api/auth/native/redeem", Access::open, BodyRule::json(),
                [&](RequestContext& context) {
                    DeviceDescription device = requestingDevice(context);

@@ -64,11 +64,26 @@ IssuedTokens Authenticator::redeem(Connection& db, const std::string& code, cons
 
 IssuedTokens Authenticator::refresh(Connection& db, const std::string& refreshToken,
                                     const std::string& deviceId, TimePoint now) const {
-    const std::optional<std::string> sessionId = signins::takeRefreshToken(db, sha256Hex(refreshToken));
-    if (!sessionId) refuse("Dit verversingstoken is onbekend of al gebruikt.");
-    const std::optional<DeviceSession> session = signins::session(db, *sessionId);
+    const std::optional<signins::RefreshTokenUse> use =
+        signins::takeRefreshToken(db, sha256Hex(refreshToken));
+    if (!use) refuse("Dit verversingstoken is onbekend.");
+    if (use->spentBefore) {
+        // Only the pair's holder had it, and it moved on to the next token: a second use means a
+        // copy exists. Whoever holds the session now, thief or owner, signs in again.
+        signins::revokeSession(db, use->sessionId);
+        refuse(
+            "Dit verversingstoken is al gebruikt; de sessie is voor de zekerheid beëindigd. Meld je opnieuw "
+            "aan.");
+    }
+    const std::optional<DeviceSession> session = signins::session(db, use->sessionId);
     if (!session || session->revoked) refuse("Deze sessie is ingetrokken; meld je opnieuw aan.");
     if (session->deviceId != deviceId) refuse("Dit verversingstoken hoort bij een ander apparaat.");
+    const std::int64_t at = unixSeconds(now);
+    if (use->issuedAt > 0 && at - use->issuedAt > tunables::kRefreshTokenIdleLifetime)
+        refuse("Dit apparaat is te lang niet gebruikt; meld je opnieuw aan.");
+    const std::optional<TimePoint> started = parseTimestamp(session->createdAt);
+    if (!started || at - unixSeconds(*started) > tunables::kSessionLifetime)
+        refuse("Deze sessie is verlopen; meld je opnieuw aan.");
     return issueFor(db, *session, now);
 }
 
@@ -109,7 +124,7 @@ IssuedTokens Authenticator::issueFor(Connection& db, const DeviceSession& sessio
     tokens.refreshToken = randomToken(32);
     tokens.expiresIn = accessTokenLifetime_;
     tokens.sessionId = session.id;
-    signins::addRefreshToken(db, sha256Hex(tokens.refreshToken), session.id);
+    signins::addRefreshToken(db, sha256Hex(tokens.refreshToken), session.id, issuedAt);
     return tokens;
 }
 

@@ -1,38 +1,11 @@
 #include "service/http/JsonBody.h"
 
+#include "domain/JsonNesting.h"
 #include "service/http/ServiceError.h"
 
 namespace zelvorin::service {
 
 namespace {
-
-// The deepest nesting of the text, stopping early once past `limit`; brackets inside strings do
-// not count. Malformed text is the parser's to refuse.
-int nestingDepth(std::string_view text, int limit) {
-    int depth = 0, deepest = 0;
-    bool inString = false, escaped = false;
-    for (const char c : text) {
-        if (inString) {
-            if (escaped) {
-                escaped = false;
-            } else if (c == '\\') {
-                escaped = true;
-            } else if (c == '"') {
-                inString = false;
-            }
-            continue;
-        }
-        if (c == '"') {
-            inString = true;
-        } else if (c == '{' || c == '[') {
-            deepest = std::max(deepest, ++depth);
-            if (deepest > limit) return deepest;
-        } else if (c == '}' || c == ']') {
-            --depth;
-        }
-    }
-    return deepest;
-}
 
 [[noreturn]] void fieldError(const char* key, const char* problem) {
     throw ServiceError(ErrorKind::badRequest, std::string("Het veld '") + key + "' " + problem + ".");
@@ -45,7 +18,7 @@ Json parseJsonObject(std::string_view text, std::size_t maxBytes, int maxDepth) 
         throw ServiceError(ErrorKind::payloadTooLarge, "De inhoud van het verzoek is groter dan " +
                                                            std::to_string(maxBytes / 1024) + " kB.");
     }
-    if (nestingDepth(text, maxDepth) > maxDepth) {
+    if (jsonNestingDepth(text, maxDepth) > maxDepth) {
         throw ServiceError(ErrorKind::badRequest, "De JSON van het verzoek is dieper genest dan " +
                                                       std::to_string(maxDepth) + " niveaus.");
     }

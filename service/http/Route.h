@@ -16,11 +16,12 @@ enum class HttpMethod { get, post, put, patch, del };
 
 // Who may call a route. The router checks it before the handler runs, so no handler checks it.
 enum class Access {
-    open,      // anyone: sign-in, the hand-off page, health, the loopback inspection routes
-    signedIn,  // a valid access token of a session that stands; membership is not required
-               // (listing one's organisations and switching away must work for a removed member)
-    member,    // a valid token and still a member of the token's organisation
-    admin,     // a member whose role is owner or admin
+    open,       // anyone: sign-in, the hand-off page, health, the loopback inspection routes
+    signedIn,   // a valid access token of a session that stands; membership is not required
+                // (listing one's organisations and switching away must work for a removed member)
+    member,     // a valid token and still a member of the token's organisation
+    admin,      // a member whose role is owner or admin
+    operator_,  // the service's operator: the admin token of AdminGate, no user (tests, development)
 };
 
 // What a route reads from the request body. The router parses it before the handler runs.

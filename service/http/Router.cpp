@@ -2,6 +2,7 @@
 
 #include <httplib.h>
 
+#include <cctype>
 #include <iostream>
 
 #include "persistence/sqlite/SqliteError.h"
@@ -22,6 +23,25 @@ void write(const Reply& reply, httplib::Response& response) {
         response.set_header(name, value);
     if (!reply.body.empty() || !reply.contentType.empty())
         response.set_content(reply.body, reply.contentType);
+}
+
+// The media type of a Content-Type value, lower-cased, without its parameters.
+std::string mediaTypeOf(std::string_view contentType) {
+    std::string type(contentType.substr(0, contentType.find(';')));
+    std::erase_if(type, [](char c) { return c == ' ' || c == '\t'; });
+    for (char& c : type)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return type;
+}
+
+// A browser sends text/plain, form and multipart bodies to any address without asking first; a
+// JSON body is something only a program that means to call us can send. So a body that changes
+// state must say it is JSON, and a route that reads none accepts no other body either.
+void requireJsonBody(const httplib::Request& request, bool bodyExpected) {
+    if (!bodyExpected && request.body.empty()) return;
+    if (mediaTypeOf(request.get_header_value("Content-Type")) != "application/json")
+        throw ServiceError(ErrorKind::unsupportedMediaType,
+                           "Verwacht een verzoek met Content-Type application/json.");
 }
 
 }  // namespace
@@ -81,8 +101,10 @@ Reply Router::route(HttpMethod method, const httplib::Request& request) const {
     if (chosen->access != Access::open) context.setCaller(authenticate_(context, chosen->access));
     switch (chosen->body.kind) {
         case BodyRule::Kind::none:
+            if (method != HttpMethod::get) requireJsonBody(request, false);
             break;
         case BodyRule::Kind::json:
+            requireJsonBody(request, true);
             context.setBody(parseJsonObject(request.body, chosen->body.maxBytes, tunables::kMaxJsonDepth));
             break;
         case BodyRule::Kind::multipart:

@@ -35,7 +35,7 @@ StoredRecord put(Connection& db, const Caller& caller, SyncEntityType type, cons
 std::int64_t paidCents(Connection& db, const Caller& caller, const std::string& invoiceId) {
     std::int64_t paid = 0;
     for (const StoredRecord& payment :
-         records::withMember(db, caller.organizationId, "invoicePayment", "invoiceId", invoiceId))
+         records::ofInvoice(db, caller.organizationId, "invoicePayment", invoiceId))
         paid += integer(payment.payload, "amountCents");
     return paid;
 }

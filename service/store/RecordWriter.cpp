@@ -2,7 +2,9 @@
 
 #include <cassert>
 
+#include "domain/JsonNesting.h"
 #include "domain/Timestamps.h"
+#include "layout/LayoutJson.h"
 #include "persistence/sqlite/Connection.h"
 #include "service/http/ServiceError.h"
 #include "sync/PayloadValidator.h"
@@ -10,6 +12,18 @@
 namespace zelvorin::service {
 
 namespace {
+
+// A template's layout travels as text inside the record, out of reach of the body's own depth
+// check; every device that syncs the template reads it, so one nested beyond what the layout
+// reads is refused here, where it would enter.
+void refuseHostileTemplateConfig(SyncEntityType type, const nlohmann::ordered_json& payload) {
+    if (type != SyncEntityType::invoiceTemplate) return;
+    const auto config = payload.find("config");
+    if (config == payload.end() || !config->is_string()) return;
+    if (jsonNestingDepth(config->get_ref<const std::string&>(), kMaxLayoutJsonDepth) > kMaxLayoutJsonDepth)
+        throw ServiceError(ErrorKind::unprocessable, "De opmaak van het sjabloon is dieper genest dan " +
+                                                         std::to_string(kMaxLayoutJsonDepth) + " niveaus.");
+}
 
 using Json = nlohmann::ordered_json;
 
@@ -85,6 +99,7 @@ StoredRecord writeRecord(Connection& db, RecordChange change) {
     if (const auto id = stored.payload.find("id"); id != stored.payload.end() && *id != stored.id) {
         throw ServiceError(ErrorKind::unprocessable, "Het id in de payload is niet het id van het record.");
     }
+    refuseHostileTemplateConfig(change.entityType, stored.payload);
     if (const std::optional<PayloadViolation> violation =
             validatePayload(change.entityType, stored.payload)) {
         throw ServiceError(ErrorKind::unprocessable,

@@ -53,6 +53,17 @@ std::vector<StoredRecord> withMember(Connection& db, const std::string& organiza
     return readAll(rows);
 }
 
+std::vector<StoredRecord> ofInvoice(Connection& db, const std::string& organizationId,
+                                    const std::string& entityType, const std::string& invoiceId) {
+    // The expression is written as the index idx_record_invoice has it, so the planner uses it.
+    Statement& rows =
+        db.cached(std::string(kRecordColumns) +
+                  "WHERE organization_id = ? AND entity_type = ? AND "
+                  "json_extract(payload, '$.invoiceId') = ? AND deleted = 0 ORDER BY last_sequence");
+    rows.bindAll(organizationId, entityType, invoiceId);
+    return readAll(rows);
+}
+
 std::vector<StoredRecord> all(Connection& db, const std::string& organizationId,
                               const std::optional<std::string>& entityType) {
     Statement& rows = db.cached(std::string(kRecordColumns) +

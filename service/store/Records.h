@@ -51,6 +51,11 @@ std::optional<StoredRecord> find(Connection& db, const std::string& organization
 std::vector<StoredRecord> withMember(Connection& db, const std::string& organizationId,
                                      const std::string& entityType, const std::string& key,
                                      const std::string& value);
+// The live records of one type that belong to the invoice `invoiceId` (payload member
+// "invoiceId": its lines, its payments), in change order; an index finds them without reading
+// the organisation's other records.
+std::vector<StoredRecord> ofInvoice(Connection& db, const std::string& organizationId,
+                                    const std::string& entityType, const std::string& invoiceId);
 // In change order; all entity types when `entityType` is absent. Tombstones are included.
 std::vector<StoredRecord> all(Connection& db, const std::string& organizationId,
                               const std::optional<std::string>& entityType);

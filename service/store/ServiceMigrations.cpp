@@ -211,6 +211,14 @@ CREATE TABLE briefing_decision (
 );
 )sql";
 
+// An invoice's lines and payments by the invoice: restating totals after a pushed line read every
+// record of the organisation without it. A refresh token's issue time, for its idle lifetime
+// (tokens issued before stay 0: their sessions' absolute lifetime still ends them).
+constexpr const char* kHardening = R"sql(
+CREATE INDEX idx_record_invoice ON record(organization_id, entity_type, json_extract(payload, '$.invoiceId'));
+ALTER TABLE refresh_token ADD COLUMN issued_at INTEGER NOT NULL DEFAULT 0;
+)sql";
+
 // Inbox uploads by the device's idempotency key, with the items they made.
 constexpr const char* kInboxUploadKeys = R"sql(
 CREATE TABLE inbox_upload_key (
@@ -283,6 +291,7 @@ const std::vector<Migration>& serviceMigrations() {
         {"service_v8_invoice_events", {kInvoiceEvents}},
         {"service_v9_scheduled_sends", {kScheduledSends}},
         {"service_v10_briefing_decisions", {kBriefingDecisions}},
+        {"service_v11_hardening", {kHardening}},
         {"service_v12_inbox_upload_keys", {kInboxUploadKeys}},
         {"service_v13_schedules", {kSchedules}},
         {"service_v14_bank_rules", {kBankRules}},

@@ -104,20 +104,22 @@ int revokeUserSessions(Connection& db, const std::string& userId, const std::str
     return static_cast<int>(db.changes());
 }
 
-void addRefreshToken(Connection& db, const std::string& tokenHash, const std::string& sessionId) {
-    db.cached("INSERT INTO refresh_token (token_hash, session_id) VALUES (?, ?)")
-        .bindAll(tokenHash, sessionId)
+void addRefreshToken(Connection& db, const std::string& tokenHash, const std::string& sessionId,
+                     std::int64_t issuedAt) {
+    db.cached("INSERT INTO refresh_token (token_hash, session_id, issued_at) VALUES (?, ?, ?)")
+        .bindAll(tokenHash, sessionId, issuedAt)
         .run();
 }
 
-std::optional<std::string> takeRefreshToken(Connection& db, const std::string& tokenHash) {
-    Statement& row = db.cached("SELECT session_id FROM refresh_token WHERE token_hash = ? AND used = 0");
+std::optional<RefreshTokenUse> takeRefreshToken(Connection& db, const std::string& tokenHash) {
+    Statement& row = db.cached("SELECT session_id, used, issued_at FROM refresh_token WHERE token_hash = ?");
     row.bindAll(tokenHash);
     if (!row.step()) return std::nullopt;
-    std::string sessionId = row.text(0);
+    RefreshTokenUse use{row.text(0), row.int64(1) != 0, row.int64(2)};
     row.reset();
-    db.cached("UPDATE refresh_token SET used = 1 WHERE token_hash = ?").bindAll(tokenHash).run();
-    return sessionId;
+    if (!use.spentBefore)
+        db.cached("UPDATE refresh_token SET used = 1 WHERE token_hash = ?").bindAll(tokenHash).run();
+    return use;
 }
 
 void recordOnboardingStep(Connection& db, const std::string& userId, const std::string& organizationId,

@@ -59,9 +59,17 @@ void touchSession(Connection& db, const std::string& id, const std::string& last
 int revokeSession(Connection& db, const std::string& id);
 int revokeUserSessions(Connection& db, const std::string& userId, const std::string& organizationId);
 
-void addRefreshToken(Connection& db, const std::string& tokenHash, const std::string& sessionId);
-// The session of an unspent refresh token, spending it; nothing for unknown or spent tokens.
-std::optional<std::string> takeRefreshToken(Connection& db, const std::string& tokenHash);
+// A refresh token as it was presented: its session, whether it had been spent before, and when it
+// was issued (unix seconds; 0 for one issued before the service kept that).
+struct RefreshTokenUse {
+    std::string sessionId;
+    bool spentBefore = false;
+    std::int64_t issuedAt = 0;
+};
+void addRefreshToken(Connection& db, const std::string& tokenHash, const std::string& sessionId,
+                     std::int64_t issuedAt);
+// The token's use, spending it; nothing for an unknown token.
+std::optional<RefreshTokenUse> takeRefreshToken(Connection& db, const std::string& tokenHash);
 
 // The furthest onboarding step the user reached in the organisation.
 void recordOnboardingStep(Connection& db, const std::string& userId, const std::string& organizationId,

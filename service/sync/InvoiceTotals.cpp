@@ -33,8 +33,7 @@ void restateInvoiceTotals(Connection& db, const std::string& organizationId, con
     const std::optional<StoredRecord> invoice = records::find(db, organizationId, "draftInvoice", invoiceId);
     if (!invoice || invoice->deleted) return;
     std::vector<StoredInvoiceLine> lines;
-    for (const StoredRecord& line :
-         records::withMember(db, organizationId, "invoiceLine", "invoiceId", invoiceId)) {
+    for (const StoredRecord& line : records::ofInvoice(db, organizationId, "invoiceLine", invoiceId)) {
         const std::string override = text(line.payload, "vatTreatmentOverride");
         lines.push_back({text(line.payload, "lineMode"), optionalInteger(line.payload, "quantityHundredths"),
                          optionalInteger(line.payload, "unitPriceCents"),

@@ -1,6 +1,11 @@
 #include "service/sync/SyncPush.h"
 
+#include <iostream>
+#include <set>
 #include <utility>
+
+#include "domain/AmountOverflowError.h"
+#include "persistence/sqlite/SqliteError.h"
 
 #include "service/http/ServiceError.h"
 #include "service/invoices/ReceivedContentGuard.h"
@@ -29,30 +34,103 @@ PushReceipt error(const PushChange& change, std::string message) {
     return {"errors", toJson(PushErrorItem{change.entityId, std::move(message)})};
 }
 
+// Runs `work` inside a savepoint: its writes stay when it returns and are undone when it throws.
+template <class Work>
+auto withinSavepoint(Connection& db, const std::string& name, Work work) {
+    db.exec("SAVEPOINT " + name);
+    try {
+        auto result = work();
+        db.exec("RELEASE " + name);
+        return result;
+    } catch (...) {
+        db.resetActiveStatements();
+        db.exec("ROLLBACK TO " + name);
+        db.exec("RELEASE " + name);
+        throw;
+    }
+}
+
+// Thrown when the batch's changes leave an invoice whose totals do not fit: the batch runs again
+// with that invoice's changes checked one by one.
+struct UncountableInvoice {
+    std::string invoiceId;
+};
+
+std::string uncountableText(const std::string& invoiceId) {
+    return "De bedragen van factuur " + invoiceId +
+           " worden met deze wijziging te groot om op te tellen; de wijziging is niet bewaard.";
+}
+
 class BatchApplier {
 public:
-    BatchApplier(Connection& db, const Caller& caller, TimePoint now)
+    BatchApplier(Connection& db, const Caller& caller, TimePoint now,
+                 const std::set<std::string>& uncountable)
         : db_(db),
           organizationId_(caller.organizationId),
           actor_{ChangeSource::push, caller.userId, caller.deviceId},
-          now_(now) {}
+          now_(now),
+          uncountable_(uncountable) {}
 
-    // An invoice's totals follow its lines on the service too.
+    // One change on its own: whatever it throws undoes only its own writes and becomes its error
+    // item. A full disk or a busy database is the batch's trouble, not the change's: it goes on up.
     PushReceipt apply(const PushChange& change) {
-        std::optional<StoredRecord> written;
-        PushReceipt receipt = applyChange(change, written);
-        if (!written) return receipt;
-        if (change.entityType == SyncEntityType::draftInvoice) {
-            restateInvoiceTotals(db_, organizationId_, change.entityId, now_, actor_);
-        } else if (change.entityType == SyncEntityType::invoiceLine) {
-            const auto invoiceId = written->payload.find("invoiceId");
-            if (invoiceId != written->payload.end() && invoiceId->is_string())
-                restateInvoiceTotals(db_, organizationId_, invoiceId->get<std::string>(), now_, actor_);
+        try {
+            return withinSavepoint(db_, "push_change", [&] { return applyCounted(change); });
+        } catch (const SqliteError&) {
+            throw;
+        } catch (const AmountOverflowError&) {
+            return error(change, uncountableText(invoiceOf(change).value_or(change.entityId)));
+        } catch (const std::exception& failure) {
+            std::cerr << "zelvorin-service: push " << rawValue(change.entityType) << " " << change.entityId
+                      << ": " << failure.what() << std::endl;
+            return error(change, "De server kon deze wijziging niet verwerken; er is niets van bewaard.");
         }
-        return receipt;
+    }
+
+    // The totals of every invoice the batch touched, restated once.
+    void restateTouchedInvoices() {
+        for (const std::string& invoiceId : touched_) {
+            try {
+                restateInvoiceTotals(db_, organizationId_, invoiceId, now_, actor_);
+            } catch (const AmountOverflowError&) {
+                if (uncountable_.contains(invoiceId)) throw;  // counted after each change already: a fault
+                throw UncountableInvoice{invoiceId};
+            }
+        }
     }
 
 private:
+    PushReceipt applyCounted(const PushChange& change) {
+        std::optional<StoredRecord> written;
+        PushReceipt receipt = applyChange(change, written);
+        if (!written) return receipt;
+        std::optional<std::string> invoiceId;
+        if (change.entityType == SyncEntityType::draftInvoice) {
+            invoiceId = change.entityId;
+        } else if (change.entityType == SyncEntityType::invoiceLine) {
+            const auto member = written->payload.find("invoiceId");
+            if (member != written->payload.end() && member->is_string())
+                invoiceId = member->get<std::string>();
+        }
+        if (!invoiceId) return receipt;
+        // An invoice whose totals overflowed in an earlier run of this batch is counted after each
+        // of its changes, so the one that overflows it is found and only that one is refused.
+        if (uncountable_.contains(*invoiceId))
+            restateInvoiceTotals(db_, organizationId_, *invoiceId, now_, actor_);
+        touched_.insert(*invoiceId);
+        return receipt;
+    }
+
+    // The invoice a change is about, for its error text.
+    std::optional<std::string> invoiceOf(const PushChange& change) const {
+        if (change.entityType == SyncEntityType::draftInvoice) return change.entityId;
+        const Json payload = change.payload.toJson();
+        const auto member = payload.is_object() ? payload.find("invoiceId") : payload.end();
+        if (payload.is_object() && member != payload.end() && member->is_string())
+            return member->get<std::string>();
+        return std::nullopt;
+    }
+
     PushReceipt applyChange(const PushChange& change, std::optional<StoredRecord>& written) {
         const std::string type(rawValue(change.entityType));
         const std::optional<StoredRecord> existing =
@@ -146,27 +224,46 @@ private:
     std::string organizationId_;
     Actor actor_;
     TimePoint now_;
+    const std::set<std::string>& uncountable_;
+    std::set<std::string> touched_;
     Json payloadJson_;
 };
+
+// One run of the batch. Answers are kept as receipts, except errors: their cause (a payload the
+// service could not take, a total too large) may be gone when the device sends the change again.
+Json applyBatch(Connection& db, const Caller& caller, const PushRequest& request, TimePoint now,
+                const std::set<std::string>& uncountable) {
+    Json body{{"accepted", Json::array()}, {"conflicts", Json::array()}, {"errors", Json::array()}};
+    BatchApplier applier(db, caller, now, uncountable);
+    for (const PushChange& change : request.changes) {
+        std::optional<PushReceipt> receipt =
+            pushreceipts::find(db, caller.organizationId, change.idempotencyKey);
+        if (!receipt) {
+            receipt = applier.apply(change);
+            if (receipt->list != "errors")
+                pushreceipts::save(db, caller.organizationId, change.idempotencyKey, *receipt);
+        }
+        body[receipt->list].push_back(std::move(receipt->item));
+    }
+    applier.restateTouchedInvoices();
+    return body;
+}
 
 }  // namespace
 
 nlohmann::ordered_json applyPush(const ServiceDatabase& database, const Caller& caller,
                                  const PushRequest& request, TimePoint now) {
-    Json body{{"accepted", Json::array()}, {"conflicts", Json::array()}, {"errors", Json::array()}};
-    database.write([&](Connection& db) {
-        BatchApplier applier(db, caller, now);
-        for (const PushChange& change : request.changes) {
-            std::optional<PushReceipt> receipt =
-                pushreceipts::find(db, caller.organizationId, change.idempotencyKey);
-            if (!receipt) {
-                receipt = applier.apply(change);
-                pushreceipts::save(db, caller.organizationId, change.idempotencyKey, *receipt);
+    return database.write([&](Connection& db) {
+        std::set<std::string> uncountable;
+        for (;;) {
+            try {
+                return withinSavepoint(db, "push_batch",
+                                       [&] { return applyBatch(db, caller, request, now, uncountable); });
+            } catch (const UncountableInvoice& overflowed) {
+                uncountable.insert(overflowed.invoiceId);  // each run adds one: the loop ends
             }
-            body[receipt->list].push_back(std::move(receipt->item));
         }
     });
-    return body;
 }
 
 }  // namespace zelvorin::service

@@ -122,16 +122,19 @@ TEST_F(AuthIntegrationTest, RefreshRotatesAndTokensSurviveARestart) {
     const std::optional<TokenPair> third = TokenPair::fromJson(bodyOf(refreshed));
     ASSERT_TRUE(third);
     EXPECT_NE(third->refreshToken, second.refreshToken);
+    // A spent token presented again ends the session it belonged to, the new pair included.
     expectDutchError(
         service.post("/api/auth/native/refresh",
                      Json{{"deviceId", "apparaat-a"}, {"refreshToken", second.refreshToken}}.dump()),
         401);
+    expectDutchError(service.getAuthorized("/api/native/v1/org/memberships", third->accessToken), 401);
 
+    const TokenPair fourth = testing::signInDevice(service, "apparaat-a");
     service.restart();
-    memberships(service, third->accessToken);
+    memberships(service, fourth.accessToken);
     EXPECT_EQ(service
                   .post("/api/auth/native/refresh",
-                        Json{{"deviceId", "apparaat-a"}, {"refreshToken", third->refreshToken}}.dump())
+                        Json{{"deviceId", "apparaat-a"}, {"refreshToken", fourth.refreshToken}}.dump())
                   .status,
               200);
 }

@@ -84,6 +84,16 @@ TEST_F(SyncPushIntegrationTest, EveryChangeLandsInOneListAndARetryGetsTheSameAns
     EXPECT_EQ(audit[0].deviceId, "apparaat-a");
 }
 
+TEST_F(SyncPushIntegrationTest, AnErrorIsNoReceiptSoTheSameChangeIsAcceptedOnceItsCauseIsGone) {
+    const PushChange early =
+        change(SyncEntityType::customer, "c5", SyncOperation::update, {{"city", "Ede"}}, 1);
+    EXPECT_EQ(push({early})["errors"].size(), 1u);  // the record is not there yet
+    push({change(SyncEntityType::customer, "c5", SyncOperation::create, {{"companyName", "Vijf"}})});
+    const Json again = push({early});
+    ASSERT_EQ(again["accepted"].size(), 1u) << again.dump();
+    EXPECT_EQ(find("customer", "c5")->payload["city"], "Ede");
+}
+
 TEST_F(SyncPushIntegrationTest, AnInvoiceFollowsItsLinesWithoutANewRevision) {
     push({change(SyncEntityType::draftInvoice, "f1", SyncOperation::create,
                  {{"issueDate", "2026-03-16"}, {"vatTreatment", "nl_21"}})});
