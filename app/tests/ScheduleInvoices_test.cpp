@@ -56,6 +56,8 @@ TEST(ScheduleInvoicesIntegrationTest,
     service.advanceClock(hours{24 * 45});  // 30 April
     service.restart();
     service.advanceClock(hours{24 * 45});
+    // Six weeks without a refresh outlive the device's refresh token: it signs in again.
+    ASSERT_TRUE(device.handleOpenURL(callbackFor(service, device)));
     device.syncNow();
 
     const auto billed = device.database().writer->read([&](Connection& db) {
