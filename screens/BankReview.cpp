@@ -12,7 +12,8 @@ const std::vector<BankIgnoreRuleMatching::CategoryOption>& categoryOptions() {
         {"Telefoon en internet", "telefoon_internet", false},
         {"Overige zakelijke kosten", "zakelijk", false},
         {"Privé", "prive", false},
-        {"Eigen rekening (overboeking)", std::string(BankIgnoreRuleMatching::kInternalTransferCategory), true},
+        {"Eigen rekening (overboeking)", std::string(BankIgnoreRuleMatching::kInternalTransferCategory),
+         true},
         {"Belastingen", "belastingen", false},
         {"Omzet", "omzet", false},
         {"Negeren", "genegeerd", false},
@@ -26,7 +27,8 @@ Offer offerFor(const BankTransactionRecord& transaction) {
 }
 
 std::string stateText(const BankTransactionRecord& transaction) {
-    if (transaction.matchedInvoiceId || transaction.matchedIncomingInvoiceId) return "Gekoppeld aan een factuur.";
+    if (transaction.matchedInvoiceId || transaction.matchedIncomingInvoiceId)
+        return "Gekoppeld aan een factuur.";
     if (transaction.category && !transaction.category->empty()) {
         const auto label = BankIgnoreRuleMatching::categoryLabel(*transaction.category, categoryOptions());
         return "Categorie: " + label.value_or(*transaction.category);
@@ -35,7 +37,8 @@ std::string stateText(const BankTransactionRecord& transaction) {
 }
 
 std::string suggestionText(const bank::BankMatchSuggestion& suggestion, const std::string& invoiceLabel) {
-    if (!suggestion.invoiceId && !suggestion.incomingInvoiceId) return "Geen voorstel: " + suggestion.matchReason;
+    if (!suggestion.invoiceId && !suggestion.incomingInvoiceId)
+        return "Geen voorstel: " + suggestion.matchReason;
     return "Voorstel: " + invoiceLabel + (suggestion.isPartial ? " (deelbetaling)" : "") + " — " +
            suggestion.matchReason;
 }

@@ -19,8 +19,8 @@ namespace BankReview {
 const std::vector<BankIgnoreRuleMatching::CategoryOption>& categoryOptions();
 
 struct Offer {
-    bool link = false;      // incoming and not linked: ask for a suggestion, link to it
-    bool unlink = false;    // linked to an invoice
+    bool link = false;        // incoming and not linked: ask for a suggestion, link to it
+    bool unlink = false;      // linked to an invoice
     bool categorise = false;  // not linked
 };
 Offer offerFor(const BankTransactionRecord& transaction);

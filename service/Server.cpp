@@ -39,8 +39,7 @@ constexpr const char* kLoopback = "127.0.0.1";
 RouteTable serviceRoutes(const ServiceDatabase& database, const Authenticator& authenticator,
                          const AdminGate& adminGate, FaultSwitches& faults, RequestLog& log,
                          const MailOutbox& outbox, const Clock& clock, ManualClock* settableClock,
-                         InboxReader& inboxReader,
-                         std::function<void()> afterClockMove) {
+                         InboxReader& inboxReader, std::function<void()> afterClockMove) {
     RouteTable routes;
     addHealthRoute(routes);
     if (adminGate.enabled()) {

@@ -83,7 +83,6 @@ private:
 RouteTable serviceRoutes(const ServiceDatabase& database, const Authenticator& authenticator,
                          const AdminGate& adminGate, FaultSwitches& faults, RequestLog& log,
                          const MailOutbox& outbox, const Clock& clock, ManualClock* settableClock,
-                         InboxReader& inboxReader,
-                         std::function<void()> afterClockMove = {});
+                         InboxReader& inboxReader, std::function<void()> afterClockMove = {});
 
 }  // namespace zelvorin::service
