@@ -10,7 +10,7 @@ SyncDisplayStatus displayStatus(const SyncEngineStatus& status) {
         [](const auto& s) -> S {
             using E = std::decay_t<decltype(s)>;
             if constexpr (std::is_same_v<E, SyncEngineStatus::Idle>) {
-                return S{S::Synced{s.lastSyncedAt}};
+                return S{S::Synced{s.lastSyncedAt, s.setAside}};
             } else if constexpr (std::is_same_v<E, SyncEngineStatus::Offline>) {
                 return S{S::Offline{static_cast<int>(s.pendingChanges)}};
             } else if constexpr (std::is_same_v<E, SyncEngineStatus::Failed>) {
@@ -31,7 +31,9 @@ std::string describe(const SyncDisplayStatus& status) {
         [](const auto& s) -> std::string {
             using S = std::decay_t<decltype(s)>;
             if constexpr (std::is_same_v<S, SyncDisplayStatus::Synced>) {
-                return s.lastSyncedAt ? "gesynchroniseerd" : "gesynchroniseerd (nog nooit)";
+                const std::string synced = s.lastSyncedAt ? "gesynchroniseerd" : "gesynchroniseerd (nog nooit)";
+                return s.setAside == 0 ? synced
+                                       : synced + ", " + std::to_string(s.setAside) + " record(s) apart gezet";
             } else if constexpr (std::is_same_v<S, SyncDisplayStatus::Offline>) {
                 return "offline (" + std::to_string(s.pendingCount) + " wachtend)";
             } else if constexpr (std::is_same_v<S, SyncDisplayStatus::Failed>) {

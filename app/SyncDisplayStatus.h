@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <variant>
@@ -13,6 +14,7 @@ namespace zelvorin {
 struct SyncDisplayStatus {
     struct Synced {
         std::optional<std::chrono::system_clock::time_point> lastSyncedAt;
+        std::int64_t setAside = 0;  // pulled records that did not fit this device
         bool operator==(const Synced&) const = default;
     };
     struct Offline {

@@ -33,7 +33,7 @@ std::string fillScheduleDescription(std::string_view text, const BillingPeriod& 
                                     const std::optional<std::string>& invoiceNumber) {
     const year_month_day first{period.from};
     const unsigned month = static_cast<unsigned>(first.month());
-    const std::map<std::string_view, std::string> values{
+    std::map<std::string_view, std::string> values{
         {"jaar", std::to_string(static_cast<int>(first.year()))},
         {"kwartaal", "Q" + std::to_string((month - 1) / 3 + 1)},
         {"maand", twoDigits(month)},
@@ -41,8 +41,8 @@ std::string fillScheduleDescription(std::string_view text, const BillingPeriod& 
         {"weeknummer", std::to_string(isoWeekNumber(period.from))},
         {"periode", dutchDate(period.from) + " t/m " + dutchDate(period.through)},
         {"klantnaam", customerName},
-        {"factuurnummer", invoiceNumber.value_or("")},
     };
+    if (invoiceNumber) values.emplace("factuurnummer", *invoiceNumber);
     std::string filled;
     std::size_t at = 0;
     while (at < text.size()) {

@@ -14,8 +14,9 @@ inline constexpr std::string_view kScheduleDescriptionVariables[] = {
 
 // Fills the variables of a schedule's description for the invoice of `period`:
 //   {jaar} 2026, {kwartaal} Q2, {maand} 04, {maandnaam} april, {weeknummer} 15 (ISO),
-//   {periode} "06-04-2026 t/m 12-04-2026", {klantnaam}, {factuurnummer} (empty before the invoice
-//   has its number). Dates and weeks are those of the period's first day. Unknown names stay as typed.
+//   {periode} "06-04-2026 t/m 12-04-2026", {klantnaam}, {factuurnummer} (kept as typed until the
+//   invoice has its number, which fills it then). Dates and weeks are those of the period's first
+//   day. Unknown names stay as typed.
 std::string fillScheduleDescription(std::string_view text, const BillingPeriod& period,
                                     const std::string& customerName,
                                     const std::optional<std::string>& invoiceNumber = std::nullopt);

@@ -91,6 +91,7 @@ migration v24_sync_cursor_organization
 migration v25_invoice_search
   index idx_draft_invoice_customer draft_invoice customer_id
   search draft_invoice_search draft_invoice invoice_number,project_description,reference_number
+migration v26_sync_quarantine
 
 table customer v1_sync_foundation CustomerRecord customer CustomerPayload
   id TEXT PRIMARY KEY NOT NULL
@@ -603,6 +604,15 @@ table bank_transaction v7_offertes_bank BankTransactionRecord bankTransaction Ba
   revision INTEGER NOT NULL DEFAULT 1
   sync_state TEXT NOT NULL DEFAULT 'synced'
   server_modified_at TEXT
+
+table sync_quarantine v26_sync_quarantine -
+  id TEXT PRIMARY KEY NOT NULL
+  entity_type TEXT NOT NULL
+  entity_id TEXT NOT NULL
+  server_revision INTEGER NOT NULL
+  payload TEXT NOT NULL
+  reason TEXT NOT NULL
+  quarantined_at TEXT NOT NULL
 
 table pending_upload v10_pending_upload PendingUploadRecord
   id TEXT PRIMARY KEY NOT NULL

@@ -3,7 +3,9 @@
 #include <algorithm>
 
 #include "api-client/FileTransfers.h"
+#include "domain/InvoiceTemplateLanguage.h"
 #include "domain/Money.h"
+#include "persistence/repositories/InvoicePrintRecords.h"
 #include "screens/InputError.h"
 #include "screens/TypedInput.h"
 
@@ -106,6 +108,10 @@ SendSheet SendSheet::open(const InvoiceDetail& detail, const std::optional<OrgSe
     sheet.subject = sheet.title();
     sheet.body =
         rules::defaultBody(detail.customer ? std::optional(detail.customer->companyName) : std::nullopt);
+    sheet.language = std::string(InvoiceTemplateLanguage::resolve(
+        detail.customer ? detail.customer->language : std::nullopt,
+        detail.customer ? detail.customer->country : std::nullopt,
+        settings ? settings->defaultLanguage : std::nullopt));
     return sheet;
 }
 
@@ -118,6 +124,38 @@ void SendSheet::setTemplates(const std::vector<templateactions::NativeEmailTempl
     for (const auto& candidate : all)
         if (std::find(fitting.begin(), fitting.end(), candidate.id) != fitting.end())
             templates.push_back(candidate);
+    if (selectedTemplateId || bodyEdited) return;
+    const auto preferred = std::find_if(templates.begin(), templates.end(), [&](const auto& candidate) {
+        return candidate.isDefault.value_or(false) && candidate.language.value_or("nl") == language;
+    });
+    if (preferred != templates.end()) chooseTemplate(preferred->id);
+}
+
+void SendSheet::setSenderAliases(const invoicestats::NativeGmailAliasInfo& info) {
+    senderAddresses.clear();
+    fromEmail.reset();
+    if (!info.isGmail) return;
+    for (const invoicestats::NativeGmailAlias& alias : info.aliases) {
+        senderAddresses.push_back(alias.email);
+        if (alias.isDefault) fromEmail = alias.email;
+    }
+    if (!fromEmail && !senderAddresses.empty()) fromEmail = senderAddresses.front();
+}
+
+void SendSheet::checkNewAttachments(const std::vector<rules::Attachment>& chosen) const {
+    std::vector<rules::Attachment> attached;
+    for (const UploadedAttachment& file : attachments)
+        attached.push_back({file.filename, file.size});
+    rules::checkAttachments(attached, chosen);
+}
+
+void SendSheet::detach(const std::string& key) {
+    std::erase_if(attachments, [&](const UploadedAttachment& file) { return file.key == key; });
+}
+
+std::string SendSheet::sizeText(std::int64_t bytes) {
+    const std::int64_t tenths = (bytes * 10 + 524288) / 1048576;
+    return std::to_string(tenths / 10) + "." + std::to_string(tenths % 10) + " MB";
 }
 
 void SendSheet::editBody(std::string text) {
@@ -150,6 +188,12 @@ std::optional<SendSheet::Call> SendSheet::submit(const SyncDisplayStatus& status
         return std::nullopt;
     call.body.subject = subject.empty() ? title() : subject;
     call.body.body = body;
+    call.body.fromEmail = fromEmail;
+    if (!attachments.empty()) {
+        call.body.attachmentKeys.emplace();
+        for (const UploadedAttachment& file : attachments)
+            call.body.attachmentKeys->push_back(file.key);
+    }
     if (later) call.scheduledAt = sendAt;
     start();
     return call;
@@ -210,6 +254,24 @@ std::optional<std::string> ReopenSheet::submit(const SyncDisplayStatus& status) 
     if (!accepted(error, [&] { why = rules::reopenReason(reason); })) return std::nullopt;
     start();
     return why;
+}
+
+std::vector<InvoiceTemplateRecord> TemplateChange::choices(const DraftInvoiceRecord& invoice,
+                                                           std::vector<InvoiceTemplateRecord> all) {
+    const std::string kind = invoiceTemplateKind(invoice);
+    std::erase_if(all, [&](const InvoiceTemplateRecord& candidate) { return candidate.defaultFor != kind; });
+    std::sort(all.begin(), all.end(),
+              [](const InvoiceTemplateRecord& a, const InvoiceTemplateRecord& b) { return a.name < b.name; });
+    return all;
+}
+
+std::optional<std::string> TemplateChange::apply(AppEnvironment& environment, const std::string& invoiceId,
+                                                 const std::string& templateId) {
+    const std::optional<std::string> failure =
+        runServerAction(environment, rules::ServerAction::send, kFailed, [&](SyncAPIClient& client) {
+            templateactions::setInvoiceTemplate(client, invoiceId, templateId);
+        });
+    return failure ? std::optional(std::string(kFailed)) : std::nullopt;
 }
 
 }  // namespace zelvorin

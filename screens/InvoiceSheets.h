@@ -9,7 +9,9 @@
 #include <variant>
 #include <vector>
 
+#include "api-client/FileTransfers.h"
 #include "api-client/InvoiceActions.h"
+#include "api-client/InvoiceStats.h"
 #include "api-client/TemplateActions.h"
 #include "app/AppEnvironment.h"
 #include "app/SyncDisplayStatus.h"
@@ -74,6 +76,10 @@ struct SendSheet : SheetCall {
     static constexpr std::string_view kOverwriteQuestion =
         "Je hebt de berichttekst bewerkt. Wil je die overschrijven met de nieuwe sjabloon?";
     static constexpr std::string_view kBodyEdited = "Berichttekst bewerkt";
+    static constexpr std::string_view kAttachmentsLabel = "Bijlagen (optioneel, max 3 bestanden, 10 MB totaal)";
+    static constexpr std::string_view kUploadFailed = "Uploaden mislukt. Probeer het opnieuw.";
+    static constexpr std::string_view kPreview = "Voorbeeld bekijken";
+    static constexpr std::string_view kPreviewFailed = "Voorbeeld laden is niet gelukt. Controleer je verbinding.";
 
     // The recipient is the invoice's own address, else the customer's billing address; the
     // variables of a template's text come from the invoice and the organisation's settings.
@@ -81,8 +87,20 @@ struct SendSheet : SheetCall {
                           InvoiceActionRules::SendMode mode, std::string reminderKind = {});
 
     // The organisation's e-mail templates as the service gives them; the sheet offers those whose
-    // type fits its mode, all of them when none fits.
+    // type fits its mode, all of them when none fits. An untouched message takes the default
+    // template of the mail's language when there is one.
     void setTemplates(const std::vector<templateactions::NativeEmailTemplate>& all);
+    // The addresses of a connected mailbox the mail may be sent from, its default chosen; none
+    // (the service's own sender) when the organisation has no such mailbox.
+    void setSenderAliases(const invoicestats::NativeGmailAliasInfo& info);
+
+    // Files about to be attached, checked with those already attached (at most three, 10 MB
+    // together) before anything is uploaded; InputError with the Dutch refusal otherwise.
+    void checkNewAttachments(const std::vector<InvoiceActionRules::Attachment>& chosen) const;
+    bool canAttachMore() const { return InvoiceActionRules::canAddAttachment(attachments.size()); }
+    void detach(const std::string& key);
+    // "2.4 MB" as the list of attachments shows a size.
+    static std::string sizeText(std::int64_t bytes);
     // The body was typed by hand: a template chosen later asks before it overwrites it.
     void editBody(std::string text);
     // Fills subject and body from the template with the variables put in. False, changing nothing,
@@ -101,6 +119,10 @@ struct SendSheet : SheetCall {
     MessageVariables variables;
     std::vector<templateactions::NativeEmailTemplate> templates;  // those offered
     std::optional<std::string> selectedTemplateId;
+    std::string language = "nl";  // of the mail: the customer's language or country, else the organisation's
+    std::vector<std::string> senderAddresses;
+    std::optional<std::string> fromEmail;  // the chosen sender address, when there is a choice
+    std::vector<UploadedAttachment> attachments;
 
     std::string title() const { return InvoiceActionRules::sendTitle(mode, reminderKind); }
     struct Call {
@@ -169,6 +191,20 @@ struct PdfPreviewSheet {
     // Blocking; for the worker. The PDF's bytes, or the text the sheet shows instead.
     static std::variant<std::string, std::string> download(AppEnvironment& environment,
                                                            const std::string& invoiceId);
+};
+
+// "Sjabloon wijzigen": the template the service draws the invoice with.
+struct TemplateChange {
+    static constexpr std::string_view kTitle = "Sjabloon wijzigen";
+    static constexpr std::string_view kFailed = "Sjabloon wijzigen mislukt. Controleer je verbinding.";
+
+    // The organisation's templates made for the invoice's kind (invoices or credit notes), by name.
+    static std::vector<InvoiceTemplateRecord> choices(const DraftInvoiceRecord& invoice,
+                                                      std::vector<InvoiceTemplateRecord> all);
+    // Sets it on the service (the device's edits pushed first, the change pulled after). Blocking;
+    // for the worker. kFailed when it did not happen, for whatever reason.
+    static std::optional<std::string> apply(AppEnvironment& environment, const std::string& invoiceId,
+                                            const std::string& templateId);
 };
 
 // Runs one call of a sheet: pushes the device's edits first (the service acts on what it holds),

@@ -5,6 +5,7 @@
 #include <nlohmann/json.hpp>
 
 #include "domain/Money.h"
+#include "domain/ScheduleIndexation.h"
 #include "domain/SchedulePeriods.h"
 #include "domain/Timestamps.h"
 #include "screens/InputError.h"
@@ -206,12 +207,16 @@ std::vector<std::string> ScheduleForm::preview(year_month_day today, const std::
                                 anchor};
     WorkWeek week{};
     std::copy(workdays.begin(), workdays.end(), week.begin());
+    const std::optional<std::int64_t> bps =
+        indexationMode == "fixed_percent" ? percentBasisPoints(indexationPercentText) : std::nullopt;
     std::vector<std::string> lines;
     for (const BillingPeriod& period : billingPeriods(rhythm, sys_days{today}, count)) {
         const std::int64_t hours = billableHundredths(period, week, daysOff);
+        const std::int64_t periodRate =
+            indexedCents(*rate, bps.value_or(0), indexationSteps(anchor, period.billingDate));
         lines.push_back(dutchDate(period.billingDate) + " om " + billingTime + " — " +
                         dutchDate(period.from) + " t/m " + dutchDate(period.through) + " — " +
-                        hoursText(hours) + " uur — " + formatEuro(hours * *rate / 100));
+                        hoursText(hours) + " uur — " + formatEuro(hours * periodRate / 100));
     }
     return lines;
 }

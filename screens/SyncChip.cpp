@@ -32,9 +32,16 @@ SyncChip syncChip(const SyncDisplayStatus& status) {
             using S = std::decay_t<decltype(s)>;
             if constexpr (std::is_same_v<S, SyncDisplayStatus::Synced>) {
                 if (!s.lastSyncedAt) return {"Nog niet gesynchroniseerd", kClickToSync, T::calm};
-                return {"Gesynchroniseerd",
-                        "Laatst gesynchroniseerd om " + clockTime(*s.lastSyncedAt) + ". " + kClickToSync,
-                        T::calm};
+                const std::string last = "Laatst gesynchroniseerd om " + clockTime(*s.lastSyncedAt) + ". ";
+                if (s.setAside > 0)
+                    return {"Gesynchroniseerd · " + counted(s.setAside, "record apart", "records apart"),
+                            last + counted(s.setAside, "record", "records") + " van de dienst " +
+                                (s.setAside == 1 ? "past niet in deze versie van Zelvorin en is"
+                                                 : "passen niet in deze versie van Zelvorin en zijn") +
+                                " apart gezet; de rest is bijgewerkt. Een update van de app lost dit meestal "
+                                "op. " + kClickToSync,
+                            T::attention};
+                return {"Gesynchroniseerd", last + kClickToSync, T::calm};
             } else if constexpr (std::is_same_v<S, SyncDisplayStatus::Offline>) {
                 const std::string waiting =
                     s.pendingCount == 0 ? "Er wachten geen wijzigingen."

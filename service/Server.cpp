@@ -73,6 +73,7 @@ Server::Server(const ServiceDatabase& database, const Clock& clock, std::int64_t
       adminGate_(std::move(adminToken)),
       inboxReader_(std::make_unique<InboxReader>(database, clock)),
       http_(std::make_unique<httplib::Server>()) {
+    inboxReader_->resumeWaiting();
     router_ = std::make_unique<Router>(
         serviceRoutes(database_, authenticator_, adminGate_, faults_, requestLog_, outbox_, clock,
                       settableClock, *inboxReader_, [this] { runWhatCameDue(clock_.now()); }),

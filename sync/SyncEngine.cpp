@@ -129,7 +129,7 @@ void SyncEngine::runCycle(std::stop_token stop) {
     pushPhase(stop);
     pullPhase(stop);
     const std::int64_t conflicts = store_->conflictCount();
-    setStatus(conflicts == 0 ? SyncEngineStatus::idle(lastSyncedAt())
+    setStatus(conflicts == 0 ? SyncEngineStatus::idle(lastSyncedAt(), store_->quarantinedCount())
                              : SyncEngineStatus::conflictsNeedAttention(conflicts));
 }
 

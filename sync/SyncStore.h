@@ -36,7 +36,10 @@ public:
     virtual void markConflicts(std::span<const PushConflictItem> items) = 0;
     // Records of the locally edited tables in conflict.
     virtual std::int64_t conflictCount() = 0;
-    // Applies one pull page and stores its cursor, all or nothing.
+    // Pulled records set aside because they did not fit the device's tables.
+    virtual std::int64_t quarantinedCount() = 0;
+    // Applies one pull page and stores its cursor, all or nothing, except that a record which does
+    // not fit is set aside (counted by quarantinedCount) instead of failing the page.
     virtual void applyPulledChanges(std::span<const PullChange> changes,
                                     const std::optional<std::string>& nextCursor) = 0;
     virtual std::optional<std::string> currentCursor() = 0;

@@ -167,6 +167,13 @@ void InvoiceEditorWindow::buildSidebar(QWidget* sidebar) {
         if (!drawing_)
             model_->setHeader("vatTreatment", vatTreatment_->itemData(index).toString().toStdString());
     });
+    template_ = new QComboBox;
+    template_->setToolTip(qText(std::string(TemplateChange::kTitle)));
+    form->addRow("Sjabloon", template_);
+    connect(template_, &QComboBox::activated, [this](int index) {
+        const std::string chosen = template_->itemData(index).toString().toStdString();
+        if (!drawing_ && !chosen.empty() && chosen != model_->invoice().templateId.value_or("")) changeTemplate(chosen);
+    });
     ideal_ = new QCheckBox("iDEAL-betaallink");
     portal_ = new QCheckBox("Link naar het klantportaal");
     form->addRow(ideal_);
@@ -351,12 +358,41 @@ void InvoiceEditorWindow::drawHeader() {
         edit->setEnabled(model_->headerFieldEditable(field));
     }
     selectData(vatTreatment_, model_->fieldText("vatTreatment"));
+    const std::optional<std::string>& templateId = model_->invoice().templateId;
+    template_->clear();
+    if (!templateId) template_->addItem("Standaard", QString());
+    for (const InvoiceTemplateRecord& choice : TemplateChange::choices(
+             model_->invoice(), context_.environment.repositories().organisation.invoiceTemplates()))
+        template_->addItem(qText(choice.name), qText(choice.id));
+    selectData(template_, templateId.value_or(""));
+    template_->setEnabled(model_->contentEditable() && template_->count() > 1);
     ideal_->setChecked(model_->fieldText("idealEnabled") == "ja");
     portal_->setChecked(model_->fieldText("portalLinkEnabled") == "ja");
     customer_->setEnabled(model_->headerFieldEditable("customerId"));
     vatTreatment_->setEnabled(model_->headerFieldEditable("vatTreatment"));
     ideal_->setEnabled(model_->headerFieldEditable("idealEnabled"));
     portal_->setEnabled(model_->headerFieldEditable("portalLinkEnabled"));
+}
+
+void InvoiceEditorWindow::changeTemplate(const std::string& templateId) {
+    template_->setEnabled(false);
+    message_->setText("Bezig…");
+    message_->show();
+    QPointer<InvoiceEditorWindow> self(this);
+    context_.worker->post([self, templateId, invoiceId = model_->invoiceId(), &environment = context_.environment,
+                           main = context_.mainExecutor] {
+        const std::optional<std::string> failure = TemplateChange::apply(environment, invoiceId, templateId);
+        main->post([self, failure] {
+            if (!self) return;
+            // The pull after the change redraws the window by observation; a failure puts the old
+            // choice back.
+            self->message_->setText(qText(failure.value_or("")));
+            self->message_->setVisible(failure.has_value());
+            self->drawing_ = true;
+            self->drawHeader();
+            self->drawing_ = false;
+        });
+    });
 }
 
 void InvoiceEditorWindow::drawLines() {

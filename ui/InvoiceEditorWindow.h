@@ -51,6 +51,8 @@ public:
     // The advanced actions' menu entries by their text ("1e herinnering", "Factuur annuleren", …).
     QAction* advancedAction(const QString& text);
     QLineEdit* headerField(const std::string& field);
+    // "Sjabloon wijzigen": the organisation's templates for the invoice's kind.
+    QComboBox& templateChoice() { return *template_; }
 
 private:
     void buildSidebar(QWidget* sidebar);
@@ -58,6 +60,7 @@ private:
     void buildInspector(QWidget* inspector);
     void draw();
     void drawHeader();
+    void changeTemplate(const std::string& templateId);
     void drawLines();
     void drawInspector();
     void addLine();
@@ -84,6 +87,7 @@ private:
     QComboBox* customer_;
     std::map<std::string, QLineEdit*> textFields_;
     QComboBox* vatTreatment_;
+    QComboBox* template_;
     QCheckBox* ideal_;
     QCheckBox* portal_;
     QTableWidget* lines_;

@@ -1,12 +1,18 @@
 #include "ui/InvoiceSheetDialogs.h"
 
 #include <QDialogButtonBox>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QFormLayout>
+#include <QHBoxLayout>
 #include <QMessageBox>
 #include <QPointer>
+#include <QTextBrowser>
 #include <QTimeZone>
 #include <QVBoxLayout>
 
+#include "screens/ErrorMessages.h"
 #include "ui/RowTableModel.h"
 
 namespace zelvorin::ui {
@@ -54,10 +60,16 @@ SendSheetDialog::SendSheetDialog(SectionContext context, SendSheet sheet, QWidge
       body_(new QPlainTextEdit(qText(sheet_.body))),
       later_(new QCheckBox(qText(std::string(SendSheet::kLater)))),
       sendAt_(new QDateTimeEdit(QDateTime::currentDateTime().addDays(1))),
+      sender_(new QComboBox),
+      senderLabel_(new QLabel("Van")),
+      attachments_(new QListWidget),
+      attach_(new QPushButton("Bestand toevoegen…")),
+      detach_(new QPushButton("Verwijderen")),
+      preview_(new QPushButton(qText(std::string(SendSheet::kPreview)))),
       send_(new QPushButton(qText(sheet_.title()))),
       error_(errorLabel()) {
     setWindowTitle(qText(sheet_.title()));
-    resize(520, 440);
+    resize(560, 600);
     sendAt_->setCalendarPopup(true);
     sendAt_->setEnabled(false);
     connect(later_, &QCheckBox::toggled, sendAt_, &QWidget::setEnabled);
@@ -73,15 +85,41 @@ SendSheetDialog::SendSheetDialog(SectionContext context, SendSheet sheet, QWidge
         edited_->setVisible(sheet_.bodyEdited);
     });
     form->addRow("Aan", recipient_);
+    form->addRow(senderLabel_, sender_);
+    senderLabel_->hide();
+    sender_->hide();
+    connect(sender_, &QComboBox::activated, [this](int index) {
+        sheet_.fromEmail = sender_->itemData(index).toString().toStdString();
+    });
     form->addRow("Sjabloon", template_);
     form->addRow("Onderwerp", subject_);
     form->addRow("Bericht", body_);
     form->addRow(edited_);
+    attachments_->setMaximumHeight(72);
+    auto* attachmentButtons = new QHBoxLayout;
+    attachmentButtons->addWidget(attach_);
+    attachmentButtons->addWidget(detach_);
+    attachmentButtons->addStretch();
+    form->addRow(new QLabel(qText(std::string(SendSheet::kAttachmentsLabel))));
+    form->addRow(attachments_);
+    form->addRow(attachmentButtons);
+    connect(attach_, &QPushButton::clicked, [this] {
+        attachFiles(QFileDialog::getOpenFileNames(this, "Bijlagen kiezen"));
+    });
+    connect(detach_, &QPushButton::clicked, [this] {
+        if (const QListWidgetItem* item = attachments_->currentItem()) {
+            sheet_.detach(item->data(Qt::UserRole).toString().toStdString());
+            showAttachments();
+        }
+    });
+    showAttachments();
     form->addRow(later_);
     form->addRow(qText(std::string(SendSheet::kSendAt)), sendAt_);
     auto* buttons = new QDialogButtonBox;
     buttons->addButton("Annuleren", QDialogButtonBox::RejectRole);
+    buttons->addButton(preview_, QDialogButtonBox::ActionRole);
     buttons->addButton(send_, QDialogButtonBox::ActionRole);
+    connect(preview_, &QPushButton::clicked, [this] { showPreview(); });
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     connect(send_, &QPushButton::clicked, [this] { submit(); });
     auto* layout = new QVBoxLayout(this);
@@ -96,16 +134,113 @@ void SendSheetDialog::fetchTemplates() {
     QPointer<SendSheetDialog> self(this);
     context_.worker->post([self, &environment = context_.environment, main = context_.mainExecutor] {
         std::vector<templateactions::NativeEmailTemplate> all;
+        invoicestats::NativeGmailAliasInfo aliases;
         try {
             all = templateactions::emailTemplates(environment.apiClient());
+            aliases = invoicestats::gmailAliases(environment.apiClient());
         } catch (const std::exception&) {
-            return;  // without the service the sheet offers no templates
+            // without the service the sheet offers no templates and sends from the service's address
         }
-        main->post([self, all = std::move(all)] {
+        main->post([self, all = std::move(all), aliases = std::move(aliases)] {
             if (!self) return;
             self->sheet_.setTemplates(all);
             for (const auto& offered : self->sheet_.templates)
                 self->template_->addItem(qText(offered.name), qText(offered.id));
+            if (self->sheet_.selectedTemplateId) {
+                self->template_->setCurrentIndex(self->template_->findData(qText(*self->sheet_.selectedTemplateId)));
+                self->showBody();
+            }
+            self->sheet_.setSenderAliases(aliases);
+            for (const std::string& address : self->sheet_.senderAddresses)
+                self->sender_->addItem(qText(address), qText(address));
+            if (self->sheet_.fromEmail) self->sender_->setCurrentIndex(self->sender_->findData(qText(*self->sheet_.fromEmail)));
+            const bool choice = !self->sheet_.senderAddresses.empty();
+            self->sender_->setVisible(choice);
+            self->senderLabel_->setVisible(choice);
+        });
+    });
+}
+
+void SendSheetDialog::attachFiles(const QStringList& paths) {
+    if (paths.isEmpty()) return;
+    std::vector<rules::Attachment> chosen;
+    for (const QString& path : paths)
+        chosen.push_back({QFileInfo(path).fileName().toStdString(), QFileInfo(path).size()});
+    try {
+        sheet_.checkNewAttachments(chosen);
+    } catch (...) {
+        showError(error_, errorMessage(classifyCurrentException()));
+        return;
+    }
+    showError(error_, "");
+    attach_->setEnabled(false);
+    std::vector<std::string> files;
+    for (const QString& path : paths)
+        files.push_back(path.toStdString());
+    QPointer<SendSheetDialog> self(this);
+    context_.worker->post([self, files, &environment = context_.environment, main = context_.mainExecutor] {
+        std::vector<UploadedAttachment> uploaded;
+        const std::optional<std::string> failure = runServerAction(
+            environment, rules::ServerAction::send, SendSheet::kUploadFailed, [&](SyncAPIClient& client) {
+                std::vector<AttachmentFile> read;
+                for (const std::string& path : files) {
+                    QFile file(QString::fromStdString(path));
+                    if (!file.open(QIODevice::ReadOnly)) throw std::runtime_error("onleesbaar bestand");
+                    const std::string name = QFileInfo(file).fileName().toStdString();
+                    read.push_back({name, rules::attachmentContentType(name), file.readAll().toStdString()});
+                }
+                uploaded = uploadInvoiceAttachments(client, read);
+            });
+        main->post([self, uploaded = std::move(uploaded), failure] {
+            if (!self) return;
+            self->attach_->setEnabled(true);
+            showError(self->error_, failure.value_or(""));
+            for (const UploadedAttachment& file : uploaded)
+                self->sheet_.attachments.push_back(file);
+            self->showAttachments();
+        });
+    });
+}
+
+void SendSheetDialog::showAttachments() {
+    attachments_->clear();
+    for (const UploadedAttachment& file : sheet_.attachments) {
+        auto* item = new QListWidgetItem(qText(file.filename + " · " + SendSheet::sizeText(file.size)), attachments_);
+        item->setData(Qt::UserRole, qText(file.key));
+    }
+    attachments_->setVisible(!sheet_.attachments.empty());
+    detach_->setVisible(!sheet_.attachments.empty());
+    attach_->setVisible(sheet_.canAttachMore());  // gone once three are attached
+}
+
+void SendSheetDialog::showPreview() {
+    preview_->setEnabled(false);
+    QPointer<SendSheetDialog> self(this);
+    context_.worker->post([self, invoiceId = sheet_.invoiceId, message = body_->toPlainText().toStdString(),
+                           &environment = context_.environment, main = context_.mainExecutor] {
+        templateactions::NativeEmailPreview preview;
+        const std::optional<std::string> failure = runServerAction(
+            environment, rules::ServerAction::send, SendSheet::kPreviewFailed, [&](SyncAPIClient& client) {
+                preview = templateactions::previewInvoiceEmail(client, invoiceId, message);
+            });
+        main->post([self, preview = std::move(preview), failure] {
+            if (!self) return;
+            self->preview_->setEnabled(true);
+            showError(self->error_, failure.value_or(""));
+            if (failure) return;
+            self->previewText_ = qText(preview.text);
+            auto* shown = new QDialog(self);
+            shown->setAttribute(Qt::WA_DeleteOnClose);
+            shown->setWindowTitle(qText(std::string(SendSheet::kPreview)));
+            shown->resize(560, 480);
+            auto* browser = new QTextBrowser;
+            if (preview.html)
+                browser->setHtml(qText(*preview.html));
+            else
+                browser->setPlainText(self->previewText_);
+            auto* layout = new QVBoxLayout(shown);
+            layout->addWidget(browser);
+            shown->show();
         });
     });
 }

@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 
@@ -25,12 +26,21 @@ public:
     QString errorText() const { return error_->text(); }
     QComboBox& templateChoice() { return *template_; }
     QPlainTextEdit& body() { return *body_; }
+    QComboBox& senderChoice() { return *sender_; }
+    QListWidget& attachmentList() { return *attachments_; }
+    QPushButton& attachButton() { return *attach_; }
+    QPushButton& previewButton() { return *preview_; }
+    QString previewText() const { return previewText_; }
+    // Checks and uploads files as the file chooser hands them over.
+    void attachFiles(const QStringList& paths);
 
 private:
     void submit();
     void fetchTemplates();
     void chooseTemplate(int index);
     void showBody();
+    void showAttachments();
+    void showPreview();
 
     SectionContext context_;
     SendSheet sheet_;
@@ -42,6 +52,13 @@ private:
     QPlainTextEdit* body_;
     QCheckBox* later_;
     QDateTimeEdit* sendAt_;
+    QComboBox* sender_;
+    QLabel* senderLabel_;
+    QListWidget* attachments_;
+    QPushButton* attach_;
+    QPushButton* detach_;
+    QPushButton* preview_;
+    QString previewText_;
     QPushButton* send_;
     QLabel* error_;
 };

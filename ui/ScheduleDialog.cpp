@@ -4,6 +4,8 @@
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QHeaderView>
+#include <QHBoxLayout>
+#include <QPointer>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -56,7 +58,15 @@ ScheduleDialog::ScheduleDialog(SectionContext context, std::optional<InvoiceSche
       indexation_(new QCheckBox(qText(std::string(scheduletexts::kIndexationTitle)))),
       indexationPercent_(new QLineEdit),
       preview_(new QLabel),
-      error_(new QLabel) {
+      error_(new QLabel),
+      scheduleId_(schedule ? std::optional(schedule->id) : std::nullopt),
+      daysOffList_(new QListWidget),
+      dayOffFrom_(new QLineEdit),
+      dayOffTo_(new QLineEdit),
+      dayOffKind_(new QComboBox),
+      addDayOff_(new QPushButton("Toevoegen")),
+      removeDayOff_(new QPushButton("Verwijderen")),
+      daysOffMessage_(new QLabel) {
     setWindowTitle(schedule ? "Schema bewerken" : "Nieuw schema");
     customer_->addItem("Kies een contact…", QString());
     for (const CustomerRecord& customer : context_.environment.repositories().customers.customers(false, ""))
@@ -131,8 +141,6 @@ ScheduleDialog::ScheduleDialog(SectionContext context, std::optional<InvoiceSche
     fields->addRow("", indexation_);
     fields->addRow("Percentage", indexationPercent_);
     fields->addRow("", help(scheduletexts::kIndexationHelp));
-    fields->addRow("Vrije dagen", help(scheduletexts::kDaysOffHelp));
-    fields->addRow("", preview_);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Save | QDialogButtonBox::Cancel);
     buttons->button(QDialogButtonBox::Save)->setText("Opslaan");
@@ -141,8 +149,11 @@ ScheduleDialog::ScheduleDialog(SectionContext context, std::optional<InvoiceSche
         if (save()) accept();
     });
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    auto* columns = new QHBoxLayout;
+    columns->addLayout(fields, 3);
+    columns->addLayout(daysOffColumn(), 2);
     auto* layout = new QVBoxLayout(this);
-    layout->addLayout(fields);
+    layout->addLayout(columns);
     layout->addWidget(error_);
     layout->addWidget(buttons);
 
@@ -168,6 +179,115 @@ void ScheduleDialog::addLineRow(const ScheduleLineForm& line) {
         vat->addItem(choice, choice);
     vat->setCurrentIndex(std::max(0, vat->findData(qText(line.vatTreatment))));
     lines_->setCellWidget(row, 2, vat);
+}
+
+QLayout* ScheduleDialog::daysOffColumn() {
+    auto* column = new QVBoxLayout;
+    auto* title = new QLabel("Vrije dagen");
+    title->setStyleSheet("font-weight: 600;");
+    column->addWidget(title);
+    column->addWidget(help(scheduletexts::kDaysOffHelp));
+    column->addWidget(daysOffList_, 1);
+    for (const auto& [kind, label] : ScheduleDaysOff::kinds())
+        dayOffKind_->addItem(qText(label), qText(kind));
+    dayOffFrom_->setPlaceholderText("van jjjj-mm-dd");
+    dayOffTo_->setPlaceholderText("t/m (leeg: één dag)");
+    auto* entry = new QHBoxLayout;
+    entry->addWidget(dayOffFrom_);
+    entry->addWidget(dayOffTo_);
+    entry->addWidget(dayOffKind_);
+    entry->addWidget(addDayOff_);
+    column->addLayout(entry);
+    column->addWidget(removeDayOff_, 0, Qt::AlignLeft);
+    daysOffMessage_->setWordWrap(true);
+    column->addWidget(daysOffMessage_);
+    column->addWidget(preview_);
+    column->addStretch();
+    removeDayOff_->setEnabled(false);
+    connect(daysOffList_, &QListWidget::currentRowChanged, this, [this](int row) {
+        const QListWidgetItem* item = daysOffList_->item(row);
+        removeDayOff_->setEnabled(item && !item->data(Qt::UserRole).toString().isEmpty());
+    });
+    connect(addDayOff_, &QPushButton::clicked, this, [this] { addDaysOff(); });
+    connect(removeDayOff_, &QPushButton::clicked, this, [this] {
+        const QListWidgetItem* item = daysOffList_->currentItem();
+        if (!item) return;
+        const std::string identity = item->data(Qt::UserRole).toString().toStdString();
+        for (const DayOffGroup& group : daysOff_.groups())
+            if (!group.ids.empty() && group.identity() == identity)
+                changeDaysOff([group, id = *scheduleId_, year = amsterdamDate(context_.environment.clock()->now()).year()](
+                                  SyncAPIClient& client, NLHolidays& holidays) {
+                    return ScheduleDaysOff::remove(client, holidays, id, group, year);
+                });
+    });
+    if (!scheduleId_) {
+        for (QWidget* widget : std::initializer_list<QWidget*>{dayOffFrom_, dayOffTo_, dayOffKind_, addDayOff_})
+            widget->setEnabled(false);
+        daysOffMessage_->setText("Vrije dagen voer je in zodra het schema is opgeslagen.");
+    } else {
+        changeDaysOff([id = *scheduleId_, year = amsterdamDate(context_.environment.clock()->now()).year()](
+                          SyncAPIClient& client, NLHolidays& holidays) {
+            return ScheduleDaysOff::fetch(client, holidays, id, year);
+        });
+    }
+    return column;
+}
+
+void ScheduleDialog::addDaysOff() {
+    std::vector<std::chrono::sys_days> range;
+    try {
+        range = ScheduleDaysOff::typedRange(typed(dayOffFrom_), typed(dayOffTo_));
+    } catch (...) {
+        daysOffMessage_->setText(qText(errorMessage(classifyCurrentException())));
+        return;
+    }
+    changeDaysOff([range, kind = dayOffKind_->currentData().toString().toStdString(), id = *scheduleId_,
+                   year = amsterdamDate(context_.environment.clock()->now()).year()](
+                      SyncAPIClient& client, NLHolidays& holidays) {
+        return ScheduleDaysOff::add(client, holidays, id, range, kind, year);
+    });
+}
+
+void ScheduleDialog::changeDaysOff(std::function<ScheduleDaysOff(SyncAPIClient&, NLHolidays&)> call) {
+    if (!context_.worker) return;
+    daysOffMessage_->setText("Bezig…");
+    addDayOff_->setEnabled(false);
+    removeDayOff_->setEnabled(false);
+    QPointer<ScheduleDialog> self(this);
+    context_.worker->post([self, call = std::move(call), &environment = context_.environment,
+                           main = context_.mainExecutor] {
+        std::optional<ScheduleDaysOff> answer;
+        std::string failure;
+        try {
+            answer = call(environment.apiClient(), environment.holidays());
+        } catch (...) {
+            failure = errorMessage(classifyCurrentException());
+        }
+        main->post([self, answer = std::move(answer), failure] {
+            if (!self) return;
+            self->addDayOff_->setEnabled(true);
+            self->daysOffMessage_->setText(qText(failure));
+            if (!answer) return;
+            self->daysOff_ = *answer;
+            self->dayOffFrom_->clear();
+            self->dayOffTo_->clear();
+            self->showDaysOff();
+            self->showPreview();
+        });
+    });
+}
+
+void ScheduleDialog::showDaysOff() {
+    daysOffList_->clear();
+    const auto today = std::chrono::sys_days{amsterdamDate(context_.environment.clock()->now())};
+    for (const DayOffGroup& group : daysOff_.groups()) {
+        if (group.holidayName && group.to < today) continue;  // past holidays no longer matter
+        QString text = qText(dayOffLabel(group) + " · " + dayOffDates(group));
+        if (group.holidayName) text += qText(" · " + *group.holidayName);
+        auto* item = new QListWidgetItem(text, daysOffList_);
+        if (!group.ids.empty()) item->setData(Qt::UserRole, qText(group.identity()));
+    }
+    if (daysOffList_->count() == 0) daysOffList_->addItem(qText(std::string(scheduletexts::kNoDaysOff)));
 }
 
 void ScheduleDialog::fillForm() {
@@ -209,6 +329,7 @@ void ScheduleDialog::showPreview() {
     for (const std::chrono::year year : {today.year(), today.year() + std::chrono::years{1}})
         for (const DutchPublicHoliday& holiday : dutchPublicHolidays(year))
             if (holiday.dayOff) holidays.insert(std::chrono::sys_days{holiday.date});
+    holidays.merge(daysOff_.daysNotBilled());
     const std::vector<std::string> next = form_.preview(today, holidays);
     std::string text = next.empty() ? std::string() : "Volgende facturen: ";
     for (const std::string& line : next)

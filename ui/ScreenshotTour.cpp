@@ -91,12 +91,13 @@ void tour(MainWindow& window, const QString& folder) {
         }
         save(window, folder, QString::fromUtf8(sectionSlug(section).data(), sectionSlug(section).size()));
     }
-    // The editor of the first schedule, with the next invoices it will make.
+    // The editor of the first schedule, with its days off and the public holidays (from the
+    // service) and the next invoices it will make.
     auto* schedules = static_cast<SchedulesView*>(window.section(MainSection::autoFactuur));
     window.selectSection(MainSection::autoFactuur);
     if (schedules->model().rowCount() > 0) {
         QDialog* editor = schedules->openEditor(0);
-        settle(300);
+        settle(1500);
         save(*editor, folder, "auto-factuur-schema");
         editor->close();
         settle(100);

@@ -113,6 +113,16 @@ void addInboxCommands(CLI::App& app, CliContext& context) {
         done(context, *archiveId, "gearchiveerd");
     });
 
+    auto rereadId = std::make_shared<std::string>();
+    auto* reread = inbox->add_subcommand("reread", "Laat de dienst een stuk opnieuw lezen");
+    reread->add_option("id", *rereadId, "Het stuk")->required();
+    reread->callback([&context, rereadId] {
+        context.requireSignedIn();
+        SyncAPIClient client = context.apiClient();
+        const bool dispatched = kvitra::reextract(client, *rereadId);
+        done(context, *rereadId, dispatched ? "wordt opnieuw gelezen" : "niet opnieuw gelezen");
+    });
+
     auto removeId = std::make_shared<std::string>();
     auto* remove = inbox->add_subcommand("rm", "Verwijder een stuk uit de inbox");
     remove->add_option("id", *removeId, "Het stuk")->required();

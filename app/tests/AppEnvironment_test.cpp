@@ -38,7 +38,7 @@ TEST(AppEnvironmentIntegrationTest, FirstLaunchCreatesDeviceIdAndDatabaseThatThe
         EXPECT_FALSE(environment.databaseInMemory());
         EXPECT_EQ(environment.databasePath(), root.path() / "Zelvorin" / "zelvorin.sqlite");
         EXPECT_TRUE(std::filesystem::exists(environment.databasePath()));
-        EXPECT_EQ(environment.database().appliedMigrations().size(), 25u);
+        EXPECT_EQ(environment.database().appliedMigrations().size(), 26u);
     }
     EXPECT_NE(testing::readFile(root.path() / "Zelvorin" / "defaults.json").find(firstId), std::string::npos);
 
@@ -71,7 +71,7 @@ TEST(AppEnvironmentIntegrationTest, ATextFileAtTheDatabasePathIsKeptAsideAndRepl
     AppEnvironment environment(localBaseUrl(), AppPaths::under(root.path()), diagnostics.sink());
 
     EXPECT_FALSE(environment.databaseInMemory());
-    EXPECT_EQ(environment.database().appliedMigrations().size(), 25u);
+    EXPECT_EQ(environment.database().appliedMigrations().size(), 26u);
     EXPECT_FALSE(diagnostics.lines.empty());
     EXPECT_EQ(testing::readFile(databaseFile).substr(0, 15), "SQLite format 3");
     ASSERT_TRUE(environment.databaseMovedAside());

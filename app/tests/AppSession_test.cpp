@@ -90,7 +90,7 @@ TEST(AppSessionIntegrationTest, SignOutLeavesNothingOfTheSessionAndANewDeviceId)
     EXPECT_FALSE(environment->tokenStore().load());
     EXPECT_EQ(count(*environment, "SELECT COUNT(*) FROM draft_invoice"), 0);
     EXPECT_EQ(count(*environment, "SELECT COUNT(*) FROM outbox_change"), 0);
-    EXPECT_EQ(environment->database().appliedMigrations().size(), 25u);
+    EXPECT_EQ(environment->database().appliedMigrations().size(), 26u);
     // What is left is a fresh database and the defaults, nothing else of the session.
     EXPECT_EQ(testing::filesUnder(root.path()),
               (std::vector<std::string>{"Zelvorin", "Zelvorin/defaults.json", "Zelvorin/zelvorin.sqlite",

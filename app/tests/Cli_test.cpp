@@ -28,7 +28,7 @@ TEST(CliIntegrationTest, StatusReportsDeviceDatabaseMigrationsAndSession) {
     EXPECT_EQ(body["sessionState"], "signedOut");
     EXPECT_EQ(body["baseURL"], "http://127.0.0.1:9/");
     EXPECT_EQ(body["databasePath"], (root.path() / "Zelvorin" / "zelvorin.sqlite").string());
-    ASSERT_EQ(body["migrations"].size(), 25u);
+    ASSERT_EQ(body["migrations"].size(), 26u);
     EXPECT_EQ(body["migrations"][0], "v1_sync_foundation");
     EXPECT_EQ(body["migrations"][22], "v23_customer_language");
 

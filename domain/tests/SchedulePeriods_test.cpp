@@ -4,6 +4,7 @@
 
 #include "domain/DutchPublicHolidays.h"
 #include "domain/ScheduleDescription.h"
+#include "domain/ScheduleIndexation.h"
 #include "domain/SchedulePeriods.h"
 #include "domain/Timestamps.h"
 
@@ -150,8 +151,24 @@ TEST(ScheduleDescriptionTest, FillsEveryVariableOfThePeriod) {
                                 period, "Bakkerij Van Dam", "FAC-2026-0042"),
         "Bakkerij Van Dam -- week 53 (28-12-2026 t/m 03-01-2027) december 12 Q4 2026 FAC-2026-0042{onbekend} "
         "{");
+    EXPECT_EQ(fillScheduleDescription("{jaar}: {factuurnummer}", period, ""), "2026: {factuurnummer}");
     EXPECT_EQ(isoWeekNumber(sys_days{2027y / 1 / 4}), 1u);
     EXPECT_EQ(isoWeekNumber(sys_days{2026y / 1 / 1}), 1u);
+}
+
+TEST(ScheduleIndexationTest, EachNewYearAfterTheFirstDayRaisesTheAmountOnce) {
+    const sys_days started{2026y / 3 / 16};
+    EXPECT_EQ(indexationSteps(started, sys_days{2026y / 12 / 31}), 0);
+    EXPECT_EQ(indexationSteps(started, sys_days{2027y / 1 / 1}), 1);
+    EXPECT_EQ(indexationSteps(started, sys_days{2029y / 6 / 1}), 3);
+    EXPECT_EQ(indexationSteps(sys_days{2027y / 1 / 1}, sys_days{2027y / 1 / 1}), 0);  // started on it
+    EXPECT_EQ(indexationSteps(started, sys_days{2025y / 1 / 1}), 0);
+
+    EXPECT_EQ(indexedCents(9500, 300, 1), 9785);
+    EXPECT_EQ(indexedCents(9500, 300, 2), 10079);  // 97,85 × 1,03 = 100,7855: rounded each year
+    EXPECT_EQ(indexedCents(9999, 250, 1), 10249);  // 102,48975 rounds up
+    EXPECT_EQ(indexedCents(9500, 0, 5), 9500);
+    EXPECT_EQ(indexedCents(9500, 1500, 0), 9500);
 }
 
 }  // namespace

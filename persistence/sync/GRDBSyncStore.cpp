@@ -4,11 +4,14 @@
 #include <stdexcept>
 
 #include <nlohmann/json.hpp>
+#include <sqlite3.h>
 
 #include "domain/Timestamps.h"
 #include "persistence/sync/EntityMapping.h"
 #include "persistence/sync/PayloadColumns.h"
+#include "persistence/sqlite/SqliteError.h"
 #include "persistence/sync/SyncTransitions.h"
+#include "sync/SyncLog.h"
 
 namespace zelvorin {
 namespace {
@@ -189,51 +192,120 @@ const std::string& GRDBSyncStore::upsertStatement(std::size_t mappingIndex, std:
         .first->second;
 }
 
+void GRDBSyncStore::applyPulledChange(Connection& db, const PullChange& change, std::string_view applied) {
+    const EntityMapping* mapping = entityMapping(change.entityType);
+    if (!mapping) return;
+    if (change.operation == SyncOperation::remove) {
+        db.cached("DELETE FROM " + mapping->table + " WHERE id = ?").bind(1, change.entityId).run();
+        return;
+    }
+    std::string state(applied);
+    if (mapping->locallyEdited) {
+        Statement& stored = db.cached("SELECT sync_state FROM " + mapping->table + " WHERE id = ?");
+        stored.bind(1, change.entityId);
+        state = stateAfter(stored.step() ? stored.text(0) : std::string(), SyncEvent::pulledChange);
+        stored.reset();
+        if (state == rawValue(SyncState::conflict)) {
+            // A local change is pending: the pulled values are dropped, the local ones kept.
+            db.cached("UPDATE " + mapping->table + " SET sync_state = ? WHERE id = ?")
+                .bindAll(state, change.entityId)
+                .run();
+            return;
+        }
+    }
+    const JSONObject* payload = change.payload.asObject();
+    if (!payload) throw SqliteError(SQLITE_MISMATCH, "de gegevens zijn geen JSON-object");
+    const PayloadColumns values = payloadColumns(*mapping, *payload);
+    const std::size_t index = static_cast<std::size_t>(mapping - entityMappings().data());
+    Statement& upsert = db.cached(upsertStatement(index, values.present));
+    int position = 0;
+    for (const SqlValue& value : values.values)
+        upsert.bind(++position, value);
+    upsert.bind(++position, change.serverRevision);
+    upsert.bind(++position, state);
+    upsert.run();
+}
+
+namespace {
+
+bool unfit(const SqliteError& error) {
+    return error.primaryCode() == SQLITE_CONSTRAINT || error.primaryCode() == SQLITE_MISMATCH;
+}
+
+std::string quarantineKey(const PullChange& change) {
+    return std::string(rawValue(change.entityType)) + "/" + change.entityId;
+}
+
+bool anySetAside(Connection& db) {
+    Statement& exists = db.cached("SELECT EXISTS (SELECT 1 FROM sync_quarantine)");
+    const bool any = exists.step() && exists.int64(0) != 0;
+    exists.reset();
+    return any;
+}
+
+}  // namespace
+
 void GRDBSyncStore::applyPulledChanges(std::span<const PullChange> changes,
                                        const std::optional<std::string>& nextCursor) {
     const std::string pulledAt = formatTimestampSeconds(clock_->now());
     // A server-owned row is synced whether it is new or not; a locally edited one is looked at.
     const std::string_view applied = rawValue(requireSyncTransition(std::nullopt, SyncEvent::pulledChange));
-    database_.writer->write([&](Connection& db) {
-        for (const PullChange& change : changes) {
-            const EntityMapping* mapping = entityMapping(change.entityType);
-            if (!mapping) continue;
-            if (change.operation == SyncOperation::remove) {
-                db.cached("DELETE FROM " + mapping->table + " WHERE id = ?").bind(1, change.entityId).run();
-                continue;
-            }
-            std::string state(applied);
-            if (mapping->locallyEdited) {
-                Statement& stored = db.cached("SELECT sync_state FROM " + mapping->table + " WHERE id = ?");
-                stored.bind(1, change.entityId);
-                state = stateAfter(stored.step() ? stored.text(0) : std::string(), SyncEvent::pulledChange);
-                stored.reset();
-                if (state == rawValue(SyncState::conflict)) {
-                    // A local change is pending: the pulled values are dropped, the local ones kept.
-                    db.cached("UPDATE " + mapping->table + " SET sync_state = ? WHERE id = ?")
-                        .bindAll(state, change.entityId)
-                        .run();
-                    continue;
-                }
-            }
-            const JSONObject* payload = change.payload.asObject();
-            if (!payload) continue;
-            const PayloadColumns values = payloadColumns(*mapping, *payload);
-            const std::size_t index = static_cast<std::size_t>(mapping - entityMappings().data());
-            Statement& upsert = db.cached(upsertStatement(index, values.present));
-            int position = 0;
-            for (const SqlValue& value : values.values)
-                upsert.bind(++position, value);
-            upsert.bind(++position, change.serverRevision);
-            upsert.bind(++position, state);
-            upsert.run();
-        }
+    const auto storeCursor = [&](Connection& db) {
         db.cached(
               "INSERT INTO sync_cursor (id, device_id, cursor_token, last_pulled_at)\nVALUES (1, '', ?, ?)\n"
               "ON CONFLICT(id) DO UPDATE SET\n    cursor_token = excluded.cursor_token,\n"
               "    last_pulled_at = excluded.last_pulled_at")
             .bindAll(nextCursor, pulledAt)
             .run();
+    };
+    try {
+        database_.writer->write([&](Connection& db) {
+            for (const PullChange& change : changes)
+                applyPulledChange(db, change, applied);
+            // Records set aside before and now applied whole leave the quarantine.
+            if (anySetAside(db))
+                for (const PullChange& change : changes)
+                    db.cached("DELETE FROM sync_quarantine WHERE id = ?").bind(1, quarantineKey(change)).run();
+            storeCursor(db);
+        });
+        return;
+    } catch (const SqliteError& error) {
+        if (!unfit(error)) throw;
+    }
+    // A record that does not fit its table (a required field missing, a value its column refuses)
+    // would fail this page on every pull for good. Apply the page again change by change: what
+    // does not fit is set aside with its reason, the rest lands, and the cursor moves on.
+    syncLog().warn("Pull-pagina bevat records die niet passen; die worden apart gezet");
+    database_.writer->write([&](Connection& db) {
+        for (const PullChange& change : changes) {
+            db.exec("SAVEPOINT pulled_change");
+            try {
+                applyPulledChange(db, change, applied);
+                db.exec("RELEASE pulled_change");
+                db.cached("DELETE FROM sync_quarantine WHERE id = ?").bind(1, quarantineKey(change)).run();
+            } catch (const SqliteError& error) {
+                if (!unfit(error)) throw;
+                db.exec("ROLLBACK TO pulled_change");
+                db.exec("RELEASE pulled_change");
+                syncLog().error("Record {} apart gezet: {}", quarantineKey(change), error.what());
+                db.cached(
+                      "INSERT OR REPLACE INTO sync_quarantine\n(id, entity_type, entity_id, server_revision, "
+                      "payload, reason, quarantined_at)\nVALUES (?, ?, ?, ?, ?, ?, ?)")
+                    .bindAll(quarantineKey(change), std::string(rawValue(change.entityType)), change.entityId,
+                             change.serverRevision, change.payload.dump(), std::string(error.what()), pulledAt)
+                    .run();
+            }
+        }
+        storeCursor(db);
+    });
+}
+
+std::int64_t GRDBSyncStore::quarantinedCount() {
+    return database_.writer->read([](Connection& db) {
+        Statement& count = db.cached("SELECT COUNT(*) FROM sync_quarantine");
+        const std::int64_t total = count.step() ? count.int64(0) : 0;
+        count.reset();
+        return total;
     });
 }
 

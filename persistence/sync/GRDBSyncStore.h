@@ -18,7 +18,8 @@ namespace zelvorin {
 //
 // A row of a locally edited table moves as drawn beside SyncState; rows of server-owned tables are
 // only ever synced. Each operation is one database access; the writes are one transaction each, so
-// a pull page and its cursor land together or not at all.
+// a pull page and its cursor land together or not at all. A pulled record that does not fit its
+// table is set aside in `sync_quarantine` with its reason, and the rest of its page lands.
 class GRDBSyncStore final : public SyncStore {
 public:
     GRDBSyncStore(AppDatabase database, std::shared_ptr<const Clock> clock);
@@ -32,6 +33,7 @@ public:
     std::int64_t conflictCount() override;
     void applyPulledChanges(std::span<const PullChange> changes,
                             const std::optional<std::string>& nextCursor) override;
+    std::int64_t quarantinedCount() override;
     std::optional<std::string> currentCursor() override;
     void prepareCoverage(std::span<const SyncEntityType> entityTypes) override;
     std::optional<std::string> organization() override;
@@ -44,6 +46,8 @@ public:
     const AppDatabase& database() const { return database_; }
 
 private:
+    // One pulled change into its table; SqliteError when the record does not fit it.
+    void applyPulledChange(Connection& db, const PullChange& change, std::string_view applied);
     // The upsert of one table for one set of payload keys (bit i: the mapping's i-th column),
     // built once: pull pages repeat the same shapes thousands of times.
     const std::string& upsertStatement(std::size_t mappingIndex, std::uint64_t presentColumns);

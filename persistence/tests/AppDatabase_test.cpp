@@ -137,12 +137,12 @@ TEST(AppDatabaseIntegrationTest, AFailedMigrationLeavesNeitherItsChangesNorItsLe
     testing::TempDir root;
     std::vector<Migration> migrations = MigrationRunner::forSchema(Schema::shared()).migrations();
     migrations.push_back(
-        {"v26_broken", {"CREATE TABLE half_done (x INTEGER)", "INSERT INTO no_such_table VALUES (1)"}});
+        {"v27_broken", {"CREATE TABLE half_done (x INTEGER)", "INSERT INTO no_such_table VALUES (1)"}});
     auto writer = DatabaseWriter::openPool(root / "db.sqlite");
     EXPECT_THROW(AppDatabase::openOnWriter(writer, MigrationRunner(migrations)), SqliteError);
 
     AppDatabase database{writer};
-    EXPECT_EQ(database.appliedMigrations().size(), 25u);
+    EXPECT_EQ(database.appliedMigrations().size(), 26u);
     EXPECT_EQ(count(database, "SELECT COUNT(*) FROM sqlite_master WHERE name = 'half_done'"), 0);
 }
 

@@ -241,21 +241,36 @@ TEST_F(GRDBSyncStoreIntegrationTest, APulledDeleteRemovesTheRowButNotItsQueuedCh
     EXPECT_EQ(store_.pendingChangeCount(), 1);
 }
 
-TEST_F(GRDBSyncStoreIntegrationTest, AFailingPageLeavesNoRowAndNoCursor) {
+// A pulled record that does not fit its table would fail its page on every pull: it is set aside
+// with the reason, the rest of the page and the cursor land, and a fitting version later takes it
+// out of quarantine.
+TEST_F(GRDBSyncStoreIntegrationTest, ARecordThatDoesNotFitIsSetAsideAndTheRestOfThePageLands) {
     store_.applyPulledChanges({}, "before");
+    const auto customer = [](const std::string& id, const std::string& name) {
+        return JSONValue::object({{"id", id}, {"organizationId", "o"}, {"companyName", name}, {"createdAt", "t"}, {"updatedAt", "t"}});
+    };
     const PullChange page[] = {
-        pulled(SyncEntityType::customer, "ok", SyncOperation::create, 1,
-               JSONValue::object({{"id", "ok"},
-                                  {"organizationId", "o"},
-                                  {"companyName", "A"},
-                                  {"createdAt", "t"},
-                                  {"updatedAt", "t"}})),
-        // No company name: the NOT NULL constraint fails the insert, and with it the page.
-        pulled(SyncEntityType::customer, "bad", SyncOperation::create, 1,
-               JSONValue::object({{"id", "bad"}}))};
-    EXPECT_ANY_THROW(store_.applyPulledChanges(page, "after"));
-    EXPECT_FALSE(exists("customer", "ok"));
-    EXPECT_EQ(store_.currentCursor(), "before");
+        pulled(SyncEntityType::customer, "ok", SyncOperation::create, 1, customer("ok", "A")),
+        // No company name: the NOT NULL constraint refuses the row.
+        pulled(SyncEntityType::customer, "bad", SyncOperation::create, 1, JSONValue::object({{"id", "bad"}})),
+        pulled(SyncEntityType::customer, "text", SyncOperation::create, 1, JSONValue("geen object")),
+        pulled(SyncEntityType::customer, "after", SyncOperation::create, 1, customer("after", "B"))};
+    store_.applyPulledChanges(page, "after");
+    EXPECT_TRUE(exists("customer", "ok"));
+    EXPECT_TRUE(exists("customer", "after"));
+    EXPECT_FALSE(exists("customer", "bad"));
+    EXPECT_EQ(store_.currentCursor(), "after");
+    EXPECT_EQ(store_.quarantinedCount(), 2);
+    const std::string reason = database_.writer->read([](Connection& db) {
+        Statement& row = db.cached("SELECT reason FROM sync_quarantine WHERE entity_id = 'bad'");
+        return row.step() ? row.text(0) : std::string();
+    });
+    EXPECT_NE(reason.find("company_name"), std::string::npos) << reason;
+
+    const PullChange fixed[] = {pulled(SyncEntityType::customer, "bad", SyncOperation::update, 2, customer("bad", "C"))};
+    store_.applyPulledChanges(fixed, "later");
+    EXPECT_TRUE(exists("customer", "bad"));
+    EXPECT_EQ(store_.quarantinedCount(), 1);  // the text that is no record stays apart
 }
 
 TEST_F(GRDBSyncStoreIntegrationTest, CoverageDropsTheCursorOnceForANewKind) {

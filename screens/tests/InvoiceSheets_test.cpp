@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "screens/InputError.h"
 #include "screens/InvoiceSheets.h"
 
 namespace zelvorin {
@@ -112,6 +113,55 @@ TEST(InvoiceSheetsTest, ATemplateFitsTheModeFillsItsVariablesAndAsksBeforeOverwr
     SendSheet credit = SendSheet::open(sentInvoice(), settings, InvoiceActionRules::SendMode::creditnote);
     credit.setTemplates({emailTemplate("t-1", "invoice", "")});
     EXPECT_EQ(credit.templates.size(), 1u);  // none fits: all are offered
+}
+
+// The mail's language picks the default template an untouched message starts from; the sender
+// alias and the attachments travel with the call.
+TEST(InvoiceSheetsTest, LanguageAliasAndAttachmentsShapeTheCall) {
+    InvoiceDetail english = sentInvoice();
+    english.customer->country = "DE";
+    SendSheet sheet = SendSheet::open(english, std::nullopt, InvoiceActionRules::SendMode::invoice);
+    EXPECT_EQ(sheet.language, "en");
+    auto dutch = emailTemplate("nl-1", "invoice", "Beste {klant_naam}");
+    dutch.language = "nl";
+    dutch.isDefault = true;
+    auto inEnglish = emailTemplate("en-1", "invoice", "Dear {klant_naam}");
+    inEnglish.language = "en";
+    inEnglish.isDefault = true;
+    sheet.setTemplates({dutch, inEnglish});
+    EXPECT_EQ(sheet.selectedTemplateId, "en-1");
+    EXPECT_EQ(sheet.body, "Dear Bakker");
+
+    SendSheet edited = SendSheet::open(english, std::nullopt, InvoiceActionRules::SendMode::invoice);
+    edited.editBody("Eigen woorden");
+    edited.setTemplates({dutch, inEnglish});
+    EXPECT_EQ(edited.body, "Eigen woorden");  // what was typed is never replaced unasked
+
+    invoicestats::NativeGmailAliasInfo aliases{true, "jan@gmail.com", {{"jan@gmail.com", false}, {"factuur@studio.nl", true}}};
+    sheet.setSenderAliases(aliases);
+    EXPECT_EQ(sheet.senderAddresses.size(), 2u);
+    EXPECT_EQ(sheet.fromEmail, "factuur@studio.nl");
+    sheet.setSenderAliases({});
+    EXPECT_EQ(sheet.fromEmail, std::nullopt);  // no mailbox: the service's own sender
+    sheet.setSenderAliases(aliases);
+
+    using Attachment = InvoiceActionRules::Attachment;
+    EXPECT_THROW(sheet.checkNewAttachments({{"a.pdf", 6 << 20}, {"b.pdf", 6 << 20}}), InputError);
+    sheet.attachments = {{"k1", "a.pdf", "application/pdf", 1000}, {"k2", "b.png", "image/png", 2000},
+                         {"k3", "c.pdf", "application/pdf", 3000}};
+    EXPECT_FALSE(sheet.canAttachMore());
+    EXPECT_THROW(sheet.checkNewAttachments({Attachment{"d.pdf", 10}}), InputError);  // a fourth
+    sheet.detach("k2");
+    EXPECT_TRUE(sheet.canAttachMore());
+    EXPECT_NO_THROW(sheet.checkNewAttachments({Attachment{"d.pdf", 10}}));
+
+    const auto call = sheet.submit(kOnline);
+    ASSERT_TRUE(call);
+    EXPECT_EQ(call->body.fromEmail, "factuur@studio.nl");
+    EXPECT_EQ(call->body.attachmentKeys, (std::vector<std::string>{"k1", "k3"}));
+
+    EXPECT_EQ(SendSheet::sizeText(2516582), "2.4 MB");
+    EXPECT_EQ(SendSheet::sizeText(10485760), "10.0 MB");
 }
 
 TEST(InvoiceSheetsTest, CreditCancelAndReopenCheckWhatWasTypedBeforeAnyCall) {

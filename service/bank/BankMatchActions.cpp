@@ -221,7 +221,7 @@ Json unmatchTransaction(const ServiceDatabase& database, const Caller& caller,
                     invoicerecords::put(db, caller, SyncEntityType::draftInvoice, *invoiceId, changed, now);
                 }
                 invoicerecords::addEvent(
-                    db, caller, *invoiceId, "payment_reverted",
+                    db, caller, *invoiceId, "paymentReverted",
                     "Betaling van " + formatEuro(integer(payment->payload, "amountCents")) +
                         " teruggedraaid: de koppeling met de banktransactie is ongedaan gemaakt",
                     std::nullopt, now);

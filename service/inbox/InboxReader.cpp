@@ -8,6 +8,7 @@
 #include "intelligence/RuleBasedInvoiceStructurer.h"
 #include "intelligence/TesseractOCRProvider.h"
 #include "service/inbox/InboxReading.h"
+#include "service/store/Accounts.h"
 #include "service/store/RecordWriter.h"
 #include "service/store/ServiceDatabase.h"
 #include "service/store/StoredFiles.h"
@@ -23,6 +24,17 @@ constexpr const char* kUnreadable = "Tekst op de bon kon niet worden gelezen.";
 
 bool holdsDeviceReading(const Json& payload) {
     return payload.value("extractionSource", "") == "device-fm";
+}
+
+// Uploaded for the service to read (the upload stamps the start), never attempted, and read by
+// nobody since.
+bool owedAReading(const Json& payload) {
+    const auto started = payload.find("extractionStartedAt");
+    const auto attempts = payload.find("extractionAttempts");
+    const auto source = payload.find("extractionSource");
+    return started != payload.end() && started->is_string() &&
+           (attempts == payload.end() || !attempts->is_number_integer() || attempts->get<int>() == 0) &&
+           (source == payload.end() || !source->is_string());
 }
 
 }  // namespace
@@ -48,6 +60,23 @@ void InboxReader::request(const std::string& organizationId, const std::string& 
         jobs_.push_back({organizationId, itemId, force});
     }
     wake_.notify_one();
+}
+
+int InboxReader::resumeWaiting() {
+    const std::vector<Job> owed = database_.read([](Connection& db) {
+        std::vector<Job> found;
+        for (const Organization& organization : accounts::organizations(db))
+            for (const StoredRecord& item : records::all(db, organization.id, std::string("incomingInvoice"))) {
+                if (!item.deleted && owedAReading(item.payload)) found.push_back({organization.id, item.id, false});
+            }
+        return found;
+    });
+    {
+        std::lock_guard lock(mutex_);
+        jobs_.insert(jobs_.end(), owed.begin(), owed.end());
+    }
+    wake_.notify_one();
+    return static_cast<int>(owed.size());
 }
 
 void InboxReader::waitUntilIdle() {

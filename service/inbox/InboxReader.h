@@ -33,6 +33,9 @@ public:
 
     // `force`: read again even when the item already holds a reading (reextract).
     void request(const std::string& organizationId, const std::string& itemId, bool force = false);
+    // Queues every item that was uploaded for the service to read and never read: a restart drops
+    // what waited in memory, the items themselves say what is still owed. Returns how many.
+    int resumeWaiting();
     // Reads one item now, on the caller's thread (what the worker does for each request).
     void readNow(const std::string& organizationId, const std::string& itemId, bool force = false);
 

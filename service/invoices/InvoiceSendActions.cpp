@@ -11,6 +11,7 @@
 #include "domain/Uuid.h"
 #include "service/http/JsonBody.h"
 #include "service/http/ServiceError.h"
+#include "service/invoices/InvoiceNumberPlaceholder.h"
 #include "service/invoices/InvoiceNumbering.h"
 #include "service/invoices/InvoicePreviewActions.h"
 #include "service/invoices/InvoiceRecords.h"
@@ -217,6 +218,7 @@ Json sendInvoice(const ServiceDatabase& database, const MailOutbox& outbox, cons
         std::optional<std::string> kept = text(invoice.payload, "invoiceNumber");
         const std::string number = kept ? *kept : takeNextInvoiceNumber(db, caller.organizationId, year);
         source->invoiceNumber = number;
+        fillInvoiceNumberPlaceholders(db, caller, invoice.payload, number, *source, now);
         // Nothing is paid on a draft, but a credit note may already stand against a reopened one.
         source->openCents = invoicerecords::openCents(db, caller, invoiceId, invoice.payload);
         const std::string pdf = renderInvoicePdf(*source, now);

@@ -3,6 +3,7 @@
 #include "domain/InvoiceTotals.h"
 #include "domain/LineTotals.h"
 #include "domain/ScheduleDescription.h"
+#include "domain/ScheduleIndexation.h"
 #include "domain/Timestamps.h"
 
 namespace zelvorin::service {
@@ -78,6 +79,11 @@ std::optional<ScheduleTerms> scheduleTerms(const Json& payload) {
         terms.lines = *lines;
     terms.autoSend = flagOf(payload, "autoSend");
     terms.reviewWindowHours = std::max<std::int64_t>(0, integerOf(payload, "reviewWindowHours"));
+    if (textOf(payload, "indexationMode") == "fixed_percent") {
+        // What a device lets a person choose (0,1 % to 15 %); anything else bills unindexed.
+        const std::int64_t bps = integerOf(payload, "indexationPercentBps");
+        terms.indexationBps = bps >= 10 && bps <= 1500 ? bps : 0;
+    }
     return terms;
 }
 
@@ -86,6 +92,8 @@ std::optional<ScheduleInvoice> scheduleInvoice(const ScheduleTerms& terms, const
                                                const std::string& organizationId,
                                                const std::string& invoiceId, const std::string& now) {
     ScheduleInvoice made;
+    const int indexations = indexationSteps(terms.rhythm.firstDay, period.billingDate);
+    const auto indexed = [&](std::int64_t cents) { return indexedCents(cents, terms.indexationBps, indexations); };
     std::string invoiceTreatment = party.vatTreatment;
     if (terms.fixed) {
         if (terms.lines.empty()) return std::nullopt;
@@ -96,7 +104,7 @@ std::optional<ScheduleInvoice> scheduleInvoice(const ScheduleTerms& terms, const
             made.lines.push_back(
                 line(invoiceId, invoiceId + "-" + std::to_string(sortOrder), sortOrder,
                      fillScheduleDescription(textOf(scheduled, "description"), period, party.customerName),
-                     {"fixed", std::nullopt, std::nullopt, integerOf(scheduled, "amountCents"),
+                     {"fixed", std::nullopt, std::nullopt, indexed(integerOf(scheduled, "amountCents")),
                       treatment == invoiceTreatment ? std::nullopt : std::optional(treatment)},
                      now));
             ++sortOrder;
@@ -108,7 +116,7 @@ std::optional<ScheduleInvoice> scheduleInvoice(const ScheduleTerms& terms, const
             terms.descriptionTemplate.empty() ? "Werkzaamheden {periode}" : terms.descriptionTemplate;
         made.lines.push_back(line(invoiceId, invoiceId + "-0", 0,
                                   fillScheduleDescription(description, period, party.customerName),
-                                  {"hours_rate", hours, terms.rateCents, std::nullopt, std::nullopt}, now));
+                                  {"hours_rate", hours, indexed(terms.rateCents), std::nullopt, std::nullopt}, now));
     }
     const year_month_day issued{period.billingDate};
     made.invoice = Json{

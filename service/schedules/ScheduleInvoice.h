@@ -25,6 +25,7 @@ struct ScheduleTerms {
     nlohmann::ordered_json lines = nlohmann::ordered_json::array();
     bool autoSend = false;
     std::int64_t reviewWindowHours = 0;
+    std::int64_t indexationBps = 0;  // yearly raise of the rate and fixed amounts; 0 without indexation
 };
 
 // The terms of an active, live schedule; nothing for one the generator cannot bill (inactive,

@@ -149,6 +149,22 @@ TEST_F(InboxReadingIntegrationTest, TheServiceReadsOnItsWorkerAndLeavesADevicesR
     EXPECT_FALSE(submitExtraction(database, caller, waiting, deviceReading(0.9), kNow).accepted);
 }
 
+TEST_F(InboxReadingIntegrationTest, WhatWaitedForTheServiceBeforeARestartIsReadAfterIt) {
+    const std::string waiting = upload("receipt-scan.pdf", true);
+    const std::string readOnDevice = upload("invoice-photo.jpg", false);
+    {
+        InboxReader stopped(database, clock);  // the service stops before its worker gets to it
+    }
+    EXPECT_FALSE(item(waiting).payload.contains("extractionSource"));
+    InboxReader restarted(database, clock);
+    EXPECT_EQ(restarted.resumeWaiting(), 1);
+    restarted.waitUntilIdle();
+    EXPECT_EQ(item(waiting).payload["extractionSource"], "server-claude");
+    EXPECT_EQ(item(waiting).payload["extractionAttempts"], 1);
+    EXPECT_EQ(item(readOnDevice).payload["extractionAttempts"], 0);  // the device reads that one
+    EXPECT_EQ(restarted.resumeWaiting(), 0);  // owed nothing now
+}
+
 TEST_F(InboxReadingIntegrationTest, ADocumentNobodyCanReadGetsItsError) {
     InboxReader reader(database, clock);
     const StoredUpload stored = storeInboxDocument(

@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 #include <thread>
 
 #include "domain/Timestamps.h"
 #include "persistence/sqlite/Connection.h"
 #include "service/http/ServiceError.h"
+#include "service/invoices/InvoiceScheduleActions.h"
+#include "service/invoices/MailOutbox.h"
 #include "service/schedules/DayOffActions.h"
 #include "service/schedules/PublicHolidayAnswer.h"
 #include "service/schedules/ScheduleInvoiceRunner.h"
@@ -189,7 +192,7 @@ TEST_F(ScheduleInvoicesIntegrationTest, AFixedScheduleBillsItsLinesAndSendsAfter
     fixed["autoSend"] = true;
     fixed["reviewWindowHours"] = 24;
     fixed["lines"] = Json::array({{{"id", "a"},
-                                   {"description", "Licentie {maandnaam}"},
+                                   {"description", "Licentie {maandnaam} ({factuurnummer})"},
                                    {"amountCents", 10000},
                                    {"vatTreatment", "nl_21"},
                                    {"sortOrder", 0}},
@@ -210,6 +213,53 @@ TEST_F(ScheduleInvoicesIntegrationTest, AFixedScheduleBillsItsLinesAndSendsAfter
     ASSERT_TRUE(send);
     EXPECT_EQ(Json::parse(send->message)["recipientEmail"], invoice.payload["invoiceEmail"]);
     EXPECT_EQ(send->userId, demoOwnerUserId());
+    const auto lineDescriptions = [&] {
+        return database.read([&](Connection& db) {
+            std::vector<std::string> texts;
+            for (const StoredRecord& line : records::ofInvoice(db, demoOrganizationId(), "invoiceLine", invoice.id))
+                texts.push_back(line.payload.value("description", ""));
+            std::sort(texts.begin(), texts.end());
+            return texts;
+        });
+    };
+    // The draft has no number yet: the placeholder waits for it, and the send fills it.
+    EXPECT_EQ(lineDescriptions(), (std::vector<std::string>{"Boeken", "Licentie april ({factuurnummer})"}));
+    testing::TempDir mail;
+    const MailOutbox outbox(mail.path(), std::nullopt);
+    ScheduledSendRunner sends(database, outbox);
+    ASSERT_EQ(sends.runDue(at("2026-05-01T07:00:01Z")), 1);
+    const std::string number = database.read([&](Connection& db) {
+        return records::find(db, demoOrganizationId(), "draftInvoice", invoice.id)->payload.value("invoiceNumber", "");
+    });
+    ASSERT_FALSE(number.empty());
+    EXPECT_EQ(lineDescriptions(), (std::vector<std::string>{"Boeken", "Licentie april (" + number + ")"}));
+}
+
+TEST_F(ScheduleInvoicesIntegrationTest, YearlyIndexationRaisesTheRateFromEachNewYearOn) {
+    ScheduleInvoiceRunner runner(database);
+    runner.runDue(at("2026-03-16T10:00:00Z"));
+    Json schedule = weeklySchedule("index");
+    schedule["startDate"] = "2026-12-28";
+    schedule["indexationMode"] = "fixed_percent";
+    schedule["indexationPercentBps"] = 300;
+    push(schedule);
+    Json outOfRange = weeklySchedule("te-hoog");
+    outOfRange["startDate"] = "2026-12-28";
+    outOfRange["indexationMode"] = "fixed_percent";
+    outOfRange["indexationPercentBps"] = 90000;  // no device sends this: billed unindexed
+    push(outOfRange);
+    runner.runDue(at("2027-01-04T12:00:00Z"));
+    const auto rates = [&](const std::string& id) {
+        std::map<std::string, std::int64_t> byIssueDate;
+        for (const StoredRecord& invoice : invoicesOf(id))
+            for (const StoredRecord& line : database.read([&](Connection& db) {
+                     return records::ofInvoice(db, demoOrganizationId(), "invoiceLine", invoice.id);
+                 }))
+                byIssueDate[invoice.payload["issueDate"]] = line.payload["unitPriceCents"];
+        return byIssueDate;
+    };
+    EXPECT_EQ(rates("index"), (std::map<std::string, std::int64_t>{{"2026-12-28", 9500}, {"2027-01-04", 9785}}));
+    EXPECT_EQ(rates("te-hoog"), (std::map<std::string, std::int64_t>{{"2026-12-28", 9500}, {"2027-01-04", 9500}}));
 }
 
 TEST_F(ScheduleInvoicesIntegrationTest, DaysOffAreKeptPerScheduleAndRefusedWhenTheyDoNotFit) {

@@ -6,7 +6,9 @@
 #include <QPushButton>
 
 #include <filesystem>
+#include <fstream>
 
+#include "api-client/TemplateActions.h"
 #include "ui/InvoiceEditorWindow.h"
 #include "ui/InvoicePdfPreviewDialog.h"
 #include "ui/InvoiceSheetDialogs.h"
@@ -25,6 +27,15 @@ Window* shown(QWidget& owner) {
     for (auto* window : owner.findChildren<Window*>())
         if (window->isVisible()) return window;
     return nullptr;
+}
+
+// Whether a message in the service's outbox names `text` (an attachment's file name, say).
+bool mailed(const ServiceProcess& service, const std::string& text) {
+    for (const auto& entry : std::filesystem::directory_iterator(service.dataDir() / "service" / "outbox")) {
+        std::ifstream in(entry.path(), std::ios::binary);
+        if (std::string(std::istreambuf_iterator<char>(in), {}).find(text) != std::string::npos) return true;
+    }
+    return false;
 }
 
 std::size_t filesIn(const std::filesystem::path& folder) {
@@ -73,6 +84,13 @@ TEST(InvoiceEditorIntegrationTest, ANewDraftIsEditedSentAndPaidAndASecondDeviceP
     auto& invoices = desktop.section<ui::InvoicesView>(MainSection::facturen);
     ASSERT_TRUE(eventually([&] { return invoices.model().rowCount() > 0; }));
 
+    // A second invoice template for "Sjabloon wijzigen", made on the service and synced.
+    const auto templates = [&] { return desktop.environment->repositories().organisation.invoiceTemplates(); };
+    ASSERT_EQ(templates().size(), 1u);
+    const std::string copyId = templateactions::duplicateTemplate(desktop.environment->apiClient(), templates()[0].id);
+    window.syncNow();
+    ASSERT_TRUE(eventually([&] { return templates().size() == 2; }));
+
     window.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
     QTest::keyClick(&window, Qt::Key_N, Qt::ControlModifier);
@@ -86,6 +104,12 @@ TEST(InvoiceEditorIntegrationTest, ANewDraftIsEditedSentAndPaidAndASecondDeviceP
         desktop.environment->repositories().customers.customers(false, "");
     ASSERT_FALSE(customers.empty());
     ASSERT_TRUE(model.setHeader("customerId", customers.front().id));
+    // "Sjabloon wijzigen" sets the draft's template on the service; the change comes back by pull.
+    const int copyIndex = editor->templateChoice().findData(qText(copyId));
+    ASSERT_GE(copyIndex, 0);
+    editor->templateChoice().setCurrentIndex(copyIndex);
+    emit editor->templateChoice().activated(copyIndex);
+    ASSERT_TRUE(eventually([&] { return model.invoice().templateId == copyId; })) << editor->messageText().toStdString();
     addLine(*editor, "Ontwerp", "hours_rate", "1,5", "85,00");
     addLine(*editor, "Drukwerk", "qty_price", "3", "12,50");
     addLine(*editor, "Licentie", "fixed", "", "200,00");
@@ -113,18 +137,41 @@ TEST(InvoiceEditorIntegrationTest, ANewDraftIsEditedSentAndPaidAndASecondDeviceP
     EXPECT_EQ(send->windowTitle(), "Factuur versturen");
     send->recipient().setText("boekhouding@example.nl");
     // The organisation's invoice mails are offered, and one chosen fills the message with its variables.
+    // A Dutch customer's mail starts from the organisation's default Dutch invoice mail.
     ASSERT_TRUE(eventually([&] { return send->templateChoice().count() > 1; }));
-    const QString greeting = send->body().toPlainText();
-    send->templateChoice().setCurrentIndex(1);
-    emit send->templateChoice().activated(1);
-    EXPECT_NE(send->body().toPlainText(), greeting);
+    const QString dutch = send->body().toPlainText();
+    EXPECT_TRUE(dutch.startsWith("Beste ") && dutch.contains("In de bijlage vind je factuur")) << dutch.toStdString();
+    EXPECT_FALSE(dutch.contains("{"));
+    const int other = send->templateChoice().currentIndex() == 1 ? 2 : 1;
+    send->templateChoice().setCurrentIndex(other);
+    emit send->templateChoice().activated(other);
+    EXPECT_NE(send->body().toPlainText(), dutch);
     EXPECT_FALSE(send->body().toPlainText().contains("{"));
+    EXPECT_FALSE(send->senderChoice().isVisible());  // no mailbox of its own: the service sends
+
+    // Attachments: two 6 MB files are refused before any upload; a small one is uploaded and sent.
+    testing::TempDir files;
+    for (const char* name : {"a.pdf", "b.pdf"})
+        std::ofstream(files.path() / name, std::ios::binary) << std::string(6 * 1024 * 1024, 'x');
+    send->attachFiles({qText((files.path() / "a.pdf").string()), qText((files.path() / "b.pdf").string())});
+    EXPECT_EQ(send->errorText(), "Totale bestandsgrootte mag niet groter zijn dan 10 MB");
+    EXPECT_EQ(send->attachmentList().count(), 0);
+    std::ofstream(files.path() / "uren.pdf", std::ios::binary) << "%PDF-1.4\n%%EOF\n";
+    send->attachFiles({qText((files.path() / "uren.pdf").string())});
+    ASSERT_TRUE(eventually([&] { return send->attachmentList().count() == 1; })) << send->errorText().toStdString();
+    EXPECT_EQ(send->attachmentList().item(0)->text(), "uren.pdf · 0.0 MB");
+
+    // The service's preview of the message as it will be sent.
+    QTest::mouseClick(&send->previewButton(), Qt::LeftButton);
+    ASSERT_TRUE(eventually([&] { return !send->previewText().isEmpty(); })) << send->errorText().toStdString();
+    EXPECT_TRUE(send->previewText().contains("Please find attached invoice"));
     QTest::mouseClick(&send->sendButton(), Qt::LeftButton);
     ASSERT_TRUE(eventually([&] { return shown<ui::SendSheetDialog>(*editor) == nullptr; }))
         << send->errorText().toStdString();
     ASSERT_TRUE(eventually([&] { return editor->statusText() == "Status: Verzonden"; }))
         << editor->statusText().toStdString();
     EXPECT_EQ(filesIn(service.dataDir() / "service" / "outbox"), messagesBefore + 1);
+    EXPECT_TRUE(mailed(service, "uren.pdf"));
     EXPECT_TRUE(eventually([&] { return !model.timeline().empty(); }));  // the service's account of the send
     QTest::mouseClick(&editor->pdfButton(), Qt::LeftButton);
     auto* preview = shown<ui::InvoicePdfPreviewDialog>(*editor);

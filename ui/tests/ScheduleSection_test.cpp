@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "api-client/ScheduleActions.h"
 #include "domain/Timestamps.h"
 #include "persistence/sqlite/Connection.h"
 #include "screens/ScheduleTexts.h"
@@ -91,6 +92,56 @@ TEST(ScheduleSectionIntegrationTest, AScheduleMadeInTheWindowIsBilledByTheServic
     });
     EXPECT_EQ(asked.toStdString(), scheduletexts::kDeleteQuestion);
     ASSERT_TRUE(eventually([&] { return again.model().rowCount() == 2; }));
+}
+
+// Days off of a saved schedule are changed on the service from its dialog: a typed range becomes one
+// day off per day, shown as one row beside the public holidays, taken off the next invoices, and
+// removed as a row; a range that does not read is refused without a call.
+TEST(ScheduleSectionIntegrationTest, DaysOffAreEnteredAsRangesAndRemovedAsRows) {
+    ServiceProcess service(ServiceProcess::demo());
+    Desktop desktop(service);
+    auto& schedules = desktop.section<ui::SchedulesView>(MainSection::autoFactuur);
+    ASSERT_TRUE(eventually([&] { return schedules.model().rowCount() == 2; }));
+    const InvoiceScheduleRecord hourly = schedules.model().row(0);
+    ASSERT_EQ(hourly.scheduleType, "hourly");
+
+    ui::SectionContext context{*desktop.environment, desktop.mainExecutor,
+                               std::shared_ptr<Executor>(std::shared_ptr<void>(), &desktop.worker), {}};
+    ui::ScheduleDialog dialog(context, hourly);
+    const auto rows = [&] {
+        std::vector<std::string> texts;
+        for (int row = 0; row < dialog.daysOffList()->count(); ++row)
+            texts.push_back(dialog.daysOffList()->item(row)->text().toStdString());
+        return texts;
+    };
+    const auto hasRow = [&](const std::string& start) {
+        const auto all = rows();
+        return std::any_of(all.begin(), all.end(), [&](const std::string& text) { return text.starts_with(start); });
+    };
+    ASSERT_TRUE(eventually([&] { return hasRow("Feestdag · "); }));
+    const QString previewBefore = dialog.previewText();
+
+    dialog.dayOffFromField()->setText("2026-07-24");
+    dialog.dayOffToField()->setText("2026-07-20");
+    dialog.addDayOffButton()->click();
+    EXPECT_EQ(dialog.daysOffMessage(), "De einddatum ligt vóór de begindatum.");
+
+    const sys_days today{amsterdamDate(system_clock::now())};
+    dialog.dayOffFromField()->setText(qText(formatCalendarDate(year_month_day{today + days{1}})));
+    dialog.dayOffToField()->setText(qText(formatCalendarDate(year_month_day{today + days{14}})));
+    dialog.dayOffKindBox()->setCurrentIndex(1);  // Ziekteverzuim
+    dialog.addDayOffButton()->click();
+    ASSERT_TRUE(eventually([&] { return hasRow("Ziekteverzuim · "); }));
+    EXPECT_EQ(scheduleactions::daysOff(desktop.environment->apiClient(), hourly.id).size(), 14u);
+    EXPECT_NE(dialog.previewText(), previewBefore);  // the next invoices bill fewer hours
+
+    for (int row = 0; row < dialog.daysOffList()->count(); ++row)
+        if (dialog.daysOffList()->item(row)->text().startsWith("Ziekteverzuim")) dialog.daysOffList()->setCurrentRow(row);
+    ASSERT_TRUE(dialog.removeDayOffButton()->isEnabled());
+    dialog.removeDayOffButton()->click();
+    ASSERT_TRUE(eventually([&] { return !hasRow("Ziekteverzuim · ") && dialog.daysOffMessage().isEmpty(); }));
+    EXPECT_TRUE(scheduleactions::daysOff(desktop.environment->apiClient(), hourly.id).empty());
+    EXPECT_EQ(dialog.previewText(), previewBefore);
 }
 
 }  // namespace

@@ -511,6 +511,7 @@ TEST_F(CliGoldenIntegrationTest, ReceiptsQueuedDrainedAndRefused) {
     json("inbox-categorize", "inbox categorize " + item + " zakelijk --type receipt");
     text("inbox-archive", "inbox archive " + item);
     json("inbox-show-after", "inbox show " + item);
+    text("inbox-reread", "inbox reread " + item);
     text("inbox-document", "inbox document " + item + " --out " + (root / "bon.jpg").string());
     EXPECT_EQ(readFile(root / "bon.jpg"), readFile(sample));
     json("inbox-rm", "inbox rm " + item);
