@@ -74,7 +74,7 @@ struct Tally {
 };
 
 void printHeader() {
-    std::printf("%-22s %5s %7s %7s %7s %7s %9s %14s %8s %9s %6s\n", "set", "docs", "total", "date", "sender",
+    std::printf("%-28s %5s %7s %7s %7s %7s %9s %14s %8s %9s %6s\n", "set", "docs", "total", "date", "sender",
                 "vat", "accepted", "wrong, passed", "s/page", "bare s/p", "ratio");
 }
 
@@ -87,7 +87,7 @@ void print(const Tally& t) {
     };
     char wrong[32];
     std::snprintf(wrong, sizeof wrong, "%d of %d", t.wrongTotalAccepted, t.wrongTotal);
-    std::printf("%-22s %5d %7s %7s %7s %7s %9s %14s", t.name.c_str(), t.documents,
+    std::printf("%-28s %5d %7s %7s %7s %7s %9s %14s", t.name.c_str(), t.documents,
                 percent(t.total, t.documents).c_str(), percent(t.date, t.documents).c_str(),
                 percent(t.sender, t.documents).c_str(), percent(t.vat, t.vatKnown).c_str(),
                 percent(t.accepted, t.documents).c_str(), wrong);
