@@ -314,7 +314,10 @@ std::vector<LegalName> legalNames(const ReceiptText& text, const std::vector<boo
         }
         for (const auto name : partsOf(withoutDocumentLabel(text.lines[i], text.lowered[i]))) {
             const auto foldedName = vocab::folded(name);
-            if (vocab::namesRegistration(foldedName) || !vocab::hasLegalForm(foldedName)) continue;
+            // A legal form read out of noise ("Artikel 50261429 102.2. SARL") names no one.
+            if (vocab::namesRegistration(foldedName) || !vocab::hasLegalForm(foldedName) ||
+                !readsAsName(name))
+                continue;
             names.push_back({i, std::string(name), i < top ? 1 : 0});
         }
     }
