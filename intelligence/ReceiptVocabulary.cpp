@@ -228,6 +228,18 @@ Tender tender(std::string_view line) {
     return Tender::none;
 }
 
+std::size_t cashOrChangeAt(std::string_view lowered) {
+    std::size_t first = std::string_view::npos;
+    const auto earliest = [&](std::size_t at) { first = std::min(first, at); };
+    for (auto word : kCashWords)
+        earliest(scanning::findWord(lowered, word));
+    for (auto word : kChangeWords)
+        earliest(scanning::findWord(lowered, word));
+    // "Rückgeld" keeps its umlaut, in either case, in a lowered line.
+    earliest(lowered.find("ckgeld"));
+    return first;
+}
+
 bool mentionsVat(std::string_view line) {
     return hasWord(line, kVatWords) || hasPart(line, kVatParts);
 }

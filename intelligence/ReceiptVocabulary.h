@@ -33,6 +33,9 @@ enum class Tender {
     change,  // "Rückgeld", "Wisselgeld", "Change", "Rendu": what came back
 };
 Tender tender(std::string_view line);
+// Where the first word of cash handed over or change stands in a line lowered but not folded (so
+// that the offset is the line's own), or npos.
+std::size_t cashOrChangeAt(std::string_view lowered);
 
 // The line speaks of VAT ("BTW", "MwSt", "USt", "TVA", "VAT", "Tax").
 bool mentionsVat(std::string_view line);

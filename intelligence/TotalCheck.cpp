@@ -140,8 +140,13 @@ TotalCheck checkTotal(const OCRResult& ocr, const ExtractedInvoiceData& data) {
         if (printsTotal) {
             check.printed = true;
             if (rowContradicts(lines[i], amounts, total)) check.contested = true;
+            // On a row run together with the payment beside it, the label names only the amounts
+            // before the cash or change.
+            const auto payment = vocab::cashOrChangeAt(scanning::lowerAscii(lines[i]));
+            const bool labelsIt =
+                payment == std::string_view::npos || contains(amountsOf(lines[i].substr(0, payment)), total);
             const bool labelled =
-                isTotalLabel(folded) || (isTotalLabel(previous) && amountsOf(previous).empty());
+                (isTotalLabel(folded) && labelsIt) || (isTotalLabel(previous) && amountsOf(previous).empty());
             const bool paid = tender == vocab::Tender::card && !vocab::isSubtotal(folded);
             check.labelled = check.labelled || labelled;
             check.paid = check.paid || paid;

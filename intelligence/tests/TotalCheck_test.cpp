@@ -68,6 +68,23 @@ TEST(TotalCheckTest, CashHandedOverIsNoTotalButCashLessChangeIs) {
 // A misread figure that happens to fit another misread one ("SUMME 19,16" over items of which one
 // lost the same 0,30) is still contested by the card payment of 19,46; and the VAT printed is not
 // made over to fit the misread total, which would then seem to vouch for it.
+// Recognition runs the total and the cash beside it into one row; the cash is no total, and the
+// label does not vouch for it.
+TEST(TotalCheckTest, TheCashBesideATotalOnOneRowIsNotTheTotal) {
+    const auto [data, c] = check(
+        "Brot 2,50\nKaffee 42,30\nSUMME 44,80  GEGEBEN BAR 50,00\nR\xC3\x9C"
+        "CKGELD 5,20");
+    EXPECT_EQ(data.totalAmountCents, 4480);
+    EXPECT_TRUE(c.labelled);
+    EXPECT_TRUE(c.paid);
+
+    OCRResult ocr;
+    ocr.text = "SUMME 44,80  GEGEBEN BAR 50,00";
+    ExtractedInvoiceData cash;
+    cash.totalAmountCents = 5000;
+    EXPECT_FALSE(checkTotal(ocr, cash).labelled);
+}
+
 TEST(TotalCheckTest, APaymentOfAnotherAmountContestsTheTotal) {
     const auto [data, c] = check(
         "SEBAMED TROCKENE H 8,99 V\nINDISCHES CHICKEN 3,99 E\nWALNUESSE 3,19 E\nMANDARINEN 2,99 E\n"
