@@ -107,6 +107,15 @@ constexpr std::string_view kLegalForms[] = {
 constexpr std::string_view kShortLegalForms[] = {
     "bv", "nv", "ag", "kg", "ug", "vof",
 };
+// Kinds of shops and businesses, as parts of words ("Stadt-Apotheke", "Bakkerij", "Baumarkt").
+constexpr std::string_view kTrades[] = {
+    "apotheke", "apotheek", "pharmacy", "pharmacie", "backerei", "baeckerei", "bakkerij", "bakery",
+    "boulangerie", "patisserie", "konditorei", "restaurant", "cafe", "bistro", "brasserie", "hotel",
+    "slagerij", "metzgerei", "boucherie", "butcher", "drogerie", "drogisterij", "markt", "market", "marche",
+    "tankstelle", "tankstation", "buchhandlung", "boekhandel", "librairie", "bookshop", "bloemen", "blumen",
+    "fleuriste", "florist", "kiosk", "shop", "store", "winkel", "warenhaus", "kaufhaus", "optiek", "optik",
+    "garage", "autohaus", "reisebuero", "reisburo", "friseur", "kapsalon", "coiffure",
+};
 // Dates that are not the document's.
 constexpr std::string_view kOtherDates[] = {
     "verval", "due date", "uiterlijk", "pay before", "payable by", "geldig tot", "valid until", "lever",
@@ -272,6 +281,10 @@ bool hasLegalForm(std::string_view line) {
         }
     }
     return false;
+}
+
+bool namesTrade(std::string_view line) {
+    return hasPart(line, kTrades);
 }
 
 bool isOtherDate(std::string_view line) {

@@ -47,6 +47,9 @@ bool opensCustomerBlock(std::string_view line);
 
 // Words that name the document itself ("factuur", "rechnung", "kassenbon", "receipt"), folded.
 std::span<const std::string_view> documentWords();
+// The line names a kind of shop or business ("Apotheke", "Bakkerij", "Restaurant", "Baumarkt"): a
+// shop's name, where an owner's name or a slogan is only beside it.
+bool namesTrade(std::string_view line);
 
 // A legal form of a company ("B.V.", "GmbH", "Ltd", "SARL") in the line.
 bool hasLegalForm(std::string_view line);

@@ -324,6 +324,9 @@ TEST(RuleBasedInvoiceStructurerTest, ASenderWhenTheNameIsOnlyALogo) {
          "www.marktkauf-lehr.de\nSUMME EUR 28,81",
          "Marktkauf Lehr"},
         {"EUR\nWarburger StraBe 130\n33100 Paderborn\nzu zahlen 5,88", nullptr},
+        // The owner's name printed above the address, the shop's above it.
+        {"Bakkerij De Korenbloem\nJ. de Vries\nDorpsstraat 5\n3732 HB De Bilt\nTOTAAL 8,05",
+         "Bakkerij De Korenbloem"},
         // A blurred photo: the name lost, an article line come through as noise that ends in
         // letters spelling a legal form.
         {"Artikel 50261429 102.2. SARL\nSumme 134,39\nwww.ikea.de", "Ikea"},
