@@ -216,6 +216,9 @@ TEST(RuleBasedInvoiceStructurerTest, VatLinesAndTables) {
         {"MWST% MWST + Netto = Brutto\nB 19% TVT 9,22 10,97", {{19, 1.75}}},  // the VAT itself lost
         {"Typ Netto Must Brutto\n19 % 16,72 3,18 19,90", {{19, 3.18}}},       // the header garbled
         {"USt-IdNr.: DE 813 129 242", {}},
+        // Goods at 0 % print no row: the total holds more than the one row's gross.
+        {"MILK 1.45\nBREAD 2.10\nWINE 8.00\nBALANCE DUE 11.55\nVAT RATE VAT NET\nA 20% 1.33 6.67",
+         {{20, 1.33}}},
     };
     for (const auto& c : cases)
         EXPECT_EQ(read(c.text).vatBreakdown, c.vat) << c.text;
