@@ -23,7 +23,11 @@ inline constexpr int assumedPhotoDpi = 300;
 // Pages are smoothed with a mean over (2 × this + 1)² pixels before recognition. Measured as one
 // deskewed block on 80 generated scans and photos, before the totals were cross-checked: totals
 // right 96 % unsmoothed (the noisiest invoice photos read as made-up words), 98 % with a 3 × 3
-// mean, 98 % with a 3 × 3 median (which costs more).
+// mean, 98 % with a 3 × 3 median (which costs more). On small text the mean wipes out thin strokes:
+// the 26 real till receipts read as phone photos at half resolution gave totals, dates and senders
+// right 85 %, 69 %, 54 % without it against 73 %, 58 %, 38 % with it, while the same receipts
+// scanned at full resolution lost without it (92 %, 81 %, 77 % against 96 %, 85 %, 92 %). It stays
+// for every page until it can follow the size of the text.
 inline constexpr int smoothingHalfWidth = 1;
 // A text layer is what the sender typed: trusted like a clean recognition.
 inline constexpr double textLayerConfidence = 0.9;
