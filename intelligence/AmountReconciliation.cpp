@@ -151,6 +151,13 @@ std::vector<std::int64_t> checkedVat(const AmountEvidence& e, std::optional<std:
             })) {
             candidates.push_back(ofTotal);
         }
+        // A VAT that is the rate of another figure of its own row was read right with that figure:
+        // two misread figures rarely agree. The total may hold more than this row (goods at 0 %
+        // print no row), so the total does not overrule it.
+        const bool ofOwnRow = std::any_of(row.amounts.begin(), row.amounts.end(), [&](std::int64_t amount) {
+            return isVatOf(row.vat, amount, rate) || isVatOf(row.vat, amount, rate * 100 / (100 + rate));
+        });
+        if (ofOwnRow) continue;
         const int asRead = fits(row.vat);
         int bestFit = asRead;
         for (std::int64_t candidate : candidates) {

@@ -43,12 +43,28 @@ int labelStrength(std::string_view folded) {
     return vocab::tender(folded) == vocab::Tender::card && !vocab::isSubtotal(folded) ? 1 : 0;
 }
 
+// The amount of a total label on a row that recognition ran together with the payment beside it
+// ("SUMME 44,80  GEGEBEN BAR 50,00"): the last one before the cash or change, never one after it.
+// Nothing when the label has no amount of its own there.
+std::optional<std::optional<std::int64_t>> amountBeforePayment(const ReceiptText& text, std::size_t i) {
+    const std::size_t payment = vocab::cashOrChangeAt(text.lowered[i]);
+    if (payment == std::string_view::npos || payment == 0) return std::nullopt;
+    const std::string_view line = text.lines[i];
+    if (vocab::totalLabel(vocab::folded(line.substr(0, payment))) == vocab::TotalLabel::none)
+        return std::nullopt;
+    std::optional<std::int64_t> amount;
+    for (const auto& token : findAmounts(line.substr(0, payment)))
+        amount = token.cents;
+    return amount;
+}
+
 std::vector<reconciling::LabelledTotal> findLabelledTotals(const ReceiptText& text) {
     std::vector<reconciling::LabelledTotal> totals;
     for (std::size_t i = 0; i < text.size(); ++i) {
         const int strength = labelStrength(text.folded[i]);
         if (strength == 0 || vocab::namesRegistration(text.folded[i])) continue;
-        const auto amount = labelledAmount(text, i);
+        const auto beforePayment = amountBeforePayment(text, i);
+        const auto amount = beforePayment ? *beforePayment : labelledAmount(text, i);
         if (amount && *amount > 0) totals.push_back({*amount, strength});
     }
     return totals;

@@ -107,6 +107,15 @@ constexpr std::string_view kLegalForms[] = {
 constexpr std::string_view kShortLegalForms[] = {
     "bv", "nv", "ag", "kg", "ug", "vof",
 };
+// Kinds of shops and businesses, as parts of words ("Stadt-Apotheke", "Bakkerij", "Baumarkt").
+constexpr std::string_view kTrades[] = {
+    "apotheke", "apotheek", "pharmacy", "pharmacie", "backerei", "baeckerei", "bakkerij", "bakery",
+    "boulangerie", "patisserie", "konditorei", "restaurant", "cafe", "bistro", "brasserie", "hotel",
+    "slagerij", "metzgerei", "boucherie", "butcher", "drogerie", "drogisterij", "markt", "market", "marche",
+    "tankstelle", "tankstation", "buchhandlung", "boekhandel", "librairie", "bookshop", "bloemen", "blumen",
+    "fleuriste", "florist", "kiosk", "shop", "store", "winkel", "warenhaus", "kaufhaus", "optiek", "optik",
+    "garage", "autohaus", "reisebuero", "reisburo", "friseur", "kapsalon", "coiffure",
+};
 // Dates that are not the document's.
 constexpr std::string_view kOtherDates[] = {
     "verval", "due date", "uiterlijk", "pay before", "payable by", "geldig tot", "valid until", "lever",
@@ -228,6 +237,18 @@ Tender tender(std::string_view line) {
     return Tender::none;
 }
 
+std::size_t cashOrChangeAt(std::string_view lowered) {
+    std::size_t first = std::string_view::npos;
+    const auto earliest = [&](std::size_t at) { first = std::min(first, at); };
+    for (auto word : kCashWords)
+        earliest(scanning::findWord(lowered, word));
+    for (auto word : kChangeWords)
+        earliest(scanning::findWord(lowered, word));
+    // "Rückgeld" keeps its umlaut, in either case, in a lowered line.
+    earliest(lowered.find("ckgeld"));
+    return first;
+}
+
 bool mentionsVat(std::string_view line) {
     return hasWord(line, kVatWords) || hasPart(line, kVatParts);
 }
@@ -260,6 +281,10 @@ bool hasLegalForm(std::string_view line) {
         }
     }
     return false;
+}
+
+bool namesTrade(std::string_view line) {
+    return hasPart(line, kTrades);
 }
 
 bool isOtherDate(std::string_view line) {

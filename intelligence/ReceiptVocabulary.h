@@ -33,6 +33,9 @@ enum class Tender {
     change,  // "Rückgeld", "Wisselgeld", "Change", "Rendu": what came back
 };
 Tender tender(std::string_view line);
+// Where the first word of cash handed over or change stands in a line lowered but not folded (so
+// that the offset is the line's own), or npos.
+std::size_t cashOrChangeAt(std::string_view lowered);
 
 // The line speaks of VAT ("BTW", "MwSt", "USt", "TVA", "VAT", "Tax").
 bool mentionsVat(std::string_view line);
@@ -44,6 +47,9 @@ bool opensCustomerBlock(std::string_view line);
 
 // Words that name the document itself ("factuur", "rechnung", "kassenbon", "receipt"), folded.
 std::span<const std::string_view> documentWords();
+// The line names a kind of shop or business ("Apotheke", "Bakkerij", "Restaurant", "Baumarkt"): a
+// shop's name, where an owner's name or a slogan is only beside it.
+bool namesTrade(std::string_view line);
 
 // A legal form of a company ("B.V.", "GmbH", "Ltd", "SARL") in the line.
 bool hasLegalForm(std::string_view line);

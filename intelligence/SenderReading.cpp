@@ -314,7 +314,10 @@ std::vector<LegalName> legalNames(const ReceiptText& text, const std::vector<boo
         }
         for (const auto name : partsOf(withoutDocumentLabel(text.lines[i], text.lowered[i]))) {
             const auto foldedName = vocab::folded(name);
-            if (vocab::namesRegistration(foldedName) || !vocab::hasLegalForm(foldedName)) continue;
+            // A legal form read out of noise ("Artikel 50261429 102.2. SARL") names no one.
+            if (vocab::namesRegistration(foldedName) || !vocab::hasLegalForm(foldedName) ||
+                !readsAsName(name))
+                continue;
             names.push_back({i, std::string(name), i < top ? 1 : 0});
         }
     }
@@ -353,8 +356,9 @@ std::string despaced(std::string_view line) {
 }
 
 // Where the name comes from, in order: a legal-form line at the top; a name line at the top that
-// the web or e-mail domain bears out; a legal-form line further down (receipts print the company
-// at the foot); the name line above the address; the first name line; the domain itself.
+// the web or e-mail domain bears out; a name line at the top that names a kind of shop; a
+// legal-form line further down (receipts print the company at the foot); the name line above the
+// address; the first name line; the domain itself.
 Sender findSender(const ReceiptText& text, const std::vector<bool>& customer) {
     Sender sender;
     // The sender's block ends where the items begin.
@@ -367,7 +371,7 @@ Sender findSender(const ReceiptText& text, const std::vector<bool>& customer) {
         if (customer[i]) continue;
         if (auto domain = domainName(text.folded[i])) domains.push_back(std::move(*domain));
     }
-    std::optional<std::size_t> first, aboveAddress, matchesDomain;
+    std::optional<std::size_t> first, aboveAddress, matchesDomain, trade;
     for (std::size_t i = 0; i < top; ++i) {
         const auto& f = text.folded[i];
         const bool candidate = !customer[i] && !isOnlyDocumentLabel(f) && !isMetaLine(f) &&
@@ -380,6 +384,7 @@ Sender findSender(const ReceiptText& text, const std::vector<bool>& customer) {
             if (!matchesDomain && agreesWithDomain(f, domain)) matchesDomain = i;
         }
         if (!aboveAddress && i + 1 < text.size() && isAddressLine(text, i + 1)) aboveAddress = i;
+        if (!trade && vocab::namesTrade(f)) trade = i;
     }
 
     const auto names = legalNames(text, customer, top);
@@ -391,6 +396,8 @@ Sender findSender(const ReceiptText& text, const std::vector<bool>& customer) {
         chosen = best->line;
     } else if (matchesDomain) {
         chosen = matchesDomain;
+    } else if (trade) {
+        chosen = trade;  // the shop's name above its owner's, or below a slogan
     } else if (best != names.end()) {
         chosen = best->line;  // a name at the foot of a receipt
     }

@@ -228,6 +228,27 @@ std::optional<std::string> numericDate(std::string_view line, std::size_t start,
     return formatDate(b, a, d);  // month-first, only when day-first cannot be
 }
 
+// A till date whose dots faded on thermal paper, "23 03 20 15:32": day, month and year of two
+// digits (or a year of four) apart only by spaces, taken for a date only with the time behind it.
+std::optional<std::string> fadedDateBeforeTime(std::string_view line, std::size_t start) {
+    Cursor c{line, start};
+    int day, month, year, length;
+    if ((day = c.number(2, length), length != 2) || c.peek() != ' ') return std::nullopt;
+    ++c.at;
+    if ((month = c.number(2, length), length != 2) || c.peek() != ' ') return std::nullopt;
+    ++c.at;
+    year = c.number(4, length);
+    if ((length != 2 && length != 4) || c.peek() != ' ') return std::nullopt;
+    c.skip(" ");
+    int hours, minutes, hourLength, minuteLength;
+    hours = c.number(2, hourLength);
+    if (hourLength < 1 || hourLength > 2 || c.peek() != ':') return std::nullopt;
+    ++c.at;
+    minutes = c.number(2, minuteLength);
+    if (minuteLength != 2 || hours > 23 || minutes > 59) return std::nullopt;
+    return formatDate(day, month, year);
+}
+
 std::optional<std::string> dayMonthNameDate(std::string_view line, std::size_t start) {
     Cursor c{line, start};
     int len;
@@ -492,6 +513,7 @@ std::optional<std::string> findDate(std::string_view line, bool monthFirst) {
         if (isDigit(line[i])) {
             if (auto date = numericDate(line, i, monthFirst)) return date;
             if (auto date = dayMonthNameDate(line, i)) return date;
+            if (auto date = fadedDateBeforeTime(line, i)) return date;
         } else if (isAlpha(line[i])) {
             if (auto date = monthNameDayDate(line, i)) return date;
         }

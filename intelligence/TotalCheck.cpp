@@ -72,14 +72,34 @@ bool vatImplies(const ExtractedInvoiceData& data, std::int64_t total) {
     return !data.lines.empty() && vat > 0 && std::llabs(centsOf(net + vat) - total) <= 1;
 }
 
+// A VAT row that prints the total as its gross must hold that total's VAT: either one of its
+// other figures is the VAT of the total at the row's rate, or the total less one of them (the net)
+// is. When none is, the row and the total cannot both be read right; recognition misreads a digit
+// the same way in the total and in the payment below it far more often than in the row as well.
+bool rowContradicts(std::string_view line, const std::vector<std::int64_t>& amounts, std::int64_t total) {
+    const auto rates = scanning::findRates(line);
+    if (rates.size() != 1 || amounts.size() < 2 || rates.front().rate <= 0) return false;
+    const double rate = rates.front().rate;
+    const double vatOfTotal = static_cast<double>(total) * rate / (100 + rate);
+    for (const std::int64_t amount : amounts) {
+        if (amount == total || amount <= 0) continue;
+        const double net = static_cast<double>(total - amount);
+        if (std::abs(static_cast<double>(amount) - vatOfTotal) <= 1.0 ||
+            std::abs(static_cast<double>(amount) * rate / 100 - net) <= 1.0)
+            return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 double TotalCheck::trust() const {
     if (pages > tuning::maxConfidentPages) return 0;
     if (!present) return tuning::trustWithoutTotal;
     // Not printed, but the items and the VAT table both add up to it: recognition garbled the
-    // total's own line.
-    if (!printed) return support() >= 2 ? tuning::trustLabelledAlone : tuning::trustUnprinted;
+    // total's own line. Cash less change is worked out, not printed, and so vouches for nothing
+    // here: a cash line misread beside the total makes a figure the items miss by a cent.
+    if (!printed) return itemsAgree && vatAgrees ? tuning::trustLabelledAlone : tuning::trustUnprinted;
     // A payment of another amount means one of the two figures is misread. The VAT settles which:
     // a digit misread the same way in the total and in an item keeps their sum in step, but never
     // keeps the total in step with its VAT.
@@ -119,8 +139,14 @@ TotalCheck checkTotal(const OCRResult& ocr, const ExtractedInvoiceData& data) {
         }
         if (printsTotal) {
             check.printed = true;
+            if (rowContradicts(lines[i], amounts, total)) check.contested = true;
+            // On a row run together with the payment beside it, the label names only the amounts
+            // before the cash or change.
+            const auto payment = vocab::cashOrChangeAt(scanning::lowerAscii(lines[i]));
+            const bool labelsIt =
+                payment == std::string_view::npos || contains(amountsOf(lines[i].substr(0, payment)), total);
             const bool labelled =
-                isTotalLabel(folded) || (isTotalLabel(previous) && amountsOf(previous).empty());
+                (isTotalLabel(folded) && labelsIt) || (isTotalLabel(previous) && amountsOf(previous).empty());
             const bool paid = tender == vocab::Tender::card && !vocab::isSubtotal(folded);
             check.labelled = check.labelled || labelled;
             check.paid = check.paid || paid;

@@ -19,7 +19,8 @@ struct TotalCheck {
     bool paid = false;          // beside a card payment, or cash handed over less the change
     bool itemsAgree = false;    // the item lines add up to it
     bool vatAgrees = false;     // the VAT rows imply it as their gross, or the items plus VAT do
-    bool contested = false;     // a card payment or a "to pay" label states another amount
+    bool contested = false;     // a card payment or a "to pay" label states another amount, or a
+                                // VAT row printing the total holds another VAT
     double lineConfidence = 0;  // recognition's confidence in the best line stating it (1: a text layer)
     int pages = 1;              // of the document; only the first was read
 

@@ -216,6 +216,9 @@ TEST(RuleBasedInvoiceStructurerTest, VatLinesAndTables) {
         {"MWST% MWST + Netto = Brutto\nB 19% TVT 9,22 10,97", {{19, 1.75}}},  // the VAT itself lost
         {"Typ Netto Must Brutto\n19 % 16,72 3,18 19,90", {{19, 3.18}}},       // the header garbled
         {"USt-IdNr.: DE 813 129 242", {}},
+        // Goods at 0 % print no row: the total holds more than the one row's gross.
+        {"MILK 1.45\nBREAD 2.10\nWINE 8.00\nBALANCE DUE 11.55\nVAT RATE VAT NET\nA 20% 1.33 6.67",
+         {{20, 1.33}}},
     };
     for (const auto& c : cases)
         EXPECT_EQ(read(c.text).vatBreakdown, c.vat) << c.text;
@@ -324,6 +327,12 @@ TEST(RuleBasedInvoiceStructurerTest, ASenderWhenTheNameIsOnlyALogo) {
          "www.marktkauf-lehr.de\nSUMME EUR 28,81",
          "Marktkauf Lehr"},
         {"EUR\nWarburger StraBe 130\n33100 Paderborn\nzu zahlen 5,88", nullptr},
+        // The owner's name printed above the address, the shop's above it.
+        {"Bakkerij De Korenbloem\nJ. de Vries\nDorpsstraat 5\n3732 HB De Bilt\nTOTAAL 8,05",
+         "Bakkerij De Korenbloem"},
+        // A blurred photo: the name lost, an article line come through as noise that ends in
+        // letters spelling a legal form.
+        {"Artikel 50261429 102.2. SARL\nSumme 134,39\nwww.ikea.de", "Ikea"},
     };
     for (const auto& [text, sender] : cases) {
         const auto data = read(text);

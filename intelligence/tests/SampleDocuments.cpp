@@ -392,10 +392,14 @@ std::string renderScannedPdf(const SampleDocument& doc, int dpi) {
     return bytes;
 }
 
-std::string renderPhotoJpeg(const SampleDocument& doc, const PhotoEffects& effects, std::uint32_t seed) {
+namespace {
+
+// The page as a phone sees it: smaller, at a slant, blurred, noisy and unevenly lit, as a JPEG.
+std::string photographed(PIX* page, const PhotoEffects& effects, std::uint32_t seed) {
     Rng rng(seed);
-    Pix page = rasterise(doc, 200);
-    Pix rotated(pixRotate(page.get(), effects.rotationDegrees * M_PI / 180.0, L_ROTATE_AREA_MAP,
+    const auto scale = static_cast<float>(effects.scale);
+    Pix scaled(effects.scale != 1.0 ? pixScale(page, scale, scale) : pixClone(page));
+    Pix rotated(pixRotate(scaled.get(), effects.rotationDegrees * M_PI / 180.0, L_ROTATE_AREA_MAP,
                           L_BRING_IN_WHITE, 0, 0));
     Pix blurred(effects.blurRadius > 0 ? pixBlockconv(rotated.get(), effects.blurRadius, effects.blurRadius)
                                        : pixCopy(nullptr, rotated.get()));
@@ -406,6 +410,20 @@ std::string renderPhotoJpeg(const SampleDocument& doc, const PhotoEffects& effec
         throw std::runtime_error("jpeg encoding failed");
     }
     return std::string(reinterpret_cast<char*>(data.get()), size);
+}
+
+}  // namespace
+
+std::string renderPhotoJpeg(const SampleDocument& doc, const PhotoEffects& effects, std::uint32_t seed) {
+    return photographed(rasterise(doc, 200).get(), effects, seed);
+}
+
+std::string rephotographJpeg(const std::string& image, const PhotoEffects& effects, std::uint32_t seed) {
+    Pix read(pixReadMem(reinterpret_cast<const l_uint8*>(image.data()), image.size()));
+    if (!read) throw std::runtime_error("image not readable");
+    Pix grey(pixConvertTo8(read.get(), 0));
+    if (!grey) throw std::runtime_error("image not convertible to grey");
+    return photographed(grey.get(), effects, seed);
 }
 
 std::string renderPng(const SampleDocument& doc, int dpi) {

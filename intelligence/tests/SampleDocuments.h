@@ -36,12 +36,15 @@ struct PhotoEffects {
     int noiseAmplitude = 18;     // grey levels
     double lightFalloff = 0.25;  // darkening towards one corner, 0...1
     int jpegQuality = 80;
+    double scale = 1.0;  // of the page's pixels: a phone held further away sees fewer
 };
 
 std::string renderTextPdf(const SampleDocument& document, int extraPages = 0);
 std::string renderScannedPdf(const SampleDocument& document, int dpi = 150);
 std::string renderPhotoJpeg(const SampleDocument& document, const PhotoEffects& effects, std::uint32_t seed);
 std::string renderPng(const SampleDocument& document, int dpi = 200);
+// A scan or photo (JPEG, PNG, TIFF) taken again as a phone photo with these effects.
+std::string rephotographJpeg(const std::string& image, const PhotoEffects& effects, std::uint32_t seed);
 // A page with no marks at all, as a blank scan: a PDF without text layer or an image.
 std::string renderBlankScanPdf();
 std::string renderBlankPng();

@@ -47,6 +47,11 @@ TEST(TextScanningTest, DatesInTheUsualDutchAndEnglishForms) {
         {"date: 1er mars 2024", "01-03-2024"},
         {"le 14 juillet 2025", "14-07-2025"},
         {"15. dezember 2024", "15-12-2024"},
+        // A till's date whose dots faded counts only with its time beside it: other runs of
+        // two-digit groups are article, terminal and phone numbers.
+        {"23 03 20 15:32 8665107 0145", "23-03-2020"},
+        {"23 03 20 8665107 0145", nullptr},
+        {"tel 05 25 19 73 98", nullptr},
     };
     for (const auto& c : cases) {
         const auto date = findDate(c.line);
