@@ -47,7 +47,8 @@ std::vector<StoredRecord> partsOf(Connection& db, const Caller& caller, const ch
     return records::withMember(db, caller.organizationId, type, "proposalId", id);
 }
 
-void remove(Connection& db, const Caller& caller, SyncEntityType type, const std::string& id, TimePoint now) {
+void tombstone(Connection& db, const Caller& caller, SyncEntityType type, const std::string& id,
+               TimePoint now) {
     writeRecord(db, {caller.organizationId,
                      type,
                      id,
@@ -148,7 +149,7 @@ std::string createProposal(const ServiceDatabase& database, const Caller& caller
         proposal["createdByUserId"] = caller.userId;
         proposal["createdAt"] = stamp;
         proposal["updatedAt"] = stamp;
-        const std::string id = proposal["id"];
+        const std::string id = proposal["id"].get<std::string>();
         invoicerecords::put(db, caller, SyncEntityType::proposal, id, std::move(proposal), now);
         for (const StoredRecord& person :
              records::withMember(db, caller.organizationId, "contact", "contactId", customer->id)) {
@@ -203,10 +204,10 @@ void deleteProposal(const ServiceDatabase& database, const Caller& caller, const
     database.write([&](Connection& db) {
         requireProposal(db, caller, proposalId);
         for (const StoredRecord& recipient : partsOf(db, caller, "proposalRecipient", proposalId))
-            remove(db, caller, SyncEntityType::proposalRecipient, recipient.id, now);
+            tombstone(db, caller, SyncEntityType::proposalRecipient, recipient.id, now);
         for (const StoredRecord& link : partsOf(db, caller, "proposalShareLink", proposalId))
-            remove(db, caller, SyncEntityType::proposalShareLink, link.id, now);
-        remove(db, caller, SyncEntityType::proposal, proposalId, now);
+            tombstone(db, caller, SyncEntityType::proposalShareLink, link.id, now);
+        tombstone(db, caller, SyncEntityType::proposal, proposalId, now);
     });
 }
 
@@ -264,7 +265,9 @@ ProposalFigures proposalStats(const ServiceDatabase& database, const Caller& cal
         for (const StoredRecord& link : partsOf(db, caller, "proposalShareLink", proposalId)) {
             if (isSet(link.payload, "revokedAt")) continue;
             ++figures.sharedCount;
-            figures.totalOpens += link.payload.value("useCount", std::int64_t{0});
+            const auto uses = link.payload.find("useCount");
+            if (uses != link.payload.end() && uses->is_number_integer())
+                figures.totalOpens += uses->get<std::int64_t>();
         }
         return figures;
     });

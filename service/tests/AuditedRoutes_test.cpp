@@ -205,63 +205,63 @@ std::map<std::string, ProbeFor> probes() {
     std::map<std::string, ProbeFor> p;
     const std::string v1 = "/api/native/v1/";
     // Members and invitations.
-    p["POST api/native/v1/members/invite"] = [&](SeededService&) {
+    p["POST api/native/v1/members/invite"] = [=](SeededService&) {
         return Probe{v1 + "members/invite", Json{{"email", "nieuw@voorbeeld.nl"},
                                                  {"role", "admin"},
                                                  {"firstName", "Noor"},
                                                  {"lastName", "B"}}};
     };
-    p["PATCH api/native/v1/members/{userId}"] = [&](SeededService&) {
+    p["PATCH api/native/v1/members/{userId}"] = [=](SeededService&) {
         return Probe{v1 + "members/" + demoMemberUserId(), Json{{"role", "admin"}}};
     };
-    p["PATCH api/native/v1/members/{userId}/name"] = [&](SeededService& s) {
+    p["PATCH api/native/v1/members/{userId}/name"] = [=](SeededService& s) {
         return Probe{v1 + "members/" + demoMemberUserId() + "/name", Json{{"name", "Lid Nieuw"}},
                      s.member.accessToken};
     };
-    p["POST api/native/v1/members/{userId}/reset-password"] = [&](SeededService&) {
+    p["POST api/native/v1/members/{userId}/reset-password"] = [=](SeededService&) {
         return Probe{v1 + "members/" + demoMemberUserId() + "/reset-password"};
     };
-    p["DELETE api/native/v1/members/{userId}"] = [&](SeededService&) {
+    p["DELETE api/native/v1/members/{userId}"] = [=](SeededService&) {
         return Probe{v1 + "members/" + demoMemberUserId()};
     };
-    p["POST api/native/v1/members/invites/{inviteId}/resend"] = [&](SeededService& s) {
+    p["POST api/native/v1/members/invites/{inviteId}/resend"] = [=](SeededService& s) {
         return Probe{v1 + "members/invites/" + invite(s, "later@voorbeeld.nl") + "/resend"};
     };
-    p["DELETE api/native/v1/members/invites/{inviteId}"] = [&](SeededService& s) {
+    p["DELETE api/native/v1/members/invites/{inviteId}"] = [=](SeededService& s) {
         return Probe{v1 + "members/invites/" + invite(s, "later@voorbeeld.nl")};
     };
-    p["POST api/native/v1/members/{userId}/revoke-sessions"] = [&](SeededService&) {
+    p["POST api/native/v1/members/{userId}/revoke-sessions"] = [=](SeededService&) {
         return Probe{v1 + "members/" + demoMemberUserId() + "/revoke-sessions"};
     };
-    p["POST api/native/v1/members/{userId}/sessions/{sessionId}/revoke"] = [&](SeededService& s) {
+    p["POST api/native/v1/members/{userId}/sessions/{sessionId}/revoke"] = [=](SeededService& s) {
         const std::string session = s.authenticator().verify(s.member.accessToken, kNow).sessionId;
         return Probe{v1 + "members/" + demoMemberUserId() + "/sessions/" + session + "/revoke"};
     };
-    p["POST api/native/v1/admin/sessions/revoke"] = [&](SeededService& s) {
+    p["POST api/native/v1/admin/sessions/revoke"] = [=](SeededService& s) {
         const std::string session = s.authenticator().verify(s.member.accessToken, kNow).sessionId;
         return Probe{v1 + "admin/sessions/revoke", Json{{"kind", "device"}, {"id", session}}};
     };
-    p["POST api/native/v1/notifications/mark-read"] = [&](SeededService& s) {
+    p["POST api/native/v1/notifications/mark-read"] = [=](SeededService& s) {
         const std::string unread = s.recordId(
             "appNotification", [](const Json& payload) { return payload.value("readAt", Json()).is_null(); });
         return Probe{v1 + "notifications/mark-read", Json{{"ids", {unread}}}};
     };
-    p["POST api/native/v1/notifications/mark-all-read"] = [&](SeededService&) {
+    p["POST api/native/v1/notifications/mark-all-read"] = [=](SeededService&) {
         return Probe{v1 + "notifications/mark-all-read"};
     };
     // Signing in and onboarding.
-    p["POST api/auth/native/redeem"] = [&](SeededService& s) {
+    p["POST api/auth/native/redeem"] = [=](SeededService& s) {
         const std::string code = s.database().write([&](Connection& db) {
             return s.authenticator().issueCode(db, demoMemberUserId(), demoOrganizationId(),
                                                {"apparaat-nieuw", "linux", "1.0", "nieuw", "", ""}, kNow);
         });
         return Probe{"/api/auth/native/redeem", Json{{"code", code}, {"deviceId", "apparaat-nieuw"}}, "-"};
     };
-    p["POST api/auth/native/refresh"] = [&](SeededService& s) {
+    p["POST api/auth/native/refresh"] = [=](SeededService& s) {
         return Probe{"/api/auth/native/refresh",
                      Json{{"deviceId", "apparaat-lid"}, {"refreshToken", s.member.refreshToken}}, "-"};
     };
-    p["POST api/auth/native/switch-org"] = [&](SeededService& s) {
+    p["POST api/auth/native/switch-org"] = [=](SeededService& s) {
         const std::string other = s.database().read([](Connection& db) {
             for (const Membership& membership : accounts::membershipsOfUser(db, demoOwnerUserId()))
                 if (membership.organizationId != demoOrganizationId()) return membership.organizationId;
@@ -269,14 +269,14 @@ std::map<std::string, ProbeFor> probes() {
         });
         return Probe{"/api/auth/native/switch-org", Json{{"organizationId", other}}};
     };
-    p["POST api/auth/sign-in/magic-link"] = [&](SeededService&) {
+    p["POST api/auth/sign-in/magic-link"] = [=](SeededService&) {
         return Probe{"/api/auth/sign-in/magic-link",
                      Json{{"email", "iemand@voorbeeld.nl"},
                           {"callbackURL", "zelvorin://auth"},
                           {"newUserCallbackURL", "zelvorin://auth"}},
                      "-"};
     };
-    p["POST api/native/onboarding/create-org"] = [&](SeededService& s) {
+    p["POST api/native/onboarding/create-org"] = [=](SeededService& s) {
         const std::string token = s.database().write([&](Connection& db) {
             accounts::addUser(db, {"gebruiker-nieuw", "nieuw@bedrijf.nl", "Nieuw", "2026-03-16T09:00:00Z"});
             return s.authenticator().issueOnboardingToken(db, "gebruiker-nieuw",
@@ -284,34 +284,30 @@ std::map<std::string, ProbeFor> probes() {
         });
         return Probe{"/api/native/onboarding/create-org", Json{{"name", "Nieuw Bedrijf"}}, token};
     };
-    p["POST api/native/onboarding/step"] = [&](SeededService&) {
+    p["POST api/native/onboarding/step"] = [=](SeededService&) {
         return Probe{"/api/native/onboarding/step", Json{{"step", 9}}};
     };
-    p["POST api/native/onboarding/first-customer"] = [&](SeededService&) {
+    p["POST api/native/onboarding/first-customer"] = [=](SeededService&) {
         return Probe{
             "/api/native/onboarding/first-customer",
             Json{{"companyName", "Klant BV"}, {"contactPersonName", "Kees"}, {"email", "kees@klant.nl"}}};
     };
-    p["POST api/native/web-session"] = [&](SeededService&) {
+    p["POST api/native/web-session"] = [=](SeededService&) {
         return Probe{"/api/native/web-session", Json{{"next", "/dashboard"}}};
     };
     // Sync.
-    p["POST api/sync/push"] = [&](SeededService&) {
-        const Json change{{"idempotencyKey", "sleutel-1"},
-                          {"entityType", "customer"},
+    p["POST api/sync/push"] = [=](SeededService&) {
+        const Json change{{"entityType", "customer"},
                           {"entityId", "klant-nieuw"},
                           {"operation", "create"},
-                          {"baseRevision", 0},
-                          {"payload",
-                           {{"id", "klant-nieuw"},
-                            {"organizationId", demoOrganizationId()},
-                            {"companyName", "Nieuwe Klant"},
-                            {"createdAt", "2026-03-16T09:00:00.000Z"},
-                            {"updatedAt", "2026-03-16T09:00:00.000Z"}}}};
+                          {"clientRevision", 1},
+                          {"payload", {{"companyName", "Nieuwe Klant"}}},
+                          {"clientTimestamp", "2026-03-16T09:00:00.000Z"},
+                          {"idempotencyKey", "sleutel-1"}};
         return Probe{"/api/sync/push", Json{{"deviceId", "apparaat-eigenaar"}, {"changes", {change}}}};
     };
     // The operator's routes.
-    p["POST admin/records"] = [&](SeededService& s) {
+    p["POST admin/records"] = [=](SeededService& s) {
         const std::string id = s.recordId("customer");
         Json payload = s.database().read(
             [&](Connection& db) { return records::find(db, demoOrganizationId(), "customer", id)->payload; });
@@ -321,18 +317,18 @@ std::map<std::string, ProbeFor> probes() {
             Json{{"org", demoOrganizationId()}, {"entityType", "customer"}, {"id", id}, {"payload", payload}},
             "-"};
     };
-    p["DELETE admin/records"] = [&](SeededService& s) {
+    p["DELETE admin/records"] = [=](SeededService& s) {
         return Probe{"/admin/records?org=" + demoOrganizationId() +
                          "&entityType=customer&id=" + s.recordId("customer"),
                      std::nullopt, "-"};
     };
-    p["POST admin/requests/reset"] = [&](SeededService&) { return Probe{"/admin/requests/reset", {}, "-"}; };
-    p["POST admin/faults"] = [&](SeededService&) {
+    p["POST admin/requests/reset"] = [=](SeededService&) { return Probe{"/admin/requests/reset", {}, "-"}; };
+    p["POST admin/faults"] = [=](SeededService&) {
         return Probe{"/admin/faults", Json{{"path", "/api/sync/pull"}, {"status", 503}, {"times", 1}}, "-"};
     };
-    p["DELETE admin/faults"] = [&](SeededService&) { return Probe{"/admin/faults", {}, "-"}; };
-    p["POST admin/clock"] = [&](SeededService&) {
-        return Probe{"/admin/clock", Json{{"now", "2026-03-17T10:00:00Z"}}, "-"};
+    p["DELETE admin/faults"] = [=](SeededService&) { return Probe{"/admin/faults", {}, "-"}; };
+    p["POST admin/clock"] = [=](SeededService&) {
+        return Probe{"/admin/clock", Json{{"advanceSeconds", 60}}, "-"};
     };
     // Invoices.
     const auto sendBody =
@@ -627,6 +623,41 @@ TEST(AuditedRoutesTest, EveryRouteThatChangesSomethingLeavesExactlyOneAuditEntry
         if (route.audit.kind == AuditKind::nothing) EXPECT_FALSE(route.audit.reason.empty());
     }
     EXPECT_GT(walked, 70);
+}
+
+TEST(AuditedRoutesTest, TheLogIsPagedNewestFirstForAdminsOnly) {
+    SeededService service;
+    const std::string owner = service.owner.accessToken;
+    for (const char* email : {"een@voorbeeld.nl", "twee@voorbeeld.nl"})
+        invite(service, email);
+    const auto page = [&](const std::string& query, const std::string& token) {
+        return service.send(HttpMethod::get, "/api/native/v1/audit-log" + query, token, std::nullopt);
+    };
+    const Json first = answerOf(page("?limit=1&offset=0", owner));
+    ASSERT_EQ(first["entries"].size(), 1u);
+    EXPECT_TRUE(first["hasMore"].get<bool>());
+    const Json& newest = first["entries"][0];
+    EXPECT_EQ(newest["action"], "members.invite");
+    EXPECT_EQ(newest["entityType"], "memberInvite");
+    EXPECT_EQ(newest["userId"], demoOwnerUserId());
+    EXPECT_TRUE(newest.contains("userName") && newest.contains("userEmail"));
+    const Json second = answerOf(page("?limit=1&offset=1", owner));
+    EXPECT_EQ(second["entries"][0]["action"], "members.invite");
+    EXPECT_NE(second["entries"][0]["entityId"], newest["entityId"]);
+
+    // The seed's entries are there too; past the end, an empty last page.
+    const Json all = answerOf(page("?limit=200&offset=0", owner));
+    const Json beyond = answerOf(page("?limit=200&offset=1000000", owner));
+    EXPECT_GT(all["entries"].size(), 2u);
+    EXPECT_TRUE(beyond["entries"].empty());
+    EXPECT_FALSE(beyond["hasMore"].get<bool>());
+
+    for (const char* bad : {"?limit=0", "?limit=201", "?limit=abc", "?offset=-1"}) {
+        const httplib::Result refused = page(bad, owner);
+        ASSERT_TRUE(refused);
+        EXPECT_EQ(refused->status, 400) << bad;
+    }
+    EXPECT_EQ(page("", service.member.accessToken)->status, 403);
 }
 
 }  // namespace

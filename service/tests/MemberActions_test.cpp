@@ -34,7 +34,11 @@ std::optional<ErrorKind> thrownKind(Action&& action) {
 
 class MemberActionsTest : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(seedDemo(database, 2026y / March / 16)); }
+    void SetUp() override {
+        ASSERT_TRUE(seedDemo(database, 2026y / March / 16));
+        owner = callerFor(demoOwnerUserId());
+        member = callerFor(demoMemberUserId());
+    }
 
     Caller callerFor(const std::string& userId) const {
         return database.read([&](Connection& db) {
@@ -55,8 +59,8 @@ protected:
     testing::TempDir dir;
     ServiceDatabase database{dir.path() / "data"};
     MailOutbox outbox{dir.path() / "data"};
-    Caller owner = callerFor(demoOwnerUserId());
-    Caller member = callerFor(demoMemberUserId());
+    Caller owner;
+    Caller member;
 };
 
 TEST_F(MemberActionsTest, AnInvitationIsMailedOnceAndRefusedForMembersAndBadAddresses) {
@@ -68,7 +72,7 @@ TEST_F(MemberActionsTest, AnInvitationIsMailedOnceAndRefusedForMembersAndBadAddr
 
     // The same address again, in other case; an address that is already a member (in other
     // case); no address at all; a role that does not exist: refused, and nothing is mailed.
-    const std::string memberEmail = listTeam(database, owner).members.back().user.email;
+    const std::string memberEmail = memberDetail(database, owner, demoMemberUserId()).member.user.email;
     std::string shouted = memberEmail;
     for (char& c : shouted)
         c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
