@@ -1,6 +1,7 @@
 #include "service/team/MemberActions.h"
 
 #include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <filesystem>
 
@@ -40,6 +41,22 @@ TeamMember memberOf(Connection& db, const Caller& caller, const std::string& use
     std::optional<UserAccount> user = membership ? accounts::user(db, userId) : std::nullopt;
     if (!user) throw ServiceError(ErrorKind::notFound, "Dit lid hoort niet bij deze organisatie.");
     return {std::move(*membership), std::move(*user), std::nullopt};
+}
+
+std::string lowered(std::string text) {
+    for (char& c : text)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return text;
+}
+
+// Addresses are compared without case: "Eva@X.nl" is the member eva@x.nl.
+bool isMemberAddress(Connection& db, const std::string& organizationId, const std::string& email) {
+    const std::string wanted = lowered(email);
+    for (const Membership& membership : accounts::membersOf(db, organizationId)) {
+        const std::optional<UserAccount> user = accounts::user(db, membership.userId);
+        if (user && lowered(user->email) == wanted) return true;
+    }
+    return false;
 }
 
 std::string organizationName(Connection& db, const std::string& organizationId) {
@@ -108,8 +125,7 @@ MemberInvite inviteMember(const ServiceDatabase& database, const MailOutbox& out
     if (request.firstName.size() > kMaxNameLength || request.lastName.size() > kMaxNameLength)
         throw ServiceError(ErrorKind::badRequest, "Een naam is hoogstens 200 tekens lang.");
     return withMessage(database, [&](Connection& db, std::filesystem::path& written) {
-        const std::optional<UserAccount> existing = accounts::userByEmail(db, request.email);
-        if (existing && accounts::membership(db, caller.organizationId, existing->id))
+        if (isMemberAddress(db, caller.organizationId, request.email))
             throw ServiceError(ErrorKind::conflict, request.email + " is al lid van deze organisatie.");
         if (memberinvites::findByEmail(db, caller.organizationId, request.email))
             throw ServiceError(ErrorKind::conflict,

@@ -167,9 +167,16 @@ private:
 // prepare what the request needs first (an invitation to withdraw); that leaves its own entries,
 // which are not counted.
 struct Probe {
+    Probe(std::string path, std::optional<Json> body = std::nullopt, std::string token = {},
+          std::optional<httplib::MultipartFormDataItems> multipart = std::nullopt)
+        : path(std::move(path)),
+          body(std::move(body)),
+          token(std::move(token)),
+          multipart(std::move(multipart)) {}
+
     std::string path;
     std::optional<Json> body;
-    std::string token;  // empty: the owner's
+    std::string token;  // empty: the owner's; "-": none
     std::optional<httplib::MultipartFormDataItems> multipart;
 };
 using ProbeFor = std::function<Probe(SeededService&)>;
@@ -185,10 +192,24 @@ std::string invite(SeededService& service, const std::string& email) {
                                  body))["id"];
 }
 
+// A transaction of the direction that is linked to nothing yet.
 std::string bankTransaction(SeededService& service, bool incoming) {
     return service.recordId("bankTransaction", [&](const Json& payload) {
-        return (payload.value("amountCents", std::int64_t{0}) > 0) == incoming;
+        return payload.value("direction", "") == (incoming ? "in" : "out") &&
+               !payload.contains("matchedInvoiceId") && !payload.contains("matchedIncomingInvoiceId");
     });
+}
+
+std::string newEmailTemplate(SeededService& service) {
+    const Json made =
+        answerOf(service.send(HttpMethod::post, "/api/native/v1/email-templates", service.owner.accessToken,
+                              Json{{"name", "Kort"},
+                                   {"type", "invoice"},
+                                   {"language", "nl"},
+                                   {"subject", "Factuur"},
+                                   {"body", "Beste klant"},
+                                   {"style", "plain"}}));
+    return made["id"].get<std::string>();
 }
 
 httplib::MultipartFormDataItems fileItem(const std::string& field, const std::string& bytes,
@@ -357,7 +378,7 @@ std::map<std::string, ProbeFor> probes() {
     };
     p["POST api/native/v1/invoices/{id}/payments"] = [=](SeededService& s) {
         return Probe{v1 + "invoices/" + s.invoiceWithStatus("sent") + "/payments",
-                     Json{{"amountCents", 100}, {"method", "bank"}, {"paymentDate", "2026-03-16"}}};
+                     Json{{"amountCents", 100}, {"method", "bank_transfer"}, {"paymentDate", "2026-03-16"}}};
     };
     p["POST api/native/v1/invoices/{id}/reminders"] = [=](SeededService& s) {
         Json body = sendBody;
@@ -367,7 +388,7 @@ std::map<std::string, ProbeFor> probes() {
     };
     p["POST api/native/v1/invoices/{id}/cancel"] = [=](SeededService& s) {
         return Probe{v1 + "invoices/" + s.invoiceWithStatus("sent") + "/cancel",
-                     Json{{"reason", "Dubbel verstuurd"}, {"confirmText", "ANNULEREN"}}};
+                     Json{{"reason", "Dubbel verstuurd"}, {"confirmText", "ANNULEER"}}};
     };
     p["POST api/native/v1/invoices/{id}/reopen"] = [=](SeededService& s) {
         return Probe{v1 + "invoices/" + s.invoiceWithStatus("paid") + "/reopen",
@@ -404,13 +425,10 @@ std::map<std::string, ProbeFor> probes() {
         return Probe{v1 + "email-templates/" + s.recordId("emailTemplate"), Json{{"name", "Anders"}}};
     };
     p["DELETE api/native/v1/email-templates/{id}"] = [=](SeededService& s) {
-        return Probe{v1 + "email-templates/" +
-                     s.recordId("emailTemplate", [](const Json& t) { return !t.value("isDefault", false); })};
+        return Probe{v1 + "email-templates/" + newEmailTemplate(s)};
     };
     p["POST api/native/v1/email-templates/{id}/set-default"] = [=](SeededService& s) {
-        return Probe{v1 + "email-templates/" + s.recordId("emailTemplate", [](const Json& t) {
-            return !t.value("isDefault", false);
-        }) + "/set-default"};
+        return Probe{v1 + "email-templates/" + newEmailTemplate(s) + "/set-default"};
     };
     p["POST api/native/v1/email-templates/preview"] = [=](SeededService&) {
         return Probe{v1 + "email-templates/preview",
@@ -433,18 +451,25 @@ std::map<std::string, ProbeFor> probes() {
                      Json{{"docType", "credit_note"}}};
     };
     p["POST api/native/v1/templates/default-for-new"] = [=](SeededService& s) {
-        return Probe{v1 + "templates/default-for-new", Json{{"templateId", s.recordId("invoiceTemplate")}}};
+        const Json copy = answerOf(s.send(HttpMethod::post,
+                                          v1 + "templates/" + s.recordId("invoiceTemplate") + "/duplicate",
+                                          s.owner.accessToken, std::nullopt));
+        return Probe{v1 + "templates/default-for-new", Json{{"templateId", copy["id"]}}};
     };
     p["POST api/native/v1/org-variables"] = [=](SeededService&) {
         return Probe{v1 + "org-variables",
-                     Json{{"label", "Projectcode"}, {"kind", "text"}, {"description", "Code"}}};
+                     Json{{"label", "Referentie klant"}, {"kind", "text"}, {"description", "Code"}}};
     };
     p["PATCH api/native/v1/org-variables/{id}"] = [=](SeededService& s) {
         return Probe{v1 + "org-variables/" + s.recordId("orgVariable"),
                      Json{{"label", "Code"}, {"description", "Nieuw"}}};
     };
     p["DELETE api/native/v1/org-variables/{id}"] = [=](SeededService& s) {
-        return Probe{v1 + "org-variables/" + s.recordId("orgVariable")};
+        answerOf(s.send(HttpMethod::post, v1 + "org-variables", s.owner.accessToken,
+                        Json{{"label", "Referentie klant"}, {"kind", "text"}, {"description", "Code"}}));
+        return Probe{v1 + "org-variables/" + s.recordId("orgVariable", [](const Json& variable) {
+            return variable.value("label", "") == "Referentie klant";
+        })};
     };
     // Bank and VAT.
     p["POST api/native/v1/bank/import"] = [=](SeededService&) {
@@ -509,9 +534,16 @@ std::map<std::string, ProbeFor> probes() {
         return Probe{v1 + "kvitra/upload", {}, {}, items};
     };
     p["POST api/native/v1/kvitra/{id}/extraction"] = [=](SeededService& s) {
-        return Probe{
-            v1 + "kvitra/" + inboxItem(s) + "/extraction",
-            Json{{"senderCompany", "Leverancier BV"}, {"totalAmountCents", 1210}, {"confidence", 0.9}}};
+        return Probe{v1 + "kvitra/" + inboxItem(s) + "/extraction",
+                     Json{{"source", "device-fm"},
+                          {"confidence", 0.9},
+                          {"result",
+                           {{"isInvoice", true},
+                            {"currency", "EUR"},
+                            {"totalAmountCents", 1210},
+                            {"senderCompany", "Leverancier BV"},
+                            {"lines", Json::array()},
+                            {"vatBreakdown", Json::array()}}}}};
     };
     p["POST api/native/v1/kvitra/{id}/reextract"] = [=](SeededService& s) {
         return Probe{v1 + "kvitra/" + inboxItem(s) + "/reextract"};
@@ -530,6 +562,9 @@ std::map<std::string, ProbeFor> probes() {
     };
     p["DELETE api/native/v1/kvitra/{id}"] = [=](SeededService& s) {
         return Probe{v1 + "kvitra/" + inboxItem(s)};
+    };
+    p["DELETE api/native/v1/kvitra/rules/{id}"] = [=](SeededService& s) {
+        return Probe{v1 + "kvitra/rules/" + s.recordId("kvitraRule")};
     };
     p["POST api/native/v1/kvitra/sync"] = [=](SeededService&) { return Probe{v1 + "kvitra/sync"}; };
     // Schedules.
@@ -620,7 +655,9 @@ TEST(AuditedRoutesTest, EveryRouteThatChangesSomethingLeavesExactlyOneAuditEntry
         EXPECT_LT(answer->status, 300) << answer->body;
         const std::int64_t expected = route.audit.kind == AuditKind::nothing ? 0 : 1;
         EXPECT_EQ(service.entriesAfter(before), expected) << (expected ? "" : route.audit.reason);
-        if (route.audit.kind == AuditKind::nothing) EXPECT_FALSE(route.audit.reason.empty());
+        if (route.audit.kind == AuditKind::nothing) {
+            EXPECT_FALSE(route.audit.reason.empty());
+        }
     }
     EXPECT_GT(walked, 70);
 }
