@@ -171,9 +171,13 @@ void addTeamCommands(CLI::App& app, CliContext& context) {
 
     auto audit = std::make_shared<AuditOptions>();
     auto* log = app.add_subcommand("audit", "Het logboek: wie deed wat, nieuwste eerst (vereist verbinding)");
-    log->add_option("--limit", audit->limit, "Aantal regels (1 tot en met 200)")->check(CLI::Range(1, 200));
-    log->add_option("--offset", audit->offset, "Overslaan")->check(CLI::NonNegativeNumber);
+    log->add_option("--limit", audit->limit, "Aantal regels (1 tot en met 200)");
+    log->add_option("--offset", audit->offset, "Overslaan");
     log->callback([&context, audit] {
+        if (audit->limit < 1 || audit->limit > 200)
+            throw InputError(InputError::Kind::invalidValue, "--limit moet van 1 tot en met 200 zijn.");
+        if (audit->offset < 0)
+            throw InputError(InputError::Kind::invalidValue, "--offset kan niet negatief zijn.");
         context.requireSignedIn();
         SyncAPIClient client = context.apiClient();
         printAudit(context, auditLog(client, audit->limit, audit->offset));
