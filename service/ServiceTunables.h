@@ -63,4 +63,12 @@ inline constexpr long kSmtpDeliverySeconds = 30;
 // and an idle service reads one indexed row range this often.
 inline constexpr std::chrono::seconds kScheduledSendCheckInterval{5};
 
+// An invitation to join an organisation stays open this long; resending it starts it again.
+inline constexpr int kInviteLifetimeDays = 7;
+// A member's recent actions shown with their detail.
+inline constexpr int kMemberActivityEntries = 50;
+// The audit log's pages: the size when none is asked, and the largest one answered.
+inline constexpr int kDefaultAuditPage = 50;
+inline constexpr int kMaxAuditPage = 200;
+
 }  // namespace zelvorin::service::tunables

@@ -44,5 +44,9 @@ void addBtwCommands(CLI::App& app, CliContext& context);
 void addDashboardCommands(CLI::App& app, CliContext& context);
 // holidays YEAR, schedule days-off SCHEDULE [add DATE [--type] | rm ID]
 void addScheduleCommands(CLI::App& app, CliContext& context);
+// members list|show|invite|role|name|reset-password|revoke|rm|invites, audit, notifications read|read-all
+void addTeamCommands(CLI::App& app, CliContext& context);
+// proposals list|new|action|rm|timeline|stats|remind|resend-invite|send
+void addProposalCommands(CLI::App& app, CliContext& context);
 
 }  // namespace zelvorin::cli

@@ -43,13 +43,14 @@ Json organizationsJson(const std::vector<OrganizationListing>& listings) {
 Json auditJson(const std::vector<AuditEntry>& entries) {
     Json list = Json::array();
     for (const AuditEntry& entry : entries) {
-        Json item{{"sequence", entry.sequence}, {"at", entry.at}, {"source", entry.source}};
+        Json item{{"id", entry.id}, {"at", entry.at}, {"source", entry.source}};
+        if (entry.sequence) item["sequence"] = *entry.sequence;
         if (entry.userId) item["userId"] = *entry.userId;
         if (entry.deviceId) item["deviceId"] = *entry.deviceId;
         item["action"] = entry.action;
         item["entityType"] = entry.entityType;
         item["entityId"] = entry.entityId;
-        item["revision"] = entry.revision;
+        if (entry.revision) item["revision"] = *entry.revision;
         list.push_back(std::move(item));
     }
     return Json{{"entries", std::move(list)}};
@@ -109,20 +110,27 @@ void addSteeringRoutes(RouteTable& routes, FaultSwitches& faults, RequestLog& lo
             counts[path] = count;
         return Reply::json(Json{{"requests", std::move(counts)}});
     });
-    routes.add(HttpMethod::post, "admin/requests/reset", Access::operator_, BodyRule::none(),
-               [&](RequestContext&) {
-                   log.reset();
-                   return Reply::json(Json{{"requests", Json::object()}});
-               });
-    routes.add(HttpMethod::post, "admin/faults", Access::operator_, BodyRule::json(),
-               [&](RequestContext& context) {
-                   faults.add(parseFault(context.body()));
-                   return Reply::json(Json{{"status", "ok"}}, 201);
-               });
-    routes.add(HttpMethod::del, "admin/faults", Access::operator_, BodyRule::none(), [&](RequestContext&) {
-        faults.clear();
-        return Reply::json(Json{{"status", "ok"}});
-    });
+    routes.add(
+        HttpMethod::post, "admin/requests/reset", Access::operator_, BodyRule::none(),
+        [&](RequestContext&) {
+            log.reset();
+            return Reply::json(Json{{"requests", Json::object()}});
+        },
+        AuditRule::nothing("resets the operator's request counters, kept in memory"));
+    routes.add(
+        HttpMethod::post, "admin/faults", Access::operator_, BodyRule::json(),
+        [&](RequestContext& context) {
+            faults.add(parseFault(context.body()));
+            return Reply::json(Json{{"status", "ok"}}, 201);
+        },
+        AuditRule::nothing("switches the operator's test faults, kept in memory"));
+    routes.add(
+        HttpMethod::del, "admin/faults", Access::operator_, BodyRule::none(),
+        [&](RequestContext&) {
+            faults.clear();
+            return Reply::json(Json{{"status", "ok"}});
+        },
+        AuditRule::nothing("clears the operator's test faults, kept in memory"));
 }
 
 }  // namespace

@@ -41,17 +41,19 @@ void addClockRoutes(RouteTable& routes, const Clock& clock, ManualClock* settabl
         return Reply::json(
             Json{{"now", formatTimestampMillis(clock.now())}, {"settable", settable != nullptr}});
     });
-    routes.add(HttpMethod::post, "admin/clock", Access::operator_, BodyRule::json(),
-               [settable, afterMove = std::move(afterMove)](RequestContext& context) {
-                   if (!settable)
-                       throw ServiceError(ErrorKind::conflict,
-                                          "Deze dienst volgt de systeemklok; start haar met --now om de klok "
-                                          "te kunnen verzetten.");
-                   const TimePoint to = requestedTime(context.body(), settable->now());
-                   settable->set(to);
-                   if (afterMove) afterMove();
-                   return Reply::json(Json{{"now", formatTimestampMillis(to)}, {"settable", true}});
-               });
+    routes.add(
+        HttpMethod::post, "admin/clock", Access::operator_, BodyRule::json(),
+        [settable, afterMove = std::move(afterMove)](RequestContext& context) {
+            if (!settable)
+                throw ServiceError(ErrorKind::conflict,
+                                   "Deze dienst volgt de systeemklok; start haar met --now om de klok "
+                                   "te kunnen verzetten.");
+            const TimePoint to = requestedTime(context.body(), settable->now());
+            settable->set(to);
+            if (afterMove) afterMove();
+            return Reply::json(Json{{"now", formatTimestampMillis(to)}, {"settable", true}});
+        },
+        AuditRule::nothing("moves the operator's test clock; what comes due is audited by the work it runs"));
 }
 
 }  // namespace zelvorin::service

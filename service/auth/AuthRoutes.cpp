@@ -98,14 +98,16 @@ void addAuthRoutes(RouteTable& routes, const ServiceDatabase& database, const Au
                    return Reply::json(tokenPairJson(
                        refreshTokens(database, authenticator, refreshToken, deviceId, context.now())));
                });
-    routes.add(HttpMethod::post, "api/auth/sign-in/magic-link", Access::open, BodyRule::json(),
-               [&](RequestContext& context) {
-                   const std::string email = requiredText(context.body(), "email");
-                   requiredText(context.body(), "callbackURL");
-                   requiredText(context.body(), "newUserCallbackURL");
-                   requestMagicLink(database, email, context.now());
-                   return Reply::json(Json{{"sent", true}});
-               });
+    routes.add(
+        HttpMethod::post, "api/auth/sign-in/magic-link", Access::open, BodyRule::json(),
+        [&](RequestContext& context) {
+            const std::string email = requiredText(context.body(), "email");
+            requiredText(context.body(), "callbackURL");
+            requiredText(context.body(), "newUserCallbackURL");
+            requestMagicLink(database, email, context.now());
+            return Reply::json(Json{{"sent", true}});
+        },
+        AuditRule::nothing("a sign-in request; an account it makes belongs to no organisation yet"));
     routes.get("api/native/v1/org/memberships", Access::signedIn, [&](RequestContext& context) {
         return Reply::json(membershipsJson(organizationsOf(database, context.caller())));
     });

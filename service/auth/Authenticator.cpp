@@ -6,6 +6,7 @@
 #include "service/ServiceTunables.h"
 #include "service/auth/AuthCrypto.h"
 #include "service/http/ServiceError.h"
+#include "service/store/RequestAudit.h"
 
 namespace zelvorin::service {
 
@@ -116,6 +117,8 @@ IssuedTokens Authenticator::startSession(Connection& db, const std::string& user
 }
 
 IssuedTokens Authenticator::issueFor(Connection& db, const DeviceSession& session, TimePoint now) const {
+    // A sign-in's route is open: who signed in is known only now.
+    RequestAudit::identify({session.organizationId, session.userId, session.deviceId});
     const std::int64_t issuedAt = unixSeconds(now);
     const AccessTokenContent content{session.deviceId, session.userId, session.organizationId,
                                      session.id,       issuedAt,       issuedAt + accessTokenLifetime_};

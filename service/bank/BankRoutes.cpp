@@ -62,12 +62,14 @@ void addBankRoutes(RouteTable& routes, const ServiceDatabase& database) {
                        database, context.caller(), context.parameter("id"), requiredText(body, "category"),
                        createRule, optionalText(body, "counterpartyPattern"), context.now()));
                });
-    routes.add(HttpMethod::post, "api/native/v1/bank/match-search", Access::member, BodyRule::json(),
-               [&](RequestContext& context) {
-                   return Reply::json(searchInvoicesToLink(database, context.caller(),
-                                                           requiredText(context.body(), "query"),
-                                                           optionalText(context.body(), "direction")));
-               });
+    routes.add(
+        HttpMethod::post, "api/native/v1/bank/match-search", Access::member, BodyRule::json(),
+        [&](RequestContext& context) {
+            return Reply::json(searchInvoicesToLink(database, context.caller(),
+                                                    requiredText(context.body(), "query"),
+                                                    optionalText(context.body(), "direction")));
+        },
+        AuditRule::nothing("a search"));
     routes.add(HttpMethod::patch, "api/native/v1/bank/accounts/{id}", Access::member, BodyRule::json(),
                [&](RequestContext& context) {
                    return Reply::json(updateBankAccount(database, context.caller(), context.parameter("id"),
@@ -103,7 +105,8 @@ void addBankRoutes(RouteTable& routes, const ServiceDatabase& database) {
                                     {"message",
                                      "Er is geen bankkoppeling ingesteld; er is niets opgehaald. Importeer "
                                      "een bankafschrift (CAMT.053, MT940 of CSV)."}});
-        });
+        },
+        AuditRule::nothing("no bank feed can be connected, so nothing is fetched"));
 }
 
 }  // namespace zelvorin::service

@@ -35,15 +35,16 @@ void addBtwRoutes(RouteTable& routes, const ServiceDatabase& database) {
                    return Reply::json(quarterSummary(database, context.caller(), periodQuery(context, "year"),
                                                      periodQuery(context, "quarter")));
                });
-    routes.add(HttpMethod::post, "api/native/v1/btw/export", Access::member, BodyRule::json(),
-               [&](RequestContext& context) {
-                   QuarterExport exported =
-                       exportQuarter(database, context.caller(), periodNumber(context.body(), "year"),
-                                     periodNumber(context.body(), "quarter"));
-                   return Reply::content(std::move(exported.csv), "text/csv; charset=utf-8")
-                       .withHeader("Content-Disposition",
-                                   "attachment; filename=\"" + exported.fileName + "\"");
-               });
+    routes.add(
+        HttpMethod::post, "api/native/v1/btw/export", Access::member, BodyRule::json(),
+        [&](RequestContext& context) {
+            QuarterExport exported =
+                exportQuarter(database, context.caller(), periodNumber(context.body(), "year"),
+                              periodNumber(context.body(), "quarter"));
+            return Reply::content(std::move(exported.csv), "text/csv; charset=utf-8")
+                .withHeader("Content-Disposition", "attachment; filename=\"" + exported.fileName + "\"");
+        },
+        AuditRule::nothing("a download of the quarter's figures"));
     routes.add(HttpMethod::post, "api/native/v1/btw/overige-kosten/{transactionId}/vat-rate", Access::member,
                BodyRule::json(), [&](RequestContext& context) {
                    const auto rate = context.body().find("vatRatePercent");

@@ -50,6 +50,7 @@ public:
     const Json& body() const;
     // A path parameter by its name in the pattern.
     const std::string& parameter(std::string_view name) const;
+    const PathParameters& parameters() const { return parameters_; }
     // A query item; nothing when absent.
     std::optional<std::string> query(const char* name) const;
     std::string header(const char* name) const;

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -9,6 +10,7 @@
 #include "service/http/PathPattern.h"
 #include "service/http/Reply.h"
 #include "service/http/RequestContext.h"
+#include "service/store/RequestAudit.h"
 
 namespace zelvorin::service {
 
@@ -39,20 +41,42 @@ struct BodyRule {
 
 using RouteHandler = std::function<Reply(RequestContext&)>;
 
+// How a route that is not a GET is audited (see RequestAudit). Most routes need nothing: the
+// default writes one entry named after the path in the route's first transaction that changes a
+// row. A route names its action with AuditRule::named("members.invite"), and one that changes
+// nothing an organisation keeps says why with AuditRule::nothing("…") — the route-table test holds
+// every other route to exactly one entry.
+struct AuditRule {
+    AuditKind kind = AuditKind::perRequest;
+    std::string action;  // empty: derived from the path
+    std::string reason;  // for nothing: why
+
+    static AuditRule named(std::string action) { return {AuditKind::perRequest, std::move(action), {}}; }
+    static AuditRule perRecord() { return {AuditKind::perRecord, {}, {}}; }
+    static AuditRule nothing(std::string reason) { return {AuditKind::nothing, {}, std::move(reason)}; }
+};
+
 struct Route {
     HttpMethod method;
     PathPattern pattern;
     Access access;
     BodyRule body;
     RouteHandler handler;
+    AuditRule audit;
 };
+
+// The action name of a route that does not name its own: the path's literal segments after the
+// API prefix joined by dots, with the method's verb where the path does not end in one
+// ("PATCH api/native/v1/members/{userId}" -> "members.update").
+std::string derivedAuditAction(HttpMethod method, const PathPattern& pattern);
 
 // The service's routes, built by each family's routes file and handed to the Router whole.
 class RouteTable {
 public:
-    void add(HttpMethod method, std::string_view pattern, Access access, BodyRule body,
-             RouteHandler handler) {
-        routes_.push_back(Route{method, PathPattern(pattern), access, body, std::move(handler)});
+    void add(HttpMethod method, std::string_view pattern, Access access, BodyRule body, RouteHandler handler,
+             AuditRule audit = {}) {
+        routes_.push_back(
+            Route{method, PathPattern(pattern), access, body, std::move(handler), std::move(audit)});
     }
     void get(std::string_view pattern, Access access, RouteHandler handler) {
         add(HttpMethod::get, pattern, access, BodyRule::none(), std::move(handler));

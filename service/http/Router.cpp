@@ -5,6 +5,7 @@
 #include <cctype>
 #include <iostream>
 
+#include "domain/Timestamps.h"
 #include "persistence/sqlite/SqliteError.h"
 #include "service/http/JsonBody.h"
 #include "service/http/ServiceError.h"
@@ -42,6 +43,43 @@ void requireJsonBody(const httplib::Request& request, bool bodyExpected) {
     if (mediaTypeOf(request.get_header_value("Content-Type")) != "application/json")
         throw ServiceError(ErrorKind::unsupportedMediaType,
                            "Verwacht een verzoek met Content-Type application/json.");
+}
+
+const char* verbOf(HttpMethod method) {
+    switch (method) {
+        case HttpMethod::get:
+            return "read";
+        case HttpMethod::post:
+            return "create";
+        case HttpMethod::put:
+            return "replace";
+        case HttpMethod::patch:
+            return "update";
+        case HttpMethod::del:
+            return "delete";
+    }
+    return "change";
+}
+
+// What the route's audit entry says until the route's work names more: the caller, the action,
+// and the thing the path names (its first literal after the prefix and its first parameter).
+AuditedRequest auditedRequest(const Route& route, const RequestContext& context) {
+    AuditedRequest audited;
+    audited.kind = route.audit.kind;
+    audited.action =
+        route.audit.action.empty() ? derivedAuditAction(route.method, route.pattern) : route.audit.action;
+    audited.entityType = audited.action.substr(0, audited.action.find('.'));
+    const PathParameters& parameters = context.parameters();
+    if (!parameters.empty()) audited.entityId = parameters.front().second;
+    if (route.access == Access::operator_) {
+        audited.source = "admin";
+    } else if (route.access != Access::open) {
+        const Caller& caller = context.caller();
+        audited.identity = AuditIdentity{caller.organizationId, caller.userId, caller.deviceId};
+    }
+    audited.ipAddress = context.request().remote_addr;
+    audited.at = formatTimestampMillis(context.now());
+    return audited;
 }
 
 }  // namespace
@@ -112,7 +150,28 @@ Reply Router::route(HttpMethod method, const httplib::Request& request) const {
                 throw ServiceError(ErrorKind::badRequest, "Verwacht multipart/form-data.");
             break;
     }
+    if (method == HttpMethod::get) return chosen->handler(context);
+    RequestAudit audit(auditedRequest(*chosen, context));
     return chosen->handler(context);
+}
+
+std::string derivedAuditAction(HttpMethod method, const PathPattern& pattern) {
+    std::vector<std::string> literals;
+    bool endsInParameter = false;
+    for (std::string_view rest = pattern.text(); !rest.empty();) {
+        const std::size_t slash = rest.find('/');
+        const std::string_view segment = rest.substr(0, slash);
+        rest = slash == std::string_view::npos ? std::string_view{} : rest.substr(slash + 1);
+        endsInParameter = segment.starts_with('{');
+        if (!endsInParameter && segment != "api" && segment != "native" && segment != "v1")
+            literals.emplace_back(segment);
+    }
+    const bool verbNeeded = endsInParameter || method != HttpMethod::post || literals.size() == 1;
+    if (verbNeeded) literals.emplace_back(verbOf(method));
+    std::string action;
+    for (const std::string& literal : literals)
+        action += (action.empty() ? "" : ".") + literal;
+    return action;
 }
 
 Reply replyForException(std::exception_ptr error, const std::string& path) {

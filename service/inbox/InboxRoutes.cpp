@@ -57,13 +57,15 @@ void addInboxRoutes(RouteTable& routes, const ServiceDatabase& database, InboxRe
                    if (answer.fallback) reader.request(context.caller().organizationId, id);
                    return Reply::json(answer.toJson());
                });
-    routes.add(HttpMethod::post, "api/native/v1/kvitra/{id}/reextract", Access::member, BodyRule::none(),
-               [&](RequestContext& context) {
-                   const std::string id = context.parameter("id");
-                   requireInboxItem(database, context.caller(), id);
-                   reader.request(context.caller().organizationId, id, /*force=*/true);
-                   return Reply::json(Json{{"dispatched", true}});
-               });
+    routes.add(
+        HttpMethod::post, "api/native/v1/kvitra/{id}/reextract", Access::member, BodyRule::none(),
+        [&](RequestContext& context) {
+            const std::string id = context.parameter("id");
+            requireInboxItem(database, context.caller(), id);
+            reader.request(context.caller().organizationId, id, /*force=*/true);
+            return Reply::json(Json{{"dispatched", true}});
+        },
+        AuditRule::nothing("hands the document to the reader, whose record changes are audited one by one"));
     const auto itemAction = [&](HttpMethod method, const char* pattern, BodyRule body,
                                 void (*action)(const ServiceDatabase&, const Caller&, const std::string&,
                                                const Json&, TimePoint)) {
@@ -90,8 +92,10 @@ void addInboxRoutes(RouteTable& routes, const ServiceDatabase& database, InboxRe
     plainAction(HttpMethod::del, "api/native/v1/kvitra/rules/{id}", &deleteKvitraRule);
     routes.get("api/native/v1/kvitra/sync", Access::member,
                [](RequestContext&) { return Reply::json(cloudCopyStatus()); });
-    routes.add(HttpMethod::post, "api/native/v1/kvitra/sync", Access::member, BodyRule::none(),
-               [](RequestContext&) { return Reply::json(cloudCopyStatus()); });
+    routes.add(
+        HttpMethod::post, "api/native/v1/kvitra/sync", Access::member, BodyRule::none(),
+        [](RequestContext&) { return Reply::json(cloudCopyStatus()); },
+        AuditRule::nothing("reports the cloud copy, which cannot be connected"));
     routes.get("api/native/v1/kvitra/{id}/document", Access::member, [&](RequestContext& context) {
         StoredFile file = inboxDocument(database, context.caller(), context.parameter("id"));
         return conditionalReply(context, std::move(file.bytes), file.contentType);

@@ -46,11 +46,13 @@ void addOnboardingRoutes(RouteTable& routes, const ServiceDatabase& database,
                        requiredText(body, "contactPersonName"), requiredText(body, "email"), context.now());
                    return Reply::json(Json{{"customerId", customerId}});
                });
-    routes.add(HttpMethod::post, "api/native/web-session", Access::member, BodyRule::json(),
-               [&](RequestContext& context) {
-                   const std::string next = requiredText(context.body(), "next");
-                   return Reply::json(Json{{"url", webSessionUrl(context.header("Host"), next)}});
-               });
+    routes.add(
+        HttpMethod::post, "api/native/web-session", Access::member, BodyRule::json(),
+        [&](RequestContext& context) {
+            const std::string next = requiredText(context.body(), "next");
+            return Reply::json(Json{{"url", webSessionUrl(context.header("Host"), next)}});
+        },
+        AuditRule::nothing("hands out an address to open in the browser"));
 }
 
 }  // namespace zelvorin::service

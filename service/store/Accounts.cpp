@@ -1,5 +1,6 @@
 #include "service/store/Accounts.h"
 
+#include "persistence/ScalarStatements.h"
 #include "persistence/sqlite/Connection.h"
 
 namespace zelvorin::service::accounts {
@@ -102,6 +103,35 @@ std::optional<Membership> membership(Connection& db, const std::string& organiza
         db.cached(std::string(kMembershipColumns) + "WHERE organization_id = ? AND user_id = ?")
             .bindAll(organizationId, userId),
         readMembership);
+}
+
+std::vector<Membership> membersOf(Connection& db, const std::string& organizationId) {
+    return all<Membership>(
+        db.cached(std::string(kMembershipColumns) + "WHERE organization_id = ? ORDER BY created_at, user_id")
+            .bindAll(organizationId),
+        readMembership);
+}
+
+int ownerCount(Connection& db, const std::string& organizationId) {
+    return static_cast<int>(countRows(
+        db, "SELECT count(*) FROM membership WHERE organization_id = ? AND role = 'owner'", organizationId));
+}
+
+void setRole(Connection& db, const std::string& organizationId, const std::string& userId,
+             const std::string& role) {
+    db.cached("UPDATE membership SET role = ? WHERE organization_id = ? AND user_id = ?")
+        .bindAll(role, organizationId, userId)
+        .run();
+}
+
+void setUserName(Connection& db, const std::string& userId, const std::string& name) {
+    db.cached("UPDATE user_account SET name = ? WHERE id = ?").bindAll(name, userId).run();
+}
+
+void removeMembership(Connection& db, const std::string& organizationId, const std::string& userId) {
+    db.cached("DELETE FROM membership WHERE organization_id = ? AND user_id = ?")
+        .bindAll(organizationId, userId)
+        .run();
 }
 
 }  // namespace zelvorin::service::accounts

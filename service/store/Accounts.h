@@ -50,5 +50,13 @@ std::vector<Membership> membershipsOfUser(Connection& db, const std::string& use
 std::optional<Membership> membership(Connection& db, const std::string& organizationId,
                                      const std::string& userId);
 
+// The organisation's memberships, oldest first.
+std::vector<Membership> membersOf(Connection& db, const std::string& organizationId);
+int ownerCount(Connection& db, const std::string& organizationId);
+void setRole(Connection& db, const std::string& organizationId, const std::string& userId,
+             const std::string& role);
+void setUserName(Connection& db, const std::string& userId, const std::string& name);
+void removeMembership(Connection& db, const std::string& organizationId, const std::string& userId);
+
 }  // namespace accounts
 }  // namespace zelvorin::service

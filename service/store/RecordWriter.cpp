@@ -7,6 +7,8 @@
 #include "layout/LayoutJson.h"
 #include "persistence/sqlite/Connection.h"
 #include "service/http/ServiceError.h"
+#include "service/store/AuditLog.h"
+#include "service/store/RequestAudit.h"
 #include "sync/PayloadValidator.h"
 
 namespace zelvorin::service {
@@ -123,12 +125,13 @@ StoredRecord writeRecord(Connection& db, RecordChange change) {
         .bindAll(stored.organizationId, type, stored.id, stored.revision, stored.deleted, stored.sequence,
                  stored.changedAt, stored.payload.dump())
         .run();
-    db.cached(
-          "INSERT INTO audit_entry (sequence, organization_id, at, source, user_id, device_id, action, "
-          "entity_type, entity_id, revision) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")
-        .bindAll(stored.sequence, stored.organizationId, stored.changedAt, sourceText(change.actor.source),
-                 change.actor.userId, change.actor.deviceId, action, type, stored.id, stored.revision)
-        .run();
+    if (!RequestAudit::coversRecordChange(stored.organizationId, type, stored.id, stored.sequence,
+                                          stored.revision)) {
+        auditlog::append(
+            db, {0, stored.organizationId, stored.changedAt, sourceText(change.actor.source),
+                 change.actor.userId, change.actor.deviceId, action, type, stored.id, stored.sequence,
+                 stored.revision, std::nullopt, std::nullopt, std::nullopt, std::nullopt});
+    }
     return stored;
 }
 

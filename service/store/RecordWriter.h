@@ -51,7 +51,8 @@ struct RecordChange {
 //      its entity throws ServiceError(unprocessable) before anything is written;
 //   2. appends the change to the change log (the next sequence: devices pull it);
 //   3. writes the record with that sequence;
-//   4. writes the audit entry (what, who, when, which record) under the same sequence.
+//   4. writes the audit entry (what, who, when, which record) naming that sequence, unless the
+//      route being answered writes one entry for its whole action (RequestAudit).
 // A repeated idempotency key fails on the change log's unique index and writes nothing.
 StoredRecord writeRecord(Connection& db, RecordChange change);
 

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "persistence/DatabaseWriter.h"
+#include "service/store/RequestAudit.h"
 
 namespace zelvorin::service {
 
@@ -37,9 +38,21 @@ public:
     auto read(F&& f) const -> std::invoke_result_t<F, Connection&> {
         return writer_->read(std::forward<F>(f));
     }
+    // Each write() that changes a row while a route is answered carries that route's audit entry
+    // (RequestAudit), in the same transaction.
     template <class F>
     auto write(F&& f) const -> std::invoke_result_t<F, Connection&> {
-        return writer_->write(std::forward<F>(f));
+        return writer_->write([&f](Connection& db) -> std::invoke_result_t<F, Connection&> {
+            const std::int64_t changesBefore = RequestAudit::changesSoFar(db);
+            if constexpr (std::is_void_v<std::invoke_result_t<F, Connection&>>) {
+                f(db);
+                RequestAudit::beforeCommit(db, changesBefore);
+            } else {
+                auto result = f(db);
+                RequestAudit::beforeCommit(db, changesBefore);
+                return result;
+            }
+        });
     }
 
     std::vector<std::string> appliedMigrations() const;

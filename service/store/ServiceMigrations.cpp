@@ -277,6 +277,67 @@ CREATE TABLE bank_rule (
 );
 )sql";
 
+// The audit log names actions rather than record changes: a route that changes no synced record
+// (an invitation, revoked sessions, a day off) leaves an entry too, so an entry has its own id and
+// names its change-log entry only when there is one. Earlier entries keep their order.
+constexpr const char* kActionAudit = R"sql(
+CREATE TABLE audit_entry_v2 (
+  id INTEGER PRIMARY KEY AUTOINCREMENT,
+  organization_id TEXT NOT NULL REFERENCES organization(id),
+  at TEXT NOT NULL,
+  source TEXT NOT NULL CHECK (source IN ('push', 'route', 'seed', 'admin', 'service')),
+  user_id TEXT,
+  device_id TEXT,
+  action TEXT NOT NULL CHECK (length(action) BETWEEN 1 AND 120),
+  entity_type TEXT NOT NULL,
+  entity_id TEXT NOT NULL,
+  sequence INTEGER UNIQUE REFERENCES change_log(sequence),
+  revision INTEGER,
+  details_json TEXT CHECK (details_json IS NULL OR json_valid(details_json)),
+  ip_address TEXT
+);
+INSERT INTO audit_entry_v2 (organization_id, at, source, user_id, device_id, action, entity_type, entity_id,
+                            sequence, revision)
+  SELECT organization_id, at, source, user_id, device_id, action, entity_type, entity_id, sequence, revision
+  FROM audit_entry ORDER BY sequence;
+DROP TABLE audit_entry;
+ALTER TABLE audit_entry_v2 RENAME TO audit_entry;
+CREATE INDEX idx_audit_entry_org ON audit_entry(organization_id, id);
+)sql";
+
+// Invitations to join an organisation: one open invitation per address (without case).
+constexpr const char* kMemberInvites = R"sql(
+CREATE TABLE member_invite (
+  id TEXT NOT NULL,
+  organization_id TEXT NOT NULL REFERENCES organization(id),
+  email TEXT NOT NULL CHECK (length(email) BETWEEN 3 AND 254),
+  role TEXT NOT NULL CHECK (role IN ('owner', 'admin', 'member')),
+  first_name TEXT NOT NULL,
+  last_name TEXT NOT NULL,
+  invited_by TEXT NOT NULL,
+  created_at TEXT NOT NULL,
+  expires_at TEXT NOT NULL,
+  PRIMARY KEY (organization_id, id)
+);
+CREATE UNIQUE INDEX idx_member_invite_email ON member_invite(organization_id, lower(email));
+)sql";
+
+// What happened to a proposal beyond its records' fields, for its timeline.
+constexpr const char* kProposalEvents = R"sql(
+CREATE TABLE proposal_event (
+  organization_id TEXT NOT NULL REFERENCES organization(id),
+  id TEXT NOT NULL,
+  proposal_id TEXT NOT NULL,
+  at TEXT NOT NULL,
+  category TEXT NOT NULL,
+  kind TEXT NOT NULL,
+  description TEXT NOT NULL,
+  actor_name TEXT,
+  PRIMARY KEY (organization_id, id)
+);
+CREATE INDEX idx_proposal_event_proposal ON proposal_event(organization_id, proposal_id);
+)sql";
+
 }  // namespace
 
 const std::vector<Migration>& serviceMigrations() {
@@ -295,6 +356,9 @@ const std::vector<Migration>& serviceMigrations() {
         {"service_v12_inbox_upload_keys", {kInboxUploadKeys}},
         {"service_v13_schedules", {kSchedules}},
         {"service_v14_bank_rules", {kBankRules}},
+        {"service_v15_team_action_audit", {kActionAudit}},
+        {"service_v16_team_member_invites", {kMemberInvites}},
+        {"service_v17_team_proposal_events", {kProposalEvents}},
     };
     return migrations;
 }

@@ -68,7 +68,8 @@ void addSyncRoutes(RouteTable& routes, const ServiceDatabase& database) {
         HttpMethod::post, "api/sync/push", Access::member, BodyRule::json(tunables::kMaxPushBodyBytes),
         [&](RequestContext& context) {
             return Reply::json(applyPush(database, context.caller(), pushRequest(context), context.now()));
-        });
+        },
+        AuditRule::perRecord());
     routes.get("api/sync/pull", Access::member, [&](RequestContext& context) {
         const PullQuery query{context.caller().organizationId, context.query("cursor"), pullLimit(context),
                               entityTypes(context)};

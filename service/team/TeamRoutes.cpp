@@ -2,6 +2,7 @@
 
 #include "service/http/JsonBody.h"
 #include "service/http/Route.h"
+#include "service/team/MemberRoutes.h"
 #include "service/team/TeamActions.h"
 
 namespace zelvorin::service {
@@ -27,7 +28,8 @@ Json sessionJson(const ListedSession& listed) {
 
 }  // namespace
 
-void addTeamRoutes(RouteTable& routes, const ServiceDatabase& database) {
+void addTeamRoutes(RouteTable& routes, const ServiceDatabase& database, const MailOutbox& outbox) {
+    addMemberRoutes(routes, database, outbox);
     routes.get("api/native/v1/admin/sessions", Access::admin, [&](RequestContext& context) {
         Json sessions = Json::array();
         for (const ListedSession& listed : standingSessions(database, context.caller()))

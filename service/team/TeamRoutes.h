@@ -2,6 +2,7 @@
 
 namespace zelvorin::service {
 
+class MailOutbox;
 class RouteTable;
 class ServiceDatabase;
 
@@ -10,6 +11,7 @@ class ServiceDatabase;
 //   POST api/native/v1/admin/sessions/revoke                           {kind, id} -> {revoked}
 //   POST api/native/v1/members/{userId}/revoke-sessions                -> {revoked: count}
 //   POST api/native/v1/members/{userId}/sessions/{sessionId}/revoke    -> {revoked}
-void addTeamRoutes(RouteTable& routes, const ServiceDatabase& database);
+// and the members, invitations and audit log of MemberRoutes.
+void addTeamRoutes(RouteTable& routes, const ServiceDatabase& database, const MailOutbox& outbox);
 
 }  // namespace zelvorin::service

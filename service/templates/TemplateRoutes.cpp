@@ -64,14 +64,16 @@ void addEmailTemplateRoutes(RouteTable& routes, const ServiceDatabase& database)
                    return Reply::json(setDefaultEmailTemplate(database, context.caller(),
                                                               context.parameter("id"), context.now()));
                });
-    routes.add(HttpMethod::post, "api/native/v1/email-templates/preview", Access::member, BodyRule::json(),
-               [&](RequestContext& context) {
-                   const Json& body = context.body();
-                   return Reply::json(previewEmailTemplate(
-                       database, context.caller(), optionalText(body, "body").value_or(""),
-                       optionalText(body, "style").value_or("plain"), requiredText(body, "type"),
-                       optionalText(body, "language").value_or("nl")));
-               });
+    routes.add(
+        HttpMethod::post, "api/native/v1/email-templates/preview", Access::member, BodyRule::json(),
+        [&](RequestContext& context) {
+            const Json& body = context.body();
+            return Reply::json(previewEmailTemplate(
+                database, context.caller(), optionalText(body, "body").value_or(""),
+                optionalText(body, "style").value_or("plain"), requiredText(body, "type"),
+                optionalText(body, "language").value_or("nl")));
+        },
+        AuditRule::nothing("a preview"));
 }
 
 void addDocumentTemplateRoutes(RouteTable& routes, const ServiceDatabase& database) {
@@ -151,7 +153,8 @@ void addTemplateRoutes(RouteTable& routes, const ServiceDatabase& database) {
         [&](RequestContext& context) {
             return Reply::json(previewInvoiceEmail(database, context.caller(), context.parameter("id"),
                                                    optionalText(context.body(), "message").value_or("")));
-        });
+        },
+        AuditRule::nothing("a preview"));
 }
 
 }  // namespace zelvorin::service

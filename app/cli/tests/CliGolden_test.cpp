@@ -683,6 +683,49 @@ TEST_F(CliGoldenIntegrationTest, HolidaysAndTheDaysOffOfASchedule) {
                                      {"schedule days-off " + schedule + " rm onbekend", 1}});
 }
 
+// The team, the audit log, notifications and proposals: all on the service, none kept on the device.
+TEST_F(CliGoldenIntegrationTest, TheTeamItsAuditLogNotificationsAndProposals) {
+    ASSERT_EQ(run("login --auto").exitCode, 0);
+    const std::string organisation = "018cc251-f400-7000-8000-0000000005e5";  // Studio Zelvorin
+    const std::string owner = "018cc251-f400-7000-8000-000000000cf0";
+    both("members", "members list");
+    const Json team = Json::parse(run("members list --json").out, nullptr, false);
+    std::string member;
+    for (const Json& person : team["members"])
+        if (person["userId"] != owner) member = person["userId"];
+    ASSERT_FALSE(member.empty());
+    json("members-invite", "members invite sam@voorbeeld.nl --role admin --first-name Sam");
+    const Json invited = Json::parse(run("members list --json").out, nullptr, false);
+    ASSERT_EQ(invited["invites"].size(), 1u);
+    const std::string invite = invited["invites"][0]["id"];
+    volatileText(invite, "<invite>");
+    json("members-name", "members name " + member + " 'Lid Hernoemd'");
+    json("members-role", "members role " + member + " admin");
+    json("members-invites-resend", "members invites resend " + invite);
+    both("audit", "audit --limit 4");
+    json("notifications-read-all", "notifications read-all");
+
+    const ServiceProcess::HttpAnswer proposals =
+        service.get("/admin/records?org=" + organisation + "&entityType=proposal");
+    const Json stored = Json::parse(proposals.body, nullptr, false);
+    ASSERT_EQ(stored["records"].size(), 2u);
+    const std::string proposal = stored["records"][0]["id"];
+    both("proposals", "proposals list");
+    both("proposal-timeline", "proposals timeline " + proposal);
+    both("proposal-stats", "proposals stats " + proposal);
+    json("proposal-remind", "proposals remind " + proposal);
+    json("proposal-action", "proposals action " + proposal + " archive");
+
+    refusals("errors-team.txt", {{"members role " + member + " baas", 2},
+                                 {"members invite sam@voorbeeld.nl", 1},
+                                 {"members rm " + owner, 1},
+                                 {"members show onbekend", 4},
+                                 {"audit --limit 0", 2},
+                                 {"proposals action " + proposal + " 'a\"b'", 2},
+                                 {"proposals action " + proposal + " verbranden", 1},
+                                 {"proposals timeline onbekend", 4}});
+}
+
 TEST(CliGoldenTest, NoKeyInAnyGoldenJsonHasAnUnderscore) {
     int files = 0;
     for (const auto& entry : std::filesystem::directory_iterator(kGolden)) {
