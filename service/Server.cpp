@@ -22,6 +22,7 @@
 #include "service/invoices/InvoiceExtraRoutes.h"
 #include "service/invoices/InvoiceRoutes.h"
 #include "service/onboarding/OnboardingRoutes.h"
+#include "service/org/OrgRoutes.h"
 #include "service/schedules/ScheduleRoutes.h"
 #include "service/store/ServiceDatabase.h"
 #include "service/sync/SyncRoutes.h"
@@ -58,6 +59,7 @@ RouteTable serviceRoutes(const ServiceDatabase& database, const Authenticator& a
     addTemplateRoutes(routes, database);
     addInvoiceExtraRoutes(routes, database);
     addScheduleRoutes(routes, database);
+    addOrgRoutes(routes, database);
     return routes;
 }
 

@@ -45,4 +45,9 @@ void addDashboardCommands(CLI::App& app, CliContext& context);
 // holidays YEAR, schedule days-off SCHEDULE [add DATE [--type] | rm ID]
 void addScheduleCommands(CLI::App& app, CliContext& context);
 
+// org show|set|logo, fonts list|add|rm|get
+void addOrgCommands(CLI::App& app, CliContext& context);
+// profile show|set|photo, avatar ENTITY ID FILE, integrations show|set|key
+void addProfileCommands(CLI::App& app, CliContext& context);
+
 }  // namespace zelvorin::cli

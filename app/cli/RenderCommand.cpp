@@ -6,6 +6,7 @@
 #include <nlohmann/json.hpp>
 
 #include "app/InvoiceSourceReader.h"
+#include "app/OrgFontSync.h"
 #include "app/cli/CliError.h"
 #include "app/cli/CliOutput.h"
 #include "app/cli/Commands.h"
@@ -23,11 +24,27 @@ struct RenderOptions {
     std::string pngPath;
 };
 
+// The organisation's own faces for the layout: brought up to date with the service when it can be
+// reached, else those cached earlier; without either the layout uses the installed fonts.
+std::vector<OrgFontVariant> organisationFonts(CliContext& context) {
+    const OrgFontSync cache(OrgFontSync::folderBeside(context.environment().databasePath()));
+    if (context.environment().resumeStoredSession()) {
+        try {
+            SyncAPIClient client = context.apiClient();
+            cache.synchronise(client);
+        } catch (const std::exception& error) {
+            context.err() << "zelvorin-cli: de eigen lettertypen zijn niet bijgewerkt: " << error.what()
+                          << '\n';
+        }
+    }
+    return cache.registeredVariants();
+}
+
 void render(CliContext& context, const RenderOptions& options) {
     std::optional<InvoiceSource> source =
         readInvoiceSource(context.environment().repositories().invoices, options.invoiceId);
     if (!source) throw PersistenceError::notFound("Factuur '" + options.invoiceId + "'");
-    const FontSet fonts;
+    const FontSet fonts(organisationFonts(context));
     const auto today = std::chrono::floor<std::chrono::days>(context.environment().clock()->now());
     const RenderedInvoice rendered = renderInvoice(*source, fonts, today);
     const LaidOutDocument& laidOut = rendered.laidOut;

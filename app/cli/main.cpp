@@ -28,6 +28,8 @@ int main(int argc, char** argv) {
     addBtwCommands(app, context);
     addDashboardCommands(app, context);
     addScheduleCommands(app, context);
+    addOrgCommands(app, context);
+    addProfileCommands(app, context);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {
