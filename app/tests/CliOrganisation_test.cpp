@@ -4,6 +4,7 @@
 #include <nlohmann/json.hpp>
 
 #include "app/tests/CliDevice.h"
+#include "layout/ImageSource.h"
 
 // The organisation's settings, fonts and integrations from the command line, against a real
 // service: what is uploaded there reaches this device's files and its rendered invoices.
@@ -93,6 +94,26 @@ TEST_F(CliOrganisationIntegrationTest, AnUploadedFontBecomesTheInvoiceFontAndLea
     runJson("fonts rm " + variantId);
     EXPECT_TRUE(Json::parse(readFile(fonts / "variants.json")).empty());
     EXPECT_FALSE(std::filesystem::exists(fonts / (variantId + ".ttf")));
+}
+
+TEST_F(CliOrganisationIntegrationTest, AnUploadedLogoIsDrawnOnTheNextRender) {
+    const std::string invoiceId = runJson("invoices").at(0).value("id", "");
+    const std::filesystem::path pdf = device.root / "factuur.pdf";
+    const auto images = [&] {
+        EXPECT_EQ(device.run("render " + invoiceId + " --pdf " + pdf.string()).exitCode, 0)
+            << device.errors();
+        const std::string listed = runCommand("pdfimages -list " + pdf.string());
+        return std::count(listed.begin(), listed.end(), '\n') - 2;  // below the two header lines
+    };
+    const long before = images();
+    const std::filesystem::path logo = device.root / "logo.png";
+    writeFile(logo, *dataUrlBytes(
+                        "data:image/png;base64,iVBORw0KGgoAAAANSUhEUgAAAAEAAAABCAYAAAAfFcSJAAAADUlEQVR42mNk+"
+                        "M9QDwADhgGAWjR9awAAAABJRU5ErkJggg=="));
+    const Json uploaded = runJson("org logo " + logo.string());
+    EXPECT_EQ(query(device, "SELECT logo_pdf_path FROM org_settings"),
+              uploaded.value("logoPdfPath", "") + "\n");
+    EXPECT_EQ(images(), before + 1);
 }
 
 TEST_F(CliOrganisationIntegrationTest, BadFilesAreRefusedInDutchAndChangeNothing) {
