@@ -157,5 +157,33 @@ TEST_F(CliOrganisationIntegrationTest, SettingsReachTheDeviceAndIntegrationKeysA
     EXPECT_EQ(dropbox["folderTemplate"], "/Boeken");
 }
 
+TEST_F(CliOrganisationIntegrationTest, ProfilePhotoAndACustomersAvatar) {
+    const Json changed = runJson("profile set --name 'Sanne van Dijk' --phone '030 123 45 67'");
+    EXPECT_EQ(changed["name"], "Sanne van Dijk");
+    EXPECT_EQ(changed["phone"], "030 123 45 67");
+    EXPECT_FALSE(runJson("profile set --clear-phone").contains("phone"));
+    EXPECT_NE(device.run("profile set --phone 'bel me maar'").exitCode, 0);
+    EXPECT_NE(device.errors().find("geen telefoonnummer"), std::string::npos) << device.errors();
+
+    const std::filesystem::path picture = device.root / "foto.png";
+    writeFile(
+        picture,
+        *dataUrlBytes("data:image/png;base64,iVBORw0KGgoAAAANSUhEUgAAAAEAAAABCAYAAAAfFcSJAAAADUlEQVR42mNk+"
+                      "M9QDwADhgGAWjR9awAAAABJRU5ErkJggg=="));
+    const std::string image = runJson("profile photo " + picture.string())["image"];
+    EXPECT_EQ(runJson("profile show")["image"], image);
+
+    std::string customerId = query(device, "SELECT id FROM customer ORDER BY id LIMIT 1");
+    customerId.pop_back();
+    const Json avatar = runJson("avatar customer " + customerId + " " + picture.string());
+    EXPECT_TRUE(avatar["avatarUrl"].get<std::string>().starts_with("api/uploads/avatars/"));
+    EXPECT_EQ(
+        query(device, "SELECT avatar_url, revision FROM customer WHERE id = '" + customerId + "'"),
+        avatar["avatarUrl"].get<std::string>() + "|" + std::to_string(avatar["revision"].get<int>()) + "\n");
+    // A sync after it finds nothing to change: the row already has the service's revision.
+    ASSERT_EQ(device.run("sync").exitCode, 0) << device.errors();
+    EXPECT_EQ(query(device, "SELECT sync_state FROM customer WHERE id = '" + customerId + "'"), "synced\n");
+}
+
 }  // namespace
 }  // namespace zelvorin::testing
