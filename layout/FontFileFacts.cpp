@@ -37,6 +37,9 @@ std::optional<FontFileFacts> readFontFile(std::string_view bytes) {
     if (!FT_IS_SCALABLE(raw) || raw->num_faces != 1 || raw->num_glyphs < 2 || !raw->family_name ||
         *raw->family_name == '\0')
         return std::nullopt;
+    // The face must draw: a file cut short or with damaged outlines opens but fails here.
+    const FT_UInt probe = FT_Get_Char_Index(raw, 'a') != 0 ? FT_Get_Char_Index(raw, 'a') : 1;
+    if (FT_Load_Glyph(raw, probe, FT_LOAD_NO_SCALE) != 0) return std::nullopt;
     FontFileFacts facts;
     facts.format = *format;
     facts.family = raw->family_name;
