@@ -76,7 +76,7 @@ TEST_F(CliOrganisationIntegrationTest, AnUploadedFontBecomesTheInvoiceFontAndLea
 
     useFamilyInTemplates("Huisletter");
     ASSERT_EQ(device.run("sync").exitCode, 0) << device.errors();
-    const std::string invoiceId = runJson("invoices").at(0).value("id", "");
+    const std::string invoiceId = runJson("invoices")["invoices"].at(0).value("id", "");
     const std::string embedded = fontsOfRender(invoiceId);
     EXPECT_NE(embedded.find("DejaVuSerif"), std::string::npos) << embedded;
     for (std::size_t at = embedded.find("DejaVuSerif"); at != std::string::npos;
@@ -97,7 +97,7 @@ TEST_F(CliOrganisationIntegrationTest, AnUploadedFontBecomesTheInvoiceFontAndLea
 }
 
 TEST_F(CliOrganisationIntegrationTest, AnUploadedLogoIsDrawnOnTheNextRender) {
-    const std::string invoiceId = runJson("invoices").at(0).value("id", "");
+    const std::string invoiceId = runJson("invoices")["invoices"].at(0).value("id", "");
     const std::filesystem::path pdf = device.root / "factuur.pdf";
     const auto images = [&] {
         EXPECT_EQ(device.run("render " + invoiceId + " --pdf " + pdf.string()).exitCode, 0)

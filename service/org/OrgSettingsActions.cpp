@@ -159,12 +159,10 @@ void patchOrgSettings(const ServiceDatabase& database, const Caller& caller, con
     database.write([&](Connection& db) {
         std::optional<StoredRecord> settings = orgsettings::current(db, caller.organizationId);
         Json payload = settings ? std::move(settings->payload) : Json::object();
-        for (const auto& [key, value] : patch.items()) {
-            if (value.is_null())
-                payload.erase(key);
-            else
-                payload[key] = value;
-        }
+        // A cleared member stays in the record as null: a device applies the members a pulled
+        // record carries, so a member left out would keep its old value there.
+        for (const auto& [key, value] : patch.items())
+            payload[key] = value;
         orgsettings::write(db, caller, std::move(payload), now);
     });
 }

@@ -94,7 +94,7 @@ TEST_F(OrgActionsIntegrationTest, SettingsPatchSetsClearsAndRefusesWholeBodies) 
     EXPECT_EQ(after.revision, before.revision + 2);  // each patch a change devices pull
     EXPECT_EQ(after.payload["replyToEmail"], "boekhouding@studiozelvorin.nl");
     EXPECT_EQ(after.payload["paymentTermsDays"], 14);
-    EXPECT_FALSE(after.payload.contains("defaultHourlyRate"));
+    EXPECT_TRUE(after.payload["defaultHourlyRate"].is_null());
     EXPECT_EQ(after.payload["orgName"], before.payload["orgName"]);  // left out: kept
     const Json answered = orgSettings(database, caller());
     EXPECT_EQ(answered["paymentTermsDays"], 14);
