@@ -2,6 +2,7 @@
 
 #include "api-client/HttpHeaders.h"
 #include "api-client/MultipartBody.h"
+#include "api-client/RawResponses.h"
 #include "api-client/ResponseFields.h"
 
 namespace zelvorin {
@@ -10,11 +11,9 @@ namespace {
 
 enum class MissingIs { notFound, httpError };
 
-// What every file call does with 401 and 429.
-void throwIfUnauthorizedOrRateLimited(const HttpResponse& response) {
-    if (response.status == 401) throw APIError(APIError::Unauthorized{});
-    if (response.status == 429) throw rateLimited(response);
-}
+using rawresponses::errorText;
+using rawresponses::postMultipart;
+using rawresponses::throwIfUnauthorizedOrRateLimited;
 
 ConditionalDownload conditionalGet(SyncAPIClient& client, const std::string& path,
                                    const std::optional<std::string>& entityTag, MissingIs missing) {
@@ -27,13 +26,6 @@ ConditionalDownload conditionalGet(SyncAPIClient& client, const std::string& pat
     throwIfUnauthorizedOrRateLimited(response);
     if (response.status == 404 && missing == MissingIs::notFound) throw APIError(APIError::NotFound{});
     throw APIError(APIError::HttpError{response.status});
-}
-
-// The service's "error" text of a refused request, else `fallback`.
-std::string errorText(const HttpResponse& response, const std::string& fallback) {
-    const auto body = nlohmann::json::parse(response.body, nullptr, /*allow_exceptions=*/false);
-    if (body.is_object() && body.contains("error") && body["error"].is_string()) return body["error"];
-    return fallback;
 }
 
 }  // namespace
@@ -84,22 +76,6 @@ ExportedFile exportVatQuarter(SyncAPIClient& client, int year, int quarter) {
     if (response.status == 422) throw APIError(APIError::Conflict{errorText(response, "Ongeldige periode.")});
     throw APIError(APIError::HttpError{response.status});
 }
-
-namespace {
-
-// An authorised POST of a multipart body (the refresh rule applies).
-HttpResponse postMultipart(SyncAPIClient& client, const std::string& path, const MultipartBody& body,
-                           const std::optional<std::string>& idempotencyKey = std::nullopt) {
-    HttpRequest request;
-    request.method = "POST";
-    request.url = client.url(path);
-    request.headers.emplace_back("Content-Type", body.contentType());
-    if (idempotencyKey) request.headers.emplace_back("Idempotency-Key", *idempotencyKey);
-    request.body = body.finish();
-    return client.sendAuthorized(std::move(request));
-}
-
-}  // namespace
 
 std::vector<std::string> uploadKvitraDocument(SyncAPIClient& client, const KvitraUpload& upload) {
     MultipartBody body("ZelvorinBoundary-");

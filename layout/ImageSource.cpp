@@ -185,6 +185,21 @@ CairoSurface decodeImage(std::string_view bytes) {
     return {};
 }
 
+std::string dataUrlOf(std::string_view bytes, std::string_view mediaType) {
+    static constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string url = "data:" + std::string(mediaType) + ";base64,";
+    url.reserve(url.size() + (bytes.size() + 2) / 3 * 4);
+    for (std::size_t at = 0; at < bytes.size(); at += 3) {
+        const std::size_t count = std::min<std::size_t>(3, bytes.size() - at);
+        std::uint32_t group = 0;
+        for (std::size_t i = 0; i < 3; ++i)
+            group = (group << 8) | (i < count ? static_cast<unsigned char>(bytes[at + i]) : 0U);
+        for (std::size_t i = 0; i < 4; ++i)
+            url += i <= count ? kAlphabet[(group >> (18 - 6 * i)) & 0x3F] : '=';
+    }
+    return url;
+}
+
 std::optional<std::string> loadImageBytes(std::string_view url) {
     return dataUrlBytes(url);
 }

@@ -34,6 +34,9 @@ std::optional<ImageSize> imageSize(std::string_view bytes);
 // header declares more than kMaxImagePixels (checked before anything is decoded).
 CairoSurface decodeImage(std::string_view bytes);
 
+// A "data:" URL of `mediaType` with the bytes in base64, as dataUrlBytes reads it back.
+std::string dataUrlOf(std::string_view bytes, std::string_view mediaType);
+
 // A data URL's bytes; nullopt for anything else (paths and other URLs included).
 std::optional<std::string> loadImageBytes(std::string_view url);
 

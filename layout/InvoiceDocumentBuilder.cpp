@@ -130,6 +130,11 @@ BuiltInvoiceDocument buildInvoiceDocument(const InvoiceSource& source) {
     BuiltInvoiceDocument built;
     InvoiceDocument& document = built.document;
     document.layout = layoutOf(source.templateConfig, built.notices);
+    if (source.logoDataUrl) {
+        for (BlockConfig& block : document.layout.blocks)
+            if (block.type == BlockType::logoBlock && !block.imageUrl && !block.imagePngDataUrl)
+                block.imageUrl = source.logoDataUrl;
+    }
     document.locale = locale(source.organisation);
     document.currency =
         source.organisation && source.organisation->currency ? *source.organisation->currency : "EUR";

@@ -24,6 +24,7 @@
 #include "service/notifications/NotificationRoutes.h"
 #include "service/onboarding/OnboardingRoutes.h"
 #include "service/proposals/ProposalRoutes.h"
+#include "service/org/OrgRoutes.h"
 #include "service/schedules/ScheduleRoutes.h"
 #include "service/store/ServiceDatabase.h"
 #include "service/sync/SyncRoutes.h"
@@ -66,6 +67,7 @@ RouteTable serviceRoutes(const ServiceDatabase& database, const Authenticator& a
     addScheduleRoutes(routes, database);
     addNotificationRoutes(routes, database);
     addProposalRoutes(routes, database, outbox);
+    addOrgRoutes(routes, database);
     return routes;
 }
 

@@ -40,6 +40,19 @@ inline constexpr std::size_t kMaxDocumentBytes = 25 * 1024 * 1024;
 // this; anything larger is refused before it is parsed.
 inline constexpr std::size_t kMaxStatementBytes = 25 * 1024 * 1024;
 
+// An organisation's logo is printed at most a few centimetres wide; 2 MB and 4000 pixels a side
+// hold any sharp logo, while a picture that claims 40 000 × 40 000 pixels (6 GB decoded) is
+// refused from its header before anything decodes it.
+inline constexpr std::size_t kMaxLogoBytes = 2 * 1024 * 1024;
+inline constexpr int kMaxLogoSide = 4000;
+// A profile photo or a contact's avatar: a phone photo fits in 8 MB; the side cap as for logos.
+inline constexpr std::size_t kMaxPortraitBytes = 8 * 1024 * 1024;
+inline constexpr int kMaxPortraitSide = 8000;
+// A font file: full CJK faces reach 20 MB, Latin text faces stay far below.
+inline constexpr std::size_t kMaxFontBytes = 20 * 1024 * 1024;
+// An integration's key or token is a few hundred characters at most.
+inline constexpr std::size_t kMaxIntegrationKeyLength = 1024;
+
 // Seconds an access token is valid: the app's expiresIn (tests shorten it on the command line).
 inline constexpr std::int64_t kDefaultAccessTokenLifetime = 900;
 // A refresh token unused this long is refused: a device that has not been opened for a month signs

@@ -49,4 +49,9 @@ void addTeamCommands(CLI::App& app, CliContext& context);
 // proposals list|new|action|rm|timeline|stats|remind|resend-invite|send
 void addProposalCommands(CLI::App& app, CliContext& context);
 
+// org show|set|logo, fonts list|add|rm|get
+void addOrgCommands(CLI::App& app, CliContext& context);
+// profile show|set|photo, avatar ENTITY ID FILE, integrations show|set|key
+void addProfileCommands(CLI::App& app, CliContext& context);
+
 }  // namespace zelvorin::cli

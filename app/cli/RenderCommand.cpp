@@ -6,6 +6,8 @@
 #include <nlohmann/json.hpp>
 
 #include "app/InvoiceSourceReader.h"
+#include "app/OrgFontSync.h"
+#include "app/OrgLogoCache.h"
 #include "app/cli/CliError.h"
 #include "app/cli/CliOutput.h"
 #include "app/cli/Commands.h"
@@ -23,11 +25,45 @@ struct RenderOptions {
     std::string pngPath;
 };
 
+// The organisation's own faces and logo for the layout: brought up to date with the service when
+// it can be reached, else those cached earlier; without either the layout uses the installed fonts
+// and prints no logo.
+struct OrganisationLook {
+    std::vector<OrgFontVariant> fonts;
+    std::optional<std::string> logoDataUrl;
+};
+
+OrganisationLook organisationLook(CliContext& context) {
+    AppEnvironment& environment = context.environment();
+    const OrgFontSync fonts(OrgFontSync::folderBeside(environment.databasePath()));
+    std::optional<SyncAPIClient> client;
+    if (environment.resumeStoredSession()) {
+        client = context.apiClient();
+        try {
+            fonts.synchronise(*client);
+        } catch (const std::exception& error) {
+            context.err() << "zelvorin-cli: de eigen lettertypen zijn niet bijgewerkt: " << error.what()
+                          << '\n';
+        }
+    }
+    OrganisationLook look{fonts.registeredVariants(), std::nullopt};
+    if (const auto settings = environment.repositories().organisation.settings()) {
+        const std::optional<std::string> key =
+            settings->logoPdfPath ? settings->logoPdfPath : settings->logoPath;
+        if (key)
+            look.logoDataUrl = OrgLogoCache(OrgLogoCache::folderBeside(environment.databasePath()))
+                                   .dataUrl(*key, client ? &*client : nullptr);
+    }
+    return look;
+}
+
 void render(CliContext& context, const RenderOptions& options) {
     std::optional<InvoiceSource> source =
         readInvoiceSource(context.environment().repositories().invoices, options.invoiceId);
     if (!source) throw PersistenceError::notFound("Factuur '" + options.invoiceId + "'");
-    const FontSet fonts;
+    OrganisationLook look = organisationLook(context);
+    source->logoDataUrl = std::move(look.logoDataUrl);
+    const FontSet fonts(std::move(look.fonts));
     const auto today = std::chrono::floor<std::chrono::days>(context.environment().clock()->now());
     const RenderedInvoice rendered = renderInvoice(*source, fonts, today);
     const LaidOutDocument& laidOut = rendered.laidOut;

@@ -30,6 +30,8 @@ int main(int argc, char** argv) {
     addScheduleCommands(app, context);
     addTeamCommands(app, context);
     addProposalCommands(app, context);
+    addOrgCommands(app, context);
+    addProfileCommands(app, context);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "persistence/sqlite/Connection.h"
+#include "service/org/LogoActions.h"
 
 namespace zelvorin::service {
 
@@ -127,6 +128,7 @@ std::optional<InvoiceSource> invoiceSourceFromRecords(Connection& db, const std:
         source.customer = sourceCustomer(*customer);
     for (const Json& settings : livePayloads(db, organizationId, "orgSettings")) {
         source.organisation = sourceOrganisation(settings);
+        source.logoDataUrl = logoDataUrl(db, organizationId, settings);
         break;
     }
     source.templateConfig = templateConfig(db, organizationId, *invoice);

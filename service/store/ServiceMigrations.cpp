@@ -338,6 +338,35 @@ CREATE TABLE proposal_event (
 CREATE INDEX idx_proposal_event_proposal ON proposal_event(organization_id, proposal_id);
 )sql";
 
+// The organisation's own fonts (the file itself is a stored_file under storage_key), the keys and
+// switches of its integrations (keys stay on the service: no device ever pulls them), and what a
+// user's profile adds to the account: a phone number and the key of a photo.
+constexpr const char* kOrgProfile = R"sql(
+CREATE TABLE org_font (
+  organization_id TEXT NOT NULL REFERENCES organization(id),
+  id TEXT NOT NULL,
+  family TEXT NOT NULL,
+  weight INTEGER NOT NULL,
+  style TEXT NOT NULL CHECK (style IN ('normal', 'italic')),
+  display_name TEXT NOT NULL,
+  subfamily_name TEXT,
+  postscript_name TEXT,
+  storage_key TEXT NOT NULL,
+  created_at TEXT NOT NULL,
+  PRIMARY KEY (organization_id, id),
+  UNIQUE (organization_id, family, weight, style)
+);
+CREATE TABLE org_integration (
+  organization_id TEXT NOT NULL REFERENCES organization(id),
+  name TEXT NOT NULL,
+  value TEXT NOT NULL,
+  updated_at TEXT NOT NULL,
+  PRIMARY KEY (organization_id, name)
+);
+ALTER TABLE user_account ADD COLUMN phone TEXT;
+ALTER TABLE user_account ADD COLUMN image TEXT;
+)sql";
+
 }  // namespace
 
 const std::vector<Migration>& serviceMigrations() {
@@ -356,9 +385,10 @@ const std::vector<Migration>& serviceMigrations() {
         {"service_v12_inbox_upload_keys", {kInboxUploadKeys}},
         {"service_v13_schedules", {kSchedules}},
         {"service_v14_bank_rules", {kBankRules}},
-        {"service_v15_team_action_audit", {kActionAudit}},
-        {"service_v16_team_member_invites", {kMemberInvites}},
-        {"service_v17_team_proposal_events", {kProposalEvents}},
+        {"service_v15_action_audit", {kActionAudit}},
+        {"service_v16_member_invites", {kMemberInvites}},
+        {"service_v17_proposal_events", {kProposalEvents}},
+        {"service_v18_org_fonts_integrations_profile", {kOrgProfile}},
     };
     return migrations;
 }

@@ -24,4 +24,11 @@ std::optional<StoredFile> find(Connection& db, const std::string& organizationId
     return StoredFile{key, row.text(0), row.text(1), row.blob(2)};
 }
 
+bool remove(Connection& db, const std::string& organizationId, const std::string& key) {
+    db.cached("DELETE FROM stored_file WHERE organization_id = ? AND key = ?")
+        .bindAll(organizationId, key)
+        .run();
+    return db.changes() > 0;
+}
+
 }  // namespace zelvorin::service::storedfiles

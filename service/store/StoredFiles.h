@@ -24,6 +24,8 @@ namespace storedfiles {
 // Stores the file, replacing one under the same key.
 void put(Connection& db, const std::string& organizationId, const StoredFile& file, TimePoint createdAt);
 std::optional<StoredFile> find(Connection& db, const std::string& organizationId, const std::string& key);
+// Removes the file under `key`; false when there was none.
+bool remove(Connection& db, const std::string& organizationId, const std::string& key);
 
 }  // namespace storedfiles
 }  // namespace zelvorin::service
