@@ -45,4 +45,7 @@ void addDashboardCommands(CLI::App& app, CliContext& context);
 // holidays YEAR, schedule days-off SCHEDULE [add DATE [--type] | rm ID]
 void addScheduleCommands(CLI::App& app, CliContext& context);
 
+// data stats|export|import|avg-export, org delete --confirm NAME
+void addDataCommands(CLI::App& app, CliContext& context);
+
 }  // namespace zelvorin::cli

@@ -28,6 +28,7 @@ int main(int argc, char** argv) {
     addBtwCommands(app, context);
     addDashboardCommands(app, context);
     addScheduleCommands(app, context);
+    addDataCommands(app, context);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {
