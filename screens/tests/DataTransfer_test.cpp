@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <map>
 #include <set>
 
@@ -110,7 +109,7 @@ TEST(DataTransferIntegrationTest, AnExportedDeletedAndImportedOrganisationReache
 
     // The privacy export is a ZIP that unzip accepts, holding the owner's profile.
     const ExportedFile privacy = dataactions::exportPersonalData(source->apiClient());
-    std::ofstream(root / "avg.zip", std::ios::binary) << privacy.data;
+    writeFile(root / "avg.zip", privacy.data);
     EXPECT_NE(runCommand("unzip -t " + (root / "avg.zip").string()).find("No errors detected"),
               std::string::npos);
     EXPECT_NE(runCommand("unzip -p " + (root / "avg.zip").string() + " profiel.json").find(kOwner),
