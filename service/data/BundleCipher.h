@@ -32,7 +32,7 @@ struct KdfCost {
     std::uint8_t r = 8;
     std::uint8_t p = 1;
 };
-// N = 2^17, r = 8 takes 128 MiB and about a third of a second here: a guess at the password of a
+// N = 2^17, r = 8 takes 128 MiB and one to two seconds on this machine: a guess at the password of a
 // stolen bundle costs an attacker the same memory, which is what makes GPUs and ASICs slow at
 // it, while one export or import a day does not notice the wait.
 inline constexpr KdfCost kDefaultKdfCost{};
