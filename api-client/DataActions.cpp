@@ -11,11 +11,6 @@ namespace fields = responsefields;
 
 namespace {
 
-bool present(const Json& body, const char* key) {
-    const auto member = body.find(key);
-    return member != body.end() && !member->is_null();
-}
-
 // 401 and 429 as everywhere; any other refusal carries the service's words, else `fallback`.
 [[noreturn]] void throwRefusal(const HttpResponse& response, const char* fallback) {
     if (response.status == 401) throw APIError(APIError::Unauthorized{});
@@ -61,13 +56,13 @@ NativeDataStats NativeDataStats::fromJson(const Json& body) {
 NativeImportResult NativeImportResult::fromJson(const Json& body) {
     NativeImportResult decoded;
     decoded.ok = fields::flag(fields::object(body), "ok");
-    if (present(body, "manifest")) {
+    if (body.contains("manifest") && !body["manifest"].is_null()) {
         const Json& manifest = fields::objectMember(body, "manifest");
         decoded.manifest = Manifest{
             fields::optionalText(manifest, "orgName"), fields::optionalText(manifest, "schemaVersion"),
             fields::optionalText(manifest, "appVersion"), fields::optionalFlag(manifest, "isEncrypted")};
     }
-    if (present(body, "result")) {
+    if (body.contains("result") && !body["result"].is_null()) {
         const Json& result = fields::objectMember(body, "result");
         Outcome outcome{
             fields::integer(result, "rowsInserted"), fields::integer(result, "assetsRestored"), {}, {}};
@@ -75,7 +70,7 @@ NativeImportResult NativeImportResult::fromJson(const Json& body) {
             if (!warning.is_string()) fields::invalid();
             outcome.warnings.push_back(warning.get<std::string>());
         }
-        if (present(result, "versions")) {
+        if (result.contains("versions") && !result["versions"].is_null()) {
             const Json& versions = fields::objectMember(result, "versions");
             outcome.versions =
                 Versions{fields::text(versions, "bundleApp"), fields::text(versions, "runtimeApp"),

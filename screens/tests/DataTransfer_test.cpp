@@ -19,12 +19,6 @@ namespace {
 constexpr const char* kOwner = "sanne@studiozelvorin.nl";
 constexpr const char* kMember = "daan@studiozelvorin.nl";  // of the demo organisation only
 constexpr const char* kPassword = "lange zin als wachtwoord";
-const std::string kPng(
-    "\x89PNG\r\n\x1A\n\0\0\0\rIHDR\0\0\0\x01\0\0\0\x01\x08\x06\0\0\0\x1F\x15\xC4\x89\0\0\0\r"
-    "IDATx\x9C"
-    "c\xF8\xFF\xFF?\0\x05\xFE\x02\xFE\xA7\x35\x81\x84\0\0\0\0IEND\xAE"
-    "B`\x82",
-    67);
 
 // The live rows of every synced table, without what differs by organisation and by sync: the
 // organisation's id (the one id an import gives anew), revisions and sync bookkeeping.
@@ -81,8 +75,10 @@ TEST(DataTransferIntegrationTest, AnExportedDeletedAndImportedOrganisationReache
     auto source = makeEnvironment(root / "a", service.baseUrl());
     ASSERT_TRUE(source->handleOpenURL(callbackFor(service, *source, std::string(kOwner))));
     source->syncNow();
+    const std::string scan =
+        readFile(std::filesystem::path(ZELVORIN_INTELLIGENCE_SAMPLES) / "receipt-photo.jpg");
     const std::vector<std::string> scans = uploadKvitraDocument(
-        source->apiClient(), KvitraUpload{"upload", false, "bon.png", "image/png", kPng, std::nullopt});
+        source->apiClient(), KvitraUpload{"upload", false, "bon.jpg", "image/jpeg", scan, std::nullopt});
     ASSERT_EQ(scans.size(), 1u);
     const std::vector<UploadedAttachment> attachments = uploadInvoiceAttachments(
         source->apiClient(), {{"voorwaarden.txt", "text/plain", "Betaling binnen 14 dagen."}});
@@ -170,7 +166,7 @@ TEST(DataTransferIntegrationTest, AnExportedDeletedAndImportedOrganisationReache
         EXPECT_EQ(importedRows.at(table), rows) << table;
     }
     EXPECT_EQ(dataactions::dataStats(fresh->apiClient()), exportedStats);
-    EXPECT_EQ(downloadKvitraDocument(fresh->apiClient(), scans[0]).data, kPng);
+    EXPECT_EQ(downloadKvitraDocument(fresh->apiClient(), scans[0]).data, scan);
     EXPECT_EQ(downloadUpload(fresh->apiClient(), attachments[0].key).data, "Betaling binnen 14 dagen.");
     const std::vector<scheduleactions::NativeDayOff> daysOff =
         scheduleactions::daysOff(fresh->apiClient(), scheduleId);
