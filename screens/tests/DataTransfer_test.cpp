@@ -81,7 +81,7 @@ TEST(DataTransferIntegrationTest, AnExportedDeletedAndImportedOrganisationReache
         source->apiClient(), KvitraUpload{"upload", false, "bon.jpg", "image/jpeg", scan, std::nullopt});
     ASSERT_EQ(scans.size(), 1u);
     const std::vector<UploadedAttachment> attachments = uploadInvoiceAttachments(
-        source->apiClient(), {{"voorwaarden.txt", "text/plain", "Betaling binnen 14 dagen."}});
+        source->apiClient(), {{"voorwaarden.txt", "application/octet-stream", "Betaling binnen 14 dagen."}});
     const std::string scheduleId = source->repositories().schedules.schedules().at(0).id;
     scheduleactions::addDayOff(source->apiClient(), scheduleId, "2026-04-15", "vakantie");
     CustomerRecord customer;
@@ -112,9 +112,9 @@ TEST(DataTransferIntegrationTest, AnExportedDeletedAndImportedOrganisationReache
               std::string::npos);
 
     // Deleting needs the exact name; then the organisation is gone and its sessions with it.
-    EXPECT_EQ(
-        refusal([&] { dataactions::deleteOrganization(source->apiClient(), "Studio"); }),
-        "De naam komt niet overeen. Typ \"Studio Zelvorin\" precies zo om de organisatie te verwijderen.");
+    EXPECT_EQ(refusal([&] { dataactions::deleteOrganization(source->apiClient(), "Studio"); }),
+              "conflict: De naam komt niet overeen. Typ \"Studio Zelvorin\" precies zo om de organisatie te "
+              "verwijderen.");
     dataactions::deleteOrganization(source->apiClient(), "Studio Zelvorin");
     try {
         dataactions::dataStats(source->apiClient());
@@ -140,11 +140,13 @@ TEST(DataTransferIntegrationTest, AnExportedDeletedAndImportedOrganisationReache
     EXPECT_EQ(refusal([&] {
                   importDataBundle(*target, {"replace", "niet het wachtwoord", bundle.fileName, bundle.data});
               }),
+              "conflict: "
               "Het wachtwoord is onjuist, of de bundel is beschadigd.");
     EXPECT_EQ(refusal([&] {
                   importDataBundle(*target, {"replace", kPassword, bundle.fileName,
                                              bundle.data.substr(0, bundle.data.size() * 2 / 3)});
               }),
+              "conflict: "
               "De bundel is beschadigd of onvolledig: hij is na het exporteren veranderd.");
     EXPECT_EQ(dataactions::dataStats(target->apiClient()), empty);
 
