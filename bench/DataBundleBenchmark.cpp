@@ -1,9 +1,9 @@
 // The organisation's export bundle: the demo organisation with 5 000 more records and 40 stored
 // files of 256 KiB (10 MiB), exported and imported into the second organisation. Baseline: reading
 // the same records and files in one transaction, which an export cannot do without. The target:
-// sealing costs at most as much again as the reading (1.2 to 2.0 measured on a busy 2-core machine), and the
-// import (every record written as a change devices pull) stays within a few seconds. The key derivation is a
-// fixed cost per bundle, shown on its own.
+// sealing costs at most as much again as the reading (1.2 to 2.0 measured on a busy 2-core
+// machine), and the import (every record written as a change devices pull) stays within a few
+// seconds. The key derivation is a fixed cost per bundle, shown on its own.
 #include <chrono>
 #include <string>
 
