@@ -14,6 +14,7 @@
 #include "service/bank/BankRoutes.h"
 #include "service/btw/BtwRoutes.h"
 #include "service/dashboard/DashboardRoutes.h"
+#include "service/data/DataRoutes.h"
 #include "service/http/ErrorKinds.h"
 #include "service/http/OwnHost.h"
 #include "service/http/ServiceError.h"
@@ -68,6 +69,7 @@ RouteTable serviceRoutes(const ServiceDatabase& database, const Authenticator& a
     addNotificationRoutes(routes, database);
     addProposalRoutes(routes, database, outbox);
     addOrgRoutes(routes, database);
+    addDataRoutes(routes, database);
     return routes;
 }
 

@@ -54,4 +54,7 @@ void addOrgCommands(CLI::App& app, CliContext& context);
 // profile show|set|photo, avatar ENTITY ID FILE, integrations show|set|key
 void addProfileCommands(CLI::App& app, CliContext& context);
 
+// data stats|export|import|avg-export, org delete --confirm NAME
+void addDataCommands(CLI::App& app, CliContext& context);
+
 }  // namespace zelvorin::cli

@@ -32,6 +32,7 @@ int main(int argc, char** argv) {
     addProposalCommands(app, context);
     addOrgCommands(app, context);
     addProfileCommands(app, context);
+    addDataCommands(app, context);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {

@@ -1,0 +1,253 @@
+#include <set>
+#include <stdexcept>
+
+#include "domain/Timestamps.h"
+#include "persistence/sqlite/Connection.h"
+#include "service/data/BundleFrames.h"
+#include "service/data/DataActions.h"
+#include "service/http/ServiceError.h"
+#include "service/store/Accounts.h"
+#include "service/store/OrganizationData.h"
+#include "service/store/RecordWriter.h"
+#include "service/store/Records.h"
+#include "service/store/ServiceDatabase.h"
+#include "service/store/ServiceMigrations.h"
+
+namespace zelvorin::service {
+
+namespace {
+
+// What wrote a bundle and what reads it: the service's version and its schema's migration count.
+constexpr const char* kServiceVersion = "1.0";
+
+std::string runtimeSchema() {
+    return std::to_string(serviceMigrations().size());
+}
+
+Organization requireOrganization(Connection& db, const Caller& caller) {
+    std::optional<Organization> organization = accounts::organization(db, caller.organizationId);
+    if (!organization) throw ServiceError(ErrorKind::notFound, "Deze organisatie bestaat niet (meer).");
+    return *organization;
+}
+
+// The contents of an opened bundle, sorted by kind.
+struct BundleContents {
+    Json manifest;
+    std::vector<bundle::Frame> records, rows, files;
+};
+
+BundleContents readContents(std::string_view sealed, const std::string& password) {
+    std::vector<bundle::Frame> frames;
+    try {
+        frames = bundle::decodeFrames(bundle::openBundle(sealed, password));
+    } catch (const bundle::BundleError& error) {
+        throw ServiceError(ErrorKind::unprocessable, error.what());
+    }
+    BundleContents contents;
+    for (bundle::Frame& frame : frames) {
+        const std::string kind = frame.header["kind"];
+        if (kind == "manifest")
+            contents.manifest = std::move(frame.header);
+        else if (kind == "record")
+            contents.records.push_back(std::move(frame));
+        else if (kind == "row")
+            contents.rows.push_back(std::move(frame));
+        else if (kind == "file")
+            contents.files.push_back(std::move(frame));
+        else
+            throw ServiceError(ErrorKind::unprocessable,
+                               "De bundel bevat gegevens die deze versie niet kent.");
+    }
+    if (!contents.manifest.is_object())
+        throw ServiceError(ErrorKind::unprocessable, "De bundel is onvolledig: de inhoudsopgave ontbreekt.");
+    return contents;
+}
+
+std::string headerText(const Json& header, const char* key) {
+    const auto member = header.find(key);
+    if (member == header.end() || !member->is_string() || member->get<std::string>().empty())
+        throw ServiceError(ErrorKind::unprocessable, "De inhoud van de bundel is onleesbaar.");
+    return member->get<std::string>();
+}
+
+std::string manifestText(const Json& manifest, const char* key) {
+    const auto member = manifest.find(key);
+    return member != manifest.end() && member->is_string() ? member->get<std::string>() : std::string();
+}
+
+struct ImportCounts {
+    std::int64_t rowsInserted = 0;
+    std::int64_t assetsRestored = 0;
+    std::int64_t recordsKept = 0;
+    std::int64_t filesKept = 0;
+    std::vector<std::string> warnings;
+};
+
+void clearOrganization(Connection& db, const Caller& caller, TimePoint now, const Actor& actor) {
+    for (const StoredRecord& record : records::all(db, caller.organizationId, std::nullopt)) {
+        if (record.deleted) continue;
+        writeRecord(db, RecordChange{caller.organizationId,
+                                     *parseSyncEntityType(record.entityType),
+                                     record.id,
+                                     RecordOperation::remove,
+                                     {},
+                                     now,
+                                     actor,
+                                     std::nullopt});
+    }
+    organizationdata::removeFiles(db, caller.organizationId);
+    for (const std::string& table : organizationdata::carriedTables())
+        organizationdata::removeRows(db, table, caller.organizationId);
+}
+
+void importRecords(Connection& db, const Caller& caller, const BundleContents& contents, bool merge,
+                   TimePoint now, const Actor& actor, ImportCounts& counts) {
+    const bool keepOwnSettings = merge && !records::withMember(db, caller.organizationId, "orgSettings",
+                                                               "organizationId", caller.organizationId)
+                                               .empty();
+    for (const bundle::Frame& frame : contents.records) {
+        const std::string typeText = headerText(frame.header, "entityType");
+        const std::string id = headerText(frame.header, "id");
+        const std::optional<SyncEntityType> type = parseSyncEntityType(typeText);
+        if (!type)
+            throw ServiceError(ErrorKind::unprocessable,
+                               "De bundel bevat gegevens die deze versie niet kent.");
+        if (merge) {
+            const std::optional<StoredRecord> existing =
+                records::find(db, caller.organizationId, typeText, id);
+            if ((existing && !existing->deleted) ||
+                (keepOwnSettings && *type == SyncEntityType::orgSettings)) {
+                ++counts.recordsKept;
+                continue;
+            }
+        }
+        nlohmann::ordered_json payload = nlohmann::ordered_json::parse(frame.body, nullptr, false);
+        if (!payload.is_object())
+            throw ServiceError(ErrorKind::unprocessable, "De inhoud van de bundel is onleesbaar.");
+        // The one id that changes: the records now belong to this organisation.
+        if (payload.contains("organizationId")) payload["organizationId"] = caller.organizationId;
+        writeRecord(db, RecordChange{caller.organizationId, *type, id, RecordOperation::put,
+                                     std::move(payload), now, actor, std::nullopt});
+        ++counts.rowsInserted;
+    }
+}
+
+void importFiles(Connection& db, const Caller& caller, const BundleContents& contents, bool merge,
+                 TimePoint now, ImportCounts& counts) {
+    for (const bundle::Frame& frame : contents.files) {
+        StoredFile file{headerText(frame.header, "key"), headerText(frame.header, "fileName"),
+                        headerText(frame.header, "contentType"), frame.body};
+        if (merge && storedfiles::find(db, caller.organizationId, file.key)) {
+            ++counts.filesKept;
+            continue;
+        }
+        storedfiles::put(db, caller.organizationId, file, now);
+        ++counts.assetsRestored;
+    }
+}
+
+void importRows(Connection& db, const Caller& caller, const BundleContents& contents, ImportCounts& counts) {
+    for (const bundle::Frame& frame : contents.rows) {
+        const Json columns = Json::parse(frame.body, nullptr, false);
+        try {
+            if (organizationdata::insertRow(db, headerText(frame.header, "table"), caller.organizationId,
+                                            columns))
+                ++counts.rowsInserted;
+        } catch (const std::invalid_argument&) {
+            throw ServiceError(ErrorKind::unprocessable,
+                               "De bundel bevat gegevens die deze versie niet kent.");
+        }
+    }
+}
+
+}  // namespace
+
+DataFile exportOrganization(const ServiceDatabase& database, const Caller& caller,
+                            const std::string& password, TimePoint now, bundle::KdfCost cost) {
+    if (password.size() < kMinExportPasswordLength)
+        throw ServiceError(ErrorKind::unprocessable, "Kies een wachtwoord van minstens " +
+                                                         std::to_string(kMinExportPasswordLength) +
+                                                         " tekens voor de export.");
+    bundle::BundleSealer sealer(password, cost);
+    // One read transaction: records, files and rows are one moment of the organisation.
+    database.read([&](Connection& db) {
+        const Organization organization = requireOrganization(db, caller);
+        sealer.append(bundle::encodeFrame(Json{{"kind", "manifest"},
+                                               {"orgName", organization.name},
+                                               {"schemaVersion", runtimeSchema()},
+                                               {"appVersion", kServiceVersion},
+                                               {"isEncrypted", true},
+                                               {"exportedAt", formatTimestampSeconds(now)}},
+                                          {}));
+        for (const StoredRecord& record : records::all(db, caller.organizationId, std::nullopt)) {
+            if (record.deleted) continue;
+            sealer.append(bundle::encodeFrame(
+                Json{{"kind", "record"}, {"entityType", record.entityType}, {"id", record.id}},
+                record.payload.dump()));
+        }
+        for (const std::string& table : organizationdata::carriedTables())
+            for (const Json& row : organizationdata::rows(db, table, caller.organizationId))
+                sealer.append(bundle::encodeFrame(Json{{"kind", "row"}, {"table", table}}, row.dump()));
+        for (const StoredFile& file : organizationdata::files(db, caller.organizationId))
+            sealer.append(bundle::encodeFrame(Json{{"kind", "file"},
+                                                   {"key", file.key},
+                                                   {"fileName", file.fileName},
+                                                   {"contentType", file.contentType}},
+                                              file.bytes));
+    });
+    return DataFile{"zelvorin-export-" + formatCalendarDate(amsterdamDate(now)) + ".ufbs", sealer.finish()};
+}
+
+Json importOrganization(const ServiceDatabase& database, const Caller& caller, const std::string& mode,
+                        const std::string& password, std::string_view sealed, TimePoint now) {
+    if (mode != "merge" && mode != "replace")
+        throw ServiceError(ErrorKind::unprocessable,
+                           "Kies \"merge\" of \"replace\" als manier van importeren.");
+    if (sealed.empty()) throw ServiceError(ErrorKind::unprocessable, "Er is geen bundel meegestuurd.");
+    // Everything is opened and checked before the database is touched.
+    const BundleContents contents = readContents(sealed, password);
+    const bool merge = mode == "merge";
+    const Actor actor{ChangeSource::route, caller.userId, caller.deviceId};
+
+    ImportCounts counts = database.write([&](Connection& db) {
+        requireOrganization(db, caller);
+        ImportCounts written;
+        if (!merge) {
+            clearOrganization(db, caller, now, actor);
+            const std::string name = manifestText(contents.manifest, "orgName");
+            if (!name.empty()) organizationdata::rename(db, caller.organizationId, name);
+        }
+        importRecords(db, caller, contents, merge, now, actor, written);
+        importRows(db, caller, contents, written);
+        importFiles(db, caller, contents, merge, now, written);
+        return written;
+    });
+
+    if (counts.recordsKept > 0)
+        counts.warnings.push_back(std::to_string(counts.recordsKept) +
+                                  " gegevens bestonden al en zijn niet overschreven.");
+    if (counts.filesKept > 0)
+        counts.warnings.push_back(std::to_string(counts.filesKept) +
+                                  " bestanden bestonden al en zijn niet overschreven.");
+    const std::string bundleSchema = manifestText(contents.manifest, "schemaVersion");
+    if (bundleSchema != runtimeSchema())
+        counts.warnings.push_back("De bundel komt van een andere versie van de dienst (schema " +
+                                  bundleSchema + ", hier " + runtimeSchema() + ").");
+    return Json{{"ok", true},
+                {"manifest",
+                 {{"orgName", manifestText(contents.manifest, "orgName")},
+                  {"schemaVersion", bundleSchema},
+                  {"appVersion", manifestText(contents.manifest, "appVersion")},
+                  {"isEncrypted", true}}},
+                {"result",
+                 {{"rowsInserted", counts.rowsInserted},
+                  {"assetsRestored", counts.assetsRestored},
+                  {"warnings", counts.warnings},
+                  {"versions",
+                   {{"bundleApp", manifestText(contents.manifest, "appVersion")},
+                    {"runtimeApp", kServiceVersion},
+                    {"bundleSchema", bundleSchema},
+                    {"runtimeSchema", runtimeSchema()}}}}}};
+}
+
+}  // namespace zelvorin::service

@@ -1,0 +1,245 @@
+#include "service/data/DataActions.h"
+
+#include <gtest/gtest.h>
+
+#include "domain/Timestamps.h"
+#include "persistence/sqlite/Connection.h"
+#include "service/http/ServiceError.h"
+#include "service/seed/DemoSeed.h"
+#include "service/store/Accounts.h"
+#include "service/store/OrganizationData.h"
+#include "service/store/Records.h"
+#include "service/store/ServiceDatabase.h"
+#include "service/store/SignIns.h"
+#include "testing/TempDir.h"
+
+namespace zelvorin::service {
+namespace {
+
+using namespace std::chrono;
+
+const TimePoint kNow{sys_days{year{2026} / March / 16} + hours{10}};
+constexpr bundle::KdfCost kCheap{10, 8, 1};
+constexpr const char* kPassword = "correct paard batterij";
+
+Caller callerOf(const std::string& userId, const std::string& organizationId) {
+    return Caller{userId, organizationId, "apparaat-" + userId, "sessie-" + userId, std::nullopt};
+}
+
+// A record as it reads without what the writer sets and the organisation it belongs to.
+nlohmann::ordered_json comparable(nlohmann::ordered_json payload) {
+    for (const char* key : {"revision", "serverModifiedAt", "organizationId"})
+        payload.erase(key);
+    return payload;
+}
+
+std::string errorOf(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const ServiceError& error) {
+        return std::to_string(error.httpStatus()) + " " + error.what();
+    }
+    return "geen fout";
+}
+
+class DataActionsIntegrationTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(seedDemo(database, year{2026} / March / 16));
+        // A scan, an invoice PDF and a day off beside the seeded records.
+        database.write([&](Connection& db) {
+            storedfiles::put(
+                db, demoOrganizationId(),
+                {"kvitra/scan-1/bon.pdf", "bon.pdf", "application/pdf", std::string("%PDF\0\xff", 6)}, kNow);
+            storedfiles::put(
+                db, demoOrganizationId(),
+                {"invoices/f-1/2026-001.pdf", "2026-001.pdf", "application/pdf", std::string(3000, 'x')},
+                kNow);
+            organizationdata::insertRow(db, "schedule_day_off", demoOrganizationId(),
+                                        {{"id", "vrij-1"},
+                                         {"schedule_id", "s-1"},
+                                         {"date", "2026-04-15"},
+                                         {"type", "vakantie"},
+                                         {"created_at", "2026-03-16T10:00:00Z"}});
+        });
+    }
+
+    std::vector<StoredRecord> liveRecords(const std::string& org) const {
+        std::vector<StoredRecord> live;
+        for (StoredRecord& record :
+             database.read([&](Connection& db) { return records::all(db, org, std::nullopt); }))
+            if (!record.deleted) live.push_back(std::move(record));
+        std::sort(live.begin(), live.end(), [](const StoredRecord& a, const StoredRecord& b) {
+            return std::tie(a.entityType, a.id) < std::tie(b.entityType, b.id);
+        });
+        return live;
+    }
+    std::vector<StoredFile> files(const std::string& org) const {
+        return database.read([&](Connection& db) { return organizationdata::files(db, org); });
+    }
+    std::int64_t lastSequence() const {
+        return database.read([](Connection& db) { return records::lastSequence(db); });
+    }
+    std::string exported() const {
+        return exportOrganization(database, owner, kPassword, kNow, kCheap).bytes;
+    }
+
+    testing::TempDir dir;
+    ServiceDatabase database{dir.path() / "data"};
+    Caller owner = callerOf(demoOwnerUserId(), demoOrganizationId());
+    Caller ownerOfSecond = callerOf(demoOwnerUserId(), secondOrganizationId());
+};
+
+TEST_F(DataActionsIntegrationTest, AReplacingImportMakesAnotherOrganisationHoldTheSameRecordsFilesAndRows) {
+    const std::string bundle = exported();
+    const std::vector<StoredRecord> source = liveRecords(demoOrganizationId());
+    const std::int64_t before = lastSequence();
+
+    const Json answer = importOrganization(database, ownerOfSecond, "replace", kPassword, bundle, kNow);
+
+    const std::vector<StoredRecord> target = liveRecords(secondOrganizationId());
+    ASSERT_EQ(target.size(), source.size());
+    for (std::size_t i = 0; i < source.size(); ++i) {
+        EXPECT_EQ(target[i].entityType + "/" + target[i].id, source[i].entityType + "/" + source[i].id);
+        EXPECT_EQ(comparable(target[i].payload), comparable(source[i].payload));
+        if (target[i].payload.contains("organizationId")) {
+            EXPECT_EQ(target[i].payload["organizationId"], secondOrganizationId());
+        }
+        // Written as new changes, so the second organisation's devices pull them.
+        EXPECT_GT(target[i].sequence, before);
+    }
+    const std::vector<StoredFile> copied = files(secondOrganizationId());
+    ASSERT_EQ(copied.size(), 2u);
+    EXPECT_EQ(copied[0].key, "invoices/f-1/2026-001.pdf");
+    EXPECT_EQ(copied[1].bytes, std::string("%PDF\0\xff", 6));
+    database.read([&](Connection& db) {
+        EXPECT_EQ(organizationdata::rows(db, "schedule_day_off", secondOrganizationId()).size(), 1u);
+        EXPECT_EQ(accounts::organization(db, secondOrganizationId())->name,
+                  accounts::organization(db, demoOrganizationId())->name);
+    });
+    EXPECT_EQ(answer["ok"], true);
+    EXPECT_EQ(answer["result"]["rowsInserted"], static_cast<std::int64_t>(source.size()) + 1);
+    EXPECT_EQ(answer["result"]["assetsRestored"], 2);
+    EXPECT_EQ(answer["manifest"]["orgName"], "Studio Zelvorin");
+    EXPECT_EQ(answer["result"]["warnings"], Json::array());
+}
+
+TEST_F(DataActionsIntegrationTest, AMergingImportKeepsWhatIsThereAndAddsWhatIsNot) {
+    const std::string bundle = exported();
+    const std::vector<StoredRecord> secondBefore = liveRecords(secondOrganizationId());
+    const StoredRecord ownSettings = database.read([&](Connection& db) {
+        return records::all(db, secondOrganizationId(), std::string("orgSettings")).front();
+    });
+
+    // Into its own organisation: everything is there already.
+    const Json again = importOrganization(database, owner, "merge", kPassword, bundle, kNow);
+    EXPECT_EQ(again["result"]["rowsInserted"], 0);
+    EXPECT_EQ(again["result"]["assetsRestored"], 0);
+    EXPECT_EQ(again["result"]["warnings"].size(), 2u);
+
+    const Json merged = importOrganization(database, ownerOfSecond, "merge", kPassword, bundle, kNow);
+    const std::vector<StoredRecord> after = liveRecords(secondOrganizationId());
+    const std::size_t demoSettings = 1;
+    EXPECT_EQ(after.size(), secondBefore.size() + liveRecords(demoOrganizationId()).size() - demoSettings);
+    const std::vector<StoredRecord> settings = database.read(
+        [&](Connection& db) { return records::all(db, secondOrganizationId(), std::string("orgSettings")); });
+    ASSERT_EQ(settings.size(), 1u);
+    EXPECT_EQ(settings[0].payload, ownSettings.payload);
+    EXPECT_EQ(merged["result"]["assetsRestored"], 2);
+}
+
+TEST_F(DataActionsIntegrationTest, ABadPasswordOrBundleIsRefusedAndChangesNothing) {
+    const std::string bundle = exported();
+    const std::int64_t before = lastSequence();
+    const std::size_t records = liveRecords(secondOrganizationId()).size();
+    std::string altered = bundle;
+    altered[altered.size() / 2] ^= 0x20;
+
+    const auto import = [&](const std::string& mode, const std::string& password, const std::string& bytes) {
+        return errorOf([&] { importOrganization(database, ownerOfSecond, mode, password, bytes, kNow); });
+    };
+    EXPECT_EQ(import("replace", "fout wachtwoord", bundle),
+              "422 Het wachtwoord is onjuist, of de bundel is beschadigd.");
+    EXPECT_EQ(import("replace", kPassword, bundle.substr(0, bundle.size() - 40)),
+              "422 De bundel is beschadigd of onvolledig: hij is na het exporteren veranderd.");
+    EXPECT_EQ(import("replace", kPassword, altered),
+              "422 De bundel is beschadigd of onvolledig: hij is na het exporteren veranderd.");
+    EXPECT_EQ(import("replace", kPassword, "een tekstbestand"),
+              "422 Dit bestand is geen Zelvorin-exportbundel.");
+    EXPECT_EQ(import("overschrijven", kPassword, bundle),
+              "422 Kies \"merge\" of \"replace\" als manier van importeren.");
+    EXPECT_EQ(errorOf([&] { exportOrganization(database, owner, "kort", kNow, kCheap); }),
+              "422 Kies een wachtwoord van minstens 8 tekens voor de export.");
+
+    EXPECT_EQ(lastSequence(), before);
+    EXPECT_EQ(liveRecords(secondOrganizationId()).size(), records);
+    EXPECT_TRUE(files(secondOrganizationId()).empty());
+}
+
+TEST_F(DataActionsIntegrationTest, DeletingTheOrganisationTakesItsDataAndSessionsOnlyWithItsExactName) {
+    database.write([&](Connection& db) {
+        for (const char* user : {"owner", "member"}) {
+            const std::string userId = std::string(user) == "owner" ? demoOwnerUserId() : demoMemberUserId();
+            signins::addSession(
+                db, DeviceSession{std::string("sessie-") + user, userId, demoOrganizationId(), "apparaat",
+                                  "linux", "1.0", "Werkplek", "", "", "t", "t", false});
+            signins::addRefreshToken(db, std::string("hash-") + user, std::string("sessie-") + user, 0);
+        }
+    });
+    const std::size_t secondRecords = liveRecords(secondOrganizationId()).size();
+
+    EXPECT_EQ(errorOf([&] { deleteOrganization(database, owner, "studio zelvorin"); }),
+              "422 De naam komt niet overeen. Typ \"Studio Zelvorin\" precies zo om de organisatie te "
+              "verwijderen.");
+    EXPECT_EQ(errorOf([&] {
+                  deleteOrganization(database, callerOf(demoMemberUserId(), demoOrganizationId()),
+                                     "Studio Zelvorin");
+              }),
+              "403 Alleen de eigenaar kan de organisatie verwijderen.");
+    EXPECT_FALSE(liveRecords(demoOrganizationId()).empty());
+
+    deleteOrganization(database, owner, "Studio Zelvorin");
+
+    database.read([&](Connection& db) {
+        EXPECT_FALSE(accounts::organization(db, demoOrganizationId()));
+        EXPECT_FALSE(signins::session(db, "sessie-member"));
+        // No table keeps a row of it.
+        Statement tables = db.prepare(
+            "SELECT m.name FROM sqlite_master m WHERE m.type = 'table' AND EXISTS "
+            "(SELECT 1 FROM pragma_table_info(m.name) c WHERE c.name = 'organization_id')");
+        while (tables.step()) {
+            Statement count =
+                db.prepare("SELECT COUNT(*) FROM " + tables.text(0) + " WHERE organization_id = ?");
+            count.bindAll(demoOrganizationId());
+            count.step();
+            EXPECT_EQ(count.int64(0), 0) << tables.text(0);
+        }
+        Statement tokens = db.prepare("SELECT COUNT(*) FROM refresh_token WHERE session_id LIKE 'sessie-%'");
+        tokens.step();
+        EXPECT_EQ(tokens.int64(0), 0);
+        // The owner keeps her account and her other organisation.
+        EXPECT_TRUE(accounts::user(db, demoOwnerUserId()));
+    });
+    EXPECT_EQ(liveRecords(secondOrganizationId()).size(), secondRecords);
+}
+
+TEST_F(DataActionsIntegrationTest, StatisticsCountTheOrganisationsOwnFilesAndRecords) {
+    const Json stats = dataStats(database, owner);
+    EXPECT_EQ(stats["storage"]["total"], 3006);
+    EXPECT_EQ(stats["storage"]["byPrefix"]["kvitra"], 6);
+    EXPECT_EQ(stats["storage"]["byPrefix"]["invoices"], 3000);
+    EXPECT_EQ(stats["storage"]["byPrefix"]["logos"], 0);
+    std::map<std::string, std::int64_t> byType;
+    for (const StoredRecord& record : liveRecords(demoOrganizationId()))
+        ++byType[record.entityType];
+    EXPECT_EQ(stats["records"]["invoices"], byType["draftInvoice"] + byType["creditNote"]);
+    EXPECT_EQ(stats["records"]["contacts"], byType["customer"] + byType["contact"]);
+    EXPECT_EQ(stats["records"]["transactions"], byType["bankTransaction"]);
+    EXPECT_EQ(stats["records"]["total"], static_cast<std::int64_t>(liveRecords(demoOrganizationId()).size()));
+    EXPECT_GT(stats["records"]["transactions"].get<std::int64_t>(), 0);
+
+    EXPECT_EQ(dataStats(database, ownerOfSecond)["storage"]["total"], 0);
+}
+
+}  // namespace
+}  // namespace zelvorin::service
