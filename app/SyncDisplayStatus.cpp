@@ -31,9 +31,11 @@ std::string describe(const SyncDisplayStatus& status) {
         [](const auto& s) -> std::string {
             using S = std::decay_t<decltype(s)>;
             if constexpr (std::is_same_v<S, SyncDisplayStatus::Synced>) {
-                const std::string synced = s.lastSyncedAt ? "gesynchroniseerd" : "gesynchroniseerd (nog nooit)";
-                return s.setAside == 0 ? synced
-                                       : synced + ", " + std::to_string(s.setAside) + " record(s) apart gezet";
+                const std::string synced =
+                    s.lastSyncedAt ? "gesynchroniseerd" : "gesynchroniseerd (nog nooit)";
+                return s.setAside == 0
+                           ? synced
+                           : synced + ", " + std::to_string(s.setAside) + " record(s) apart gezet";
             } else if constexpr (std::is_same_v<S, SyncDisplayStatus::Offline>) {
                 return "offline (" + std::to_string(s.pendingCount) + " wachtend)";
             } else if constexpr (std::is_same_v<S, SyncDisplayStatus::Failed>) {

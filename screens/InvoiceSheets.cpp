@@ -108,10 +108,10 @@ SendSheet SendSheet::open(const InvoiceDetail& detail, const std::optional<OrgSe
     sheet.subject = sheet.title();
     sheet.body =
         rules::defaultBody(detail.customer ? std::optional(detail.customer->companyName) : std::nullopt);
-    sheet.language = std::string(InvoiceTemplateLanguage::resolve(
-        detail.customer ? detail.customer->language : std::nullopt,
-        detail.customer ? detail.customer->country : std::nullopt,
-        settings ? settings->defaultLanguage : std::nullopt));
+    sheet.language = std::string(
+        InvoiceTemplateLanguage::resolve(detail.customer ? detail.customer->language : std::nullopt,
+                                         detail.customer ? detail.customer->country : std::nullopt,
+                                         settings ? settings->defaultLanguage : std::nullopt));
     return sheet;
 }
 
@@ -259,7 +259,11 @@ std::optional<std::string> ReopenSheet::submit(const SyncDisplayStatus& status) 
 std::vector<InvoiceTemplateRecord> TemplateChange::choices(const DraftInvoiceRecord& invoice,
                                                            std::vector<InvoiceTemplateRecord> all) {
     const std::string kind = invoiceTemplateKind(invoice);
-    std::erase_if(all, [&](const InvoiceTemplateRecord& candidate) { return candidate.defaultFor != kind; });
+    // A template made for another kind (a credit note's for an invoice) is left out; one made for
+    // no kind in particular fits any.
+    std::erase_if(all, [&](const InvoiceTemplateRecord& candidate) {
+        return candidate.defaultFor && !candidate.defaultFor->empty() && *candidate.defaultFor != kind;
+    });
     std::sort(all.begin(), all.end(),
               [](const InvoiceTemplateRecord& a, const InvoiceTemplateRecord& b) { return a.name < b.name; });
     return all;
@@ -267,10 +271,9 @@ std::vector<InvoiceTemplateRecord> TemplateChange::choices(const DraftInvoiceRec
 
 std::optional<std::string> TemplateChange::apply(AppEnvironment& environment, const std::string& invoiceId,
                                                  const std::string& templateId) {
-    const std::optional<std::string> failure =
-        runServerAction(environment, rules::ServerAction::send, kFailed, [&](SyncAPIClient& client) {
-            templateactions::setInvoiceTemplate(client, invoiceId, templateId);
-        });
+    const std::optional<std::string> failure = runServerAction(
+        environment, rules::ServerAction::send, kFailed,
+        [&](SyncAPIClient& client) { templateactions::setInvoiceTemplate(client, invoiceId, templateId); });
     return failure ? std::optional(std::string(kFailed)) : std::nullopt;
 }
 

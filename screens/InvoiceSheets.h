@@ -76,10 +76,12 @@ struct SendSheet : SheetCall {
     static constexpr std::string_view kOverwriteQuestion =
         "Je hebt de berichttekst bewerkt. Wil je die overschrijven met de nieuwe sjabloon?";
     static constexpr std::string_view kBodyEdited = "Berichttekst bewerkt";
-    static constexpr std::string_view kAttachmentsLabel = "Bijlagen (optioneel, max 3 bestanden, 10 MB totaal)";
+    static constexpr std::string_view kAttachmentsLabel =
+        "Bijlagen (optioneel, max 3 bestanden, 10 MB totaal)";
     static constexpr std::string_view kUploadFailed = "Uploaden mislukt. Probeer het opnieuw.";
     static constexpr std::string_view kPreview = "Voorbeeld bekijken";
-    static constexpr std::string_view kPreviewFailed = "Voorbeeld laden is niet gelukt. Controleer je verbinding.";
+    static constexpr std::string_view kPreviewFailed =
+        "Voorbeeld laden is niet gelukt. Controleer je verbinding.";
 
     // The recipient is the invoice's own address, else the customer's billing address; the
     // variables of a template's text come from the invoice and the organisation's settings.
@@ -198,7 +200,7 @@ struct TemplateChange {
     static constexpr std::string_view kTitle = "Sjabloon wijzigen";
     static constexpr std::string_view kFailed = "Sjabloon wijzigen mislukt. Controleer je verbinding.";
 
-    // The organisation's templates made for the invoice's kind (invoices or credit notes), by name.
+    // The organisation's templates that fit the invoice's kind (made for it, or for no kind), by name.
     static std::vector<InvoiceTemplateRecord> choices(const DraftInvoiceRecord& invoice,
                                                       std::vector<InvoiceTemplateRecord> all);
     // Sets it on the service (the device's edits pushed first, the change pulled after). Blocking;

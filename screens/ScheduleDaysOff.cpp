@@ -43,7 +43,7 @@ std::vector<sys_days> ScheduleDaysOff::typedRange(const std::string& from, const
         throw InputError(InputError::Kind::invalidValue,
                          "Voer vrije dagen per periode van hoogstens een jaar in.");
     std::vector<sys_days> range;
-    for (sys_days day = first; day <= last; day += days{1})
+    for (sys_days day = first; day <= last; day += std::chrono::days{1})
         range.push_back(day);
     return range;
 }
@@ -64,14 +64,15 @@ ScheduleDaysOff ScheduleDaysOff::fetch(SyncAPIClient& client, NLHolidays& holida
     return answer;
 }
 
-ScheduleDaysOff ScheduleDaysOff::add(SyncAPIClient& client, NLHolidays& holidays, const std::string& scheduleId,
-                                     const std::vector<sys_days>& range, const std::string& type,
-                                     year current) {
+ScheduleDaysOff ScheduleDaysOff::add(SyncAPIClient& client, NLHolidays& holidays,
+                                     const std::string& scheduleId, const std::vector<sys_days>& range,
+                                     const std::string& type, year current) {
     const ScheduleDaysOff before = fetch(client, holidays, scheduleId, current);
     for (const sys_days day : range) {
         const bool taken = std::any_of(before.days.begin(), before.days.end(),
                                        [&](const DayOffItem& item) { return item.date == day; });
-        if (!taken) scheduleactions::addDayOff(client, scheduleId, formatCalendarDate(year_month_day{day}), type);
+        if (!taken)
+            scheduleactions::addDayOff(client, scheduleId, formatCalendarDate(year_month_day{day}), type);
     }
     return fetch(client, holidays, scheduleId, current);
 }

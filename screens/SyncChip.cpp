@@ -39,7 +39,8 @@ SyncChip syncChip(const SyncDisplayStatus& status) {
                                 (s.setAside == 1 ? "past niet in deze versie van Zelvorin en is"
                                                  : "passen niet in deze versie van Zelvorin en zijn") +
                                 " apart gezet; de rest is bijgewerkt. Een update van de app lost dit meestal "
-                                "op. " + kClickToSync,
+                                "op. " +
+                                kClickToSync,
                             T::attention};
                 return {"Gesynchroniseerd", last + kClickToSync, T::calm};
             } else if constexpr (std::is_same_v<S, SyncDisplayStatus::Offline>) {

@@ -55,7 +55,8 @@ public:
     SyncEngineStatus() : value_(Idle{}) {}
     explicit SyncEngineStatus(Value value) : value_(std::move(value)) {}
 
-    static SyncEngineStatus idle(std::optional<TimePoint> lastSyncedAt = std::nullopt, std::int64_t setAside = 0) {
+    static SyncEngineStatus idle(std::optional<TimePoint> lastSyncedAt = std::nullopt,
+                                 std::int64_t setAside = 0) {
         return SyncEngineStatus(Idle{lastSyncedAt, setAside});
     }
     static SyncEngineStatus waitingForServer(TimePoint retryAt) {

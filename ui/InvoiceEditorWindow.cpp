@@ -172,7 +172,8 @@ void InvoiceEditorWindow::buildSidebar(QWidget* sidebar) {
     form->addRow("Sjabloon", template_);
     connect(template_, &QComboBox::activated, [this](int index) {
         const std::string chosen = template_->itemData(index).toString().toStdString();
-        if (!drawing_ && !chosen.empty() && chosen != model_->invoice().templateId.value_or("")) changeTemplate(chosen);
+        if (!drawing_ && !chosen.empty() && chosen != model_->invoice().templateId.value_or(""))
+            changeTemplate(chosen);
     });
     ideal_ = new QCheckBox("iDEAL-betaallink");
     portal_ = new QCheckBox("Link naar het klantportaal");
@@ -379,8 +380,8 @@ void InvoiceEditorWindow::changeTemplate(const std::string& templateId) {
     message_->setText("Bezig…");
     message_->show();
     QPointer<InvoiceEditorWindow> self(this);
-    context_.worker->post([self, templateId, invoiceId = model_->invoiceId(), &environment = context_.environment,
-                           main = context_.mainExecutor] {
+    context_.worker->post([self, templateId, invoiceId = model_->invoiceId(),
+                           &environment = context_.environment, main = context_.mainExecutor] {
         const std::optional<std::string> failure = TemplateChange::apply(environment, invoiceId, templateId);
         main->post([self, failure] {
             if (!self) return;

@@ -88,9 +88,8 @@ SendSheetDialog::SendSheetDialog(SectionContext context, SendSheet sheet, QWidge
     form->addRow(senderLabel_, sender_);
     senderLabel_->hide();
     sender_->hide();
-    connect(sender_, &QComboBox::activated, [this](int index) {
-        sheet_.fromEmail = sender_->itemData(index).toString().toStdString();
-    });
+    connect(sender_, &QComboBox::activated,
+            [this](int index) { sheet_.fromEmail = sender_->itemData(index).toString().toStdString(); });
     form->addRow("Sjabloon", template_);
     form->addRow("Onderwerp", subject_);
     form->addRow("Bericht", body_);
@@ -103,9 +102,8 @@ SendSheetDialog::SendSheetDialog(SectionContext context, SendSheet sheet, QWidge
     form->addRow(new QLabel(qText(std::string(SendSheet::kAttachmentsLabel))));
     form->addRow(attachments_);
     form->addRow(attachmentButtons);
-    connect(attach_, &QPushButton::clicked, [this] {
-        attachFiles(QFileDialog::getOpenFileNames(this, "Bijlagen kiezen"));
-    });
+    connect(attach_, &QPushButton::clicked,
+            [this] { attachFiles(QFileDialog::getOpenFileNames(this, "Bijlagen kiezen")); });
     connect(detach_, &QPushButton::clicked, [this] {
         if (const QListWidgetItem* item = attachments_->currentItem()) {
             sheet_.detach(item->data(Qt::UserRole).toString().toStdString());
@@ -147,13 +145,15 @@ void SendSheetDialog::fetchTemplates() {
             for (const auto& offered : self->sheet_.templates)
                 self->template_->addItem(qText(offered.name), qText(offered.id));
             if (self->sheet_.selectedTemplateId) {
-                self->template_->setCurrentIndex(self->template_->findData(qText(*self->sheet_.selectedTemplateId)));
+                self->template_->setCurrentIndex(
+                    self->template_->findData(qText(*self->sheet_.selectedTemplateId)));
                 self->showBody();
             }
             self->sheet_.setSenderAliases(aliases);
             for (const std::string& address : self->sheet_.senderAddresses)
                 self->sender_->addItem(qText(address), qText(address));
-            if (self->sheet_.fromEmail) self->sender_->setCurrentIndex(self->sender_->findData(qText(*self->sheet_.fromEmail)));
+            if (self->sheet_.fromEmail)
+                self->sender_->setCurrentIndex(self->sender_->findData(qText(*self->sheet_.fromEmail)));
             const bool choice = !self->sheet_.senderAddresses.empty();
             self->sender_->setVisible(choice);
             self->senderLabel_->setVisible(choice);
@@ -205,7 +205,8 @@ void SendSheetDialog::attachFiles(const QStringList& paths) {
 void SendSheetDialog::showAttachments() {
     attachments_->clear();
     for (const UploadedAttachment& file : sheet_.attachments) {
-        auto* item = new QListWidgetItem(qText(file.filename + " · " + SendSheet::sizeText(file.size)), attachments_);
+        auto* item =
+            new QListWidgetItem(qText(file.filename + " · " + SendSheet::sizeText(file.size)), attachments_);
         item->setData(Qt::UserRole, qText(file.key));
     }
     attachments_->setVisible(!sheet_.attachments.empty());

@@ -3,8 +3,8 @@
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QGridLayout>
-#include <QHeaderView>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QPointer>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -215,13 +215,15 @@ QLayout* ScheduleDialog::daysOffColumn() {
         const std::string identity = item->data(Qt::UserRole).toString().toStdString();
         for (const DayOffGroup& group : daysOff_.groups())
             if (!group.ids.empty() && group.identity() == identity)
-                changeDaysOff([group, id = *scheduleId_, year = amsterdamDate(context_.environment.clock()->now()).year()](
+                changeDaysOff([group, id = *scheduleId_,
+                               year = amsterdamDate(context_.environment.clock()->now()).year()](
                                   SyncAPIClient& client, NLHolidays& holidays) {
                     return ScheduleDaysOff::remove(client, holidays, id, group, year);
                 });
     });
     if (!scheduleId_) {
-        for (QWidget* widget : std::initializer_list<QWidget*>{dayOffFrom_, dayOffTo_, dayOffKind_, addDayOff_})
+        for (QWidget* widget :
+             std::initializer_list<QWidget*>{dayOffFrom_, dayOffTo_, dayOffKind_, addDayOff_})
             widget->setEnabled(false);
         daysOffMessage_->setText("Vrije dagen voer je in zodra het schema is opgeslagen.");
     } else {
@@ -242,8 +244,8 @@ void ScheduleDialog::addDaysOff() {
         return;
     }
     changeDaysOff([range, kind = dayOffKind_->currentData().toString().toStdString(), id = *scheduleId_,
-                   year = amsterdamDate(context_.environment.clock()->now()).year()](
-                      SyncAPIClient& client, NLHolidays& holidays) {
+                   year = amsterdamDate(context_.environment.clock()->now()).year()](SyncAPIClient& client,
+                                                                                     NLHolidays& holidays) {
         return ScheduleDaysOff::add(client, holidays, id, range, kind, year);
     });
 }
@@ -254,27 +256,27 @@ void ScheduleDialog::changeDaysOff(std::function<ScheduleDaysOff(SyncAPIClient&,
     addDayOff_->setEnabled(false);
     removeDayOff_->setEnabled(false);
     QPointer<ScheduleDialog> self(this);
-    context_.worker->post([self, call = std::move(call), &environment = context_.environment,
-                           main = context_.mainExecutor] {
-        std::optional<ScheduleDaysOff> answer;
-        std::string failure;
-        try {
-            answer = call(environment.apiClient(), environment.holidays());
-        } catch (...) {
-            failure = errorMessage(classifyCurrentException());
-        }
-        main->post([self, answer = std::move(answer), failure] {
-            if (!self) return;
-            self->addDayOff_->setEnabled(true);
-            self->daysOffMessage_->setText(qText(failure));
-            if (!answer) return;
-            self->daysOff_ = *answer;
-            self->dayOffFrom_->clear();
-            self->dayOffTo_->clear();
-            self->showDaysOff();
-            self->showPreview();
+    context_.worker->post(
+        [self, call = std::move(call), &environment = context_.environment, main = context_.mainExecutor] {
+            std::optional<ScheduleDaysOff> answer;
+            std::string failure;
+            try {
+                answer = call(environment.apiClient(), environment.holidays());
+            } catch (...) {
+                failure = errorMessage(classifyCurrentException());
+            }
+            main->post([self, answer = std::move(answer), failure] {
+                if (!self) return;
+                self->addDayOff_->setEnabled(true);
+                self->daysOffMessage_->setText(qText(failure));
+                if (!answer) return;
+                self->daysOff_ = *answer;
+                self->dayOffFrom_->clear();
+                self->dayOffTo_->clear();
+                self->showDaysOff();
+                self->showPreview();
+            });
         });
-    });
 }
 
 void ScheduleDialog::showDaysOff() {

@@ -3,13 +3,13 @@
 #include <set>
 #include <stdexcept>
 
-#include <nlohmann/json.hpp>
 #include <sqlite3.h>
+#include <nlohmann/json.hpp>
 
 #include "domain/Timestamps.h"
+#include "persistence/sqlite/SqliteError.h"
 #include "persistence/sync/EntityMapping.h"
 #include "persistence/sync/PayloadColumns.h"
-#include "persistence/sqlite/SqliteError.h"
 #include "persistence/sync/SyncTransitions.h"
 #include "sync/SyncLog.h"
 
@@ -265,7 +265,9 @@ void GRDBSyncStore::applyPulledChanges(std::span<const PullChange> changes,
             // Records set aside before and now applied whole leave the quarantine.
             if (anySetAside(db))
                 for (const PullChange& change : changes)
-                    db.cached("DELETE FROM sync_quarantine WHERE id = ?").bind(1, quarantineKey(change)).run();
+                    db.cached("DELETE FROM sync_quarantine WHERE id = ?")
+                        .bind(1, quarantineKey(change))
+                        .run();
             storeCursor(db);
         });
         return;
@@ -292,7 +294,8 @@ void GRDBSyncStore::applyPulledChanges(std::span<const PullChange> changes,
                       "INSERT OR REPLACE INTO sync_quarantine\n(id, entity_type, entity_id, server_revision, "
                       "payload, reason, quarantined_at)\nVALUES (?, ?, ?, ?, ?, ?, ?)")
                     .bindAll(quarantineKey(change), std::string(rawValue(change.entityType)), change.entityId,
-                             change.serverRevision, change.payload.dump(), std::string(error.what()), pulledAt)
+                             change.serverRevision, change.payload.dump(), std::string(error.what()),
+                             pulledAt)
                     .run();
             }
         }

@@ -43,7 +43,7 @@ TEST(AppDatabaseIntegrationTest, AFirstStartCreatesTheFolderTheFileAndEveryTable
     EXPECT_EQ(count(opened.database,
                     "SELECT COUNT(*) FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite_%' "
                     "AND name <> 'grdb_migrations' AND name NOT LIKE 'draft_invoice_search%'"),
-              24);
+              25);
     EXPECT_EQ(
         count(opened.database, "SELECT COUNT(*) FROM sqlite_master WHERE name = 'draft_invoice_search'"), 1);
     EXPECT_EQ(opened.database.appliedMigrations(), schemaIdentifiers());

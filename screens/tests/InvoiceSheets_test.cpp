@@ -137,7 +137,8 @@ TEST(InvoiceSheetsTest, LanguageAliasAndAttachmentsShapeTheCall) {
     edited.setTemplates({dutch, inEnglish});
     EXPECT_EQ(edited.body, "Eigen woorden");  // what was typed is never replaced unasked
 
-    invoicestats::NativeGmailAliasInfo aliases{true, "jan@gmail.com", {{"jan@gmail.com", false}, {"factuur@studio.nl", true}}};
+    invoicestats::NativeGmailAliasInfo aliases{
+        true, "jan@gmail.com", {{"jan@gmail.com", false}, {"factuur@studio.nl", true}}};
     sheet.setSenderAliases(aliases);
     EXPECT_EQ(sheet.senderAddresses.size(), 2u);
     EXPECT_EQ(sheet.fromEmail, "factuur@studio.nl");
@@ -147,7 +148,8 @@ TEST(InvoiceSheetsTest, LanguageAliasAndAttachmentsShapeTheCall) {
 
     using Attachment = InvoiceActionRules::Attachment;
     EXPECT_THROW(sheet.checkNewAttachments({{"a.pdf", 6 << 20}, {"b.pdf", 6 << 20}}), InputError);
-    sheet.attachments = {{"k1", "a.pdf", "application/pdf", 1000}, {"k2", "b.png", "image/png", 2000},
+    sheet.attachments = {{"k1", "a.pdf", "application/pdf", 1000},
+                         {"k2", "b.png", "image/png", 2000},
                          {"k3", "c.pdf", "application/pdf", 3000}};
     EXPECT_FALSE(sheet.canAttachMore());
     EXPECT_THROW(sheet.checkNewAttachments({Attachment{"d.pdf", 10}}), InputError);  // a fourth

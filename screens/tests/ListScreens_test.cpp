@@ -2,6 +2,7 @@
 
 #include <set>
 
+#include "app/SyncDisplayStatus.h"
 #include "screens/DashboardScreen.h"
 #include "screens/DisplayFormats.h"
 #include "screens/DroppedDocument.h"
@@ -9,7 +10,6 @@
 #include "screens/InvoiceListScreen.h"
 #include "screens/MainSections.h"
 #include "screens/OrganisationSwitch.h"
-#include "app/SyncDisplayStatus.h"
 #include "screens/SyncChip.h"
 #include "screens/TypedInput.h"
 
@@ -26,7 +26,8 @@ TEST(SyncChipTest, EveryStateSaysWhatIsGoingOnAndTheProblemsSayHowToRetry) {
     EXPECT_NE(syncChip(D{D::Synced{at}}).detail.find("Laatst gesynchroniseerd om "), std::string::npos);
     const SyncChip setAside = syncChip(D{D::Synced{at, 2}});
     EXPECT_EQ(setAside.text, "Gesynchroniseerd · 2 records apart");
-    EXPECT_NE(setAside.detail.find("2 records van de dienst passen niet"), std::string::npos) << setAside.detail;
+    EXPECT_NE(setAside.detail.find("2 records van de dienst passen niet"), std::string::npos)
+        << setAside.detail;
     EXPECT_EQ(describe(D{D::Synced{at, 1}}), "gesynchroniseerd, 1 record(s) apart gezet");
 
     EXPECT_EQ(syncChip(D{D::Offline{0}}).text, "Offline");

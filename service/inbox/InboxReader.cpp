@@ -66,8 +66,10 @@ int InboxReader::resumeWaiting() {
     const std::vector<Job> owed = database_.read([](Connection& db) {
         std::vector<Job> found;
         for (const Organization& organization : accounts::organizations(db))
-            for (const StoredRecord& item : records::all(db, organization.id, std::string("incomingInvoice"))) {
-                if (!item.deleted && owedAReading(item.payload)) found.push_back({organization.id, item.id, false});
+            for (const StoredRecord& item :
+                 records::all(db, organization.id, std::string("incomingInvoice"))) {
+                if (!item.deleted && owedAReading(item.payload))
+                    found.push_back({organization.id, item.id, false});
             }
         return found;
     });

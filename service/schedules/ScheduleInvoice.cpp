@@ -93,7 +93,9 @@ std::optional<ScheduleInvoice> scheduleInvoice(const ScheduleTerms& terms, const
                                                const std::string& invoiceId, const std::string& now) {
     ScheduleInvoice made;
     const int indexations = indexationSteps(terms.rhythm.firstDay, period.billingDate);
-    const auto indexed = [&](std::int64_t cents) { return indexedCents(cents, terms.indexationBps, indexations); };
+    const auto indexed = [&](std::int64_t cents) {
+        return indexedCents(cents, terms.indexationBps, indexations);
+    };
     std::string invoiceTreatment = party.vatTreatment;
     if (terms.fixed) {
         if (terms.lines.empty()) return std::nullopt;
@@ -114,9 +116,9 @@ std::optional<ScheduleInvoice> scheduleInvoice(const ScheduleTerms& terms, const
         if (hours <= 0) return std::nullopt;
         const std::string description =
             terms.descriptionTemplate.empty() ? "Werkzaamheden {periode}" : terms.descriptionTemplate;
-        made.lines.push_back(line(invoiceId, invoiceId + "-0", 0,
-                                  fillScheduleDescription(description, period, party.customerName),
-                                  {"hours_rate", hours, indexed(terms.rateCents), std::nullopt, std::nullopt}, now));
+        made.lines.push_back(line(
+            invoiceId, invoiceId + "-0", 0, fillScheduleDescription(description, period, party.customerName),
+            {"hours_rate", hours, indexed(terms.rateCents), std::nullopt, std::nullopt}, now));
     }
     const year_month_day issued{period.billingDate};
     made.invoice = Json{

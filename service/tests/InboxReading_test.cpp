@@ -162,7 +162,7 @@ TEST_F(InboxReadingIntegrationTest, WhatWaitedForTheServiceBeforeARestartIsReadA
     EXPECT_EQ(item(waiting).payload["extractionSource"], "server-claude");
     EXPECT_EQ(item(waiting).payload["extractionAttempts"], 1);
     EXPECT_EQ(item(readOnDevice).payload["extractionAttempts"], 0);  // the device reads that one
-    EXPECT_EQ(restarted.resumeWaiting(), 0);  // owed nothing now
+    EXPECT_EQ(restarted.resumeWaiting(), 0);                         // owed nothing now
 }
 
 TEST_F(InboxReadingIntegrationTest, ADocumentNobodyCanReadGetsItsError) {

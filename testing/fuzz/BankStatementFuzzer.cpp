@@ -14,7 +14,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     try {
         const zelvorin::service::ParsedStatement statement = zelvorin::service::readStatement(bytes);
         for (const zelvorin::service::StatementEntry& entry : statement.entries) {
-            if (entry.bookingDate.size() != 10 || !zelvorin::parseCalendarDate(entry.bookingDate)) std::abort();
+            if (entry.bookingDate.size() != 10 || !zelvorin::parseCalendarDate(entry.bookingDate))
+                std::abort();
             if (entry.amountCents == 0 || entry.currency.empty()) std::abort();
         }
     } catch (const zelvorin::service::ServiceError&) {

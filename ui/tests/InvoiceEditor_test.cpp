@@ -85,9 +85,12 @@ TEST(InvoiceEditorIntegrationTest, ANewDraftIsEditedSentAndPaidAndASecondDeviceP
     ASSERT_TRUE(eventually([&] { return invoices.model().rowCount() > 0; }));
 
     // A second invoice template for "Sjabloon wijzigen", made on the service and synced.
-    const auto templates = [&] { return desktop.environment->repositories().organisation.invoiceTemplates(); };
+    const auto templates = [&] {
+        return desktop.environment->repositories().organisation.invoiceTemplates();
+    };
     ASSERT_EQ(templates().size(), 1u);
-    const std::string copyId = templateactions::duplicateTemplate(desktop.environment->apiClient(), templates()[0].id);
+    const std::string copyId =
+        templateactions::duplicateTemplate(desktop.environment->apiClient(), templates()[0].id);
     window.syncNow();
     ASSERT_TRUE(eventually([&] { return templates().size() == 2; }));
 
@@ -105,11 +108,12 @@ TEST(InvoiceEditorIntegrationTest, ANewDraftIsEditedSentAndPaidAndASecondDeviceP
     ASSERT_FALSE(customers.empty());
     ASSERT_TRUE(model.setHeader("customerId", customers.front().id));
     // "Sjabloon wijzigen" sets the draft's template on the service; the change comes back by pull.
-    const int copyIndex = editor->templateChoice().findData(qText(copyId));
+    const int copyIndex = editor->templateChoice().findData(ui::qText(copyId));
     ASSERT_GE(copyIndex, 0);
     editor->templateChoice().setCurrentIndex(copyIndex);
     emit editor->templateChoice().activated(copyIndex);
-    ASSERT_TRUE(eventually([&] { return model.invoice().templateId == copyId; })) << editor->messageText().toStdString();
+    ASSERT_TRUE(eventually([&] { return model.invoice().templateId == copyId; }))
+        << editor->messageText().toStdString();
     addLine(*editor, "Ontwerp", "hours_rate", "1,5", "85,00");
     addLine(*editor, "Drukwerk", "qty_price", "3", "12,50");
     addLine(*editor, "Licentie", "fixed", "", "200,00");
@@ -140,7 +144,8 @@ TEST(InvoiceEditorIntegrationTest, ANewDraftIsEditedSentAndPaidAndASecondDeviceP
     // A Dutch customer's mail starts from the organisation's default Dutch invoice mail.
     ASSERT_TRUE(eventually([&] { return send->templateChoice().count() > 1; }));
     const QString dutch = send->body().toPlainText();
-    EXPECT_TRUE(dutch.startsWith("Beste ") && dutch.contains("In de bijlage vind je factuur")) << dutch.toStdString();
+    EXPECT_TRUE(dutch.startsWith("Beste ") && dutch.contains("In de bijlage vind je factuur"))
+        << dutch.toStdString();
     EXPECT_FALSE(dutch.contains("{"));
     const int other = send->templateChoice().currentIndex() == 1 ? 2 : 1;
     send->templateChoice().setCurrentIndex(other);
@@ -153,17 +158,20 @@ TEST(InvoiceEditorIntegrationTest, ANewDraftIsEditedSentAndPaidAndASecondDeviceP
     testing::TempDir files;
     for (const char* name : {"a.pdf", "b.pdf"})
         std::ofstream(files.path() / name, std::ios::binary) << std::string(6 * 1024 * 1024, 'x');
-    send->attachFiles({qText((files.path() / "a.pdf").string()), qText((files.path() / "b.pdf").string())});
+    send->attachFiles(
+        {ui::qText((files.path() / "a.pdf").string()), ui::qText((files.path() / "b.pdf").string())});
     EXPECT_EQ(send->errorText(), "Totale bestandsgrootte mag niet groter zijn dan 10 MB");
     EXPECT_EQ(send->attachmentList().count(), 0);
     std::ofstream(files.path() / "uren.pdf", std::ios::binary) << "%PDF-1.4\n%%EOF\n";
-    send->attachFiles({qText((files.path() / "uren.pdf").string())});
-    ASSERT_TRUE(eventually([&] { return send->attachmentList().count() == 1; })) << send->errorText().toStdString();
+    send->attachFiles({ui::qText((files.path() / "uren.pdf").string())});
+    ASSERT_TRUE(eventually([&] { return send->attachmentList().count() == 1; }))
+        << send->errorText().toStdString();
     EXPECT_EQ(send->attachmentList().item(0)->text(), "uren.pdf · 0.0 MB");
 
     // The service's preview of the message as it will be sent.
     QTest::mouseClick(&send->previewButton(), Qt::LeftButton);
-    ASSERT_TRUE(eventually([&] { return !send->previewText().isEmpty(); })) << send->errorText().toStdString();
+    ASSERT_TRUE(eventually([&] { return !send->previewText().isEmpty(); }))
+        << send->errorText().toStdString();
     EXPECT_TRUE(send->previewText().contains("Please find attached invoice"));
     QTest::mouseClick(&send->sendButton(), Qt::LeftButton);
     ASSERT_TRUE(eventually([&] { return shown<ui::SendSheetDialog>(*editor) == nullptr; }))

@@ -105,8 +105,10 @@ TEST(ScheduleSectionIntegrationTest, DaysOffAreEnteredAsRangesAndRemovedAsRows) 
     const InvoiceScheduleRecord hourly = schedules.model().row(0);
     ASSERT_EQ(hourly.scheduleType, "hourly");
 
-    ui::SectionContext context{*desktop.environment, desktop.mainExecutor,
-                               std::shared_ptr<Executor>(std::shared_ptr<void>(), &desktop.worker), {}};
+    ui::SectionContext context{*desktop.environment,
+                               desktop.mainExecutor,
+                               std::shared_ptr<Executor>(std::shared_ptr<void>(), &desktop.worker),
+                               {}};
     ui::ScheduleDialog dialog(context, hourly);
     const auto rows = [&] {
         std::vector<std::string> texts;
@@ -116,7 +118,8 @@ TEST(ScheduleSectionIntegrationTest, DaysOffAreEnteredAsRangesAndRemovedAsRows) 
     };
     const auto hasRow = [&](const std::string& start) {
         const auto all = rows();
-        return std::any_of(all.begin(), all.end(), [&](const std::string& text) { return text.starts_with(start); });
+        return std::any_of(all.begin(), all.end(),
+                           [&](const std::string& text) { return text.starts_with(start); });
     };
     ASSERT_TRUE(eventually([&] { return hasRow("Feestdag · "); }));
     const QString previewBefore = dialog.previewText();
@@ -127,8 +130,8 @@ TEST(ScheduleSectionIntegrationTest, DaysOffAreEnteredAsRangesAndRemovedAsRows) 
     EXPECT_EQ(dialog.daysOffMessage(), "De einddatum ligt vóór de begindatum.");
 
     const sys_days today{amsterdamDate(system_clock::now())};
-    dialog.dayOffFromField()->setText(qText(formatCalendarDate(year_month_day{today + days{1}})));
-    dialog.dayOffToField()->setText(qText(formatCalendarDate(year_month_day{today + days{14}})));
+    dialog.dayOffFromField()->setText(ui::qText(formatCalendarDate(year_month_day{today + days{1}})));
+    dialog.dayOffToField()->setText(ui::qText(formatCalendarDate(year_month_day{today + days{14}})));
     dialog.dayOffKindBox()->setCurrentIndex(1);  // Ziekteverzuim
     dialog.addDayOffButton()->click();
     ASSERT_TRUE(eventually([&] { return hasRow("Ziekteverzuim · "); }));
@@ -136,7 +139,8 @@ TEST(ScheduleSectionIntegrationTest, DaysOffAreEnteredAsRangesAndRemovedAsRows) 
     EXPECT_NE(dialog.previewText(), previewBefore);  // the next invoices bill fewer hours
 
     for (int row = 0; row < dialog.daysOffList()->count(); ++row)
-        if (dialog.daysOffList()->item(row)->text().startsWith("Ziekteverzuim")) dialog.daysOffList()->setCurrentRow(row);
+        if (dialog.daysOffList()->item(row)->text().startsWith("Ziekteverzuim"))
+            dialog.daysOffList()->setCurrentRow(row);
     ASSERT_TRUE(dialog.removeDayOffButton()->isEnabled());
     dialog.removeDayOffButton()->click();
     ASSERT_TRUE(eventually([&] { return !hasRow("Ziekteverzuim · ") && dialog.daysOffMessage().isEmpty(); }));
