@@ -96,14 +96,17 @@ void addIntegrationRoutes(RouteTable& routes, const ServiceDatabase& database) {
                    return Reply::json(kDone);
                });
     const auto outside = [&](HttpMethod method, const char* path, BodyRule body, const char* service) {
-        routes.add(method, path, Access::admin, body,
-                   [service](RequestContext&) -> Reply { refuseOutsideProvider(service); });
+        routes.add(
+            method, path, Access::admin, body,
+            [service](RequestContext&) -> Reply { refuseOutsideProvider(service); },
+            AuditRule::nothing("refused: nothing outside this machine can be connected"));
     };
     outside(HttpMethod::post, "api/native/v1/integrations/bunq", BodyRule::json(), "bunq");
     outside(HttpMethod::del, "api/native/v1/integrations/bunq", BodyRule::none(), "bunq");
     routes.add(
         HttpMethod::del, "api/native/v1/integrations/oauth/{provider}", Access::admin, BodyRule::none(),
-        [](RequestContext& context) -> Reply { refuseOutsideProvider(context.parameter("provider")); });
+        [](RequestContext& context) -> Reply { refuseOutsideProvider(context.parameter("provider")); },
+        AuditRule::nothing("refused: nothing outside this machine can be connected"));
     routes.get("api/native/v1/integrations/google/calendars", Access::member,
                [](RequestContext&) -> Reply { refuseOutsideProvider("Google Agenda"); });
     outside(HttpMethod::post, "api/native/v1/integrations/google/calendars", BodyRule::json(),
