@@ -139,8 +139,7 @@ void readEntry(const xmlNode* entry, std::vector<StatementEntry>& out) {
         }
         if (!amount) amount = child(entry, "Amt");
         item.amountCents = signedAmount(amount, debit);
-        if (const std::string currency = attribute(amount, "Ccy"); !currency.empty())
-            item.currency = currency;
+        item.currency = currencyCode(attribute(amount, "Ccy"));
         // The counterparty of money coming in is the debtor, of money going out the creditor.
         const xmlNode* parties = child(detail, "RltdPties");
         item.counterpartyName = partyName(child(parties, debit ? "Cdtr" : "Dbtr"));

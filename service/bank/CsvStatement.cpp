@@ -131,7 +131,7 @@ StatementEntry signedRow(const Columns& column, const Row& row, std::string& acc
     StatementEntry entry;
     entry.bookingDate = calendarDate(column(row, "datum"));
     entry.amountCents = parseAmountCents(column(row, "bedrag"));
-    if (const std::string currency = column(row, "munt"); !currency.empty()) entry.currency = currency;
+    entry.currency = currencyCode(column(row, "munt"));
     if (const std::string sequence = column(row, "volgnr"); !sequence.empty())
         entry.entryReference = sequence;
     entry.counterpartyName = folded(column(row, "naam tegenpartij"));

@@ -50,6 +50,19 @@ std::int64_t parseAmountCents(std::string_view raw) {
     return negative ? -cents : cents;
 }
 
+std::string currencyCode(std::string_view raw) {
+    const std::string_view text = trimmed(raw);
+    if (text.empty()) return "EUR";
+    std::string code;
+    for (const char c : text)
+        if (std::isalpha(static_cast<unsigned char>(c)))
+            code += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    if (code.size() != 3 || text.size() != 3)
+        throw ServiceError(ErrorKind::badRequest,
+                           "Een valuta in het bestand is geen valutacode van drie letters, zoals EUR.");
+    return code;
+}
+
 std::string calendarDate(std::string_view raw) {
     const std::string_view text = trimmed(raw);
     std::string iso;

@@ -17,6 +17,10 @@ std::int64_t parseAmountCents(std::string_view text);
 // "yyyy-MM-dd" from "yyyyMMdd", "yyyy-MM-dd" or "dd-MM-yyyy"; refused when it is no real date.
 std::string calendarDate(std::string_view text);
 
+// A currency as ISO 4217 writes it ("EUR"): three letters, read in any case; an empty text is the
+// euro. Anything else refuses the file: a transaction in an unreadable currency cannot be booked.
+std::string currencyCode(std::string_view text);
+
 // Trimmed of spaces, tabs and line ends on both sides.
 std::string_view trimmed(std::string_view text);
 // Runs of white space folded to one space, trimmed.

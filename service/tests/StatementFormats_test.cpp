@@ -142,6 +142,13 @@ TEST(StatementFormatsTest, RefusesWhatIsNoStatementOrIsBrokenWithADutchText) {
     // Cut off in the middle: XML that does not close, MT940 without its closing balance, MT940
     // whose movements do not add up to the closing balance because a line is missing.
     EXPECT_EQ(refusalOf(camt.substr(0, camt.size() / 2)).status, 400);
+    std::string otherCurrency = camt;
+    for (std::size_t at = otherCurrency.find("Ccy=\"EUR\""); at != std::string::npos;
+         at = otherCurrency.find("Ccy=\"EUR\"", at))
+        otherCurrency.replace(at, 9, "Ccy=\"EURO\"");
+    refusal = refusalOf(otherCurrency);
+    EXPECT_EQ(refusal.status, 400);
+    EXPECT_NE(refusal.text.find("valutacode"), std::string::npos) << refusal.text;
     refusal = refusalOf(mt940.substr(0, mt940.find(":62F:")));
     EXPECT_EQ(refusal.status, 400);
     EXPECT_NE(refusal.text.find("onvolledig"), std::string::npos) << refusal.text;
