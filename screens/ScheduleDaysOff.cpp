@@ -51,7 +51,8 @@ std::vector<sys_days> ScheduleDaysOff::typedRange(const std::string& from, const
 ScheduleDaysOff ScheduleDaysOff::fetch(SyncAPIClient& client, NLHolidays& holidays,
                                        const std::string& scheduleId, year current) {
     ScheduleDaysOff answer;
-    std::set<int> years{static_cast<int>(current)};
+    // This year's holidays and next year's: the next invoices reach into it.
+    std::set<int> years{static_cast<int>(current), static_cast<int>(current) + 1};
     for (const scheduleactions::NativeDayOff& day : scheduleactions::daysOff(client, scheduleId)) {
         const auto date = parseCalendarDate(day.date);
         if (!date) continue;  // the service only sends calendar dates; a stray one cannot be shown

@@ -32,7 +32,8 @@ struct ScheduleDaysOff {
     // a year.
     static std::vector<std::chrono::sys_days> typedRange(const std::string& from, const std::string& to);
 
-    // The schedule's days off, with the holidays of `year` and of every year a day off falls in.
+    // The schedule's days off, with the holidays of `year`, the next year and every year a day off
+    // falls in.
     static ScheduleDaysOff fetch(SyncAPIClient& client, NLHolidays& holidays, const std::string& scheduleId,
                                  std::chrono::year year);
     // One day off of `type` for each day of `range` that is not off yet, then the days off anew.

@@ -361,7 +361,7 @@ void InvoiceEditorWindow::drawHeader() {
     selectData(vatTreatment_, model_->fieldText("vatTreatment"));
     const std::optional<std::string>& templateId = model_->invoice().templateId;
     template_->clear();
-    if (!templateId) template_->addItem("Standaard", QString());
+    if (!templateId) template_->addItem("Automatisch", QString());  // by kind and the customer's language
     for (const InvoiceTemplateRecord& choice : TemplateChange::choices(
              model_->invoice(), context_.environment.repositories().organisation.invoiceTemplates()))
         template_->addItem(qText(choice.name), qText(choice.id));

@@ -187,6 +187,8 @@ QLayout* ScheduleDialog::daysOffColumn() {
     title->setStyleSheet("font-weight: 600;");
     column->addWidget(title);
     column->addWidget(help(scheduletexts::kDaysOffHelp));
+    daysOffList_->setWordWrap(true);
+    daysOffList_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     column->addWidget(daysOffList_, 1);
     for (const auto& [kind, label] : ScheduleDaysOff::kinds())
         dayOffKind_->addItem(qText(label), qText(kind));
