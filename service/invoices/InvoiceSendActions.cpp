@@ -17,6 +17,7 @@
 #include "service/invoices/InvoiceRecords.h"
 #include "service/invoices/InvoiceRecordsSource.h"
 #include "service/invoices/MailMessage.h"
+#include "service/invoices/MessageTransaction.h"
 #include "service/store/InvoiceEvents.h"
 #include "service/store/RecordWriter.h"
 #include "service/store/ScheduledSends.h"
@@ -77,19 +78,6 @@ std::filesystem::path mail(const MailOutbox& outbox, Connection& db, const Calle
     const auto stamp = std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count();
     return outbox.send(number + "-" + std::to_string(stamp) + "-" + randomUuid().substr(0, 8),
                        rfc5322Text(message), message.from, message.to);
-}
-
-// Runs `work` in one write transaction; a message it wrote is taken back when the transaction
-// does not commit, so the outbox never holds a message of an invoice that was not sent.
-template <class Work>
-Json inTransactionWithMessage(const ServiceDatabase& database, Work work) {
-    std::filesystem::path written;
-    try {
-        return database.write([&](Connection& db) { return work(db, written); });
-    } catch (...) {
-        if (!written.empty()) std::filesystem::remove(written);
-        throw;
-    }
 }
 
 constexpr std::string_view kReminderLevels[] = {"reminder_1", "reminder_2", "reminder_final"};

@@ -16,6 +16,7 @@
 #include "service/store/Records.h"
 #include "service/store/ServiceDatabase.h"
 #include "service/team/TeamMail.h"
+#include "service/templates/TemplateRecords.h"
 
 namespace zelvorin::service {
 
@@ -45,18 +46,6 @@ StoredRecord requireProposal(Connection& db, const Caller& caller, const std::st
 std::vector<StoredRecord> partsOf(Connection& db, const Caller& caller, const char* type,
                                   const std::string& id) {
     return records::withMember(db, caller.organizationId, type, "proposalId", id);
-}
-
-void tombstone(Connection& db, const Caller& caller, SyncEntityType type, const std::string& id,
-               TimePoint now) {
-    writeRecord(db, {caller.organizationId,
-                     type,
-                     id,
-                     RecordOperation::remove,
-                     {},
-                     now,
-                     Actor{ChangeSource::route, caller.userId, caller.deviceId},
-                     std::nullopt});
 }
 
 std::string userName(Connection& db, const std::optional<std::string>& userId) {
@@ -204,10 +193,10 @@ void deleteProposal(const ServiceDatabase& database, const Caller& caller, const
     database.write([&](Connection& db) {
         requireProposal(db, caller, proposalId);
         for (const StoredRecord& recipient : partsOf(db, caller, "proposalRecipient", proposalId))
-            tombstone(db, caller, SyncEntityType::proposalRecipient, recipient.id, now);
+            templaterecords::remove(db, caller, SyncEntityType::proposalRecipient, recipient.id, now);
         for (const StoredRecord& link : partsOf(db, caller, "proposalShareLink", proposalId))
-            tombstone(db, caller, SyncEntityType::proposalShareLink, link.id, now);
-        tombstone(db, caller, SyncEntityType::proposal, proposalId, now);
+            templaterecords::remove(db, caller, SyncEntityType::proposalShareLink, link.id, now);
+        templaterecords::remove(db, caller, SyncEntityType::proposal, proposalId, now);
     });
 }
 

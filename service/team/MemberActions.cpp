@@ -10,6 +10,7 @@
 #include "service/ServiceTunables.h"
 #include "service/http/ServiceError.h"
 #include "service/invoices/MailMessage.h"
+#include "service/invoices/MessageTransaction.h"
 #include "service/store/RequestAudit.h"
 #include "service/store/ServiceDatabase.h"
 #include "service/team/TeamMail.h"
@@ -68,18 +69,6 @@ std::string expiryFrom(TimePoint now) {
     return formatTimestampSeconds(now + std::chrono::hours(24 * tunables::kInviteLifetimeDays));
 }
 
-// Runs `work` in one write transaction; a message it wrote is taken back when that does not commit.
-template <class Work>
-auto withMessage(const ServiceDatabase& database, Work work) {
-    std::filesystem::path written;
-    try {
-        return database.write([&](Connection& db) { return work(db, written); });
-    } catch (...) {
-        if (!written.empty()) std::filesystem::remove(written);
-        throw;
-    }
-}
-
 }  // namespace
 
 Team listTeam(const ServiceDatabase& database, const Caller& caller) {
@@ -124,7 +113,7 @@ MemberInvite inviteMember(const ServiceDatabase& database, const MailOutbox& out
         throw ServiceError(ErrorKind::forbidden, "Alleen een eigenaar kan iemand als eigenaar uitnodigen.");
     if (request.firstName.size() > kMaxNameLength || request.lastName.size() > kMaxNameLength)
         throw ServiceError(ErrorKind::badRequest, "Een naam is hoogstens 200 tekens lang.");
-    return withMessage(database, [&](Connection& db, std::filesystem::path& written) {
+    return inTransactionWithMessage(database, [&](Connection& db, std::filesystem::path& written) {
         if (isMemberAddress(db, caller.organizationId, request.email))
             throw ServiceError(ErrorKind::conflict, request.email + " is al lid van deze organisatie.");
         if (memberinvites::findByEmail(db, caller.organizationId, request.email))
@@ -145,7 +134,7 @@ MemberInvite inviteMember(const ServiceDatabase& database, const MailOutbox& out
 void resendInvite(const ServiceDatabase& database, const MailOutbox& outbox, const Caller& caller,
                   const std::string& inviteId, TimePoint now) {
     requireAdministrator(caller);
-    withMessage(database, [&](Connection& db, std::filesystem::path& written) {
+    inTransactionWithMessage(database, [&](Connection& db, std::filesystem::path& written) {
         std::optional<MemberInvite> invite = memberinvites::find(db, caller.organizationId, inviteId);
         if (!invite) throw ServiceError(ErrorKind::notFound, "Deze uitnodiging bestaat niet.");
         invite->expiresAt = expiryFrom(now);
@@ -206,7 +195,7 @@ void renameMember(const ServiceDatabase& database, const Caller& caller, const s
 void sendPasswordReset(const ServiceDatabase& database, const MailOutbox& outbox, const Caller& caller,
                        const std::string& userId, TimePoint now) {
     requireAdministrator(caller);
-    withMessage(database, [&](Connection& db, std::filesystem::path& written) {
+    inTransactionWithMessage(database, [&](Connection& db, std::filesystem::path& written) {
         const TeamMember member = memberOf(db, caller, userId);
         written = mailPasswordReset(outbox, member.user, organizationName(db, caller.organizationId), now);
         // The change is the message, outside the database: the action is logged all the same.
