@@ -1,5 +1,23 @@
 include_guard(GLOBAL)
 
+set(ZELVORIN_TEST_SERVICE "" CACHE FILEPATH
+  "A zelvorin-service built elsewhere that the tests start instead of this tree's own (empty: this tree's)")
+
+# zelvorin_tests_need(<tests> <executable>...): the tests start these programs, so they are built
+# first. zelvorin-service is left out when ZELVORIN_TEST_SERVICE names one built elsewhere.
+function(zelvorin_tests_need target)
+  if(NOT TARGET ${target})
+    return()
+  endif()
+  set(programs ${ARGN})
+  if(ZELVORIN_TEST_SERVICE)
+    list(REMOVE_ITEM programs zelvorin-service)
+  endif()
+  if(programs)
+    add_dependencies(${target} ${programs})
+  endif()
+endfunction()
+
 # zelvorin_add_tests(<target> SOURCES ... LIBS ... [LABEL ui])
 #
 # One GoogleTest binary per module. Every test is registered with CTest on its own so the
