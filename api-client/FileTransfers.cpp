@@ -44,6 +44,14 @@ ConditionalDownload downloadKvitraDocument(SyncAPIClient& client, const std::str
                           entityTag, MissingIs::notFound);
 }
 
+ConditionalDownload downloadKvitraThumbnail(SyncAPIClient& client, const std::string& incomingInvoiceId,
+                                            const std::optional<std::string>& entityTag) {
+    return conditionalGet(
+        client,
+        "api/native/v1/kvitra/" + percentEncodeQueryValue(incomingInvoiceId) + "/document?variant=thumbnail",
+        entityTag, MissingIs::notFound);
+}
+
 ConditionalDownload downloadUpload(SyncAPIClient& client, const std::string& key,
                                    const std::optional<std::string>& entityTag) {
     std::string path = "api/uploads";

@@ -23,6 +23,10 @@ ConditionalDownload downloadInvoicePreview(SyncAPIClient& client, const std::str
 // GET api/native/v1/kvitra/<id>/document, the same way.
 ConditionalDownload downloadKvitraDocument(SyncAPIClient& client, const std::string& incomingInvoiceId,
                                            const std::optional<std::string>& entityTag = std::nullopt);
+// GET api/native/v1/kvitra/<id>/document?variant=thumbnail: a PNG of the first page, with an
+// entity tag of its own.
+ConditionalDownload downloadKvitraThumbnail(SyncAPIClient& client, const std::string& incomingInvoiceId,
+                                            const std::optional<std::string>& entityTag = std::nullopt);
 // GET api/uploads/<key>, each "/"-separated segment of the key encoded on its own; 404 is an
 // HttpError like any other status.
 ConditionalDownload downloadUpload(SyncAPIClient& client, const std::string& key,

@@ -1,6 +1,10 @@
 #include "api-client/KvitraActions.h"
 
+#include "api-client/ResponseFields.h"
+
 namespace zelvorin::kvitra {
+
+namespace fields = responsefields;
 
 namespace {
 
@@ -59,6 +63,22 @@ void setInvoiceType(SyncAPIClient& client, const std::string& id, const std::str
     client.action("POST", itemPath(id, "invoice-type"), {{"invoiceType", invoiceType}}, /*decode=*/false);
 }
 
+std::string createReverseBilling(SyncAPIClient& client, const std::string& id) {
+    return fields::text(fields::object(client.action("POST", itemPath(id, "reverse-billing"),
+                                                     nlohmann::ordered_json::object())),
+                        "invoiceId");
+}
+
+void confirmOrder(SyncAPIClient& client, const std::string& id, const std::string& action,
+                  const std::optional<std::string>& preset, const std::optional<std::string>& linkedId) {
+    const auto orNull = [](const std::optional<std::string>& value) {
+        return value ? nlohmann::ordered_json(*value) : nlohmann::ordered_json(nullptr);
+    };
+    client.action("POST", itemPath(id, "order-confirmation"),
+                  {{"action", action}, {"preset", orNull(preset)}, {"linkedId", orNull(linkedId)}},
+                  /*decode=*/false);
+}
+
 void archive(SyncAPIClient& client, const std::string& id) {
     client.action("POST", itemPath(id, "archive"), nlohmann::ordered_json::object(), /*decode=*/false);
 }
@@ -70,6 +90,31 @@ void remove(SyncAPIClient& client, const std::string& id) {
 void removeRule(SyncAPIClient& client, const std::string& ruleId) {
     client.action("DELETE", "api/native/v1/kvitra/rules/" + percentEncodeQueryValue(ruleId),
                   nlohmann::ordered_json::object(), /*decode=*/false);
+}
+
+NativeKvitraSettings NativeKvitraSettings::fromJson(const nlohmann::json& json) {
+    NativeKvitraSettings settings;
+    settings.folderZakelijk = fields::text(json, "folderZakelijk");
+    settings.folderPrive = fields::text(json, "folderPrive");
+    settings.folderGemengd = fields::text(json, "folderGemengd");
+    for (const nlohmann::json& rule : fields::array(json, "rules"))
+        settings.rules.push_back({fields::text(rule, "id"), fields::text(rule, "senderEmailPattern"),
+                                  fields::optionalText(rule, "subjectPattern"),
+                                  fields::text(rule, "suggestedCategory"), fields::flag(rule, "isSkip"),
+                                  fields::integer(rule, "matchCount")});
+    return settings;
+}
+
+NativeKvitraSettings settings(SyncAPIClient& client) {
+    return NativeKvitraSettings::fromJson(client.fetch("api/native/v1/kvitra/settings"));
+}
+
+void patchSettings(SyncAPIClient& client, const KvitraFoldersPatch& patch) {
+    nlohmann::ordered_json body = nlohmann::ordered_json::object();
+    if (patch.zakelijk) body["kvitraFolderZakelijk"] = *patch.zakelijk;
+    if (patch.prive) body["kvitraFolderPrive"] = *patch.prive;
+    if (patch.gemengd) body["kvitraFolderGemengd"] = *patch.gemengd;
+    client.action("PATCH", "api/native/v1/kvitra/settings", body, /*decode=*/false);
 }
 
 CloudSyncStatus CloudSyncStatus::fromJson(const nlohmann::json& json) {

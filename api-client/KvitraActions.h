@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include <nlohmann/json.hpp>
 
@@ -39,9 +40,38 @@ void correct(SyncAPIClient& client, const std::string& id, const ExtractedFields
 void categorize(SyncAPIClient& client, const std::string& id, const std::string& category,
                 const std::optional<std::string>& invoiceType = std::nullopt);
 void setInvoiceType(SyncAPIClient& client, const std::string& id, const std::string& invoiceType);
+// POST api/native/v1/kvitra/<id>/reverse-billing: the id of the draft invoice the service made
+// from the document (self-billing), which arrives by pull.
+std::string createReverseBilling(SyncAPIClient& client, const std::string& id);
+// POST api/native/v1/kvitra/<id>/order-confirmation {action, preset, linkedId}: "link" with the
+// linked item's id, "remind" with a preset ("1w", "2w", "1m"), "dismiss"; absent ones are sent null.
+void confirmOrder(SyncAPIClient& client, const std::string& id, const std::string& action,
+                  const std::optional<std::string>& preset, const std::optional<std::string>& linkedId);
 void archive(SyncAPIClient& client, const std::string& id);
 void remove(SyncAPIClient& client, const std::string& id);
 void removeRule(SyncAPIClient& client, const std::string& ruleId);
+
+// GET api/native/v1/kvitra/settings: where documents are filed per category, and the rules.
+struct NativeKvitraRule {
+    std::string id;
+    std::string senderEmailPattern;
+    std::optional<std::string> subjectPattern;
+    std::string suggestedCategory;
+    bool isSkip = false;
+    std::int64_t matchCount = 0;
+};
+struct NativeKvitraSettings {
+    std::string folderZakelijk, folderPrive, folderGemengd;
+    std::vector<NativeKvitraRule> rules;
+    static NativeKvitraSettings fromJson(const nlohmann::json& json);
+};
+NativeKvitraSettings settings(SyncAPIClient& client);
+// PATCH api/native/v1/kvitra/settings with kvitraFolderZakelijk, kvitraFolderPrive and
+// kvitraFolderGemengd, each only when given.
+struct KvitraFoldersPatch {
+    std::optional<std::string> zakelijk, prive, gemengd;
+};
+void patchSettings(SyncAPIClient& client, const KvitraFoldersPatch& patch);
 
 // GET (or POST, to copy now) api/native/v1/kvitra/sync.
 struct CloudSyncStatus {

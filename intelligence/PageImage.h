@@ -23,4 +23,8 @@ struct PageImage {
 // (a locked or empty PDF, a truncated photo, a page too large to render).
 PageImage loadFirstPage(std::string_view document);
 
+// A PNG of the first page in colour, its longer side `longestEdge` pixels at most (a small image is
+// not enlarged): the preview beside an inbox item. Throws as loadFirstPage does.
+std::string firstPageThumbnail(std::string_view document, int longestEdge);
+
 }  // namespace zelvorin

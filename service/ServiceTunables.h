@@ -84,4 +84,8 @@ inline constexpr int kMemberActivityEntries = 50;
 inline constexpr int kDefaultAuditPage = 50;
 inline constexpr int kMaxAuditPage = 200;
 
+// The longer side of an inbox document's preview image, in pixels: sharp in a list at twice the
+// screen's density, a few tens of kilobytes.
+inline constexpr int kInboxThumbnailEdge = 480;
+
 }  // namespace zelvorin::service::tunables

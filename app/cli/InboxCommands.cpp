@@ -69,6 +69,51 @@ void fixItem(CliContext& context, const FixOptions& options) {
     done(context, options.id, "bijgewerkt");
 }
 
+// An option left empty is not given.
+std::optional<std::string> given(const std::string& value) {
+    return value.empty() ? std::nullopt : std::optional<std::string>(value);
+}
+
+struct FolderOptions {
+    std::string zakelijk, prive, gemengd;
+};
+
+void showSettings(CliContext& context, const FolderOptions& options) {
+    context.requireSignedIn();
+    SyncAPIClient client = context.apiClient();
+    const kvitra::KvitraFoldersPatch patch{given(options.zakelijk), given(options.prive),
+                                           given(options.gemengd)};
+    if (patch.zakelijk || patch.prive || patch.gemengd) kvitra::patchSettings(client, patch);
+    const kvitra::NativeKvitraSettings settings = kvitra::settings(client);
+    if (context.json) {
+        Json rules = Json::array();
+        for (const kvitra::NativeKvitraRule& rule : settings.rules)
+            rules.push_back(
+                Json{{"id", rule.id},
+                     {"senderEmailPattern", rule.senderEmailPattern},
+                     {"subjectPattern", rule.subjectPattern ? Json(*rule.subjectPattern) : Json()},
+                     {"suggestedCategory", rule.suggestedCategory},
+                     {"isSkip", rule.isSkip},
+                     {"matchCount", rule.matchCount}});
+        return printJson(context, Json{{"folderZakelijk", settings.folderZakelijk},
+                                       {"folderPrive", settings.folderPrive},
+                                       {"folderGemengd", settings.folderGemengd},
+                                       {"rules", std::move(rules)}});
+    }
+    context.out() << column("Map zakelijk", 18) << settings.folderZakelijk << '\n'
+                  << column("Map privé", 18) << settings.folderPrive << '\n'
+                  << column("Map gemengd", 18) << settings.folderGemengd << '\n';
+    if (settings.rules.empty()) {
+        context.out() << "Geen regels.\n";
+        return;
+    }
+    context.out() << "Regels:\n";
+    for (const kvitra::NativeKvitraRule& rule : settings.rules)
+        context.out() << "  " << column(rule.senderEmailPattern, 30)
+                      << column(rule.isSkip ? "overslaan" : rule.suggestedCategory, 12) << rule.matchCount
+                      << "× toegepast  (" << rule.id << ")\n";
+}
+
 }  // namespace
 
 void addInboxCommands(CLI::App& app, CliContext& context) {
@@ -98,8 +143,7 @@ void addInboxCommands(CLI::App& app, CliContext& context) {
     categorize->callback([&context, categorizeId, category, type] {
         context.requireSignedIn();
         SyncAPIClient client = context.apiClient();
-        kvitra::categorize(client, *categorizeId, *category,
-                           type->empty() ? std::nullopt : std::optional<std::string>(*type));
+        kvitra::categorize(client, *categorizeId, *category, given(*type));
         done(context, *categorizeId, "ingedeeld");
     });
 
@@ -133,15 +177,54 @@ void addInboxCommands(CLI::App& app, CliContext& context) {
         done(context, *removeId, "verwijderd");
     });
 
+    auto billedId = std::make_shared<std::string>();
+    auto* reverseBilling = inbox->add_subcommand(
+        "reverse-billing", "Maak een factuur bij een stuk dat je klant voor je opstelde");
+    reverseBilling->add_option("id", *billedId, "Het stuk")->required();
+    reverseBilling->callback([&context, billedId] {
+        context.requireSignedIn();
+        SyncAPIClient client = context.apiClient();
+        const std::string invoiceId = kvitra::createReverseBilling(client, *billedId);
+        syncAfter(context);
+        if (context.json) return printJson(context, Json{{"id", *billedId}, {"invoiceId", invoiceId}});
+        context.out() << "Conceptfactuur gemaakt: " << invoiceId << '\n';
+    });
+
+    auto orderId = std::make_shared<std::string>();
+    auto orderAction = std::make_shared<std::string>();
+    auto preset = std::make_shared<std::string>();
+    auto linked = std::make_shared<std::string>();
+    auto* order = inbox->add_subcommand("order-confirmation", "Behandel een opdrachtbevestiging");
+    order->add_option("id", *orderId, "Het stuk")->required();
+    order->add_option("action", *orderAction, "link, remind of dismiss")->required();
+    order->add_option("--preset", *preset, "Herinner over 1w, 2w of 1m (bij remind)");
+    order->add_option("--linked", *linked, "Het stuk waar het bij hoort (bij link)");
+    order->callback([&context, orderId, orderAction, preset, linked] {
+        context.requireSignedIn();
+        SyncAPIClient client = context.apiClient();
+        kvitra::confirmOrder(client, *orderId, *orderAction, given(*preset), given(*linked));
+        done(context, *orderId, "opdrachtbevestiging bijgewerkt");
+    });
+
+    auto folders = std::make_shared<FolderOptions>();
+    auto* settings = inbox->add_subcommand("settings", "Toon (of wijzig) de mappen en regels van de inbox");
+    settings->add_option("--zakelijk", folders->zakelijk, "Map voor zakelijke stukken");
+    settings->add_option("--prive", folders->prive, "Map voor privéstukken");
+    settings->add_option("--gemengd", folders->gemengd, "Map voor gemengde stukken");
+    settings->callback([&context, folders] { showSettings(context, *folders); });
+
     auto documentId = std::make_shared<std::string>();
     auto out = std::make_shared<std::string>();
+    auto thumbnail = std::make_shared<bool>(false);
     auto* document = inbox->add_subcommand("document", "Sla het document van een stuk op");
     document->add_option("id", *documentId, "Het stuk")->required();
     document->add_option("--out", *out, "Waar het bestand heen moet")->required();
-    document->callback([&context, documentId, out] {
+    document->add_flag("--thumbnail", *thumbnail, "Alleen een klein plaatje van de eerste pagina (PNG)");
+    document->callback([&context, documentId, out, thumbnail] {
         context.requireSignedIn();
         SyncAPIClient client = context.apiClient();
-        const ConditionalDownload file = downloadKvitraDocument(client, *documentId);
+        const ConditionalDownload file = *thumbnail ? downloadKvitraThumbnail(client, *documentId)
+                                                    : downloadKvitraDocument(client, *documentId);
         writeOutputFile(*out, file.data);
         if (context.json)
             return printJson(context, Json{{"id", *documentId}, {"file", *out}, {"bytes", file.data.size()}});

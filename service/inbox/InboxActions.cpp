@@ -4,6 +4,8 @@
 
 #include "domain/Timestamps.h"
 #include "domain/Uuid.h"
+#include "intelligence/ExtractionError.h"
+#include "intelligence/PageImage.h"
 #include "service/ServiceTunables.h"
 #include "service/http/ServiceError.h"
 #include "service/inbox/InboxReading.h"
@@ -118,6 +120,24 @@ StoredFile inboxDocument(const ServiceDatabase& database, const Caller& caller,
     });
     if (!file) throw ServiceError(ErrorKind::notFound, "Document niet gevonden.");
     return std::move(*file);
+}
+
+StoredFile inboxThumbnail(const ServiceDatabase& database, const Caller& caller,
+                          const std::string& incomingId, TimePoint now) {
+    const StoredFile document = inboxDocument(database, caller, incomingId);
+    const std::string key = document.key + ".thumbnail.png";
+    if (std::optional<StoredFile> kept =
+            database.read([&](Connection& db) { return storedfiles::find(db, caller.organizationId, key); }))
+        return std::move(*kept);
+    StoredFile thumbnail{key, "thumbnail.png", "image/png", {}};
+    try {
+        // Drawn outside the database's lock; two requests at once draw it twice and keep one.
+        thumbnail.bytes = firstPageThumbnail(document.bytes, tunables::kInboxThumbnailEdge);
+    } catch (const ExtractionError&) {
+        throw ServiceError(ErrorKind::unprocessable, "Van dit document kan geen voorbeeld worden gemaakt.");
+    }
+    database.write([&](Connection& db) { storedfiles::put(db, caller.organizationId, thumbnail, now); });
+    return thumbnail;
 }
 
 StoredFile storedFile(const ServiceDatabase& database, const Caller& caller, const std::string& key) {

@@ -52,6 +52,11 @@ void requireInboxItem(const ServiceDatabase& database, const Caller& caller, con
 // The document of the organisation's incoming invoice; ServiceError(notFound) when there is none.
 StoredFile inboxDocument(const ServiceDatabase& database, const Caller& caller,
                          const std::string& incomingId);
+// A PNG of the document's first page for a list beside the item, made once and kept under the
+// document's key with ".thumbnail.png" added. ServiceError(notFound) as inboxDocument,
+// unprocessable (Dutch) when the document cannot be drawn.
+StoredFile inboxThumbnail(const ServiceDatabase& database, const Caller& caller,
+                          const std::string& incomingId, TimePoint now);
 // A stored file of the organisation by its key; ServiceError(notFound) when there is none.
 StoredFile storedFile(const ServiceDatabase& database, const Caller& caller, const std::string& key);
 

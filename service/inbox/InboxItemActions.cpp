@@ -91,6 +91,45 @@ void setInboxItemType(const ServiceDatabase& database, const Caller& caller, con
     changeItem(database, caller, id, now, [&](Json& payload) { payload["invoiceType"] = invoiceType; });
 }
 
+void confirmOrderInboxItem(const ServiceDatabase& database, const Caller& caller, const std::string& id,
+                           const Json& body, TimePoint now) {
+    const std::string action = requiredText(body, "action");
+    std::optional<std::string> linkedId;
+    std::optional<TimePoint> remindAt;
+    if (action == "link") {
+        linkedId = requiredText(body, "linkedId");
+        if (*linkedId == id) refuse("Een opdrachtbevestiging kan niet naar zichzelf verwijzen.");
+    } else if (action == "remind") {
+        const std::string preset = requiredText(body, "preset");
+        const int days = preset == "1w" ? 7 : preset == "2w" ? 14 : preset == "1m" ? 30 : 0;
+        if (days == 0) refuse("\"preset\" moet 1w, 2w of 1m zijn.");
+        remindAt = now + std::chrono::days{days};
+    } else if (action != "dismiss") {
+        refuse("\"action\" moet link, remind of dismiss zijn.");
+    }
+    if (linkedId) {
+        // The linked invoice is checked in its own read; the change below re-reads the item itself.
+        const bool live = database.read([&](Connection& db) {
+            const std::optional<StoredRecord> linked =
+                records::find(db, caller.organizationId, "incomingInvoice", *linkedId);
+            return linked && !linked->deleted;
+        });
+        if (!live) refuse("Het gekoppelde document bestaat niet (meer).");
+    }
+    changeItem(database, caller, id, now, [&](Json& payload) {
+        payload["invoiceType"] = "orderConfirmation";
+        if (linkedId) payload["linkedIncomingInvoiceId"] = *linkedId;
+        if (remindAt) {
+            payload["remindAt"] = formatTimestampMillis(*remindAt);
+            payload.erase("dismissedAt");
+        }
+        if (action == "dismiss") {
+            payload["dismissedAt"] = formatTimestampMillis(now);
+            payload.erase("remindAt");
+        }
+    });
+}
+
 void archiveInboxItem(const ServiceDatabase& database, const Caller& caller, const std::string& id,
                       TimePoint now) {
     changeItem(database, caller, id, now, [](Json& payload) { payload["status"] = "gearchiveerd"; });

@@ -22,6 +22,11 @@ void categorizeInboxItem(const ServiceDatabase& database, const Caller& caller, 
                          const Json& body, TimePoint now);
 void setInboxItemType(const ServiceDatabase& database, const Caller& caller, const std::string& id,
                       const Json& body, TimePoint now);
+// An order confirmation: "action" "link" ties it to the incoming invoice "linkedId" (another live
+// item of the organisation), "remind" sets a reminder after "preset" ("1w", "2w" or "1m"),
+// "dismiss" puts it away. The item becomes invoiceType "orderConfirmation" in each case.
+void confirmOrderInboxItem(const ServiceDatabase& database, const Caller& caller, const std::string& id,
+                           const Json& body, TimePoint now);
 void archiveInboxItem(const ServiceDatabase& database, const Caller& caller, const std::string& id,
                       TimePoint now);
 void deleteInboxItem(const ServiceDatabase& database, const Caller& caller, const std::string& id,

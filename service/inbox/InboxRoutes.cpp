@@ -8,6 +8,8 @@
 #include "service/inbox/InboxActions.h"
 #include "service/inbox/InboxItemActions.h"
 #include "service/inbox/InboxReader.h"
+#include "service/inbox/InboxSettings.h"
+#include "service/inbox/ReverseBilling.h"
 
 namespace zelvorin::service {
 
@@ -87,6 +89,14 @@ void addInboxRoutes(RouteTable& routes, const ServiceDatabase& database, InboxRe
                &categorizeInboxItem);
     itemAction(HttpMethod::post, "api/native/v1/kvitra/{id}/invoice-type", BodyRule::json(),
                &setInboxItemType);
+    itemAction(HttpMethod::post, "api/native/v1/kvitra/{id}/order-confirmation", BodyRule::json(),
+               &confirmOrderInboxItem);
+    routes.add(HttpMethod::post, "api/native/v1/kvitra/{id}/reverse-billing", Access::member,
+               BodyRule::none(), [&](RequestContext& context) {
+                   return Reply::json(
+                       Json{{"invoiceId", createReverseBilling(database, context.caller(),
+                                                               context.parameter("id"), context.now())}});
+               });
     plainAction(HttpMethod::post, "api/native/v1/kvitra/{id}/archive", &archiveInboxItem);
     plainAction(HttpMethod::del, "api/native/v1/kvitra/{id}", &deleteInboxItem);
     plainAction(HttpMethod::del, "api/native/v1/kvitra/rules/{id}", &deleteKvitraRule);
@@ -96,8 +106,22 @@ void addInboxRoutes(RouteTable& routes, const ServiceDatabase& database, InboxRe
         HttpMethod::post, "api/native/v1/kvitra/sync", Access::member, BodyRule::none(),
         [](RequestContext&) { return Reply::json(cloudCopyStatus()); },
         AuditRule::nothing("reports the cloud copy, which cannot be connected"));
+    routes.get("api/native/v1/kvitra/settings", Access::member, [&](RequestContext& context) {
+        return Reply::json(inboxSettings(database, context.caller()));
+    });
+    routes.add(HttpMethod::patch, "api/native/v1/kvitra/settings", Access::member, BodyRule::json(),
+               [&](RequestContext& context) {
+                   patchInboxSettings(database, context.caller(), context.body(), context.now());
+                   return Reply::json(Json::object());
+               });
+    // The preview image is a file of its own with its own entity tag: a device keeps both.
     routes.get("api/native/v1/kvitra/{id}/document", Access::member, [&](RequestContext& context) {
-        StoredFile file = inboxDocument(database, context.caller(), context.parameter("id"));
+        const std::string id = context.parameter("id");
+        const std::optional<std::string> variant = context.query("variant");
+        if (variant && *variant != "thumbnail")
+            throw ServiceError(ErrorKind::badRequest, "Onbekende variant: alleen \"thumbnail\".");
+        StoredFile file = variant ? inboxThumbnail(database, context.caller(), id, context.now())
+                                  : inboxDocument(database, context.caller(), id);
         return conditionalReply(context, std::move(file.bytes), file.contentType);
     });
     routes.get("api/uploads/{key*}", Access::member, [&](RequestContext& context) {

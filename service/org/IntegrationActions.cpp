@@ -4,10 +4,10 @@
 #include <optional>
 #include <string_view>
 
-#include "domain/Timestamps.h"
-#include "persistence/sqlite/Connection.h"
 #include "service/ServiceTunables.h"
 #include "service/http/ServiceError.h"
+#include "service/inbox/InboxSettings.h"
+#include "service/store/OrgIntegrations.h"
 #include "service/store/ServiceDatabase.h"
 
 namespace zelvorin::service {
@@ -23,29 +23,6 @@ constexpr std::size_t kMaxFolderTemplateLength = 200;
 
 std::string keyName(std::string_view provider) {
     return "key:" + std::string(provider);
-}
-
-std::optional<std::string> stored(Connection& db, const std::string& organizationId,
-                                  const std::string& name) {
-    Statement& row = db.cached("SELECT value FROM org_integration WHERE organization_id = ? AND name = ?");
-    row.bindAll(organizationId, name);
-    if (!row.step()) return std::nullopt;
-    return row.text(0);
-}
-
-void store(Connection& db, const std::string& organizationId, const std::string& name,
-           const std::string& value, TimePoint now) {
-    db.cached(
-          "INSERT OR REPLACE INTO org_integration (organization_id, name, value, updated_at) VALUES (?, ?, "
-          "?, ?)")
-        .bindAll(organizationId, name, value, formatTimestampMillis(now))
-        .run();
-}
-
-void erase(Connection& db, const std::string& organizationId, const std::string& name) {
-    db.cached("DELETE FROM org_integration WHERE organization_id = ? AND name = ?")
-        .bindAll(organizationId, name)
-        .run();
 }
 
 [[noreturn]] void refuse(const std::string& text) {
@@ -64,15 +41,17 @@ Json oauth(bool autoUpload, const std::string& folderTemplate) {
 Json integrationStatus(const ServiceDatabase& database, const Caller& caller) {
     return database.read([&](Connection& db) {
         const std::string& org = caller.organizationId;
-        const bool autoUpload = stored(db, org, kAutoUpload) == std::optional<std::string>("true");
-        const std::string folder = stored(db, org, kFolderTemplate).value_or(kDefaultFolderTemplate);
-        Json status{
-            {"google", oauth(false, kDefaultFolderTemplate)},
-            {"dropbox", oauth(autoUpload, folder)},
-            {"bunq", Json{{"connected", false}}},
-            {"kvitraFolders", Json{{"zakelijk", "Zakelijk"}, {"prive", "Privé"}, {"gemengd", "Gemengd"}}}};
+        const bool autoUpload =
+            orgintegrations::find(db, org, kAutoUpload) == std::optional<std::string>("true");
+        const std::string folder =
+            orgintegrations::find(db, org, kFolderTemplate).value_or(kDefaultFolderTemplate);
+        Json status{{"google", oauth(false, kDefaultFolderTemplate)},
+                    {"dropbox", oauth(autoUpload, folder)},
+                    {"bunq", Json{{"connected", false}}},
+                    {"kvitraFolders", inboxFolders(db, org)}};
         for (const std::string_view provider : kKeyProviders)
-            status[std::string(provider) + "Configured"] = stored(db, org, keyName(provider)).has_value();
+            status[std::string(provider) + "Configured"] =
+                orgintegrations::find(db, org, keyName(provider)).has_value();
         return status;
     });
 }
@@ -93,7 +72,7 @@ void patchIntegrations(const ServiceDatabase& database, const Caller& caller, co
     }
     database.write([&](Connection& db) {
         for (const auto& [key, value] : body.items())
-            store(db, caller.organizationId, key, value.get<std::string>(), now);
+            orgintegrations::put(db, caller.organizationId, key, value.get<std::string>(), now);
     });
 }
 
@@ -113,9 +92,9 @@ void setIntegrationKey(const ServiceDatabase& database, const Caller& caller, co
         refuse("De sleutel moet een tekst van 1 tot 1024 tekens zijn.");
     database.write([&](Connection& db) {
         if (value->is_null())
-            erase(db, caller.organizationId, keyName(name));
+            orgintegrations::remove(db, caller.organizationId, keyName(name));
         else
-            store(db, caller.organizationId, keyName(name), value->get<std::string>(), now);
+            orgintegrations::put(db, caller.organizationId, keyName(name), value->get<std::string>(), now);
     });
 }
 

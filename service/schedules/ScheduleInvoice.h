@@ -9,6 +9,7 @@
 #include <nlohmann/json.hpp>
 
 #include "domain/SchedulePeriods.h"
+#include "service/invoices/InvoiceParty.h"
 
 namespace zelvorin::service {
 
@@ -32,14 +33,6 @@ struct ScheduleTerms {
 // deleted, an unknown frequency or billing time). The first day is the latest of its start date
 // and the day it was made: a schedule never bills a period before it existed.
 std::optional<ScheduleTerms> scheduleTerms(const nlohmann::ordered_json& payload);
-
-// What the generator needs to know of the customer and organisation.
-struct InvoiceParty {
-    std::string customerName;
-    std::optional<std::string> billingEmail;
-    std::string vatTreatment = "nl_21";  // the customer's VAT rate override when it has one
-    std::int64_t paymentTermDays = 30;
-};
 
 // The invoice of one period and its lines, as records (payloads without bookkeeping); no invoice
 // when an hourly period has no billable hours left. `daysOff` holds the schedule's days off and the

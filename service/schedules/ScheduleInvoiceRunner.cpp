@@ -6,8 +6,8 @@
 #include "domain/MessageVariables.h"
 #include "domain/Timestamps.h"
 #include "domain/Uuid.h"
-#include "domain/VatTreatment.h"
 #include "persistence/sqlite/Connection.h"
+#include "service/invoices/InvoiceParty.h"
 #include "service/schedules/ScheduleInvoice.h"
 #include "service/store/Accounts.h"
 #include "service/store/RecordWriter.h"
@@ -36,13 +36,6 @@ struct DuePeriod {
     BillingPeriod period;
 };
 
-std::optional<std::string> textOf(const Json& payload, const char* key) {
-    const auto member = payload.find(key);
-    if (member == payload.end() || !member->is_string() || member->get<std::string>().empty())
-        return std::nullopt;
-    return member->get<std::string>();
-}
-
 std::vector<DuePeriod> duePeriods(Connection& db, TimePoint start, TimePoint now) {
     std::vector<DuePeriod> due;
     for (const Organization& organization : accounts::organizations(db)) {
@@ -62,26 +55,6 @@ std::vector<DuePeriod> duePeriods(Connection& db, TimePoint start, TimePoint now
         }
     }
     return due;
-}
-
-InvoiceParty partyOf(Connection& db, const std::string& organizationId, const std::string& customerId) {
-    InvoiceParty party;
-    const std::optional<StoredRecord> customer = records::find(db, organizationId, "customer", customerId);
-    if (customer && !customer->deleted) {
-        party.customerName = textOf(customer->payload, "companyName").value_or("");
-        party.billingEmail = textOf(customer->payload, "billingEmail");
-        if (const auto rate = textOf(customer->payload, "vatRateOverride"); rate && parseVatTreatment(*rate))
-            party.vatTreatment = *rate;
-        if (const auto term = customer->payload.find("paymentTermsOverride");
-            term != customer->payload.end() && term->is_number_integer())
-            return party.paymentTermDays = term->get<std::int64_t>(), party;
-    }
-    for (const StoredRecord& settings : records::all(db, organizationId, std::string("orgSettings"))) {
-        const auto days = settings.payload.find("paymentTermsDays");
-        if (!settings.deleted && days != settings.payload.end() && days->is_number_integer())
-            party.paymentTermDays = days->get<std::int64_t>();
-    }
-    return party;
 }
 
 std::set<sys_days> daysOffOf(Connection& db, const DuePeriod& due) {
@@ -133,7 +106,7 @@ bool generate(const ServiceDatabase& database, const DuePeriod& due, TimePoint n
         if (!schedule || schedule->deleted) return false;
         const std::optional<ScheduleTerms> terms = scheduleTerms(schedule->payload);
         if (!terms) return false;
-        const InvoiceParty party = partyOf(db, due.organizationId, terms->customerId);
+        const InvoiceParty party = invoiceParty(db, due.organizationId, terms->customerId);
         std::optional<ScheduleInvoice> made = scheduleInvoice(*terms, due.period, party, daysOffOf(db, due),
                                                               due.organizationId, invoiceId, stamp);
         const ScheduleRun run{due.organizationId,

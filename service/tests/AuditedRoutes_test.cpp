@@ -128,7 +128,7 @@ public:
 
     httplib::Result send(HttpMethod method, const std::string& path, const std::string& token,
                          const std::optional<Json>& body, httplib::Headers headers = {}) const {
-        httplib::Client client("127.0.0.1", port_);
+        httplib::Client client = this->client();
         if (!token.empty()) headers.emplace("Authorization", "Bearer " + token);
         headers.emplace(kAdminTokenHeader, kOperatorToken);
         const std::string text = body ? body->dump() : std::string();
@@ -149,7 +149,7 @@ public:
     }
     httplib::Result upload(const std::string& path, const std::string& token,
                            const httplib::MultipartFormDataItems& items) const {
-        httplib::Client client("127.0.0.1", port_);
+        httplib::Client client = this->client();
         return client.Post(path, {{"Authorization", "Bearer " + token}}, items);
     }
 
@@ -157,6 +157,14 @@ public:
     IssuedTokens member;
 
 private:
+    // The bundle routes derive their key with scrypt: an instrumented build needs more than the
+    // client's default five seconds.
+    httplib::Client client() const {
+        httplib::Client client("127.0.0.1", port_);
+        client.set_read_timeout(60, 0);
+        return client;
+    }
+
     testing::TempDir dir_;
     ManualClock clock_{kNow};
     std::unique_ptr<ServiceDatabase> database_;
@@ -569,6 +577,20 @@ std::map<std::string, ProbeFor> probes() {
     };
     p["POST api/native/v1/kvitra/{id}/invoice-type"] = [=](SeededService& s) {
         return Probe{v1 + "kvitra/" + inboxItem(s) + "/invoice-type", Json{{"invoiceType", "purchase"}}};
+    };
+    p["POST api/native/v1/kvitra/{id}/order-confirmation"] = [=](SeededService& s) {
+        return Probe{v1 + "kvitra/" + inboxItem(s) + "/order-confirmation",
+                     Json{{"action", "remind"}, {"preset", "1w"}, {"linkedId", nullptr}}};
+    };
+    p["POST api/native/v1/kvitra/{id}/reverse-billing"] = [=](SeededService& s) {
+        const std::string item = inboxItem(s);
+        answerOf(
+            s.send(HttpMethod::patch, v1 + "kvitra/" + item, s.owner.accessToken,
+                   Json{{"extractedSenderCompany", "Bakkerij Van Dam B.V."}, {"extractedAmount", 12100}}));
+        return Probe{v1 + "kvitra/" + item + "/reverse-billing"};
+    };
+    p["PATCH api/native/v1/kvitra/settings"] = [=](SeededService&) {
+        return Probe{v1 + "kvitra/settings", Json{{"kvitraFolderZakelijk", "Werk"}}};
     };
     p["POST api/native/v1/kvitra/{id}/archive"] = [=](SeededService& s) {
         return Probe{v1 + "kvitra/" + inboxItem(s) + "/archive"};

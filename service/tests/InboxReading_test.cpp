@@ -2,9 +2,7 @@
 // whole when it does not, uploads made once per idempotency key, and the service's own reader.
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <functional>
-#include <sstream>
 
 #include "service/http/ServiceError.h"
 #include "service/inbox/InboxActions.h"
@@ -24,10 +22,7 @@ using Json = nlohmann::ordered_json;
 const TimePoint kNow = sys_days{year{2026} / March / 16} + hours{10};
 
 std::string sample(const std::string& name) {
-    std::ifstream file(std::filesystem::path(ZELVORIN_INTELLIGENCE_SAMPLES) / name, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << file.rdbuf();
-    return bytes.str();
+    return testing::readFile(std::filesystem::path(ZELVORIN_INTELLIGENCE_SAMPLES) / name);
 }
 
 Json deviceReading(double confidence, Json total = 7800) {

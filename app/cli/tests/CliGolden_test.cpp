@@ -514,10 +514,20 @@ TEST_F(CliGoldenIntegrationTest, ReceiptsQueuedDrainedAndRefused) {
     text("inbox-reread", "inbox reread " + item);
     text("inbox-document", "inbox document " + item + " --out " + (root / "bon.jpg").string());
     EXPECT_EQ(readFile(root / "bon.jpg"), readFile(sample));
+    text("inbox-thumbnail", "inbox document " + item + " --thumbnail --out " + (root / "bon.png").string());
+    EXPECT_EQ(readFile(root / "bon.png").rfind("\x89PNG\r\n\x1A\n", 0), 0u);
+    both("inbox-settings", "inbox settings --zakelijk Werk");
+    text("inbox-order-confirmation", "inbox order-confirmation " + item + " remind --preset 2w");
+    refusals("errors-inbox.txt", {{"inbox fix " + item + " --amount twaalf", 2},
+                                  {"inbox show weg", 4},
+                                  {"inbox archive weg", 1},
+                                  {"inbox reverse-billing " + item, 1},
+                                  {"inbox order-confirmation " + item + " remind --preset morgen", 1},
+                                  {"inbox settings --prive ../thuis", 1}});
+    ASSERT_EQ(run("inbox fix " + item + " --sender 'Bakkerij Van Dam B.V.'").exitCode, 0);
+    json("inbox-reverse-billing", "inbox reverse-billing " + item,
+         [&](const Json& body) { volatileText(body["invoiceId"], "<invoice>"); });
     json("inbox-rm", "inbox rm " + item);
-    refusals(
-        "errors-inbox.txt",
-        {{"inbox fix " + item + " --amount twaalf", 2}, {"inbox show weg", 4}, {"inbox archive weg", 1}});
     std::ofstream(root / "notities.pdf") << "Alleen tekst, geen PDF.";
     refusals("errors-receipts.txt", {{"receipt add " + (root / "notities.pdf").string(), 2},
                                      {"receipt add " + (root / "weg.jpg").string(), 4}});
