@@ -107,13 +107,13 @@ protected:
         return exportOrganization(database, of, kPassword, kNow, kCheap).bytes;
     }
     std::string exported() const { return exported(owner); }
-    // A new, empty organisation of the demo's owner.
-    Caller newOrganisation(const std::string& id) {
+    // A new, empty organisation of `ownerId`.
+    Caller newOrganisation(const std::string& id, const std::string& ownerId = demoOwnerUserId()) {
         database.write([&](Connection& db) {
             accounts::addOrganization(db, {id, "Nieuw " + id, "2026-03-16T10:00:00Z"});
-            accounts::addMembership(db, {id, demoOwnerUserId(), "owner", "2026-03-16T10:00:00Z"});
+            accounts::addMembership(db, {id, ownerId, "owner", "2026-03-16T10:00:00Z"});
         });
-        return callerOf(demoOwnerUserId(), id);
+        return callerOf(ownerId, id);
     }
     // A sent invoice of the demo, copied under another id and number into `organizationId`.
     void addSentInvoice(const std::string& organizationId, const std::string& id, const std::string& number) {
@@ -251,6 +251,41 @@ TEST_F(DataActionsIntegrationTest, ExportedDeletedAndImportedTheOrganisationCome
     EXPECT_EQ(status["mollieConfigured"], false);
     EXPECT_EQ(status["dropbox"]["autoUpload"], true);
     EXPECT_EQ(listFonts(database, target)["families"][0]["family"], "Huisletter");
+}
+
+// Rows that name people of the organisation they came from: a waiting send planned by someone who
+// is no member of the new organisation goes out in the importer's name, and an invitation for an
+// address that is already a member there does not come along.
+TEST_F(DataActionsIntegrationTest, RowsNamingPeopleFitTheOrganisationTheyAreImportedInto) {
+    const Caller target = newOrganisation("nieuw", demoMemberUserId());
+    database.write([&](Connection& db) {
+        accounts::addUser(db, {"lid-nieuw", "lid@nieuw.nl", "Lid Nieuw", "2026-03-16T10:00:00Z"});
+        accounts::addMembership(db, {"nieuw", "lid-nieuw", "member", "2026-03-16T10:00:00Z"});
+    });
+    Caller admin = owner;
+    admin.membership = Membership{demoOrganizationId(), demoOwnerUserId(), "owner", "2026-03-16T10:00:00Z"};
+    testing::TempDir mail;
+    inviteMember(database, MailOutbox(mail.path()), admin, {"lid@nieuw.nl", "member", "Lid", "Nieuw"}, kNow);
+    inviteMember(database, MailOutbox(mail.path()), admin, {"ander@nieuw.nl", "member", "An", "Der"}, kNow);
+    ScheduleInvoiceRunner runner(database);  // the demo's auto-sending schedule plans a send
+    runner.runDue(kNow);
+    runner.runDue(kNow + days{20});
+    const auto rows = [&](const std::string& table, const std::string& org) {
+        return database.read([&](Connection& db) { return organizationdata::rows(db, table, org); });
+    };
+    ASSERT_FALSE(rows("scheduled_send", demoOrganizationId()).empty());
+
+    importOrganization(database, target, "replace", kPassword, exported(), kNow);
+
+    const std::vector<Json> invites = rows("member_invite", "nieuw");
+    ASSERT_EQ(invites.size(), 1u);
+    EXPECT_EQ(invites[0]["email"], "ander@nieuw.nl");
+    const std::vector<Json> sends = rows("scheduled_send", "nieuw");
+    EXPECT_EQ(sends.size(), rows("scheduled_send", demoOrganizationId()).size());
+    for (const Json& send : sends) {
+        EXPECT_EQ(send["user_id"], demoMemberUserId());
+        EXPECT_EQ(send["device_id"], target.deviceId);
+    }
 }
 
 // Merging books numbered elsewhere: numbers the organisation already handed out refuse the merge;
