@@ -36,8 +36,11 @@ DataFile exportOrganization(const ServiceDatabase& database, const Caller& calle
 // the bundle's organisation name), "merge" keeps what is there and adds what is not (records by
 // entity and id, files by key, rows by their key; the organisation's own settings stay). Records
 // keep their ids and are written like any other change, so devices pull them; only their
-// organizationId becomes the caller's. The answer is the NativeImportResult. Unprocessable for a
-// wrong mode, a wrong password, or a bundle that is truncated, altered or not understood.
+// organizationId becomes the caller's. A merge never gives two invoices one number: a bundle whose
+// invoice numbers the organisation already uses is refused (conflict), and the numbering goes on
+// after the highest number either side handed out. The answer is the NativeImportResult.
+// Unprocessable for a wrong mode, a wrong password, or a bundle that is truncated, altered or not
+// understood.
 Json importOrganization(const ServiceDatabase& database, const Caller& caller, const std::string& mode,
                         const std::string& password, std::string_view bundle, TimePoint now);
 

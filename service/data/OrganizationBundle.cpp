@@ -5,8 +5,11 @@
 #include "persistence/sqlite/Connection.h"
 #include "service/data/BundleFrames.h"
 #include "service/data/DataActions.h"
+#include "service/data/ImportedInvoiceNumbers.h"
 #include "service/http/ServiceError.h"
+#include "service/invoices/InvoiceNumbering.h"
 #include "service/store/Accounts.h"
+#include "service/store/InvoiceNumberCounter.h"
 #include "service/store/OrganizationData.h"
 #include "service/store/RecordWriter.h"
 #include "service/store/Records.h"
@@ -105,6 +108,7 @@ void importRecords(Connection& db, const Caller& caller, const BundleContents& c
     const bool keepOwnSettings = merge && !records::withMember(db, caller.organizationId, "orgSettings",
                                                                "organizationId", caller.organizationId)
                                                .empty();
+    ImportedInvoiceNumbers numbers(db, caller.organizationId);
     for (const bundle::Frame& frame : contents.records) {
         const std::string typeText = headerText(frame.header, "entityType");
         const std::string id = headerText(frame.header, "id");
@@ -124,12 +128,15 @@ void importRecords(Connection& db, const Caller& caller, const BundleContents& c
         nlohmann::ordered_json payload = nlohmann::ordered_json::parse(frame.body, nullptr, false);
         if (!payload.is_object())
             throw ServiceError(ErrorKind::unprocessable, "De inhoud van de bundel is onleesbaar.");
+        if (merge) numbers.check(typeText, id, payload);
         // The one id that changes: the records now belong to this organisation.
         if (payload.contains("organizationId")) payload["organizationId"] = caller.organizationId;
         writeRecord(db, RecordChange{caller.organizationId, *type, id, RecordOperation::put,
                                      std::move(payload), now, actor, std::nullopt});
         ++counts.rowsInserted;
     }
+    // Refused after the loop, so the refusal names every clash; nothing written survives it.
+    numbers.requireNoClash();
 }
 
 void importFiles(Connection& db, const Caller& caller, const BundleContents& contents, bool merge,
@@ -146,18 +153,62 @@ void importFiles(Connection& db, const Caller& caller, const BundleContents& con
     }
 }
 
-void importRows(Connection& db, const Caller& caller, const BundleContents& contents, ImportCounts& counts) {
+// A merge keeps the organisation's own counter unless the bundle's is further: a number handed
+// out in either stays handed out.
+bool mergeCounter(Connection& db, const Caller& caller, const Json& columns) {
+    const auto year = columns.find("year");
+    const auto last = columns.find("last_sequence");
+    if (year == columns.end() || !year->is_number_integer() || last == columns.end() ||
+        !last->is_number_integer() || last->get<std::int64_t>() < 0)
+        throw std::invalid_argument("een teller zonder jaar of volgnummer");
+    const std::optional<std::int64_t> own =
+        invoicenumbercounter::last(db, caller.organizationId, year->get<int>());
+    if (own && *own >= last->get<std::int64_t>()) return false;
+    invoicenumbercounter::setLast(db, caller.organizationId, year->get<int>(), last->get<std::int64_t>());
+    return true;
+}
+
+// Rows that name people of the organisation they came from, made to fit this one. False for a row
+// that cannot come in: an invitation for an address that is already a member here.
+bool adoptRow(Connection& db, const Caller& caller, const std::string& table, Json& columns) {
+    if (table == "scheduled_send") {
+        // A waiting send is made in its planner's name; one who is no member here is replaced by
+        // the importer, so the send still goes out.
+        const auto user = columns.find("user_id");
+        if (user == columns.end() || !user->is_string() ||
+            !accounts::membership(db, caller.organizationId, user->get<std::string>())) {
+            columns["user_id"] = caller.userId;
+            columns["device_id"] = caller.deviceId;
+        }
+    } else if (table == "member_invite") {
+        const auto email = columns.find("email");
+        if (email != columns.end() && email->is_string())
+            if (const auto user = accounts::userByEmail(db, email->get<std::string>()))
+                return !accounts::membership(db, caller.organizationId, user->id);
+    }
+    return true;
+}
+
+void importRows(Connection& db, const Caller& caller, const BundleContents& contents, bool merge,
+                ImportCounts& counts) {
     for (const bundle::Frame& frame : contents.rows) {
-        const Json columns = Json::parse(frame.body, nullptr, false);
+        Json columns = Json::parse(frame.body, nullptr, false);
+        const std::string table = headerText(frame.header, "table");
         try {
-            if (organizationdata::insertRow(db, headerText(frame.header, "table"), caller.organizationId,
-                                            columns))
-                ++counts.rowsInserted;
+            if (!columns.is_object()) throw std::invalid_argument("een rij van " + table + " is geen object");
+            bool added = false;
+            if (merge && table == "invoice_number_counter")
+                added = mergeCounter(db, caller, columns);
+            else if (adoptRow(db, caller, table, columns))
+                added = organizationdata::insertRow(db, table, caller.organizationId, columns);
+            if (added) ++counts.rowsInserted;
         } catch (const std::invalid_argument&) {
             throw ServiceError(ErrorKind::unprocessable,
                                "De bundel bevat gegevens die deze versie niet kent.");
         }
     }
+    // Invoices numbered beside a counter that knew nothing of them: the next number follows them.
+    if (merge) keepInvoiceNumberCountersAhead(db, caller.organizationId);
 }
 
 }  // namespace
@@ -218,7 +269,7 @@ Json importOrganization(const ServiceDatabase& database, const Caller& caller, c
             if (!name.empty()) organizationdata::rename(db, caller.organizationId, name);
         }
         importRecords(db, caller, contents, merge, now, actor, written);
-        importRows(db, caller, contents, written);
+        importRows(db, caller, contents, merge, written);
         importFiles(db, caller, contents, merge, now, written);
         return written;
     });

@@ -68,11 +68,12 @@ std::optional<std::int64_t> sequenceOf(const std::string& number, const NumberFo
 std::int64_t highestNumberedSequence(Connection& db, const std::string& organizationId,
                                      const NumberFormat& format, int year) {
     std::int64_t highest = 0;
-    // Tombstones too: a deleted invoice's number was handed out.
-    for (const StoredRecord& invoice : records::all(db, organizationId, std::string("draftInvoice"))) {
-        if (const auto number = invoicerecords::text(invoice.payload, "invoiceNumber"))
-            highest = std::max(highest, sequenceOf(*number, format, year).value_or(0));
-    }
+    // Tombstones too: a deleted invoice's number was handed out. Credit notes number in the
+    // same series.
+    for (const char* type : {"draftInvoice", "creditNote"})
+        for (const StoredRecord& invoice : records::all(db, organizationId, std::string(type)))
+            if (const auto number = invoicerecords::text(invoice.payload, "invoiceNumber"))
+                highest = std::max(highest, sequenceOf(*number, format, year).value_or(0));
     return highest;
 }
 
@@ -84,6 +85,14 @@ std::string takeNextInvoiceNumber(Connection& db, const std::string& organizatio
     if (!last) last = highestNumberedSequence(db, organizationId, format, year);
     invoicenumbercounter::setLast(db, organizationId, year, *last + 1);
     return formatted(format, year, *last + 1);
+}
+
+void keepInvoiceNumberCountersAhead(Connection& db, const std::string& organizationId) {
+    const NumberFormat format = numberFormat(db, organizationId);
+    for (const auto& [year, last] : invoicenumbercounter::all(db, organizationId)) {
+        const std::int64_t highest = highestNumberedSequence(db, organizationId, format, year);
+        if (highest > last) invoicenumbercounter::setLast(db, organizationId, year, highest);
+    }
 }
 
 }  // namespace zelvorin::service

@@ -16,4 +16,9 @@ namespace zelvorin::service {
 // also when the transaction that took it is the only one that knew it: a rollback returns it.
 std::string takeNextInvoiceNumber(Connection& db, const std::string& organizationId, int year);
 
+// Moves each year's counter of the organisation up to the highest number of that year its
+// invoices and credit notes carry, where it was behind (records that came in beside the counter,
+// as a merging import brings them).
+void keepInvoiceNumberCountersAhead(Connection& db, const std::string& organizationId);
+
 }  // namespace zelvorin::service

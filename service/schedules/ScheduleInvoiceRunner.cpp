@@ -1,6 +1,8 @@
 #include "service/schedules/ScheduleInvoiceRunner.h"
 
+#include <algorithm>
 #include <functional>
+#include <set>
 
 #include "domain/DutchPublicHolidays.h"
 #include "domain/MessageVariables.h"
@@ -69,6 +71,37 @@ std::set<sys_days> daysOffOf(Connection& db, const DuePeriod& due) {
     return off;
 }
 
+// The days of `due` that an earlier invoice of the schedule already billed. A schedule edited to
+// another rhythm or billing day can give periods that start elsewhere but cover billed days; the
+// key on schedule + period does not see that, this does.
+std::set<sys_days> billedDaysOf(Connection& db, const DuePeriod& due) {
+    std::set<sys_days> billed;
+    for (const ScheduleRun& run : scheduleruns::billedOverlapping(
+             db, due.organizationId, due.scheduleId, formatCalendarDate(year_month_day{due.period.from}),
+             formatCalendarDate(year_month_day{due.period.through}))) {
+        const auto start = parseCalendarDate(run.periodStart);
+        const auto end = parseCalendarDate(run.periodEnd);
+        if (!start || !end) continue;
+        const sys_days last = std::min(sys_days{*end}, due.period.through);
+        for (sys_days day = std::max(sys_days{*start}, due.period.from); day <= last; day += days{1})
+            billed.insert(day);
+    }
+    return billed;
+}
+
+// The invoice of the period without what was billed before: an hourly schedule leaves the billed
+// days out like days off; a fixed schedule, whose amount cannot be split over days, bills nothing
+// for a period that was billed in part.
+std::optional<ScheduleInvoice> unbilledInvoice(Connection& db, const DuePeriod& due,
+                                               const ScheduleTerms& terms, const InvoiceParty& party,
+                                               const std::string& invoiceId, const std::string& stamp) {
+    const std::set<sys_days> billed = billedDaysOf(db, due);
+    if (terms.fixed && !billed.empty()) return std::nullopt;
+    std::set<sys_days> off = daysOffOf(db, due);
+    off.insert(billed.begin(), billed.end());
+    return scheduleInvoice(terms, due.period, party, off, due.organizationId, invoiceId, stamp);
+}
+
 std::optional<std::string> ownerOf(Connection& db, const std::string& organizationId) {
     for (const Membership& membership : accounts::memberships(db))
         if (membership.organizationId == organizationId && membership.role == "owner")
@@ -107,8 +140,7 @@ bool generate(const ServiceDatabase& database, const DuePeriod& due, TimePoint n
         const std::optional<ScheduleTerms> terms = scheduleTerms(schedule->payload);
         if (!terms) return false;
         const InvoiceParty party = invoiceParty(db, due.organizationId, terms->customerId);
-        std::optional<ScheduleInvoice> made = scheduleInvoice(*terms, due.period, party, daysOffOf(db, due),
-                                                              due.organizationId, invoiceId, stamp);
+        std::optional<ScheduleInvoice> made = unbilledInvoice(db, due, *terms, party, invoiceId, stamp);
         const ScheduleRun run{due.organizationId,
                               due.scheduleId,
                               formatCalendarDate(year_month_day{due.period.from}),

@@ -17,7 +17,9 @@ class ServiceDatabase;
 //
 // Each period is claimed in the transaction that writes its invoice (the key schedule + period), so
 // a period gets one invoice however runs overlap, race or are cut off by a crash; a run after a
-// restart bills what came due while the service was down. Moments before the generator first ran
+// restart bills what came due while the service was down. No day is billed twice either: after an
+// edit of the rhythm or billing day, a period that shares days with one billed before leaves those
+// days out (hourly) or is not billed (fixed). Moments before the generator first ran
 // on the database are not billed: those periods were invoiced before the service took over.
 class ScheduleInvoiceRunner {
 public:

@@ -12,6 +12,16 @@ std::optional<std::int64_t> last(Connection& db, const std::string& organization
     return row.int64(0);
 }
 
+std::vector<std::pair<int, std::int64_t>> all(Connection& db, const std::string& organizationId) {
+    Statement& rows = db.cached(
+        "SELECT year, last_sequence FROM invoice_number_counter WHERE organization_id = ? ORDER BY year");
+    rows.bindAll(organizationId);
+    std::vector<std::pair<int, std::int64_t>> found;
+    while (rows.step())
+        found.emplace_back(static_cast<int>(rows.int64(0)), rows.int64(1));
+    return found;
+}
+
 void setLast(Connection& db, const std::string& organizationId, int year, std::int64_t sequence) {
     db.cached(
           "INSERT INTO invoice_number_counter (organization_id, year, last_sequence) VALUES (?, ?, ?) "

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <stdexcept>
+#include <utility>
 
 #include "persistence/sqlite/Connection.h"
 
@@ -22,6 +23,12 @@ std::vector<std::string> columnsOf(Connection& db, const std::string& table) {
 
 std::string quoted(const std::string& identifier) {
     return "\"" + identifier + "\"";
+}
+
+// Rows of a carried table that never leave the service: the keys of outside providers (an admin
+// may export, and the keys are never shown to anyone once stored).
+std::string travellingRows(const std::string& table) {
+    return table == "org_integration" ? "name NOT LIKE 'key:%'" : "1";
 }
 
 void requireCarried(const std::string& table) {
@@ -70,17 +77,65 @@ std::map<std::string, std::int64_t> liveRecordCounts(Connection& db, const std::
     return counts;
 }
 
+namespace {
+
+// In the order an import writes the carried ones.
+const std::vector<std::pair<std::string, ExportRole>>& exportRoles() {
+    static const std::vector<std::pair<std::string, ExportRole>> roles{
+        {"record", ExportRole::records},
+        {"change_log", ExportRole::records},
+        {"stored_file", ExportRole::files},
+        // The books beside the records: numbering, histories, schedules' days off and billed
+        // periods, bank rules, briefing decisions, the organisation's fonts (their files are
+        // stored files), open invitations and the sends waiting for their time.
+        {"invoice_number_counter", ExportRole::carried},
+        {"invoice_event", ExportRole::carried},
+        {"schedule_day_off", ExportRole::carried},
+        {"schedule_run", ExportRole::carried},
+        {"bank_rule", ExportRole::carried},
+        {"briefing_decision", ExportRole::carried},
+        {"org_font", ExportRole::carried},
+        {"member_invite", ExportRole::carried},
+        {"proposal_event", ExportRole::carried},
+        {"scheduled_send", ExportRole::carried},
+        {"org_integration", ExportRole::carried},
+        // Who may sign in where, and what their devices did: an import brings books, not people.
+        {"membership", ExportRole::leftBehind},
+        {"sign_in_grant", ExportRole::leftBehind},
+        {"device_session", ExportRole::leftBehind},
+        {"onboarding_step", ExportRole::leftBehind},
+        {"push_receipt", ExportRole::leftBehind},
+        {"inbox_upload_key", ExportRole::leftBehind},
+        // The audit log says what happened on this service to that organisation, entry by entry
+        // against its change log. Copied into another organisation it would claim actions nobody
+        // took there; the import itself is logged instead, a record at a time.
+        {"audit_entry", ExportRole::leftBehind},
+    };
+    return roles;
+}
+
+}  // namespace
+
+std::optional<ExportRole> exportRole(const std::string& table) {
+    for (const auto& [name, role] : exportRoles())
+        if (name == table) return role;
+    return std::nullopt;
+}
+
 const std::vector<std::string>& carriedTables() {
-    static const std::vector<std::string> tables{
-        "invoice_number_counter", "invoice_event", "schedule_day_off",
-        "schedule_run",           "bank_rule",     "briefing_decision"};
+    static const std::vector<std::string> tables = [] {
+        std::vector<std::string> carried;
+        for (const auto& [name, role] : exportRoles())
+            if (role == ExportRole::carried) carried.push_back(name);
+        return carried;
+    }();
     return tables;
 }
 
 std::vector<Json> rows(Connection& db, const std::string& table, const std::string& organizationId) {
     requireCarried(table);
-    Statement query =
-        db.prepare("SELECT * FROM " + quoted(table) + " WHERE organization_id = ? ORDER BY rowid");
+    Statement query = db.prepare("SELECT * FROM " + quoted(table) + " WHERE organization_id = ? AND (" +
+                                 travellingRows(table) + ") ORDER BY rowid");
     query.bindAll(organizationId);
     std::vector<Json> found;
     while (query.step()) {
@@ -108,17 +163,18 @@ bool insertRow(Connection& db, const std::string& table, const std::string& orga
     requireCarried(table);
     if (!columns.is_object()) throw std::invalid_argument("een rij van " + table + " is geen object");
     const std::vector<std::string> known = columnsOf(db, table);
-    std::string names = "organization_id", placeholders = "?";
+    std::string names = "organization_id", values = "? AS organization_id";
     for (const auto& [name, value] : columns.items()) {
         if (name == "organization_id" || std::find(known.begin(), known.end(), name) == known.end())
             throw std::invalid_argument("tabel " + table + " heeft geen kolom " + name);
         if (!value.is_null() && !value.is_string() && !value.is_number())
             throw std::invalid_argument("kolom " + name + " van " + table + " heeft een ongeldige waarde");
         names += ", " + quoted(name);
-        placeholders += ", ?";
+        values += ", ? AS " + quoted(name);
     }
-    Statement insert = db.prepare("INSERT OR IGNORE INTO " + quoted(table) + " (" + names + ") VALUES (" +
-                                  placeholders + ")");
+    // Selected through the same condition as rows(), so what an export leaves out cannot come in.
+    Statement insert = db.prepare("INSERT OR IGNORE INTO " + quoted(table) + " (" + names + ") SELECT " +
+                                  names + " FROM (SELECT " + values + ") WHERE " + travellingRows(table));
     int index = 1;
     insert.bind(index++, organizationId);
     for (const auto& [name, value] : columns.items()) {

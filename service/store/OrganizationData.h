@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -32,15 +33,20 @@ FileUsage fileUsage(Connection& db, const std::string& organizationId);
 // Live records by entity type (raw value).
 std::map<std::string, std::int64_t> liveRecordCounts(Connection& db, const std::string& organizationId);
 
-// The tables beside the records that belong to an organisation's books and travel in an export:
-// invoice numbering, invoice history, schedule days off and billed periods, bank rules, briefing
-// decisions. Sign-in state, push receipts, the audit log and queued sends stay behind: they
-// belong to the devices and people of the organisation the export came from.
+// How a table with an organisation column takes part in an export: its rows travel as records
+// (record, change_log: written again as new changes on import), as files (stored_file), as rows of
+// their own (carried), or stay behind with the devices and people of the organisation they came
+// from. A table with an organisation column that is none of these was never decided on.
+enum class ExportRole { records, files, carried, leftBehind };
+std::optional<ExportRole> exportRole(const std::string& table);
+// The carried tables, in the order an import writes them.
 const std::vector<std::string>& carriedTables();
-// The rows of a carried table, each an object of its columns without organization_id.
+// The rows of a carried table, each an object of its columns without organization_id; of
+// org_integration only the switches, never the keys of outside providers.
 std::vector<nlohmann::ordered_json> rows(Connection& db, const std::string& table,
                                          const std::string& organizationId);
-// Adds a row to a carried table unless one with its key is there; true when it was added. Throws
+// Adds a row to a carried table unless one with its key is there (or it is a row an export never
+// carries); true when it was added. Throws
 // std::invalid_argument for a table that is not carried, a column it does not have, or a value
 // that is no text, number or null.
 bool insertRow(Connection& db, const std::string& table, const std::string& organizationId,

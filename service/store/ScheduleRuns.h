@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "domain/TimePoint.h"
 
@@ -30,6 +31,11 @@ bool claim(Connection& db, const ScheduleRun& run);
 // The billing date of the schedule's latest billed period.
 std::optional<std::string> lastBillingDate(Connection& db, const std::string& organizationId,
                                            const std::string& scheduleId);
+// The schedule's periods billed with an invoice that share a day with `from` … `through`
+// ("yyyy-MM-dd", inclusive).
+std::vector<ScheduleRun> billedOverlapping(Connection& db, const std::string& organizationId,
+                                           const std::string& scheduleId, const std::string& from,
+                                           const std::string& through);
 // When the generator first ran on this database; stored on the first call.
 TimePoint generationStart(Connection& db, TimePoint now);
 

@@ -164,12 +164,12 @@ protected:
 TEST_F(InvoiceActionsIntegrationTest, TheFirstSendNumbersTheInvoiceKeepsItsPdfAndWritesTheMessage) {
     draft("f-nieuw", 2);
     const Json answer = sendInvoice(database, outbox, caller(), "f-nieuw", request, kNow);
-    EXPECT_EQ(answer["invoiceNumber"], "FAC-2026-0022");  // the demo's last is FAC-2026-0021
+    EXPECT_EQ(answer["invoiceNumber"], "FAC-2026-0024");  // after the credit notes' FAC-2026-0023
     EXPECT_EQ(answer["status"], "sent");
     EXPECT_EQ(answer["sentAt"], "2026-03-16T10:00:00.000Z");
     EXPECT_EQ(answer["totalCents"], 121000);
     const Json stored = invoice("f-nieuw");
-    EXPECT_EQ(stored["invoiceNumber"], "FAC-2026-0022");
+    EXPECT_EQ(stored["invoiceNumber"], "FAC-2026-0024");
     EXPECT_EQ(stored["status"], "sent");
 
     const std::vector<std::filesystem::path> sent = messages();
@@ -179,10 +179,10 @@ TEST_F(InvoiceActionsIntegrationTest, TheFirstSendNumbersTheInvoiceKeepsItsPdfAn
     EXPECT_NE(read.find("To: boekhouding@bakkerij-jansen.nl"), std::string::npos) << read;
     EXPECT_NE(read.find("Type: multipart/mixed"), std::string::npos) << read;
     EXPECT_NE(read.find("Defects: 0"), std::string::npos) << read;
-    EXPECT_NE(read.find("Attachment: FAC-2026-0022.pdf application/pdf"), std::string::npos) << read;
+    EXPECT_NE(read.find("Attachment: FAC-2026-0024.pdf application/pdf"), std::string::npos) << read;
     EXPECT_NE(read.find("Body: Beste klant,"), std::string::npos) << read;
     const std::string text = testing::runCommand("pdftotext " + pdfPath.string() + " -");
-    EXPECT_NE(text.find("FAC-2026-0022"), std::string::npos) << text;
+    EXPECT_NE(text.find("FAC-2026-0024"), std::string::npos) << text;
     EXPECT_NE(text.find("1.210,00"), std::string::npos) << text;
 
     // The payment code asks for the open balance, to the organisation's account, with the number.
@@ -197,7 +197,7 @@ TEST_F(InvoiceActionsIntegrationTest, TheFirstSendNumbersTheInvoiceKeepsItsPdfAn
     std::erase(iban, ' ');
     EXPECT_EQ(code, "BCD\n002\n1\nSCT\n" + settings["bic"].get<std::string>() + "\n" +
                         settings["orgName"].get<std::string>() + "\n" + iban +
-                        "\nEUR1210.00\n\n\nFAC-2026-0022\n");
+                        "\nEUR1210.00\n\n\nFAC-2026-0024\n");
 
     // What was sent is what is kept, and what the preview serves, byte for byte.
     std::ifstream attached(pdfPath, std::ios::binary);
@@ -207,7 +207,7 @@ TEST_F(InvoiceActionsIntegrationTest, TheFirstSendNumbersTheInvoiceKeepsItsPdfAn
     // The next invoice gets the next number, also when the year's first number came from the seed.
     draft("f-tweede", 1);
     EXPECT_EQ(sendInvoice(database, outbox, caller(), "f-tweede", request, kNow)["invoiceNumber"],
-              "FAC-2026-0023");
+              "FAC-2026-0025");
 }
 
 TEST_F(InvoiceActionsIntegrationTest, EveryRefusalLeavesNoNumberNoChangeAndNoMessage) {
@@ -245,16 +245,16 @@ TEST_F(InvoiceActionsIntegrationTest, EveryRefusalLeavesNoNumberNoChangeAndNoMes
 
     // None of the refusals used a number; a replayed send is a 409, never a second number.
     EXPECT_EQ(sendInvoice(database, outbox, caller(), "f-goed", request, kNow)["invoiceNumber"],
-              "FAC-2026-0022");
+              "FAC-2026-0024");
     std::tie(kind, text) = refusal([&] { sendInvoice(database, outbox, caller(), "f-goed", request, kNow); });
     EXPECT_EQ(kind, ErrorKind::conflict);
-    EXPECT_EQ(invoice("f-goed")["invoiceNumber"], "FAC-2026-0022");
+    EXPECT_EQ(invoice("f-goed")["invoiceNumber"], "FAC-2026-0024");
     EXPECT_EQ(messages().size(), 1u);
 
     // A resend mails the kept PDF again and changes nothing.
     const Json sent = invoice("f-goed");
     EXPECT_EQ(resendInvoice(database, outbox, caller(), "f-goed", request, kNow + days{3})["invoiceNumber"],
-              "FAC-2026-0022");
+              "FAC-2026-0024");
     EXPECT_EQ(messages().size(), 2u);
     EXPECT_EQ(invoice("f-goed"), sent);
 }
@@ -369,7 +369,7 @@ TEST_F(InvoiceActionsIntegrationTest, RemindersCancelReopenAndCreditNotesFollowT
         cancelInvoice(database, caller(), "f-laat", "Dubbel gefactureerd", " ANNULEER ", kNow)["status"],
         "cancelled");
     EXPECT_EQ(cancel("Dubbel gefactureerd", "ANNULEER").first, ErrorKind::conflict);
-    EXPECT_EQ(invoice("f-laat")["invoiceNumber"], "FAC-2026-0022");  // the number stays
+    EXPECT_EQ(invoice("f-laat")["invoiceNumber"], "FAC-2026-0024");  // the number stays
 
     // Reopening goes back to draft and keeps the number: sending again takes no new one.
     EXPECT_EQ(refusal([&] { reopenInvoice(database, caller(), "f-laat", "te kort", kNow); }).first,
@@ -377,10 +377,10 @@ TEST_F(InvoiceActionsIntegrationTest, RemindersCancelReopenAndCreditNotesFollowT
     EXPECT_EQ(reopenInvoice(database, caller(), "f-laat", "Klant wil toch doorgaan", kNow)["status"],
               "draft");
     EXPECT_EQ(sendInvoice(database, outbox, caller(), "f-laat", request, kNow)["invoiceNumber"],
-              "FAC-2026-0022");
+              "FAC-2026-0024");
     draft("f-volgende", 1);
     EXPECT_EQ(sendInvoice(database, outbox, caller(), "f-volgende", request, kNow)["invoiceNumber"],
-              "FAC-2026-0023");
+              "FAC-2026-0025");
 
     // Credit notes: never more than is uncredited; the full remainder marks the original credited.
     EXPECT_EQ(refusal([&] { creditInvoice(database, caller(), "f-laat", 0, kNow); }).first,
@@ -420,9 +420,9 @@ TEST_F(InvoiceActionsIntegrationTest, DeliveryOverSmtpCarriesThePdfAndAFailedOne
     ASSERT_EQ(received.size(), 1u);
     const std::string read = readMessage(received[0], dir.path() / "ontvangen.pdf");
     EXPECT_NE(read.find("To: boekhouding@bakkerij-jansen.nl"), std::string::npos) << read;
-    EXPECT_NE(read.find("Attachment: FAC-2026-0022.pdf application/pdf"), std::string::npos) << read;
+    EXPECT_NE(read.find("Attachment: FAC-2026-0024.pdf application/pdf"), std::string::npos) << read;
     EXPECT_NE(testing::runCommand("pdftotext " + (dir.path() / "ontvangen.pdf").string() + " -")
-                  .find("FAC-2026-0022"),
+                  .find("FAC-2026-0024"),
               std::string::npos);
 
     // A server that is down: a Dutch refusal, the invoice stays a draft, no number and no message.
@@ -436,7 +436,7 @@ TEST_F(InvoiceActionsIntegrationTest, DeliveryOverSmtpCarriesThePdfAndAFailedOne
     EXPECT_EQ(invoice("f-onbezorgd"), before);
     EXPECT_EQ(messages().size(), 1u);  // only the delivered one
     EXPECT_EQ(sendInvoice(database, outbox, caller(), "f-onbezorgd", request, kNow)["invoiceNumber"],
-              "FAC-2026-0023");
+              "FAC-2026-0025");
 }
 
 TEST_F(InvoiceActionsIntegrationTest, AScheduledSendHappensOnceAtItsTimeAndASendByHandTakesItAway) {
@@ -458,12 +458,12 @@ TEST_F(InvoiceActionsIntegrationTest, AScheduledSendHappensOnceAtItsTimeAndASend
     EXPECT_EQ(runner.runDue(kNow + hours{21}), 0);  // 07:00Z: not yet
     EXPECT_TRUE(messages().empty());
     EXPECT_EQ(sendInvoice(database, outbox, caller(), "f-hand", request, kNow)["invoiceNumber"],
-              "FAC-2026-0022");
+              "FAC-2026-0024");
     EXPECT_TRUE(invoice("f-hand")["scheduledSendAt"].is_null());
 
     EXPECT_EQ(runner.runDue(kNow + hours{23}), 1);
     EXPECT_EQ(invoice("f-later")["status"], "sent");
-    EXPECT_EQ(invoice("f-later")["invoiceNumber"], "FAC-2026-0023");
+    EXPECT_EQ(invoice("f-later")["invoiceNumber"], "FAC-2026-0025");
     EXPECT_EQ(invoice("f-later")["sentAt"], "2026-03-17T09:00:00.000Z");
     EXPECT_TRUE(invoice("f-later")["scheduledSendAt"].is_null());
     EXPECT_EQ(invoice("f-weg")["status"], "draft");
@@ -485,7 +485,7 @@ TEST_F(InvoiceActionsIntegrationTest, AScheduleAndASendByHandAtTheSameMomentGive
             EXPECT_EQ(error.kind(), ErrorKind::conflict) << error.what();  // the schedule was first
         }
         scheduler.join();
-        EXPECT_EQ(invoice(id)["invoiceNumber"], "FAC-2026-00" + std::to_string(22 + round));
+        EXPECT_EQ(invoice(id)["invoiceNumber"], "FAC-2026-00" + std::to_string(24 + round));
         EXPECT_EQ(messages().size(), static_cast<std::size_t>(round + 1));
         database.read(
             [&](Connection& db) { EXPECT_FALSE(scheduledsends::find(db, demoOrganizationId(), id)); });
@@ -602,7 +602,7 @@ TEST_F(InvoiceActionsIntegrationTest, AReminderAfterAPartPaymentAsksForWhatIsSti
     const std::string code = testing::runCommand(
         "zbarimg --raw -q " + (dir.path() / "herinnering.png").string() + " 2>/dev/null | cat");
     EXPECT_NE(code.find("\nEUR710.00\n"), std::string::npos) << code;
-    EXPECT_NE(testing::runCommand("pdftotext " + pdf.string() + " -").find("FAC-2026-0022"),
+    EXPECT_NE(testing::runCommand("pdftotext " + pdf.string() + " -").find("FAC-2026-0024"),
               std::string::npos);
 }
 

@@ -155,6 +155,44 @@ TEST_F(ScheduleInvoicesIntegrationTest, AWeeklyScheduleBillsEachWeekOnceWithoutD
     EXPECT_EQ(invoicesOf("uren").size(), 4u);
 }
 
+// Edited to another rhythm, a schedule's next period can cover days an earlier invoice billed; the
+// key on schedule + period does not catch that, as the period starts on another day.
+TEST_F(ScheduleInvoicesIntegrationTest, APeriodOverlappingABilledOneBillsOnlyTheDaysNotBilledYet) {
+    ScheduleInvoiceRunner runner(database);
+    runner.runDue(at("2026-03-16T10:00:00Z"));
+    push(weeklySchedule("uren"));
+    Json fixed = weeklySchedule("vast");
+    fixed["scheduleType"] = "fixed";
+    fixed["lines"] = Json::array({{{"id", "a"},
+                                   {"description", "Abonnement"},
+                                   {"amountCents", 10000},
+                                   {"vatTreatment", "nl_21"},
+                                   {"sortOrder", 0}}});
+    push(fixed);
+    runner.runDue(at("2026-04-13T12:00:00Z"));  // weeks 15 and 16 of both
+    ASSERT_EQ(invoicesOf("uren").size(), 2u);
+    ASSERT_EQ(invoicesOf("vast").size(), 2u);
+
+    // Now monthly, billing the whole month in advance on the 30th: 1 to 30 April.
+    for (Json schedule : {weeklySchedule("uren"), fixed}) {
+        schedule["billingFrequency"] = "monthly";
+        schedule["billingDay"] = 30;
+        push(schedule);
+    }
+    runner.runDue(at("2026-05-01T12:00:00Z"));
+
+    // 1-3 April, 20-24 April and 28-30 April, 88 hours: the weeks billed before, Easter Monday and
+    // King's Day stay out. (The description names the period's first week.)
+    const std::vector<std::string> hourly = billed("uren");
+    ASSERT_EQ(hourly.size(), 3u);
+    EXPECT_EQ(hourly[2], "2026-04-30 1011560 8800 Bakkerij Van Dam B.V. -- week 14");
+    // A fixed amount cannot be split over the days left, so the month that was billed in part is not.
+    EXPECT_EQ(invoicesOf("vast").size(), 2u);
+    // The next month overlaps nothing and is billed whole.
+    runner.runDue(at("2026-05-31T12:00:00Z"));
+    EXPECT_EQ(invoicesOf("vast").size(), 3u);
+}
+
 TEST_F(ScheduleInvoicesIntegrationTest, RacingRunnersAndARestartLeaveOneInvoicePerPeriod) {
     ScheduleInvoiceRunner({database}).runDue(at("2026-03-16T10:00:00Z"));
     push(weeklySchedule("uren"));

@@ -303,7 +303,7 @@ TEST_F(CliGoldenIntegrationTest, TheInvoiceActionsAndTheirRefusals) {
     text("invoice-preview-pdf", "invoice preview-pdf " + first + " --out " + previewFile);
     json("invoice-preview-pdf", "invoice preview-pdf " + second + " --out " + (root / "tweede.pdf").string());
     const std::string previewText = runCommand("pdftotext -layout " + previewFile + " -");
-    for (const char* shown : {"FAC-2026-0022", "Aantal", "€ 242,00"})
+    for (const char* shown : {"FAC-2026-0024", "Aantal", "€ 242,00"})
         EXPECT_NE(previewText.find(shown), std::string::npos) << shown << "\n" << previewText;
     text("invoice-pay", "invoice pay " + first + " --amount 50,00 --date 2026-03-16");
     json("invoice-pay", "invoice pay " + first + " --amount 10,00 --method cash --note Kas");
@@ -734,6 +734,13 @@ TEST_F(CliGoldenIntegrationTest, TheTeamItsAuditLogNotificationsAndProposals) {
                                  {"proposals action " + proposal + " 'a\"b'", 2},
                                  {"proposals action " + proposal + " verbranden", 1},
                                  {"proposals timeline onbekend", 4}});
+}
+
+// The organisation's settings and how much it stores, as the service reports them.
+TEST_F(CliGoldenIntegrationTest, TheOrganisationsSettingsAndTheSizeOfItsData) {
+    ASSERT_EQ(run("login --auto").exitCode, 0);
+    both("org-show", "org show");
+    both("data-stats", "data stats");
 }
 
 TEST(CliGoldenTest, NoKeyInAnyGoldenJsonHasAnUnderscore) {
