@@ -13,6 +13,7 @@
 #include "service/bank/StatementText.h"
 #include "service/bank/TransactionLink.h"
 #include "service/invoices/InvoiceRecords.h"
+#include "service/store/RecordBatch.h"
 #include "service/store/ServiceDatabase.h"
 
 namespace zelvorin::service {
@@ -148,21 +149,25 @@ BankImportOutcome importStatement(const ServiceDatabase& database, const Caller&
         const std::string stamp = formatTimestampMillis(now);
 
         BankImportOutcome outcome;
-        for (const StatementEntry& entry : statement.entries) {
-            if (int& count = known[keyOf(account.iban, entry)]; count > 0) {
-                --count;
-                ++outcome.skipped;
-                continue;
+        // Thousands of transactions, payments and paid invoices: their rows go in with a few
+        // multi-row statements, each change still its own change-log entry.
+        batchRecordWrites(db, [&] {
+            for (const StatementEntry& entry : statement.entries) {
+                if (int& count = known[keyOf(account.iban, entry)]; count > 0) {
+                    --count;
+                    ++outcome.skipped;
+                    continue;
+                }
+                const std::string id = uuidV7(now, idBase + made++);
+                Json payload = transactionPayload(caller, account, id, importId, entry, stamp);
+                if (autoMatch(db, caller, openInvoices, entry, payload, now))
+                    ++outcome.matched;
+                else if (bankrules::categorise(rules, payload))
+                    ++outcome.categorised;
+                invoicerecords::put(db, caller, SyncEntityType::bankTransaction, id, std::move(payload), now);
+                ++outcome.imported;
             }
-            const std::string id = uuidV7(now, idBase + made++);
-            Json payload = transactionPayload(caller, account, id, importId, entry, stamp);
-            if (autoMatch(db, caller, openInvoices, entry, payload, now))
-                ++outcome.matched;
-            else if (bankrules::categorise(rules, payload))
-                ++outcome.categorised;
-            invoicerecords::put(db, caller, SyncEntityType::bankTransaction, id, std::move(payload), now);
-            ++outcome.imported;
-        }
+        });
         return outcome;
     });
 }

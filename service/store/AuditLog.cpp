@@ -1,10 +1,12 @@
 #include "service/store/AuditLog.h"
 
 #include "persistence/ScalarStatements.h"
+#include "service/store/RecordBatch.h"
 
 namespace zelvorin::service::auditlog {
 
 std::int64_t append(Connection& db, const AuditEntry& entry) {
+    RecordBatch::flushOpen(db);  // entries stay in the order of the changes they follow
     db.cached(
           "INSERT INTO audit_entry (organization_id, at, source, user_id, device_id, action, entity_type, "
           "entity_id, sequence, revision, details_json, ip_address) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, "

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "persistence/sqlite/Connection.h"
+#include "service/store/RecordBatch.h"
 
 namespace zelvorin::service::organizationdata {
 
@@ -67,6 +68,7 @@ FileUsage fileUsage(Connection& db, const std::string& organizationId) {
 }
 
 std::map<std::string, std::int64_t> liveRecordCounts(Connection& db, const std::string& organizationId) {
+    RecordBatch::flushOpen(db);
     Statement& query = db.cached(
         "SELECT entity_type, COUNT(*) FROM record WHERE organization_id = ? AND deleted = 0 GROUP BY "
         "entity_type");

@@ -8,6 +8,7 @@
 #include "persistence/sqlite/Connection.h"
 #include "service/http/ServiceError.h"
 #include "service/store/AuditLog.h"
+#include "service/store/RecordBatch.h"
 #include "service/store/RequestAudit.h"
 #include "sync/PayloadValidator.h"
 
@@ -62,12 +63,40 @@ std::optional<Existing> existing(Connection& db, const RecordChange& change, con
     throw ServiceError(ErrorKind::notFound, "Record niet gevonden.");
 }
 
+AuditEntry auditEntryOf(const StoredRecord& stored, const Actor& actor, const char* action) {
+    return {0,
+            stored.organizationId,
+            stored.changedAt,
+            sourceText(actor.source),
+            actor.userId,
+            actor.deviceId,
+            action,
+            stored.entityType,
+            stored.id,
+            stored.sequence,
+            stored.revision,
+            std::nullopt,
+            std::nullopt,
+            std::nullopt,
+            std::nullopt};
+}
+
 }  // namespace
 
 StoredRecord writeRecord(Connection& db, RecordChange change) {
     assert(db.inTransaction() && "a record is written on a write transaction of its caller");
+    // A batch takes plain puts; a tombstone reads the record and a keyed change must meet the
+    // idempotency index at once, so they write what the batch holds first and go one by one.
+    RecordBatch* batch = change.operation == RecordOperation::put && !change.idempotencyKey
+                             ? RecordBatch::openOn(db)
+                             : nullptr;
+    if (!batch) RecordBatch::flushOpen(db);
     const std::string type(rawValue(change.entityType));
-    const std::optional<Existing> before = existing(db, change, type);
+    std::optional<Existing> before;
+    if (const auto pending = batch ? batch->pendingState(type, change.id) : std::nullopt)
+        before = Existing{pending->revision, pending->deleted};
+    else
+        before = existing(db, change, type);
 
     StoredRecord stored;
     stored.organizationId = std::move(change.organizationId);
@@ -108,6 +137,25 @@ StoredRecord writeRecord(Connection& db, RecordChange change) {
                            "De payload past niet bij " + type + ": " + violation->message() + ".");
     }
 
+    if (batch) {
+        stored.sequence = batch->nextSequence();
+        RecordBatch::Pending pending{stored.organizationId,
+                                     type,
+                                     stored.id,
+                                     operation,
+                                     stored.revision,
+                                     stored.deleted,
+                                     stored.sequence,
+                                     stored.changedAt,
+                                     change.actor.deviceId,
+                                     stored.payload.dump(),
+                                     std::nullopt};
+        if (!RequestAudit::coversRecordChange(stored.organizationId, type, stored.id, stored.sequence,
+                                              stored.revision))
+            pending.audit = auditEntryOf(stored, change.actor, action);
+        batch->add(std::move(pending));
+        return stored;
+    }
     db.cached(
           "INSERT INTO change_log (organization_id, entity_type, entity_id, operation, revision, changed_at, "
           "device_id, idempotency_key) VALUES (?, ?, ?, ?, ?, ?, ?, ?)")
@@ -127,10 +175,7 @@ StoredRecord writeRecord(Connection& db, RecordChange change) {
         .run();
     if (!RequestAudit::coversRecordChange(stored.organizationId, type, stored.id, stored.sequence,
                                           stored.revision)) {
-        auditlog::append(
-            db, {0, stored.organizationId, stored.changedAt, sourceText(change.actor.source),
-                 change.actor.userId, change.actor.deviceId, action, type, stored.id, stored.sequence,
-                 stored.revision, std::nullopt, std::nullopt, std::nullopt, std::nullopt});
+        auditlog::append(db, auditEntryOf(stored, change.actor, action));
     }
     return stored;
 }

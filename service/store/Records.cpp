@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "persistence/sqlite/Connection.h"
+#include "service/store/RecordBatch.h"
 
 namespace zelvorin::service::records {
 
@@ -36,6 +37,7 @@ std::vector<StoredRecord> readAll(Statement& rows) {
 
 std::optional<StoredRecord> find(Connection& db, const std::string& organizationId,
                                  const std::string& entityType, const std::string& id) {
+    RecordBatch::flushOpen(db);
     Statement& row =
         db.cached(std::string(kRecordColumns) + "WHERE organization_id = ? AND entity_type = ? AND id = ?");
     row.bindAll(organizationId, entityType, id);
@@ -46,6 +48,7 @@ std::optional<StoredRecord> find(Connection& db, const std::string& organization
 std::vector<StoredRecord> withMember(Connection& db, const std::string& organizationId,
                                      const std::string& entityType, const std::string& key,
                                      const std::string& value) {
+    RecordBatch::flushOpen(db);
     Statement& rows = db.cached(std::string(kRecordColumns) +
                                 "WHERE organization_id = ? AND entity_type = ? AND deleted = 0 AND "
                                 "json_extract(payload, ?) = ? ORDER BY last_sequence");
@@ -55,6 +58,7 @@ std::vector<StoredRecord> withMember(Connection& db, const std::string& organiza
 
 std::vector<StoredRecord> ofInvoice(Connection& db, const std::string& organizationId,
                                     const std::string& entityType, const std::string& invoiceId) {
+    RecordBatch::flushOpen(db);
     // The expression is written as the index idx_record_invoice has it, so the planner uses it.
     Statement& rows =
         db.cached(std::string(kRecordColumns) +
@@ -66,6 +70,7 @@ std::vector<StoredRecord> ofInvoice(Connection& db, const std::string& organizat
 
 std::vector<StoredRecord> all(Connection& db, const std::string& organizationId,
                               const std::optional<std::string>& entityType) {
+    RecordBatch::flushOpen(db);
     Statement& rows = db.cached(std::string(kRecordColumns) +
                                 "WHERE organization_id = ?1 AND (?2 IS NULL OR entity_type = ?2) "
                                 "ORDER BY last_sequence");
@@ -76,6 +81,7 @@ std::vector<StoredRecord> all(Connection& db, const std::string& organizationId,
 std::vector<PulledRecord> changedAfter(Connection& db, const std::string& organizationId,
                                        std::int64_t afterSequence, int limit,
                                        const std::vector<std::string>& entityTypes) {
+    RecordBatch::flushOpen(db);
     Statement& rows = db.cached(
         "SELECT r.entity_type, r.id, c.operation, r.revision, r.last_sequence, r.changed_at, r.payload "
         "FROM record r JOIN change_log c ON c.sequence = r.last_sequence "
@@ -96,6 +102,7 @@ std::vector<PulledRecord> changedAfter(Connection& db, const std::string& organi
 }
 
 std::int64_t lastSequence(Connection& db) {
+    RecordBatch::flushOpen(db);
     // sqlite_sequence remembers the highest sequence ever handed out, even past deleted log rows.
     Statement& row = db.cached("SELECT seq FROM sqlite_sequence WHERE name = 'change_log'");
     return row.step() ? row.int64(0) : 0;

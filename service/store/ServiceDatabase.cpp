@@ -96,6 +96,11 @@ ServiceDatabase::ServiceDatabase(const std::filesystem::path& dataDirectory)
             // The foreign keys hold records, sessions and files to an organisation that exists.
             connection.exec("PRAGMA synchronous = FULL");
             connection.exec("PRAGMA foreign_keys = ON");
+            // A statement's undo journal in memory rather than a temporary file written page by
+            // page, and room for a large import's pages until its commit (up to 64 MB) instead of
+            // spilling them into the WAL halfway and writing them again.
+            connection.exec("PRAGMA temp_store = MEMORY");
+            connection.exec("PRAGMA cache_size = -65536");
             migrate(connection, path_);
         });
         signingSecret_ = loadOrCreateSigningSecret(*writer_);
