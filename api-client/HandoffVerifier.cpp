@@ -15,8 +15,8 @@ namespace {
 // Unpadded base64url of `bytes`, from OpenSSL's standard alphabet.
 std::string base64Url(const unsigned char* bytes, std::size_t count) {
     std::string text(4 * ((count + 2) / 3) + 1, '\0');
-    const int written = EVP_EncodeBlock(reinterpret_cast<unsigned char*>(text.data()), bytes,
-                                        static_cast<int>(count));
+    const int written =
+        EVP_EncodeBlock(reinterpret_cast<unsigned char*>(text.data()), bytes, static_cast<int>(count));
     text.resize(static_cast<std::size_t>(written));
     while (!text.empty() && text.back() == '=')
         text.pop_back();

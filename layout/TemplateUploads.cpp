@@ -60,7 +60,8 @@ std::vector<std::string> uploadKeysOf(const InvoiceLayoutConfig& layout) {
         for (const std::optional<std::string>* url : {&block.imageUrl, &block.imagePngDataUrl}) {
             if (!*url) continue;
             std::optional<std::string> key = uploadKeyOf(**url);
-            if (key && keys.size() < kMaxTemplateUploads && std::find(keys.begin(), keys.end(), *key) == keys.end())
+            if (key && keys.size() < kMaxTemplateUploads &&
+                std::find(keys.begin(), keys.end(), *key) == keys.end())
                 keys.push_back(std::move(*key));
         }
     });

@@ -28,8 +28,8 @@ TEST(TemplateUploadsTest, AnUploadAddressNamesAPlainKeyAndNothingElse) {
     for (const char* refused :
          {"api/uploads/", "api/uploads/../secrets", "api/uploads/logos/../../x", "api/uploads//etc/passwd",
           "api/uploads/logos/./logo.png", "api/uploads/logos/", "api/uploads/a\\b", "api/uploads/a\nb",
-          "/api/uploads/logo.png", "/etc/passwd", "file:///etc/passwd", "https://elders.example/api/uploads/x",
-          "data:image/png;base64,iVBORw0KGgo="})
+          "/api/uploads/logo.png", "/etc/passwd", "file:///etc/passwd",
+          "https://elders.example/api/uploads/x", "data:image/png;base64,iVBORw0KGgo="})
         EXPECT_FALSE(uploadKeyOf(refused)) << refused;
     EXPECT_FALSE(uploadKeyOf("api/uploads/" + std::string(600, 'a')));
 }

@@ -420,7 +420,10 @@ TEST(HostileRequestsIntegrationTest, ATemplateDrawsItsOrganisationsOwnUploadsAnd
             config["blocks"].push_back({{"type", "imageBlock"},
                                         {"id", "beeld"},
                                         {"visible", true},
-                                        {"order", 0},
+                                        {"order", 14},
+                                        {"alignment", "left"},
+                                        {"spacingBefore", 0},
+                                        {"spacingAfter", 0},
                                         {"imageUrl", urls[i]},
                                         {"imageMaxWidth", 80},
                                         {"imageMaxHeight", 40}});
