@@ -1,10 +1,12 @@
 #pragma once
 
 #include <array>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
 
+#include "api-client/HandoffVerifier.h"
 #include "api-client/SyncAPIClient.h"
 
 namespace zelvorin {
@@ -35,7 +37,8 @@ public:
 };
 
 // Sign-in through the browser: the service's page signs the user in and sends the browser back
-// with a one-time code for this device, which is redeemed for the token pair.
+// with a one-time code for this device, which is redeemed for the token pair together with the
+// verifier whose challenge opened the page (kept in `pending`, shared by the process).
 class HandoffAuthenticator {
 public:
     struct Configuration {
@@ -46,18 +49,24 @@ public:
         std::optional<std::string> deviceName;
     };
 
-    HandoffAuthenticator(Configuration configuration, SyncAPIClient client);
+    HandoffAuthenticator(Configuration configuration, SyncAPIClient client,
+                         std::shared_ptr<PendingHandoff> pending = std::make_shared<PendingHandoff>());
 
+    // Opens a sign-in: a new verifier waits in `pending` and the page's URL carries its challenge,
     // <base>native/handoff?device_id=…&platform=…&app_version=…[&device_name=…]
-    std::string handoffURL() const;
+    //   &code_challenge=…&code_challenge_method=S256
+    std::string beginHandoff();
     // The token pair, already saved by the client; or HandoffError, APIError, TransportError.
     TokenPair signIn(BrowserHandoff& browser);
-    // The second half on its own, for a callback that arrives through the scheme handler.
+    // The second half on its own, for a callback that arrives through the scheme handler. It
+    // takes the waiting verifier; with none waiting (the sign-in was opened by another process, or
+    // its callback was used already) the callback is `invalidCallback` and nothing is sent.
     TokenPair completeWithCallback(const std::string& callbackURL);
 
 private:
     Configuration configuration_;
     SyncAPIClient client_;
+    std::shared_ptr<PendingHandoff> pending_;
 };
 
 }  // namespace zelvorin

@@ -158,8 +158,8 @@ nlohmann::json SyncAPIClient::action(const std::string& method, const std::strin
                              decode);
 }
 
-TokenPair SyncAPIClient::redeem(const std::string& code) {
-    nlohmann::ordered_json body{{"deviceId", deviceId_}, {"code", code}};
+TokenPair SyncAPIClient::redeem(const std::string& code, const CodeVerifier& verifier) {
+    nlohmann::ordered_json body{{"deviceId", deviceId_}, {"code", code}, {"codeVerifier", verifier.text()}};
     auto json =
         mapFetchResponse(sendUnauthenticated(jsonRequest("POST", "api/auth/native/redeem", body.dump())));
     auto pair = TokenPair::fromJson(json);

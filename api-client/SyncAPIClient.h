@@ -8,6 +8,7 @@
 #include <nlohmann/json.hpp>
 
 #include "api-client/APIError.h"
+#include "api-client/HandoffVerifier.h"
 #include "api-client/HttpSession.h"
 #include "api-client/TokenRefreshCoordinator.h"
 #include "api-client/TokenStore.h"
@@ -52,8 +53,9 @@ public:
     // The "org" claim of the stored access token.
     std::optional<std::string> organizationId() override;
 
-    // The unauthenticated sign-in calls. Both save the new pair before returning it.
-    TokenPair redeem(const std::string& code);
+    // The unauthenticated sign-in calls. Both save the new pair before returning it. A code is
+    // redeemed with the verifier of the sign-in that asked for it.
+    TokenPair redeem(const std::string& code, const CodeVerifier& verifier);
     // Renews the pair after `refusedAccessToken` was answered 401. Under the store's refresh hold,
     // a stored pair that is not the refused one was renewed by another process of this device and
     // is used as it is; a refused refresh clears the store only when the pair it presented is

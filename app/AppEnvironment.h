@@ -137,8 +137,12 @@ public:
     enum class AfterSignIn { startAndSync, nothing };
     // Sign-in through the browser hand-off; false with loginError() filled on failure.
     bool signIn(BrowserHandoff& browser, AfterSignIn next = AfterSignIn::startAndSync);
+    // Opens a sign-in whose callback will come in through handleOpenURL: the sign-in page's URL
+    // for the browser. Its verifier waits in this process; a later one replaces it.
+    std::string beginHandoff();
     // A "zelvorin:" URL from the scheme handler: an onboarding link or a sign-in callback.
-    // False when the URL was refused (not our scheme, no token) or its sign-in failed.
+    // False when the URL was refused (not our scheme, no token) or its sign-in failed; a
+    // sign-in callback fails unless this process opened that sign-in (beginHandoff, signIn).
     bool handleOpenURL(const std::string& url, AfterSignIn next = AfterSignIn::startAndSync);
     // Ends the session and throws the local data away. Throws std::runtime_error (Dutch) when the
     // fresh database cannot be made (full disk, read-only folder): the session is then intact.
@@ -239,6 +243,7 @@ private:
     std::shared_ptr<TokenStore> tokenStore_;
     std::shared_ptr<HttpSession> httpSession_;
     std::shared_ptr<SyncAPIClient> apiClient_;
+    std::shared_ptr<PendingHandoff> pendingHandoff_ = std::make_shared<PendingHandoff>();
     std::unique_ptr<BiometricAppLock> appLock_;
     std::unique_ptr<NLHolidays> holidays_;
     std::unique_ptr<SyncScheduler> scheduler_;

@@ -32,7 +32,11 @@ std::optional<std::string> firstQueryItem(const std::string& query, const std::s
 
 HandoffAuthenticator AppEnvironment::authenticator() {
     return HandoffAuthenticator({baseUrl_.text(), deviceId_, kPlatformName, kAppVersion, hostName()},
-                                *apiClient_);
+                                *apiClient_, pendingHandoff_);
+}
+
+std::string AppEnvironment::beginHandoff() {
+    return authenticator().beginHandoff();
 }
 
 bool AppEnvironment::resumeStoredSession() {

@@ -8,9 +8,10 @@ namespace zelvorin {
 
 class SyncAPIClient;
 
-// The organisation's logo on this device, for the invoices it renders itself. A logo is stored on
-// the service under a key of its own upload ("logos/<uuid>/logo.png"), so a file cached under its
-// key never goes stale: it is fetched once and then read from the Logo folder, offline too.
+// The organisation's logo, and the uploads its templates draw, on this device, for the invoices it
+// renders itself. An upload is stored on the service under a key of its own ("logos/<uuid>/logo.png"),
+// so a file cached under its key never goes stale: it is fetched once (with the session's token,
+// so only the organisation's own) and then read from the Logo folder, offline too.
 class OrgLogoCache {
 public:
     explicit OrgLogoCache(std::filesystem::path folder);
@@ -19,7 +20,7 @@ public:
         return databasePath.parent_path() / "Logo";
     }
 
-    // The logo under `key` as a "data:" URL the layout draws: from the cache, else downloaded with
+    // The upload under `key` as a "data:" URL the layout draws: from the cache, else downloaded with
     // `client` (when given) and cached. Nothing for a logo the layout cannot draw (an SVG), one
     // that cannot be fetched, or a key that is no plain path.
     std::optional<std::string> dataUrl(const std::string& key, SyncAPIClient* client) const;

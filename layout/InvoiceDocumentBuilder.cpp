@@ -7,6 +7,7 @@
 #include "layout/DefaultLayout.h"
 #include "layout/InvoiceSource.h"
 #include "layout/LayoutError.h"
+#include "layout/TemplateUploads.h"
 
 namespace zelvorin {
 namespace {
@@ -135,6 +136,7 @@ BuiltInvoiceDocument buildInvoiceDocument(const InvoiceSource& source) {
             if (block.type == BlockType::logoBlock && !block.imageUrl && !block.imagePngDataUrl)
                 block.imageUrl = source.logoDataUrl;
     }
+    resolveUploadImages(document.layout, source.uploadDataUrls);
     document.locale = locale(source.organisation);
     document.currency =
         source.organisation && source.organisation->currency ? *source.organisation->currency : "EUR";

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -51,6 +52,9 @@ struct InvoiceSource {
     // The organisation's logo as a "data:" URL (PNG or JPEG); drawn in a logo block that names no
     // image of its own.
     std::optional<std::string> logoDataUrl;
+    // The organisation's uploads its template's image blocks name (see TemplateUploads.h), by key,
+    // as "data:" URLs; a named key missing here is drawn as nothing.
+    std::map<std::string, std::string> uploadDataUrls;
 };
 
 struct BuiltInvoiceDocument {

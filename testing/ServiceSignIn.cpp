@@ -5,6 +5,8 @@
 #include <httplib.h>
 #include <nlohmann/json.hpp>
 
+#include "api-client/HandoffVerifier.h"
+
 namespace zelvorin::testing {
 
 namespace {
@@ -26,16 +28,18 @@ std::string queryItem(const std::string& url, const std::string& key) {
 
 }  // namespace
 
-HandoffRedirect requestHandoff(const ServiceProcess& service, const std::string& deviceId,
-                               const std::optional<std::string>& email) {
+namespace {
+
+// The browser's part: GET `pathAndQuery` (native/handoff?…) with the operator's automatic choice.
+HandoffRedirect walkHandoff(const ServiceProcess& service, std::string pathAndQuery,
+                            const std::optional<std::string>& email) {
     httplib::Client client("127.0.0.1", service.port());
     client.set_read_timeout(30, 0);
     client.set_follow_location(false);
-    std::string path = "/native/handoff?auto=1&device_id=" + httplib::detail::encode_query_param(deviceId) +
-                       "&platform=linux&app_version=1.0&device_name=Testapparaat";
-    if (email) path += "&email=" + httplib::detail::encode_query_param(*email);
+    pathAndQuery += "&auto=1";
+    if (email) pathAndQuery += "&email=" + httplib::detail::encode_query_param(*email);
     const auto answer =
-        client.Get(path.c_str(), {{ServiceProcess::adminTokenHeader(), service.adminToken()}});
+        client.Get(pathAndQuery.c_str(), {{ServiceProcess::adminTokenHeader(), service.adminToken()}});
     if (!answer) throw std::runtime_error("GET native/handoff kreeg geen antwoord van zelvorin-service");
     HandoffRedirect redirect;
     redirect.status = answer->status;
@@ -44,13 +48,36 @@ HandoffRedirect requestHandoff(const ServiceProcess& service, const std::string&
     return redirect;
 }
 
+}  // namespace
+
+HandoffRedirect requestHandoff(const ServiceProcess& service, const std::string& deviceId,
+                               const std::optional<std::string>& email) {
+    const CodeVerifier verifier = CodeVerifier::generate();
+    HandoffRedirect redirect =
+        walkHandoff(service,
+                    "/native/handoff?device_id=" + httplib::detail::encode_query_param(deviceId) +
+                        "&platform=linux&app_version=1.0&device_name=Testapparaat&code_challenge=" +
+                        verifier.challenge() + "&code_challenge_method=S256",
+                    email);
+    redirect.verifier = verifier.text();
+    return redirect;
+}
+
+HandoffRedirect completeHandoffPage(const ServiceProcess& service, const std::string& handoffURL,
+                                    const std::optional<std::string>& email) {
+    const std::size_t path = handoffURL.find("/native/handoff?");
+    if (path == std::string::npos) throw std::runtime_error("geen aanmeldpagina: " + handoffURL);
+    return walkHandoff(service, handoffURL.substr(path), email);
+}
+
 TokenPair signInDevice(const ServiceProcess& service, const std::string& deviceId,
                        const std::optional<std::string>& email) {
     const HandoffRedirect redirect = requestHandoff(service, deviceId, email);
     if (redirect.status != 302 || redirect.code.empty()) {
         throw std::runtime_error("native/handoff gaf " + std::to_string(redirect.status) + " zonder code");
     }
-    const nlohmann::json body{{"deviceId", deviceId}, {"code", redirect.code}};
+    const nlohmann::json body{
+        {"deviceId", deviceId}, {"code", redirect.code}, {"codeVerifier", redirect.verifier}};
     const ServiceProcess::HttpAnswer answer = service.post("/api/auth/native/redeem", body.dump());
     if (answer.status != 200) {
         throw std::runtime_error("redeem gaf " + std::to_string(answer.status) + ": " + answer.body);

@@ -145,9 +145,31 @@ TEST_F(AccountAPIIntegrationTest, HandoffCallbacksThatAreNotASignInAreRefused) {
     }
     EXPECT_FALSE(store->load());
     // A code the service never issued comes back as the service's refusal.
+    authenticator.beginHandoff();
     EXPECT_THROW(authenticator.completeWithCallback("zelvorin://auth?code=verzonnen&device_id=apparaat-a"),
                  APIError);
     EXPECT_FALSE(store->load());
+}
+
+TEST_F(AccountAPIIntegrationTest, OnlyTheProcessThatOpenedTheSignInRedeemsItsCallback) {
+    const HandoffAuthenticator::Configuration configuration{service.baseUrl(), "apparaat-a", "linux", "1.0",
+                                                            std::nullopt};
+    HandoffAuthenticator app(configuration, client("apparaat-a"));
+    const testing::HandoffRedirect redirect = testing::completeHandoffPage(service, app.beginHandoff());
+    ASSERT_EQ(redirect.status, 302) << redirect.location;
+
+    // The link handed to another program of the same device, even with a sign-in of its own open.
+    HandoffAuthenticator other(configuration, client("apparaat-a"));
+    other.beginHandoff();
+    EXPECT_THROW(other.completeWithCallback(redirect.location), APIError);
+    EXPECT_FALSE(store->load());
+
+    // That try spent the code; the app signs in with a sign-in of its own.
+    EXPECT_THROW(app.completeWithCallback(redirect.location), APIError);
+    const testing::HandoffRedirect again = testing::completeHandoffPage(service, app.beginHandoff());
+    const TokenPair pair = app.completeWithCallback(again.location);
+    EXPECT_EQ(store->load(), pair);
+    EXPECT_EQ(AccountAPI(client("apparaat-a")).memberships().size(), 2U);
 }
 
 TEST_F(AccountAPIIntegrationTest, ANewAddressIsOnboardedIntoItsOwnOrganisation) {

@@ -5,6 +5,7 @@
 #include <httplib.h>
 
 #include <atomic>
+#include <mutex>
 #include <thread>
 
 namespace zelvorin {
@@ -28,11 +29,19 @@ private:
 class RedeemService {
 public:
     std::atomic<int> redeemCalls{0};
+    std::string lastVerifier() {
+        std::lock_guard lock(mutex_);
+        return lastVerifier_;
+    }
     RedeemService() {
         http_.server.Post(
             "/api/auth/native/redeem", [this](const httplib::Request& request, httplib::Response& response) {
                 ++redeemCalls;
                 auto body = nlohmann::json::parse(request.body);
+                {
+                    std::lock_guard lock(mutex_);
+                    lastVerifier_ = body.value("codeVerifier", "");
+                }
                 if (body["code"] != "c0de" || body["deviceId"] != "dev-1") {
                     response.status = 401;
                     return;
@@ -45,6 +54,8 @@ public:
     std::string baseURL() const { return http_.baseURL(); }
 
 private:
+    std::mutex mutex_;
+    std::string lastVerifier_;
     testing::LoopbackServer http_;
 };
 
@@ -66,14 +77,53 @@ struct Fixture {
     }
 };
 
-TEST(HandoffAuthenticatorIntegrationTest, ACodeForThisDeviceIsRedeemedAndStored) {
+TEST(HandoffAuthenticatorIntegrationTest, ACodeForThisDeviceIsRedeemedWithTheVerifierOfItsPage) {
     Fixture f;
     ScriptedBrowser browser("zelvorin://auth?code=c0de&device_id=dev-1");
     EXPECT_EQ(f.authenticator.signIn(browser), (TokenPair{"a", "r", 900}));
-    EXPECT_EQ(browser.shownURL, f.service.baseURL() +
-                                    "native/handoff?device_id=dev-1&platform=linux&app_version=0.1.0"
-                                    "&device_name=werkplek%201");
+    const std::string prefix = f.service.baseURL() +
+                               "native/handoff?device_id=dev-1&platform=linux&app_version=0.1.0"
+                               "&device_name=werkplek%201&code_challenge=";
+    ASSERT_EQ(browser.shownURL.rfind(prefix, 0), 0U) << browser.shownURL;
+    const std::string challenge = browser.shownURL.substr(prefix.size(), 43);
+    EXPECT_EQ(browser.shownURL.substr(prefix.size() + 43), "&code_challenge_method=S256");
     EXPECT_EQ(f.store->load(), (TokenPair{"a", "r", 900}));
+
+    // The page saw the challenge, the redeem the verifier: neither is the other.
+    EXPECT_EQ(f.service.lastVerifier().size(), 43U);
+    EXPECT_EQ(f.service.lastVerifier().find_first_not_of(
+                  "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-_"),
+              std::string::npos);
+    EXPECT_EQ(browser.shownURL.find(f.service.lastVerifier()), std::string::npos);
+    const std::string firstVerifier = f.service.lastVerifier();
+
+    // Each sign-in has its own pair; the callback of the first is worth nothing afterwards.
+    ScriptedBrowser again("zelvorin://auth?code=c0de&device_id=dev-1");
+    f.authenticator.signIn(again);
+    EXPECT_NE(again.shownURL.substr(prefix.size(), 43), challenge);
+    EXPECT_NE(f.service.lastVerifier(), firstVerifier);
+    EXPECT_THROW(f.authenticator.completeWithCallback("zelvorin://auth?code=c0de&device_id=dev-1"),
+                 HandoffError);
+    EXPECT_EQ(f.service.redeemCalls.load(), 2);
+}
+
+TEST(HandoffAuthenticatorIntegrationTest, ACallbackOfASignInThisProcessDidNotOpenIsNotSent) {
+    Fixture f;
+    EXPECT_THROW(f.authenticator.completeWithCallback("zelvorin://auth?code=c0de&device_id=dev-1"),
+                 HandoffError);
+    // Another authenticator of the same process shares the waiting sign-in; one of another
+    // process (its own slot) does not.
+    auto pending = std::make_shared<PendingHandoff>();
+    const HandoffAuthenticator::Configuration configuration{f.service.baseURL(), "dev-1", "linux", "0.1.0",
+                                                            std::nullopt};
+    HandoffAuthenticator opener(configuration, SyncAPIClient(f.service.baseURL(), f.store, "dev-1"), pending);
+    HandoffAuthenticator elsewhere(configuration, SyncAPIClient(f.service.baseURL(), f.store, "dev-1"));
+    opener.beginHandoff();
+    EXPECT_THROW(elsewhere.completeWithCallback("zelvorin://auth?code=c0de&device_id=dev-1"), HandoffError);
+    EXPECT_EQ(f.service.redeemCalls.load(), 0);
+    HandoffAuthenticator later(configuration, SyncAPIClient(f.service.baseURL(), f.store, "dev-1"), pending);
+    EXPECT_EQ(later.completeWithCallback("zelvorin://auth?code=c0de&device_id=dev-1"),
+              (TokenPair{"a", "r", 900}));
 }
 
 TEST(HandoffAuthenticatorIntegrationTest, RefusedCallbacksNeverReachTheService) {

@@ -1,5 +1,6 @@
 #include <chrono>
 #include <fstream>
+#include <map>
 #include <memory>
 #include <ostream>
 
@@ -13,6 +14,7 @@
 #include "app/cli/Commands.h"
 #include "layout/DocumentRenderer.h"
 #include "layout/InvoicePdf.h"
+#include "layout/TemplateUploads.h"
 #include "persistence/PersistenceError.h"
 
 namespace zelvorin::cli {
@@ -31,9 +33,10 @@ struct RenderOptions {
 struct OrganisationLook {
     std::vector<OrgFontVariant> fonts;
     std::optional<std::string> logoDataUrl;
+    std::map<std::string, std::string> uploadDataUrls;  // the uploads `templateConfig` names
 };
 
-OrganisationLook organisationLook(CliContext& context) {
+OrganisationLook organisationLook(CliContext& context, const std::optional<std::string>& templateConfig) {
     AppEnvironment& environment = context.environment();
     const OrgFontSync fonts(OrgFontSync::folderBeside(environment.databasePath()));
     std::optional<SyncAPIClient> client;
@@ -46,13 +49,17 @@ OrganisationLook organisationLook(CliContext& context) {
                           << '\n';
         }
     }
-    OrganisationLook look{fonts.registeredVariants(), std::nullopt};
+    OrganisationLook look{fonts.registeredVariants(), std::nullopt, {}};
+    const OrgLogoCache uploads(OrgLogoCache::folderBeside(environment.databasePath()));
     if (const auto settings = environment.repositories().organisation.settings()) {
         const std::optional<std::string> key =
             settings->logoPdfPath ? settings->logoPdfPath : settings->logoPath;
-        if (key)
-            look.logoDataUrl = OrgLogoCache(OrgLogoCache::folderBeside(environment.databasePath()))
-                                   .dataUrl(*key, client ? &*client : nullptr);
+        if (key) look.logoDataUrl = uploads.dataUrl(*key, client ? &*client : nullptr);
+    }
+    // Fetched with this session's token: the service answers only its own organisation's keys.
+    for (const std::string& key : uploadKeysOfConfig(templateConfig)) {
+        if (std::optional<std::string> url = uploads.dataUrl(key, client ? &*client : nullptr))
+            look.uploadDataUrls.emplace(key, std::move(*url));
     }
     return look;
 }
@@ -61,8 +68,9 @@ void render(CliContext& context, const RenderOptions& options) {
     std::optional<InvoiceSource> source =
         readInvoiceSource(context.environment().repositories().invoices, options.invoiceId);
     if (!source) throw PersistenceError::notFound("Factuur '" + options.invoiceId + "'");
-    OrganisationLook look = organisationLook(context);
+    OrganisationLook look = organisationLook(context, source->templateConfig);
     source->logoDataUrl = std::move(look.logoDataUrl);
+    source->uploadDataUrls = std::move(look.uploadDataUrls);
     const FontSet fonts(std::move(look.fonts));
     const auto today = std::chrono::floor<std::chrono::days>(context.environment().clock()->now());
     const RenderedInvoice rendered = renderInvoice(*source, fonts, today);

@@ -116,6 +116,12 @@ TEST(AppSessionIntegrationTest, BadCallbacksAndLinksAreRefusedWithTheirTextsAndC
     EXPECT_FALSE(environment->handleOpenURL(foreign));
     EXPECT_EQ(environment->loginError()->reason, LoginFailure::Reason::server);
     EXPECT_FALSE(environment->tokenStore().load());
+    // Nor is a code for this device from a sign-in this process did not open: a leaked link.
+    const testing::HandoffRedirect leaked = testing::requestHandoff(service, environment->deviceId());
+    EXPECT_FALSE(environment->handleOpenURL(leaked.location));
+    EXPECT_EQ(environment->loginError()->message,
+              "De inlogcode is ongeldig of verlopen. Probeer opnieuw in te loggen.");
+    EXPECT_FALSE(environment->tokenStore().load());
 
     EXPECT_FALSE(environment->handleOpenURL("https://example.invalid/?code=abc"));
     EXPECT_FALSE(environment->handleOpenURL("zelvorin://onboarding?token="));

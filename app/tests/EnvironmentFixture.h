@@ -76,10 +76,11 @@ inline std::unique_ptr<AppEnvironment> makeEnvironment(const std::filesystem::pa
                                             diagnostics.sink(), quietPlatform(std::move(desktop)));
 }
 
-// The callback the service's browser page would send this environment's device back with.
-inline std::string callbackFor(const ServiceProcess& service, const AppEnvironment& environment,
+// The callback the service's browser page sends this environment back with, for a sign-in the
+// environment opens now.
+inline std::string callbackFor(const ServiceProcess& service, AppEnvironment& environment,
                                const std::optional<std::string>& email = std::nullopt) {
-    return requestHandoff(service, environment.deviceId(), email).location;
+    return completeHandoffPage(service, environment.beginHandoff(), email).location;
 }
 
 // Every file and folder under `root`, relative, sorted.

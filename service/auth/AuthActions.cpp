@@ -51,7 +51,8 @@ IssuedTokens spendingEvenWhenRefused(const ServiceDatabase& database, Spend spen
 }  // namespace
 
 HandoffOutcome handoff(const ServiceDatabase& database, const Authenticator& authenticator,
-                       const DeviceDescription& device, const HandoffChoice& choice, TimePoint now) {
+                       const DeviceDescription& device, const HandoffChoice& choice,
+                       const std::string& codeChallenge, TimePoint now) {
     return database.write([&](Connection& db) {
         const std::optional<UserAccount> user = chosenAccount(db, choice);
         if (!user) return HandoffOutcome{HandoffOutcome::Kind::chooseAccount, accounts::users(db), ""};
@@ -61,17 +62,18 @@ HandoffOutcome handoff(const ServiceDatabase& database, const Authenticator& aut
                                   {},
                                   authenticator.issueOnboardingToken(db, user->id, device, now)};
         }
-        return HandoffOutcome{
-            HandoffOutcome::Kind::signIn,
-            {},
-            authenticator.issueCode(db, user->id, memberships.front().organizationId, device, now)};
+        return HandoffOutcome{HandoffOutcome::Kind::signIn,
+                              {},
+                              authenticator.issueCode(db, user->id, memberships.front().organizationId,
+                                                      device, codeChallenge, now)};
     });
 }
 
 IssuedTokens redeemCode(const ServiceDatabase& database, const Authenticator& authenticator,
-                        const std::string& code, const DeviceDescription& device, TimePoint now) {
+                        const std::string& code, const std::string& codeVerifier,
+                        const DeviceDescription& device, TimePoint now) {
     return spendingEvenWhenRefused(
-        database, [&](Connection& db) { return authenticator.redeem(db, code, device, now); });
+        database, [&](Connection& db) { return authenticator.redeem(db, code, codeVerifier, device, now); });
 }
 
 IssuedTokens refreshTokens(const ServiceDatabase& database, const Authenticator& authenticator,

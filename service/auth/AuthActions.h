@@ -28,12 +28,16 @@ struct HandoffOutcome {
     std::vector<UserAccount> accounts;  // to choose from
     std::string code;                   // the hand-off code, or the onboarding token
 };
-// Throws ServiceError(notFound) for an account that does not exist.
+// A code is bound to `codeChallenge` (checked by the caller to be an S256 challenge). Throws
+// ServiceError(notFound) for an account that does not exist.
 HandoffOutcome handoff(const ServiceDatabase& database, const Authenticator& authenticator,
-                       const DeviceDescription& device, const HandoffChoice& choice, TimePoint now);
+                       const DeviceDescription& device, const HandoffChoice& choice,
+                       const std::string& codeChallenge, TimePoint now);
 
+// A refused code is spent all the same (see Authenticator::redeem for what refuses it).
 IssuedTokens redeemCode(const ServiceDatabase& database, const Authenticator& authenticator,
-                        const std::string& code, const DeviceDescription& device, TimePoint now);
+                        const std::string& code, const std::string& codeVerifier,
+                        const DeviceDescription& device, TimePoint now);
 IssuedTokens refreshTokens(const ServiceDatabase& database, const Authenticator& authenticator,
                            const std::string& refreshToken, const std::string& deviceId, TimePoint now);
 

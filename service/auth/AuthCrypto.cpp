@@ -87,6 +87,18 @@ std::string sha256Hex(std::string_view bytes) {
     return text;
 }
 
+std::string s256Challenge(std::string_view verifier) {
+    std::array<unsigned char, SHA256_DIGEST_LENGTH> digest{};
+    SHA256(reinterpret_cast<const unsigned char*>(verifier.data()), verifier.size(), digest.data());
+    return base64UrlEncode(std::string_view(reinterpret_cast<const char*>(digest.data()), digest.size()));
+}
+
+bool isS256Challenge(std::string_view text) {
+    if (text.size() != 43) return false;
+    const std::optional<std::string> digest = base64UrlDecode(text);
+    return digest && digest->size() == SHA256_DIGEST_LENGTH;
+}
+
 std::string randomToken(std::size_t byteCount) {
     std::vector<unsigned char> bytes(byteCount);
     if (RAND_bytes(bytes.data(), static_cast<int>(bytes.size())) != 1) {

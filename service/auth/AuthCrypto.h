@@ -16,6 +16,10 @@ std::optional<std::string> base64UrlDecode(std::string_view text);
 std::string hmacSha256(std::string_view key, std::string_view message);
 // SHA-256 as 64 lower-case hex digits; refresh tokens and hand-off codes are stored this way.
 std::string sha256Hex(std::string_view bytes);
+// The S256 challenge of a sign-in verifier: the base64url of its SHA-256 (43 characters).
+std::string s256Challenge(std::string_view verifier);
+// True for text that can be an S256 challenge: 43 base64url characters that decode to 32 bytes.
+bool isS256Challenge(std::string_view text);
 // `byteCount` bytes from the system's cryptographic generator, base64url-encoded.
 std::string randomToken(std::size_t byteCount);
 // Compares without leaking where the first difference is.

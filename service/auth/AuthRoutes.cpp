@@ -4,6 +4,7 @@
 
 #include "service/admin/AdminGate.h"
 #include "service/auth/AuthActions.h"
+#include "service/auth/AuthCrypto.h"
 #include "service/auth/HandoffPage.h"
 #include "service/http/JsonBody.h"
 #include "service/http/Route.h"
@@ -26,11 +27,25 @@ DeviceDescription requestingDevice(const RequestContext& context) {
 // The device items of the hand-off's query, encoded again, so the page's links keep them.
 std::string deviceQuery(const RequestContext& context) {
     std::string query;
-    for (const char* key : {"device_id", "platform", "app_version", "device_name"}) {
+    for (const char* key :
+         {"device_id", "platform", "app_version", "device_name", "code_challenge", "code_challenge_method"}) {
         if (const std::optional<std::string> value = context.query(key))
             query += std::string("&") + key + "=" + httplib::detail::encode_query_param(*value);
     }
     return query;
+}
+
+// The S256 challenge the app opened the page with; its code is redeemed only with the verifier.
+std::string codeChallenge(const RequestContext& context) {
+    const std::optional<std::string> challenge = context.query("code_challenge");
+    if (!challenge || challenge->empty())
+        throw ServiceError(ErrorKind::badRequest, "De aanvraag mist 'code_challenge'.");
+    if (context.query("code_challenge_method") != "S256")
+        throw ServiceError(ErrorKind::badRequest, "'code_challenge_method' moet 'S256' zijn.");
+    if (!isS256Challenge(*challenge))
+        throw ServiceError(ErrorKind::badRequest,
+                           "'code_challenge' is geen S256-waarde (43 tekens base64url).");
+    return *challenge;
 }
 
 Reply handoffRoute(const ServiceDatabase& database, const Authenticator& authenticator,
@@ -48,9 +63,10 @@ Reply handoffRoute(const ServiceDatabase& database, const Authenticator& authent
     // be handed a code for whichever account comes first.
     const bool automatic = context.query("auto") == "1";
     if (automatic) adminGate.check(context);
+    const std::string challenge = codeChallenge(context);
     const HandoffChoice choice{context.query("user"), automatic, context.query("email")};
 
-    const HandoffOutcome outcome = handoff(database, authenticator, device, choice, context.now());
+    const HandoffOutcome outcome = handoff(database, authenticator, device, choice, challenge, context.now());
     switch (outcome.kind) {
         case HandoffOutcome::Kind::chooseAccount:
             return Reply::content(handoffPage(outcome.accounts, deviceQuery(context)),
@@ -88,8 +104,10 @@ void addAuthRoutes(RouteTable& routes, const ServiceDatabase& database, const Au
                    DeviceDescription device = requestingDevice(context);
                    device.deviceId = requiredText(context.body(), "deviceId");
                    const std::string code = requiredText(context.body(), "code");
-                   return Reply::json(
-                       tokenPairJson(redeemCode(database, authenticator, code, device, context.now())));
+                   // Absent, the redeem is refused like a wrong one, and spends the code likewise.
+                   const std::string verifier = optionalText(context.body(), "codeVerifier").value_or("");
+                   return Reply::json(tokenPairJson(
+                       redeemCode(database, authenticator, code, verifier, device, context.now())));
                });
     routes.add(HttpMethod::post, "api/auth/native/refresh", Access::open, BodyRule::json(),
                [&](RequestContext& context) {

@@ -22,21 +22,21 @@ std::int64_t unixSeconds(TimePoint time) {
 
 SignInGrant grantFor(SignInGrant::Purpose purpose, const std::string& userId,
                      std::optional<std::string> organizationId, const DeviceDescription& device,
-                     std::int64_t expiresAt) {
+                     std::int64_t expiresAt, std::string codeChallenge = {}) {
     return SignInGrant{purpose,           userId,          std::move(organizationId),
                        device.deviceId,   device.platform, device.appVersion,
-                       device.deviceName, expiresAt};
+                       device.deviceName, expiresAt,       std::move(codeChallenge)};
 }
 
 }  // namespace
 
 std::string Authenticator::issueCode(Connection& db, const std::string& userId,
                                      const std::string& organizationId, const DeviceDescription& device,
-                                     TimePoint now) const {
+                                     const std::string& codeChallenge, TimePoint now) const {
     const std::string code = randomToken(24);
     signins::addGrant(db, sha256Hex(code),
                       grantFor(SignInGrant::Purpose::handoff, userId, organizationId, device,
-                               unixSeconds(now) + tunables::kHandoffCodeLifetime));
+                               unixSeconds(now) + tunables::kHandoffCodeLifetime, codeChallenge));
     return code;
 }
 
@@ -49,13 +49,18 @@ std::string Authenticator::issueOnboardingToken(Connection& db, const std::strin
     return token;
 }
 
-IssuedTokens Authenticator::redeem(Connection& db, const std::string& code, const DeviceDescription& device,
-                                   TimePoint now) const {
+IssuedTokens Authenticator::redeem(Connection& db, const std::string& code, const std::string& codeVerifier,
+                                   const DeviceDescription& device, TimePoint now) const {
     const std::optional<SignInGrant> grant =
         signins::takeGrant(db, sha256Hex(code), SignInGrant::Purpose::handoff);
     if (!grant) refuse("Deze aanmeldcode is onbekend of al gebruikt.");
     if (unixSeconds(now) >= grant->expiresAt) refuse("Deze aanmeldcode is verlopen; meld je opnieuw aan.");
     if (grant->deviceId != device.deviceId) refuse("Deze aanmeldcode hoort bij een ander apparaat.");
+    // The callback URL may have leaked (a browser history, a proxy log); the verifier never left the
+    // process that opened the sign-in page. A code without a challenge predates that and is refused.
+    if (grant->codeChallenge.empty() ||
+        !constantTimeEquals(s256Challenge(codeVerifier), grant->codeChallenge))
+        refuse("Deze aanmeldcode hoort bij een aanmelding die niet op dit apparaat is begonnen.");
     DeviceDescription described = device;
     described.platform = grant->platform;
     described.appVersion = grant->appVersion;

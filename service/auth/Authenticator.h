@@ -41,17 +41,19 @@ public:
     Authenticator(std::string signingSecret, std::int64_t accessTokenLifetime)
         : secret_(std::move(signingSecret)), accessTokenLifetime_(accessTokenLifetime) {}
 
-    // A one-time code for `userId` in `organizationId`, bound to the device.
+    // A one-time code for `userId` in `organizationId`, bound to the device and to the S256
+    // `codeChallenge` of the verifier the device keeps.
     std::string issueCode(Connection& db, const std::string& userId, const std::string& organizationId,
-                          const DeviceDescription& device, TimePoint now) const;
+                          const DeviceDescription& device, const std::string& codeChallenge,
+                          TimePoint now) const;
     // A one-time token for creating a first organisation of `userId`.
     std::string issueOnboardingToken(Connection& db, const std::string& userId,
                                      const DeviceDescription& device, TimePoint now) const;
 
-    // Spends the code; throws ServiceError(unauthorized) for an unknown, spent or expired code or
-    // another device.
-    IssuedTokens redeem(Connection& db, const std::string& code, const DeviceDescription& device,
-                        TimePoint now) const;
+    // Spends the code; throws ServiceError(unauthorized) for an unknown, spent or expired code,
+    // another device, or a verifier (none included) whose S256 is not the code's challenge.
+    IssuedTokens redeem(Connection& db, const std::string& code, const std::string& codeVerifier,
+                        const DeviceDescription& device, TimePoint now) const;
     // Spends the refresh token; throws ServiceError(unauthorized) for an unknown, spent or revoked
     // one or another device.
     IssuedTokens refresh(Connection& db, const std::string& refreshToken, const std::string& deviceId,

@@ -2,8 +2,10 @@
 
 #include <algorithm>
 
+#include "layout/TemplateUploads.h"
 #include "persistence/sqlite/Connection.h"
 #include "service/org/LogoActions.h"
+#include "service/store/StoredFiles.h"
 
 namespace zelvorin::service {
 
@@ -132,6 +134,13 @@ std::optional<InvoiceSource> invoiceSourceFromRecords(Connection& db, const std:
         break;
     }
     source.templateConfig = templateConfig(db, organizationId, *invoice);
+    // Looked up among this organisation's files only: another's key finds nothing here.
+    for (const std::string& key : uploadKeysOfConfig(source.templateConfig)) {
+        const std::optional<StoredFile> file = storedfiles::find(db, organizationId, key);
+        if (!file) continue;
+        if (std::optional<std::string> url = drawableImageDataUrl(file->bytes))
+            source.uploadDataUrls.emplace(key, std::move(*url));
+    }
     return source;
 }
 

@@ -1,7 +1,7 @@
 #include "service/org/LogoActions.h"
 
 #include "domain/Uuid.h"
-#include "layout/ImageSource.h"
+#include "layout/TemplateUploads.h"
 #include "service/ServiceTunables.h"
 #include "service/org/OrgSettingsActions.h"
 #include "service/org/UploadedImage.h"
@@ -42,8 +42,8 @@ std::optional<std::string> logoDataUrl(Connection& db, const std::string& organi
     }
     if (key.empty()) return std::nullopt;
     const std::optional<StoredFile> file = storedfiles::find(db, organizationId, key);
-    if (!file || !imageSize(file->bytes)) return std::nullopt;
-    return dataUrlOf(file->bytes, file->bytes.starts_with("\x89PNG") ? "image/png" : "image/jpeg");
+    if (!file) return std::nullopt;
+    return drawableImageDataUrl(file->bytes);
 }
 
 }  // namespace zelvorin::service

@@ -367,6 +367,12 @@ ALTER TABLE user_account ADD COLUMN phone TEXT;
 ALTER TABLE user_account ADD COLUMN image TEXT;
 )sql";
 
+// A hand-off code is bound to the S256 challenge of the verifier its device holds: only that
+// device process can redeem it. Codes made before carry no challenge and can no longer be redeemed.
+constexpr const char* kHandoffChallenge = R"sql(
+ALTER TABLE sign_in_grant ADD COLUMN code_challenge TEXT NOT NULL DEFAULT '';
+)sql";
+
 }  // namespace
 
 const std::vector<Migration>& serviceMigrations() {
@@ -389,6 +395,7 @@ const std::vector<Migration>& serviceMigrations() {
         {"service_v16_member_invites", {kMemberInvites}},
         {"service_v17_proposal_events", {kProposalEvents}},
         {"service_v18_org_fonts_integrations_profile", {kOrgProfile}},
+        {"service_v19_pkce_handoff_challenge", {kHandoffChallenge}},
     };
     return migrations;
 }

@@ -36,21 +36,21 @@ DeviceSession readSession(const Statement& row) {
 void addGrant(Connection& db, const std::string& codeHash, const SignInGrant& grant) {
     db.cached(
           "INSERT INTO sign_in_grant (code_hash, purpose, user_id, organization_id, device_id, platform, "
-          "app_version, device_name, expires_at) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)")
+          "app_version, device_name, expires_at, code_challenge) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?)")
         .bindAll(codeHash, purposeText(grant.purpose), grant.userId, grant.organizationId, grant.deviceId,
-                 grant.platform, grant.appVersion, grant.deviceName, grant.expiresAt)
+                 grant.platform, grant.appVersion, grant.deviceName, grant.expiresAt, grant.codeChallenge)
         .run();
 }
 
 std::optional<SignInGrant> takeGrant(Connection& db, const std::string& codeHash,
                                      SignInGrant::Purpose purpose) {
     Statement& row = db.cached(
-        "SELECT user_id, organization_id, device_id, platform, app_version, device_name, expires_at "
-        "FROM sign_in_grant WHERE code_hash = ? AND purpose = ? AND used = 0");
+        "SELECT user_id, organization_id, device_id, platform, app_version, device_name, expires_at, "
+        "code_challenge FROM sign_in_grant WHERE code_hash = ? AND purpose = ? AND used = 0");
     row.bindAll(codeHash, purposeText(purpose));
     if (!row.step()) return std::nullopt;
-    SignInGrant grant{purpose,     row.text(0), row.optionalText(1), row.text(2),
-                      row.text(3), row.text(4), row.text(5),         row.int64(6)};
+    SignInGrant grant{purpose,     row.text(0), row.optionalText(1), row.text(2), row.text(3),
+                      row.text(4), row.text(5), row.int64(6),        row.text(7)};
     row.reset();
     db.cached("UPDATE sign_in_grant SET used = 1 WHERE code_hash = ?").bindAll(codeHash).run();
     return grant;

@@ -39,6 +39,8 @@ struct SignInGrant {
     std::string appVersion;
     std::string deviceName;
     std::int64_t expiresAt = 0;  // unix seconds
+    // S256 of the verifier the device keeps; a hand-off code is redeemed only with that verifier.
+    std::string codeChallenge;
 };
 
 // Sign-in state, on a connection of ServiceDatabase::read or write. Codes and refresh tokens are

@@ -40,6 +40,17 @@ TEST(Base64UrlTest, RoundTripsEveryTailLengthAndRefusesForeignText) {
     EXPECT_FALSE(base64UrlDecode("YR"));     // "YQ" is "a"; "YR" has stray low bits
 }
 
+TEST(Base64UrlTest, TheSignInChallengeIsTheS256OfTheVerifierAndHasOneShape) {
+    // The published example pair of the S256 method.
+    EXPECT_EQ(s256Challenge("dBjftJeZ4CVP-mB92K27uhbUJU1p1r_wW1gFWFOEjXk"),
+              "E9Melhoa2OwvFrEMTJguCHaoeK1t8URWbuGJSstw-cM");
+    EXPECT_TRUE(isS256Challenge("E9Melhoa2OwvFrEMTJguCHaoeK1t8URWbuGJSstw-cM"));
+    EXPECT_FALSE(isS256Challenge("E9Melhoa2OwvFrEMTJguCHaoeK1t8URWbuGJSstw-c"));    // 42 characters
+    EXPECT_FALSE(isS256Challenge("E9Melhoa2OwvFrEMTJguCHaoeK1t8URWbuGJSstw-cMA"));  // 44
+    EXPECT_FALSE(isS256Challenge("E9Melhoa2OwvFrEMTJguCHaoeK1t8URWbuGJSstw+cM"));   // not base64url
+    EXPECT_FALSE(isS256Challenge("E9Melhoa2OwvFrEMTJguCHaoeK1t8URWbuGJSstw-cN"));   // stray low bits
+}
+
 TEST(AccessTokenTest, VerifiesWhatItSignedUntilTheExpirySecond) {
     const std::string token = signAccessToken(sampleContent(), kSecret);
     const AccessTokenContent read = verifyAccessToken(token, kSecret, kNow + 899);

@@ -18,6 +18,7 @@
 #include "persistence/ScalarStatements.h"
 #include "service/Server.h"
 #include "service/admin/AdminGate.h"
+#include "service/auth/AuthCrypto.h"
 #include "service/auth/Authenticator.h"
 #include "service/seed/DemoSeed.h"
 #include "service/store/Accounts.h"
@@ -295,9 +296,14 @@ std::map<std::string, ProbeFor> probes() {
     p["POST api/auth/native/redeem"] = [=](SeededService& s) {
         const std::string code = s.database().write([&](Connection& db) {
             return s.authenticator().issueCode(db, demoMemberUserId(), demoOrganizationId(),
-                                               {"apparaat-nieuw", "linux", "1.0", "nieuw", "", ""}, kNow);
+                                               {"apparaat-nieuw", "linux", "1.0", "nieuw", "", ""},
+                                               s256Challenge("verifier-van-het-nieuwe-apparaat"), kNow);
         });
-        return Probe{"/api/auth/native/redeem", Json{{"code", code}, {"deviceId", "apparaat-nieuw"}}, "-"};
+        return Probe{"/api/auth/native/redeem",
+                     Json{{"code", code},
+                          {"deviceId", "apparaat-nieuw"},
+                          {"codeVerifier", "verifier-van-het-nieuwe-apparaat"}},
+                     "-"};
     };
     p["POST api/auth/native/refresh"] = [=](SeededService& s) {
         return Probe{"/api/auth/native/refresh",

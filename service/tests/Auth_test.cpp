@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 
 #include <nlohmann/json.hpp>
@@ -48,6 +49,14 @@ protected:
     ServiceProcess service{ServiceProcess::demo()};
 };
 
+ServiceProcess::HttpAnswer redeem(const ServiceProcess& service, const std::string& deviceId,
+                                  const testing::HandoffRedirect& redirect,
+                                  const std::optional<std::string>& verifier) {
+    Json body{{"deviceId", deviceId}, {"code", redirect.code}};
+    if (verifier) body["codeVerifier"] = *verifier;
+    return service.post("/api/auth/native/redeem", body.dump());
+}
+
 TEST_F(AuthIntegrationTest, HandoffCodeIsRedeemedOnceAndOnlyByItsDevice) {
     const testing::HandoffRedirect redirect =
         testing::requestHandoff(service, "apparaat-a", std::string(kSanne));
@@ -56,13 +65,9 @@ TEST_F(AuthIntegrationTest, HandoffCodeIsRedeemedOnceAndOnlyByItsDevice) {
     EXPECT_NE(redirect.location.find("&device_id=apparaat-a"), std::string::npos);
     ASSERT_FALSE(redirect.code.empty());
 
-    expectDutchError(service.post("/api/auth/native/redeem",
-                                  Json{{"deviceId", "apparaat-b"}, {"code", redirect.code}}.dump()),
-                     401);
+    expectDutchError(redeem(service, "apparaat-b", redirect, redirect.verifier), 401);
     // Refused for the other device, the code is spent: it is one-time whoever tries it.
-    expectDutchError(service.post("/api/auth/native/redeem",
-                                  Json{{"deviceId", "apparaat-a"}, {"code", redirect.code}}.dump()),
-                     401);
+    expectDutchError(redeem(service, "apparaat-a", redirect, redirect.verifier), 401);
 
     const TokenPair pair = testing::signInDevice(service, "apparaat-a", std::string(kSanne));
     EXPECT_EQ(pair.expiresIn, 900);
@@ -70,25 +75,66 @@ TEST_F(AuthIntegrationTest, HandoffCodeIsRedeemedOnceAndOnlyByItsDevice) {
     EXPECT_EQ(memberships(service, pair.accessToken)["organizations"].size(), 2U);
 }
 
+// Whoever reads a callback URL (a browser history, a program the link was handed to) has the code
+// and the device id, but not the verifier that stayed in the app.
+TEST_F(AuthIntegrationTest, ALeakedCallbackIsNotRedeemedWithoutItsVerifier) {
+    const testing::HandoffRedirect withoutVerifier = testing::requestHandoff(service, "apparaat-a");
+    expectDutchError(redeem(service, "apparaat-a", withoutVerifier, std::nullopt), 401);
+    expectDutchError(redeem(service, "apparaat-a", withoutVerifier, ""), 401);
+
+    const testing::HandoffRedirect wrongVerifier = testing::requestHandoff(service, "apparaat-a");
+    const testing::HandoffRedirect other = testing::requestHandoff(service, "apparaat-a");
+    expectDutchError(redeem(service, "apparaat-a", wrongVerifier, other.verifier), 401);
+    EXPECT_EQ(wrongVerifier.location.find("code_challenge"), std::string::npos) << wrongVerifier.location;
+
+    // A refused try spends the code: the leak cannot be raced against the app either.
+    expectDutchError(redeem(service, "apparaat-a", withoutVerifier, withoutVerifier.verifier), 401);
+    expectDutchError(redeem(service, "apparaat-a", wrongVerifier, wrongVerifier.verifier), 401);
+
+    // The honest redeem signs in, once.
+    const ServiceProcess::HttpAnswer honest = redeem(service, "apparaat-a", other, other.verifier);
+    ASSERT_EQ(honest.status, 200) << honest.body;
+    expectDutchError(redeem(service, "apparaat-a", other, other.verifier), 401);
+    const std::string accessToken = bodyOf(honest)["accessToken"].get<std::string>();
+    EXPECT_EQ(memberships(service, accessToken)["organizations"].size(), 2U);
+}
+
 TEST_F(AuthIntegrationTest, BadBodiesAndHandoffRequestsAreRefusedInDutch) {
     for (const std::string& body :
          {std::string("geen json"), std::string("[]"), std::string(R"({"code":"x"})"),
-          std::string(R"({"deviceId":"a","code":7})"), std::string(R"({"deviceId":"","code":"x"})")}) {
+          std::string(R"({"deviceId":"a","code":7})"), std::string(R"({"deviceId":"","code":"x"})"),
+          std::string(R"({"deviceId":"a","code":"x","codeVerifier":7})")}) {
         expectDutchError(service.post("/api/auth/native/redeem", body), 400);
     }
     expectDutchError(service.post("/api/auth/native/refresh", R"({"deviceId":"a"})"), 400);
     expectDutchError(
         service.post("/api/auth/native/refresh", R"({"deviceId":"a","refreshToken":"onbekend"})"), 401);
-    expectDutchError(service.get("/native/handoff?auto=1&platform=linux&app_version=1"), 400);
-    expectDutchError(
-        service.get("/native/handoff?auto=1&device_id=a&platform=linux&app_version=1&email=x@y.nl"), 404);
 
-    const ServiceProcess::HttpAnswer page =
-        service.get("/native/handoff?device_id=a&platform=linux&app_version=1");
+    const std::string challenge = "&code_challenge=E9Melhoa2OwvFrEMTJguCHaoeK1t8URWbuGJSstw-cM";
+    const std::string device = "/native/handoff?device_id=a&platform=linux&app_version=1";
+    expectDutchError(service.get("/native/handoff?platform=linux&app_version=1" + challenge +
+                                 "&code_challenge_method=S256"),
+                     400);
+    // Without an S256 challenge no code is handed out, whoever asks.
+    for (const std::string& query :
+         {std::string(), challenge, challenge + "&code_challenge_method=plain",
+          std::string("&code_challenge=kort&code_challenge_method=S256"),
+          std::string(
+              "&code_challenge=E9Melhoa2OwvFrEMTJguCHaoeK1t8URWbuGJSstw.cM&code_challenge_method=S256")}) {
+        expectDutchError(service.get(device + query), 400);
+        EXPECT_EQ(testing::completeHandoffPage(service, device + query).status, 400) << query;
+    }
+    const std::string withChallenge = device + challenge + "&code_challenge_method=S256";
+    expectDutchError(service.get(withChallenge + "&auto=1&email=x@y.nl"), 404);
+
+    const ServiceProcess::HttpAnswer page = service.get(withChallenge);
     EXPECT_EQ(page.status, 200);
     EXPECT_NE(page.body.find("Sanne de Boer"), std::string::npos);
     EXPECT_NE(page.body.find("Daan Visser"), std::string::npos);
     EXPECT_NE(page.body.find("device_id=a"), std::string::npos);
+    // The account links carry the challenge on, so the choice gives a code bound to it.
+    EXPECT_NE(page.body.find(challenge.substr(1) + "&amp;code_challenge_method=S256"), std::string::npos)
+        << page.body;
 }
 
 TEST_F(AuthIntegrationTest, MissingTamperedAndForeignTokensAnswer401) {

@@ -7,6 +7,7 @@
 #include <cairo.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -72,7 +73,9 @@ TEST(HostileRequestsIntegrationTest, AdminRoutesDoNotExistWithoutTheOperatorsTok
         rawRequest(service, "GET", "/native/handoff?auto=1&device_id=a&platform=linux&app_version=1"), 401,
         "auto hand-off");
     // A person choosing an account on the page still signs in.
-    const auto page = rawRequest(service, "GET", "/native/handoff?device_id=a&platform=linux&app_version=1");
+    const auto page = rawRequest(service, "GET",
+                                 "/native/handoff?device_id=a&platform=linux&app_version=1&code_challenge="
+                                 "E9Melhoa2OwvFrEMTJguCHaoeK1t8URWbuGJSstw-cM&code_challenge_method=S256");
     ASSERT_TRUE(page);
     EXPECT_EQ(page->status, 200);
     EXPECT_EQ(rawRequest(service, "GET", "/healthz")->status, 200);
@@ -366,6 +369,90 @@ TEST(HostileRequestsIntegrationTest, ATemplateReadsNoFileOfTheServiceAndNestsNoD
         EXPECT_EQ(images, *plainImages) << urls[i] << ": the logo drew something";
         EXPECT_EQ(testing::runCommand("pdftotext " + file.string() + " -").find("root:"), std::string::npos);
     }
+    expectStillServing(service);
+}
+
+// A picture uploaded as the logo of the organisation `accessToken` belongs to; its upload key.
+std::string uploadLogo(const ServiceProcess& service, const std::string& accessToken,
+                       const std::string& png) {
+    httplib::Client client("127.0.0.1", service.port());
+    const httplib::MultipartFormDataItems items{{"logo", png, "logo.png", "image/png"}};
+    const auto answer =
+        client.Post("/api/native/v1/org-settings/logo", {{"Authorization", "Bearer " + accessToken}}, items);
+    EXPECT_TRUE(answer && answer->status == 200) << (answer ? answer->body : "geen antwoord");
+    return answer ? Json::parse(answer->body).value("logoPath", "") : "";
+}
+
+TEST(HostileRequestsIntegrationTest, ATemplateDrawsItsOrganisationsOwnUploadsAndNoOneElses) {
+    ServiceProcess service(ServiceProcess::demo());
+    testing::TempDir dir("template-uploads");
+    const std::filesystem::path picture = dir.path() / "beeld.png";
+    {
+        const CairoSurface surface(cairo_image_surface_create(CAIRO_FORMAT_RGB24, 40, 20));
+        ASSERT_EQ(cairo_surface_write_to_png(surface.get(), picture.c_str()), CAIRO_STATUS_SUCCESS);
+    }
+    const std::string png = testing::readFile(picture);
+
+    const TokenPair own =
+        testing::signInDevice(service, "apparaat-a", std::string("sanne@studiozelvorin.nl"));
+    const std::string ownKey = uploadLogo(service, own.accessToken, png);
+    const TokenPair member =
+        testing::signInDevice(service, "apparaat-b", std::string("sanne@studiozelvorin.nl"));
+    const ServiceProcess::HttpAnswer switched =
+        service.post("/api/auth/native/switch-org", Json{{"organizationId", secondOrganizationId()}}.dump(),
+                     member.accessToken);
+    ASSERT_EQ(switched.status, 200) << switched.body;
+    const std::string foreignKey = uploadLogo(service, Json::parse(switched.body)["accessToken"], png);
+    ASSERT_FALSE(ownKey.empty());
+    ASSERT_FALSE(foreignKey.empty());
+
+    // Each template hides the logo and draws one image block; only the first names an upload of
+    // its own organisation. The key of another organisation, and the forms that would reach past
+    // the store, draw nothing.
+    const std::vector<std::string> urls{"api/uploads/" + ownKey,     "",
+                                        "api/uploads/" + foreignKey, "api/uploads/../" + ownKey,
+                                        "api/uploads//etc/passwd",   "api/uploads/" + ownKey + "/.."};
+    PushRequest request{"apparaat-a", std::nullopt, {}};
+    for (std::size_t i = 0; i < urls.size(); ++i) {
+        Json config = demoLayout(service);
+        config["logo"]["visible"] = false;
+        if (!urls[i].empty())
+            config["blocks"].push_back({{"type", "imageBlock"},
+                                        {"id", "beeld"},
+                                        {"visible", true},
+                                        {"order", 14},
+                                        {"alignment", "left"},
+                                        {"spacingBefore", 0},
+                                        {"spacingAfter", 0},
+                                        {"imageUrl", urls[i]},
+                                        {"imageMaxWidth", 80},
+                                        {"imageMaxHeight", 40}});
+        const std::string id = "upload-" + std::to_string(i);
+        request.changes.push_back(
+            pushed(SyncEntityType::invoiceTemplate, "sjabloon-" + id, templatePayload(id, config)));
+        request.changes.push_back(pushed(
+            SyncEntityType::draftInvoice, "factuur-" + id,
+            {{"issueDate", "2026-03-16"}, {"vatTreatment", "nl_21"}, {"templateId", "sjabloon-" + id}}));
+        request.changes.push_back(
+            pushed(SyncEntityType::invoiceLine, "regel-" + id, line("factuur-" + id, 100, 100)));
+    }
+    const Json answer =
+        Json::parse(service.post("/api/sync/push", toJson(request).dump(), own.accessToken).body);
+    ASSERT_EQ(answer["accepted"].size(), urls.size() * 3) << answer.dump();
+
+    std::vector<long> images;
+    for (std::size_t i = 0; i < urls.size(); ++i) {
+        const ServiceProcess::HttpAnswer pdf = service.getAuthorized(
+            "/api/native/v1/invoices/factuur-upload-" + std::to_string(i) + "/preview-pdf", own.accessToken);
+        ASSERT_EQ(pdf.status, 200) << urls[i] << ": " << pdf.body.substr(0, 200);
+        const std::filesystem::path file = dir.path() / ("upload-" + std::to_string(i) + ".pdf");
+        testing::writeFile(file, pdf.body);
+        const std::string listed = testing::runCommand("pdfimages -list " + file.string());
+        images.push_back(std::count(listed.begin(), listed.end(), '\n'));
+    }
+    EXPECT_GT(images[0], images[1]) << "the organisation's own upload was not drawn";
+    for (std::size_t i = 2; i < urls.size(); ++i)
+        EXPECT_EQ(images[i], images[1]) << urls[i] << ": drew a picture";
     expectStillServing(service);
 }
 

@@ -160,6 +160,7 @@ TEST(MainWindowIntegrationTest, SignInShowsTheFailureInDutchAndTheAutomaticHando
     ServiceProcess service(ServiceProcess::demo());
     Desktop desktop(service, false);
     EXPECT_FALSE(desktop.window->showsShell());
+    desktop.environment->beginHandoff();
     EXPECT_FALSE(desktop.environment->handleOpenURL("zelvorin://auth?code=verzonnen&device_id=" +
                                                     desktop.environment->deviceId()));
     desktop.window->refresh();

@@ -217,9 +217,12 @@ TEST_F(CliGoldenIntegrationTest, EveryCommandsOutputOnTheDemoOrganisation) {
     json("logout", "logout",
          [&](const Json& body) { volatileText(body.value("deviceId", ""), "<device-after-logout>"); });
 
-    // A hand-off finished in the browser comes back as a zelvorin:// link.
-    text("open-url", "open-url " + signInLink());
-    json("open-url", "open-url " + signInLink());
+    // A sign-in link is redeemed only by the process that opened its sign-in (login does): a
+    // link from elsewhere, even for this device, is refused and signs nobody in.
+    const Output leaked = run("open-url " + signInLink());
+    EXPECT_NE(leaked.exitCode, 0);
+    EXPECT_NE(leaked.err.find("De inlogcode is ongeldig of verlopen."), std::string::npos) << leaked.err;
+    EXPECT_EQ(Json::parse(run("status --json").out, nullptr, false).value("sessionState", ""), "signedOut");
     text("open-url-onboarding", "open-url 'zelvorin://onboarding?token=golden'");
 
     // Refusals: the exit code and the message, as text and as JSON on stderr.
