@@ -104,8 +104,12 @@ void InvoiceLivePreview::show(const std::optional<InvoicePreviewPages>& pages, c
     if (pages) {
         for (const std::string& notice : pages->notices)
             notices << qText(notice);
-        while (pageColumn_->count() > 1)
-            delete pageColumn_->takeAt(0)->widget();
+        // takeAt hands over the layout's item as well as its widget: both are ours to delete.
+        while (pageColumn_->count() > 1) {
+            QLayoutItem* item = pageColumn_->takeAt(0);
+            delete item->widget();
+            delete item;
+        }
         for (const PageImage& page : pages->pages) {
             // A deep copy: the pixmap may share a wrapped image's buffer, and the pixels go with `pages`.
             const QImage image =
