@@ -27,11 +27,6 @@ std::optional<std::string> cacheName(const std::string& key) {
     return name;
 }
 
-std::optional<std::string> drawable(const std::string& bytes) {
-    if (!imageSize(bytes)) return std::nullopt;
-    return dataUrlOf(bytes, bytes.starts_with("\x89PNG") ? "image/png" : "image/jpeg");
-}
-
 }  // namespace
 
 OrgLogoCache::OrgLogoCache(std::filesystem::path folder) : folder_(std::move(folder)) {}
@@ -43,14 +38,14 @@ std::optional<std::string> OrgLogoCache::dataUrl(const std::string& key, SyncAPI
     if (std::ifstream in{file, std::ios::binary}) {
         std::stringstream bytes;
         bytes << in.rdbuf();
-        return drawable(bytes.str());
+        return drawableDataUrl(bytes.str());
     }
     if (client == nullptr) return std::nullopt;
     try {
         const ConditionalDownload downloaded = downloadUpload(*client, key);
         std::filesystem::create_directories(folder_);
         writePrivateFileAtomically(file, downloaded.data);
-        return drawable(downloaded.data);
+        return drawableDataUrl(downloaded.data);
     } catch (const std::exception&) {
         return std::nullopt;  // the invoice is printed without it; the next render tries again
     }
