@@ -111,7 +111,11 @@ std::map<std::string, KeptSet>& keptSets() {
 std::shared_ptr<const FontSet> organisationFonts(Connection& db, const std::string& organizationId) {
     const std::filesystem::path dataDirectory = dataDirectoryOf(db);
     const std::vector<OrgFont> fonts = orgfonts::all(db, organizationId);
-    if (dataDirectory.empty() || fonts.empty()) return std::make_shared<const FontSet>();
+    if (dataDirectory.empty()) return std::make_shared<const FontSet>();
+    if (fonts.empty()) {
+        forgetOrganisationFonts(dataDirectory, organizationId);  // the copies of faces since deleted
+        return std::make_shared<const FontSet>();
+    }
     const std::filesystem::path folder = dataDirectory / kCacheFolder / folderName(organizationId);
     std::string signature;
     for (const OrgFont& font : fonts)

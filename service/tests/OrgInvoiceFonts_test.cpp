@@ -3,13 +3,13 @@
 #include <filesystem>
 #include <fstream>
 #include <future>
-#include <sstream>
 
 #include "persistence/sqlite/Connection.h"
 #include "service/http/ServiceError.h"
 #include "service/invoices/InvoicePreviewActions.h"
 #include "service/org/FontActions.h"
 #include "service/seed/DemoSeed.h"
+#include "service/store/Accounts.h"
 #include "service/store/RecordWriter.h"
 #include "service/store/ServiceDatabase.h"
 #include "service/tests/DemoDraft.h"
@@ -38,6 +38,7 @@ protected:
             setTemplateFamily(db, "Huisletter");
             // A second organisation with the same invoice and template, so both ask for
             // "Huisletter" and only the uploads tell them apart.
+            accounts::addOrganization(db, {kSecondOrganization, "Tweede Studio", "2026-01-01T00:00:00.000Z"});
             for (const char* type :
                  {"orgSettings", "customer", "invoiceTemplate", "draftInvoice", "invoiceLine"}) {
                 for (StoredRecord& record : records::all(db, demoOrganizationId(), std::string(type))) {
@@ -69,10 +70,7 @@ protected:
     }
 
     Json upload(const std::string& organizationId, const char* file) {
-        std::ifstream in(file, std::ios::binary);
-        std::stringstream bytes;
-        bytes << in.rdbuf();
-        return uploadFont(database, callerOf(organizationId), bytes.str(), "Huisletter", kNow);
+        return uploadFont(database, callerOf(organizationId), testing::readFile(file), "Huisletter", kNow);
     }
 
     // pdffonts of the organisation's preview of the invoice.
