@@ -38,14 +38,14 @@ std::optional<std::string> OrgLogoCache::dataUrl(const std::string& key, SyncAPI
     if (std::ifstream in{file, std::ios::binary}) {
         std::stringstream bytes;
         bytes << in.rdbuf();
-        return drawableImageDataUrl(bytes.str());
+        return drawableDataUrl(bytes.str());
     }
     if (client == nullptr) return std::nullopt;
     try {
         const ConditionalDownload downloaded = downloadUpload(*client, key);
         std::filesystem::create_directories(folder_);
         writePrivateFileAtomically(file, downloaded.data);
-        return drawableImageDataUrl(downloaded.data);
+        return drawableDataUrl(downloaded.data);
     } catch (const std::exception&) {
         return std::nullopt;  // the invoice is printed without it; the next render tries again
     }

@@ -21,7 +21,7 @@ public:
     }
 
     // The upload under `key` as a "data:" URL the layout draws: from the cache, else downloaded with
-    // `client` (when given) and cached. Nothing for a logo the layout cannot draw (an SVG), one
+    // `client` (when given) and cached. Nothing for a logo the layout cannot draw (a WebP), one
     // that cannot be fetched, or a key that is no plain path.
     std::optional<std::string> dataUrl(const std::string& key, SyncAPIClient* client) const;
 

@@ -11,6 +11,7 @@
 
 #include "layout/ImageSource.h"
 #include "layout/LayoutError.h"
+#include "layout/SvgImage.h"
 
 namespace zelvorin {
 
@@ -169,20 +170,34 @@ void DocumentRenderer::drawTable(cairo_t* cr, const LaidOutBlockBase& block) con
 void DocumentRenderer::drawImage(cairo_t* cr, const LaidOutBlockBase& block) const {
     auto bytes = loadImageBytes(*block.imageUrl);
     if (!bytes) return;
+    // Where a picture of the natural size goes in the block, and at what scale.
+    const auto place = [&](double naturalW, double naturalH) -> std::optional<std::pair<double, double>> {
+        if (!(naturalW > 0 && naturalH > 0)) return std::nullopt;
+        double boxW = block.imageMaxWidth.value_or(naturalW), boxH = block.imageMaxHeight.value_or(naturalH);
+        double scale = std::min(boxW / naturalW, boxH / naturalH);
+        double drawW = naturalW * scale;
+        double x = block.x;
+        if (block.alignment == "right") x = block.x + block.width - drawW;
+        if (block.alignment == "center") x = block.x + (block.width - drawW) / 2;
+        return std::pair{x, scale};
+    };
+    if (looksLikeSvg(*bytes)) {
+        // Drawn as vectors: sharp at any zoom, and the PDF keeps no picture of it.
+        const std::optional<SvgImage> svg = SvgImage::parse(*bytes);
+        if (!svg) return;
+        const ImageSize natural = svg->size();
+        if (const auto at = place(natural.width, natural.height))
+            svg->draw(cr, at->first, block.y, natural.width * at->second, natural.height * at->second);
+        return;
+    }
     CairoSurface image = decodeImage(*bytes);
     if (!image) return;
-    double naturalW = cairo_image_surface_get_width(image.get());
-    double naturalH = cairo_image_surface_get_height(image.get());
-    if (!(naturalW > 0 && naturalH > 0)) return;
-    double boxW = block.imageMaxWidth.value_or(naturalW), boxH = block.imageMaxHeight.value_or(naturalH);
-    double scale = std::min(boxW / naturalW, boxH / naturalH);
-    double drawW = naturalW * scale;
-    double x = block.x;
-    if (block.alignment == "right") x = block.x + block.width - drawW;
-    if (block.alignment == "center") x = block.x + (block.width - drawW) / 2;
+    const auto at =
+        place(cairo_image_surface_get_width(image.get()), cairo_image_surface_get_height(image.get()));
+    if (!at) return;
     cairo_save(cr);
-    cairo_translate(cr, x, block.y);
-    cairo_scale(cr, scale, scale);
+    cairo_translate(cr, at->first, block.y);
+    cairo_scale(cr, at->second, at->second);
     cairo_set_source_surface(cr, image.get(), 0, 0);
     cairo_paint(cr);
     cairo_restore(cr);

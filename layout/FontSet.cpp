@@ -102,8 +102,14 @@ const FontSet::Entry& FontSet::entry(const FontRequest& request) const {
     if (resolution.kind != FontResolution::Kind::missing) {
         try {
             result.face = load(resolution.filePath, resolution.faceIndex);
-            result.cacheFamily =
-                result.face->postscriptName().empty() ? resolution.name : result.face->postscriptName();
+            // An uploaded face is cached under its file: two organisations may upload different
+            // files that carry the same PostScript name, and the width cache is the process's.
+            if (resolution.kind == FontResolution::Kind::orgVariant)
+                result.cacheFamily =
+                    "~org~" + resolution.filePath + "#" + std::to_string(resolution.faceIndex);
+            else
+                result.cacheFamily =
+                    result.face->postscriptName().empty() ? resolution.name : result.face->postscriptName();
         } catch (const LayoutError&) {
             facesByFile_.erase(resolution.filePath + "#" + std::to_string(resolution.faceIndex));
             result.face = nullptr;  // an unreadable upload prints in the own face

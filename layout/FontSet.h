@@ -30,7 +30,8 @@ public:
     // The face a request is set in; the layout's own face when the request cannot be resolved or
     // its file cannot be loaded.
     const FontFace& face(const FontRequest& request) const;
-    // The name widths are cached under: the face's PostScript name, "~roboto~" for the own face.
+    // The name widths are cached under: the face's PostScript name, "~roboto~" for the own face,
+    // the file for an organisation's face.
     std::string cacheFamily(const FontRequest& request) const;
     const FontFace& defaultFace() const;
 

@@ -4,9 +4,12 @@
 
 #include <algorithm>
 #include <array>
+#include <cctype>
 #include <csetjmp>
 #include <cstdio>
 #include <vector>
+
+#include "layout/SvgImage.h"
 
 namespace zelvorin {
 
@@ -149,7 +152,24 @@ CairoSurface decodeJpeg(std::string_view bytes) {
     return surface;
 }
 
+std::string loweredHead(std::string_view text) {
+    std::string out(text.substr(0, 4096));
+    for (char& c : out)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return out;
+}
+
 }  // namespace
+
+bool looksLikeSvg(std::string_view bytes) {
+    if (bytes.find('\0') != std::string_view::npos) return false;
+    const std::string head = loweredHead(bytes);
+    const std::size_t svg = head.find("<svg");
+    if (svg == std::string::npos) return false;
+    const std::size_t firstTag = head.find('<');
+    return firstTag == svg || head.compare(firstTag, 2, "<?") == 0 ||
+           head.compare(firstTag, 4, "<!--") == 0 || head.compare(firstTag, 9, "<!doctype") == 0;
+}
 
 std::optional<std::string> dataUrlBytes(std::string_view url) {
     if (url.substr(0, 5) != "data:" || url.size() > kMaxImageUrlBytes) return std::nullopt;
@@ -168,10 +188,14 @@ std::optional<ImageSize> imageSize(std::string_view bytes) {
         return ImageSize{w, h};
     }
     if (isJpeg(bytes)) return jpegSize(bytes);
+    if (looksLikeSvg(bytes)) {
+        if (const std::optional<SvgImage> svg = SvgImage::parse(bytes)) return svg->size();
+    }
     return std::nullopt;
 }
 
 CairoSurface decodeImage(std::string_view bytes) {
+    if (!isPng(bytes) && !isJpeg(bytes)) return {};
     // A few hundred bytes may declare 20 000 × 20 000 pixels: 1.6 GB once decoded.
     const std::optional<ImageSize> size = imageSize(bytes);
     if (!size || size->width * size->height > kMaxImagePixels) return {};
@@ -198,6 +222,18 @@ std::string dataUrlOf(std::string_view bytes, std::string_view mediaType) {
             url += i <= count ? kAlphabet[(group >> (18 - 6 * i)) & 0x3F] : '=';
     }
     return url;
+}
+
+std::optional<std::string> drawableDataUrl(std::string_view bytes) {
+    if (bytes.size() > kMaxImageBytes) return std::nullopt;
+    const std::optional<ImageSize> size = imageSize(bytes);
+    if (!size) return std::nullopt;
+    const bool raster = isPng(bytes) || isJpeg(bytes);
+    // A vector picture is drawn into its box at any declared size; pixels are a raster's cost.
+    if (raster && size->width * size->height > kMaxImagePixels) return std::nullopt;
+    if (isPng(bytes)) return dataUrlOf(bytes, "image/png");
+    if (isJpeg(bytes)) return dataUrlOf(bytes, "image/jpeg");
+    return dataUrlOf(bytes, "image/svg+xml");
 }
 
 std::optional<std::string> loadImageBytes(std::string_view url) {

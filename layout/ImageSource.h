@@ -27,7 +27,12 @@ struct ImageSize {
 // bytes pass kMaxImageBytes.
 std::optional<std::string> dataUrlBytes(std::string_view url);
 
-// Width and height from a PNG or JPEG header; nullopt for anything that is not one of the two.
+// An SVG document by its start: text (no NUL) whose first element is <svg, after an optional XML
+// declaration, comments, a doctype or a byte-order mark. Says nothing about what it holds.
+bool looksLikeSvg(std::string_view bytes);
+
+// Width and height from a PNG or JPEG header, or of an SVG librsvg reads (its declared size, else
+// its viewBox); nullopt for anything else.
 std::optional<ImageSize> imageSize(std::string_view bytes);
 
 // The pixels of a PNG or JPEG; an empty owner when the bytes are neither, are damaged, or their
@@ -36,6 +41,11 @@ CairoSurface decodeImage(std::string_view bytes);
 
 // A "data:" URL of `mediaType` with the bytes in base64, as dataUrlBytes reads it back.
 std::string dataUrlOf(std::string_view bytes, std::string_view mediaType);
+
+// A "data:" URL of a picture the layout draws (PNG, JPEG or SVG, with its own media type) within
+// kMaxImageBytes, a PNG or JPEG whose header declares at most kMaxImagePixels; nullopt for anything
+// else (WebP, a damaged file, text, a picture over either bound).
+std::optional<std::string> drawableDataUrl(std::string_view bytes);
 
 // A data URL's bytes; nullopt for anything else (paths and other URLs included).
 std::optional<std::string> loadImageBytes(std::string_view url);

@@ -49,7 +49,7 @@ struct InvoiceSource {
     // What is left to pay on a numbered invoice. When positive, and the organisation has a name
     // and an IBAN, the last page carries a payment QR code for it.
     std::optional<std::int64_t> openCents;
-    // The organisation's logo as a "data:" URL (PNG or JPEG); drawn in a logo block that names no
+    // The organisation's logo as a "data:" URL (PNG, JPEG or SVG); drawn in a logo block that names no
     // image of its own.
     std::optional<std::string> logoDataUrl;
     // The organisation's uploads its template's image blocks name (see TemplateUploads.h), by key,

@@ -91,11 +91,4 @@ void resolveUploadImages(InvoiceLayoutConfig& layout, const std::map<std::string
     });
 }
 
-std::optional<std::string> drawableImageDataUrl(std::string_view bytes) {
-    if (bytes.size() > kMaxImageBytes) return std::nullopt;
-    const std::optional<ImageSize> size = imageSize(bytes);
-    if (!size || size->width * size->height > kMaxImagePixels) return std::nullopt;
-    return dataUrlOf(bytes, bytes.starts_with("\x89PNG") ? "image/png" : "image/jpeg");
-}
-
 }  // namespace zelvorin

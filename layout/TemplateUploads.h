@@ -36,8 +36,4 @@ std::vector<std::string> uploadKeysOfConfig(const std::optional<std::string>& co
 // that have none. Any other text stays as it is (the measurer draws only data URLs).
 void resolveUploadImages(InvoiceLayoutConfig& layout, const std::map<std::string, std::string>& dataUrls);
 
-// `bytes` as a data URL the layout draws: a PNG or JPEG within kMaxImageBytes whose header
-// declares at most kMaxImagePixels; nothing otherwise.
-std::optional<std::string> drawableImageDataUrl(std::string_view bytes);
-
 }  // namespace zelvorin

@@ -114,6 +114,19 @@ TEST_F(CliOrganisationIntegrationTest, AnUploadedLogoIsDrawnOnTheNextRender) {
     EXPECT_EQ(query(device, "SELECT logo_pdf_path FROM org_settings"),
               uploaded.value("logoPdfPath", "") + "\n");
     EXPECT_GT(images(), before);
+
+    // An SVG logo is drawn as vectors: no picture in the PDF, but its colour on the page.
+    const auto magentaOnPage = [&] {
+        EXPECT_EQ(device.run("render " + invoiceId + " --pdf " + pdf.string()).exitCode, 0)
+            << device.errors();
+        return pagePixels(pdf.string(), 40, [](int r, int g, int b) { return r > 180 && g < 60 && b > 180; });
+    };
+    const long magentaBefore = magentaOnPage();
+    const std::filesystem::path svg = device.root / "logo.svg";
+    writeFile(svg, R"svg(<svg xmlns="http://www.w3.org/2000/svg" viewBox="0 0 40 20">)svg"
+                   R"svg(<rect width="40" height="20" fill="#e60de6"/></svg>)svg");
+    EXPECT_TRUE(runJson("org logo " + svg.string()).value("logoPath", "").ends_with("/logo.svg"));
+    EXPECT_GT(magentaOnPage(), magentaBefore + 100);
 }
 
 TEST_F(CliOrganisationIntegrationTest, BadFilesAreRefusedInDutchAndChangeNothing) {

@@ -195,6 +195,59 @@ TEST_F(DocumentRendererIntegrationTest, ImagesComeOnlyFromDataUrlsOfASaneSize) {
     EXPECT_EQ(status, 0);
 }
 
+TEST_F(DocumentRendererIntegrationTest, SvgPicturesAreDrawnAsVectorsAndReachNothingOutsideThemselves) {
+    const auto redOnPage = [&](const std::string& svg) {
+        InvoiceDocument doc = sampleInvoice(2);
+        doc.layout.blocks[1].imageUrl = dataUrlOf(svg, "image/svg+xml");
+        return redPixels(renderer_.png(layoutDocument(doc, measurer_, kToday), 0, 0.5), dir_ / "svg.png");
+    };
+    const std::string open =
+        R"(<svg xmlns="http://www.w3.org/2000/svg" xmlns:xlink="http://www.w3.org/1999/xlink" )";
+    // Only a viewBox, as design tools often write it: its proportions place the picture.
+    const std::string square =
+        open + R"(viewBox="0 0 40 20"><rect width="40" height="20" fill="#e60d0d"/></svg>)";
+    EXPECT_GT(redOnPage(square), 50);
+    EXPECT_EQ(imageSize(square)->width, 40);
+    {
+        InvoiceDocument doc = sampleInvoice(2);
+        doc.layout.blocks[1].imageUrl = dataUrlOf(square, "image/svg+xml");
+        const std::filesystem::path pdf = dir_ / "svg-logo.pdf";
+        renderer_.writePdf(layoutDocument(doc, measurer_, kToday), pdf);
+        EXPECT_EQ(occurrences(run("pdfimages -list " + pdf.string()), "\n"), 2u) << "vectors, not a picture";
+    }
+
+    // A red PNG beside the test: embedded in the SVG it is drawn; named by a path or a file URL,
+    // or pulled in by XInclude, it is never read.
+    const std::filesystem::path pngPath = dir_ / "rood.png";
+    {
+        const CairoSurface s(cairo_image_surface_create(CAIRO_FORMAT_RGB24, 40, 20));
+        const CairoContext cr(cairo_create(s.get()));
+        cairo_set_source_rgb(cr.get(), 0.9, 0.05, 0.05);
+        cairo_paint(cr.get());
+        cairo_surface_write_to_png(s.get(), pngPath.c_str());
+    }
+    const std::string embedded = dataUrlOf(zelvorin::testing::readFile(pngPath), "image/png");
+    EXPECT_GT(redOnPage(open + R"(width="40" height="20"><image width="40" height="20" xlink:href=")" +
+                        embedded + R"("/></svg>)"),
+              50);
+    for (const std::string& reference :
+         {pngPath.string(), "file://" + pngPath.string(), std::string("rood.png")}) {
+        EXPECT_EQ(redOnPage(open + R"(width="40" height="20"><image width="40" height="20" xlink:href=")" +
+                            reference + R"("/></svg>)"),
+                  0)
+            << reference;
+    }
+    EXPECT_EQ(redOnPage(open + R"(xmlns:xi="http://www.w3.org/2001/XInclude" width="40" height="20">)" +
+                        R"(<xi:include href=")" + pngPath.string() + R"(" parse="text"/></svg>)"),
+              0);
+
+    // Nothing to size it by, or not an SVG after all: no picture, and still a sound PDF.
+    EXPECT_FALSE(imageSize(open + R"(><rect width="40" height="20" fill="#e60d0d"/></svg>)"));
+    EXPECT_EQ(redOnPage(open + R"(><rect width="40" height="20" fill="#e60d0d"/></svg>)"), 0);
+    EXPECT_FALSE(drawableDataUrl("<svg xmlns=\"http://www.w3.org/2000/svg\" viewBox=\"0 0 4 4\"><rect"));
+    EXPECT_EQ(drawableDataUrl(square), dataUrlOf(square, "image/svg+xml"));
+}
+
 // The first page of a fixed invoice at half size, compared pixel by pixel with the committed
 // picture. ZELVORIN_UPDATE_GOLDEN=1 writes a new one after an intended change.
 TEST_F(DocumentRendererIntegrationTest, FirstPageMatchesTheGoldenImage) {

@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 
 #include "layout/FontResolver.h"
 #include "layout/FontSet.h"
 #include "layout/TextMeasurer.h"
+#include "testing/TempDir.h"
 
 namespace zelvorin {
 namespace {
@@ -78,6 +80,57 @@ TEST(TextMeasurerTest, ShapedWidthsScaleWithSizeAndApplyKerning) {
     const FontFace& bold = fonts.face({"Roboto", 700, "normal"});
     EXPECT_EQ(bold.postscriptName(), "Roboto-Bold");
     EXPECT_NE(bold.widthPerPoint("Totaal"), measurer.widthPerPoint(own, "Totaal"));
+}
+
+// A copy of a TrueType file whose name table gives `name` as its PostScript name (shorter or as
+// long as the one it had), as a second version of a family or a careless foundry might.
+std::string withPostscriptName(std::string font, const std::string& name) {
+    const auto u16 = [&](std::size_t at) {
+        return static_cast<std::size_t>(static_cast<unsigned char>(font[at]) << 8 |
+                                        static_cast<unsigned char>(font[at + 1]));
+    };
+    const auto u32 = [&](std::size_t at) { return u16(at) << 16 | u16(at + 2); };
+    for (std::size_t table = 0; table < u16(4); ++table) {
+        const std::size_t entry = 12 + 16 * table;
+        if (font.compare(entry, 4, "name") != 0) continue;
+        const std::size_t base = u32(entry + 8), strings = base + u16(base + 4);
+        for (std::size_t record = 0; record < u16(base + 2); ++record) {
+            const std::size_t at = base + 6 + 12 * record;
+            if (u16(at + 6) != 6) continue;  // the PostScript name
+            const bool wide = u16(at) != 1;  // Unicode and Windows records are UTF-16BE
+            std::string text;
+            for (const char c : name)
+                text += wide ? std::string{'\0', c} : std::string{c};
+            EXPECT_LE(text.size(), u16(at + 8));
+            font.replace(strings + u16(at + 10), text.size(), text);
+            font[at + 8] = static_cast<char>(text.size() >> 8);
+            font[at + 9] = static_cast<char>(text.size() & 0xFF);
+        }
+    }
+    return font;
+}
+
+TEST(TextMeasurerTest, OrganisationsFacesWithOneNameKeepTheirOwnWidths) {
+    zelvorin::testing::TempDir dir("font-names");
+    const std::filesystem::path sans = dir.path() / "a.ttf", mono = dir.path() / "b.ttf";
+    zelvorin::testing::writeFile(
+        sans,
+        withPostscriptName(zelvorin::testing::readFile("/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf"),
+                           "Huisletter"));
+    zelvorin::testing::writeFile(
+        mono,
+        withPostscriptName(zelvorin::testing::readFile("/usr/share/fonts/truetype/dejavu/DejaVuSansMono.ttf"),
+                           "Huisletter"));
+    const FontSet first({{"Huisletter", 400, "normal", "Huisletter", sans.string()}});
+    const FontSet second({{"Huisletter", 400, "normal", "Huisletter", mono.string()}});
+    const FontRequest request{"Huisletter", 400, "normal"};
+    ASSERT_EQ(first.face(request).postscriptName(), "Huisletter");
+    ASSERT_EQ(second.face(request).postscriptName(), "Huisletter");
+    // One process-wide width cache serves both organisations' runs.
+    const double narrow = TextMeasurer(first).widthPerPoint(request, "iiiiiiii");
+    const double wide = TextMeasurer(second).widthPerPoint(request, "iiiiiiii");
+    EXPECT_DOUBLE_EQ(wide, second.face(request).widthPerPoint("iiiiiiii"));
+    EXPECT_LT(narrow, wide);
 }
 
 TEST(TextMeasurerTest, WidthCacheIsEmptiedWhenFull) {

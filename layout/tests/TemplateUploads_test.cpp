@@ -73,13 +73,13 @@ TEST(TemplateUploadsTest, ATemplateNamesAtMostSoManyUploads) {
 }
 
 TEST(TemplateUploadsTest, AnUploadIsDrawnOnlyWithinTheCapsOfADataUrl) {
-    const std::optional<std::string> small = drawableImageDataUrl(pngHeader(300, 200));
+    const std::optional<std::string> small = drawableDataUrl(pngHeader(300, 200));
     ASSERT_TRUE(small);
     EXPECT_TRUE(small->starts_with("data:image/png;base64,"));
     EXPECT_EQ(dataUrlBytes(*small), pngHeader(300, 200));
-    EXPECT_FALSE(drawableImageDataUrl(pngHeader(20'000, 20'000)));  // 400 megapixels
-    EXPECT_FALSE(drawableImageDataUrl(pngHeader(300, 200) + std::string(kMaxImageBytes, '\0')));
-    EXPECT_FALSE(drawableImageDataUrl("<svg xmlns=\"http://www.w3.org/2000/svg\"/>"));
+    EXPECT_FALSE(drawableDataUrl(pngHeader(20'000, 20'000)));  // 400 megapixels
+    EXPECT_FALSE(drawableDataUrl(pngHeader(300, 200) + std::string(kMaxImageBytes, '\0')));
+    EXPECT_FALSE(drawableDataUrl("<svg xmlns=\"http://www.w3.org/2000/svg\"/>"));
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include "persistence/sqlite/Connection.h"
 #include "service/http/ServiceError.h"
+#include "service/org/OrgFontShelf.h"
 #include "service/store/Accounts.h"
 #include "service/store/OrganizationData.h"
 #include "service/store/ServiceDatabase.h"
@@ -55,6 +56,7 @@ void deleteOrganization(const ServiceDatabase& database, const Caller& caller,
                                    "\" precies zo om de organisatie te verwijderen.");
         organizationdata::erase(db, caller.organizationId);
     });
+    forgetOrganisationFonts(database.path().parent_path(), caller.organizationId);
 }
 
 }  // namespace zelvorin::service

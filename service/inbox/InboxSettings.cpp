@@ -89,7 +89,8 @@ Json inboxSettings(const ServiceDatabase& database, const Caller& caller) {
     });
 }
 
-void patchInboxSettings(const ServiceDatabase& database, const Caller& caller, const Json& body, TimePoint now) {
+void patchInboxSettings(const ServiceDatabase& database, const Caller& caller, const Json& body,
+                        TimePoint now) {
     if (body.empty()) refuse("Er is niets om te wijzigen.");
     for (const auto& [key, value] : body.items()) {
         const bool known = std::any_of(kFolders.begin(), kFolders.end(),
@@ -103,7 +104,8 @@ void patchInboxSettings(const ServiceDatabase& database, const Caller& caller, c
     database.write([&](Connection& db) {
         for (const Folder& folder : kFolders)
             if (const auto value = body.find(folder.patchKey); value != body.end())
-                orgintegrations::put(db, caller.organizationId, folder.setting, value->get<std::string>(), now);
+                orgintegrations::put(db, caller.organizationId, folder.setting, value->get<std::string>(),
+                                     now);
     });
 }
 

@@ -25,6 +25,7 @@ Json inboxSettings(const ServiceDatabase& database, const Caller& caller);
 // PATCH: any of kvitraFolderZakelijk, kvitraFolderPrive, kvitraFolderGemengd, each a folder name
 // (1 to 80 characters, no slash, backslash or control character, not "." or ".."); at least one, no
 // other key. Refused whole (unprocessable, Dutch) when one does not fit.
-void patchInboxSettings(const ServiceDatabase& database, const Caller& caller, const Json& body, TimePoint now);
+void patchInboxSettings(const ServiceDatabase& database, const Caller& caller, const Json& body,
+                        TimePoint now);
 
 }  // namespace zelvorin::service

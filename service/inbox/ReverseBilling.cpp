@@ -46,7 +46,8 @@ std::optional<std::string> customerOf(Connection& db, const Caller& caller, cons
                                           .value_or(invoicerecords::text(item, "senderName").value_or("")));
     if (sender.empty()) return std::nullopt;
     for (const StoredRecord& customer : records::all(db, caller.organizationId, std::string("customer")))
-        if (!customer.deleted && folded(invoicerecords::text(customer.payload, "companyName").value_or("")) == sender)
+        if (!customer.deleted &&
+            folded(invoicerecords::text(customer.payload, "companyName").value_or("")) == sender)
             return customer.id;
     return std::nullopt;
 }
@@ -56,7 +57,8 @@ year_month_day issueDateOf(const Json& item, TimePoint now) {
     const std::string text = invoicerecords::text(item, "extractedInvoiceDate").value_or("");
     if (auto date = parseCalendarDate(text.substr(0, std::min<std::size_t>(text.size(), 10)))) return *date;
     if (text.size() == 10 && text[2] == '-' && text[5] == '-')
-        if (auto date = parseCalendarDate(text.substr(6, 4) + "-" + text.substr(3, 2) + "-" + text.substr(0, 2)))
+        if (auto date =
+                parseCalendarDate(text.substr(6, 4) + "-" + text.substr(3, 2) + "-" + text.substr(0, 2)))
             return *date;
     return year_month_day{floor<days>(now)};
 }
@@ -84,7 +86,8 @@ std::vector<BilledPortion> reverseBillingPortions(std::int64_t totalCents, const
                 vatByRate[percent] += std::llround(amount->get<double>() * 100);
         }
     if (vatByRate.empty() && !namesZeroRate)
-        return {{"nl_21", static_cast<std::int64_t>(std::llround(static_cast<double>(totalCents) * 100 / 121))}};
+        return {
+            {"nl_21", static_cast<std::int64_t>(std::llround(static_cast<double>(totalCents) * 100 / 121))}};
 
     std::vector<BilledPortion> portions;
     std::int64_t remainder = totalCents;
@@ -99,9 +102,10 @@ std::vector<BilledPortion> reverseBillingPortions(std::int64_t totalCents, const
     const auto rounding = static_cast<std::int64_t>(portions.size());
     if (remainder < -rounding) refuse("Het btw-bedrag van dit document is groter dan het totaal toelaat.");
     if (!portions.empty() && std::abs(remainder) <= rounding) {
-        std::max_element(portions.begin(), portions.end(), [](const BilledPortion& a, const BilledPortion& b) {
-            return a.exclCents < b.exclCents;
-        })->exclCents += remainder;
+        std::max_element(
+            portions.begin(), portions.end(),
+            [](const BilledPortion& a, const BilledPortion& b) { return a.exclCents < b.exclCents; })
+            ->exclCents += remainder;
     } else if (remainder > 0) {
         portions.push_back({"nl_0", remainder});
     }
@@ -114,7 +118,8 @@ std::string createReverseBilling(const ServiceDatabase& database, const Caller& 
     const std::string invoiceId = uuidV7(now, ++counter);
     const std::string stamp = formatTimestampMillis(now);
     database.write([&](Connection& db) {
-        const std::optional<StoredRecord> item = records::find(db, caller.organizationId, "incomingInvoice", id);
+        const std::optional<StoredRecord> item =
+            records::find(db, caller.organizationId, "incomingInvoice", id);
         if (!item || item->deleted) throw ServiceError(ErrorKind::notFound, "Document niet gevonden.");
         if (const auto earlier = invoicerecords::text(item->payload, "outgoingInvoiceId")) {
             const auto invoice = records::find(db, caller.organizationId, "draftInvoice", *earlier);
@@ -131,22 +136,25 @@ std::string createReverseBilling(const ServiceDatabase& database, const Caller& 
 
         const InvoiceParty party = invoiceParty(db, caller.organizationId, *customerId);
         const year_month_day issued = issueDateOf(item->payload, now);
-        const std::optional<std::string> number = invoicerecords::text(item->payload, "extractedInvoiceNumber");
-        const std::string about = number ? "document " + *number : "document van " + formatCalendarDate(issued);
-        Json invoice{{"id", invoiceId},
-                     {"organizationId", caller.organizationId},
-                     {"customerId", *customerId},
-                     {"status", "draft"},
-                     {"issueDate", formatCalendarDate(issued)},
-                     {"dueDate", formatCalendarDate(year_month_day{sys_days{issued} + days{party.paymentTermDays}})},
-                     {"vatTreatment", portions.front().vatTreatment},
-                     {"subtotalCents", 0},
-                     {"vatCents", 0},
-                     {"totalCents", 0},
-                     {"invoiceType", "regular"},
-                     {"projectDescription", "Zelffactuur bij " + about},
-                     {"createdAt", stamp},
-                     {"updatedAt", stamp}};
+        const std::optional<std::string> number =
+            invoicerecords::text(item->payload, "extractedInvoiceNumber");
+        const std::string about =
+            number ? "document " + *number : "document van " + formatCalendarDate(issued);
+        Json invoice{
+            {"id", invoiceId},
+            {"organizationId", caller.organizationId},
+            {"customerId", *customerId},
+            {"status", "draft"},
+            {"issueDate", formatCalendarDate(issued)},
+            {"dueDate", formatCalendarDate(year_month_day{sys_days{issued} + days{party.paymentTermDays}})},
+            {"vatTreatment", portions.front().vatTreatment},
+            {"subtotalCents", 0},
+            {"vatCents", 0},
+            {"totalCents", 0},
+            {"invoiceType", "regular"},
+            {"projectDescription", "Zelffactuur bij " + about},
+            {"createdAt", stamp},
+            {"updatedAt", stamp}};
         if (party.billingEmail) invoice["invoiceEmail"] = *party.billingEmail;
         invoicerecords::put(db, caller, SyncEntityType::draftInvoice, invoiceId, invoice, now);
         for (std::size_t index = 0; index < portions.size(); ++index) {

@@ -7,19 +7,21 @@
 #include "layout/LayoutError.h"
 #include "service/http/ServiceError.h"
 #include "service/invoices/InvoiceRecordsSource.h"
+#include "service/org/OrgFontShelf.h"
 #include "service/store/ServiceDatabase.h"
 #include "service/store/StoredFiles.h"
 
 namespace zelvorin::service {
 
-std::string renderInvoicePdf(const InvoiceSource& source, TimePoint now) {
-    // One font set for the process (fontconfig's set-up is costly); drawing is serialised because
-    // the faces' shaping caches are not shared between threads.
+std::string renderInvoicePdf(Connection& db, const std::string& organizationId, const InvoiceSource& source,
+                             TimePoint now) {
+    const std::shared_ptr<const FontSet> fonts = organisationFonts(db, organizationId);
+    // Drawing is serialised: the faces of every organisation's set come from the one FreeType
+    // library of the process, which loads and releases faces for one thread at a time.
     static std::mutex mutex;
     std::lock_guard lock(mutex);
-    static const FontSet fonts;
     try {
-        return renderInvoice(source, fonts, std::chrono::floor<std::chrono::days>(now)).pdf;
+        return renderInvoice(source, *fonts, std::chrono::floor<std::chrono::days>(now)).pdf;
     } catch (const LayoutError& error) {
         throw ServiceError(ErrorKind::unprocessable,
                            std::string("De factuur kon niet worden opgemaakt: ") + error.what());
@@ -39,7 +41,7 @@ std::string invoicePdf(Connection& db, const Caller& caller, const std::string& 
     const std::optional<InvoiceSource> source =
         invoiceSourceFromRecords(db, caller.organizationId, invoiceId);
     if (!source) throw ServiceError(ErrorKind::notFound, "Factuur niet gevonden.");
-    return renderInvoicePdf(*source, now);
+    return renderInvoicePdf(db, caller.organizationId, *source, now);
 }
 
 std::string invoicePreviewPdf(const ServiceDatabase& database, const Caller& caller,

@@ -23,7 +23,9 @@ std::string invoicePreviewPdf(const ServiceDatabase& database, const Caller& cal
 // The same on the caller's transaction.
 std::string invoicePdf(Connection& db, const Caller& caller, const std::string& invoiceId, TimePoint now);
 
-// Draws the invoice; ServiceError(unprocessable) when it cannot be laid out.
-std::string renderInvoicePdf(const InvoiceSource& source, TimePoint now);
+// Draws the organisation's invoice in the organisation's own fonts; ServiceError(unprocessable)
+// when it cannot be laid out.
+std::string renderInvoicePdf(Connection& db, const std::string& organizationId, const InvoiceSource& source,
+                             TimePoint now);
 
 }  // namespace zelvorin::service

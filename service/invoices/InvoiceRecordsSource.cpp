@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "layout/ImageSource.h"
 #include "layout/TemplateUploads.h"
 #include "persistence/sqlite/Connection.h"
 #include "service/org/LogoActions.h"
@@ -138,7 +139,7 @@ std::optional<InvoiceSource> invoiceSourceFromRecords(Connection& db, const std:
     for (const std::string& key : uploadKeysOfConfig(source.templateConfig)) {
         const std::optional<StoredFile> file = storedfiles::find(db, organizationId, key);
         if (!file) continue;
-        if (std::optional<std::string> url = drawableImageDataUrl(file->bytes))
+        if (std::optional<std::string> url = drawableDataUrl(file->bytes))
             source.uploadDataUrls.emplace(key, std::move(*url));
     }
     return source;

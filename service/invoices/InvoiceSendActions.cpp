@@ -92,7 +92,7 @@ std::string reminderPdf(Connection& db, const Caller& caller, const StoredRecord
     std::optional<InvoiceSource> source = invoiceSourceFromRecords(db, caller.organizationId, invoice.id);
     if (!source) throw ServiceError(ErrorKind::notFound, "Factuur niet gevonden.");
     source->openCents = openCents;
-    return renderInvoicePdf(*source, now);
+    return renderInvoicePdf(db, caller.organizationId, *source, now);
 }
 
 // "10,15 %", "6 %".
@@ -209,7 +209,7 @@ Json sendInvoice(const ServiceDatabase& database, const MailOutbox& outbox, cons
         fillInvoiceNumberPlaceholders(db, caller, invoice.payload, number, *source, now);
         // Nothing is paid on a draft, but a credit note may already stand against a reopened one.
         source->openCents = invoicerecords::openCents(db, caller, invoiceId, invoice.payload);
-        const std::string pdf = renderInvoicePdf(*source, now);
+        const std::string pdf = renderInvoicePdf(db, caller.organizationId, *source, now);
 
         const std::string key = pdfKey(invoiceId, number);
         storedfiles::put(db, caller.organizationId, {key, number + ".pdf", "application/pdf", pdf}, now);

@@ -14,8 +14,9 @@ using Json = nlohmann::ordered_json;
 
 Json uploadLogo(const ServiceDatabase& database, const Caller& caller, std::string_view bytes,
                 TimePoint now) {
-    const UploadedImage image = checkUploadedImage(
-        bytes, {tunables::kMaxLogoBytes, tunables::kMaxLogoSide, /*svgAllowed=*/true, "Het logo"});
+    const UploadedImage image =
+        checkUploadedImage(bytes, {tunables::kMaxLogoBytes, tunables::kMaxLogoSide, /*svgAllowed=*/true,
+                                   "Het logo", /*webpAllowed=*/false});
     const std::string fileName = "logo." + image.extension;
     const std::string key = "logos/" + randomUuid() + "/" + fileName;
     return database.write([&](Connection& db) {
@@ -43,7 +44,7 @@ std::optional<std::string> logoDataUrl(Connection& db, const std::string& organi
     if (key.empty()) return std::nullopt;
     const std::optional<StoredFile> file = storedfiles::find(db, organizationId, key);
     if (!file) return std::nullopt;
-    return drawableImageDataUrl(file->bytes);
+    return drawableDataUrl(file->bytes);
 }
 
 }  // namespace zelvorin::service

@@ -16,15 +16,15 @@ namespace zelvorin::service {
 
 class ServiceDatabase;
 
-// Keeps an uploaded logo (PNG, JPEG, WebP or a harmless SVG, judged by content; see
-// checkUploadedImage for the refusals) under "logos/<uuid>.<ext>" and names it in the settings as
-// logoPath and logoPdfPath, in one transaction; the next invoice PDF draws it. Answers
-// {"logoPath", "logoPdfPath"}; both are keys that api/uploads/<key> serves.
+// Keeps an uploaded logo (PNG, JPEG or a harmless SVG, judged by content; see checkUploadedImage
+// for the refusals; WebP is refused, since no invoice could print it) under "logos/<uuid>.<ext>"
+// and names it in the settings as logoPath and logoPdfPath, in one transaction; the next invoice
+// PDF draws it. Answers {"logoPath", "logoPdfPath"}; both are keys that api/uploads/<key> serves.
 nlohmann::ordered_json uploadLogo(const ServiceDatabase& database, const Caller& caller,
                                   std::string_view bytes, TimePoint now);
 
 // The organisation's logo as a "data:" URL for the invoice layout, when its settings name a stored
-// PNG or JPEG (the layout draws no other kind); nothing otherwise.
+// PNG, JPEG or SVG the layout can draw; nothing otherwise.
 std::optional<std::string> logoDataUrl(Connection& db, const std::string& organizationId,
                                        const nlohmann::ordered_json& settings);
 

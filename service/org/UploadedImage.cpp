@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "layout/ImageSource.h"
+#include "layout/SvgImage.h"
 #include "service/http/ServiceError.h"
 
 namespace zelvorin::service {
@@ -41,18 +42,6 @@ std::string lowered(std::string_view text) {
     std::transform(out.begin(), out.end(), out.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return out;
-}
-
-// An SVG document: text (no NUL), an <svg element near the start, after an optional XML
-// declaration, comments or a byte-order mark.
-bool looksLikeSvg(std::string_view bytes) {
-    if (bytes.find('\0') != std::string_view::npos) return false;
-    const std::string head = lowered(bytes.substr(0, 4096));
-    const std::size_t svg = head.find("<svg");
-    if (svg == std::string::npos) return false;
-    const std::size_t firstTag = head.find('<');
-    return firstTag == svg || head.compare(firstTag, 2, "<?") == 0 ||
-           head.compare(firstTag, 4, "<!--") == 0 || head.compare(firstTag, 9, "<!doctype") == 0;
 }
 
 bool isNameChar(char c) {
@@ -125,6 +114,23 @@ std::string svgHazard(std::string_view svg) {
     return attributeHazard(text);
 }
 
+namespace {
+
+// A harmless SVG that can be drawn: refused with what it holds, or when it cannot be read.
+UploadedImage checkedSvg(std::string_view bytes) {
+    if (const std::string hazard = svgHazard(bytes); !hazard.empty())
+        throw ServiceError(ErrorKind::badRequest,
+                           "Dit SVG-bestand bevat " + hazard + " en wordt daarom niet gebruikt.");
+    const std::optional<SvgImage> svg = SvgImage::parse(bytes);
+    if (!svg)
+        throw ServiceError(ErrorKind::unsupportedMediaType,
+                           "Dit SVG-bestand kan niet worden getekend: het is beschadigd, of het geeft geen "
+                           "afmetingen en geen viewBox op.");
+    return {ImageKind::svg, "svg", "image/svg+xml", 0, 0};
+}
+
+}  // namespace
+
 UploadedImage checkUploadedImage(std::string_view bytes, const ImageRules& rules) {
     const std::string what = rules.what;
     if (bytes.empty()) throw ServiceError(ErrorKind::badRequest, what + " is een leeg bestand.");
@@ -140,17 +146,20 @@ UploadedImage checkUploadedImage(std::string_view bytes, const ImageRules& rules
     } else if (bytes.starts_with("\xFF\xD8\xFF")) {
         image = {ImageKind::jpeg, "jpg", "image/jpeg", 0, 0};
         size = imageSize(bytes);
-    } else if (isWebp(bytes)) {
+    } else if (isWebp(bytes) && rules.webpAllowed) {
         image = {ImageKind::webp, "webp", "image/webp", 0, 0};
         size = webpSize(bytes);
+    } else if (isWebp(bytes)) {
+        throw ServiceError(ErrorKind::unsupportedMediaType,
+                           what +
+                               " kan geen WebP-afbeelding zijn: een factuur kan die niet afdrukken. "
+                               "Sla het op als PNG of JPEG en probeer het opnieuw.");
     } else if (rules.svgAllowed && looksLikeSvg(bytes)) {
-        if (const std::string hazard = svgHazard(bytes); !hazard.empty())
-            throw ServiceError(ErrorKind::badRequest,
-                               "Dit SVG-bestand bevat " + hazard + " en wordt daarom niet gebruikt.");
-        return {ImageKind::svg, "svg", "image/svg+xml", 0, 0};
+        return checkedSvg(bytes);
     } else {
         throw ServiceError(ErrorKind::unsupportedMediaType,
-                           what + " moet een PNG-, JPEG- of WebP-afbeelding zijn" +
+                           what + " moet een PNG-" + (rules.webpAllowed ? ", JPEG- of WebP-" : " of JPEG-") +
+                               "afbeelding zijn" +
                                (rules.svgAllowed ? std::string(", of een SVG") : std::string()) +
                                "; de inhoud van dit bestand is dat niet.");
     }

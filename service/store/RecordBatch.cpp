@@ -133,23 +133,24 @@ void RecordBatch::flush() {
                        .bind(i + 6, c.changedAt)
                        .bind(i + 7, c.payloadText);
                });
-    insertRows(db_, audits,
-               "INSERT INTO audit_entry (organization_id, at, source, user_id, device_id, action, entity_type, "
-               "entity_id, sequence, revision, details_json, ip_address)",
-               12, "", [](Statement& s, int i, const AuditEntry& e) {
-                   s.bind(i, e.organizationId)
-                       .bind(i + 1, e.at)
-                       .bind(i + 2, e.source)
-                       .bind(i + 3, e.userId)
-                       .bind(i + 4, e.deviceId)
-                       .bind(i + 5, e.action)
-                       .bind(i + 6, e.entityType)
-                       .bind(i + 7, e.entityId)
-                       .bind(i + 8, e.sequence)
-                       .bind(i + 9, e.revision)
-                       .bind(i + 10, e.detailsJson)
-                       .bind(i + 11, e.ipAddress);
-               });
+    insertRows(
+        db_, audits,
+        "INSERT INTO audit_entry (organization_id, at, source, user_id, device_id, action, entity_type, "
+        "entity_id, sequence, revision, details_json, ip_address)",
+        12, "", [](Statement& s, int i, const AuditEntry& e) {
+            s.bind(i, e.organizationId)
+                .bind(i + 1, e.at)
+                .bind(i + 2, e.source)
+                .bind(i + 3, e.userId)
+                .bind(i + 4, e.deviceId)
+                .bind(i + 5, e.action)
+                .bind(i + 6, e.entityType)
+                .bind(i + 7, e.entityId)
+                .bind(i + 8, e.sequence)
+                .bind(i + 9, e.revision)
+                .bind(i + 10, e.detailsJson)
+                .bind(i + 11, e.ipAddress);
+        });
     pending_.clear();
     known_.clear();
     lastSequence_ = -1;

@@ -45,7 +45,8 @@ public:
     };
 
     explicit RecordBatch(Connection& db);
-    ~RecordBatch();  // what was not flushed is dropped: only an exception leaves it, and it fails the transaction
+    ~RecordBatch();  // what was not flushed is dropped: only an exception leaves it, and it fails the
+                     // transaction
     RecordBatch(const RecordBatch&) = delete;
     RecordBatch& operator=(const RecordBatch&) = delete;
 

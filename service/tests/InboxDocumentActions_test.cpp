@@ -61,7 +61,8 @@ TEST(ReverseBillingPortionsTest, TheTotalSplitsByTheVatTheDocumentNames) {
     portions = reverseBillingPortions(1999, Json::array({{{"rate", 21}, {"amount", 3.47}}}));
     ASSERT_EQ(portions.size(), 1u);
     EXPECT_EQ(excl(portions, "nl_21") + 347, 1999);
-    portions = reverseBillingPortions(13100, Json::array({{{"rate", 21}, {"amount", 21}}, {{"rate", 0}, {"amount", 0}}}));
+    portions = reverseBillingPortions(
+        13100, Json::array({{{"rate", 21}, {"amount", 21}}, {{"rate", 0}, {"amount", 0}}}));
     EXPECT_EQ(excl(portions, "nl_21"), 10000);
     EXPECT_EQ(excl(portions, "nl_0"), 1000);
 
@@ -86,12 +87,13 @@ protected:
     void SetUp() override { ASSERT_TRUE(seedDemo(database, year{2026} / March / 16)); }
 
     std::string upload(const std::string& name, std::string bytes) {
-        const StoredUpload stored =
-            storeInboxDocument(database, caller, {std::nullopt, "upload", false, name, std::move(bytes)}, kNow);
+        const StoredUpload stored = storeInboxDocument(
+            database, caller, {std::nullopt, "upload", false, name, std::move(bytes)}, kNow);
         return stored.ids.at(0);
     }
     std::optional<StoredRecord> record(const char* type, const std::string& id) {
-        return database.read([&](Connection& db) { return records::find(db, demoOrganizationId(), type, id); });
+        return database.read(
+            [&](Connection& db) { return records::find(db, demoOrganizationId(), type, id); });
     }
     std::size_t invoiceCount() {
         return database.read([&](Connection& db) {
@@ -123,10 +125,11 @@ TEST_F(InboxDocumentActionsIntegrationTest, ASelfBilledInvoiceIsMadeOnceForTheSe
                      kNow);
     database.write([&](Connection& db) {
         Json payload = records::find(db, demoOrganizationId(), "incomingInvoice", id)->payload;
-        payload["extractedVatBreakdown"] = Json::array({{{"rate", 21}, {"amount", 10.5}}, {{"rate", 9}, {"amount", 1.8}}});
+        payload["extractedVatBreakdown"] =
+            Json::array({{{"rate", 21}, {"amount", 10.5}}, {{"rate", 9}, {"amount", 1.8}}});
         payload["extractedInvoiceNumber"] = "AF-2026-031";
-        writeRecord(db, {demoOrganizationId(), SyncEntityType::incomingInvoice, id, RecordOperation::put, payload,
-                         kNow, Actor{ChangeSource::service, std::nullopt, "test"}, std::nullopt});
+        writeRecord(db, {demoOrganizationId(), SyncEntityType::incomingInvoice, id, RecordOperation::put,
+                         payload, kNow, Actor{ChangeSource::service, std::nullopt, "test"}, std::nullopt});
     });
     EXPECT_EQ(refusalOf([&] { createReverseBilling(database, stranger, id, kNow); }), ErrorKind::notFound);
 
@@ -139,8 +142,9 @@ TEST_F(InboxDocumentActionsIntegrationTest, ASelfBilledInvoiceIsMadeOnceForTheSe
     EXPECT_EQ(invoice.payload["projectDescription"], "Zelffactuur bij document AF-2026-031");
     const StoredRecord customer = *record("customer", invoice.payload["customerId"].get<std::string>());
     EXPECT_EQ(customer.payload["companyName"], "Bakkerij Van Dam B.V.");
-    const auto lines = database.read(
-        [&](Connection& db) { return records::ofInvoice(db, demoOrganizationId(), "invoiceLine", invoiceId); });
+    const auto lines = database.read([&](Connection& db) {
+        return records::ofInvoice(db, demoOrganizationId(), "invoiceLine", invoiceId);
+    });
     ASSERT_EQ(lines.size(), 2u);
 
     const Json item = record("incomingInvoice", id)->payload;
@@ -154,9 +158,9 @@ TEST_F(InboxDocumentActionsIntegrationTest, AnOrderConfirmationIsLinkedRemindedO
     const std::string order = upload("bevestiging.jpg", sample("receipt-photo.jpg"));
     const std::string invoice = upload("factuur.jpg", sample("invoice-photo.jpg"));
     const std::int64_t revision = record("incomingInvoice", order)->revision;
-    for (const Json& body : {Json{{"action", "bewaar"}}, Json{{"action", "remind"}, {"preset", "3d"}},
-                             Json{{"action", "link"}}, Json{{"action", "link"}, {"linkedId", order}},
-                             Json{{"action", "link"}, {"linkedId", "weg"}}}) {
+    for (const Json& body :
+         {Json{{"action", "bewaar"}}, Json{{"action", "remind"}, {"preset", "3d"}}, Json{{"action", "link"}},
+          Json{{"action", "link"}, {"linkedId", order}}, Json{{"action", "link"}, {"linkedId", "weg"}}}) {
         EXPECT_EQ(refusalOf([&] { confirmOrderInboxItem(database, caller, order, body, kNow); }),
                   ErrorKind::unprocessable)
             << body.dump();
@@ -167,10 +171,10 @@ TEST_F(InboxDocumentActionsIntegrationTest, AnOrderConfirmationIsLinkedRemindedO
               }),
               ErrorKind::notFound);
 
-    confirmOrderInboxItem(database, caller, order, Json{{"action", "link"}, {"preset", nullptr}, {"linkedId", invoice}},
-                          kNow);
-    confirmOrderInboxItem(database, caller, order, Json{{"action", "remind"}, {"preset", "2w"}, {"linkedId", nullptr}},
-                          kNow);
+    confirmOrderInboxItem(database, caller, order,
+                          Json{{"action", "link"}, {"preset", nullptr}, {"linkedId", invoice}}, kNow);
+    confirmOrderInboxItem(database, caller, order,
+                          Json{{"action", "remind"}, {"preset", "2w"}, {"linkedId", nullptr}}, kNow);
     Json item = record("incomingInvoice", order)->payload;
     EXPECT_EQ(item["invoiceType"], "orderConfirmation");
     EXPECT_EQ(item["linkedIncomingInvoiceId"], invoice);
@@ -191,10 +195,12 @@ TEST_F(InboxDocumentActionsIntegrationTest, TheFoldersAreTheOrganisationsOwnAndA
         previous = rule["matchCount"].get<std::int64_t>();
     }
 
-    for (const Json& body : {Json::object(), Json{{"kvitraFolderZakelijk", "Werk"}, {"kvitraFolderPrive", "../thuis"}},
-                             Json{{"kvitraFolderGemengd", ""}}, Json{{"kvitraFolderGemengd", 3}},
-                             Json{{"kvitraFolderZakelijk", "Werk"}, {"folder", "x"}}}) {
-        EXPECT_EQ(refusalOf([&] { patchInboxSettings(database, caller, body, kNow); }), ErrorKind::unprocessable)
+    for (const Json& body :
+         {Json::object(), Json{{"kvitraFolderZakelijk", "Werk"}, {"kvitraFolderPrive", "../thuis"}},
+          Json{{"kvitraFolderGemengd", ""}}, Json{{"kvitraFolderGemengd", 3}},
+          Json{{"kvitraFolderZakelijk", "Werk"}, {"folder", "x"}}}) {
+        EXPECT_EQ(refusalOf([&] { patchInboxSettings(database, caller, body, kNow); }),
+                  ErrorKind::unprocessable)
             << body.dump();
     }
     EXPECT_EQ(inboxSettings(database, caller)["folderZakelijk"], "Zakelijk");

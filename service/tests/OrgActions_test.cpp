@@ -52,6 +52,12 @@ std::string pngHeader(std::uint32_t width, std::uint32_t height) {
     return bytes + std::string("\x08\x06\0\0\0\0\0\0\0", 9);
 }
 
+// The first bytes of a WebP (an extended one of 64 × 64): enough for its header to be read.
+std::string webpHeader() {
+    std::string bytes = std::string("RIFF\x16\0\0\0WEBPVP8X\x0a\0\0\0\0\0\0\0", 24);
+    return bytes + std::string("\x3f\0\0\x3f\0\0", 6);
+}
+
 class OrgActionsIntegrationTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(seedDemo(database, year{2026} / March / 16)); }
@@ -75,6 +81,12 @@ protected:
     }
     std::int64_t lastSequence() {
         return database.read([](Connection& db) { return records::lastSequence(db); });
+    }
+    long magentaOnPdf(const std::string& invoiceId) {
+        const std::filesystem::path pdf = dir.path() / (invoiceId + "-kleur.pdf");
+        std::ofstream(pdf, std::ios::binary) << invoicePreviewPdf(database, caller(), invoiceId, kNow);
+        return testing::pagePixels(pdf.string(), 40,
+                                   [](int r, int g, int b) { return r > 180 && g < 60 && b > 180; });
     }
     StoredRecord settingsRecord() {
         return *database.read([](Connection& db) { return orgsettings::current(db, demoOrganizationId()); });
@@ -141,12 +153,23 @@ TEST_F(OrgActionsIntegrationTest, LogoIsJudgedByContentAndDrawnOnTheNextInvoiceP
         return std::count(listed.begin(), listed.end(), '\n') - 2;  // below the two header lines
     };
     const long withoutLogo = imagesOnPdf();
-    // Internal references stay allowed; an SVG is kept for the portal, the PDF draws no SVG.
+    const long magentaWithoutLogo = magentaOnPdf("logo-factuur");
+    // WebP cannot be printed, and an SVG with nothing to size it by cannot be placed.
+    EXPECT_EQ(refusal([&] { uploadLogo(database, caller(), webpHeader(), kNow); }),
+              ErrorKind::unsupportedMediaType);
+    EXPECT_EQ(
+        refusal([&] { uploadLogo(database, caller(), svgOpen + R"svg(><rect width="4"/></svg>)svg", kNow); }),
+        ErrorKind::unsupportedMediaType);
+    // Internal references stay allowed; the SVG is drawn as vectors, so the PDF gains no picture.
     const std::string harmless =
-        svgOpen + R"svg(><defs><linearGradient id="g"/></defs><rect fill="url(#g)"/></svg>)svg";
+        svgOpen +
+        R"svg(viewBox="0 0 40 20"><defs><linearGradient id="g"><stop offset="0" stop-color="#e60de6"/>)svg" +
+        R"svg(<stop offset="1" stop-color="#e60de6"/></linearGradient></defs><rect width="40" height="20" )svg" +
+        R"svg(fill="url(#g)"/></svg>)svg";
     const Json svg = uploadLogo(database, caller(), harmless, kNow);
     EXPECT_TRUE(svg["logoPath"].get<std::string>().ends_with("/logo.svg"));
     EXPECT_EQ(imagesOnPdf(), withoutLogo);
+    EXPECT_GT(magentaOnPdf("logo-factuur"), magentaWithoutLogo + 100);
     const Json png = uploadLogo(database, caller(), tinyPng(), kNow);
     const StoredRecord settings = settingsRecord();
     EXPECT_EQ(settings.payload["logoPath"], png["logoPath"]);

@@ -35,8 +35,14 @@ RecordChange put(const std::string& id, const std::string& name, int minute, Act
 }
 
 RecordChange removal(const std::string& id, int minute, Actor actor) {
-    return RecordChange{kOrg,        SyncEntityType::customer, id, RecordOperation::remove, {},
-                        kMonday + std::chrono::minutes(minute), std::move(actor), std::nullopt};
+    return RecordChange{kOrg,
+                        SyncEntityType::customer,
+                        id,
+                        RecordOperation::remove,
+                        {},
+                        kMonday + std::chrono::minutes(minute),
+                        std::move(actor),
+                        std::nullopt};
 }
 
 // Everything the writes leave behind, as rows of text, in the order pulls and the audit read them.
@@ -51,12 +57,15 @@ std::vector<std::string> tables(Connection& db) {
             rows.push_back(row);
         }
     };
-    collect("SELECT sequence, entity_type, entity_id, operation, revision, changed_at, device_id FROM change_log "
-            "ORDER BY sequence");
-    collect("SELECT entity_type, id, revision, deleted, last_sequence, changed_at, payload FROM record "
-            "ORDER BY last_sequence");
-    collect("SELECT id, source, user_id, device_id, action, entity_type, entity_id, sequence, revision FROM "
-            "audit_entry ORDER BY id");
+    collect(
+        "SELECT sequence, entity_type, entity_id, operation, revision, changed_at, device_id FROM change_log "
+        "ORDER BY sequence");
+    collect(
+        "SELECT entity_type, id, revision, deleted, last_sequence, changed_at, payload FROM record "
+        "ORDER BY last_sequence");
+    collect(
+        "SELECT id, source, user_id, device_id, action, entity_type, entity_id, sequence, revision FROM "
+        "audit_entry ORDER BY id");
     collect("SELECT seq FROM sqlite_sequence WHERE name = 'change_log'");
     return rows;
 }
@@ -103,19 +112,16 @@ TEST_F(RecordBatchTest, ABatchLeavesTheSameChangeLogRecordsAndAuditAsWritingOneB
 
     EXPECT_EQ(seenBatched, seenSingle);  // reads inside the batch see every write before them
     EXPECT_EQ(batched.rows(), single.rows());
-    const auto log = batched.database.read([](Connection& db) {
-        return records::changedAfter(db, kOrg, 0, 100, {});
-    });
+    const auto log =
+        batched.database.read([](Connection& db) { return records::changedAfter(db, kOrg, 0, 100, {}); });
     ASSERT_EQ(log.size(), 4u);
     EXPECT_EQ(log.back().id, "d");
 
     // A write after the batch takes the next sequence, as after any other write.
-    const StoredRecord next = batched.database.write([](Connection& db) {
-        return writeRecord(db, put("e", "Epsilon", 8, Actor{}));
-    });
-    const StoredRecord expected = single.database.write([](Connection& db) {
-        return writeRecord(db, put("e", "Epsilon", 8, Actor{}));
-    });
+    const StoredRecord next = batched.database.write(
+        [](Connection& db) { return writeRecord(db, put("e", "Epsilon", 8, Actor{})); });
+    const StoredRecord expected = single.database.write(
+        [](Connection& db) { return writeRecord(db, put("e", "Epsilon", 8, Actor{})); });
     EXPECT_EQ(next.sequence, expected.sequence);
     EXPECT_EQ(batched.rows(), single.rows());
 }
