@@ -104,6 +104,9 @@ Server::Server(const ServiceDatabase& database, const Clock& clock, std::int64_t
     // client's delayed ACK, about 40 ms a request.
     http_->set_tcp_nodelay(true);
     http_->set_payload_max_length(tunables::kMaxRequestBodyBytes);
+    // A data export is megabytes: a device that reads it slowly (a busy machine, a thin line)
+    // stalls a write longer than the library's five seconds, which would end the answer half-way.
+    http_->set_write_timeout(30, 0);
     // The router answers every request it sees with its own body; this fills in the answers the
     // library gave itself (a body over the limit, a request it could not read), so that every error
     // answer has the {"error": ...} shape.
