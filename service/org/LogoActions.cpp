@@ -1,7 +1,7 @@
 #include "service/org/LogoActions.h"
 
 #include "domain/Uuid.h"
-#include "layout/TemplateUploads.h"
+#include "layout/ImageSource.h"
 #include "service/ServiceTunables.h"
 #include "service/org/OrgSettingsActions.h"
 #include "service/org/UploadedImage.h"
