@@ -5,6 +5,7 @@
 
 #include "api-client/FileTransfers.h"
 #include "app/PrivateFiles.h"
+#include "layout/ImageSource.h"
 #include "layout/TemplateUploads.h"
 
 namespace zelvorin {
