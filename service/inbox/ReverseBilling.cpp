@@ -1,7 +1,7 @@
 #include "service/inbox/ReverseBilling.h"
 
 #include <algorithm>
-#include <atomic>
+#include <functional>
 #include <cctype>
 #include <cmath>
 #include <map>
@@ -114,8 +114,8 @@ std::vector<BilledPortion> reverseBillingPortions(std::int64_t totalCents, const
 
 std::string createReverseBilling(const ServiceDatabase& database, const Caller& caller, const std::string& id,
                                  TimePoint now) {
-    static std::atomic<std::uint64_t> counter{0};
-    const std::string invoiceId = uuidV7(now, ++counter);
+    // Keyed by the item: a counter of its own would repeat the upload's ids within one millisecond.
+    const std::string invoiceId = uuidV7(now, std::hash<std::string>{}("reverse-billing " + id));
     const std::string stamp = formatTimestampMillis(now);
     database.write([&](Connection& db) {
         const std::optional<StoredRecord> item =
