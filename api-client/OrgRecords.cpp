@@ -138,8 +138,11 @@ void encode(OrderedJson& json, const char* key, const std::optional<std::optiona
 template <class Record>
 OrderedJson encodeMembers(const Record& record, const MemberList<Record>& members) {
     OrderedJson json = OrderedJson::object();
-    for (const auto& [key, member] : members)
-        std::visit([&](auto pointer) { encode(json, key, record.*pointer); }, member);
+    // Named, not bound: clang 14 cannot capture a structured binding in a lambda.
+    for (const auto& entry : members) {
+        const char* key = entry.first;
+        std::visit([&](auto pointer) { encode(json, key, record.*pointer); }, entry.second);
+    }
     return json;
 }
 

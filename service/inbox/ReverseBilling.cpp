@@ -1,9 +1,9 @@
 #include "service/inbox/ReverseBilling.h"
 
 #include <algorithm>
-#include <functional>
 #include <cctype>
 #include <cmath>
+#include <functional>
 #include <map>
 
 #include "domain/Timestamps.h"
